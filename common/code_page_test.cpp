@@ -1,0 +1,65 @@
+#include "common/code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// "版本" in GBK, UTF-16 and UTF-8, spelled as bytes so the test does not depend on how
+// literals are compiled.
+const std::string kGbk = "\xB0\xE6\xB1\xBE";
+const std::u16string kWide = u"\u7248\u672C";
+const std::string kUtf8 = "\xE7\x89\x88\xE6\x9C\xAC";
+
+TEST(CodePage, SystemCodePageRoundTripsThroughUtf16AndUtf8) {
+  EXPECT_EQ(AnsiToWide(kGbk), kWide);
+  EXPECT_EQ(WideToAnsi(kWide), kGbk);
+  EXPECT_EQ(AnsiToUtf8("ab" + kGbk), "ab" + kUtf8);
+  EXPECT_EQ(Utf8ToAnsi(kUtf8 + "cd"), kGbk + "cd");
+}
+
+TEST(CodePage, UnrepresentableCharactersBecomeQuestionMarksAndAreReported) {
+  std::string out;
+  bool lossy = false;
+  ASSERT_TRUE(Utf16ToCodePage(kSystemCodePage, u"a\u0E01b", out, &lossy));  // a Thai letter
+  EXPECT_EQ(out, "a?b");
+  EXPECT_TRUE(lossy);
+
+  ASSERT_TRUE(Utf16ToCodePage(kSystemCodePage, u"x\xD800y", out, &lossy));  // lone surrogate
+  EXPECT_EQ(out, "x?y");
+  EXPECT_TRUE(lossy);
+}
+
+TEST(CodePage, InvalidInputBecomesReplacementCharacter) {
+  std::u16string out;
+  bool lossy = false;
+  ASSERT_TRUE(CodePageToUtf16(kUtf8CodePage, "a\xFF" "b", out, &lossy));
+  EXPECT_EQ(out, u"a\uFFFDb");
+  EXPECT_TRUE(lossy);
+
+  ASSERT_TRUE(CodePageToUtf16(kSystemCodePage, "c\xB0", out, &lossy));  // cut double byte
+  EXPECT_EQ(out, u"c\uFFFD");
+  EXPECT_TRUE(lossy);
+
+  ASSERT_TRUE(CodePageToUtf16(kSystemCodePage, kGbk, out, &lossy));
+  EXPECT_FALSE(lossy);
+}
+
+TEST(CodePage, Utf16CodePagesConvertEvenPlainAscii) {
+  std::u16string wide;
+  ASSERT_TRUE(CodePageToUtf16(kUtf16BeCodePage, std::string("\0A\x72\x48", 4), wide));
+  EXPECT_EQ(wide, u"A\u7248");
+  std::string bytes;
+  ASSERT_TRUE(Utf16ToCodePage(kUtf16LeCodePage, u"A", bytes));
+  EXPECT_EQ(bytes, std::string("A\0", 2));
+}
+
+TEST(CodePage, UnknownCodePageIsRefused) {
+  EXPECT_FALSE(IsCodePageConvertible(4242));
+  std::u16string wide = u"left";
+  EXPECT_FALSE(CodePageToUtf16(4242, "x", wide));
+  EXPECT_TRUE(wide.empty());
+  EXPECT_TRUE(IsCodePageConvertible(1252));
+  EXPECT_TRUE(IsCodePageConvertible(kSystemCodePage));
+}
+
+}  // namespace
