@@ -11,15 +11,24 @@ namespace {
 // The iconv name of a Windows code page number.
 std::string IconvName(unsigned codePage) {
   switch (codePage) {
-    case kUtf8CodePage: return "UTF-8";
-    case kUtf16LeCodePage: return "UTF-16LE";
-    case kUtf16BeCodePage: return "UTF-16BE";
-    case 12000: return "UTF-32LE";
-    case 12001: return "UTF-32BE";
-    case 20127: return "ASCII";
-    case 54936: return "GB18030";
-    case 65000: return "UTF-7";
-    default: break;
+    case kUtf8CodePage:
+      return "UTF-8";
+    case kUtf16LeCodePage:
+      return "UTF-16LE";
+    case kUtf16BeCodePage:
+      return "UTF-16BE";
+    case 12000:
+      return "UTF-32LE";
+    case 12001:
+      return "UTF-32BE";
+    case 20127:
+      return "ASCII";
+    case 54936:
+      return "GB18030";
+    case 65000:
+      return "UTF-7";
+    default:
+      break;
   }
   if (codePage >= 28591 && codePage <= 28605) {
     return "ISO-8859-" + std::to_string(codePage - 28590);
@@ -92,8 +101,7 @@ bool IsCodePageConvertible(unsigned codePage) {
   return IconvHandle("UTF-16LE", IconvName(codePage)).valid();
 }
 
-bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out,
-                     bool* lossy) {
+bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out, bool* lossy) {
   out.clear();
   bool lost = false;
   if (IsAsciiFastPath(codePage) && IsAscii(text)) {
@@ -114,8 +122,7 @@ bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& o
   return true;
 }
 
-bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out,
-                     bool* lossy) {
+bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out, bool* lossy) {
   out.clear();
   bool lost = false;
   if (IsAsciiFastPath(codePage) && IsAscii(text)) {

@@ -32,7 +32,10 @@ TEST(CodePage, UnrepresentableCharactersBecomeQuestionMarksAndAreReported) {
 TEST(CodePage, InvalidInputBecomesReplacementCharacter) {
   std::u16string out;
   bool lossy = false;
-  ASSERT_TRUE(CodePageToUtf16(kUtf8CodePage, "a\xFF" "b", out, &lossy));
+  ASSERT_TRUE(CodePageToUtf16(kUtf8CodePage,
+                              "a\xFF"
+                              "b",
+                              out, &lossy));
   EXPECT_EQ(out, u"a\uFFFDb");
   EXPECT_TRUE(lossy);
 
