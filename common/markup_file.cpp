@@ -148,7 +148,7 @@ std::u16string DecodeUnits(std::string_view bytes, size_t unitSize, bool bigEndi
   const size_t whole = bytes.size() - bytes.size() % unitSize;
   lossy = whole != bytes.size();
   std::u16string units;
-  units.reserve(whole / unitSize + whole / unitSize / 100 + 1);
+  units.reserve(whole / unitSize);
   for (size_t at = 0; at < whole; at += unitSize) {
     uint32_t value = 0;
     for (size_t i = 0; i < unitSize; ++i) {
