@@ -127,8 +127,7 @@ std::string MarkupDocument::GetAttribute(std::string_view name) const {
   const MarkupAttributeLookup lookup = FindMarkupAttribute(tag, name);
   if (!lookup.found) return {};
   const MarkupAttributeSpan& span = *lookup.found;
-  return ResolveMarkupReferences(tag.substr(span.textBegin, span.textEnd - span.textBegin),
-                                 build_);
+  return ResolveMarkupReferences(tag.substr(span.textBegin, span.textEnd - span.textBegin), build_);
 }
 
 bool MarkupDocument::SetAttribute(std::string_view name, std::string_view value) {
@@ -179,8 +178,7 @@ bool MarkupDocument::AddElement(std::string_view name, int value) {
   return AddElementText(name, FormatNumber("%d", value));
 }
 
-bool MarkupDocument::AddElementText(std::string_view name,
-                                    std::optional<std::string_view> value) {
+bool MarkupDocument::AddElementText(std::string_view name, std::optional<std::string_view> value) {
   if (!IsWritableElementName(name)) return false;
   std::string element = '<' + std::string(name);
   const size_t startTagLength = element.size() + (value ? 1 : 2);
@@ -203,13 +201,17 @@ bool MarkupDocument::AddElementText(std::string_view name,
   size_t offset = contentEnd;
   size_t removed = 0;
   size_t elementStart = offset;  // where the element lands, as an offset into the new text
+  std::string_view closing;      // what replaces an empty parent's "/>" before its content
   std::string inserted;
   if (parentIsEmptyElement) {
-    // <parent .../> becomes <parent ...>, CR LF, the element and </parent>.
+    // <parent .../> becomes <parent ...>, CR LF, the element and </parent>. A tag that
+    // ended in "//>" keeps its other "/" apart from the ">", so that it does not read as an
+    // empty element's tag again.
     offset = parent.start + parent.startTagLength - 2;
     removed = 2;
-    inserted = ">\r\n" + element + "</" + std::string(TagName(parent_)) + '>';
-    elementStart = offset + 3;
+    closing = text_[offset - 1] == '/' ? " >" : ">";
+    inserted = std::string(closing) + "\r\n" + element + "</" + std::string(TagName(parent_)) + '>';
+    elementStart = offset + closing.size() + 2;
   } else if (parent_ != 0 && parent.length == parent.startTagLength + parent.endTagLength) {
     offset = parent.start + parent.startTagLength;
     inserted = "\r\n" + element;
@@ -232,7 +234,7 @@ bool MarkupDocument::AddElementText(std::string_view name,
 
   const uint32_t previous = main_ != 0 ? main_ : LastChild(parent_);
   if (parentIsEmptyElement) {
-    index_[parent_].startTagLength -= 1;
+    index_[parent_].startTagLength -= static_cast<uint32_t>(2 - closing.size());
     index_[parent_].endTagLength = static_cast<uint32_t>(TagName(parent_).size() + 3);
   }
   ShiftFollowing(parent_, previous, *delta);
@@ -262,7 +264,7 @@ bool MarkupDocument::AddElementText(std::string_view name,
 }
 
 std::optional<uint32_t> MarkupDocument::Splice(size_t offset, size_t removed,
-                                              std::string_view inserted) {
+                                               std::string_view inserted) {
   if (text_.size() - removed + inserted.size() > kMaxMarkupTextLength) return std::nullopt;
   text_.replace(offset, removed, inserted);
   return static_cast<uint32_t>(inserted.size() - removed);

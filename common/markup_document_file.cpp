@@ -1,7 +1,6 @@
 // Loading and saving a MarkupDocument through the file layer (common/markup_file.h).
 #include "common/markup_document.h"
 
-
 bool MarkupDocument::LoadFile(const std::string& path) {
   result_.clear();
   std::string text;

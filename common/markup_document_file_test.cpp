@@ -42,8 +42,9 @@ const std::string kUtf8Ban = "\xE7\x89\x88";
 
 TEST(MarkupDocumentFile, FullBuildRoundTripsAUtf8FileWithByteOrderMark) {
   TemporaryDirectory directory;
-  const std::string bytes = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<root name=\"" +
-                            kUtf8Ban + "\"/>\r\n";
+  const std::string bytes =
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<root name=\"" + kUtf8Ban +
+      "\"/>\r\n";
   WriteBytes(directory.File("in.xml"), bytes);
   MarkupDocument document(MarkupBuild::kFull);
   ASSERT_TRUE(document.LoadFile(directory.File("in.xml")));
@@ -55,8 +56,8 @@ TEST(MarkupDocumentFile, FullBuildRoundTripsAUtf8FileWithByteOrderMark) {
 
 TEST(MarkupDocumentFile, FullBuildRoundTripsAGbkFileAndItsEdits) {
   TemporaryDirectory directory;
-  const std::string bytes = "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n<root name=\"" +
-                            kGbkBan + "\">\r\n</root>\r\n";
+  const std::string bytes =
+      "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n<root name=\"" + kGbkBan + "\">\r\n</root>\r\n";
   WriteBytes(directory.File("in.xml"), bytes);
   MarkupDocument document(MarkupBuild::kFull);
   ASSERT_TRUE(document.LoadFile(directory.File("in.xml")));

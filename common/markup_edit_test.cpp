@@ -125,6 +125,18 @@ TEST(MarkupEdit, PlacesNewElementsByTheirSurroundings) {
   }
 }
 
+TEST(MarkupEdit, AnEmptyParentWhoseTagEndsInTwoSlashesDoesNotReadAsEmptyAgain) {
+  MarkupDocument document;
+  ASSERT_TRUE(document.SetText("<a id='a'//>"));
+  ASSERT_TRUE(document.FindElement("a"));
+  ASSERT_TRUE(document.EnterElement());
+  ASSERT_TRUE(document.AddElement("b"));
+  ASSERT_TRUE(document.SetAttribute("id", "b"));
+  EXPECT_EQ(document.GetText(), "<a id='a'/ >\r\n<b id=\"b\"/>\r\n</a>");
+  ExpectIndexMatchesText(document);
+  EXPECT_EQ(DescribeElements(document), "a(b)");
+}
+
 TEST(MarkupEdit, PlacesTopLevelElementsAtTheEndOrAfterTheMainElement) {
   MarkupDocument document;
   document.SetText("<!-- c -->");

@@ -15,11 +15,11 @@
 // lengths are in bytes of the text; links are indices, 0 meaning none (or the document, for
 // `parent`).
 struct MarkupElement {
-  uint32_t start;            // offset of the "<" of its start tag
-  uint32_t length;           // from "<" to the end of its end tag (or of its empty tag)
-  uint32_t startTagLength;   // of the start tag, "<" to ">" inclusive
-  uint32_t endTagLength;     // 0 for an empty element and for one that was not ended
-  uint32_t flags;            // MarkupElementFlag bits
+  uint32_t start;           // offset of the "<" of its start tag
+  uint32_t length;          // from "<" to the end of its end tag (or of its empty tag)
+  uint32_t startTagLength;  // of the start tag, "<" to ">" inclusive
+  uint32_t endTagLength;    // 0 for an empty element and for one that was not ended
+  uint32_t flags;           // MarkupElementFlag bits
   uint32_t parent;
   uint32_t firstChild;
   uint32_t nextSibling;      // 0 at the last sibling
@@ -27,7 +27,7 @@ struct MarkupElement {
 };
 
 enum MarkupElementFlag : uint32_t {
-  kMarkupNotEnded = 1,     // a start tag without end tag; its length is its start tag's
+  kMarkupNotEnded = 1,       // a start tag without end tag; its length is its start tag's
   kMarkupIllFormedPart = 2,  // something inside the element was ill-formed (record 0: anywhere)
 };
 

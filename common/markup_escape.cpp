@@ -5,12 +5,18 @@ namespace {
 // The reference for `c` in `set`, or an empty view when `c` is copied as it is.
 std::string_view ReferenceFor(char c, MarkupEscapeSet set) {
   switch (c) {
-    case '<': return "&lt;";
-    case '&': return "&amp;";
-    case '>': return "&gt;";
-    case '\'': return set == MarkupEscapeSet::kAttribute ? "&apos;" : "";
-    case '"': return set == MarkupEscapeSet::kAttribute ? "&quot;" : "";
-    default: return {};
+    case '<':
+      return "&lt;";
+    case '&':
+      return "&amp;";
+    case '>':
+      return "&gt;";
+    case '\'':
+      return set == MarkupEscapeSet::kAttribute ? "&apos;" : "";
+    case '"':
+      return set == MarkupEscapeSet::kAttribute ? "&quot;" : "";
+    default:
+      return {};
   }
 }
 

@@ -6,16 +6,26 @@ namespace {
 
 std::string_view RecordName(MarkupIssueKind kind) {
   switch (kind) {
-    case MarkupIssueKind::kNoRootElement: return "no_root_element";
-    case MarkupIssueKind::kRootHasSibling: return "root_has_sibling";
-    case MarkupIssueKind::kLoneEndTag: return "lone_end_tag";
-    case MarkupIssueKind::kUnendedStartTag: return "unended_start_tag";
-    case MarkupIssueKind::kFirstTagSyntax: return "first_tag_syntax";
-    case MarkupIssueKind::kExclamationTagSyntax: return "exclamation_tag_syntax";
-    case MarkupIssueKind::kDoctypeTagSyntax: return "doctype_tag_syntax";
-    case MarkupIssueKind::kCommentTagSyntax: return "comment_tag_syntax";
-    case MarkupIssueKind::kCdataSectionSyntax: return "cdata_section_syntax";
-    case MarkupIssueKind::kUnterminatedTagSyntax: return "unterminated_tag_syntax";
+    case MarkupIssueKind::kNoRootElement:
+      return "no_root_element";
+    case MarkupIssueKind::kRootHasSibling:
+      return "root_has_sibling";
+    case MarkupIssueKind::kLoneEndTag:
+      return "lone_end_tag";
+    case MarkupIssueKind::kUnendedStartTag:
+      return "unended_start_tag";
+    case MarkupIssueKind::kFirstTagSyntax:
+      return "first_tag_syntax";
+    case MarkupIssueKind::kExclamationTagSyntax:
+      return "exclamation_tag_syntax";
+    case MarkupIssueKind::kDoctypeTagSyntax:
+      return "doctype_tag_syntax";
+    case MarkupIssueKind::kCommentTagSyntax:
+      return "comment_tag_syntax";
+    case MarkupIssueKind::kCdataSectionSyntax:
+      return "cdata_section_syntax";
+    case MarkupIssueKind::kUnterminatedTagSyntax:
+      return "unterminated_tag_syntax";
   }
   return {};
 }
@@ -45,13 +55,19 @@ void AppendRecord(const MarkupParseIssue& issue, std::string& result) {
 
 std::string_view TokenText(MarkupToken token) {
   switch (token) {
-    case MarkupToken::kEndTag: return "End tag";
-    case MarkupToken::kProcessingInstruction: return "Processing instruction";
-    case MarkupToken::kComment: return "Comment";
-    case MarkupToken::kCdataSection: return "CDATA section";
-    case MarkupToken::kDoctype: return "DOCTYPE";
+    case MarkupToken::kEndTag:
+      return "End tag";
+    case MarkupToken::kProcessingInstruction:
+      return "Processing instruction";
+    case MarkupToken::kComment:
+      return "Comment";
+    case MarkupToken::kCdataSection:
+      return "CDATA section";
+    case MarkupToken::kDoctype:
+      return "DOCTYPE";
     case MarkupToken::kStartTag:
-    case MarkupToken::kUnknown: break;
+    case MarkupToken::kUnknown:
+      break;
   }
   return "Tag";
 }
@@ -61,8 +77,10 @@ std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"
 std::string ErrorText(const MarkupParseIssue& issue) {
   const std::string offset = std::to_string(issue.offset);
   switch (issue.kind) {
-    case MarkupIssueKind::kNoRootElement: return "No root element";
-    case MarkupIssueKind::kRootHasSibling: return "Root element has sibling";
+    case MarkupIssueKind::kNoRootElement:
+      return "No root element";
+    case MarkupIssueKind::kRootHasSibling:
+      return "Root element has sibling";
     case MarkupIssueKind::kLoneEndTag:
       return "No start tag for end tag " + Quoted(issue.name) + " at offset " + offset;
     case MarkupIssueKind::kUnendedStartTag:
@@ -74,11 +92,15 @@ std::string ErrorText(const MarkupParseIssue& issue) {
              Quoted(issue.name) + " at offset " + offset;
     case MarkupIssueKind::kUnterminatedTagSyntax:
       return std::string(TokenText(issue.token)) + " at offset " + offset + " unterminated";
-    case MarkupIssueKind::kFirstTagSyntax: return "Incorrect tag name character at offset " + offset;
-    case MarkupIssueKind::kExclamationTagSyntax: return "Incorrect ! tag at offset " + offset;
-    case MarkupIssueKind::kCommentTagSyntax: return "Incorrect comment tag at offset " + offset;
+    case MarkupIssueKind::kFirstTagSyntax:
+      return "Incorrect tag name character at offset " + offset;
+    case MarkupIssueKind::kExclamationTagSyntax:
+      return "Incorrect ! tag at offset " + offset;
+    case MarkupIssueKind::kCommentTagSyntax:
+      return "Incorrect comment tag at offset " + offset;
     case MarkupIssueKind::kDoctypeTagSyntax:
-    case MarkupIssueKind::kCdataSectionSyntax: return "Incorrect tag at offset " + offset;
+    case MarkupIssueKind::kCdataSectionSyntax:
+      return "Incorrect tag at offset " + offset;
   }
   return {};
 }
@@ -90,8 +112,8 @@ void AppendMarkupErrorText(std::string& result, std::string_view text) {
   result += text;
 }
 
-void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText,
-                        MarkupBuild build, std::string& result) {
+void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText, MarkupBuild build,
+                        std::string& result) {
   if (build == MarkupBuild::kBridge) {
     if (emptyText) AppendMarkupErrorText(result, "Empty document");
     for (const MarkupParseIssue& issue : issues) AppendMarkupErrorText(result, ErrorText(issue));

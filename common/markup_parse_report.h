@@ -19,8 +19,8 @@
 
 // Appends the diagnostics of a parse of a text that was empty (`emptyText`) or produced
 // `issues` to `result`.
-void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText,
-                        MarkupBuild build, std::string& result);
+void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText, MarkupBuild build,
+                        std::string& result);
 
 // Appends one error text of the bridge build to `result`, after ", " when it is not empty.
 void AppendMarkupErrorText(std::string& result, std::string_view text);

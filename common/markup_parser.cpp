@@ -157,7 +157,11 @@ size_t MarkupParser::ParseEndTag(size_t at) {
   }
   const size_t match = FindOpen(name);
   if (match == kStop) {
-    issues_.push_back({MarkupIssueKind::kLoneEndTag, static_cast<uint32_t>(at), name, {}, 0,
+    issues_.push_back({MarkupIssueKind::kLoneEndTag,
+                       static_cast<uint32_t>(at),
+                       name,
+                       {},
+                       0,
                        MarkupToken::kEndTag});
     MarkIllFormed(Current());
     return end;
@@ -356,8 +360,12 @@ void MarkupParser::CheckRoot() {
   const uint32_t sibling = index_[root].nextSibling;
   if (sibling == 0) return;
   const uint32_t start = index_[sibling].start;
-  issues_.push_back({MarkupIssueKind::kRootHasSibling, start,
-                     MarkupTagName(text_.substr(start + 1)), {}, 0, MarkupToken::kStartTag});
+  issues_.push_back({MarkupIssueKind::kRootHasSibling,
+                     start,
+                     MarkupTagName(text_.substr(start + 1)),
+                     {},
+                     0,
+                     MarkupToken::kStartTag});
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr size_t kFullMaxBodyLength = 9;            // between "&" and ";"
-constexpr size_t kBridgeMaxNumericBodyLength = 7;   // between "&#" and ";"
+constexpr size_t kFullMaxBodyLength = 9;           // between "&" and ";"
+constexpr size_t kBridgeMaxNumericBodyLength = 7;  // between "&#" and ";"
 constexpr size_t kBridgeMaxBodyLength = 1 + kBridgeMaxNumericBodyLength;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 
@@ -87,8 +87,7 @@ std::string ResolveMarkupReferences(std::string_view value, MarkupBuild build) {
   std::string resolved;
   resolved.reserve(value.size());
   size_t at = 0;
-  for (size_t amp = value.find('&'); amp != std::string_view::npos;
-       amp = value.find('&', at)) {
+  for (size_t amp = value.find('&'); amp != std::string_view::npos; amp = value.find('&', at)) {
     resolved.append(value, at, amp - at);
     at = amp + 1;
     const size_t semicolon = value.substr(at, maxBodyLength + 1).find(';');
@@ -99,8 +98,7 @@ std::string ResolveMarkupReferences(std::string_view value, MarkupBuild build) {
     const std::string_view body = value.substr(at, semicolon);
     const std::optional<char32_t> codePoint =
         build == MarkupBuild::kFull ? FullCodePoint(body) : BridgeCodePoint(body);
-    const std::optional<std::string> text =
-        codePoint ? ToSystemCodePage(*codePoint) : std::nullopt;
+    const std::optional<std::string> text = codePoint ? ToSystemCodePage(*codePoint) : std::nullopt;
     if (!text) {
       resolved += '&';
       continue;

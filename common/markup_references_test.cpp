@@ -37,14 +37,13 @@ TEST(MarkupReferences, FullBuildMatchesNamesWithoutCaseOnlyWhenTheSpellingIsUnkn
 
 TEST(MarkupReferences, FullBuildKeepsWhatItCannotResolve) {
   for (const char* kept : {
-           "&#x0E01;",      // no GBK character
-           "&Eacute;",      // no GBK character
-           "&nbsp;",        // no GBK character
-           "&#0;",          // not a character
-           "&#xD800;",      // a surrogate
-           "&#x110000;",    // beyond Unicode
-           "&#99999999999;",
-           "&#;", "&#x;", "&#12a;", "&;", "&amp", "& amp;",
+           "&#x0E01;",    // no GBK character
+           "&Eacute;",    // no GBK character
+           "&nbsp;",      // no GBK character
+           "&#0;",        // not a character
+           "&#xD800;",    // a surrogate
+           "&#x110000;",  // beyond Unicode
+           "&#99999999999;", "&#;", "&#x;", "&#12a;", "&;", "&amp", "& amp;",
            "&#000000065;",  // ten characters between "&" and ";"
        }) {
     EXPECT_EQ(Full(kept), kept);
@@ -88,8 +87,7 @@ TEST(MarkupEscape, EscapesTheSetOfItsUse) {
 TEST(MarkupEscape, ResultRecordsEscapeTheirValues) {
   std::string results;
   AppendMarkupResult(results, "file_error", {{"text", "can't open <x> & \"y\""}});
-  EXPECT_EQ(results,
-            "<file_error text=\"can&apos;t open &lt;x&gt; &amp; &quot;y&quot;\"/>");
+  EXPECT_EQ(results, "<file_error text=\"can&apos;t open &lt;x&gt; &amp; &quot;y&quot;\"/>");
 }
 
 }  // namespace

@@ -82,9 +82,15 @@ TEST(MarkupRobustness, MutatedDocumentsAreHandledAndKeepTheirIndexConsistent) {
       const size_t at = random() % text.size();
       const char c = alphabet[random() % alphabet.size()];
       switch (random() % 3) {
-        case 0: text[at] = c; break;
-        case 1: text.insert(text.begin() + static_cast<long>(at), c); break;
-        default: text.erase(at, 1 + random() % 8); break;
+        case 0:
+          text[at] = c;
+          break;
+        case 1:
+          text.insert(text.begin() + static_cast<long>(at), c);
+          break;
+        default:
+          text.erase(at, 1 + random() % 8);
+          break;
       }
     }
     const MarkupBuild build = round % 2 == 0 ? MarkupBuild::kFull : MarkupBuild::kBridge;

@@ -26,7 +26,7 @@ struct MarkupAttributeSpan {
   size_t valueEnd;    // attribute's name when it has no "=" and value
   size_t textBegin;   // the value's text, between its quotes
   size_t textEnd;
-  bool assigned;      // the name is followed by "="
+  bool assigned;  // the name is followed by "="
 };
 
 struct MarkupAttributeLookup {

@@ -11,10 +11,16 @@
 
 namespace {
 
+void LeaveToTopLevel(MarkupDocument& document) {
+  while (document.LeaveElement()) {
+  }
+  document.ResetMainPosition();
+}
+
 // Walks every element depth first, reading attributes; returns what it saw, for comparing.
 std::string Walk(MarkupDocument& document) {
   std::string seen;
-  document.ResetMainPosition();
+  LeaveToTopLevel(document);
   while (true) {
     if (document.FindElement()) {
       seen += '<';
@@ -31,9 +37,7 @@ std::string Walk(MarkupDocument& document) {
 
 // Steps down the first elements `depth` times, as far as there are any.
 void Descend(MarkupDocument& document, unsigned depth) {
-  while (document.LeaveElement()) {
-  }
-  document.ResetMainPosition();
+  LeaveToTopLevel(document);
   for (unsigned level = 0; level < depth && document.FindElement(); ++level) {
     document.EnterElement();
   }
