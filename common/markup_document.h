@@ -63,14 +63,18 @@ class MarkupDocument {
   // there is no main element or no such attribute.
   std::string GetAttribute(std::string_view name) const;
 
-  // Sets or adds attribute `name` of the main element; false when there is no main element.
+  // Sets or adds attribute `name` of the main element (the value escaped, in double quotes);
+  // false when there is no main element or when `name` is empty or holds white space or one
+  // of < > / = " ' &, which would break the tag.
   bool SetAttribute(std::string_view name, std::string_view value);
   bool SetAttribute(std::string_view name, int value);          // "%d"
   bool SetAttributeReal(std::string_view name, double value);   // "%f"
   bool SetAttributeHex(std::string_view name, unsigned value);  // "%X"
 
   // Adds an element after the main element (as the parent's last child when there is no
-  // main element) on a line of its own, and makes it the main element.
+  // main element) on a line of its own, and makes it the main element. False when `name`
+  // would break the markup (as for SetAttribute) or does not begin a start tag ("A" to "Z",
+  // "_", ":" or a byte above 0x60).
   bool AddElement(std::string_view name);                          // <name/>
   bool AddElement(std::string_view name, std::string_view value);  // <name>value</name>
   bool AddElement(std::string_view name, int value);               // "%d"

@@ -137,6 +137,19 @@ TEST(MarkupEdit, AnEmptyParentWhoseTagEndsInTwoSlashesDoesNotReadAsEmptyAgain) {
   EXPECT_EQ(DescribeElements(document), "a(b)");
 }
 
+TEST(MarkupEdit, LongTagsKeepTheirLengths) {
+  const std::string name(3000, 'n');
+  const std::string value(5000, 'v');
+  MarkupDocument document;
+  ASSERT_TRUE(document.SetText("<" + name + " a='" + value + "'><c/></" + name + ">"));
+  ASSERT_TRUE(document.FindElement(name));
+  EXPECT_EQ(document.GetAttribute("a"), value);
+  ASSERT_TRUE(document.EnterElement());
+  ASSERT_TRUE(document.AddElement("d"));
+  EXPECT_EQ(document.GetText(), "<" + name + " a='" + value + "'><c/><d/>\r\n</" + name + ">");
+  ExpectIndexMatchesText(document);
+}
+
 TEST(MarkupEdit, PlacesTopLevelElementsAtTheEndOrAfterTheMainElement) {
   MarkupDocument document;
   document.SetText("<!-- c -->");

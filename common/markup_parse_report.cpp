@@ -72,7 +72,12 @@ std::string_view TokenText(MarkupToken token) {
   return "Tag";
 }
 
-std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+std::string Quoted(std::string_view name) {
+  std::string quoted(1, '\'');
+  quoted += name;
+  quoted += '\'';
+  return quoted;
+}
 
 std::string ErrorText(const MarkupParseIssue& issue) {
   const std::string offset = std::to_string(issue.offset);
