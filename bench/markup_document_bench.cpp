@@ -25,8 +25,8 @@ std::string MakeProjectText() {
   for (int server = 0; server < kServers; ++server) {
     const std::string serverName = "Server" + std::to_string(server);
     text += "<server name=\"" + serverName +
-            "\" desc=\"simulated\" node=\"127.0.0.1\" sid=\"Vendor.Simulator.1\" "
-            "clsid=\"{6E6170F0-FF2D-11D2-8087-00105AA8F840}\" "
+            "\" desc=\"simulated\" node=\"127.0.0.1\" sid=\"Demo.Simulator.1\" "
+            "clsid=\"{AF7159B0-BD10-4006-8440-E4E4320C61A2}\" "
             "catid=\"{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}\" outtime=\"120\" solution=\"0\" "
             "c1=\"0\" c2=\"\" c3=\"\" c4=\"\">\r\n";
     for (int group = 0; group < kGroupsPerServer; ++group) {
@@ -35,9 +35,8 @@ std::string MakeProjectText() {
               "language_id=\"1033\" active_state=\"1\" datachange_type=\"1\" "
               "cycle_time=\"3000\" additem=\"0\">\r\n";
       for (int tag = 0; tag < kTagsPerGroup; ++tag) {
-        text += "<tag id=\"Simulation Examples.Functions." + serverName + ".Group" +
-                std::to_string(group) + ".Ramp" + std::to_string(100000 + tag) +
-                "\" vt=\"5\" dir=\"3\"/>\r\n";
+        text += "<tag id=\"Plant.Area.Line." + serverName + ".Group" + std::to_string(group) +
+                ".Temperature" + std::to_string(100000 + tag) + "\" vt=\"5\" dir=\"3\"/>\r\n";
       }
       text += "</group>\r\n";
     }
@@ -120,7 +119,7 @@ void BM_MarkupDocumentBuildProject(benchmark::State& state) {
         document.EnterElement();
         for (int tag = 0; tag < kTagsPerGroup; ++tag) {
           document.AddElement("tag");
-          document.SetAttribute("id", "Ramp" + std::to_string(tag));
+          document.SetAttribute("id", "Temperature" + std::to_string(tag));
           document.SetAttribute("vt", 5);
           document.SetAttribute("dir", 3);
         }

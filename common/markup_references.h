@@ -9,6 +9,9 @@
 // character at all: 0, a surrogate, beyond U+10FFFF), or when the reference is unknown or not
 // closed in time, the "&" stays a literal character and scanning goes on after it, so the
 // reference is kept as written.
+//
+// Other bytes are copied as they are. GBK trail bytes are 0x40 and above, so neither "&" nor
+// ";" can be part of a double-byte character, and no such character is ever split.
 #pragma once
 
 #include <string>
