@@ -81,6 +81,11 @@ bool MarkupDocument::HasName(uint32_t element, std::string_view name) const {
          IsMarkupNameEnd(text_[record.start + 1 + name.size()]);
 }
 
+bool MarkupDocument::IsEmptyElement(uint32_t element) const {
+  const MarkupElement& record = index_[element];
+  return element != 0 && record.endTagLength == 0 && (record.flags & kMarkupNotEnded) == 0;
+}
+
 uint32_t MarkupDocument::LastChild(uint32_t parent) const {
   const uint32_t first = index_[parent].firstChild;
   return first == 0 ? 0 : index_[first].previousSibling;
@@ -194,47 +199,14 @@ bool MarkupDocument::AddElementText(std::string_view name, std::optional<std::st
   const size_t elementLength = element.size();
   element += "\r\n";
 
-  const MarkupElement parent = index_[parent_];
-  const size_t contentEnd = parent.start + parent.length - parent.endTagLength;
-  const bool parentIsEmptyElement =
-      parent_ != 0 && parent.endTagLength == 0 && (parent.flags & kMarkupNotEnded) == 0;
-  size_t offset = contentEnd;
-  size_t removed = 0;
-  size_t elementStart = offset;  // where the element lands, as an offset into the new text
-  std::string_view closing;      // what replaces an empty parent's "/>" before its content
-  std::string inserted;
-  if (parentIsEmptyElement) {
-    // <parent .../> becomes <parent ...>, CR LF, the element and </parent>. A tag that
-    // ended in "//>" keeps its other "/" apart from the ">", so that it does not read as an
-    // empty element's tag again.
-    offset = parent.start + parent.startTagLength - 2;
-    removed = 2;
-    closing = text_[offset - 1] == '/' ? " >" : ">";
-    inserted = std::string(closing) + "\r\n" + element + "</" + std::string(TagName(parent_)) + '>';
-    elementStart = offset + closing.size() + 2;
-  } else if (parent_ != 0 && parent.length == parent.startTagLength + parent.endTagLength) {
-    offset = parent.start + parent.startTagLength;
-    inserted = "\r\n" + element;
-    elementStart = offset + 2;
-  } else {
-    if (main_ != 0) {
-      // After the main element, or on the next line when only white space separates it from
-      // the next tag or the end of the parent's content.
-      const MarkupElement& main = index_[main_];
-      offset = main.start + main.length;
-      size_t next = offset;
-      while (next < contentEnd && IsMarkupSpace(text_[next])) ++next;
-      if (next == contentEnd || text_[next] == '<') offset = next;
-    }
-    inserted = std::move(element);
-    elementStart = offset;
-  }
-  const std::optional<uint32_t> delta = Splice(offset, removed, inserted);
+  const bool parentWasEmpty = IsEmptyElement(parent_);
+  const Insertion insertion = PlaceElement(std::move(element));
+  const std::optional<uint32_t> delta = Splice(insertion.offset, insertion.removed, insertion.text);
   if (!delta) return false;
 
   const uint32_t previous = main_ != 0 ? main_ : LastChild(parent_);
-  if (parentIsEmptyElement) {
-    index_[parent_].startTagLength -= static_cast<uint32_t>(2 - closing.size());
+  if (parentWasEmpty) {
+    index_[parent_].startTagLength -= insertion.parentStartTagShrink;
     index_[parent_].endTagLength = static_cast<uint32_t>(TagName(parent_).size() + 3);
   }
   ShiftFollowing(parent_, previous, *delta);
@@ -242,7 +214,7 @@ bool MarkupDocument::AddElementText(std::string_view name, std::optional<std::st
 
   const uint32_t added = index_.Add();
   MarkupElement& record = index_[added];
-  record.start = static_cast<uint32_t>(elementStart);
+  record.start = static_cast<uint32_t>(insertion.elementStart);
   record.length = static_cast<uint32_t>(elementLength);
   record.startTagLength = static_cast<uint32_t>(startTagLength);
   record.endTagLength = static_cast<uint32_t>(endTagLength);
@@ -261,6 +233,37 @@ bool MarkupDocument::AddElementText(std::string_view name, std::optional<std::st
   main_ = added;
   child_ = 0;
   return true;
+}
+
+MarkupDocument::Insertion MarkupDocument::PlaceElement(std::string element) const {
+  const MarkupElement& parent = index_[parent_];
+  const size_t contentEnd = parent.start + parent.length - parent.endTagLength;
+  if (IsEmptyElement(parent_)) {
+    // An empty parent: <parent .../> becomes <parent ...>, CR LF, the element and </parent>.
+    // A tag that ended in "//>" keeps its other "/" apart from the ">", so that it does not
+    // read as an empty element's tag again.
+    const size_t slash = parent.start + parent.startTagLength - 2;
+    const std::string_view closing = text_[slash - 1] == '/' ? " >" : ">";
+    return {slash, 2,
+            std::string(closing) + "\r\n" + element + "</" + std::string(TagName(parent_)) + '>',
+            slash + closing.size() + 2, static_cast<uint32_t>(2 - closing.size())};
+  }
+  if (parent_ != 0 && parent.length == parent.startTagLength + parent.endTagLength) {
+    // Nothing between the parent's start and end tags: the element starts a line of its own.
+    const size_t afterStartTag = parent.start + parent.startTagLength;
+    return {afterStartTag, 0, "\r\n" + element, afterStartTag + 2, 0};
+  }
+  size_t offset = contentEnd;
+  if (main_ != 0) {
+    // After the main element, or on the next line when only white space separates it from
+    // the next tag or the end of the parent's content.
+    const MarkupElement& main = index_[main_];
+    offset = main.start + main.length;
+    size_t next = offset;
+    while (next < contentEnd && IsMarkupSpace(text_[next])) ++next;
+    if (next == contentEnd || text_[next] == '<') offset = next;
+  }
+  return {offset, 0, std::move(element), offset, 0};
 }
 
 std::optional<uint32_t> MarkupDocument::Splice(size_t offset, size_t removed,

@@ -93,8 +93,21 @@ class MarkupDocument {
   std::string_view TagName(uint32_t element) const;
   bool HasName(uint32_t element, std::string_view name) const;
   uint32_t LastChild(uint32_t parent) const;
+  // Written as one tag ending in "/>" (the document itself is none).
+  bool IsEmptyElement(uint32_t element) const;
 
   bool AddElementText(std::string_view name, std::optional<std::string_view> value);
+  // Where a new element's text goes (it ends with CR LF): `text` replaces `removed` bytes at
+  // `offset`, and the element starts at `elementStart` in the new text. When the parent was
+  // an empty element, its start tag loses `parentStartTagShrink` bytes of its "/>".
+  struct Insertion {
+    size_t offset;
+    size_t removed;
+    std::string text;
+    size_t elementStart;
+    uint32_t parentStartTagShrink;
+  };
+  Insertion PlaceElement(std::string element) const;
   bool SetAttributeText(std::string_view name, std::string_view value);
 
   // Replaces `removed` bytes at `offset` with `inserted` and returns the change in length
