@@ -1,0 +1,136 @@
+#include "bridge/api/frame_codec.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "bridge/api/api_frame.h"
+#include "bridge/api/frame_crc16.h"
+#include "common/markup_document.h"
+
+namespace {
+
+int32_t ReadInt32(const uint8_t* bytes) {
+  return static_cast<int32_t>(
+      static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+      static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+void WriteUint32(uint8_t* bytes, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void AppendUint32(CBigBuffer& buffer, uint32_t value) {
+  uint8_t bytes[4];
+  WriteUint32(bytes, value);
+  buffer.Append(bytes, sizeof bytes);
+}
+
+// The smallest offset at which both sync patterns stand, or `length` when there is none.
+size_t FindFrameStart(const uint8_t* bytes, size_t length) {
+  const size_t last = length - 12;
+  for (size_t i = 0; i <= last; ++i) {
+    const void* sync1 = std::memchr(bytes + i, kFrameSync1[0], last + 1 - i);
+    if (sync1 == nullptr) break;
+    i = static_cast<size_t>(static_cast<const uint8_t*>(sync1) - bytes);
+    if (std::memcmp(bytes + i, kFrameSync1, 4) == 0 &&
+        std::memcmp(bytes + i + kFrameSync2Offset, kFrameSync2, 4) == 0) {
+      return i;
+    }
+  }
+  return length;
+}
+
+}  // namespace
+
+FrameScan ScanFrame(CBigBuffer& buffer) {
+  const size_t length = buffer.Length();
+  if (length <= kFrameScanMinimum) return FrameScan::kNeedMore;
+  const size_t start = FindFrameStart(buffer.At(0), length);
+  if (start == length) {
+    if (length > static_cast<size_t>(kFrameMaxLength)) buffer.Clear();
+    return FrameScan::kNeedMore;
+  }
+  buffer.RemoveFront(start);
+
+  const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
+  if (frameLength > 5 && frameLength <= kFrameMaxLength) {
+    const size_t total = static_cast<size_t>(frameLength) + kFrameOverhead;
+    if (buffer.Length() < total) return FrameScan::kNeedMore;
+    if (std::memcmp(buffer.At(frameLength + 10), kFrameTrailer, 4) == 0) {
+      if (FrameCrc16(buffer.At(0), static_cast<size_t>(frameLength) + 10) == 0) {
+        return FrameScan::kComplete;
+      }
+      buffer.RemoveFront(total);
+      return FrameScan::kDiscarded;
+    }
+  }
+  buffer.RemoveFront(12);
+  return FrameScan::kDiscarded;
+}
+
+bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
+  const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
+  const size_t total = static_cast<size_t>(frameLength) + kFrameOverhead;
+  bool decoded = false;
+  if (buffer.Length() >= total) {
+    const int32_t headerLength = ReadInt32(buffer.At(kFrameHeaderLengthOffset));
+    if (headerLength >= 0 && headerLength <= frameLength - 8) {
+      MarkupDocument header(MarkupBuild::kBridge);
+      const std::string_view text(reinterpret_cast<const char*>(buffer.At(kFrameHeaderOffset)),
+                                  static_cast<size_t>(headerLength));
+      if (header.SetText(text)) {
+        dispatch(header);
+        decoded = true;
+      }
+    }
+  }
+  buffer.RemoveFront(total);
+  return decoded;
+}
+
+void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
+                   const FrameDispatch& dispatch, const std::function<void()>& undecodable) {
+  while (!stop()) {
+    const FrameScan scan = ScanFrame(buffer);
+    if (scan == FrameScan::kNeedMore) return;
+    if (scan == FrameScan::kComplete && !TakeFrame(buffer, dispatch)) undecodable();
+  }
+}
+
+FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
+                      CBigBuffer& frame) {
+  frame.Clear();
+  frame.Append(kFrameSync1, 4);
+  AppendUint32(frame, 0);  // L, written below
+  frame.Append(kFrameSync2, 4);
+  AppendUint32(frame, static_cast<uint32_t>(header.size()));
+  frame.Append(header.data(), header.size());
+
+  if (!payload.empty()) {
+    if (mode == kBodyCompressed) {
+      if (payload.size() + 36 >= kFrameMaxCompressedPayload) return FrameBuild::kTooLarge;
+      // Room for the worst case zlib can produce, so that no payload fails for lack of it.
+      uLongf compressedLength = compressBound(static_cast<uLong>(payload.size()));
+      frame.Reserve(4 + compressedLength);
+      uint8_t* body = frame.End();
+      WriteUint32(body, static_cast<uint32_t>(payload.size()));
+      if (compress(body + 4, &compressedLength, reinterpret_cast<const Bytef*>(payload.data()),
+                   static_cast<uLong>(payload.size())) != Z_OK) {
+        return FrameBuild::kCompressionFailed;
+      }
+      frame.SetLength(frame.Length() + 4 + compressedLength);
+    } else {
+      frame.Append(payload.data(), payload.size());
+    }
+  }
+
+  WriteUint32(frame.At(kFrameLengthOffset), static_cast<uint32_t>(frame.Length() - 8));
+  const uint16_t crc = FrameCrc16(frame.At(0), frame.Length());
+  const uint8_t crcBytes[2] = {static_cast<uint8_t>(crc & 0xFF), static_cast<uint8_t>(crc >> 8)};
+  frame.Append(crcBytes, 2);
+  frame.Append(kFrameTrailer, 4);
+  return FrameBuild::kBuilt;
+}

@@ -1,0 +1,42 @@
+// Finding, checking and decoding API frames in a byte stream, and building them.
+// The layout and its constants are in bridge/api/api_frame.h.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "bridge/api/big_buffer.h"
+
+class MarkupDocument;
+
+enum class FrameScan {
+  kNeedMore = -1,  // nothing to do until more bytes arrive
+  kComplete = 0,   // a complete frame with a correct CRC starts at offset 0
+  kDiscarded = 1,  // bytes were discarded; scan again
+};
+
+// Looks for a complete frame at the front of `buffer`, discarding noise before it, frames
+// with a bad CRC, and 12 bytes of a candidate whose length or trailer is impossible.
+FrameScan ScanFrame(CBigBuffer& buffer);
+
+// Decodes the frame at the front of `buffer` (after ScanFrame returned kComplete), hands its
+// header document to `dispatch` and removes the frame. Returns false when the header could
+// not be decoded; the frame is removed all the same.
+using FrameDispatch = std::function<void(MarkupDocument& header)>;
+bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch);
+
+// Scans and takes frames until more bytes are needed or `stop` returns true. Every frame that
+// cannot be decoded is reported to `undecodable`.
+void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
+                   const FrameDispatch& dispatch, const std::function<void()>& undecodable);
+
+enum class FrameBuild {
+  kBuilt,
+  kTooLarge,           // a compressed body of this size is refused
+  kCompressionFailed,  // zlib failed
+};
+
+// Builds a frame in `frame` (which is cleared first) around `header`, whose `flag` attribute
+// already names `mode`, and `payload` (raw or compressed as `mode` says; no body when empty).
+FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
+                      CBigBuffer& frame);

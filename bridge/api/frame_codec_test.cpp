@@ -1,0 +1,189 @@
+#include "bridge/api/frame_codec.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+#include "bridge/api/api_frame.h"
+#include "bridge/api/frame_crc16.h"
+#include "common/markup_document.h"
+
+namespace {
+
+std::string Header(const std::string& type) {
+  return "<?xml version=\"1.0\" encoding=\"GBK\" ?>\r\n<root type=\"" + type + "\"/>\r\n";
+}
+
+std::string Frame(const std::string& header, const std::string& payload = {},
+                  int mode = kBodyNone) {
+  CBigBuffer frame;
+  EXPECT_EQ(BuildFrame(header, payload, mode, frame), FrameBuild::kBuilt);
+  return std::string(reinterpret_cast<const char*>(frame.At(0)), frame.Length());
+}
+
+// Feeds bytes into a receive buffer and records the `type` of every decoded header.
+class Receiver {
+ public:
+  void Feed(const std::string& bytes) {
+    buffer_.Append(bytes.data(), bytes.size());
+    ProcessFrames(
+        buffer_, [] { return false; },
+        [this](MarkupDocument& header) {
+          header.FindElement("root");
+          types_.push_back(header.GetAttribute("type"));
+        },
+        [this] { ++undecodable_; });
+  }
+  const std::vector<std::string>& types() const { return types_; }
+  int undecodable() const { return undecodable_; }
+  size_t pending() const { return buffer_.Length(); }
+
+ private:
+  CBigBuffer buffer_;
+  std::vector<std::string> types_;
+  int undecodable_ = 0;
+};
+
+TEST(FrameCrc16, MatchesTheCheckValueAndVanishesOverItself) {
+  const std::string check = "123456789";
+  const auto* bytes = reinterpret_cast<const uint8_t*>(check.data());
+  EXPECT_EQ(FrameCrc16(bytes, check.size()), 0x4B37);
+  EXPECT_EQ(FrameCrc16(nullptr, 5), 0xFFFF);
+  const std::string withCrc = check + "\x37\x4B";
+  EXPECT_EQ(FrameCrc16(reinterpret_cast<const uint8_t*>(withCrc.data()), withCrc.size()), 0);
+}
+
+TEST(FrameCodec, BuildsTheDocumentedLayout) {
+  const std::string header = Header("1");
+  const std::string frame = Frame(header, "xyz", kBodyRaw);
+  const size_t total = 16 + header.size() + 3 + 6;
+  ASSERT_EQ(frame.size(), total);
+  EXPECT_EQ(frame.substr(0, 4), "\x68\x68\x16\x16");
+  EXPECT_EQ(static_cast<uint8_t>(frame[4]), total - 14);  // L = 8 + X + B
+  EXPECT_EQ(frame.substr(8, 4), "\x68\x68\x68\x68");
+  EXPECT_EQ(static_cast<uint8_t>(frame[12]), header.size());
+  EXPECT_EQ(frame.substr(16, header.size()), header);
+  EXPECT_EQ(frame.substr(16 + header.size(), 3), "xyz");
+  EXPECT_EQ(frame.substr(total - 4), "\x55\xAA\x55\xAA");
+}
+
+TEST(FrameCodec, CompressedBodyCarriesTheLengthThenTheZlibStream) {
+  const std::string payload(2049, 'v');
+  const std::string header = Header("2");
+  const std::string frame = Frame(header, payload, kBodyCompressed);
+  const std::string body = frame.substr(16 + header.size(), frame.size() - 16 - header.size() - 6);
+  ASSERT_GT(body.size(), 4u);
+  EXPECT_EQ(body.substr(0, 4), std::string("\x01\x08\0\0", 4));  // 2049
+  std::string inflated(payload.size(), '\0');
+  uLongf inflatedLength = inflated.size();
+  ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(inflated.data()), &inflatedLength,
+                       reinterpret_cast<const Bytef*>(body.data() + 4), body.size() - 4),
+            Z_OK);
+  EXPECT_EQ(inflated, payload);
+}
+
+TEST(FrameCodec, IncompressiblePayloadStillFits) {
+  std::string payload(100000, '\0');
+  uint32_t state = 12345;
+  for (char& c : payload) {
+    state = state * 1103515245 + 12345;
+    c = static_cast<char>(state >> 24);
+  }
+  CBigBuffer frame;
+  EXPECT_EQ(BuildFrame(Header("3"), payload, kBodyCompressed, frame), FrameBuild::kBuilt);
+}
+
+TEST(FrameCodec, RefusesACompressedPayloadAtTheLimit) {
+  CBigBuffer frame;
+  const std::string payload(kFrameMaxCompressedPayload - 36, 'x');
+  EXPECT_EQ(BuildFrame(Header("4"), payload, kBodyCompressed, frame), FrameBuild::kTooLarge);
+  EXPECT_EQ(BuildFrame(Header("4"), payload.substr(1), kBodyCompressed, frame), FrameBuild::kBuilt);
+}
+
+TEST(FrameCodec, DecodesFramesInOrderWhateverTheSegmentation) {
+  const std::string stream = Frame(Header("a")) + Frame(Header("b"), "body", kBodyRaw);
+  Receiver together;
+  together.Feed(stream);
+  EXPECT_EQ(together.types(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(together.pending(), 0u);
+
+  Receiver byteByByte;
+  const size_t firstEnd = Frame(Header("a")).size();
+  for (size_t i = 0; i < stream.size(); ++i) {
+    byteByByte.Feed(stream.substr(i, 1));
+    EXPECT_EQ(byteByByte.types().size(), (i + 1 >= stream.size()) + (i + 1 >= firstEnd))
+        << "after byte " << i;
+  }
+}
+
+TEST(FrameCodec, SkipsNoiseAndDropsACorruptedFrame) {
+  std::string corrupted = Frame(Header("bad"), "payload", kBodyRaw);
+  corrupted[corrupted.size() - 8] ^= 0x01;  // a payload byte
+  Receiver receiver;
+  receiver.Feed("garbage\x68\x68\x16" + corrupted + "\x01\x02" + Frame(Header("good")));
+  EXPECT_EQ(receiver.types(), std::vector<std::string>{"good"});
+  EXPECT_EQ(receiver.undecodable(), 0);
+}
+
+TEST(FrameCodec, ImpossibleLengthCostsTwelveBytes) {
+  for (const uint32_t length : {5u, static_cast<uint32_t>(kFrameMaxLength) + 1}) {
+    std::string candidate = Frame(Header("x"));
+    for (int i = 0; i < 4; ++i) candidate[4 + i] = static_cast<char>(length >> (8 * i));
+    CBigBuffer buffer;
+    buffer.Append(candidate.data(), candidate.size());
+    EXPECT_EQ(ScanFrame(buffer), FrameScan::kDiscarded);
+    EXPECT_EQ(buffer.Length(), candidate.size() - 12);
+  }
+}
+
+TEST(FrameCodec, UndecodableHeaderIsReportedAndRemoved) {
+  Receiver receiver;
+  receiver.Feed(Frame("<root><a></root") + Frame(Header("next")));
+  EXPECT_EQ(receiver.undecodable(), 1);
+  EXPECT_EQ(receiver.types(), std::vector<std::string>{"next"});
+
+  std::string lying = Frame(Header("x"));
+  lying[12] = static_cast<char>(0xFF);  // header length beyond the frame; CRC fixed below
+  lying[13] = lying[14] = lying[15] = 0x7F;
+  const size_t crcAt = lying.size() - 6;
+  const uint16_t crc = FrameCrc16(reinterpret_cast<const uint8_t*>(lying.data()), crcAt);
+  lying[crcAt] = static_cast<char>(crc & 0xFF);
+  lying[crcAt + 1] = static_cast<char>(crc >> 8);
+  receiver.Feed(lying);
+  EXPECT_EQ(receiver.undecodable(), 2);
+  EXPECT_EQ(receiver.pending(), 0u);
+}
+
+TEST(FrameCodec, NoiseWithoutAnySyncIsThrownAwayPastTheLimit) {
+  CBigBuffer buffer;
+  const std::string noise(static_cast<size_t>(kFrameMaxLength), 'n');
+  buffer.Append(noise.data(), noise.size());
+  EXPECT_EQ(ScanFrame(buffer), FrameScan::kNeedMore);
+  EXPECT_EQ(buffer.Length(), noise.size());
+  buffer.Append("n", 1);
+  EXPECT_EQ(ScanFrame(buffer), FrameScan::kNeedMore);
+  EXPECT_EQ(buffer.Length(), 0u);
+}
+
+TEST(CBigBuffer, GrowsByTheDoublingRule) {
+  CBigBuffer buffer(100);
+  const std::string bytes(500, 'b');
+  buffer.Append(bytes.data(), 60);
+  EXPECT_EQ(buffer.Capacity(), 100u);
+  buffer.Append(bytes.data(), 60);  // 120 is below 2 x 100: twice the capacity
+  EXPECT_EQ(buffer.Capacity(), 200u);
+  buffer.Append(bytes.data(), 250);  // 370 is below 2 x 200: twice again
+  EXPECT_EQ(buffer.Capacity(), 400u);
+  buffer.Append(bytes.data(), 500);  // 870 reaches 2 x 400: four times the length needed
+  EXPECT_EQ(buffer.Capacity(), 3480u);
+  EXPECT_EQ(buffer.Length(), 870u);
+  EXPECT_EQ(*buffer.At(-1), 'b');
+  buffer.RemoveFront(869);
+  EXPECT_EQ(buffer.Length(), 1u);
+  buffer.RemoveFront(5);
+  EXPECT_EQ(buffer.Length(), 0u);
+}
+
+}  // namespace
