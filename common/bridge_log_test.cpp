@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/test_clock.h"
-#include "common/test_directory.h"
+#include "common/test_files.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST_F(BridgeLogTest, MessagesGoToTheLogListAndTheDailyFile) {
   EXPECT_EQ(sink->Messages(),
             (std::vector<std::string>{"2024-03-05 10:20:30 400 begin load config...",
                                       "2024-03-05 10:20:30 400 版本6.1.1"}));
-  EXPECT_EQ(ReadWholeFile(DailyFile()),
+  EXPECT_EQ(ReadTestFile(DailyFile()),
             "2024-03-05 10:20:30 400 begin load config...\r\n"
             "2024-03-05 10:20:30 400 版本6.1.1\r\n");
 }
@@ -70,7 +70,7 @@ TEST_F(BridgeLogTest, WithoutAWindowMessagesStillReachTheFile) {
   log.DetachLogSink();
   log.LogMessage("late", 0);
   EXPECT_TRUE(sink->Messages().empty());
-  EXPECT_EQ(ReadWholeFile(DailyFile()),
+  EXPECT_EQ(ReadTestFile(DailyFile()),
             "2024-03-05 10:20:30 400 early\r\n2024-03-05 10:20:30 400 late\r\n");
 }
 
@@ -80,10 +80,10 @@ TEST_F(BridgeLogTest, DailyOnlyCheckAndTextWritersSkipTheLogList) {
   log.LogCheck("check line");
   log.WriteLogText("Sim.Server.1", "<root/>");
   EXPECT_TRUE(sink->Messages().empty());
-  EXPECT_EQ(ReadWholeFile(DailyFile()), "2024-03-05 10:20:30 400 程序启动\r\n");
-  EXPECT_EQ(ReadWholeFile(directory.Path() + "/log/check20240305.txt"),
+  EXPECT_EQ(ReadTestFile(DailyFile()), "2024-03-05 10:20:30 400 程序启动\r\n");
+  EXPECT_EQ(ReadTestFile(directory.Path() + "/log/check20240305.txt"),
             "2024-03-05 10:20:30 400 check line\r\n");
-  EXPECT_EQ(ReadWholeFile(directory.Path() + "/log/Sim.Server.1.txt"), "<root/>");
+  EXPECT_EQ(ReadTestFile(directory.Path() + "/log/Sim.Server.1.txt"), "<root/>");
 }
 
 TEST_F(BridgeLogTest, RemovedLogDirectoryStillFeedsTheLogList) {
@@ -111,7 +111,7 @@ TEST_F(BridgeLogTest, SinkCanBeSwappedWhileOtherThreadsLog) {
     log.AttachLogSink(sink);
   }
   // Every message reached the file; the last sink saw at most all of them.
-  const std::string file = ReadWholeFile(DailyFile());
+  const std::string file = ReadTestFile(DailyFile());
   const std::string line = "2024-03-05 10:20:30 400 tick\r\n";
   EXPECT_EQ(file.size(), line.size() * kThreads * kMessages);
   EXPECT_LE(sink->Messages().size(), static_cast<std::size_t>(kThreads * kMessages));

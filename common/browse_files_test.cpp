@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "common/test_directory.h"
+#include "common/test_files.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST_F(BrowseFilesTest, ServerListForTheLocalComputerIsWrittenInOrder) {
   };
   const std::string path = ServerListPath(directory.Path());
   ASSERT_TRUE(SaveServerList(path, list));
-  EXPECT_EQ(ReadWholeFile(path),
+  EXPECT_EQ(ReadTestFile(path),
             "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n"
             "<root ver=\"0\" count1=\"0\" count2=\"Administrator\" count3=\"secret\" "
             "count4=\"\" node=\"\">\r\n"
@@ -61,9 +61,9 @@ TEST_F(BrowseFilesTest, ServerListForTheLocalComputerIsWrittenInOrder) {
 TEST_F(BrowseFilesTest, MissingOrRootlessServerListGivesNothing) {
   const std::string path = ServerListPath(directory.Path());
   EXPECT_EQ(LoadServerList(path), std::nullopt);
-  WriteWholeFile(path, "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n<list node=\"x\"/>\r\n");
+  WriteTestFile(path, "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n<list node=\"x\"/>\r\n");
   EXPECT_EQ(LoadServerList(path), std::nullopt);
-  WriteWholeFile(path, "<root node=\"x\"><t a=\"A\"/>");  // not closed
+  WriteTestFile(path, "<root node=\"x\"><t a=\"A\"/>");  // not closed
   EXPECT_EQ(LoadServerList(path), std::nullopt);
 }
 
@@ -84,7 +84,7 @@ TEST_F(BrowseFilesTest, TagListHoldsItemsInScanOrderWithZerosForUnknownAttribute
   EXPECT_FALSE(TagListExists(directory.Path(), "Sim.Server.1"));
   ASSERT_TRUE(builder.Save(path));
   EXPECT_TRUE(TagListExists(directory.Path(), "Sim.Server.1"));
-  EXPECT_EQ(ReadWholeFile(path),
+  EXPECT_EQ(ReadTestFile(path),
             "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n"
             "<root ver=\"0\">\r\n"
             "<t>\r\n"
@@ -110,13 +110,13 @@ TEST_F(BrowseFilesTest, EmptyScanStillWritesOneEmptyList) {
 
 TEST_F(BrowseFilesTest, ReaderCollectsEveryListAndKeepsTheFirstOccurrence) {
   const std::string path = *TagListPath(directory.Path(), "Sim.Server.1");
-  WriteWholeFile(path,
-                 "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n"
-                 "<root ver=\"0\">\r\n"
-                 "<t><it id=\"a\" dt=\"4\" ar=\"1\"/><branch id=\"x\"/><it id=\"b\"/></t>\r\n"
-                 "<other><it id=\"hidden\" dt=\"1\" ar=\"1\"/></other>\r\n"
-                 "<t><it id=\"a\" dt=\"5\" ar=\"3\"/><it id=\"c\" dt=\"11\" ar=\"2\"/></t>\r\n"
-                 "</root>\r\n");
+  WriteTestFile(path,
+                "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n"
+                "<root ver=\"0\">\r\n"
+                "<t><it id=\"a\" dt=\"4\" ar=\"1\"/><branch id=\"x\"/><it id=\"b\"/></t>\r\n"
+                "<other><it id=\"hidden\" dt=\"1\" ar=\"1\"/></other>\r\n"
+                "<t><it id=\"a\" dt=\"5\" ar=\"3\"/><it id=\"c\" dt=\"11\" ar=\"2\"/></t>\r\n"
+                "</root>\r\n");
   EXPECT_EQ(LoadTagList(path), (std::map<std::string, TagListAttributes>{
                                    {"a", {4, 1}}, {"b", {0, 0}}, {"c", {11, 2}}}));
 }
@@ -124,7 +124,7 @@ TEST_F(BrowseFilesTest, ReaderCollectsEveryListAndKeepsTheFirstOccurrence) {
 TEST_F(BrowseFilesTest, MissingOrUnparsableTagListIsEmpty) {
   const std::string path = *TagListPath(directory.Path(), "Sim.Server.1");
   EXPECT_TRUE(LoadTagList(path).empty());
-  WriteWholeFile(path, "<root><t><it id=\"a\"/></t></root><root/>");
+  WriteTestFile(path, "<root><t><it id=\"a\"/></t></root><root/>");
   EXPECT_TRUE(LoadTagList(path).empty());
 }
 

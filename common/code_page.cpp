@@ -8,18 +8,54 @@
 
 namespace {
 
+// Code pages whose iconv name is not "CP" followed by the number. The code pages that markup
+// files may name and that glibc's iconv lacks (720, 853, most Mac code pages, 20000-20005,
+// 20105, 29001, 50221, 50222, 52936, the ISCII pages 57002-57011) are simply not converted.
+struct IconvAlias {
+  unsigned codePage;
+  const char* name;
+};
+
+constexpr IconvAlias kIconvAliases[] = {
+    {154, "PT154"},
+    {708, "ASMO-708"},
+    {kUtf16LeCodePage, "UTF-16LE"},
+    {kUtf16BeCodePage, "UTF-16BE"},
+    {10000, "MACINTOSH"},
+    {10007, "MAC-CYRILLIC"},
+    {10017, "MAC-UK"},  // Mac Ukrainian
+    {10029, "MAC-CENTRALEUROPE"},
+    {10079, "MAC-IS"},
+    {12000, "UTF-32LE"},
+    {12001, "UTF-32BE"},
+    {20106, "ISO646-DE"},
+    {20107, "ISO646-SE"},
+    {20108, "ISO646-NO"},
+    {20127, "ASCII"},
+    {20261, "T.61-8BIT"},
+    {20269, "ISO_6937"},
+    {20866, "KOI8-R"},
+    {20932, "EUC-JP"},
+    {20936, "GB2312"},
+    {20949, "EUC-KR"},
+    {21866, "KOI8-U"},
+    {38598, "ISO-8859-8"},  // the same bytes as 28598, in logical order
+    {50220, "ISO-2022-JP"},
+    {50225, "ISO-2022-KR"},
+    {50227, "ISO-2022-CN"},
+    {51932, "EUC-JP-MS"},
+    {51936, "EUC-CN"},
+    {51949, "EUC-KR"},
+    {54936, "GB18030"},
+    {65000, "UTF-7"},
+    {kUtf8CodePage, "UTF-8"},
+    {65005, "UTF-32LE"},  // what an encoding name beginning with "UTF-32" stands for
+};
+
 // The iconv name of a Windows code page number.
 std::string IconvName(unsigned codePage) {
-  switch (codePage) {
-    case kUtf8CodePage: return "UTF-8";
-    case kUtf16LeCodePage: return "UTF-16LE";
-    case kUtf16BeCodePage: return "UTF-16BE";
-    case 12000: return "UTF-32LE";
-    case 12001: return "UTF-32BE";
-    case 20127: return "ASCII";
-    case 54936: return "GB18030";
-    case 65000: return "UTF-7";
-    default: break;
+  for (const IconvAlias& alias : kIconvAliases) {
+    if (alias.codePage == codePage) return alias.name;
   }
   if (codePage >= 28591 && codePage <= 28605) {
     return "ISO-8859-" + std::to_string(codePage - 28590);
@@ -84,6 +120,11 @@ void Convert(const IconvHandle& handle, std::string_view in, size_t skipBytes,
     inPtr += skip;
     inLeft -= skip;
   }
+  // Stateful encodings (ISO-2022-*, UTF-7) end with a return to their initial state.
+  char* outPtr = buffer;
+  size_t outLeft = sizeof buffer;
+  iconv(handle.get(), nullptr, nullptr, &outPtr, &outLeft);
+  out.append(buffer, static_cast<size_t>(outPtr - buffer));
 }
 
 }  // namespace
@@ -92,8 +133,7 @@ bool IsCodePageConvertible(unsigned codePage) {
   return IconvHandle("UTF-16LE", IconvName(codePage)).valid();
 }
 
-bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out,
-                     bool* lossy) {
+bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out, bool* lossy) {
   out.clear();
   bool lost = false;
   if (IsAsciiFastPath(codePage) && IsAscii(text)) {
@@ -114,8 +154,7 @@ bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& o
   return true;
 }
 
-bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out,
-                     bool* lossy) {
+bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out, bool* lossy) {
   out.clear();
   bool lost = false;
   if (IsAsciiFastPath(codePage) && IsAscii(text)) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "common/test_directory.h"
+#include "common/test_files.h"
 
 extern char** environ;
 
@@ -53,7 +53,7 @@ TEST_P(CrashReportTest, WritesTheReportAndEndsByTheSignal) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
   EXPECT_EQ(WTERMSIG(status), crash.signal);
 
-  const std::string dump = ReadWholeFile(DumpPath());
+  const std::string dump = ReadTestFile(DumpPath());
   EXPECT_EQ(dump.substr(0, dump.find('\n')),
             "signal: " + std::to_string(crash.signal) + " SIG" + sigabbrev_np(crash.signal));
   EXPECT_TRUE(std::regex_search(
@@ -66,11 +66,11 @@ TEST_P(CrashReportTest, WritesTheReportAndEndsByTheSignal) {
   EXPECT_NE(dump.find("crash_report_test_helper"), std::string::npos) << dump;
 
   // The stamped line in GBK, ending in CR LF.
-  EXPECT_TRUE(std::regex_match(ReadWholeFile(ErrorLogPath()),
+  EXPECT_TRUE(std::regex_match(ReadTestFile(ErrorLogPath()),
                                std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\d{3} "
                                           "\xBF\xCD\xBB\xA7\xB6\xCB\xB3\xF6\xCF\xD6\xD2\xEC\xB3\xA3"
                                           "\xCD\xCB\xB3\xF6\xA3\xA1\r\n")))
-      << ReadWholeFile(ErrorLogPath());
+      << ReadTestFile(ErrorLogPath());
 }
 
 std::vector<CrashCase> CrashCases() {
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(FatalSignals, CrashReportTest, ::testing::ValuesIn(Cras
 TEST_F(CrashReportTest, FaultAddressIsReported) {
   const int status = RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "segv");
   ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_NE(ReadWholeFile(DumpPath()).find("\naddress: 0x10\n"), std::string::npos);
+  EXPECT_NE(ReadTestFile(DumpPath()).find("\naddress: 0x10\n"), std::string::npos);
 }
 
 TEST_F(CrashReportTest, ErrorLogLinesAccumulateAndTheDumpIsReplaced) {
@@ -97,9 +97,9 @@ TEST_F(CrashReportTest, ErrorLogLinesAccumulateAndTheDumpIsReplaced) {
       WIFSIGNALED(RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "abort")));
   ASSERT_TRUE(
       WIFSIGNALED(RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "segv")));
-  const std::string log = ReadWholeFile(ErrorLogPath());
+  const std::string log = ReadTestFile(ErrorLogPath());
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
-  EXPECT_EQ(ReadWholeFile(DumpPath()).rfind("signal: 11 SIGSEGV\n", 0), 0u);
+  EXPECT_EQ(ReadTestFile(DumpPath()).rfind("signal: 11 SIGSEGV\n", 0), 0u);
 }
 
 TEST_F(CrashReportTest, MissingLogDirectoryStillGivesTheDump) {

@@ -9,7 +9,7 @@
 
 #include "common/program_directory.h"
 #include "common/test_clock.h"
-#include "common/test_directory.h"
+#include "common/test_files.h"
 
 namespace {
 
@@ -32,14 +32,14 @@ TEST_F(DailyLogTest, LinesAreStampedAndEndInCrLfInTheFileOfTheDay) {
   ASSERT_TRUE(log.WriteLogLine("PORT=9527 HTTP监听成功"));
   clock.Set(LocalSeconds(2024, 1, 31, 8, 5, 10), 7);
   ASSERT_TRUE(log.WriteLogLine("OPC 管理程序退出"));
-  EXPECT_EQ(ReadWholeFile(LogDirectory() + "/20240131.txt"),
+  EXPECT_EQ(ReadTestFile(LogDirectory() + "/20240131.txt"),
             "2024-01-31 08:05:09 042 PORT=9527 HTTP监听成功\r\n"
             "2024-01-31 08:05:10 007 OPC 管理程序退出\r\n");
 }
 
 TEST_F(DailyLogTest, EmptyMessageStillGivesStampAndOneBlank) {
   ASSERT_TRUE(log.WriteLogLine(""));
-  EXPECT_EQ(ReadWholeFile(log.DailyLogPath(log.Now())), "2024-01-31 08:05:09 042 \r\n");
+  EXPECT_EQ(ReadTestFile(log.DailyLogPath(log.Now())), "2024-01-31 08:05:09 042 \r\n");
 }
 
 TEST_F(DailyLogTest, LinesOnEitherSideOfMidnightGoToTwoFiles) {
@@ -47,13 +47,13 @@ TEST_F(DailyLogTest, LinesOnEitherSideOfMidnightGoToTwoFiles) {
   ASSERT_TRUE(log.WriteLogLine("before"));
   clock.Set(LocalSeconds(2024, 1, 1, 0, 0, 0), 0);
   ASSERT_TRUE(log.WriteLogLine("after"));
-  EXPECT_EQ(ReadWholeFile(LogDirectory() + "/20231231.txt"), "2023-12-31 23:59:59 999 before\r\n");
-  EXPECT_EQ(ReadWholeFile(LogDirectory() + "/20240101.txt"), "2024-01-01 00:00:00 000 after\r\n");
+  EXPECT_EQ(ReadTestFile(LogDirectory() + "/20231231.txt"), "2023-12-31 23:59:59 999 before\r\n");
+  EXPECT_EQ(ReadTestFile(LogDirectory() + "/20240101.txt"), "2024-01-01 00:00:00 000 after\r\n");
 }
 
 TEST_F(DailyLogTest, CheckLinesGoToTheCheckFileOfTheDay) {
   ASSERT_TRUE(log.WriteCheckLine("check"));
-  EXPECT_EQ(ReadWholeFile(LogDirectory() + "/check20240131.txt"),
+  EXPECT_EQ(ReadTestFile(LogDirectory() + "/check20240131.txt"),
             "2024-01-31 08:05:09 042 check\r\n");
   EXPECT_FALSE(std::filesystem::exists(LogDirectory() + "/20240131.txt"));
 }
@@ -61,7 +61,7 @@ TEST_F(DailyLogTest, CheckLinesGoToTheCheckFileOfTheDay) {
 TEST_F(DailyLogTest, NamedTextIsAppendedUnchanged) {
   ASSERT_TRUE(log.WriteLogText("Sim.Server.1", "<root/>\n"));
   ASSERT_TRUE(log.WriteLogText("Sim.Server.1", "<root ver=\"0\"/>"));
-  EXPECT_EQ(ReadWholeFile(LogDirectory() + "/Sim.Server.1.txt"), "<root/>\n<root ver=\"0\"/>");
+  EXPECT_EQ(ReadTestFile(LogDirectory() + "/Sim.Server.1.txt"), "<root/>\n<root ver=\"0\"/>");
 }
 
 TEST_F(DailyLogTest, NamedTextRefusesNamesThatLeaveTheLogDirectory) {
@@ -91,7 +91,7 @@ TEST(DailyLogOfTheProgram, WritesBesideTheExecutableOnlyWhenItsLogDirectoryExist
   const bool written = WriteLogLine("manager line");
   std::string content;  // every file, in case the date changed meanwhile
   for (const auto& file : std::filesystem::directory_iterator(logDirectory)) {
-    content += ReadWholeFile(file.path().string());
+    content += ReadTestFile(file.path().string());
   }
   std::filesystem::remove_all(logDirectory);
   EXPECT_TRUE(written);
@@ -117,7 +117,7 @@ TEST(DailyLogConcurrency, LinesFromManyThreadsNeverMix) {
       });
     }
   }
-  std::istringstream file(ReadWholeFile(directory.Path() + "/log/20240601.txt"));
+  std::istringstream file(ReadTestFile(directory.Path() + "/log/20240601.txt"));
   int lines[kThreads] = {};
   for (std::string line; std::getline(file, line);) {
     ASSERT_GT(line.size(), 25u);

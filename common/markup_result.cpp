@@ -10,11 +10,20 @@ void AppendMarkupResult(std::string& results, std::string_view name,
     results += "=\"";
     for (char c : value) {
       switch (c) {
-        case '<': results += "&lt;"; break;
-        case '>': results += "&gt;"; break;
-        case '&': results += "&amp;"; break;
-        case '"': results += "&quot;"; break;
-        default: results += c;
+        case '<':
+          results += "&lt;";
+          break;
+        case '>':
+          results += "&gt;";
+          break;
+        case '&':
+          results += "&amp;";
+          break;
+        case '"':
+          results += "&quot;";
+          break;
+        default:
+          results += c;
       }
     }
     results += '"';

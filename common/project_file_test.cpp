@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "common/test_directory.h"
+#include "common/test_files.h"
 
 namespace {
 
@@ -90,7 +89,7 @@ TEST(ProjectFile, SavedProjectReadsBackUnchangedInBothBuilds) {
   const std::string path = directory.Path() + "/" + kProjectFileName;
   ASSERT_TRUE(SaveProjectFile(path, SampleProject()));
   // GB2312 is the system code page: the file holds the GBK bytes as they were given.
-  const std::string file = ReadWholeFile(path);
+  const std::string file = ReadTestFile(path);
   EXPECT_EQ(file.rfind(kProjectDeclaration, 0), 0u);
   EXPECT_NE(file.find("<tag id=\"" + kChinese + ".Tag1\""), std::string::npos);
 
@@ -155,7 +154,7 @@ TEST(ProjectFile, UnloadableOrRootlessFilesGiveAnEmptyProject) {
 
   for (const char* text :
        {"<root/>", "<project><server name=\"A\"/></project>", "<root><server name=\"A\"/>", ""}) {
-    WriteWholeFile(path, text);
+    WriteTestFile(path, text);
     EXPECT_TRUE(LoadProjectFile(path, MarkupBuild::kBridge).empty()) << text;
     EXPECT_TRUE(LoadProjectFile(path, MarkupBuild::kFull).empty()) << text;
   }
@@ -208,38 +207,20 @@ class ProjectFileSaveTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(directory.Path().empty());
     ASSERT_TRUE(SaveProjectFile(path, SampleProject()));
-    original = ReadWholeFile(path);
+    original = ReadTestFile(path);
   }
-  // Names in the directory besides the project file: what a save left behind.
-  std::vector<std::string> Leftovers() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory.Path())) {
-      if (entry.path() != path) names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
   TestDirectory directory;
   std::string path = directory.Path() + "/opc_db.xml";
   std::string original;
 };
 
 TEST_F(ProjectFileSaveTest, FailedSaveLeavesTheOldFileWhole) {
-  // The child may write no file bigger than 4 KiB, so the save fails part way.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{4096, 4096};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(SaveProjectFile(path, LargeProject("new")) ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1) << "the save should have reported failure";
-  EXPECT_EQ(ReadWholeFile(path), original);
-  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  // No file may grow beyond 4 KiB in the child, so the save fails part way.
+  EXPECT_FALSE(RunWithFileSizeLimit(4096, [&] {
+    return SaveProjectFile(path, LargeProject("new"));
+  })) << "the save should have reported failure";
+  EXPECT_EQ(ReadTestFile(path), original);
+  EXPECT_EQ(directory.Entries(), std::set<std::string>{"opc_db.xml"});  // nothing left behind
 }
 
 TEST_F(ProjectFileSaveTest, InterruptedSavesLeaveAWholeFileAtEveryMoment) {
@@ -260,12 +241,12 @@ TEST_F(ProjectFileSaveTest, InterruptedSavesLeaveAWholeFileAtEveryMoment) {
   ChildGuard guard(child);
   // Readers meanwhile see one project or the other, never a mixture or a truncated file.
   for (int read = 0; read < 40; ++read) {
-    const std::string seen = ReadWholeFile(path);
+    const std::string seen = ReadTestFile(path);
     ASSERT_TRUE(seen == first.GetText() || seen == second.GetText())
         << "read " << read << " saw " << seen.size() << " bytes";
   }
   ASSERT_TRUE(guard.Stop());
-  const std::string last = ReadWholeFile(path);
+  const std::string last = ReadTestFile(path);
   EXPECT_TRUE(last == first.GetText() || last == second.GetText());
 }
 

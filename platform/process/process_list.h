@@ -1,0 +1,17 @@
+// Finding running processes by name, from /proc.
+//
+// A process's name is the kernel's command name (the executable's file name, cut to 15
+// characters). Zombies (ended, not yet reaped) are not running and are never found.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string_view>
+
+enum class NameMatch { kExact, kIgnoreCase };
+
+// The id of a running process named `name` (the lowest id when several match), or 0.
+pid_t FindProcessByName(std::string_view name, NameMatch match);
+
+// True while process `pid` exists and has not ended (a zombie has ended).
+bool IsProcessRunning(pid_t pid);

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/process/process_list.h"
+#include "platform/process/quit_signal.h"
+#include "platform/process/single_instance.h"
+#include "platform/process/spawn.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Polls `condition` for up to five seconds.
+bool Eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 500; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return condition();
+}
+
+std::string UniqueLockName() { return "tavrel-test-lock-" + std::to_string(getpid()); }
+
+TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
+  const std::string name = UniqueLockName();
+  {
+    const SingleInstanceLock first(name);
+    ASSERT_TRUE(first.held());
+    const SingleInstanceLock second(name);
+    EXPECT_FALSE(second.held());
+  }
+  const SingleInstanceLock again(name);
+  EXPECT_TRUE(again.held());
+}
+
+TEST(SingleInstanceLock, KilledHolderLeavesNoStaleLock) {
+  const std::string name = UniqueLockName();
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const SingleInstanceLock lock(name);
+    const char held = lock.held() ? '1' : '0';
+    (void)!write(ready[1], &held, 1);
+    pause();
+    _exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(read(ready[0], &held, 1), 1);
+  EXPECT_EQ(held, '1');
+  EXPECT_FALSE(SingleInstanceLock(name).held());
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  EXPECT_TRUE(SingleInstanceLock(name).held());
+  close(ready[0]);
+  close(ready[1]);
+}
+
+// A program with a name of its own that runs until it is signalled.
+class ProbeProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = fs::temp_directory_path() / ("tavrel-probe-" + std::to_string(getpid()));
+    fs::create_directories(directory_);
+    name_ = "TvlProbe" + std::to_string(getpid() % 100000);
+    path_ = (directory_ / name_).string();
+    std::ofstream(path_) << "#!/bin/sh\nwhile :; do sleep 0.05; done\n";
+    fs::permissions(path_, fs::perms::owner_all);
+  }
+  void TearDown() override { fs::remove_all(directory_); }
+
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  fs::path directory_;
+  std::string name_;
+  std::string path_;
+};
+
+TEST_F(ProbeProgram, IsFoundByNameWhileRunningAndNotAfterItEnds) {
+  // The child must not inherit the quit signals that this thread blocks.
+  BlockQuitSignals();
+  const pid_t pid = StartProgram(path_);
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(Eventually([&] { return FindProcessByName(name_, NameMatch::kExact) == pid; }));
+  EXPECT_EQ(FindProcessByName(Lower(name_), NameMatch::kIgnoreCase), pid);
+  EXPECT_EQ(FindProcessByName(Lower(name_), NameMatch::kExact), 0);
+  EXPECT_TRUE(IsProcessRunning(pid));
+
+  kill(pid, kQuitSignal);
+  // Ended but not yet reaped: a zombie is not a running process.
+  EXPECT_TRUE(Eventually([&] { return !IsProcessRunning(pid); }));
+  EXPECT_EQ(FindProcessByName(name_, NameMatch::kExact), 0);
+  ReapEndedChildren();
+  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(ProbeProgram, MissingProgramIsNotStarted) {
+  EXPECT_EQ(StartProgram((directory_ / "absent").string()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#include "platform/process/spawn.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+pid_t StartProgram(const std::string& path) {
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) return 0;
+  sigset_t none;
+  sigemptyset(&none);
+  sigset_t all;
+  sigfillset(&all);
+  // A parent that blocks or ignores its quit signals must not pass that on.
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  pid_t pid = 0;
+  const int error = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  return error == 0 ? pid : 0;
+}
+
+void ReapEndedChildren() {
+  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+  }
+}
