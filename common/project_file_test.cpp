@@ -178,7 +178,7 @@ std::vector<ProjectServerRecord> LargeProject(const std::string& marker) {
   std::vector<ProjectServerRecord> servers = SampleProject();
   servers[0].desc = marker;
   ProjectGroupRecord& group = servers[0].groups[0];
-  for (int i = 0; i < 20000; ++i) group.tags.push_back({marker + ".Tag" + std::to_string(i), 5, 3});
+  for (int i = 0; i < 5000; ++i) group.tags.push_back({marker + ".Tag" + std::to_string(i), 5, 3});
   return servers;
 }
 
@@ -240,7 +240,7 @@ TEST_F(ProjectFileSaveTest, InterruptedSavesLeaveAWholeFileAtEveryMoment) {
   }
   ChildGuard guard(child);
   // Readers meanwhile see one project or the other, never a mixture or a truncated file.
-  for (int read = 0; read < 40; ++read) {
+  for (int read = 0; read < 20; ++read) {
     const std::string seen = ReadTestFile(path);
     ASSERT_TRUE(seen == first.GetText() || seen == second.GetText())
         << "read " << read << " saw " << seen.size() << " bytes";
