@@ -45,11 +45,4 @@ TEST(LogTime, ShortBufferGetsAShortenedStampThatIsStillTerminated) {
   EXPECT_EQ(buffer[0], 'y');
 }
 
-TEST(LogTime, SystemClockIsNearTheCurrentTime) {
-  const WallTime now = SystemWallTime();
-  EXPECT_LE(std::abs(now.seconds - static_cast<std::int64_t>(time(nullptr))), 1);
-  EXPECT_GE(now.milliseconds, 0);
-  EXPECT_LE(now.milliseconds, 999);
-}
-
 }  // namespace

@@ -162,15 +162,12 @@ TEST(ProjectFile, UnloadableOrRootlessFilesGiveAnEmptyProject) {
 
 TEST(ProjectFile, ServerElementAloneForTheTestLaunch) {
   MarkupDocument document;
-  ProjectServerRecord server = SampleProject().front();
-  server.csouttime = "99";  // never written
+  ProjectServerRecord server = SampleProject().back();
+  server.csouttime = "99";  // read, never written
   AddServerElement(document, server);
   EXPECT_EQ(document.GetText(),
-            "<server name=\"S1\" desc=\"" + kChinese +
-                "&lt;&amp;&quot;&gt;\" node=\"localhost\" "
-                "sid=\"Sim.Server.1\" clsid=\"{12345678-9ABC-DEF0-1234-56789ABCDEF0}\" "
-                "catid=\"{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}\" outtime=\"120\" solution=\"2\" "
-                "c1=\"1\" c2=\"Administrator\" c3=\"pass\" c4=\"WORK\"/>\r\n");
+            "<server name=\"S2\" desc=\"\" node=\"\" sid=\"Sim.Server.2\" clsid=\"\" catid=\"\" "
+            "outtime=\"\" solution=\"0\" c1=\"\" c2=\"\" c3=\"\" c4=\"\"/>\r\n");
 }
 
 // A project large enough that writing it takes many write calls.
