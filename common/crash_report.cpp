@@ -63,9 +63,14 @@ void WriteDumpFile(int number, const siginfo_t* info, long thread) {
   char buffer[512];
   SignalSafeText text(buffer, sizeof buffer);
   text.Append("signal: ").AppendDecimal(number).Append(" ").Append(SignalName(number));
-  text.Append("\ncode: ").AppendDecimal(info != nullptr ? info->si_code : 0);
-  text.Append("\naddress: ")
-      .AppendHex(reinterpret_cast<std::uintptr_t>(info != nullptr ? info->si_addr : nullptr));
+  text.Append("\ncode: ").AppendDecimal(info->si_code);
+  if (info->si_code > 0) {
+    // Raised by the kernel for a faulting instruction: si_addr is the address at fault.
+    text.Append("\naddress: ").AppendHex(reinterpret_cast<std::uintptr_t>(info->si_addr));
+  } else {
+    // Sent by a process (kill, raise, abort): there is no fault address, only a sender.
+    text.Append("\naddress: none, sent by process ").AppendDecimal(info->si_pid);
+  }
   text.Append("\ntime: ");
   AppendNow(text);
   text.Append("\nthread: ").AppendDecimal(thread).Append("\nstack:\n");

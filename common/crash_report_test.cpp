@@ -86,10 +86,14 @@ std::vector<CrashCase> CrashCases() {
 INSTANTIATE_TEST_SUITE_P(FatalSignals, CrashReportTest, ::testing::ValuesIn(CrashCases()),
                          [](const auto& info) { return std::string(info.param.how); });
 
-TEST_F(CrashReportTest, FaultAddressIsReported) {
-  const int status = RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "segv");
-  ASSERT_TRUE(WIFSIGNALED(status));
+TEST_F(CrashReportTest, FaultAddressOrSenderIsReported) {
+  ASSERT_TRUE(
+      WIFSIGNALED(RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "segv")));
   EXPECT_NE(ReadTestFile(DumpPath()).find("\naddress: 0x10\n"), std::string::npos);
+
+  ASSERT_TRUE(
+      WIFSIGNALED(RunCrashingHelper(programDirectory.Path(), currentDirectory.Path(), "abort")));
+  EXPECT_NE(ReadTestFile(DumpPath()).find("\naddress: none, sent by process "), std::string::npos);
 }
 
 TEST_F(CrashReportTest, ErrorLogLinesAccumulateAndTheDumpIsReplaced) {

@@ -78,8 +78,8 @@ void AddGroupElement(MarkupDocument& document, const ProjectGroupRecord& group) 
 
 std::vector<ProjectServerRecord> ReadProject(MarkupDocument& document) {
   std::vector<ProjectServerRecord> servers;
-  while (document.LeaveElement()) {
-  }
+  // Back to the top level, before its first element.
+  while (document.LeaveElement()) continue;
   document.ResetMainPosition();
   if (!document.FindElement("root")) return servers;
   document.EnterElement();
