@@ -1,5 +1,7 @@
 #include "common/markup_result.h"
 
+#include "common/markup_escape.h"
+
 void AppendMarkupResult(std::string& results, std::string_view name,
                         std::initializer_list<MarkupResultAttribute> attributes) {
   results += '<';
@@ -8,24 +10,7 @@ void AppendMarkupResult(std::string& results, std::string_view name,
     results += ' ';
     results += attribute;
     results += "=\"";
-    for (char c : value) {
-      switch (c) {
-        case '<':
-          results += "&lt;";
-          break;
-        case '>':
-          results += "&gt;";
-          break;
-        case '&':
-          results += "&amp;";
-          break;
-        case '"':
-          results += "&quot;";
-          break;
-        default:
-          results += c;
-      }
-    }
+    results += EscapeMarkupText(value, MarkupEscapeSet::kAttribute);
     results += '"';
   }
   results += "/>";

@@ -1,0 +1,28 @@
+// Loading and saving a MarkupDocument through the file layer (common/markup_file.h).
+#include "common/markup_document.h"
+
+bool MarkupDocument::LoadFile(const std::string& path) {
+  result_.clear();
+  std::string text;
+  bool read = false;
+  if (build_ == MarkupBuild::kFull) {
+    ByteOrderMark bom = ByteOrderMark::kNone;
+    read = ReadMarkupFile(path, text, bom, result_);
+    bom_ = read ? bom : ByteOrderMark::kNone;
+  } else {
+    read = ReadFileBytes(path, text, result_);
+    bom_ = ByteOrderMark::kNone;
+  }
+  if (!read) {
+    Clear();
+    return false;
+  }
+  text_ = std::move(text);
+  return Parse();
+}
+
+bool MarkupDocument::SaveFile(const std::string& path) {
+  result_.clear();
+  if (build_ == MarkupBuild::kFull) return WriteMarkupFile(path, text_, bom_, result_);
+  return WriteFileBytes(path, text_, result_);
+}
