@@ -27,6 +27,8 @@ class TestDirectory {
   TestDirectory(const TestDirectory&) = delete;
   TestDirectory& operator=(const TestDirectory&) = delete;
 
+  // The directory itself; empty when it could not be made.
+  const std::string& Path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   std::set<std::string> Entries() const {
     std::set<std::string> names;

@@ -1,0 +1,51 @@
+// The bridge's log: LogMessage(text, level), LogCheck(text) and WriteLogText(name, text).
+//
+// A message of level 0 or above goes first to the log list of the bridge's window, when one
+// is attached, and then as one stamped line into the daily log; a message of a negative
+// level is dropped. Check lines go to the check log only. Every method may be called from
+// any thread at any time.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "common/daily_log.h"
+
+// Receiver of the bridge's log messages, implemented by the log list of the window.
+// AddLogMessage is called on the thread that logged and must not block for long: the window
+// queues the line and shows it on its own thread. Calls are serialised, and none is made once
+// DetachLogSink has returned (it waits for a running call), so the sink must not log or
+// attach or detach sinks from inside AddLogMessage.
+class LogSink {
+ public:
+  virtual ~LogSink() = default;
+  virtual void AddLogMessage(WallTime when, std::string_view text) = 0;
+};
+
+class BridgeLog {
+ public:
+  explicit BridgeLog(std::string programDirectory, WallClock clock = SystemWallTime);
+
+  BridgeLog(const BridgeLog&) = delete;
+  BridgeLog& operator=(const BridgeLog&) = delete;
+
+  // A level below 0 drops the message; otherwise it goes to the sink and the daily log.
+  void LogMessage(std::string_view text, int level);
+  // One stamped line in the check log; not shown in the window.
+  void LogCheck(std::string_view text) const;
+  // `text` appended unchanged to log/<name>.txt (see DailyLog::WriteLogText).
+  void WriteLogText(std::string_view name, std::string_view text) const;
+  // One stamped line in the daily log only (as "程序启动" at the end of start-up).
+  void WriteLogLine(std::string_view text) const;
+
+  // Attaches the window's log list; replaces any earlier sink.
+  void AttachLogSink(std::shared_ptr<LogSink> sink);
+  void DetachLogSink();
+
+ private:
+  DailyLog files_;
+  std::mutex sinkMutex_;
+  std::shared_ptr<LogSink> sink_;
+};

@@ -1,0 +1,94 @@
+// The project file opc_db.xml: the servers the bridge connects to, their groups and tags.
+//
+//   <?xml version="1.0" encoding="GB2312"?> CR LF    (one blank before the line break)
+//   <root>
+//   <server name= desc= node= sid= clsid= catid= outtime= solution= c1= c2= c3= c4=>
+//   <group name= desc= uptime= timebis_minutes= percent_deadband= language_id=
+//          active_state= datachange_type= cycle_time= additem=>
+//   <tag id= vt= dir=/>
+//   </group>
+//   </server>
+//   </root>
+//
+// One element per line, no indentation, all values in attributes, text in GBK. The records
+// below carry every attribute under its own name, as text unless both programs use it as a
+// number: the maker keeps the group settings and outtime exactly as typed, and the bridge
+// converts what it needs with ParseDecimal. csouttime is read but written by no program; a
+// file stored through the bridge's API may carry it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/markup_document.h"
+
+inline constexpr char kProjectFileName[] = "opc_db.xml";
+inline constexpr char kProjectDeclaration[] = "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n";
+
+struct ProjectTagRecord {
+  std::string id;  // item identifier on the server
+  int vt = 0;      // requested VARTYPE
+  int dir = 0;     // 1 read only, 2 write only, 3 read and write
+
+  bool operator==(const ProjectTagRecord&) const = default;
+};
+
+struct ProjectGroupRecord {
+  std::string name;
+  std::string desc;
+  std::string uptime;  // update rate, ms
+  std::string timebis_minutes;
+  std::string percent_deadband;
+  std::string language_id;
+  std::string active_state;
+  std::string datachange_type;  // 0 synchronous reads, 1 call-backs, 2 property reads
+  std::string cycle_time;       // collection period, ms
+  std::string additem;          // non-zero: all items in one registration call
+  std::vector<ProjectTagRecord> tags;
+
+  bool operator==(const ProjectGroupRecord&) const = default;
+};
+
+struct ProjectServerRecord {
+  std::string name;
+  std::string desc;
+  std::string node;
+  std::string sid;    // ProgID
+  std::string clsid;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+  std::string catid;
+  std::string outtime;
+  int solution = 0;
+  std::string csouttime;
+  std::string c1;  // non-zero: explicit credentials c2 (user), c3 (password), c4 (domain)
+  std::string c2;
+  std::string c3;
+  std::string c4;
+  std::vector<ProjectGroupRecord> groups;
+
+  bool operator==(const ProjectServerRecord&) const = default;
+};
+
+// Reads the servers under the document's "root", in document order, with every attribute
+// of the tables above. Elements with other names and attributes not listed are skipped; a
+// missing attribute reads as empty text, or 0 for a number. No "root": no servers.
+// Navigation starts from the top of the document, wherever its position was.
+std::vector<ProjectServerRecord> ReadProject(MarkupDocument& document);
+
+// Loads the file with the given build of the markup layer and reads it as ReadProject does.
+// A file that cannot be loaded or is not well formed gives no servers.
+std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build);
+
+// Adds a "server" element with the maker's twelve attributes in their order (no csouttime)
+// after the document's main element, and leaves it the main element. The maker's test launch
+// writes a document of this one element.
+void AddServerElement(MarkupDocument& document, const ProjectServerRecord& server);
+
+// Replaces `document` by the project: declaration, "root", and the servers, groups and tags
+// with the maker's attributes, stepping into an element only when it has children.
+void BuildProjectDocument(MarkupDocument& document,
+                          const std::vector<ProjectServerRecord>& servers);
+
+// Builds the project document and saves it over `path`. The file is replaced atomically:
+// a save that fails or is interrupted leaves the previous file whole. False when the save
+// failed (the directory is not created).
+bool SaveProjectFile(const std::string& path, const std::vector<ProjectServerRecord>& servers);
