@@ -141,19 +141,11 @@ bool RoundReal(double value, Integer* result) {
 // A currency value rounded to an integer, half to even.
 Integer RoundCurrency(std::int64_t scaled) {
   const std::int64_t quotient = scaled / kCurrencyScale;
-  const std::int64_t remainder = scaled % kCurrencyScale;
-  Integer result = FromSigned(quotient);
-  const std::int64_t half = kCurrencyScale / 2;
+  const std::int64_t remainder = scaled % kCurrencyScale;  // has the sign of the value
   const std::int64_t distance = remainder < 0 ? -remainder : remainder;
-  if (distance > half || (distance == half && (quotient & 1) != 0)) {
-    // Away from zero: the remainder has the sign of the value.
-    if (remainder < 0) {
-      result = FromSigned(quotient - 1);
-    } else {
-      result = FromSigned(quotient + 1);
-    }
-  }
-  return result;
+  const std::int64_t half = kCurrencyScale / 2;
+  const bool away = distance > half || (distance == half && (quotient & 1) != 0);
+  return FromSigned(away ? quotient + (remainder < 0 ? -1 : 1) : quotient);
 }
 
 // Reads text as a number; the HRESULT tells a non-number from an overflow.

@@ -208,6 +208,16 @@ TEST(VariantChangeType, CurrencyKeepsFourDecimals) {
   Variant integer;
   ASSERT_EQ(VariantChangeType(&integer, &r, 0, VT_I4), S_OK);
   EXPECT_EQ(integer.lVal, 12);
+  for (const auto& [scaled, rounded] :
+       {std::pair{25000LL, 2}, std::pair{35000LL, 4}, std::pair{-25000LL, -2},
+        std::pair{-35001LL, -4}, std::pair{24999LL, 2}}) {
+    VARIANT currency;
+    VariantInit(&currency);
+    currency.vt = VT_CY;
+    currency.cyVal.int64 = scaled;
+    ASSERT_EQ(VariantChangeType(&integer, &currency, 0, VT_I2), S_OK);
+    EXPECT_EQ(integer.iVal, rounded) << scaled;
+  }
   VARIANT small;
   VariantInit(&small);
   small.vt = VT_CY;
