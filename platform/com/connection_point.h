@@ -113,7 +113,7 @@ HRESULT FindConnectionPointIn(std::initializer_list<ConnectionPoint*> points, RE
 HRESULT EnumerateConnectionPoints(std::initializer_list<ConnectionPoint*> points,
                                   IEnumConnectionPoints** enumerator);
 
-// Advises `sink` on the connection point for `iid` of the object `container`, as the ATL
-// helper of that name does.
+// Advises `sink` on the connection point for `iid` of the object `container` (and undoes
+// it), as the Windows helpers of these names do.
 HRESULT AtlAdvise(IUnknown* container, IUnknown* sink, REFIID iid, LPDWORD cookie);
 HRESULT AtlUnadvise(IUnknown* container, REFIID iid, DWORD cookie);
