@@ -1,0 +1,85 @@
+// ComEnumerator: the implementation behind every IEnumXxx interface of this runtime.
+//
+// An enumerator walks a snapshot of items taken when it was made; clones share the snapshot
+// and start at the clone's position. Next hands each item out as a copy the caller owns, by
+// the rules of the interface, which `Policy` states:
+//
+//   struct Policy {
+//     using Element = ...;  // what Next writes (LPOLESTR, GUID, CONNECTDATA, ...)
+//     using Stored = ...;   // what the snapshot keeps
+//     static bool CopyOut(const Stored& item, Element* out);  // false when out of memory
+//     static void Free(Element* element);                     // undoes CopyOut
+//   };
+//
+// Next returns S_OK when it delivered `count` items and S_FALSE when it ran out first; the
+// number delivered goes to `*fetched`, which may be null only when `count` is 1.
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/com/com_object.h"
+
+template <typename IEnum, typename Policy>
+class ComEnumerator final : public ComObject<IEnum> {
+ public:
+  using Element = typename Policy::Element;
+  using Stored = typename Policy::Stored;
+  using Items = std::vector<Stored>;
+
+  explicit ComEnumerator(std::shared_ptr<const Items> items, size_t position = 0)
+      : items_(std::move(items)), position_(position) {}
+
+  STDMETHODIMP Next(ULONG count, Element* elements, ULONG* fetched) override {
+    if (fetched != nullptr) *fetched = 0;
+    if (count > 0 && elements == nullptr) return E_POINTER;
+    if (count > 1 && fetched == nullptr) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    ULONG delivered = 0;
+    while (delivered < count && position_ < items_->size()) {
+      if (!Policy::CopyOut((*items_)[position_], &elements[delivered])) {
+        for (ULONG i = 0; i < delivered; ++i) Policy::Free(&elements[i]);
+        position_ -= delivered;
+        return E_OUTOFMEMORY;
+      }
+      ++delivered;
+      ++position_;
+    }
+    if (fetched != nullptr) *fetched = delivered;
+    return delivered == count ? S_OK : S_FALSE;
+  }
+
+  STDMETHODIMP Skip(ULONG count) override {
+    std::lock_guard lock(mutex_);
+    const size_t skipped = std::min<size_t>(count, items_->size() - position_);
+    position_ += skipped;
+    return skipped == count ? S_OK : S_FALSE;
+  }
+
+  STDMETHODIMP Reset() override {
+    std::lock_guard lock(mutex_);
+    position_ = 0;
+    return S_OK;
+  }
+
+  STDMETHODIMP Clone(IEnum** clone) override {
+    if (clone == nullptr) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    *clone = MakeComObject<ComEnumerator>(items_, position_).Detach();
+    return S_OK;
+  }
+
+ private:
+  const std::shared_ptr<const Items> items_;
+  std::mutex mutex_;
+  size_t position_;
+};
+
+// Makes an enumerator over `items`, handed out through interface `IEnum`.
+template <typename IEnum, typename Policy>
+ComPtr<IEnum> MakeEnumerator(std::vector<typename Policy::Stored> items) {
+  return MakeComObject<ComEnumerator<IEnum, Policy>>(
+      std::make_shared<const std::vector<typename Policy::Stored>>(std::move(items)));
+}

@@ -1,0 +1,118 @@
+#include "platform/com/guid.h"
+
+#include <algorithm>
+
+#include "platform/com/task_memory.h"
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Positions of the dashes in the registry form.
+constexpr int kDashPositions[] = {9, 14, 19, 24};
+
+template <typename Char>
+int HexValue(Char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Reads `count` hexadecimal digits starting at `text[pos]`.
+template <typename Char>
+bool ReadHex(std::basic_string_view<Char> text, size_t pos, int count, unsigned long long* value) {
+  unsigned long long result = 0;
+  for (int i = 0; i < count; ++i) {
+    const int digit = HexValue(text[pos + i]);
+    if (digit < 0) return false;
+    result = result << 4 | static_cast<unsigned>(digit);
+  }
+  *value = result;
+  return true;
+}
+
+template <typename Char>
+bool ParseRegistryForm(std::basic_string_view<Char> text, GUID* guid) {
+  if (text.size() != kGuidStringLength || text.front() != '{' || text.back() != '}') return false;
+  for (int dash : kDashPositions) {
+    if (text[dash] != '-') return false;
+  }
+  GUID parsed{};
+  unsigned long long value = 0;
+  if (!ReadHex(text, 1, 8, &value)) return false;
+  parsed.Data1 = static_cast<DWORD>(value);
+  if (!ReadHex(text, 10, 4, &value)) return false;
+  parsed.Data2 = static_cast<WORD>(value);
+  if (!ReadHex(text, 15, 4, &value)) return false;
+  parsed.Data3 = static_cast<WORD>(value);
+  // Data4: two bytes before the fourth dash, six after it.
+  constexpr int kData4Positions[] = {20, 22, 25, 27, 29, 31, 33, 35};
+  for (int i = 0; i < 8; ++i) {
+    if (!ReadHex(text, kData4Positions[i], 2, &value)) return false;
+    parsed.Data4[i] = static_cast<BYTE>(value);
+  }
+  *guid = parsed;
+  return true;
+}
+
+void AppendHex(std::string& out, unsigned long long value, int digits) {
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+    out.push_back(kHexDigits[(value >> shift) & 0xF]);
+  }
+}
+
+std::u16string_view WideView(LPCOLESTR text) {
+  return std::u16string_view(text, std::char_traits<char16_t>::length(text));
+}
+
+}  // namespace
+
+std::string GuidToString(const GUID& guid) {
+  std::string text = "{";
+  AppendHex(text, guid.Data1, 8);
+  text.push_back('-');
+  AppendHex(text, guid.Data2, 4);
+  text.push_back('-');
+  AppendHex(text, guid.Data3, 4);
+  text.push_back('-');
+  for (int i = 0; i < 8; ++i) {
+    if (i == 2) text.push_back('-');
+    AppendHex(text, guid.Data4[i], 2);
+  }
+  text.push_back('}');
+  return text;
+}
+
+bool ParseGuid(std::string_view text, GUID* guid) { return ParseRegistryForm(text, guid); }
+
+bool ParseGuid(std::u16string_view text, GUID* guid) { return ParseRegistryForm(text, guid); }
+
+HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
+  if (clsid == nullptr) return E_INVALIDARG;
+  *clsid = CLSID_NULL;
+  if (text == nullptr) return S_OK;
+  return ParseGuid(WideView(text), clsid) ? S_OK : CO_E_CLASSSTRING;
+}
+
+HRESULT IIDFromString(LPCOLESTR text, LPIID iid) {
+  const HRESULT hr = CLSIDFromString(text, iid);
+  return hr == CO_E_CLASSSTRING ? E_INVALIDARG : hr;
+}
+
+int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity) {
+  if (buffer == nullptr || capacity < kGuidStringSize) return 0;
+  const std::string text = GuidToString(guid);
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[kGuidStringLength] = u'\0';
+  return kGuidStringSize;
+}
+
+HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
+  if (text == nullptr) return E_INVALIDARG;
+  const std::string narrow = GuidToString(clsid);
+  *text = TaskMemStringDuplicate(std::u16string(narrow.begin(), narrow.end()));
+  return *text != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT StringFromIID(REFIID iid, LPOLESTR* text) { return StringFromCLSID(iid, text); }

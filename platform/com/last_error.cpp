@@ -1,0 +1,9 @@
+#include "platform/com/last_error.h"
+
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD errorCode) { lastError = errorCode; }

@@ -1,0 +1,27 @@
+// COM task memory: the allocator through which a server hands memory to its caller.
+//
+// Whatever an interface method returns through an out pointer (arrays, strings, structures)
+// is allocated here by the callee and freed by the caller with CoTaskMemFree.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "platform/com/windows_types.h"
+
+// Returns a block of `size` bytes (a distinct non-null block also for 0), or null when memory
+// is exhausted.
+LPVOID CoTaskMemAlloc(SIZE_T size);
+// Resizes a block from CoTaskMemAlloc keeping its contents; null `block` allocates. Returns
+// null, leaving `block` valid, when memory is exhausted.
+LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size);
+// Frees a block from CoTaskMemAlloc; null is ignored.
+void CoTaskMemFree(LPVOID block);
+
+// A NUL-terminated copy of `text` in task memory (the form of every string a COM method
+// returns), or null when memory is exhausted.
+LPWSTR TaskMemStringDuplicate(std::u16string_view text);
+
+// Task memory blocks allocated and not yet freed, process-wide. Tests use it to prove that
+// every block a callee handed out was freed by its caller.
+std::size_t TaskMemoryBlocksInUse();

@@ -1,0 +1,61 @@
+#include "platform/com/variant_time.h"
+
+#include <cmath>
+
+#include "platform/com/calendar.h"
+
+namespace {
+
+constexpr long long kSecondsPerDay = 86'400;
+
+// Day index of 30 December 1899 counted from 1 January 1970.
+long long DateEpochDays() { return DaysFromCivil(1899, 12, 30); }
+
+}  // namespace
+
+bool VariantDateFromCalendar(const SYSTEMTIME& t, DATE* date) {
+  if (t.wYear < 100 || t.wYear > 9999 || t.wDay < 1 || t.wDay > DaysInMonth(t.wYear, t.wMonth) ||
+      t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999) {
+    return false;
+  }
+  const double day =
+      static_cast<double>(DaysFromCivil(t.wYear, t.wMonth, t.wDay) - DateEpochDays());
+  const double fraction =
+      ((t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond) * 1000.0 + t.wMilliseconds) /
+      (kSecondsPerDay * 1000.0);
+  *date = day >= 0 ? day + fraction : day - fraction;
+  return true;
+}
+
+INT SystemTimeToVariantTime(LPSYSTEMTIME systemTime, DATE* date) {
+  if (systemTime == nullptr || date == nullptr) return FALSE;
+  SYSTEMTIME wholeSeconds = *systemTime;
+  wholeSeconds.wMilliseconds = 0;
+  return VariantDateFromCalendar(wholeSeconds, date) ? TRUE : FALSE;
+}
+
+INT VariantTimeToSystemTime(DATE date, LPSYSTEMTIME systemTime) {
+  if (systemTime == nullptr || !IsValidVariantDate(date)) return FALSE;
+  // The calendar day is the integer part for either sign; the fraction runs forwards.
+  const double whole = std::trunc(date);
+  long long day = static_cast<long long>(whole) + DateEpochDays();
+  long long seconds = std::llround(std::fabs(date - whole) * kSecondsPerDay);
+  if (seconds >= kSecondsPerDay) {
+    seconds -= kSecondsPerDay;
+    ++day;
+  }
+  long long year = 0;
+  int month = 0;
+  int dayOfMonth = 0;
+  CivilFromDays(day, &year, &month, &dayOfMonth);
+  if (year > 9999) return FALSE;
+  systemTime->wYear = static_cast<WORD>(year);
+  systemTime->wMonth = static_cast<WORD>(month);
+  systemTime->wDay = static_cast<WORD>(dayOfMonth);
+  systemTime->wDayOfWeek = static_cast<WORD>(DayOfWeek(day));
+  systemTime->wHour = static_cast<WORD>(seconds / 3600);
+  systemTime->wMinute = static_cast<WORD>(seconds / 60 % 60);
+  systemTime->wSecond = static_cast<WORD>(seconds % 60);
+  systemTime->wMilliseconds = 0;
+  return TRUE;
+}

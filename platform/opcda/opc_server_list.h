@@ -1,0 +1,13 @@
+// The OPC server enumeration service (CLSID_OpcServerList, "OPC.ServerList.1"), served
+// from the class registry.
+//
+// The service answers on this computer and on every node the registry knows; on a node it
+// lists and describes the classes the registry has there. EnumClassesOfCategories returns the
+// classes implementing at least one of the implemented categories ((ULONG)-1 for every
+// class); classes in this registry require no categories, so the required list never
+// excludes one.
+#pragma once
+
+// Registers the service as a built-in class. Call once at start-up, before the first
+// activation; calling it again changes nothing.
+void RegisterOpcCoreClasses();
