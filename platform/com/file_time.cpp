@@ -124,14 +124,14 @@ void GetSystemTimeAsFileTime(LPFILETIME fileTime) {
 }
 
 void GetSystemTime(LPSYSTEMTIME systemTime) {
-  FILETIME now;
+  FILETIME now{};
   GetSystemTimeAsFileTime(&now);
   FileTimeToSystemTime(&now, systemTime);
 }
 
 void GetLocalTime(LPSYSTEMTIME systemTime) {
-  FILETIME now;
-  FILETIME local;
+  FILETIME now{};
+  FILETIME local{};
   GetSystemTimeAsFileTime(&now);
   FileTimeToLocalFileTime(&now, &local);
   FileTimeToSystemTime(&local, systemTime);
