@@ -3,8 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "bridge/api/api_frame.h"
@@ -80,9 +80,9 @@ std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer) {
     return std::nullopt;
   }
   const char* header = reinterpret_cast<const char*>(buffer.At(kFrameHeaderOffset));
-  return FrameParts{std::string_view(header, static_cast<size_t>(headerLength)),
-                    std::string_view(header + headerLength,
-                                     static_cast<size_t>(frameLength - 8 - headerLength))};
+  return FrameParts{
+      std::string_view(header, static_cast<size_t>(headerLength)),
+      std::string_view(header + headerLength, static_cast<size_t>(frameLength - 8 - headerLength))};
 }
 
 bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
