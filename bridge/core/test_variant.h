@@ -1,8 +1,9 @@
-// VARIANTs for tests: an owner that clears its variant, and makers for scalars and arrays.
+// VARIANTs for tests: an owner that clears its variant, and a maker of arrays.
 #pragma once
 
+#include <cstring>
 #include <initializer_list>
-#include <string_view>
+#include <type_traits>
 
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
@@ -10,6 +11,13 @@
 class TestVariant {
  public:
   TestVariant() { VariantInit(&value_); }
+  // A scalar of type `vt` whose union holds the bytes of `value`.
+  template <typename T>
+  TestVariant(VARTYPE vt, T value) : TestVariant() {
+    static_assert(sizeof(T) <= sizeof value_.llVal);
+    value_.vt = vt;
+    std::memcpy(&value_.llVal, &value, sizeof value);
+  }
   ~TestVariant() { VariantClear(&value_); }
   TestVariant(const TestVariant&) = delete;
   TestVariant& operator=(const TestVariant&) = delete;
@@ -21,20 +29,8 @@ class TestVariant {
   VARIANT value_;
 };
 
-// Sets `member` of the variant's union to `value` under type `vt`.
-template <typename T>
-void SetScalar(TestVariant& variant, VARTYPE vt, T VARIANT::*member, T value) {
-  variant->vt = vt;
-  (*variant).*member = value;
-}
-
-inline void SetText(TestVariant& variant, std::u16string_view text) {
-  variant->vt = VT_BSTR;
-  variant->bstrVal = BstrFromView(text);
-}
-
-// A one-dimensional array of element type `vt` with lower bound `lowerBound`; each value is
-// stored as SafeArrayPutElement takes it (a pointer to the value, or the BSTR itself).
+// A one-dimensional array of element type `vt` from `lowerBound`. Each value is stored as
+// SafeArrayPutElement takes it: the BSTR itself, else a pointer to the value.
 template <typename T>
 void SetArray(TestVariant& variant, VARTYPE vt, std::initializer_list<T> values,
               LONG lowerBound = 0) {
