@@ -3,8 +3,9 @@
 // The start-up makes one per server, in project order, and keeps it until the process ends.
 // Making it gives the server its StatusTag, links every tag of the server to it and arms the
 // read timers of the server's groups. The OPC engine runs the connection itself (connect,
-// register groups and items, read cycles, status refresh) on a worker thread of this object;
-// until that worker is started, nothing touches the server.
+// register groups and items, read cycles, status refresh) on a worker thread of this object,
+// and offers here the write of a tag's value, which the API and the window reach through the
+// tag's `connection`. Until that worker is started, nothing touches the server.
 #pragma once
 
 #include "bridge/core/project_tree.h"
