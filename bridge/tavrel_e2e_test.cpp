@@ -85,6 +85,9 @@ class TavrelTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(directory_.Path().empty());
     fs::copy(TAVREL_PROGRAM_DIRECTORY, programDirectory_, fs::copy_options::recursive);
+    // Logs of earlier runs from the build's folder (scripts/run) would read as this run's.
+    fs::remove_all(programDirectory_ + "/log");
+    fs::create_directory(programDirectory_ + "/log");
     // Another bridge on this machine would hold the lock and make every start a second one.
     ASSERT_TRUE(SingleInstanceLock(kBridgeInstanceName).held()) << "a bridge runs already";
   }
