@@ -1,0 +1,4 @@
+// Tavrel, the bridge between OPC DA servers and the programs that use their values.
+#include "bridge/core/bridge_process.h"
+
+int main() { return RunBridgeProcess(); }
