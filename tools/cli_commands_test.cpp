@@ -59,14 +59,14 @@ class CliTest : public ::testing::Test {
     server_.Pass();
     port_ = server_.ListeningPort();
     thread_ = std::thread([this] {
-      while (exitFlag_.load() == 0) {
+      while (!exitFlag_.IsSet()) {
         server_.Pass();
         std::this_thread::sleep_for(1ms);
       }
     });
   }
   ~CliTest() override {
-    exitFlag_ = 1;
+    exitFlag_.Set();
     thread_.join();
   }
 
@@ -82,7 +82,7 @@ class CliTest : public ::testing::Test {
     return result;
   }
 
-  std::atomic<int> exitFlag_{0};
+  ExitFlag exitFlag_;
   BridgeLog log_;
   CApiServer server_;
   FakeBridgeHandler handler_;

@@ -112,7 +112,7 @@ class ApiServerTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) server_.Pass();
   }
 
-  std::atomic<int> exitFlag_{0};
+  ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
   CApiServer server_;

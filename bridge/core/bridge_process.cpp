@@ -21,7 +21,7 @@ class ComApartment {
 
 }  // namespace
 
-int RunBridgeProcess() {
+int RunBridgeProcess(const ApiServiceFactory& makeApiService) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -33,7 +33,7 @@ int RunBridgeProcess() {
 
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
-  BridgeRuntime runtime(programDirectory);
+  BridgeRuntime runtime(programDirectory, makeApiService);
   WaitForQuitSignal();
   runtime.Stop();
   return 0;

@@ -3,8 +3,8 @@
 #include <thread>
 #include <utility>
 
-BridgeRuntime::BridgeRuntime(std::string programDirectory, std::chrono::milliseconds stopWait,
-                             WallClock clock)
+BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
+                             std::chrono::milliseconds stopWait, WallClock clock)
     : programDirectory_(std::move(programDirectory)),
       stopWait_(stopWait),
       log_(programDirectory_, clock) {
@@ -19,8 +19,9 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, std::chrono::millisec
     connections_.push_back(std::make_unique<CDlgOpcKernal>(*servers[index], static_cast<int>(index),
                                                            project_->TakeNextHandle()));
   }
-  // The API server plugs its pass in here; until it exists the thread has no work.
-  apiThread_.emplace(exitFlag_, ApiThread::Pass());
+  if (makeApiService) apiService_ = makeApiService(*this);
+  apiThread_.emplace(exitFlag_, apiService_ ? ApiThread::Pass([this] { apiService_->Pass(); })
+                                            : ApiThread::Pass());
 
   log_.LogMessage("end load config...", 0);
   log_.WriteLogLine("程序启动");

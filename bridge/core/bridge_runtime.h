@@ -8,7 +8,8 @@
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags);
-//   6. ApiThread;
+//   6. the API service (api_service.h), when a factory is given, and ApiThread running its
+//      passes;
 //   7. log "end load config...", "程序启动" into the daily log file only, and the start time.
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
@@ -29,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/core/api_service.h"
 #include "bridge/core/api_thread.h"
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_project.h"
@@ -40,8 +42,8 @@ inline constexpr std::chrono::milliseconds kStopWait{1000};
 
 class BridgeRuntime {
  public:
-  BridgeRuntime(std::string programDirectory, std::chrono::milliseconds stopWait = kStopWait,
-                WallClock clock = SystemWallTime);
+  BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
+                std::chrono::milliseconds stopWait = kStopWait, WallClock clock = SystemWallTime);
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;
@@ -66,6 +68,7 @@ class BridgeRuntime {
   AppSettings settings_;
   std::unique_ptr<BridgeProject> project_;
   std::vector<std::unique_ptr<CDlgOpcKernal>> connections_;
+  std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
   std::optional<ApiThread> apiThread_;
   std::int64_t startTime_ = 0;
 };

@@ -21,7 +21,8 @@ class BridgeRuntimeTest : public ::testing::Test {
   }
 
   std::unique_ptr<BridgeRuntime> Start() {
-    return std::make_unique<BridgeRuntime>(directory_.Path(), 0ms, clock_.AsClock());
+    return std::make_unique<BridgeRuntime>(directory_.Path(), ApiServiceFactory(), 0ms,
+                                           clock_.AsClock());
   }
 
   TestDirectory directory_;

@@ -7,3 +7,8 @@ CDlgOpcKernal::CDlgOpcKernal(CProjectServer& server, int serverIndex, TagHandle 
     group->readTimer.Restart(true);
   }
 }
+
+WriteResult CDlgOpcKernal::WriteTag(CProjectTag& /*tag*/, std::string_view /*value*/) {
+  // No worker connects the server yet, so the connection is never held.
+  return {1, "OPC服务还未连接成功"};
+}

@@ -8,8 +8,19 @@
 // tag's `connection`. Until that worker is started, nothing touches the server.
 #pragma once
 
+#include <atomic>
+#include <string>
+#include <string_view>
+
 #include "bridge/core/project_tree.h"
 #include "bridge/core/status_tag.h"
+
+// The outcome of a write: code 0 when the server accepted the write call, 1 when the value was
+// not written; the message says why ("OPC服务还未连接成功" when the server is not connected).
+struct WriteResult {
+  int code = 1;
+  std::string message;
+};
 
 class CDlgOpcKernal {
  public:
@@ -24,7 +35,15 @@ class CDlgOpcKernal {
   StatusTag& GetStatusTag() { return statusTag_; }
   const StatusTag& GetStatusTag() const { return statusTag_; }
 
+  // True while the server's main interface is held; any thread.
+  bool IsConnected() const { return connected_.load(); }
+
+  // Writes `value` (text) to `tag` of this server; any thread. Without a connection to the
+  // server nothing is written.
+  WriteResult WriteTag(CProjectTag& tag, std::string_view value);
+
  private:
   CProjectServer& server_;
   StatusTag statusTag_;
+  std::atomic<bool> connected_{false};
 };
