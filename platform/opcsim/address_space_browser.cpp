@@ -3,6 +3,7 @@
 #include "platform/opcsim/owned_variant.h"
 
 bool MatchesFilter(std::u16string_view text, std::u16string_view pattern) {
+  if (pattern.empty()) return true;
   // Greedy matching with one backtracking point: the last "*" seen.
   std::size_t t = 0;
   std::size_t p = 0;
