@@ -5,6 +5,7 @@
 #include "common/program_directory.h"
 #include "platform/com/activation.h"
 #include "platform/opcda/opc_server_list.h"
+#include "platform/opcsim/simulated_servers.h"
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 
@@ -27,6 +28,7 @@ int RunBridgeProcess(const ApiServiceFactory& makeApiService) {
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
                        RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
   RegisterOpcCoreClasses();
+  RegisterSimulatedServers();
 
   const SingleInstanceLock instance(kBridgeInstanceName);
   if (!instance.held()) return 0;

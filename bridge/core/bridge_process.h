@@ -4,7 +4,7 @@
 //      main thread receives them.
 //   2. Enter the multithreaded COM apartment, set the process's COM security (authentication
 //      level none, impersonation level identify; its result is ignored) and register the
-//      runtime's own OPC classes.
+//      runtime's own OPC classes and the simulated OPC servers.
 //   3. Take the machine-wide single-instance lock kBridgeInstanceName. When another bridge
 //      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
 //   4. Find the program directory and install the crash report.
