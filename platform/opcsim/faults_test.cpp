@@ -146,8 +146,9 @@ TEST_F(Faults, ScriptStagesFaultsOnTheServersClock) {
       ParseFaultScript("at 0.05 state suspended for 0.1; at 0.05 shutdown bye;"
                        "at 0.25 die for 0.1; at 0.45 refuse-addgroup",
                        &settings.faultScript, &error));
-  auto device = SimulatedDevice::Create(ServerProfile::kTree, settings);
+  // Taken before the device exists, so the script's times count from no later than `start`.
   const auto start = Clock::now();
+  auto device = SimulatedDevice::Create(ServerProfile::kTree, settings);
   TestClient client(device);
   auto sink = MakeComObject<RecordingShutdown>();
   DWORD cookie = 0;
