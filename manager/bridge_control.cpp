@@ -29,8 +29,11 @@ bool BridgeControl::StopBridge() const {
   // A bridge that ended since it was found cannot take the signal; the polls see it gone.
   kill(bridge, kQuitSignal);
   for (int poll = 1; poll <= wait_.polls; ++poll) {
-    ReapEndedChildren();
-    if (!IsProcessRunning(bridge)) return true;
+    if (!IsProcessRunning(bridge)) {
+      // Seen ended (a zombie counts as ended): a bridge this manager started is reaped now.
+      ReapEndedChildren();
+      return true;
+    }
     if (poll < wait_.polls) std::this_thread::sleep_for(wait_.interval);
   }
   return false;

@@ -39,9 +39,9 @@ class BridgeControl {
   pid_t FindBridgeProcess() const;
 
   // Asks the running bridge to end and waits for it. The bridge is looked for ignoring letter
-  // case; it gets the quit signal and is then looked at up to `polls` times, `interval` apart,
-  // reaping ended children before each look. True when it is gone (or was not running), false
-  // when it still runs after the wait. The bridge is never killed.
+  // case; it gets the quit signal and is then looked at up to `polls` times, `interval` apart.
+  // True when it is gone (or was not running), and then reaped if it was a child; false when
+  // it still runs after the wait. The bridge is never killed.
   bool StopBridge() const;
 
  private:
