@@ -37,7 +37,7 @@ bool TagListExists(std::string_view programDirectory, std::string_view progId) {
 
 bool SaveServerList(const std::string& path, const ServerList& list) {
   MarkupDocument document(MarkupBuild::kFull);
-  document.SetText(kBrowseDeclaration);
+  document.SetText(kGbkDeclaration);
   document.AddElement("root");
   document.SetAttribute("ver", 0);
   document.SetAttribute("count1", list.useCredentials);
@@ -74,7 +74,7 @@ std::optional<ServerList> LoadServerList(const std::string& path) {
 }
 
 TagListBuilder::TagListBuilder() {
-  document_.SetText(kBrowseDeclaration);
+  document_.SetText(kGbkDeclaration);
   document_.AddElement("root");
   document_.SetAttribute("ver", 0);
   document_.EnterElement();

@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/markup_declarations.h"
 #include "common/markup_document.h"
 
-inline constexpr char kBrowseDeclaration[] = "<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n";
 
 // <ProgramDirectory>/servers/serverlist.xml
 std::string ServerListPath(std::string_view programDirectory);

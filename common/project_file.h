@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "common/markup_declarations.h"
 #include "common/markup_document.h"
 
 inline constexpr char kProjectFileName[] = "opc_db.xml";
-inline constexpr char kProjectDeclaration[] = "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n";
 
 struct ProjectTagRecord {
   std::string id;  // item identifier on the server

@@ -1,0 +1,189 @@
+#include "bridge/api/api_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bridge/api/api_frame.h"
+#include "bridge/api/frame_codec.h"
+#include "common/markup_declarations.h"
+#include "common/markup_document.h"
+
+namespace {
+
+constexpr int kBacklog = 32;
+constexpr std::size_t kReceiveChunk = 4096;
+constexpr int kSelectTimeoutMs = 5;
+
+constexpr char kUndecodableFrame[] = "校验成功，但无法解析，缓冲强制清零!";
+constexpr char kPayloadTooLarge[] = "数据太大，不处理";
+constexpr char kCompressionFailed[] = "压缩出错";
+// The limit that the console line of a refused reply names (the refusal itself happens at
+// kFrameMaxCompressedPayload).
+constexpr int kReplyPayloadLimit = 10000000;
+
+}  // namespace
+
+CApiServer::CApiServer(int port, BridgeLog& log, const std::atomic<int>& exitFlag,
+                       CPeriodTimer::TickSource ticks)
+    : port_(port), log_(log), exitFlag_(exitFlag), ticks_(std::move(ticks)) {}
+
+void CApiServer::Pass() {
+  if (!listener_.valid()) {
+    const std::uint64_t now = ticks_();
+    if (lastListenAttempt_ && now >= *lastListenAttempt_ &&
+        now - *lastListenAttempt_ < static_cast<std::uint64_t>(kListenRetryMs)) {
+      return;
+    }
+    lastListenAttempt_ = now;
+    if (!Listen()) return;
+  }
+  SelectPass();
+  FlushPushes();
+}
+
+bool CApiServer::Listen() {
+  UniqueSocket listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!listener.valid()) {
+    log_.LogMessage("API SOCKET创建失败", 0);
+    return false;
+  }
+  const int on = 1;
+  setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(static_cast<std::uint16_t>(port_));
+  if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener.get(), kBacklog) != 0) {
+    return false;
+  }
+  listener_ = std::move(listener);
+  return true;
+}
+
+int CApiServer::ListeningPort() const {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (!listener_.valid() ||
+      getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    return 0;
+  }
+  return ntohs(address.sin_port);
+}
+
+void CApiServer::SelectPass() {
+  {
+    const std::lock_guard lock(pushMutex_);
+    clientCount_ = static_cast<int>(clients_.size());
+  }
+  DropOneClient();
+
+  std::vector<pollfd> sockets{{listener_.get(), POLLIN, 0}};
+  std::vector<CApiClient*> polled;
+  for (const auto& client : clients_) {
+    if (!client->IsOpen()) continue;
+    sockets.push_back({client->Socket(), POLLIN, 0});
+    polled.push_back(client.get());
+  }
+  if (poll(sockets.data(), sockets.size(), kSelectTimeoutMs) <= 0) return;
+
+  for (std::size_t i = 0; i < polled.size(); ++i) {
+    if (sockets[i + 1].revents != 0) ReadFrom(*polled[i]);
+  }
+  if (sockets[0].revents != 0) Accept();
+}
+
+void CApiServer::DropOneClient() {
+  for (auto it = clients_.begin(); it != clients_.end(); ++it) {
+    CApiClient& client = **it;
+    if (client.IsOpen() && !client.IdleTimer().Elapsed()) continue;
+    peers_.Remove(client.PeerAddress(), client.PeerPort());
+    clients_.erase(it);
+    return;
+  }
+}
+
+void CApiServer::ReadFrom(CApiClient& client) {
+  std::uint8_t bytes[kReceiveChunk];
+  const ssize_t n = recv(client.Socket(), bytes, sizeof bytes, 0);
+  if (n <= 0) {
+    client.Close();
+    return;
+  }
+  client.ReceiveBuffer().Append(bytes, static_cast<std::size_t>(n));
+  ProcessFrames(
+      client.ReceiveBuffer(), [this] { return exitFlag_.load() != 0; },
+      [this, &client](MarkupDocument& request) {
+        if (handler_ != nullptr) handler_->HandleRequest(client, request);
+      },
+      [this] { log_.LogMessage(kUndecodableFrame, 0); });
+}
+
+void CApiServer::Accept() {
+  sockaddr_in peer{};
+  socklen_t length = sizeof peer;
+  UniqueSocket socket(
+      accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+  if (!socket.valid()) return;
+  if (clients_.size() >= static_cast<std::size_t>(kMaxClients)) return;  // closed at once
+  char address[INET_ADDRSTRLEN] = "";
+  inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
+  const int port = ntohs(peer.sin_port);
+  clients_.push_back(
+      std::make_unique<CApiClient>(std::move(socket), address, port, ++connectionCounter_, ticks_));
+  peers_.Add(address, port);
+}
+
+void CApiServer::AppendPush(const PushRecord& record) {
+  const std::lock_guard lock(pushMutex_);
+  if (clientCount_ <= 0) return;
+  if (pendingPushes_.Length() > kMaxPendingPushBytes) pendingPushes_.Clear();
+  AppendPushRecord(pendingPushes_, record);
+}
+
+FrameBuild CApiServer::BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
+                                        CBigBuffer& frame) {
+  const FrameBuild result = BuildFrame(header, payload, mode, frame);
+  if (result == FrameBuild::kTooLarge) log_.LogMessage(kPayloadTooLarge, 0);
+  if (result == FrameBuild::kCompressionFailed) log_.LogMessage(kCompressionFailed, 0);
+  return result;
+}
+
+bool CApiServer::SendFrame(CApiClient& client, std::string_view header, std::string_view payload,
+                           int mode) {
+  CBigBuffer frame;
+  const FrameBuild result = BuildFrameLogged(header, payload, mode, frame);
+  if (result == FrameBuild::kTooLarge) {
+    std::printf("%s real len=%d set len=%d\n", kPayloadTooLarge, static_cast<int>(payload.size()),
+                kReplyPayloadLimit);
+  }
+  if (result != FrameBuild::kBuilt) return false;
+  return client.Send(frame.At(0), frame.Length(), exitFlag_) >= 0;
+}
+
+void CApiServer::FlushPushes() {
+  std::string payload;
+  {
+    const std::lock_guard lock(pushMutex_);
+    if (pendingPushes_.Length() == 0) return;
+    payload.assign(reinterpret_cast<const char*>(pendingPushes_.At(0)), pendingPushes_.Length());
+    pendingPushes_.Clear();
+  }
+  const int mode = payload.size() < kFrameCompressFrom ? kBodyRaw : kBodyCompressed;
+  MarkupDocument header(MarkupBuild::kBridge);
+  header.SetText(kGbkDeclaration);
+  header.AddElement("root");
+  header.SetAttribute("ver", 0);
+  header.SetAttribute("type", 4);
+  header.SetAttribute("uid", 0);
+  header.SetAttribute("flag", mode);
+  if (BuildFrameLogged(header.GetText(), payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
+  for (const auto& client : clients_) {
+    if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length(), exitFlag_);
+  }
+}

@@ -1,0 +1,97 @@
+// CApiServer: the API's listening socket, its clients and the value pushes.
+//
+// Everything but AppendPush runs on ApiThread, which calls Pass() in a loop (one pass, then a
+// 1 ms sleep, until ExitFlag). A pass (re)opens the listening socket when needed (at most one
+// attempt every 30 s), drops at most one closed or idle client, reads from every readable
+// client and runs its complete requests (whose replies are sent before the pass goes on),
+// accepts a new client (a tenth is closed at once), and sends the pushes gathered since the
+// previous pass as one frame to every client that asked for them.
+//
+// OPC threads hand value updates to AppendPush at any time; they are kept only while at least
+// one client is connected, and at most 19997952 bytes of them wait for a pass.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "bridge/api/api_client.h"
+#include "bridge/api/api_peer_registry.h"
+#include "bridge/api/big_buffer.h"
+#include "bridge/api/frame_codec.h"
+#include "bridge/api/push_record.h"
+#include "bridge/api/unique_socket.h"
+#include "common/bridge_log.h"
+#include "common/period_timer.h"
+
+class MarkupDocument;
+
+// Runs one decoded request of a client on ApiThread, replying through CApiServer::SendFrame.
+class ApiRequestHandler {
+ public:
+  virtual ~ApiRequestHandler() = default;
+  virtual void HandleRequest(CApiClient& client, MarkupDocument& request) = 0;
+};
+
+class CApiServer {
+ public:
+  static constexpr int kDefaultPort = 21215;
+  static constexpr int kMaxClients = 9;
+  static constexpr std::int64_t kListenRetryMs = 30000;
+  static constexpr std::size_t kMaxPendingPushBytes = 19997952;
+
+  CApiServer(int port, BridgeLog& log, const std::atomic<int>& exitFlag,
+             CPeriodTimer::TickSource ticks = MonotonicMilliseconds);
+  CApiServer(const CApiServer&) = delete;
+  CApiServer& operator=(const CApiServer&) = delete;
+
+  // The handler of decoded requests; set before the first pass.
+  void SetRequestHandler(ApiRequestHandler* handler) { handler_ = handler; }
+
+  void Pass();
+
+  // Any thread: keeps the record for the next push frame while a client is connected.
+  void AppendPush(const PushRecord& record);
+
+  // Builds a frame around `header` (whose `flag` names `mode`) and `payload` and sends it to
+  // `client`. A payload too large or a compression failure is logged and nothing is sent.
+  bool SendFrame(CApiClient& client, std::string_view header, std::string_view payload, int mode);
+
+  bool IsListening() const { return listener_.valid(); }
+  // The port the socket listens on (the configured one, or the system's choice for port 0).
+  int ListeningPort() const;
+  const CApiClientObjectMgr& PeerRegistry() const { return peers_; }
+  std::size_t ClientCountForTest() const { return clients_.size(); }
+
+ private:
+  bool Listen();
+  void SelectPass();
+  void DropOneClient();
+  void ReadFrom(CApiClient& client);
+  void Accept();
+  void FlushPushes();
+  // BuildFrame, logging a payload too large or a compression failure.
+  FrameBuild BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
+                              CBigBuffer& frame);
+
+  int port_;
+  BridgeLog& log_;
+  const std::atomic<int>& exitFlag_;
+  CPeriodTimer::TickSource ticks_;
+  ApiRequestHandler* handler_ = nullptr;
+
+  UniqueSocket listener_;
+  std::optional<std::uint64_t> lastListenAttempt_;
+  std::vector<std::unique_ptr<CApiClient>> clients_;
+  int connectionCounter_ = 0;
+  CApiClientObjectMgr peers_;
+
+  std::mutex pushMutex_;  // guards clientCount_ and pendingPushes_
+  int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
+  CBigBuffer pendingPushes_;
+  CBigBuffer pushFrame_;  // ApiThread only
+};

@@ -1,0 +1,234 @@
+#include "bridge/api/api_server.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bridge/api/api_frame.h"
+#include "bridge/api/frame_codec.h"
+#include "common/markup_declarations.h"
+#include "common/markup_document.h"
+
+namespace {
+
+std::string Header(int type) {
+  return std::string(kGbkDeclaration) + "<root ver=\"0\" type=\"" + std::to_string(type) +
+         "\" flag=\"0\"/>\r\n";
+}
+
+// Answers every request with a header of the request's type; type 1 also turns pushes on.
+class EchoHandler : public ApiRequestHandler {
+ public:
+  explicit EchoHandler(CApiServer& server) : server_(server) {}
+  void HandleRequest(CApiClient& client, MarkupDocument& request) override {
+    request.FindElement("root");
+    const int type = std::stoi(request.GetAttribute("type"));
+    client.IdleTimer().Restart(true);
+    server_.SendFrame(client, Header(type), {}, kBodyNone);
+    if (type == 1) client.pushesWanted = true;
+  }
+
+ private:
+  CApiServer& server_;
+};
+
+// A blocking loopback client of the server under test.
+class TestClient {
+ public:
+  explicit TestClient(int port) : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    connected_ =
+        connect(socket_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  bool connected() const { return connected_; }
+
+  void Send(int type) {
+    CBigBuffer frame;
+    ASSERT_EQ(BuildFrame(Header(type), {}, kBodyNone, frame), FrameBuild::kBuilt);
+    ASSERT_EQ(send(socket_.get(), frame.At(0), frame.Length(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(frame.Length()));
+  }
+
+  // Reads what has arrived and returns the decoded frames' header types and bodies.
+  struct Frame {
+    std::string type;
+    std::string body;
+  };
+  std::vector<Frame> Receive() {
+    std::vector<Frame> frames;
+    uint8_t bytes[65536];
+    pollfd ready{socket_.get(), POLLIN, 0};
+    while (poll(&ready, 1, 50) > 0) {
+      const ssize_t n = recv(socket_.get(), bytes, sizeof bytes, 0);
+      if (n <= 0) {
+        closedByPeer_ = true;
+        break;
+      }
+      buffer_.Append(bytes, static_cast<size_t>(n));
+    }
+    while (ScanFrame(buffer_) != FrameScan::kNeedMore) {
+      const auto* start = buffer_.At(0);
+      const uint32_t length = start[4] | start[5] << 8 | start[6] << 16 | start[7] << 24;
+      const uint32_t headerLength = start[12] | start[13] << 8 | start[14] << 16 | start[15] << 24;
+      std::string body(reinterpret_cast<const char*>(start) + 16 + headerLength,
+                       length - 8 - headerLength);
+      TakeFrame(buffer_, [&](MarkupDocument& header) {
+        header.FindElement("root");
+        frames.push_back({header.GetAttribute("type"), body});
+      });
+    }
+    return frames;
+  }
+  bool closedByPeer() const { return closedByPeer_; }
+
+ private:
+  UniqueSocket socket_;
+  bool connected_ = false;
+  bool closedByPeer_ = false;
+  CBigBuffer buffer_;
+};
+
+class ApiServerTest : public ::testing::Test {
+ protected:
+  ApiServerTest()
+      : log_(std::filesystem::temp_directory_path().string()),
+        server_(0, log_, exitFlag_, [this] { return ticks_.load(); }),
+        handler_(server_) {
+    server_.SetRequestHandler(&handler_);
+  }
+
+  void Passes(int n = 5) {
+    for (int i = 0; i < n; ++i) server_.Pass();
+  }
+
+  std::atomic<int> exitFlag_{0};
+  std::atomic<std::uint64_t> ticks_{1000};
+  BridgeLog log_;
+  CApiServer server_;
+  EchoHandler handler_;
+};
+
+TEST_F(ApiServerTest, RepliesOnTheSamePassAndDropsClientsSilentForAMinute) {
+  Passes(1);
+  ASSERT_TRUE(server_.IsListening());
+  TestClient talker(server_.ListeningPort());
+  TestClient silent(server_.ListeningPort());
+  Passes();
+  ASSERT_EQ(server_.ClientCountForTest(), 2u);
+
+  talker.Send(6);
+  Passes();
+  const auto replies = talker.Receive();
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0].type, "6");
+
+  ticks_ += 59999;
+  talker.Send(6);  // restarts the talker's idle timer
+  Passes();
+  EXPECT_EQ(server_.ClientCountForTest(), 2u);
+  ticks_ += 1;
+  Passes();  // at most one client goes per pass
+  EXPECT_EQ(server_.ClientCountForTest(), 1u);
+  silent.Receive();
+  EXPECT_TRUE(silent.closedByPeer());
+  EXPECT_EQ(server_.PeerRegistry().Peers().size(), 1u);
+}
+
+TEST_F(ApiServerTest, TenthClientIsClosedAtOnce) {
+  Passes(1);
+  std::vector<std::unique_ptr<TestClient>> clients;
+  for (int i = 0; i < 10; ++i) {
+    clients.push_back(std::make_unique<TestClient>(server_.ListeningPort()));
+    ASSERT_TRUE(clients.back()->connected());
+    Passes(3);
+  }
+  EXPECT_EQ(server_.ClientCountForTest(), 9u);
+  clients.back()->Receive();
+  EXPECT_TRUE(clients.back()->closedByPeer());
+  clients.front()->Send(6);
+  Passes();
+  EXPECT_EQ(clients.front()->Receive().size(), 1u);
+}
+
+TEST_F(ApiServerTest, PushesGoOnlyToSubscribersAndOnlyWhileSomeoneIsConnected) {
+  Passes(1);
+  const PushRecord record{
+      .handle = 7, .seconds = 1, .valueClass = 2, .updateCount = 3, .integer = -5};
+  server_.AppendPush(record);  // nobody connected: not kept
+  TestClient subscriber(server_.ListeningPort());
+  TestClient bystander(server_.ListeningPort());
+  Passes();
+  subscriber.Send(1);
+  Passes();
+  ASSERT_EQ(subscriber.Receive().size(), 1u);
+
+  server_.AppendPush(record);
+  server_.AppendPush(record);
+  Passes();
+  const auto frames = subscriber.Receive();
+  ASSERT_EQ(frames.size(), 1u);  // all records of a pass in one frame
+  EXPECT_EQ(frames[0].type, "4");
+  ASSERT_EQ(frames[0].body.size(), 2u * 20u);
+  EXPECT_EQ(frames[0].body.substr(0, 4), std::string("\x07\0\0\0", 4));
+  EXPECT_EQ(frames[0].body.substr(16, 4), "\xFB\xFF\xFF\xFF");
+  EXPECT_TRUE(bystander.Receive().empty());
+}
+
+TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
+  UniqueSocket blocker(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(blocker.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(blocker.get(), 1), 0);
+  getsockname(blocker.get(), reinterpret_cast<sockaddr*>(&address), &length);
+  const int port = ntohs(address.sin_port);
+
+  CApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
+  server.Pass();
+  EXPECT_FALSE(server.IsListening());
+  blocker.Reset();
+  ticks_ += 29999;
+  server.Pass();
+  EXPECT_FALSE(server.IsListening());
+  ticks_ += 1;
+  server.Pass();
+  EXPECT_TRUE(server.IsListening());
+  EXPECT_EQ(server.ListeningPort(), port);
+}
+
+TEST(PushRecord, LaysOutEveryValueClass) {
+  CBigBuffer buffer;
+  EXPECT_FALSE(AppendPushRecord(buffer, PushRecord{.valueClass = 5}));
+  EXPECT_EQ(buffer.Length(), 0u);
+  AppendPushRecord(buffer, PushRecord{.handle = 1,
+                                      .seconds = 0x01020304,
+                                      .milliseconds = 999,
+                                      .valueClass = 1,
+                                      .updateCount = 2,
+                                      .bad = true,
+                                      .real = 1.5});
+  AppendPushRecord(buffer, PushRecord{.valueClass = 3, .integer = 1});
+  AppendPushRecord(buffer, PushRecord{.valueClass = 4, .text = "ab"});
+  const std::string bytes(reinterpret_cast<const char*>(buffer.At(0)), buffer.Length());
+  ASSERT_EQ(bytes.size(), 24u + 17u + 22u);
+  EXPECT_EQ(bytes.substr(0, 16),
+            std::string("\x01\0\0\0\x04\x03\x02\x01\xE7\x03\x01\x02\0\0\0\x01", 16));
+  EXPECT_EQ(bytes.substr(16, 8), std::string("\0\0\0\0\0\0\xF8\x3F", 8));
+  EXPECT_EQ(bytes.substr(24 + 10, 1), "\x03");
+  EXPECT_EQ(bytes.substr(24 + 16, 1), "\x01");
+  EXPECT_EQ(bytes.substr(41 + 16), std::string("\x02\0\0\0ab", 6));
+}
+
+}  // namespace
