@@ -99,22 +99,6 @@ TEST_F(ConfigurationRoutesTest, TagListNamesThatReachOutsideTheServersDirectoryA
   }
 }
 
-TEST_F(ConfigurationRoutesTest, StoredProjectKeepsItsDeclaredEncodingAndRestartsTheBridge) {
-  const std::string gbk = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<root><server name=\"";
-  HttpAnswer answer = Post("/set_opc_db", Utf8(u8"<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
-                                               u8"<root><server name=\"服务\"/></root>"));
-  EXPECT_EQ(answer.kind, ReplyKind::kJson);
-  EXPECT_EQ(answer.body, "");
-  EXPECT_EQ(answer.logLine, "收到Set_opc_db请求,正在保存opc_db.xml文件...");
-  EXPECT_TRUE(answer.restartBridge);
-  EXPECT_EQ(folder_.Read("opc_db.xml"), gbk + "服务\"/></root>");
-
-  const std::u8string plain = u8"<root><server name=\"服务\"/></root>";
-  answer = Post("/set_opc_db", Utf8(plain));
-  EXPECT_TRUE(answer.restartBridge);
-  EXPECT_EQ(folder_.Read("opc_db.xml"), Utf8(plain));
-}
-
 TEST_F(ConfigurationRoutesTest, RefusedProjectLeavesFileAndBridgeAlone) {
   folder_.Write("opc_db.xml", kGbkProject);
   for (const std::string& body :
