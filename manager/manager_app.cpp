@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/daily_log.h"
+#include "manager/bridge_control.h"
 #include "manager/configuration_interface.h"
 #include "manager/http_server.h"
 #include "manager/manager_settings.h"
@@ -10,13 +11,13 @@
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 
-int RunManager(const std::string& programDirectory, const ManagerTiming& timing) {
+int RunManager(const std::string& programDirectory) {
   const SingleInstanceLock instance(kManagerInstanceName);
   if (!instance.held()) return 0;
 
   const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kConfigFileName);
   const DailyLog log(programDirectory);
-  const BridgeControl bridge(programDirectory, kBridgeProgramName, timing.bridgeStopWait);
+  const BridgeControl bridge(programDirectory);
   const ConfigurationInterface interface(programDirectory, log, bridge);
   std::optional<HttpServerThread> http;
   http.emplace(
@@ -26,7 +27,7 @@ int RunManager(const std::string& programDirectory, const ManagerTiming& timing)
   const std::chrono::seconds delay(settings.sleep);
   if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
     bridge.StartBridge();
-    Watchdog(bridge, timing.watchdogPeriod).RunUntilQuit();
+    Watchdog(bridge).RunUntilQuit();
   }
 
   log.WriteLogLine("OPC 管理程序退出");

@@ -13,19 +13,11 @@
 // before the first start ends the manager the same way, without starting the bridge.
 #pragma once
 
-#include <chrono>
 #include <string>
 
-#include "manager/bridge_control.h"
-
 inline constexpr char kManagerInstanceName[] = "Global\\QZ_OPC_PLATFORM_MORVANE";
-
-struct ManagerTiming {
-  std::chrono::milliseconds watchdogPeriod{5000};
-  BridgeStopWait bridgeStopWait;
-};
 
 // Runs the manager installed in `programDirectory` until a quit signal arrives; returns the
 // process's exit code. The calling thread must be the only one, with the quit signals
 // blocked (BlockQuitSignals).
-int RunManager(const std::string& programDirectory, const ManagerTiming& timing = {});
+int RunManager(const std::string& programDirectory);
