@@ -23,12 +23,11 @@ CApiClient::CApiClient(UniqueSocket socket, std::string peerAddress, int peerPor
       serial_(serial),
       idleTimer_(kIdleTimeoutMs, std::move(ticks)) {}
 
-int CApiClient::Send(const std::uint8_t* data, std::size_t length,
-                     const std::atomic<int>& exitFlag) {
+int CApiClient::Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag) {
   std::size_t sent = 0;
   int failures = 0;
   while (sent < length) {
-    if (!socket_.valid() || exitFlag.load() != 0) return -1;
+    if (!socket_.valid() || exitFlag.IsSet()) return -1;
     const std::size_t chunk = std::min(kSendChunk, length - sent);
     const ssize_t n = send(socket_.get(), data + sent, chunk, MSG_NOSIGNAL);
     if (n >= 0) {

@@ -2,13 +2,13 @@
 // only on ApiThread.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "bridge/api/big_buffer.h"
 #include "bridge/api/unique_socket.h"
+#include "bridge/core/exit_flag.h"
 #include "common/period_timer.h"
 
 class CApiClient {
@@ -23,7 +23,7 @@ class CApiClient {
   // fails with EINTR or EAGAIN is retried after 10 ms, up to 64 failures in a row. Returns the
   // length sent; -1 when the socket is closed or `exitFlag` is set meanwhile; -1002 on any
   // other failure. A failed send leaves the connection as it is.
-  int Send(const std::uint8_t* data, std::size_t length, const std::atomic<int>& exitFlag);
+  int Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag);
 
   bool IsOpen() const { return socket_.valid(); }
   int Socket() const { return socket_.get(); }

@@ -28,7 +28,7 @@ constexpr int kReplyPayloadLimit = 10000000;
 
 }  // namespace
 
-CApiServer::CApiServer(int port, BridgeLog& log, const std::atomic<int>& exitFlag,
+CApiServer::CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
                        CPeriodTimer::TickSource ticks)
     : port_(port), log_(log), exitFlag_(exitFlag), ticks_(std::move(ticks)) {}
 
@@ -117,7 +117,7 @@ void CApiServer::ReadFrom(CApiClient& client) {
   }
   client.ReceiveBuffer().Append(bytes, static_cast<std::size_t>(n));
   ProcessFrames(
-      client.ReceiveBuffer(), [this] { return exitFlag_.load() != 0; },
+      client.ReceiveBuffer(), [this] { return exitFlag_.IsSet(); },
       [this, &client](MarkupDocument& request) {
         if (handler_ != nullptr) handler_->HandleRequest(client, request);
       },

@@ -11,7 +11,6 @@
 // one client is connected, and at most 19997952 bytes of them wait for a pass.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -25,6 +24,7 @@
 #include "bridge/api/frame_codec.h"
 #include "bridge/api/push_record.h"
 #include "bridge/api/unique_socket.h"
+#include "bridge/core/exit_flag.h"
 #include "common/bridge_log.h"
 #include "common/period_timer.h"
 
@@ -44,7 +44,7 @@ class CApiServer {
   static constexpr std::int64_t kListenRetryMs = 30000;
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;
 
-  CApiServer(int port, BridgeLog& log, const std::atomic<int>& exitFlag,
+  CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
              CPeriodTimer::TickSource ticks = MonotonicMilliseconds);
   CApiServer(const CApiServer&) = delete;
   CApiServer& operator=(const CApiServer&) = delete;
@@ -80,7 +80,7 @@ class CApiServer {
 
   int port_;
   BridgeLog& log_;
-  const std::atomic<int>& exitFlag_;
+  const ExitFlag& exitFlag_;
   CPeriodTimer::TickSource ticks_;
   ApiRequestHandler* handler_ = nullptr;
 

@@ -112,7 +112,7 @@ class ApiServerTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) server_.Pass();
   }
 
-  std::atomic<int> exitFlag_{0};
+  ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
   CApiServer server_;
@@ -229,6 +229,18 @@ TEST(PushRecord, LaysOutEveryValueClass) {
   EXPECT_EQ(bytes.substr(24 + 10, 1), "\x03");
   EXPECT_EQ(bytes.substr(24 + 16, 1), "\x01");
   EXPECT_EQ(bytes.substr(41 + 16), std::string("\x02\0\0\0ab", 6));
+
+  std::vector<PushRecord> records;
+  ASSERT_TRUE(ReadPushRecords(bytes, records));
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].milliseconds, 999);
+  EXPECT_TRUE(records[0].bad);
+  EXPECT_EQ(records[0].real, 1.5);
+  EXPECT_EQ(records[1].integer, 1);
+  EXPECT_EQ(records[2].text, "ab");
+  records.clear();
+  EXPECT_FALSE(ReadPushRecords(bytes.substr(0, bytes.size() - 1), records));
+  EXPECT_EQ(records.size(), 2u);
 }
 
 }  // namespace

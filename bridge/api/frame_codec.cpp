@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "bridge/api/api_frame.h"
@@ -71,20 +72,28 @@ FrameScan ScanFrame(CBigBuffer& buffer) {
   return FrameScan::kDiscarded;
 }
 
-bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
+std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer) {
   const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
-  const size_t total = static_cast<size_t>(frameLength) + kFrameOverhead;
+  const int32_t headerLength = ReadInt32(buffer.At(kFrameHeaderLengthOffset));
+  if (buffer.Length() < static_cast<size_t>(frameLength) + kFrameOverhead || headerLength < 0 ||
+      headerLength > frameLength - 8) {
+    return std::nullopt;
+  }
+  const char* header = reinterpret_cast<const char*>(buffer.At(kFrameHeaderOffset));
+  return FrameParts{
+      std::string_view(header, static_cast<size_t>(headerLength)),
+      std::string_view(header + headerLength, static_cast<size_t>(frameLength - 8 - headerLength))};
+}
+
+bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
+  const size_t total =
+      static_cast<size_t>(ReadInt32(buffer.At(kFrameLengthOffset))) + kFrameOverhead;
   bool decoded = false;
-  if (buffer.Length() >= total) {
-    const int32_t headerLength = ReadInt32(buffer.At(kFrameHeaderLengthOffset));
-    if (headerLength >= 0 && headerLength <= frameLength - 8) {
-      MarkupDocument header(MarkupBuild::kBridge);
-      const std::string_view text(reinterpret_cast<const char*>(buffer.At(kFrameHeaderOffset)),
-                                  static_cast<size_t>(headerLength));
-      if (header.SetText(text)) {
-        dispatch(header);
-        decoded = true;
-      }
+  if (const std::optional<FrameParts> parts = FrameAtFront(buffer)) {
+    MarkupDocument header(MarkupBuild::kBridge);
+    if (header.SetText(parts->header)) {
+      dispatch(header);
+      decoded = true;
     }
   }
   buffer.RemoveFront(total);
@@ -98,6 +107,27 @@ void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
     if (scan == FrameScan::kNeedMore) return;
     if (scan == FrameScan::kComplete && !TakeFrame(buffer, dispatch)) undecodable();
   }
+}
+
+bool DecodeFrameBody(int mode, std::string_view body, std::string& payload) {
+  payload.clear();
+  if (mode != kBodyCompressed) {
+    payload.assign(body);
+    return true;
+  }
+  if (body.size() < 4) return false;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(body.data());
+  const auto length = static_cast<uint32_t>(ReadInt32(bytes));
+  if (length > kFrameMaxCompressedPayload) return false;
+  payload.resize(length);
+  uLongf inflated = length;
+  if (uncompress(reinterpret_cast<Bytef*>(payload.data()), &inflated, bytes + 4,
+                 static_cast<uLong>(body.size() - 4)) != Z_OK ||
+      inflated != length) {
+    payload.clear();
+    return false;
+  }
+  return true;
 }
 
 FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "bridge/api/big_buffer.h"
@@ -19,6 +21,15 @@ enum class FrameScan {
 // with a bad CRC, and 12 bytes of a candidate whose length or trailer is impossible.
 FrameScan ScanFrame(CBigBuffer& buffer);
 
+// The header text and the body bytes of the frame at the front of `buffer` (after ScanFrame
+// returned kComplete); none when its header length does not fit the frame. The views point
+// into the buffer.
+struct FrameParts {
+  std::string_view header;
+  std::string_view body;
+};
+std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer);
+
 // Decodes the frame at the front of `buffer` (after ScanFrame returned kComplete), hands its
 // header document to `dispatch` and removes the frame. Returns false when the header could
 // not be decoded; the frame is removed all the same.
@@ -29,6 +40,10 @@ bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch);
 // cannot be decoded is reported to `undecodable`.
 void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
                    const FrameDispatch& dispatch, const std::function<void()>& undecodable);
+
+// The payload of a body in `mode`: raw bodies unchanged, compressed ones inflated. False on a
+// compressed body that is cut short, corrupt, or longer than a frame may carry.
+bool DecodeFrameBody(int mode, std::string_view body, std::string& payload);
 
 enum class FrameBuild {
   kBuilt,

@@ -76,12 +76,11 @@ TEST(FrameCodec, CompressedBodyCarriesTheLengthThenTheZlibStream) {
   const std::string body = frame.substr(16 + header.size(), frame.size() - 16 - header.size() - 6);
   ASSERT_GT(body.size(), 4u);
   EXPECT_EQ(body.substr(0, 4), std::string("\x01\x08\0\0", 4));  // 2049
-  std::string inflated(payload.size(), '\0');
-  uLongf inflatedLength = inflated.size();
-  ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(inflated.data()), &inflatedLength,
-                       reinterpret_cast<const Bytef*>(body.data() + 4), body.size() - 4),
-            Z_OK);
+  std::string inflated;
+  ASSERT_TRUE(DecodeFrameBody(kBodyCompressed, body, inflated));
   EXPECT_EQ(inflated, payload);
+  EXPECT_FALSE(DecodeFrameBody(kBodyCompressed, body.substr(0, body.size() - 3), inflated));
+  EXPECT_FALSE(DecodeFrameBody(kBodyCompressed, "\x01\x02", inflated));
 }
 
 TEST(FrameCodec, IncompressiblePayloadStillFits) {

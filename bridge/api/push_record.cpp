@@ -40,3 +40,71 @@ bool AppendPushRecord(CBigBuffer& buffer, const PushRecord& record) {
   }
   return true;
 }
+
+namespace {
+
+// Reads little-endian integers from the front of a byte view.
+class ByteReader {
+ public:
+  explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
+  bool Has(std::size_t n) const { return bytes_.size() >= n; }
+  template <typename T>
+  T Read() {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+      value |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(bytes_[i])) << (8 * i);
+    }
+    bytes_.remove_prefix(sizeof(T));
+    return static_cast<T>(value);
+  }
+  std::string_view Take(std::size_t n) {
+    const std::string_view taken = bytes_.substr(0, n);
+    bytes_.remove_prefix(n);
+    return taken;
+  }
+  bool Empty() const { return bytes_.empty(); }
+
+ private:
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+bool ReadPushRecords(std::string_view bytes, std::vector<PushRecord>& records) {
+  ByteReader reader(bytes);
+  while (!reader.Empty()) {
+    if (!reader.Has(16)) return false;
+    PushRecord record;
+    record.handle = static_cast<std::int32_t>(reader.Read<std::uint32_t>());
+    record.seconds = reader.Read<std::uint32_t>();
+    record.milliseconds = reader.Read<std::uint16_t>();
+    record.valueClass = reader.Read<std::uint8_t>();
+    record.updateCount = reader.Read<std::uint32_t>();
+    record.bad = reader.Read<std::uint8_t>() != 0;
+    switch (record.valueClass) {
+      case 1:
+        if (!reader.Has(8)) return false;
+        record.real = std::bit_cast<double>(reader.Read<std::uint64_t>());
+        break;
+      case 2:
+        if (!reader.Has(4)) return false;
+        record.integer = static_cast<std::int32_t>(reader.Read<std::uint32_t>());
+        break;
+      case 3:
+        if (!reader.Has(1)) return false;
+        record.integer = reader.Read<std::uint8_t>();
+        break;
+      case 4: {
+        if (!reader.Has(4)) return false;
+        const auto length = reader.Read<std::uint32_t>();
+        if (!reader.Has(length)) return false;
+        record.text = reader.Take(length);
+        break;
+      }
+      default:
+        return false;
+    }
+    records.push_back(record);
+  }
+  return true;
+}

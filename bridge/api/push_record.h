@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "bridge/api/big_buffer.h"
 
@@ -32,3 +33,8 @@ struct PushRecord {
 
 // Appends the record's bytes; false (nothing appended) when the value class is not 1..4.
 bool AppendPushRecord(CBigBuffer& buffer, const PushRecord& record);
+
+// Reads the records of a push frame's payload into `records` (texts point into `bytes`).
+// False when the bytes end inside a record or name an unknown value class; the records read
+// before that stay in `records`.
+bool ReadPushRecords(std::string_view bytes, std::vector<PushRecord>& records);

@@ -1,0 +1,293 @@
+#include "bridge/api/api_commands.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "bridge/api/api_frame.h"
+#include "common/decimal_text.h"
+#include "common/markup_declarations.h"
+#include "common/markup_document.h"
+#include "common/project_file.h"
+
+namespace {
+
+constexpr int kQueryType = 1;
+constexpr int kWriteType = 5;
+constexpr int kHeartbeatType = 6;
+
+constexpr int kConfigurationTt = 1;
+constexpr int kServerListTt = 100;
+constexpr int kServerTagsTt = 200;
+constexpr int kStoreProjectTt = 300;
+constexpr int kReadProjectTt = 400;
+constexpr int kTestFrameTt = 500;
+
+constexpr char kUndecodableFrame[] = "校验成功，但无法解析，缓冲强制清零!";
+
+int BodyModeOf(const std::string& payload) {
+  return payload.size() < kFrameCompressFrom ? kBodyRaw : kBodyCompressed;
+}
+
+// A reply header: root with `ver` 0 and `type`; the caller adds the command's attributes.
+MarkupDocument ReplyHeader(int type) {
+  MarkupDocument header(MarkupBuild::kBridge);
+  header.SetText(kGbkDeclaration);
+  header.AddElement("root");
+  header.SetAttribute("ver", 0);
+  header.SetAttribute("type", type);
+  return header;
+}
+
+// A body document: root with `ver` 0, entered, ready for its `t` children.
+MarkupDocument BodyDocument() {
+  MarkupDocument body(MarkupBuild::kBridge);
+  body.SetText(kGbkDeclaration);
+  body.AddElement("root");
+  body.SetAttribute("ver", 0);
+  body.EnterElement();
+  return body;
+}
+
+std::string FormatReal(double value) {
+  char text[512];
+  std::snprintf(text, sizeof text, "%lf", value);
+  return text;
+}
+
+std::string Format(const char* format, std::size_t size) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, static_cast<int>(size));
+  return text;
+}
+
+}  // namespace
+
+ApiCommands::ApiCommands(CApiServer& server, BridgeRuntime& runtime, WallClock clock)
+    : server_(server), runtime_(runtime), clock_(std::move(clock)) {}
+
+void ApiCommands::HandleRequest(CApiClient& client, MarkupDocument& request) {
+  if (!request.FindElement("root")) {
+    runtime_.Log().LogMessage(kUndecodableFrame, 0);
+    return;
+  }
+  client.IdleTimer().Restart(true);
+  const Request header{ParseDecimal(request.GetAttribute("uid")),
+                       ParseDecimal(request.GetAttribute("type")),
+                       ParseDecimal(request.GetAttribute("tt"))};
+  switch (header.type) {
+    case kQueryType:
+      Query(client, request, header);
+      break;
+    case kWriteType:
+      Write(client, request);
+      break;
+    case kHeartbeatType: {
+      MarkupDocument reply = ReplyHeader(kHeartbeatType);
+      reply.SetAttribute("uid", 0);
+      reply.SetAttribute("flag", kBodyNone);
+      server_.SendFrame(client, reply.GetText(), {}, kBodyNone);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Request& header) {
+  BridgeLog& log = runtime_.Log();
+  switch (header.tt) {
+    case kServerListTt: {
+      log.LogMessage("recieved Get SERVER List", 0);
+      const std::string payload = ServerListDocument();
+      log.LogMessage(Format("Get SERVER List Successful !XML SIZE=%d,replying...", payload.size()),
+                     0);
+      ReplyDocument(client, header, payload, false);
+      return;
+    }
+    case kConfigurationTt: {
+      log.LogMessage("recieved Get XML Config", 0);
+      const std::string payload = ConfigurationDocument();
+      log.LogMessage(Format("Get XML Config SIZE=%d,replying...", payload.size()), 0);
+      ReplyDocument(client, header, payload, false);
+      return;
+    }
+    case kServerTagsTt: {
+      const std::string payload = ServerTagsDocument(request.GetAttribute("sid"));
+      log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
+      ReplyDocument(client, header, payload, false);
+      return;
+    }
+    case kStoreProjectTt: {
+      const std::string payload = StoreProject(request);
+      log.LogMessage(Format("Update tag list,XML SIZE=%d,replying...", payload.size()), 0);
+      ReplyDocument(client, header, payload, false);
+      return;
+    }
+    case kReadProjectTt: {
+      MarkupDocument project(MarkupBuild::kBridge);
+      project.LoadFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
+      const std::string& payload = project.GetText();
+      log.LogMessage(Format("Get OPC Config,XML SIZE=%d,replying...", payload.size()), 0);
+      ReplyDocument(client, header, payload, true);
+      return;
+    }
+    case kTestFrameTt: {
+      log.LogMessage("reply test frame...", 0);
+      MarkupDocument reply = ReplyHeader(kQueryType);
+      reply.SetAttribute("flag", kBodyRaw);
+      reply.SetAttribute("tt", kTestFrameTt);
+      reply.SetAttribute("uid", header.uid);
+      server_.SendFrame(client, reply.GetText(), {}, kBodyNone);
+      return;
+    }
+    default: {
+      const std::string payload = SnapshotDocument();
+      log.LogMessage(Format("total call ,XML SIZE=%d,replying...", payload.size()), 0);
+      const int mode = BodyModeOf(payload);
+      MarkupDocument reply = ReplyHeader(kQueryType);
+      reply.SetAttribute("uid", header.uid);
+      reply.SetAttribute("flag", mode);
+      server_.SendFrame(client, reply.GetText(), payload, mode);
+      client.pushesWanted = true;
+      return;
+    }
+  }
+}
+
+void ApiCommands::ReplyDocument(CApiClient& client, const Request& request,
+                                const std::string& payload, bool withTt) {
+  const int mode = BodyModeOf(payload);
+  MarkupDocument reply = ReplyHeader(kQueryType);
+  reply.SetAttribute("flag", mode);
+  if (withTt) reply.SetAttribute("tt", request.tt);
+  reply.SetAttribute("uid", request.uid);
+  server_.SendFrame(client, reply.GetText(), payload, mode);
+}
+
+void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
+  request.EnterElement();
+  if (!request.FindElement("base")) return;
+  const std::string writeUid = request.GetAttribute("write_uid");
+  const std::string handle = request.GetAttribute("handle");
+  const std::string value = request.GetAttribute("value");
+
+  MarkupDocument reply = ReplyHeader(kWriteType);
+  reply.SetAttribute("uid", 0);
+  reply.SetAttribute("flag", kBodyNone);
+  reply.EnterElement();
+  reply.AddElement("base");
+  CProjectTag* tag = runtime_.Project().FindTag(ParseDecimal(handle));
+  if (tag == nullptr) {
+    reply.SetAttribute("handle", handle);
+    reply.SetAttribute("write_uid", writeUid);
+    reply.SetAttribute("ret1", 3);
+    reply.SetAttribute("ret2", "点不存在");
+  } else {
+    const WriteResult result = tag->connection->WriteTag(*tag, value);
+    reply.SetAttribute("handle", tag->handle);
+    reply.SetAttribute("write_uid", writeUid);
+    reply.SetAttribute("ret1", result.code);
+    reply.SetAttribute("ret2", result.message);
+  }
+  server_.SendFrame(client, reply.GetText(), {}, kBodyNone);
+}
+
+std::string ApiCommands::ConfigurationDocument() const {
+  MarkupDocument body = BodyDocument();
+  for (const auto& server : runtime_.Project().Servers()) {
+    for (const auto& group : server->groups) {
+      for (const auto& tag : group->tags) {
+        body.AddElement("t");
+        body.SetAttribute("i", tag->id);
+        body.SetAttribute("d", "");
+        body.SetAttribute("t", tag->vt);
+        body.SetAttribute("a", tag->dir);
+        body.SetAttribute("h", tag->handle);
+      }
+    }
+  }
+  for (const auto& connection : runtime_.Connections()) {
+    const StatusTag& status = connection->GetStatusTag();
+    body.AddElement("t");
+    body.SetAttribute("i", status.name);
+    body.SetAttribute("d", status.description);
+    body.SetAttribute("t", 5);
+    body.SetAttribute("a", 1);
+    body.SetAttribute("h", status.handle);
+  }
+  return body.GetText();
+}
+
+std::string ApiCommands::SnapshotDocument() const {
+  MarkupDocument body = BodyDocument();
+  for (const auto& server : runtime_.Project().Servers()) {
+    for (const auto& group : server->groups) {
+      for (const auto& tag : group->tags) {
+        const TagLiveValue value = tag->liveValue.Snapshot();
+        body.AddElement("t");
+        switch (value.valueClass) {
+          case ApiValueType::kReal:
+            body.SetAttribute("v", FormatReal(value.realValue));
+            break;
+          case ApiValueType::kInteger:
+          case ApiValueType::kBoolean:
+            body.SetAttribute("v", value.integerValue);
+            break;
+          case ApiValueType::kText:
+            body.SetAttribute("v", value.textValue);
+            break;
+        }
+        body.SetAttribute("s", std::to_string(value.seconds));
+        body.SetAttribute("ms", value.milliseconds);
+        body.SetAttribute("q", static_cast<int>(value.badFlag));
+        body.SetAttribute("h", tag->handle);
+        body.SetAttribute("k", server->name + group->name + tag->id);
+      }
+    }
+  }
+  const WallTime now = clock_();
+  for (const auto& connection : runtime_.Connections()) {
+    const StatusTag& status = connection->GetStatusTag();
+    body.AddElement("t");
+    body.SetAttribute("v", connection->IsConnected() ? 1 : 0);
+    body.SetAttribute("s", static_cast<int>(now.seconds));
+    body.SetAttribute("m", now.milliseconds);
+    body.SetAttribute("q", 0);
+    body.SetAttribute("h", status.handle);
+  }
+  return body.GetText();
+}
+
+std::string ApiCommands::StoreProject(MarkupDocument& request) const {
+  const std::time_t now = clock_().seconds;
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[128] = "";
+  std::strftime(stamp, sizeof stamp, "%c", &local);
+  request.SetAttribute("update", stamp);
+  const bool saved = request.SaveFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
+
+  MarkupDocument body = BodyDocument();
+  body.AddElement("t");
+  body.SetAttribute("a",
+                    saved ? "Update Tag Server Successful." : "Update Tag Server not Successful.");
+  return body.GetText();
+}
+
+std::string ApiCommands::ServerListDocument() const {
+  // Server discovery is not built yet: the reply is the one for a machine without servers.
+  MarkupDocument body = BodyDocument();
+  body.AddElement("t");
+  body.SetAttribute("error", "获取Server 列表失败");
+  return body.GetText();
+}
+
+std::string ApiCommands::ServerTagsDocument(std::string_view sid) const {
+  // Address-space browsing is not built yet: the reply is the one for a server that cannot
+  // be opened.
+  MarkupDocument body = BodyDocument();
+  body.AddElement("t");
+  body.SetAttribute("error", "获取Server[" + std::string(sid) + "] 点表失败");
+  return body.GetText();
+}

@@ -1,0 +1,47 @@
+// ApiCommands: the bridge's application protocol, run on ApiThread for every decoded request.
+//
+// A request is the header document of one frame: `root` with `uid`, `type`, `flag` and `tt`
+// (decimal; missing ones count as 0). Type 1 is a query chosen by `tt` (1 configuration,
+// 100 server list, 200 server tags, 300 store project, 400 read project, 500 test frame, any
+// other the value snapshot, which also turns pushes on for the client); type 5 writes a tag;
+// type 6 is the heartbeat. Other types get no reply. Every request with a `root` restarts the
+// client's idle timer. Each reply is one frame: a header naming the command and, for type 1,
+// a body document (raw under 2049 bytes, else compressed).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "bridge/api/api_server.h"
+#include "bridge/core/bridge_runtime.h"
+#include "common/log_time.h"
+
+class ApiCommands : public ApiRequestHandler {
+ public:
+  ApiCommands(CApiServer& server, BridgeRuntime& runtime, WallClock clock = SystemWallTime);
+
+  void HandleRequest(CApiClient& client, MarkupDocument& request) override;
+
+ private:
+  struct Request {
+    int uid = 0;
+    int type = 0;
+    int tt = 0;
+  };
+
+  void Query(CApiClient& client, MarkupDocument& request, const Request& header);
+  void Write(CApiClient& client, MarkupDocument& request);
+  // Sends a type 1 reply with `payload` and the header attributes of its command.
+  void ReplyDocument(CApiClient& client, const Request& request, const std::string& payload,
+                     bool withTt);
+
+  std::string ConfigurationDocument() const;
+  std::string SnapshotDocument() const;
+  std::string StoreProject(MarkupDocument& request) const;
+  std::string ServerListDocument() const;
+  std::string ServerTagsDocument(std::string_view sid) const;
+
+  CApiServer& server_;
+  BridgeRuntime& runtime_;
+  WallClock clock_;
+};

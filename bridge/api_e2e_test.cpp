@@ -1,0 +1,170 @@
+// The real bridge's TCP API over loopback, through the same client code as tavrel-cli.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bridge/api/unique_socket.h"
+#include "bridge/tavrel_test_support.h"
+#include "common/markup_declarations.h"
+#include "common/markup_document.h"
+#include "tools/api_connection.h"
+
+namespace {
+
+using namespace tavrel_e2e;
+
+// A port that was free a moment ago.
+int FreePort() {
+  UniqueSocket probe(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
+  return ntohs(address.sin_port);
+}
+
+// The `t` elements of a body document, each as its attributes in order `names`.
+std::vector<std::vector<std::string>> Entries(const std::string& document,
+                                              const std::vector<std::string>& names) {
+  MarkupDocument body(MarkupBuild::kBridge);
+  body.SetText(document);
+  body.FindElement("root");
+  body.EnterElement();
+  std::vector<std::vector<std::string>> entries;
+  while (body.FindElement("t")) {
+    std::vector<std::string> values;
+    for (const std::string& name : names) values.push_back(body.GetAttribute(name));
+    entries.push_back(values);
+  }
+  return entries;
+}
+
+class BridgeApiTest : public TavrelTest {
+ protected:
+  void SetUp() override {
+    TavrelTest::SetUp();
+    port_ = FreePort();
+    WriteTestFile(programDirectory_ + "/config.xml",
+                  std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port_) +
+                      "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");
+    bridge_ = std::make_unique<BridgeProcess>(Executable());
+    ASSERT_TRUE(WaitForStartUp());
+  }
+
+  std::unique_ptr<ApiConnection> Connect() {
+    std::string error;
+    std::unique_ptr<ApiConnection> connection;
+    Eventually([&] {
+      return (connection = ApiConnection::Connect("127.0.0.1", port_, 1s, error)) != nullptr;
+    });
+    return connection;
+  }
+
+  // Sends `header` and returns the reply of `type`.
+  ApiReply Ask(ApiConnection& connection, const std::string& header, int type) {
+    EXPECT_TRUE(connection.SendRequest(header));
+    ApiReply reply;
+    while (connection.Receive(reply, 3s) == ApiReceive::kFrame) {
+      if (reply.type == type) return reply;
+    }
+    ADD_FAILURE() << "no reply of type " << type;
+    return {};
+  }
+
+  int port_ = 0;
+  std::unique_ptr<BridgeProcess> bridge_;
+};
+
+TEST_F(BridgeApiTest, ConfigurationEndsWithTheStatusTagsAfterTheLastTagHandle) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const ApiReply reply = Ask(*connection, RequestHeader(7, 1, 1), 1);
+  const std::string flag = reply.payload.size() < 2049 ? "1" : "2";
+  EXPECT_NE(reply.header.find("<root ver=\"0\" type=\"1\" flag=\"" + flag + "\" uid=\"7\"/>"),
+            std::string::npos)
+      << reply.header;
+  const auto entries = Entries(reply.payload, {"i", "t", "a", "h"});
+  ASSERT_EQ(entries.size(), 33u + 2u);
+  EXPECT_EQ(entries[0][3], "0");
+  EXPECT_EQ(entries[32][3], "32");
+  EXPECT_EQ(entries[33], (std::vector<std::string>{"qz_server_status_0", "5", "1", "33"}));
+  EXPECT_EQ(entries[34], (std::vector<std::string>{"qz_server_status_1", "5", "1", "34"}));
+}
+
+TEST_F(BridgeApiTest, SnapshotListsEveryTagAndStatusEntriesCarryMilliseconds) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const ApiReply reply = Ask(*connection, RequestHeader(1, 1), 1);  // no tt: the snapshot
+  const auto entries = Entries(reply.payload, {"h", "k", "ms", "m", "v"});
+  ASSERT_EQ(entries.size(), 35u);
+  EXPECT_FALSE(entries[0][1].empty());
+  EXPECT_EQ(entries[0][2], "0");
+  EXPECT_TRUE(entries[34][1].empty());  // status entries have no key
+  EXPECT_FALSE(entries[34][3].empty());
+  EXPECT_EQ(entries[34][4], "0");  // not connected
+}
+
+TEST_F(BridgeApiTest, WritesAnswerUnknownHandlesAndServersNotConnected) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const auto write = [&](int handle) {
+    MarkupDocument request(MarkupBuild::kBridge);
+    request.SetText(RequestHeader(0, 5));
+    request.FindElement("root");
+    request.EnterElement();
+    request.AddElement("base");
+    request.SetAttribute("write_uid", 42);
+    request.SetAttribute("handle", handle);
+    request.SetAttribute("cmd_type", 0);
+    request.SetAttribute("value", "1");
+    MarkupDocument reply(MarkupBuild::kBridge);
+    reply.SetText(Ask(*connection, request.GetText(), 5).header);
+    reply.FindElement("root");
+    reply.EnterElement();
+    reply.FindElement("base");
+    return reply.GetAttribute("write_uid") + " " + reply.GetAttribute("ret1") + " " +
+           reply.GetAttribute("ret2");
+  };
+  EXPECT_EQ(write(999), "42 3 点不存在");
+  EXPECT_EQ(write(33), "42 3 点不存在");  // a status tag
+  EXPECT_EQ(write(0), "42 1 OPC服务还未连接成功");
+}
+
+TEST_F(BridgeApiTest, StoredProjectIsReadBackWithItsUpdateStamp) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const std::string project = std::string(kProjectDeclaration) +
+                              "<root uid=\"3\" type=\"1\" tt=\"300\">\r\n<server name=\"新\"/>\r\n"
+                              "</root>\r\n";
+  const ApiReply stored = Ask(*connection, project, 1);
+  EXPECT_EQ(Entries(stored.payload, {"a"}),
+            std::vector<std::vector<std::string>>{{"Update Tag Server Successful."}});
+  const ApiReply read = Ask(*connection, RequestHeader(4, 1, 400), 1);
+  EXPECT_NE(read.header.find("tt=\"400\""), std::string::npos);
+  EXPECT_NE(read.payload.find("<server name=\"新\"/>"), std::string::npos);
+  EXPECT_NE(read.payload.find(" update=\""), std::string::npos);
+  EXPECT_EQ(read.payload, ReadTestFile(ProjectPath()));
+}
+
+TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {
+  std::vector<std::unique_ptr<ApiConnection>> clients;
+  for (int i = 0; i < 9; ++i) {
+    clients.push_back(Connect());
+    ASSERT_NE(clients.back(), nullptr);
+    EXPECT_EQ(Ask(*clients.back(), RequestHeader(0, 6), 6).type, 6);
+  }
+  auto tenth = Connect();
+  ASSERT_NE(tenth, nullptr);
+  tenth->SendRequest(RequestHeader(0, 6));
+  ApiReply reply;
+  EXPECT_EQ(tenth->Receive(reply, 2s), ApiReceive::kClosed);
+}
+
+}  // namespace

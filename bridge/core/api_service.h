@@ -1,0 +1,21 @@
+// ApiService: the API server as the bridge's start-up sees it.
+//
+// The start-up makes the service at its place in the order (after the connection objects,
+// before ApiThread starts) through an ApiServiceFactory, and ApiThread then runs Pass() in its
+// loop. The service lives until the runtime is destroyed, after ApiThread has been joined.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class BridgeRuntime;
+
+class ApiService {
+ public:
+  virtual ~ApiService() = default;
+  // One pass of the API server, on ApiThread.
+  virtual void Pass() = 0;
+};
+
+// Makes the API service of a runtime whose project, settings and connections are ready.
+using ApiServiceFactory = std::function<std::unique_ptr<ApiService>(BridgeRuntime& runtime)>;

@@ -1,0 +1,22 @@
+// AppSettings: the bridge's settings from <ProgramDirectory>/config.xml.
+//
+//   <root port="21215" port_h="9527" programe_name="..." .../>
+//
+// The bridge reads three attributes of the document element `root` and never writes the file
+// (the manager reads other attributes of the same file). When the file cannot be loaded, is
+// not well formed or has no `root`, the defaults stay. Otherwise each attribute is read as
+// found: a missing `port` or `port_h` reads as 0 (decimal by the C atoi rules), a missing
+// `programe_name` as empty text.
+#pragma once
+
+#include <string>
+
+inline constexpr char kSettingsFileName[] = "config.xml";
+
+struct AppSettings {
+  int port = 21215;           // TCP port of the API server
+  int port_h = 9527;          // the manager's HTTP port; kept, the bridge opens nothing on it
+  std::string programe_name;  // display name of the program (tool tip of the tray icon)
+};
+
+AppSettings ReadAppSettings(const std::string& path);

@@ -1,0 +1,23 @@
+// The bridge as a process: what `Tavrel` does from main to its exit code.
+//
+//   1. Block the quit signals (SIGTERM, SIGINT) before any thread exists, so that only the
+//      main thread receives them.
+//   2. Enter the multithreaded COM apartment, set the process's COM security (authentication
+//      level none, impersonation level identify; its result is ignored) and register the
+//      runtime's own OPC classes and the simulated OPC servers.
+//   3. Take the machine-wide single-instance lock kBridgeInstanceName. When another bridge
+//      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
+//   4. Find the program directory and install the crash report.
+//   5. Start the bridge (bridge_runtime.h) with its API service.
+//   6. Wait on the main thread for a quit signal: the bridge has no window, so the main thread
+//      stands where the window's message loop would.
+//   7. The orderly stop, leave the apartment and end with exit code 0.
+// The lock is released by the kernel when the process ends, however it ends.
+#pragma once
+
+#include "bridge/core/api_service.h"
+
+inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
+
+// Runs the bridge with the API service that `makeApiService` makes; returns the exit code.
+int RunBridgeProcess(const ApiServiceFactory& makeApiService);

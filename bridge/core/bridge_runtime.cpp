@@ -1,0 +1,38 @@
+#include "bridge/core/bridge_runtime.h"
+
+#include <thread>
+#include <utility>
+
+BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
+                             std::chrono::milliseconds stopWait, WallClock clock)
+    : programDirectory_(std::move(programDirectory)),
+      stopWait_(stopWait),
+      log_(programDirectory_, clock) {
+  log_.LogMessage("begin load config...", 0);
+  settings_ = ReadAppSettings(programDirectory_ + "/" + kSettingsFileName);
+  project_ = std::make_unique<BridgeProject>(
+      LoadProjectFile(programDirectory_ + "/" + kProjectFileName, MarkupBuild::kBridge));
+  log_.LogMessage("版本6.1.1", 0);
+
+  const auto& servers = project_->Servers();
+  for (size_t index = 0; index < servers.size(); ++index) {
+    connections_.push_back(std::make_unique<CDlgOpcKernal>(*servers[index], static_cast<int>(index),
+                                                           project_->TakeNextHandle()));
+  }
+  if (makeApiService) apiService_ = makeApiService(*this);
+  apiThread_.emplace(exitFlag_, apiService_ ? ApiThread::Pass([this] { apiService_->Pass(); })
+                                            : ApiThread::Pass());
+
+  log_.LogMessage("end load config...", 0);
+  log_.WriteLogLine("程序启动");
+  startTime_ = clock().seconds;
+}
+
+BridgeRuntime::~BridgeRuntime() { Stop(); }
+
+void BridgeRuntime::Stop() {
+  if (exitFlag_.IsSet()) return;
+  exitFlag_.Set();
+  std::this_thread::sleep_for(stopWait_);
+  apiThread_.reset();
+}

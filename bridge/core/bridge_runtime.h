@@ -1,0 +1,74 @@
+// BridgeRuntime: the bridge's objects from start-up to the orderly stop.
+//
+// Making a runtime is the start-up, in this order:
+//   1. log "begin load config...";
+//   2. the settings from config.xml (app_settings.h);
+//   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing or
+//      unreadable file gives an empty project;
+//   4. log "版本6.1.1";
+//   5. one connection object per server in project order, each taking the next handle for its
+//      status tag (so status tags follow all tags);
+//   6. the API service (api_service.h), when a factory is given, and ApiThread running its
+//      passes;
+//   7. log "end load config...", "程序启动" into the daily log file only, and the start time.
+// The process-wide steps that come first (COM, the single instance, the crash report) are the
+// caller's (bridge_process.h).
+//
+// Stop() is the orderly stop: set ExitFlag, wait `stopWait` (one second in the program) so
+// every loop sees it and ends, then join the threads. The destructor stops a runtime that is
+// still running.
+//
+// The window attaches through this object: the log list as the log's sink, read access to the
+// project and its live values, and the start time. The runtime is made and stopped on one
+// thread; its accessors may be used from any thread while it runs.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bridge/core/api_service.h"
+#include "bridge/core/api_thread.h"
+#include "bridge/core/app_settings.h"
+#include "bridge/core/bridge_project.h"
+#include "bridge/core/exit_flag.h"
+#include "bridge/core/server_connection.h"
+#include "common/bridge_log.h"
+
+inline constexpr std::chrono::milliseconds kStopWait{1000};
+
+class BridgeRuntime {
+ public:
+  BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
+                std::chrono::milliseconds stopWait = kStopWait, WallClock clock = SystemWallTime);
+  ~BridgeRuntime();
+
+  BridgeRuntime(const BridgeRuntime&) = delete;
+  BridgeRuntime& operator=(const BridgeRuntime&) = delete;
+
+  void Stop();
+
+  const std::string& ProgramDirectory() const { return programDirectory_; }
+  const AppSettings& Settings() const { return settings_; }
+  BridgeLog& Log() { return log_; }
+  BridgeProject& Project() { return *project_; }
+  const std::vector<std::unique_ptr<CDlgOpcKernal>>& Connections() const { return connections_; }
+  const ExitFlag& GetExitFlag() const { return exitFlag_; }
+  // Seconds since 1970 at the end of the start-up.
+  std::int64_t StartTime() const { return startTime_; }
+
+ private:
+  const std::string programDirectory_;
+  const std::chrono::milliseconds stopWait_;
+  BridgeLog log_;
+  ExitFlag exitFlag_;
+  AppSettings settings_;
+  std::unique_ptr<BridgeProject> project_;
+  std::vector<std::unique_ptr<CDlgOpcKernal>> connections_;
+  std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
+  std::optional<ApiThread> apiThread_;
+  std::int64_t startTime_ = 0;
+};

@@ -1,0 +1,106 @@
+#include "bridge/core/bridge_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/daily_log.h"
+#include "common/test_clock.h"
+#include "common/test_files.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class BridgeRuntimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(directory_.Path().empty());
+    std::filesystem::create_directory(directory_ / "log");
+    clock_.Set(LocalSeconds(2024, 3, 5, 8, 9, 10), 11);
+  }
+
+  std::unique_ptr<BridgeRuntime> Start() {
+    return std::make_unique<BridgeRuntime>(directory_.Path(), ApiServiceFactory(), 0ms,
+                                           clock_.AsClock());
+  }
+
+  TestDirectory directory_;
+  FakeWallClock clock_;
+};
+
+// Three tags, in groups of two and one (and an empty group), with `prefix` in their ids.
+ProjectServerRecord ServerOfThreeTags(const std::string& prefix, const std::string& clsid) {
+  ProjectServerRecord server;
+  server.clsid = clsid;
+  ProjectGroupRecord group;
+  group.tags = {{prefix + "a", 3, 1}, {prefix + "b", 8, 3}};
+  server.groups = {group, ProjectGroupRecord{}};
+  server.groups[1].tags = {{prefix + "a", 11, 2}};  // the same id again: kept
+  server.groups.push_back(ProjectGroupRecord{});
+  return server;
+}
+
+TEST_F(BridgeRuntimeTest, TwoServersNumberTheirTagsFirstAndThenOneStatusTagEach) {
+  ASSERT_TRUE(SaveProjectFile(directory_ / kProjectFileName,
+                              {ServerOfThreeTags("S1.", "{A}"), ServerOfThreeTags("S2.", "{B}")}));
+  const auto runtime = Start();
+  const BridgeProject& project = runtime->Project();
+
+  const std::vector<std::string> ids = {"S1.a", "S1.b", "S1.a", "S2.a", "S2.b", "S2.a"};
+  ASSERT_EQ(project.Tags().size(), ids.size());
+  for (TagHandle handle = 0; handle < 6; ++handle) {
+    const CProjectTag* tag = project.FindTag(handle);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->id, ids[handle]);
+    EXPECT_EQ(tag->liveValue.Snapshot().handle, handle);
+    EXPECT_EQ(tag->connection, runtime->Connections()[handle / 3].get());
+  }
+  EXPECT_EQ(project.FindTag(2)->valueClass, ApiValueType::kBoolean);
+  EXPECT_EQ(project.FindTag(2)->dir, 2);
+  EXPECT_EQ(project.FindTag(6), nullptr);  // status tags are not in the map
+  EXPECT_EQ(project.Servers()[1]->groups.size(), 3u);
+
+  ASSERT_EQ(runtime->Connections().size(), 2u);
+  const StatusTag& first = runtime->Connections()[0]->GetStatusTag();
+  const StatusTag& second = runtime->Connections()[1]->GetStatusTag();
+  EXPECT_EQ(first.handle, 6);
+  EXPECT_EQ(second.handle, 7);
+  EXPECT_EQ(second.name, "qz_server_status_1");
+  EXPECT_EQ(second.description, "状态:{B}");
+  EXPECT_EQ(second.liveValue.Snapshot().handle, 7);
+  EXPECT_EQ(second.liveValue.Snapshot().valueClass, ApiValueType::kInteger);
+}
+
+TEST_F(BridgeRuntimeTest, StartUpReadsSettingsLogsItsStepsAndStopSetsExitFlag) {
+  WriteTestFile(directory_ / kSettingsFileName,
+                "<root port=\" 1234x\" programe_name=\"&#25968;&amp;\"/>");
+  const auto runtime = Start();
+  EXPECT_EQ(runtime->Settings().port, 1234);
+  EXPECT_EQ(runtime->Settings().port_h, 0);  // missing from a file that has root
+  EXPECT_EQ(runtime->Settings().programe_name, "数&");
+  EXPECT_EQ(runtime->StartTime(), LocalSeconds(2024, 3, 5, 8, 9, 10));
+  EXPECT_EQ(ReadTestFile(DailyLog(directory_.Path()).DailyLogPath(clock_.AsClock()())),
+            "2024-03-05 08:09:10 011 begin load config...\r\n"
+            "2024-03-05 08:09:10 011 版本6.1.1\r\n"
+            "2024-03-05 08:09:10 011 end load config...\r\n"
+            "2024-03-05 08:09:10 011 程序启动\r\n");
+
+  EXPECT_FALSE(runtime->GetExitFlag().IsSet());
+  runtime->Stop();
+  EXPECT_TRUE(runtime->GetExitFlag().IsSet());
+}
+
+TEST_F(BridgeRuntimeTest, MissingOrEmptyProjectOrSettingsRunWithoutServersOnDefaults) {
+  EXPECT_TRUE(Start()->Connections().empty());
+  EXPECT_EQ(Start()->Settings().port, 21215);
+  WriteTestFile(directory_ / kProjectFileName, "<root/>");
+  WriteTestFile(directory_ / kSettingsFileName, "<settings port=\"1\"/>");  // no root
+  const auto runtime = Start();
+  EXPECT_TRUE(runtime->Project().Servers().empty());
+  EXPECT_TRUE(runtime->Connections().empty());
+  EXPECT_EQ(runtime->Settings().port, 21215);
+  EXPECT_EQ(runtime->Settings().port_h, 9527);
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+#include "bridge/core/status_tag.h"
+
+StatusTag::StatusTag(int serverIndex, const std::string& clsid, TagHandle handle)
+    : name("qz_server_status_" + std::to_string(serverIndex)),
+      description("状态:" + clsid),
+      handle(handle),
+      liveValue(handle, ApiValueType::kInteger) {}

@@ -1,0 +1,105 @@
+#include "bridge/core/tag_live_value.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "bridge/core/value_push_sink.h"
+#include "bridge/core/variant_text.h"
+#include "common/decimal_text.h"
+
+namespace {
+
+constexpr ULONGLONG kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
+constexpr ULONGLONG kTicksPerMillisecond = 10'000;
+constexpr ULONGLONG kUnixEpochTicks = 116'444'736'000'000'000;  // 1970-01-01 in FILETIME
+
+std::int32_t SaturatedInt32(double number) {
+  if (std::isnan(number)) return 0;
+  constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(std::trunc(number), kLowest, kHighest));
+}
+
+// Stores `number` in the form of the value's class.
+void StoreNumber(TagLiveValue& value, double number) {
+  switch (value.valueClass) {
+    case ApiValueType::kReal:
+      value.realValue = number;
+      break;
+    case ApiValueType::kInteger:
+      value.integerValue = SaturatedInt32(number);
+      break;
+    case ApiValueType::kBoolean:
+      value.integerValue = number != 0 ? 1 : 0;
+      break;
+    case ApiValueType::kText:
+      break;
+  }
+}
+
+// The number of `text` by the class's reading rule (C atof for reals, atoi for the others).
+double NumberOfText(const std::string& text, ApiValueType valueClass) {
+  if (valueClass == ApiValueType::kReal) return std::strtod(text.c_str(), nullptr);
+  return ParseDecimal(text);
+}
+
+}  // namespace
+
+TagTime TagTimeOfFileTime(const FILETIME& timeStamp) {
+  if (timeStamp.dwLowDateTime == 0 || timeStamp.dwHighDateTime == 0) return {};
+  const ULONGLONG ticks = FileTimeTicks(timeStamp);
+  if (ticks < kUnixEpochTicks) return {};
+  const ULONGLONG seconds = (ticks - kUnixEpochTicks) / kTicksPerSecond;
+  if (seconds > std::numeric_limits<std::uint32_t>::max()) return {};
+  return {static_cast<std::uint32_t>(seconds),
+          static_cast<std::uint16_t>(ticks / kTicksPerMillisecond % 1000)};
+}
+
+TagTime TagTimeOfWallTime(WallTime time) {
+  if (time.seconds < 0 || time.seconds > std::numeric_limits<std::uint32_t>::max()) return {};
+  return {static_cast<std::uint32_t>(time.seconds),
+          static_cast<std::uint16_t>(std::clamp(time.milliseconds, 0, 999))};
+}
+
+LiveValueSlot::LiveValueSlot(std::int32_t handle, ApiValueType valueClass) {
+  value_.handle = handle;
+  value_.valueClass = valueClass;
+}
+
+TagLiveValue LiveValueSlot::Snapshot() const {
+  std::lock_guard lock(mutex_);
+  return value_;
+}
+
+void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
+                               ValuePushSink* push) {
+  VariantText converted = VariantToText(value);
+  const TagTime time = TagTimeOfFileTime(timeStamp);
+  std::lock_guard lock(mutex_);
+  value_.badFlag = quality != kGoodQuality ? 1 : 0;
+  value_.seconds = time.seconds;
+  value_.milliseconds = time.milliseconds;
+  ++value_.updateCount;
+  value_.textValue.swap(converted.text);
+  if (converted.number) StoreNumber(value_, *converted.number);
+  if (push != nullptr) push->PushValue(value_);
+}
+
+void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quality,
+                                   WallTime timeStamp, ValuePushSink* push) {
+  std::string newText(text);
+  const bool bad = ParseDecimal(quality) != kGoodQuality;
+  const TagTime time = TagTimeOfWallTime(timeStamp);
+  // The class is fixed at construction, so it is read without the lock.
+  const double number = NumberOfText(newText, value_.valueClass);
+  std::lock_guard lock(mutex_);
+  value_.badFlag = bad ? 1 : 0;
+  StoreNumber(value_, number);
+  ++value_.updateCount;
+  value_.seconds = time.seconds;
+  value_.milliseconds = time.milliseconds;
+  value_.textValue.swap(newText);
+  if (push != nullptr) push->PushValue(value_);
+}

@@ -1,0 +1,83 @@
+// TagLiveValue: the latest value of a tag, and LiveValueSlot, the guarded place that holds it.
+//
+// A live value is written by the threads that deliver OPC data (COM call-back threads and the
+// connection workers) and read at the same time by the API thread and the window. Each tag's
+// slot has a lock of its own, held only while a value is copied in or out: writers format the
+// new text before they take it, so the lock covers a few stores and a string swap. There is
+// no lock over the whole table, and tags never wait for each other.
+//
+// Readers take a Snapshot: a copy made under the lock, so its fields always belong to the same
+// update (the text is never seen while it is being replaced).
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "bridge/core/api_value_type.h"
+#include "common/log_time.h"
+#include "platform/com/file_time.h"
+#include "platform/com/variant.h"
+
+class ValuePushSink;
+
+// The quality of a value that is good without limit bits; any other quality is bad.
+inline constexpr WORD kGoodQuality = 192;
+
+struct TagLiveValue {
+  std::int32_t handle = 0;         // the tag's TagHandle
+  std::uint32_t seconds = 0;       // time stamp, seconds since 1970-01-01 00:00 UTC; 0: none
+  std::uint16_t milliseconds = 0;  // 0..999
+  ApiValueType valueClass = ApiValueType::kReal;
+  double realValue = 0;           // the number of value class 1
+  std::int32_t integerValue = 0;  // the number of value classes 2 and 3 (0 or 1 for 3)
+  std::uint32_t updateCount = 0;  // updates since start
+  std::uint32_t badFlag = 0;      // 0 when the last quality was exactly 192, else 1
+  std::string textValue;          // GBK; for value class 4 the value itself
+};
+
+// The time stamp of a value: seconds since 1970-01-01 00:00 UTC and milliseconds.
+struct TagTime {
+  std::uint32_t seconds = 0;
+  std::uint16_t milliseconds = 0;
+};
+
+// The time of a server's time stamp (a UTC FILETIME). A time stamp with a zero half, or one
+// that the 32-bit seconds cannot hold (before 1970 or after 2106), gives 0 and 0.
+TagTime TagTimeOfFileTime(const FILETIME& timeStamp);
+// The same for a clock reading; the milliseconds are clamped to 0..999.
+TagTime TagTimeOfWallTime(WallTime time);
+
+class LiveValueSlot {
+ public:
+  // A value that has seen no update: count 0, bad flag 0, time 0, numbers 0, empty text.
+  LiveValueSlot(std::int32_t handle, ApiValueType valueClass);
+
+  LiveValueSlot(const LiveValueSlot&) = delete;
+  LiveValueSlot& operator=(const LiveValueSlot&) = delete;
+
+  // A consistent copy of the value; any thread.
+  TagLiveValue Snapshot() const;
+
+  // A value from the server: bad flag = (quality != 192); time from the time stamp; count + 1;
+  // the text and number of VariantToText. The number is stored in the form of the tag's
+  // class, whatever the variant's type (a real for class 1, an integer for class 2, 1 or 0 for
+  // class 3); a variant without a number leaves it unchanged.
+  //
+  // `push`, when not null, receives the updated value before the slot's lock is released, so
+  // the pushes of one tag keep the order of its updates.
+  void ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
+                  ValuePushSink* push);
+
+  // A value read as text (item properties): bad flag = (quality read as a decimal != 192);
+  // the number read from the text by the tag's class (a real for class 1, a decimal integer
+  // for class 2, 1 for a non-zero decimal and 0 otherwise for class 3); count + 1; time from
+  // `timeStamp`; the text kept as given. `push` as for ApplyValue.
+  void ApplyTextValue(std::string_view text, std::string_view quality, WallTime timeStamp,
+                      ValuePushSink* push);
+
+ private:
+  mutable std::mutex mutex_;
+  TagLiveValue value_;
+};

@@ -1,0 +1,152 @@
+#include "bridge/core/variant_text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "common/code_page.h"
+#include "platform/com/safearray.h"
+#include "platform/com/variant_time.h"
+
+namespace {
+
+enum class RealFormat {
+  kFixed,    // "%f": scalar values
+  kShortest  // "%g": array elements
+};
+
+__attribute__((format(printf, 1, 2))) std::string Printf(const char* format, ...) {
+  char buffer[64];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  if (length < 0) return {};
+  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, length);
+  // Only "%f" of a large real needs more room (up to 317 characters).
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  va_start(arguments, format);
+  std::vsnprintf(text.data(), text.size(), format, arguments);
+  va_end(arguments);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+// Reads a value of type T stored at `data`, a variant's union or an array element.
+template <typename T>
+T Load(const void* data) {
+  T value;
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
+
+std::string DateText(DATE date) {
+  SYSTEMTIME time{};
+  if (!VariantTimeToSystemTime(date, &time)) return "0000-00-00 00:00:00 000";
+  return Printf("%04d-%02d-%02d %02d:%02d:%02d %03d", time.wYear, time.wMonth, time.wDay,
+                time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+}
+
+std::string RealText(double value, RealFormat format) {
+  return format == RealFormat::kFixed ? Printf("%f", value) : Printf("%g", value);
+}
+
+// The text of a value of type `vt` (without the array or reference bits) stored at `data`.
+std::string ValueText(VARTYPE vt, const void* data, RealFormat realFormat) {
+  switch (vt) {
+    case VT_I1:
+      return Printf("%d", Load<signed char>(data));
+    case VT_I2:
+      return Printf("%d", Load<SHORT>(data));
+    case VT_I4:
+      return Printf("%d", Load<LONG>(data));
+    case VT_UI1:
+      return Printf("%d", Load<BYTE>(data));
+    case VT_UI2:
+      return Printf("%d", Load<USHORT>(data));
+    case VT_UI4:
+      return Printf("%u", Load<ULONG>(data));
+    case VT_I8:
+      return Printf("%lld", static_cast<long long>(Load<LONGLONG>(data)));
+    case VT_UI8:
+      return Printf("%llu", static_cast<unsigned long long>(Load<ULONGLONG>(data)));
+    case VT_R4:
+      return RealText(Load<FLOAT>(data), realFormat);
+    case VT_R8:
+      return RealText(Load<DOUBLE>(data), realFormat);
+    case VT_BOOL:
+      return Load<VARIANT_BOOL>(data) != 0 ? "1" : "0";
+    case VT_DATE:
+      return DateText(Load<DATE>(data));
+    case VT_BSTR:
+      return WideToAnsi(BstrView(Load<BSTR>(data)));
+    default:
+      return "?";
+  }
+}
+
+std::string ElementText(VARTYPE vt, const void* element) {
+  if (vt != VT_VARIANT) return ValueText(vt, element, RealFormat::kShortest);
+  const auto* held = static_cast<const VARIANT*>(element);
+  if ((held->vt & (VT_ARRAY | VT_BYREF)) != 0) return "?";
+  return ValueText(held->vt, &held->llVal, RealFormat::kShortest);
+}
+
+std::string ArrayText(const VARIANT& value) {
+  SAFEARRAY* array = value.parray;
+  LONG lower = 0;
+  LONG upper = -1;
+  if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    return {};
+  }
+  void* data = nullptr;
+  if (FAILED(SafeArrayAccessData(array, &data))) return {};
+  const size_t elementSize = SafeArrayGetElemsize(array);
+  const VARTYPE elementType = value.vt & VT_TYPEMASK;
+  std::string text;
+  for (LONG index = lower; index <= upper; ++index) {
+    if (index != lower) text += ", ";
+    const char* element = static_cast<const char*>(data) + (index - lower) * elementSize;
+    text += ElementText(elementType, element);
+  }
+  SafeArrayUnaccessData(array);
+  return text;
+}
+
+std::optional<double> ScalarNumber(const VARIANT& value) {
+  switch (value.vt) {
+    case VT_I1:
+      return static_cast<signed char>(value.cVal);
+    case VT_I2:
+      return value.iVal;
+    case VT_I4:
+      return value.lVal;
+    case VT_UI1:
+      return value.bVal;
+    case VT_UI2:
+      return value.uiVal;
+    case VT_UI4:
+      return value.ulVal;
+    case VT_I8:
+      return static_cast<double>(value.llVal);
+    case VT_UI8:
+      return static_cast<double>(value.ullVal);
+    case VT_R4:
+      return value.fltVal;
+    case VT_R8:
+      return value.dblVal;
+    case VT_BOOL:
+      return value.boolVal != 0 ? 1 : 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+VariantText VariantToText(const VARIANT& value) {
+  if ((value.vt & VT_BYREF) != 0) return {"?", std::nullopt};
+  if ((value.vt & VT_ARRAY) != 0) return {ArrayText(value), std::nullopt};
+  return {ValueText(value.vt, &value.llVal, RealFormat::kFixed), ScalarNumber(value)};
+}

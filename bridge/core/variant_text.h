@@ -1,0 +1,36 @@
+// VariantToText: the text form and the numeric form of a COM value.
+//
+// Every value the bridge receives is kept twice: as text (replies, logs, the window) and, for
+// numeric types, as a number (value pushes). Which number a type gives, and how it is printed,
+// follows the variant's own type, not the tag's class:
+//
+//   VT_I1, VT_I2, VT_I4, VT_UI1, VT_UI2   "%d" of the value                 integer
+//   VT_UI4                                "%u"                              real
+//   VT_I8, VT_UI8                         the full 64-bit value in decimal  real
+//   VT_R4, VT_R8                          "%f" (six decimals)               real
+//   VT_BOOL                               "1" when non-zero, else "0"       1 or 0
+//   VT_DATE                               "YYYY-MM-DD hh:mm:ss mmm"         none
+//   VT_BSTR                               the text in the system code page  none
+//   any other type                        "?"                               none
+//
+// An array (VT_ARRAY) gives the texts of the elements of its first dimension from the lower
+// to the upper bound, joined by ", ", and no number. Elements print as the scalars above,
+// except reals, which print with "%g"; the elements of a VT_VARIANT array print by the type
+// each one holds; elements of any other type print as "?".
+//
+// A date that the variant-time conversion refuses prints as "0000-00-00 00:00:00 000", the
+// stamp of a moment that cannot be shown.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/com/variant.h"
+
+struct VariantText {
+  std::string text;
+  // The numeric value, for the types that have one. Integers are exact in a double.
+  std::optional<double> number;
+};
+
+VariantText VariantToText(const VARIANT& value);

@@ -1,0 +1,126 @@
+#include "bridge/core/variant_text.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <optional>
+
+#include "bridge/core/test_variant.h"
+#include "platform/com/variant_time.h"
+
+namespace {
+
+struct ScalarRow {
+  VARTYPE vt;
+  LONGLONG bits;  // the union's bytes, read back by the type's width
+  const char* text;
+  std::optional<double> number;
+};
+
+LONGLONG BitsOf(double value) { return std::bit_cast<LONGLONG>(value); }
+LONGLONG BitsOf(float value) { return std::bit_cast<std::int32_t>(value) & 0xFFFFFFFFLL; }
+
+LONGLONG LeapDayDate() {
+  SYSTEMTIME time{2024, 2, 0, 29, 23, 59, 58, 0};
+  DATE date = 0;
+  SystemTimeToVariantTime(&time, &date);
+  return BitsOf(date);
+}
+
+TEST(VariantToText, ScalarsByTheVariantsOwnType) {
+  const ScalarRow rows[] = {
+      {VT_I1, 0xFD, "-3", -3},  // sign-extended byte
+      {VT_UI1, 200, "200", 200},
+      {VT_I2, 0xFFFF, "-1", -1},
+      {VT_UI2, 0xFFFF, "65535", 65535},  // zero-extended
+      {VT_I4, 0x80000000, "-2147483648", -2147483648.0},
+      {VT_UI4, 4000000000LL, "4000000000", 4e9},
+      {VT_I8, 5000000000LL, "5000000000", 5e9},
+      {VT_UI8, -1, "18446744073709551615", 18446744073709551615.0},  // unsigned, not -1
+      {VT_R4, BitsOf(1.5f), "1.500000", 1.5},
+      {VT_R8, BitsOf(-0.0000004), "-0.000000", -0.0000004},
+      {VT_BOOL, 0xFFFF, "1", 1},  // VARIANT_TRUE
+      {VT_BOOL, 5, "1", 1},
+      {VT_BOOL, 0, "0", 0},
+      {VT_DATE, LeapDayDate(), "2024-02-29 23:59:58 000", std::nullopt},
+      {VT_DATE, BitsOf(std::nan("")), "0000-00-00 00:00:00 000", std::nullopt},
+      {VT_CY, 15000, "?", std::nullopt},
+      {VT_ERROR, 0x80020004, "?", std::nullopt},
+      {VT_EMPTY, 0, "?", std::nullopt},
+      {VT_INT, 4, "?", std::nullopt},
+  };
+  for (const ScalarRow& row : rows) {
+    SCOPED_TRACE(testing::Message() << "vt " << row.vt << " " << row.text);
+    TestVariant value(row.vt, row.bits);
+    const VariantText converted = VariantToText(*value);
+    EXPECT_EQ(converted.text, row.text);
+    EXPECT_EQ(converted.number, row.number);
+  }
+}
+
+TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
+  TestVariant text;
+  text->vt = VT_BSTR;
+  text->bstrVal = BstrFromView(u"温度 12");
+  EXPECT_EQ(VariantToText(*text).text, "温度 12");  // narrow literals are GBK too
+  EXPECT_FALSE(VariantToText(*text).number.has_value());
+
+  // "%f" of a large real is longer than any small fixed buffer.
+  TestVariant large(VT_R8, 1e300);
+  const std::string digits = VariantToText(*large).text;
+  EXPECT_EQ(digits.size(), 301u + 7u);
+  EXPECT_EQ(digits.substr(digits.size() - 7), ".000000");
+
+  LONG referenced = 9;
+  TestVariant reference(static_cast<VARTYPE>(VT_BYREF | VT_I4), &referenced);
+  EXPECT_EQ(VariantToText(*reference).text, "?");
+}
+
+TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {
+  TestVariant shorts;
+  SetArray<SHORT>(shorts, VT_I2, {1, 2, 3});
+  EXPECT_EQ(VariantToText(*shorts).text, "1, 2, 3");
+  EXPECT_FALSE(VariantToText(*shorts).number.has_value());
+
+  TestVariant reals;  // elements print with "%g", unlike scalars
+  SetArray<DOUBLE>(reals, VT_R8, {1.5, 1e8, -0.25});
+  EXPECT_EQ(VariantToText(*reals).text, "1.5, 1e+08, -0.25");
+
+  TestVariant flags;
+  SetArray<VARIANT_BOOL>(flags, VT_BOOL, {VARIANT_TRUE, VARIANT_FALSE});
+  EXPECT_EQ(VariantToText(*flags).text, "1, 0");
+
+  TestVariant fromFive;
+  SetArray<LONG>(fromFive, VT_I4, {-7, 8}, /*lowerBound=*/5);
+  EXPECT_EQ(VariantToText(*fromFive).text, "-7, 8");
+
+  TestVariant none;
+  SetArray<LONG>(none, VT_I4, {});
+  EXPECT_EQ(VariantToText(*none).text, "");
+
+  const BSTR first = BstrFromView(u"a");
+  const BSTR second = BstrFromView(u"压力");
+  TestVariant texts;
+  SetArray<BSTR>(texts, VT_BSTR, {first, second});
+  SysFreeString(first);
+  SysFreeString(second);
+  EXPECT_EQ(VariantToText(*texts).text, "a, 压力");
+
+  // Elements of other types: variants by the type they hold, the rest as their scalars or "?",
+  // always one text per element.
+  TestVariant half(VT_R8, 0.5);
+  TestVariant yes(VT_BOOL, VARIANT_TRUE);
+  TestVariant money(VT_CY, LONGLONG{1});
+  TestVariant variants;
+  SetArray<VARIANT>(variants, VT_VARIANT, {*half, *yes, *money});
+  EXPECT_EQ(VariantToText(*variants).text, "0.5, 1, ?");
+  TestVariant signedBytes;
+  SetArray<CHAR>(signedBytes, VT_I1, {-3, 4});
+  EXPECT_EQ(VariantToText(*signedBytes).text, "-3, 4");
+  TestVariant currency;
+  SetArray<CY>(currency, VT_CY, {CY{1}, CY{2}});
+  EXPECT_EQ(VariantToText(*currency).text, "?, ?");
+}
+
+}  // namespace

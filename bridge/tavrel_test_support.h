@@ -1,0 +1,125 @@
+// The real bridge program in a temporary copy of the installation folder, for e2e tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bridge/core/bridge_process.h"
+#include "common/test_files.h"
+#include "platform/process/single_instance.h"
+#include "platform/process/spawn.h"
+
+namespace tavrel_e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The threads a bridge without servers runs: the main thread and the API thread, plus the
+// thread sanitizer's own thread in a build that uses it.
+inline std::vector<std::string> ThreadsWithoutServers() {
+#if defined(__SANITIZE_THREAD__)
+  return {"ApiThread", "Tavrel", "Tavrel"};
+#else
+  return {"ApiThread", "Tavrel"};
+#endif
+}
+
+// Polls `condition` every 5 ms until it holds or `limit` has passed.
+inline bool Eventually(const std::function<bool()>& condition, Clock::duration limit = 5s) {
+  for (const Clock::time_point end = Clock::now() + limit; !condition();) {
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+// A started Tavrel; killed and reaped at the end of the test if it still runs.
+class BridgeProcess {
+ public:
+  explicit BridgeProcess(const std::string& executable) : pid_(StartProgram(executable)) {}
+  ~BridgeProcess() {
+    if (!Running()) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  BridgeProcess(const BridgeProcess&) = delete;
+  BridgeProcess& operator=(const BridgeProcess&) = delete;
+
+  void Signal(int signal) const { ASSERT_EQ(kill(pid_, signal), 0); }
+  // False once the process has ended (and has been reaped).
+  bool Running() {
+    if (!ended_ && pid_ > 0) ended_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+    return pid_ > 0 && !ended_;
+  }
+  // True when the process ends within `limit` with exit code 0.
+  bool EndsWithCodeZero(Clock::duration limit) {
+    return Eventually([this] { return !Running(); }, limit) && WIFEXITED(status_) &&
+           WEXITSTATUS(status_) == 0;
+  }
+  std::vector<std::string> SortedThreadNames() const {
+    std::vector<std::string> names;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid_) + "/task")) {
+      const std::string name = ReadTestFile(task.path() / "comm");
+      names.push_back(name.substr(0, name.find('\n')));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  pid_t pid_;
+  bool ended_ = false;
+  int status_ = 0;
+};
+
+class TavrelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(directory_.Path().empty());
+    fs::copy(TAVREL_PROGRAM_DIRECTORY, programDirectory_, fs::copy_options::recursive);
+    // Logs of earlier runs from the build's folder (scripts/run) would read as this run's.
+    fs::remove_all(programDirectory_ + "/log");
+    fs::create_directory(programDirectory_ + "/log");
+    // Another bridge on this machine would hold the lock and make every start a second one.
+    ASSERT_TRUE(SingleInstanceLock(kBridgeInstanceName).held()) << "a bridge runs already";
+  }
+
+  std::string Executable() const { return programDirectory_ + "/Tavrel"; }
+  std::string ProjectPath() const { return programDirectory_ + "/opc_db.xml"; }
+
+  std::string LogText() const {
+    std::string text;
+    for (const auto& file : fs::directory_iterator(programDirectory_ + "/log")) {
+      text += ReadTestFile(file.path());
+    }
+    return text;
+  }
+  int StartLines() const {
+    const std::string text = LogText();
+    int count = 0;
+    for (size_t at = text.find("程序启动"); at != std::string::npos;
+         at = text.find("程序启动", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+  // Waits until `count` starts have written their last start-up line.
+  bool WaitForStartUp(int count = 1) {
+    return Eventually([&] { return StartLines() >= count; });
+  }
+
+  TestDirectory directory_;
+  const std::string programDirectory_ = directory_ / "ProgramDirectory";
+};
+
+}  // namespace tavrel_e2e

@@ -1,0 +1,13 @@
+// The texts a simulated server gives for status codes (GetErrorString).
+//
+// OPC codes have texts of the server's own; any other code has the system's message text
+// (without its line break). Every locale gets the English texts.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/com/hresult.h"
+
+// Nothing for a code that has no text.
+std::optional<std::u16string> ErrorText(HRESULT error);

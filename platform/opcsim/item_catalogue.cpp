@@ -1,0 +1,70 @@
+#include "platform/opcsim/item_catalogue.h"
+
+#include <utility>
+
+namespace {
+
+std::u16string JoinPath(std::u16string_view parentPath, std::u16string_view name) {
+  if (parentPath.empty()) return std::u16string(name);
+  std::u16string path(parentPath);
+  path += ItemCatalogue::kSeparator;
+  path += name;
+  return path;
+}
+
+}  // namespace
+
+ItemCatalogue::ItemCatalogue() {
+  branches_.emplace_back();
+  branchesByPath_.emplace(std::u16string(), kRoot);
+}
+
+std::size_t ItemCatalogue::AddBranch(std::size_t parent, std::u16string name) {
+  BranchNode branch;
+  branch.path = JoinPath(branches_[parent].path, name);
+  branch.name = std::move(name);
+  branch.parent = parent;
+  const std::size_t index = branches_.size();
+  branchesByPath_.emplace(branch.path, index);
+  branches_.push_back(std::move(branch));
+  branches_[parent].branches.push_back(index);
+  return index;
+}
+
+std::size_t ItemCatalogue::AddItem(std::size_t branch, ItemDefinition item) {
+  item.branch = branch;
+  item.itemId = JoinPath(branches_[branch].path, item.name);
+  const std::size_t index = items_.size();
+  itemsById_.emplace(item.itemId, index);
+  items_.push_back(std::move(item));
+  branches_[branch].items.push_back(index);
+  return index;
+}
+
+std::optional<std::size_t> ItemCatalogue::FindItem(std::u16string_view itemId) const {
+  const auto found = itemsById_.find(std::u16string(itemId));
+  if (found == itemsById_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<std::size_t> ItemCatalogue::FindSubBranch(std::size_t branch,
+                                                        std::u16string_view name) const {
+  for (const std::size_t child : branches_[branch].branches) {
+    if (branches_[child].name == name) return child;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> ItemCatalogue::FindBranch(std::u16string_view path) const {
+  const auto found = branchesByPath_.find(std::u16string(path));
+  if (found == branchesByPath_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<std::size_t> ItemCatalogue::FindLeaf(std::size_t branch,
+                                                   std::u16string_view name) const {
+  for (const std::size_t item : branches_[branch].items) {
+    if (items_[item].name == name) return item;
+  }
+  return std::nullopt;
+}

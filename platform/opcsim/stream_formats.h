@@ -1,0 +1,13 @@
+// The registered clipboard formats of the DA 1.0 streams, registered on first use.
+#pragma once
+
+#include "platform/com/clipboard_format.h"
+
+struct StreamFormats {
+  CLIPFORMAT data;           // "OPCSTMFORMATDATA"
+  CLIPFORMAT dataTime;       // "OPCSTMFORMATDATATIME"
+  CLIPFORMAT writeComplete;  // "OPCSTMFORMATWRITECOMPLETE"
+  bool IsData(CLIPFORMAT format) const { return format == data || format == dataTime; }
+};
+
+const StreamFormats& OpcStreamFormats();

@@ -1,0 +1,149 @@
+// What the tests of the simulated servers use to act as an OPC client: sinks that record
+// every callback, and helpers for the calls every test makes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/com.h"
+#include "platform/opcda/opcda.h"
+#include "platform/opcsim/simulated_device.h"
+
+struct ReceivedItem {
+  OPCHANDLE clientHandle;
+  OwnedVariant value;
+  WORD quality;
+  FILETIME timeStamp;
+  HRESULT error;
+};
+
+struct ReceivedCall {
+  enum Kind { kDataChange, kReadComplete, kWriteComplete, kCancelComplete } kind;
+  DWORD transactionId;
+  OPCHANDLE clientGroup;
+  HRESULT masterQuality;
+  HRESULT masterError;
+  std::vector<ReceivedItem> items;
+  std::chrono::steady_clock::time_point arrival;
+  std::thread::id thread;
+};
+
+// An IOPCDataCallback that records every call. `onDataChange`, when set, runs inside
+// OnDataChange (to call the server back from a callback).
+class RecordingCallback final : public ComObject<IOPCDataCallback> {
+ public:
+  STDMETHODIMP OnDataChange(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
+                            HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
+                            VARIANT* values, WORD* qualities, FILETIME* timeStamps,
+                            HRESULT* errors) override;
+  STDMETHODIMP OnReadComplete(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
+                              HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
+                              VARIANT* values, WORD* qualities, FILETIME* timeStamps,
+                              HRESULT* errors) override;
+  STDMETHODIMP OnWriteComplete(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterError,
+                               DWORD count, OPCHANDLE* clientItems, HRESULT* errors) override;
+  STDMETHODIMP OnCancelComplete(DWORD transactionId, OPCHANDLE clientGroup) override;
+
+  // Waits until `done` holds for the calls received (at most `timeout`); returns the calls.
+  std::vector<ReceivedCall> WaitFor(
+      const std::function<bool(const std::vector<ReceivedCall>&)>& done,
+      std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  // Waits for at least `count` calls of `kind`.
+  std::vector<ReceivedCall> WaitForCalls(
+      ReceivedCall::Kind kind, std::size_t count,
+      std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  std::vector<ReceivedCall> Calls() const;
+  void Clear();
+
+  std::function<void()> onDataChange;
+
+ private:
+  void Record(ReceivedCall call);
+  static ReceivedCall DataCall(ReceivedCall::Kind kind, DWORD transactionId, OPCHANDLE group,
+                               HRESULT masterQuality, HRESULT masterError, DWORD count,
+                               const OPCHANDLE* clientItems, const VARIANT* values,
+                               const WORD* qualities, const FILETIME* timeStamps,
+                               const HRESULT* errors);
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<ReceivedCall> calls_;
+};
+
+class RecordingShutdown final : public ComObject<IOPCShutdown> {
+ public:
+  STDMETHODIMP ShutdownRequest(LPCWSTR reason) override;
+  // The reasons received, after waiting until there is at least `count` (at most `timeout`).
+  std::vector<std::u16string> WaitForReasons(std::size_t count, std::chrono::milliseconds timeout);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::u16string> reasons_;
+};
+
+// Counts of the calls of `kind` in `calls`.
+std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind kind);
+
+// A connection to `device` and the group calls of a test.
+class TestClient {
+ public:
+  explicit TestClient(const std::shared_ptr<SimulatedDevice>& device);
+
+  IOPCServer* Server() const { return server_.Get(); }
+  template <typename I>
+  ComPtr<I> ServerAs() const {
+    ComPtr<I> result;
+    EXPECT_EQ(server_.As(&result), S_OK);
+    return result;
+  }
+
+  struct Group {
+    ComPtr<IOPCGroupStateMgt> state;
+    OPCHANDLE serverHandle = 0;
+    DWORD revisedRate = 0;
+    template <typename I>
+    ComPtr<I> As() const {
+      ComPtr<I> result;
+      EXPECT_EQ(state.As(&result), S_OK);
+      return result;
+    }
+  };
+  // Adds an active group; fails the test when AddGroup fails.
+  Group AddGroup(const char16_t* name, DWORD rate, OPCHANDLE clientHandle = 1,
+                 float deadband = 0.0f);
+  // AddItems of `ids` (client handles 1, 2, ...); returns the server handles (0 for failed
+  // items) and the per-item errors in `errors`.
+  std::vector<OPCHANDLE> AddItems(const Group& group, const std::vector<std::u16string>& ids,
+                                  std::vector<HRESULT>* errors = nullptr,
+                                  VARTYPE requestedType = VT_EMPTY,
+                                  std::vector<OPCITEMRESULT>* results = nullptr);
+  // Advises `callback` on the group's IOPCDataCallback point; returns the cookie.
+  DWORD Advise(const Group& group, IOPCDataCallback* callback);
+
+ private:
+  ComPtr<IOPCServer> server_;
+};
+
+// COM entered for the test's thread, and a device with fast timing for tests.
+class SimulatedServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+  void TearDown() override { CoUninitialize(); }
+
+  static SimulationSettings FastSettings() {
+    SimulationSettings settings;
+    settings.minimumUpdateRate = std::chrono::milliseconds(10);
+    settings.signalPeriod = std::chrono::milliseconds(10);
+    settings.bulkPeriod = std::chrono::milliseconds(10);
+    settings.bulkItemCount = 50;
+    return settings;
+  }
+};

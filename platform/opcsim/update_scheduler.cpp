@@ -1,0 +1,96 @@
+#include "platform/opcsim/update_scheduler.h"
+
+#include <algorithm>
+
+namespace {
+
+// How long the thread sleeps when no source has planned anything.
+constexpr std::chrono::seconds kIdleWait{1};
+
+}  // namespace
+
+UpdateScheduler::UpdateScheduler(ScheduledWork& server, Gate& gate)
+    : state_(std::make_shared<State>(server, gate)) {
+  std::lock_guard lock(state_->mutex);
+  thread_ = std::thread([state = state_] { Run(state); });
+  state_->threadId = thread_.get_id();
+}
+
+UpdateScheduler::~UpdateScheduler() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->stopping = true;
+  }
+  state_->wake.notify_all();
+  if (OnSchedulerThread()) {
+    thread_.detach();  // destroyed from inside a delivery: the thread ends when it returns
+  } else {
+    thread_.join();
+  }
+}
+
+void UpdateScheduler::Attach(ScheduledWork* source) {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->sources.push_back(source);
+    state_->woken = true;
+  }
+  state_->wake.notify_all();
+}
+
+void UpdateScheduler::Detach(ScheduledWork* source) {
+  {
+    std::lock_guard lock(state_->mutex);
+    std::erase(state_->sources, source);
+  }
+  AwaitDispatch(source);
+}
+
+void UpdateScheduler::AwaitDispatch(ScheduledWork* source) {
+  if (OnSchedulerThread()) return;
+  std::unique_lock lock(state_->mutex);
+  state_->dispatched.wait(lock, [&] { return state_->dispatching.count(source) == 0; });
+}
+
+void UpdateScheduler::Wake() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->woken = true;
+  }
+  state_->wake.notify_all();
+}
+
+bool UpdateScheduler::OnSchedulerThread() const {
+  return std::this_thread::get_id() == state_->threadId;
+}
+
+void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
+  std::unique_lock lock(state->mutex);
+  while (!state->stopping) {
+    const SteadyTime now = std::chrono::steady_clock::now();
+    SteadyTime wakeAt = now + kIdleWait;
+    DeliveryList deliveries;
+    state->server.Collect(now, deliveries, &wakeAt);
+    SteadyTime retryAt = wakeAt;
+    if (state->gate.AdmitsSources(now, &retryAt)) {
+      for (ScheduledWork* source : state->sources) {
+        const std::size_t before = deliveries.size();
+        source->Collect(now, deliveries, &wakeAt);
+        if (deliveries.size() > before) state->dispatching.insert(source);
+      }
+    } else {
+      wakeAt = std::min(wakeAt, retryAt);
+    }
+    if (!deliveries.empty()) {
+      lock.unlock();
+      for (auto& delivery : deliveries) delivery->Dispatch();
+      deliveries.clear();  // sinks are released without a lock too
+      lock.lock();
+      state->dispatching.clear();
+      state->dispatched.notify_all();
+      continue;
+    }
+    state->wake.wait_until(lock, wakeAt, [&] { return state->stopping || state->woken; });
+    state->woken = false;
+  }
+}

@@ -1,0 +1,135 @@
+#include "tools/api_connection.h"
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "bridge/api/api_frame.h"
+#include "bridge/api/frame_codec.h"
+#include "common/markup_declarations.h"
+#include "common/markup_document.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Connects one resolved address without blocking past `deadline`.
+UniqueSocket ConnectAddress(const addrinfo& address, Clock::time_point deadline,
+                            std::string& error) {
+  UniqueSocket socket(::socket(
+      address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol));
+  if (!socket.valid()) {
+    error = std::strerror(errno);
+    return {};
+  }
+  if (connect(socket.get(), address.ai_addr, address.ai_addrlen) != 0) {
+    if (errno != EINPROGRESS) {
+      error = std::strerror(errno);
+      return {};
+    }
+    pollfd writable{socket.get(), POLLOUT, 0};
+    if (poll(&writable, 1, RemainingMs(deadline)) <= 0) {
+      error = "connection timed out";
+      return {};
+    }
+    int status = 0;
+    socklen_t length = sizeof status;
+    getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &status, &length);
+    if (status != 0) {
+      error = std::strerror(status);
+      return {};
+    }
+  }
+  return socket;
+}
+
+}  // namespace
+
+std::unique_ptr<ApiConnection> ApiConnection::Connect(const std::string& host, int port,
+                                                      std::chrono::milliseconds timeout,
+                                                      std::string& error) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int resolved = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+  if (resolved != 0) {
+    error = gai_strerror(resolved);
+    return nullptr;
+  }
+  const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, freeaddrinfo);
+  for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
+    UniqueSocket socket = ConnectAddress(*address, deadline, error);
+    if (socket.valid()) return std::unique_ptr<ApiConnection>(new ApiConnection(std::move(socket)));
+  }
+  return nullptr;
+}
+
+bool ApiConnection::SendRequest(std::string_view header) {
+  CBigBuffer frame;
+  if (BuildFrame(header, {}, kBodyNone, frame) != FrameBuild::kBuilt) return false;
+  size_t sent = 0;
+  while (sent < frame.Length()) {
+    pollfd writable{socket_.get(), POLLOUT, 0};
+    if (poll(&writable, 1, 5000) <= 0) return false;
+    const ssize_t n = send(socket_.get(), frame.At(static_cast<ptrdiff_t>(sent)),
+                           frame.Length() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+    if (n > 0) sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+ApiReceive ApiConnection::TakeBufferedFrame(ApiReply& reply) {
+  FrameScan scan;
+  while ((scan = ScanFrame(received_)) == FrameScan::kDiscarded) {
+  }
+  if (scan == FrameScan::kNeedMore) return ApiReceive::kTimeout;
+  // The views of `parts` stay valid until TakeFrame removes the frame, after the dispatch.
+  const std::optional<FrameParts> parts = FrameAtFront(received_);
+  bool decoded = false;
+  TakeFrame(received_, [&](MarkupDocument& header) {
+    if (!header.FindElement("root")) return;
+    reply.header.assign(parts->header);
+    reply.type = std::atoi(header.GetAttribute("type").c_str());
+    reply.flag = std::atoi(header.GetAttribute("flag").c_str());
+    decoded = DecodeFrameBody(reply.flag, parts->body, reply.payload);
+  });
+  return decoded ? ApiReceive::kFrame : ApiReceive::kBadFrame;
+}
+
+ApiReceive ApiConnection::Receive(ApiReply& reply, std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (true) {
+    const ApiReceive buffered = TakeBufferedFrame(reply);
+    if (buffered != ApiReceive::kTimeout) return buffered;
+    pollfd readable{socket_.get(), POLLIN, 0};
+    if (poll(&readable, 1, RemainingMs(deadline)) <= 0) return ApiReceive::kTimeout;
+    received_.Reserve(65536);
+    const ssize_t n = recv(socket_.get(), received_.End(), received_.FreeSpace(), 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return ApiReceive::kClosed;
+    if (n > 0) received_.SetLength(received_.Length() + static_cast<size_t>(n));
+  }
+}
+
+std::string RequestHeader(int uid, int type, int tt) {
+  MarkupDocument header(MarkupBuild::kBridge);
+  header.SetText(kGbkDeclaration);
+  header.AddElement("root");
+  header.SetAttribute("uid", uid);
+  header.SetAttribute("type", type);
+  header.SetAttribute("flag", 0);
+  if (tt >= 0) header.SetAttribute("tt", tt);
+  return header.GetText();
+}

@@ -1,0 +1,51 @@
+// ApiConnection: the client side of the bridge's TCP API, over the same frame layer.
+//
+// A connection sends request headers (no body) and receives the bridge's frames: replies and,
+// after a value snapshot, push frames. Every wait has a time-out; nothing blocks for ever.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "bridge/api/big_buffer.h"
+#include "bridge/api/unique_socket.h"
+
+// One frame from the bridge: its header document's text, the `type` and `flag` of its root,
+// and the decoded payload (inflated when the body was compressed).
+struct ApiReply {
+  std::string header;
+  int type = 0;
+  int flag = 0;
+  std::string payload;
+};
+
+enum class ApiReceive { kFrame, kTimeout, kClosed, kBadFrame };
+
+class ApiConnection {
+ public:
+  // Connects to `host`:`port` (a name or dotted address) within `timeout`; on failure returns
+  // none and says why in `error`.
+  static std::unique_ptr<ApiConnection> Connect(const std::string& host, int port,
+                                                std::chrono::milliseconds timeout,
+                                                std::string& error);
+
+  // Sends a frame around `header`; false when the connection failed.
+  bool SendRequest(std::string_view header);
+
+  // Waits up to `timeout` for the next complete frame. kBadFrame: a frame whose header or
+  // body could not be decoded (it is consumed).
+  ApiReceive Receive(ApiReply& reply, std::chrono::milliseconds timeout);
+
+ private:
+  explicit ApiConnection(UniqueSocket socket) : socket_(std::move(socket)) {}
+
+  ApiReceive TakeBufferedFrame(ApiReply& reply);
+
+  UniqueSocket socket_;
+  CBigBuffer received_;
+};
+
+// The header of a request: root with `uid`, `type`, `flag` 0 and, when not negative, `tt`.
+std::string RequestHeader(int uid, int type, int tt = -1);

@@ -1,0 +1,15 @@
+// tavrel-cli: runs one command against the bridge's TCP API.
+#include <cstdio>
+#include <string>
+
+#include "tools/cli_commands.h"
+
+int main(int argc, char** argv) {
+  CliOptions options;
+  std::string error;
+  if (!ParseCliOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "tavrel-cli: %s\n%s", error.c_str(), kCliUsageText);
+    return kCliUsage;
+  }
+  return RunCliCommand(options, stdout, stderr);
+}
