@@ -1,23 +1,46 @@
 // The manager program as installed: the real executables in a temporary copy of the
 // installation folder, with curl as the HTTP client.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "bridge/core/bridge_process.h"
+#include "common/code_page.h"
 #include "manager/loopback_http_client.h"
+#include "manager/manager_app.h"
 #include "manager/manager_test_support.h"
+#include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
+#include "tools/api_connection.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
 std::string Utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
+
+// A port that was free a moment ago.
+int FreePort() {
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  close(probe);
+  return ntohs(address.sin_port);
+}
 
 struct CurlReply {
   int status = 0;
@@ -27,6 +50,9 @@ struct CurlReply {
 class ManagerProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Bridges and managers find each other machine-wide, by name and by their locks.
+    ASSERT_TRUE(SingleInstanceLock(kBridgeInstanceName).held()) << "a bridge runs already";
+    ASSERT_TRUE(SingleInstanceLock(kManagerInstanceName).held()) << "a manager runs already";
     folder_.CopyFrom(TAVREL_PROGRAM_DIRECTORY);
     std::filesystem::remove(folder_.File("config.xml"));
   }
@@ -38,8 +64,10 @@ class ManagerProgramTest : public ::testing::Test {
     if (manager_ != 0) waitpid(manager_, nullptr, 0);
   }
 
-  void WriteConfig(std::string_view root) {
-    folder_.Write("config.xml", "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n" + std::string(root));
+  // Writes config.xml with the manager's `attributes` and an API port of the bridge's own.
+  void WriteConfig(const std::string& attributes) {
+    folder_.Write("config.xml", "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root port=\"" +
+                                    std::to_string(bridgePort_) + "\" " + attributes + "/>\r\n");
   }
 
   // Starts the manager and waits until it answers on `port`.
@@ -82,24 +110,57 @@ class ManagerProgramTest : public ::testing::Test {
     return Curl("--data-binary @'" + folder_.File("curl-request") + "'", path);
   }
 
+  // The bridge of this installation that runs, waiting up to `limit` for one that is not
+  // `old`; 0 when none comes.
+  pid_t RunningBridge(std::chrono::milliseconds limit, pid_t old = 0) {
+    pid_t found = 0;
+    Eventually(
+        [&] {
+          const std::vector<pid_t> running = ProcessesRunning(folder_.File("Tavrel"));
+          found = running.size() == 1 && running.front() != old ? running.front() : 0;
+          return found != 0;
+        },
+        limit);
+    return found;
+  }
+
+  // The configuration the bridge's API gives: a document of one `t` element per tag.
+  std::string BridgeConfiguration() {
+    std::string error;
+    std::unique_ptr<ApiConnection> api;
+    Eventually([&] {
+      return (api = ApiConnection::Connect("127.0.0.1", bridgePort_, 1s, error)) != nullptr;
+    });
+    if (api == nullptr || !api->SendRequest(RequestHeader(1, 1, 1))) return {};
+    ApiReply reply;
+    while (api->Receive(reply, 3s) == ApiReceive::kFrame) {
+      if (reply.type == 1) return reply.payload;
+    }
+    return {};
+  }
+
   TemporaryInstallation folder_;
   pid_t manager_ = 0;
   std::uint16_t port_ = 0;
+  const int bridgePort_ = FreePort();
 };
 
-TEST_F(ManagerProgramTest, WithoutConfigListensOn9527AndQuitsInOrderOnSigterm) {
+TEST_F(ManagerProgramTest, WithoutConfigStartsTheBridgeAtOnceAndStopsItOnSigterm) {
   ASSERT_TRUE(StartManager(9527));
+  EXPECT_NE(RunningBridge(2s), 0);
   EXPECT_EQ(Post("/get_opc_db").status, 200);
   EXPECT_EQ(StopManager(), 0);
+  EXPECT_TRUE(ProcessesRunning(folder_.File("Tavrel")).empty());
   const std::string log = folder_.LogText();
   EXPECT_NE(log.find(" PORT=9527 HTTP监听成功\r\n"), std::string::npos);
-  EXPECT_TRUE(log.ends_with(" OPC 管理程序退出\r\n"));
+  EXPECT_NE(log.find(" OPC 管理程序退出\r\n"), std::string::npos);
 }
 
 TEST_F(ManagerProgramTest, ReadsPortFromConfigAndSecondManagerExitsAtOnce) {
-  WriteConfig("<root watch=\"管理\" sleep=\"-1\" port_h=\"8080\"/>");
+  WriteConfig("watch=\"管理\" sleep=\"-1\" port_h=\"8080\"");
   ASSERT_TRUE(StartManager(8080));
   EXPECT_FALSE(LoopbackHttpClient(9527).connected());
+  EXPECT_NE(RunningBridge(2s), 0);
 
   const pid_t second = StartProgram(folder_.File("Morvane"));
   ASSERT_GT(second, 0);
@@ -118,7 +179,7 @@ TEST_F(ManagerProgramTest, ReadsPortFromConfigAndSecondManagerExitsAtOnce) {
 }
 
 TEST_F(ManagerProgramTest, RefusesOtherMethodsUnknownPathsAndNamesOutsideServers) {
-  WriteConfig("<root sleep=\"-1\" port_h=\"29527\"/>");
+  WriteConfig("sleep=\"-1\" port_h=\"29527\"");
   folder_.Write("opc_db.xml", "<root/>");
   ASSERT_TRUE(StartManager(29527));
 
@@ -142,7 +203,7 @@ TEST_F(ManagerProgramTest, RefusesOtherMethodsUnknownPathsAndNamesOutsideServers
 }
 
 TEST_F(ManagerProgramTest, StoresUploadsInTheirDeclaredEncodingAndRepliesWithoutNul) {
-  WriteConfig("<root sleep=\"-1\" port_h=\"29527\"/>");
+  WriteConfig("sleep=\"-1\" port_h=\"29527\"");
   ASSERT_TRUE(StartManager(29527));
 
   const std::u8string declared =
@@ -171,6 +232,43 @@ TEST_F(ManagerProgramTest, StoresUploadsInTheirDeclaredEncodingAndRepliesWithout
     EXPECT_NE(reply.body.back(), '\0') << path;
   }
   EXPECT_EQ(StopManager(), 0);
+}
+
+TEST_F(ManagerProgramTest, KilledBridgeRunsAgainWithinTheWatchdogPeriod) {
+  WriteConfig("sleep=\"-1\" port_h=\"29527\"");
+  ASSERT_TRUE(StartManager(29527));
+  const pid_t first = RunningBridge(2s);
+  ASSERT_NE(first, 0);
+  kill(first, SIGKILL);
+  EXPECT_NE(RunningBridge(6500ms, first), 0);
+  EXPECT_EQ(StopManager(), 0);
+}
+
+TEST_F(ManagerProgramTest, StoredProjectRestartsTheBridge) {
+  WriteConfig("sleep=\"-1\" port_h=\"29527\"");
+  ASSERT_TRUE(StartManager(29527));
+  const pid_t first = RunningBridge(2s);
+  ASSERT_NE(first, 0);
+  const std::u8string project =
+      u8"<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
+      u8"<server name=\"新站\" node=\"\" sid=\"Sim.Absent.1\">\r\n<group name=\"g\">\r\n"
+      u8"<tag id=\"温度.1\" vt=\"4\" dir=\"1\"/>\r\n</group>\r\n</server>\r\n</root>\r\n";
+  EXPECT_EQ(Post("/set_opc_db", Utf8(project)).status, 200);
+  EXPECT_EQ(folder_.Read("opc_db.xml"), Utf8ToAnsi(Utf8(project)));
+  EXPECT_NE(RunningBridge(10s, first), 0);
+  const std::string configuration = BridgeConfiguration();
+  EXPECT_NE(configuration.find("<t i=\"温度.1\" d=\"\" t=\"4\" a=\"1\" h=\"0\"/>"),
+            std::string::npos)
+      << configuration;
+  EXPECT_EQ(StopManager(), 0);
+}
+
+TEST_F(ManagerProgramTest, QuitDuringTheFirstWaitEndsWithoutStartingTheBridge) {
+  WriteConfig("sleep=\"60\" port_h=\"29527\"");
+  ASSERT_TRUE(StartManager(29527));
+  EXPECT_EQ(StopManager(), 0);
+  EXPECT_TRUE(ProcessesRunning(folder_.File("Tavrel")).empty());
+  EXPECT_NE(folder_.LogText().find(" OPC 管理程序退出\r\n"), std::string::npos);
 }
 
 }  // namespace

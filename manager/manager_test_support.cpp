@@ -6,42 +6,36 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
+
+#include "common/test_files.h"
 
 namespace fs = std::filesystem;
 
 TemporaryInstallation::TemporaryInstallation() {
-  std::string pattern = (fs::temp_directory_path() / "manager-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
+  if (path().empty()) std::abort();
   fs::create_directory(File("log"));
   fs::create_directory(File("servers"));
 }
 
-TemporaryInstallation::~TemporaryInstallation() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 std::string TemporaryInstallation::File(std::string_view relative) const {
-  return path_ + "/" + std::string(relative);
+  return directory_ / std::string(relative);
 }
 
 void TemporaryInstallation::Write(std::string_view relative, std::string_view bytes) const {
-  std::ofstream(File(relative), std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  WriteTestFile(File(relative), std::string(bytes));
 }
 
 std::string TemporaryInstallation::Read(std::string_view relative) const {
-  std::ifstream file(File(relative), std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return ReadTestFile(File(relative));
 }
 
 void TemporaryInstallation::CopyFrom(const std::string& source) const {
-  fs::copy(source, path_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::copy(source, path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  // Logs of runs in the source folder would read as this folder's.
+  fs::remove_all(File("log"));
+  fs::create_directory(File("log"));
 }
 
 void TemporaryInstallation::InstallProgram(const std::string& source, std::string_view name) const {

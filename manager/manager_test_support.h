@@ -10,23 +10,22 @@
 #include <string_view>
 #include <vector>
 
+#include "common/test_files.h"
+
 // A fresh directory under the system's temporary directory, with the `log` and `servers`
 // directories that an installation has; removed with everything in it.
 class TemporaryInstallation {
  public:
   TemporaryInstallation();
-  ~TemporaryInstallation();
-  TemporaryInstallation(const TemporaryInstallation&) = delete;
-  TemporaryInstallation& operator=(const TemporaryInstallation&) = delete;
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return directory_.Path(); }
   // The path of `relative` inside the folder.
   std::string File(std::string_view relative) const;
   // Writes `bytes` as the whole content of `relative`.
   void Write(std::string_view relative, std::string_view bytes) const;
   // The whole content of `relative`; empty when it cannot be read.
   std::string Read(std::string_view relative) const;
-  // Copies every file and directory of `source` into the folder.
+  // Copies every file and directory of `source` into the folder, except the logs.
   void CopyFrom(const std::string& source) const;
   // Copies the program at `source` into the folder as `name`, executable.
   void InstallProgram(const std::string& source, std::string_view name) const;
@@ -34,7 +33,7 @@ class TemporaryInstallation {
   std::string LogText() const;
 
  private:
-  std::string path_;
+  TestDirectory directory_;
 };
 
 // A program name of at most 15 characters that no other process carries, so that tests of
