@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +66,19 @@ TEST(SingleInstanceLock, KilledHolderLeavesNoStaleLock) {
   EXPECT_TRUE(SingleInstanceLock(name).held());
   close(ready[0]);
   close(ready[1]);
+}
+
+TEST(QuitSignal, TimedWaitEndsAtTheTimeOrAtAPendingQuitSignal) {
+  BlockQuitSignals();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitForQuitSignalFor(30ms), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
+
+  // Directed at this thread, the signal stays pending until the wait takes it.
+  ASSERT_EQ(pthread_kill(pthread_self(), SIGINT), 0);
+  EXPECT_EQ(WaitForQuitSignalFor(-1ms), SIGINT);
+  ASSERT_EQ(pthread_kill(pthread_self(), kQuitSignal), 0);
+  EXPECT_EQ(WaitForQuitSignalFor(std::chrono::milliseconds::max()), kQuitSignal);
 }
 
 // A program with a name of its own that runs until it is signalled.

@@ -6,6 +6,8 @@
 
 #include <signal.h>
 
+#include <chrono>
+
 inline constexpr int kQuitSignal = SIGTERM;
 
 // Blocks SIGTERM and SIGINT in the calling thread and in every thread it starts afterwards.
@@ -14,3 +16,8 @@ void BlockQuitSignals();
 
 // Waits until SIGTERM or SIGINT arrives (they must be blocked) and returns its number.
 int WaitForQuitSignal();
+
+// Waits up to `timeout` for SIGTERM or SIGINT (they must be blocked). Returns the signal's
+// number, or 0 when the time ran out first. A negative timeout does not wait; a pending
+// signal is still taken. A timeout beyond a hundred years waits a hundred years.
+int WaitForQuitSignalFor(std::chrono::milliseconds timeout);

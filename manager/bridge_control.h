@@ -1,0 +1,51 @@
+// Starting, finding and stopping the bridge program that lies beside the manager.
+//
+// The manager starts the bridge as <ProgramDirectory>/Tavrel and asks it to end with the quit
+// signal; it never kills it. The manager reaps its ended children before every look-up, so a
+// bridge that has died is seen as gone and not as a zombie that still carries the name.
+//
+// A BridgeControl holds only settings fixed at construction, so the watchdog and the HTTP
+// thread may use one object at the same time. Neither excludes the other: a watchdog tick may
+// start the bridge between the HTTP thread's stop and start, and the second copy then ends at
+// the bridge's own single-instance check.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+
+inline constexpr char kBridgeProgramName[] = "Tavrel";
+
+// How StopBridge waits for the bridge to end: `polls` looks at it, `interval` apart.
+struct BridgeStopWait {
+  int polls = 100;
+  std::chrono::milliseconds interval{100};
+};
+
+class BridgeControl {
+ public:
+  // The bridge is the executable `programName` in `programDirectory`; it is looked for among
+  // the running processes by that name (the kernel keeps the first 15 characters of it).
+  explicit BridgeControl(std::string programDirectory, std::string programName = kBridgeProgramName,
+                         BridgeStopWait wait = {});
+
+  // Starts the bridge, in the manager's working directory, whether or not one runs already.
+  // A start that fails (no such file) goes unnoticed, as the next watchdog tick tries again.
+  void StartBridge() const;
+
+  // The id of a running process whose name is exactly the bridge's (letter case counts), or
+  // 0. Reaps ended children first.
+  pid_t FindBridgeProcess() const;
+
+  // Asks the running bridge to end and waits for it. The bridge is looked for ignoring letter
+  // case; it gets the quit signal and is then looked at up to `polls` times, `interval` apart.
+  // True when it is gone (or was not running), and then reaped if it was a child; false when
+  // it still runs after the wait. The bridge is never killed.
+  bool StopBridge() const;
+
+ private:
+  std::string programPath_;
+  std::string programName_;
+  BridgeStopWait wait_;
+};

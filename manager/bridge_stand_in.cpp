@@ -1,0 +1,9 @@
+// A program that stands in for the bridge in the manager's tests: it runs until it receives
+// the quit signal (SIGTERM) or SIGINT, and then ends, as the bridge does.
+#include "platform/process/quit_signal.h"
+
+int main() {
+  BlockQuitSignals();
+  WaitForQuitSignal();
+  return 0;
+}

@@ -1,0 +1,60 @@
+#include "manager/configuration_interface.h"
+
+#include <event2/buffer.h>
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "common/code_page.h"
+
+namespace {
+
+std::string_view RequestBody(evhttp_request* request) {
+  evbuffer* input = evhttp_request_get_input_buffer(request);
+  const size_t length = evbuffer_get_length(input);
+  if (length == 0) return {};
+  return {reinterpret_cast<const char*>(evbuffer_pullup(input, -1)), length};
+}
+
+void Reply(evhttp_request* request, const HttpAnswer& answer) {
+  switch (answer.kind) {
+    case ReplyKind::kJson:
+      SendJsonReply(request, answer.body);
+      return;
+    case ReplyKind::kNotFound:
+      evhttp_send_reply(request, HTTP_NOTFOUND, "Not Found", nullptr);
+      return;
+    case ReplyKind::kMethodNotAllowed:
+      evhttp_add_header(evhttp_request_get_output_headers(request), "Allow", "POST");
+      evhttp_send_reply(request, HTTP_BADMETHOD, "Method Not Allowed", nullptr);
+      return;
+  }
+}
+
+}  // namespace
+
+void SendJsonReply(evhttp_request* request, std::string_view text) {
+  const std::string utf8 = AnsiToUtf8(text);
+  evhttp_add_header(evhttp_request_get_output_headers(request), "Content-Type",
+                    "application/json; charset=UTF-8");
+  evbuffer_add(evhttp_request_get_output_buffer(request), utf8.data(), utf8.size());
+  evhttp_send_reply(request, HTTP_OK, "OK", nullptr);
+}
+
+ConfigurationInterface::ConfigurationInterface(std::string programDirectory, const DailyLog& log,
+                                               const BridgeControl& bridge)
+    : routes_(std::move(programDirectory)), log_(log), bridge_(bridge) {}
+
+void ConfigurationInterface::HandleHttpRequest(evhttp_request* request) const {
+  const char* uri = evhttp_request_get_uri(request);
+  const HttpAnswer answer = routes_.Answer(evhttp_request_get_command(request),
+                                           uri != nullptr ? uri : "", RequestBody(request));
+  Reply(request, answer);
+  if (!answer.logLine.empty()) log_.WriteLogLine(answer.logLine);
+  if (answer.restartBridge) {
+    bridge_.StopBridge();
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    bridge_.StartBridge();
+  }
+}

@@ -1,0 +1,39 @@
+#include "manager/manager_app.h"
+
+#include <optional>
+
+#include "common/daily_log.h"
+#include "manager/bridge_control.h"
+#include "manager/configuration_interface.h"
+#include "manager/http_server.h"
+#include "manager/manager_settings.h"
+#include "manager/watchdog.h"
+#include "platform/process/quit_signal.h"
+#include "platform/process/single_instance.h"
+
+int RunManager(const std::string& programDirectory) {
+  const SingleInstanceLock instance(kManagerInstanceName);
+  if (!instance.held()) return 0;
+
+  const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kConfigFileName);
+  const DailyLog log(programDirectory);
+  const BridgeControl bridge(programDirectory);
+  const ConfigurationInterface interface(programDirectory, log, bridge);
+  std::optional<HttpServerThread> http;
+  http.emplace(
+      settings.HttpPort(),
+      [&interface](evhttp_request* request) { interface.HandleHttpRequest(request); }, log);
+
+  const std::chrono::seconds delay(settings.sleep);
+  if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
+    bridge.StartBridge();
+    Watchdog(bridge).RunUntilQuit();
+  }
+
+  log.WriteLogLine("OPC 管理程序退出");
+  // The HTTP loop ends first, after any request in progress: a /set_opc_db restart finishes
+  // before the bridge is stopped, so no bridge it starts outlives the manager.
+  http.reset();
+  bridge.StopBridge();
+  return 0;
+}

@@ -1,0 +1,29 @@
+// The manager's settings: three attributes of the root element of <ProgramDirectory>/config.xml.
+//
+//   <root watch="tip text" sleep="seconds" port_h="port" .../>
+//
+// The file has no writer; it is installed by hand and shared with the bridge, which reads
+// other attributes of the same element. The manager reads it once at start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr char kConfigFileName[] = "config.xml";
+inline constexpr int kDefaultHttpPort = 9527;
+
+struct ManagerSettings {
+  std::string watch;  // tip text of the tray icon
+  int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
+  int httpPort = kDefaultHttpPort;  // port_h; only its low 16 bits are used
+
+  // The port the HTTP interface listens on: the low 16 bits of port_h (0: system-chosen).
+  std::uint16_t HttpPort() const { return static_cast<std::uint16_t>(httpPort); }
+};
+
+// Reads the settings from the config file at `path`. A file that cannot be loaded or parsed,
+// or whose root element is not named "root", gives the defaults (empty tip, no wait, port
+// 9527). Otherwise each attribute is read from "root": `watch` as text with references
+// resolved, `sleep` and `port_h` by the atoi rules; a missing attribute reads as empty text,
+// so as 0 for the numbers (a missing port_h lets the system choose the port).
+ManagerSettings LoadManagerSettings(const std::string& path);

@@ -1,0 +1,19 @@
+#include "manager/watchdog.h"
+
+#include "platform/process/quit_signal.h"
+
+Watchdog::Watchdog(const BridgeControl& bridge, std::chrono::milliseconds period)
+    : bridge_(bridge), period_(period) {}
+
+bool Watchdog::Tick() const {
+  if (bridge_.FindBridgeProcess() != 0) return false;
+  bridge_.StartBridge();
+  return true;
+}
+
+int Watchdog::RunUntilQuit() const {
+  while (true) {
+    if (const int quit = WaitForQuitSignalFor(period_); quit != 0) return quit;
+    Tick();
+  }
+}
