@@ -5,6 +5,8 @@
 #include <string>
 
 #include "bridge/api/api_frame.h"
+#include "bridge/opc/server_discovery.h"
+#include "bridge/opc/server_tag_browse.h"
 #include "common/decimal_text.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
@@ -113,7 +115,8 @@ void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Reque
       return;
     }
     case kServerTagsTt: {
-      const std::string payload = ServerTagsDocument(request.GetAttribute("sid"));
+      const std::string payload =
+          ServerTagsDocument(request.GetAttribute("sid"), request.GetAttribute("clsid"));
       log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
       ReplyDocument(client, header, payload, false);
       return;
@@ -275,19 +278,8 @@ std::string ApiCommands::StoreProject(MarkupDocument& request) const {
   return body.GetText();
 }
 
-std::string ApiCommands::ServerListDocument() const {
-  // Server discovery is not built yet: the reply is the one for a machine without servers.
-  MarkupDocument body = BodyDocument();
-  body.AddElement("t");
-  body.SetAttribute("error", "获取Server 列表失败");
-  return body.GetText();
-}
+std::string ApiCommands::ServerListDocument() const { return ::ServerListDocument(ListServers()); }
 
-std::string ApiCommands::ServerTagsDocument(std::string_view sid) const {
-  // Address-space browsing is not built yet: the reply is the one for a server that cannot
-  // be opened.
-  MarkupDocument body = BodyDocument();
-  body.AddElement("t");
-  body.SetAttribute("error", "获取Server[" + std::string(sid) + "] 点表失败");
-  return body.GetText();
+std::string ApiCommands::ServerTagsDocument(std::string_view sid, std::string_view clsid) const {
+  return BrowseServerTags(runtime_.Log(), sid, clsid, false);
 }
