@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bridge/api/api_frame.h"
+#include "bridge/opc/body_document.h"
 #include "bridge/opc/server_discovery.h"
 #include "bridge/opc/server_tag_browse.h"
 #include "common/decimal_text.h"
@@ -39,16 +40,6 @@ MarkupDocument ReplyHeader(int type) {
   header.SetAttribute("ver", 0);
   header.SetAttribute("type", type);
   return header;
-}
-
-// A body document: root with `ver` 0, entered, ready for its `t` children.
-MarkupDocument BodyDocument() {
-  MarkupDocument body(MarkupBuild::kBridge);
-  body.SetText(kGbkDeclaration);
-  body.AddElement("root");
-  body.SetAttribute("ver", 0);
-  body.EnterElement();
-  return body;
 }
 
 std::string FormatReal(double value) {
@@ -197,7 +188,7 @@ void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
 }
 
 std::string ApiCommands::ConfigurationDocument() const {
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -223,7 +214,7 @@ std::string ApiCommands::ConfigurationDocument() const {
 }
 
 std::string ApiCommands::SnapshotDocument() const {
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -271,7 +262,7 @@ std::string ApiCommands::StoreProject(MarkupDocument& request) const {
   request.SetAttribute("update", stamp);
   const bool saved = request.SaveFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
 
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   body.AddElement("t");
   body.SetAttribute("a",
                     saved ? "Update Tag Server Successful." : "Update Tag Server not Successful.");

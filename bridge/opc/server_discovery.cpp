@@ -2,9 +2,8 @@
 
 #include <thread>
 
+#include "bridge/opc/body_document.h"
 #include "bridge/opc/task_memory_owner.h"
-#include "common/markup_declarations.h"
-#include "common/markup_document.h"
 #include "platform/opcda/opcda.h"
 
 void SleepServerListPause() { std::this_thread::sleep_for(kServerListPause); }
@@ -42,11 +41,7 @@ std::vector<ServerListEntry> ListServers(const DiscoveryPause& pause) {
 }
 
 std::string ServerListDocument(const std::vector<ServerListEntry>& servers) {
-  MarkupDocument body(MarkupBuild::kBridge);
-  body.SetText(kGbkDeclaration);
-  body.AddElement("root");
-  body.SetAttribute("ver", 0);
-  body.EnterElement();
+  MarkupDocument body = NewBodyDocument();
   for (const ServerListEntry& server : servers) {
     body.AddElement("t");
     body.SetAttribute("a", server.progId);

@@ -4,10 +4,9 @@
 #include <functional>
 #include <vector>
 
+#include "bridge/opc/body_document.h"
 #include "bridge/opc/task_memory_owner.h"
 #include "common/code_page.h"
-#include "common/markup_declarations.h"
-#include "common/markup_document.h"
 
 namespace {
 
@@ -166,11 +165,7 @@ class AddressSpaceWalk {
 std::string BrowseServerTags(BridgeLog& log, std::string_view sid, std::string_view clsid,
                              bool forceFlat, const DiscoveryPause& settle) {
   log.LogMessage("开始遍历SERVER TAG", 0);
-  MarkupDocument document(MarkupBuild::kBridge);
-  document.SetText(kGbkDeclaration);
-  document.AddElement("root");
-  document.SetAttribute("ver", 0);
-  document.EnterElement();
+  MarkupDocument document = NewBodyDocument();
 
   const std::string server(sid);
   {
