@@ -21,7 +21,9 @@ constexpr char16_t kAnyName[] = u"*";
 using BranchPath = std::vector<std::u16string>;
 
 // Calls `visit` for every string of `strings`, reading them kNamesPerCall at a time until the
-// enumerator stops answering S_OK; frees each string.
+// enumerator stops answering S_OK. The last, shorter batch (answered S_FALSE) is visited too,
+// or every list not a multiple of the batch size would lose its tail. Frees each string
+// before `visit` moves the browse position.
 void ForEachString(IEnumString* strings, const std::function<void(std::u16string)>& visit) {
   HRESULT read = S_OK;
   while (read == S_OK) {
