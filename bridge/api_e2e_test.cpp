@@ -4,8 +4,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bridge/api/unique_socket.h"
@@ -13,6 +16,7 @@
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
+#include "tools/cli_commands.h"
 
 namespace {
 
@@ -76,6 +80,24 @@ class BridgeApiTest : public TavrelTest {
     }
     ADD_FAILURE() << "no reply of type " << type;
     return {};
+  }
+
+  // Runs a tavrel-cli command against the bridge; returns its exit code and, in `output`,
+  // what it printed (GBK, as the bridge sent it).
+  int RunCli(const std::string& command, const std::vector<std::string>& arguments,
+             std::string& output) {
+    CliOptions options;
+    options.port = port_;
+    options.raw = true;
+    options.command = command;
+    options.arguments = arguments;
+    std::FILE* out = std::tmpfile();
+    const int result = RunCliCommand(options, out, stderr);
+    std::rewind(out);
+    output.clear();
+    for (int c; (c = std::fgetc(out)) != EOF;) output += static_cast<char>(c);
+    std::fclose(out);
+    return result;
   }
 
   int port_ = 0;
@@ -165,6 +187,54 @@ TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {
   tenth->SendRequest(RequestHeader(0, 6));
   ApiReply reply;
   EXPECT_EQ(tenth->Receive(reply, 2s), ApiReceive::kClosed);
+}
+
+TEST_F(BridgeApiTest, CliServersListsTheSimulatedServers) {
+  ASSERT_NE(Connect(), nullptr);  // the bridge listens
+  std::string output;
+  ASSERT_EQ(RunCli("servers", {}, output), kCliOk);
+  const auto entries = Entries(output, {"a", "c", "d", "error"});
+  const std::string category = "{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}";
+  const std::vector<std::string> tree{"OPCSim.Tree.1", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}",
+                                      category, ""};
+  const std::vector<std::string> flat{"OPCSim.Flat.1", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}",
+                                      category, ""};
+  EXPECT_NE(std::find(entries.begin(), entries.end(), tree), entries.end()) << output;
+  EXPECT_NE(std::find(entries.begin(), entries.end(), flat), entries.end()) << output;
+  EXPECT_NE(LogText().find("Get SERVER List Successful !XML SIZE="), std::string::npos);
+}
+
+TEST_F(BridgeApiTest, CliBrowseAnswersTheTagListShapeForBothSimulatedServers) {
+  ASSERT_NE(Connect(), nullptr);
+  // The tree walk leaves out the items at the top of the hierarchy; the flat space has them.
+  for (const auto& [sid, clsid, listsTopLevel] :
+       {std::tuple{"tree", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}", false},
+        std::tuple{"flat", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}", true}}) {
+    std::string output;
+    ASSERT_EQ(RunCli("browse", {sid, clsid}, output), kCliOk) << sid;
+    MarkupDocument document(MarkupBuild::kBridge);
+    ASSERT_TRUE(document.SetText(output)) << sid;
+    ASSERT_TRUE(document.FindElement("root"));
+    EXPECT_EQ(document.GetAttribute("ver"), "0");
+    document.EnterElement();
+    ASSERT_TRUE(document.FindElement("t"));
+    EXPECT_EQ(document.GetAttribute("error"), "");
+    EXPECT_FALSE(document.FindElement("t")) << "one t only";
+    document.ResetMainPosition();
+    document.FindElement("t");
+    document.EnterElement();
+    std::vector<std::string> ids;
+    while (document.FindElement("it")) {
+      ids.push_back(document.GetAttribute("id"));
+      EXPECT_NE(document.GetAttribute("dt"), "") << ids.back();
+      EXPECT_NE(document.GetAttribute("ar"), "") << ids.back();
+    }
+    ASSERT_GT(ids.size(), 50u) << sid;
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), "Random.Int1"), 1);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), "Heartbeat"), listsTopLevel ? 1 : 0) << sid;
+    EXPECT_EQ(ReadTestFile(programDirectory_ + "/log/" + sid + ".txt"), output);
+  }
+  EXPECT_NE(LogText().find("Querry server tag ,XML SIZE="), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "bridge/api/api_frame.h"
+#include "bridge/opc/body_document.h"
+#include "bridge/opc/server_discovery.h"
+#include "bridge/opc/server_tag_browse.h"
 #include "common/decimal_text.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
@@ -37,16 +40,6 @@ MarkupDocument ReplyHeader(int type) {
   header.SetAttribute("ver", 0);
   header.SetAttribute("type", type);
   return header;
-}
-
-// A body document: root with `ver` 0, entered, ready for its `t` children.
-MarkupDocument BodyDocument() {
-  MarkupDocument body(MarkupBuild::kBridge);
-  body.SetText(kGbkDeclaration);
-  body.AddElement("root");
-  body.SetAttribute("ver", 0);
-  body.EnterElement();
-  return body;
 }
 
 std::string FormatReal(double value) {
@@ -113,7 +106,8 @@ void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Reque
       return;
     }
     case kServerTagsTt: {
-      const std::string payload = ServerTagsDocument(request.GetAttribute("sid"));
+      const std::string payload =
+          ServerTagsDocument(request.GetAttribute("sid"), request.GetAttribute("clsid"));
       log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
       ReplyDocument(client, header, payload, false);
       return;
@@ -194,7 +188,7 @@ void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
 }
 
 std::string ApiCommands::ConfigurationDocument() const {
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -220,7 +214,7 @@ std::string ApiCommands::ConfigurationDocument() const {
 }
 
 std::string ApiCommands::SnapshotDocument() const {
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -268,26 +262,15 @@ std::string ApiCommands::StoreProject(MarkupDocument& request) const {
   request.SetAttribute("update", stamp);
   const bool saved = request.SaveFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
 
-  MarkupDocument body = BodyDocument();
+  MarkupDocument body = NewBodyDocument();
   body.AddElement("t");
   body.SetAttribute("a",
                     saved ? "Update Tag Server Successful." : "Update Tag Server not Successful.");
   return body.GetText();
 }
 
-std::string ApiCommands::ServerListDocument() const {
-  // Server discovery is not built yet: the reply is the one for a machine without servers.
-  MarkupDocument body = BodyDocument();
-  body.AddElement("t");
-  body.SetAttribute("error", "获取Server 列表失败");
-  return body.GetText();
-}
+std::string ApiCommands::ServerListDocument() const { return ::ServerListDocument(ListServers()); }
 
-std::string ApiCommands::ServerTagsDocument(std::string_view sid) const {
-  // Address-space browsing is not built yet: the reply is the one for a server that cannot
-  // be opened.
-  MarkupDocument body = BodyDocument();
-  body.AddElement("t");
-  body.SetAttribute("error", "获取Server[" + std::string(sid) + "] 点表失败");
-  return body.GetText();
+std::string ApiCommands::ServerTagsDocument(std::string_view sid, std::string_view clsid) const {
+  return BrowseServerTags(runtime_.Log(), sid, clsid, false);
 }

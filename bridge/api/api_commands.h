@@ -39,7 +39,7 @@ class ApiCommands : public ApiRequestHandler {
   std::string SnapshotDocument() const;
   std::string StoreProject(MarkupDocument& request) const;
   std::string ServerListDocument() const;
-  std::string ServerTagsDocument(std::string_view sid) const;
+  std::string ServerTagsDocument(std::string_view sid, std::string_view clsid) const;
 
   CApiServer& server_;
   BridgeRuntime& runtime_;

@@ -1,0 +1,12 @@
+#include "bridge/opc/body_document.h"
+
+#include "common/markup_declarations.h"
+
+MarkupDocument NewBodyDocument() {
+  MarkupDocument body(MarkupBuild::kBridge);
+  body.SetText(kGbkDeclaration);
+  body.AddElement("root");
+  body.SetAttribute("ver", 0);
+  body.EnterElement();
+  return body;
+}

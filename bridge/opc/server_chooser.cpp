@@ -1,0 +1,118 @@
+#include "bridge/opc/server_chooser.h"
+
+#include <array>
+
+#include "bridge/opc/opc_error_text.h"
+#include "bridge/opc/task_memory_owner.h"
+#include "common/code_page.h"
+#include "platform/opcda/opcda.h"
+#include "platform/opcsim/simulated_servers.h"
+
+namespace {
+
+constexpr ULONG kClassesPerCall = 100;
+
+void AddEntry(ServerChooserEntry entry, const std::string& chosenProgId, ServerChooserList& list) {
+  if (entry.progId == chosenProgId) list.selected = static_cast<int>(list.lines.size());
+  list.lines.push_back(entry.progId + "  (" + entry.description + ")");
+  list.entries.push_back(std::move(entry));
+}
+
+// The list service on the request's host; null after adding the failure's message.
+ComPtr<IOPCServerList> ConnectServerList(const ServerChooserRequest& request,
+                                         ServerChooserList& list) {
+  std::u16string host = AnsiToWide(request.host);
+  std::u16string user, domain, password;
+  COAUTHIDENTITY identity{};
+  COAUTHINFO authentication{
+      RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,
+      RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,          EOAC_NONE};
+  COSERVERINFO server{0, host.data(), nullptr, 0};
+  DWORD context = CLSCTX_ALL;
+  if (request.remoteServer && !request.host.empty()) {
+    context = CLSCTX_REMOTE_SERVER;
+    if (request.identity) {
+      user = request.identity->user;
+      domain = request.identity->domain;
+      password = request.identity->password;
+      identity = {reinterpret_cast<USHORT*>(user.data()),
+                  static_cast<ULONG>(user.size()),
+                  reinterpret_cast<USHORT*>(domain.data()),
+                  static_cast<ULONG>(domain.size()),
+                  reinterpret_cast<USHORT*>(password.data()),
+                  static_cast<ULONG>(password.size()),
+                  SEC_WINNT_AUTH_IDENTITY_UNICODE};
+      authentication.pAuthIdentityData = &identity;
+      server.pAuthInfo = &authentication;
+    }
+  }
+  MULTI_QI query{&IID_IOPCServerList, nullptr, S_OK};
+  const HRESULT created = CoCreateInstanceEx(CLSID_OpcServerList, nullptr, context,
+                                             request.host.empty() ? nullptr : &server, 1, &query);
+  ComPtr<IOPCServerList> service;
+  service.Attach(static_cast<IOPCServerList*>(query.pItf));
+  if (FAILED(created) || FAILED(query.hr) || !service) {
+    list.messages.push_back(request.host.empty()
+                                ? "Error connecting to OPC 2.0 Server Browser."
+                                : "Error connecting to OPC 2.0 Server Browser on " + request.host +
+                                      ".");
+    return nullptr;
+  }
+  return service;
+}
+
+// Steps 2 and 3; false after adding the message of a failed enumeration.
+bool ListFromService(IOPCServerList& service, const ServerChooserRequest& request,
+                     ServerChooserList& list) {
+  CATID category = request.category;
+  ComPtr<IEnumGUID> classes;
+  const HRESULT enumerated =
+      service.EnumClassesOfCategories(1, &category, 1, &category, classes.GetAddressOf());
+  if (FAILED(enumerated) || !classes) {
+    list.messages.push_back(FormatOpcError("EnumClassesOfCategories failed:", enumerated, nullptr));
+    return false;
+  }
+  HRESULT read = S_OK;
+  while (read == S_OK) {
+    std::array<CLSID, kClassesPerCall> found{};
+    ULONG fetched = 0;
+    read = classes->Next(kClassesPerCall, found.data(), &fetched);
+    if (FAILED(read)) break;
+    for (ULONG i = 0; i < fetched && i < kClassesPerCall; ++i) {
+      LPOLESTR progId = nullptr;
+      LPOLESTR userType = nullptr;
+      const HRESULT described = service.GetClassDetails(found[i], &progId, &userType);
+      ServerChooserEntry entry{TakeTaskMemString(progId), TakeTaskMemString(userType), found[i]};
+      if (SUCCEEDED(described)) AddEntry(std::move(entry), request.chosenProgId, list);
+    }
+  }
+  return true;
+}
+
+void ListFromRegistry(const ServerChooserRequest& request, ServerChooserList& list) {
+  const ClassRegistry& registry = ClassRegistry::Instance();
+  if (!registry.IsKnownNode(request.host)) return;
+  for (const ClassDescriptor& descriptor : registry.ClassesOnNode(request.host)) {
+    if (!descriptor.settings.contains(kOpcServerSetting)) continue;
+    AddEntry({descriptor.progId, descriptor.description, descriptor.clsid}, request.chosenProgId,
+             list);
+  }
+}
+
+}  // namespace
+
+ServerChooserList FillServerChooser(const ServerChooserRequest& request) {
+  ServerChooserList list;
+  if (ComPtr<IOPCServerList> service = ConnectServerList(request, list)) {
+    if (ListFromService(*service.Get(), request, list)) return list;
+  }
+  if (request.category == CATID_OPCDAServer10) ListFromRegistry(request, list);
+  return list;
+}
+
+std::vector<std::string> EnumNetworkHosts() { return ClassRegistry::Instance().KnownNodes(); }
+
+CATID ChooserCategoryFromText(std::string_view catid) {
+  CATID category;
+  return ParseGuid(catid, &category) ? category : CATID_OPCDAServer20;
+}

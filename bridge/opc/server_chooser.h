@@ -1,0 +1,64 @@
+// The logic of the server chooser: which hosts to offer, and which OPC servers a host has.
+//
+// The bridge's server settings dialog and the maker's server dialog show what these functions
+// return; the windows themselves live with those dialogs.
+//
+// FillServerChooser(request):
+//  1. Activates the OPC server list service (CLSCTX_ALL; the maker's chooser uses
+//     CLSCTX_REMOTE_SERVER for a named host and presents its identity when one is given) on
+//     the host (empty: this computer). On failure the message "Error connecting to OPC 2.0
+//     Server Browser." (for a named host "Error connecting to OPC 2.0 Server Browser on
+//     <host>.") and the registry walk of step 4.
+//  2. Enumerates the classes of the requested category (as implemented and required); on
+//     failure the message "EnumClassesOfCategories failed:" with the error text and step 4.
+//  3. Describes each class; each one described is an entry and a line "<ProgID>  (<description>)".
+//     Done.
+//  4. Registry walk, only for the DA 1.0 category: every class of the host's registry that
+//     carries the OPC server setting (kOpcServerSetting, the "OPC" key of a server's ProgID) is
+//     an entry, its ProgID and description as registered. A host whose registry cannot be
+//     reached (one the class registry does not know) gives nothing.
+// The line whose ProgID equals the chosen one is selected.
+//
+// Call on a thread that has entered COM.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/auth_identity.h"
+#include "platform/com/guid.h"
+#include "platform/opcda/opc_ids.h"
+
+struct ServerChooserEntry {
+  std::string progId;
+  std::string description;
+  CLSID clsid = CLSID_NULL;
+};
+
+struct ServerChooserRequest {
+  std::string host;  // the host text of the dialog; empty: this computer
+  CATID category = CATID_OPCDAServer20;
+  std::string chosenProgId;
+  // The maker's chooser: a named host is reached with CLSCTX_REMOTE_SERVER, presenting
+  // `identity` when its credentials box is ticked.
+  bool remoteServer = false;
+  std::optional<AuthIdentity> identity;
+};
+
+struct ServerChooserList {
+  std::vector<ServerChooserEntry> entries;
+  std::vector<std::string> lines;     // one per entry: "<ProgID>  (<description>)"
+  int selected = -1;                  // the line of the chosen ProgID, -1 for none
+  std::vector<std::string> messages;  // the message boxes to show, in order
+};
+
+ServerChooserList FillServerChooser(const ServerChooserRequest& request);
+
+// The hosts to offer: every other computer the class registry knows, in its order.
+std::vector<std::string> EnumNetworkHosts();
+
+// The category of a server entry's catid text: that GUID, or the DA 2.0 server category when
+// the text is not a registry form.
+CATID ChooserCategoryFromText(std::string_view catid);
