@@ -24,8 +24,8 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
       log_(context.log),
       exitFlag_(context.exitFlag),
       timing_(std::move(timing)),
-      items_(std::make_unique<ItemTable>()),
-      dataCallback_(MakeComObject<OPCCallback>(*items_, project_)),
+      items_(std::make_shared<ItemTable>()),
+      dataCallback_(MakeComObject<OPCCallback>(items_, project_)),
       shutdownSink_(MakeComObject<OPCShutdown>()),
       groups_(server_.groups.size()),
       statusTimer_(timing_.statusRefreshMs) {
@@ -34,7 +34,11 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
   }
 }
 
-OpcConnection::~OpcConnection() { Stop(); }
+OpcConnection::~OpcConnection() {
+  Stop();
+  // The connection is not torn down at exit; servers that still call back find nothing.
+  items_->Close();
+}
 
 void OpcConnection::Log(const std::string& text) const { log_.LogMessage(text, 0); }
 

@@ -135,7 +135,7 @@ class OpcConnection final : public ConnectionEngine {
   const ExitFlag& exitFlag_;
   const EngineTiming timing_;
 
-  std::unique_ptr<ItemTable> items_;
+  std::shared_ptr<ItemTable> items_;  // shared with the data call-back
   ComPtr<OPCCallback> dataCallback_;
   ComPtr<OPCShutdown> shutdownSink_;
 

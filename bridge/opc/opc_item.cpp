@@ -17,7 +17,7 @@ void Item::StoreAndPublish(const VARIANT& newValue, WORD newQuality, const FILET
 }
 
 Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
-  if (clientHandle < table_.firstHandle_) return nullptr;
+  if (table_.closed_ || clientHandle < table_.firstHandle_) return nullptr;
   const std::size_t index = clientHandle - table_.firstHandle_;
   return index < table_.records_.size() ? table_.records_[index].get() : nullptr;
 }
@@ -65,4 +65,12 @@ void ItemTable::Clear() {
 std::size_t ItemTable::Size() const {
   std::shared_lock lock(mutex_);
   return live_;
+}
+
+void ItemTable::Close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+  }
+  Clear();
 }

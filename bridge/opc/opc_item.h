@@ -58,6 +58,8 @@ class ItemTable {
     explicit Reader(const ItemTable& table) : table_(table), lock_(table.mutex_) {}
     // The record of `clientHandle`, or null when the handle names no live record.
     Item* Find(OPCHANDLE clientHandle) const;
+    // True once the table was closed: its owner is going away.
+    bool Closed() const { return table_.closed_; }
 
    private:
     const ItemTable& table_;
@@ -74,10 +76,14 @@ class ItemTable {
   void Clear();
   // Live records.
   std::size_t Size() const;
+  // Deletes every record and finds none from now on; for the owner's end, while servers may
+  // still call back.
+  void Close();
 
  private:
   mutable std::shared_mutex mutex_;
   std::vector<std::unique_ptr<Item>> records_;  // records_[h - firstHandle_] for handle h
   OPCHANDLE firstHandle_ = 1;
   std::size_t live_ = 0;
+  bool closed_ = false;
 };

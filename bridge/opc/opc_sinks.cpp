@@ -25,8 +25,9 @@ void OPCCallback::Deliver(DWORD count, const OPCHANDLE* clientItems, const VARIA
       timeStamps == nullptr || errors == nullptr) {
     return;
   }
+  const ItemTable::Reader reader(*items_);
+  if (reader.Closed()) return;
   ValuePushSink* const push = project_.PushSink();
-  const ItemTable::Reader reader(items_);
   for (DWORD i = 0; i < count; ++i) {
     if (FAILED(errors[i]) || clientItems[i] == 0) continue;
     Item* const item = reader.Find(clientItems[i]);

@@ -3,7 +3,9 @@
 // OPCCallback (IOPCDataCallback), one per connection, advised on every call-back group: data
 // changes and refresh results find their records through the client handles of the item table
 // and are published to the tags; entries with an error, and handles of records that no longer
-// exist, are skipped. It never blocks on the server and never calls it.
+// exist, are skipped. It never blocks on the server and never calls it. Servers may hold it
+// longer than the connection lives: it shares the item table, and once the connection has
+// closed that table it touches nothing else.
 //
 // OPCShutdown (IOPCShutdown): keeps the reason text and posts WM_OPC_RESTART to the worker.
 #pragma once
@@ -24,8 +26,8 @@ inline constexpr UINT WM_OPC_DROP = WM_USER + 53;
 
 class OPCCallback final : public ComObject<IOPCDataCallback> {
  public:
-  OPCCallback(const ItemTable& items, const BridgeProject& project)
-      : items_(items), project_(project) {}
+  OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project)
+      : items_(std::move(items)), project_(project) {}
 
   STDMETHODIMP OnDataChange(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
                             HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
@@ -45,8 +47,8 @@ class OPCCallback final : public ComObject<IOPCDataCallback> {
                const WORD* qualities, const FILETIME* timeStamps, const HRESULT* errors,
                bool publish);
 
-  const ItemTable& items_;
-  const BridgeProject& project_;
+  const std::shared_ptr<const ItemTable> items_;
+  const BridgeProject& project_;  // used only while the table is open
 };
 
 class OPCShutdown final : public ComObject<IOPCShutdown> {

@@ -26,15 +26,17 @@ VARIANT IntegerVariant(LONG value) {
 class CallbackTest : public ::testing::Test {
  protected:
   CallbackTest()
-      : project_({OneGroup(3)}), callback_(MakeComObject<OPCCallback>(items_, project_)) {
+      : project_({OneGroup(3)}),
+        items_(std::make_shared<ItemTable>()),
+        callback_(MakeComObject<OPCCallback>(items_, project_)) {
     for (TagHandle handle = 0; handle < 3; ++handle) {
-      handles_.push_back(items_.Add("T", *project_.FindTag(handle)));
+      handles_.push_back(items_->Add("T", *project_.FindTag(handle)));
     }
   }
   TagLiveValue Value(TagHandle handle) { return project_.FindTag(handle)->liveValue.Snapshot(); }
 
   BridgeProject project_;
-  ItemTable items_;
+  std::shared_ptr<ItemTable> items_;
   ComPtr<OPCCallback> callback_;
   std::vector<OPCHANDLE> handles_;
 };
@@ -75,15 +77,27 @@ TEST_F(CallbackTest, ReadResultsAreStoredWithoutPublishing) {
 }
 
 TEST_F(CallbackTest, HandlesOfClearedRecordsAreNeverGivenAgain) {
-  items_.Erase(handles_[1]);
-  EXPECT_EQ(items_.Size(), 2u);
-  items_.Clear();
-  EXPECT_EQ(items_.Size(), 0u);
-  const OPCHANDLE fresh = items_.Add("T", *project_.FindTag(0));
+  items_->Erase(handles_[1]);
+  EXPECT_EQ(items_->Size(), 2u);
+  items_->Clear();
+  EXPECT_EQ(items_->Size(), 0u);
+  const OPCHANDLE fresh = items_->Add("T", *project_.FindTag(0));
   for (OPCHANDLE old : handles_) EXPECT_NE(fresh, old);
-  const ItemTable::Reader reader(items_);
-  for (OPCHANDLE old : handles_) EXPECT_EQ(reader.Find(old), nullptr);
-  EXPECT_NE(reader.Find(fresh), nullptr);
+  {
+    const ItemTable::Reader reader(*items_);
+    for (OPCHANDLE old : handles_) EXPECT_EQ(reader.Find(old), nullptr);
+    EXPECT_NE(reader.Find(fresh), nullptr);
+  }
+  // A closed table finds nothing, and a call-back into it touches no tag.
+  items_->Close();
+  OPCHANDLE clients[1] = {fresh};
+  VARIANT values[1] = {IntegerVariant(1)};
+  WORD qualities[1] = {192};
+  FILETIME times[1] = {{1, 1}};
+  HRESULT errors[1] = {S_OK};
+  callback_->OnDataChange(0, 1, S_OK, S_OK, 1, clients, values, qualities, times, errors);
+  EXPECT_EQ(Value(0).updateCount, 0u);
+  EXPECT_EQ(items_->Size(), 0u);
 }
 
 TEST(ShutdownSink, KeepsTheReasonAndPostsARestartToTheWorker) {
