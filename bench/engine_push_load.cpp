@@ -85,7 +85,7 @@ void WriteProgramDirectory(const std::string& directory, int port) {
              "datachange_type=\"1\" cycle_time=\"3600000\" additem=\"1\">\r\n";
   char id[32];
   for (std::size_t i = 0; i < kTags; ++i) {
-    std::snprintf(id, sizeof id, "Bulk.Item%04zu", i);
+    std::snprintf(id, sizeof id, "Bulk.Item%05zu", i);  // five digits from 10,000 items
     project << "<tag id=\"" << id << "\" vt=\"5\" dir=\"1\"/>\r\n";
   }
   project << "</group>\r\n</server>\r\n</root>\r\n";

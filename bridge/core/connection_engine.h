@@ -30,7 +30,8 @@ class ConnectionEngine {
   // Starts the worker; 0 also when the bridge is already exiting, -1 when the thread could not
   // be made.
   virtual int Start() = 0;
-  // Ends the worker and waits for it (after ExitFlag was set). Idempotent.
+  // Ends the worker and waits for it (after ExitFlag was set); from its return no value of
+  // this connection reaches the project's push sink any more. Idempotent.
   virtual void Stop() = 0;
   // True while the server's main interface is held; any thread.
   virtual bool IsConnected() const = 0;

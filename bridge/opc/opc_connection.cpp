@@ -34,15 +34,9 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
   }
 }
 
-OpcConnection::~OpcConnection() {
-  Stop();
-  // The connection is not torn down at exit; servers that still call back find nothing.
-  items_->Close();
-}
+OpcConnection::~OpcConnection() { Stop(); }
 
 void OpcConnection::Log(const std::string& text) const { log_.LogMessage(text, 0); }
-
-bool OpcConnection::Stopping() const { return exitFlag_.IsSet(); }
 
 bool OpcConnection::Pause(std::chrono::milliseconds duration) {
   std::unique_lock lock(stopMutex_);
@@ -82,6 +76,9 @@ void OpcConnection::Stop() {
     stopRequested_ = true;
   }
   stopSignal_.notify_all();
+  // The connection is not torn down at exit; servers that still call back find nothing from
+  // now on, so the value push may go away after this.
+  items_->Close();
   if (!worker_.joinable()) return;
   // Wakes the loop at once; it ends because the exit flag is set (or here, at WM_QUIT).
   while (threadId_.load() == 0 && !loopRunning_.load()) std::this_thread::yield();

@@ -98,7 +98,6 @@ class OpcConnection final : public ConnectionEngine {
 
   void Log(const std::string& text) const;
   bool Pause(std::chrono::milliseconds duration);  // false when stopping
-  bool Stopping() const;
 
   // Worker (opc_connection.cpp).
   void WorkerLoop();
