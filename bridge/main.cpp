@@ -1,5 +1,6 @@
 // Tavrel, the bridge between OPC DA servers and the programs that use their values.
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_process.h"
+#include "bridge/opc/opc_connection.h"
 
-int main() { return RunBridgeProcess(MakeBridgeApi); }
+int main() { return RunBridgeProcess(MakeBridgeApi, MakeOpcConnection); }

@@ -22,7 +22,8 @@ class ComApartment {
 
 }  // namespace
 
-int RunBridgeProcess(const ApiServiceFactory& makeApiService) {
+int RunBridgeProcess(const ApiServiceFactory& makeApiService,
+                     const ConnectionEngineFactory& makeEngine) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -35,7 +36,7 @@ int RunBridgeProcess(const ApiServiceFactory& makeApiService) {
 
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
-  BridgeRuntime runtime(programDirectory, makeApiService);
+  BridgeRuntime runtime(programDirectory, makeApiService, kStopWait, SystemWallTime, makeEngine);
   WaitForQuitSignal();
   runtime.Stop();
   return 0;

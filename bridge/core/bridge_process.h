@@ -8,7 +8,7 @@
 //   3. Take the machine-wide single-instance lock kBridgeInstanceName. When another bridge
 //      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
 //   4. Find the program directory and install the crash report.
-//   5. Start the bridge (bridge_runtime.h) with its API service.
+//   5. Start the bridge (bridge_runtime.h) with its API service and its OPC engine.
 //   6. Wait on the main thread for a quit signal: the bridge has no window, so the main thread
 //      stands where the window's message loop would.
 //   7. The orderly stop, leave the apartment and end with exit code 0.
@@ -16,8 +16,11 @@
 #pragma once
 
 #include "bridge/core/api_service.h"
+#include "bridge/core/connection_engine.h"
 
 inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 
-// Runs the bridge with the API service that `makeApiService` makes; returns the exit code.
-int RunBridgeProcess(const ApiServiceFactory& makeApiService);
+// Runs the bridge with the API service that `makeApiService` makes and the connection engines
+// that `makeEngine` makes; returns the exit code.
+int RunBridgeProcess(const ApiServiceFactory& makeApiService,
+                     const ConnectionEngineFactory& makeEngine);

@@ -4,7 +4,8 @@
 #include <utility>
 
 BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
-                             std::chrono::milliseconds stopWait, WallClock clock)
+                             std::chrono::milliseconds stopWait, WallClock clock,
+                             const ConnectionEngineFactory& makeEngine)
     : programDirectory_(std::move(programDirectory)),
       stopWait_(stopWait),
       log_(programDirectory_, clock) {
@@ -18,6 +19,10 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   for (size_t index = 0; index < servers.size(); ++index) {
     connections_.push_back(std::make_unique<CDlgOpcKernal>(*servers[index], static_cast<int>(index),
                                                            project_->TakeNextHandle()));
+    if (makeEngine) {
+      connections_.back()->AttachEngine(
+          makeEngine(ConnectionEngineContext{*connections_.back(), *project_, log_, exitFlag_}));
+    }
   }
   if (makeApiService) apiService_ = makeApiService(*this);
   apiThread_.emplace(exitFlag_, apiService_ ? ApiThread::Pass([this] { apiService_->Pass(); })
@@ -26,6 +31,9 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   log_.LogMessage("end load config...", 0);
   log_.WriteLogLine("程序启动");
   startTime_ = clock().seconds;
+  for (const auto& connection : connections_) {
+    if (ConnectionEngine* engine = connection->Engine()) engine->Start();
+  }
 }
 
 BridgeRuntime::~BridgeRuntime() { Stop(); }
@@ -35,4 +43,7 @@ void BridgeRuntime::Stop() {
   exitFlag_.Set();
   std::this_thread::sleep_for(stopWait_);
   apiThread_.reset();
+  for (const auto& connection : connections_) {
+    if (ConnectionEngine* engine = connection->Engine()) engine->Stop();
+  }
 }

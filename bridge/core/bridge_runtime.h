@@ -7,16 +7,17 @@
 //      unreadable file gives an empty project;
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
-//      status tag (so status tags follow all tags);
+//      status tag (so status tags follow all tags), with its engine when a factory is given;
 //   6. the API service (api_service.h), when a factory is given, and ApiThread running its
 //      passes;
-//   7. log "end load config...", "程序启动" into the daily log file only, and the start time.
+//   7. log "end load config...", "程序启动" into the daily log file only, and the start time;
+//   8. each connection's engine started in project order (ConnectionEngine::Start).
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
 //
 // Stop() is the orderly stop: set ExitFlag, wait `stopWait` (one second in the program) so
-// every loop sees it and ends, then join the threads. The destructor stops a runtime that is
-// still running.
+// every loop sees it and ends, then join the threads (the API thread, then the engines). The
+// destructor stops a runtime that is still running.
 //
 // The window attaches through this object: the log list as the log's sink, read access to the
 // project and its live values, and the start time. The runtime is made and stopped on one
@@ -43,7 +44,8 @@ inline constexpr std::chrono::milliseconds kStopWait{1000};
 class BridgeRuntime {
  public:
   BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
-                std::chrono::milliseconds stopWait = kStopWait, WallClock clock = SystemWallTime);
+                std::chrono::milliseconds stopWait = kStopWait, WallClock clock = SystemWallTime,
+                const ConnectionEngineFactory& makeEngine = {});
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;

@@ -8,7 +8,7 @@ CDlgOpcKernal::CDlgOpcKernal(CProjectServer& server, int serverIndex, TagHandle 
   }
 }
 
-WriteResult CDlgOpcKernal::WriteTag(CProjectTag& /*tag*/, std::string_view /*value*/) {
-  // No worker connects the server yet, so the connection is never held.
-  return {1, "OPC服务还未连接成功"};
+WriteResult CDlgOpcKernal::WriteTag(CProjectTag& tag, std::string_view value) {
+  if (!engine_) return {1, kNotConnectedText};
+  return engine_->WriteTag(tag, value);
 }

@@ -2,25 +2,21 @@
 //
 // The start-up makes one per server, in project order, and keeps it until the process ends.
 // Making it gives the server its StatusTag, links every tag of the server to it and arms the
-// read timers of the server's groups. The OPC engine runs the connection itself (connect,
-// register groups and items, read cycles, status refresh) on a worker thread of this object,
-// and offers here the write of a tag's value, which the API and the window reach through the
-// tag's `connection`. Until that worker is started, nothing touches the server.
+// read timers of the server's groups. The OPC engine (connection_engine.h), attached by the
+// start-up, runs the connection on a worker thread of its own; the object offers here the
+// write of a tag's value, which the API and the window reach through the tag's `connection`.
+// Without an engine nothing touches the server.
 #pragma once
 
-#include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
 #include "bridge/core/status_tag.h"
 
-// The outcome of a write: code 0 when the server accepted the write call, 1 when the value was
-// not written; the message says why ("OPC服务还未连接成功" when the server is not connected).
-struct WriteResult {
-  int code = 1;
-  std::string message;
-};
+inline constexpr char kNotConnectedText[] = "OPC服务还未连接成功";
 
 class CDlgOpcKernal {
  public:
@@ -35,15 +31,19 @@ class CDlgOpcKernal {
   StatusTag& GetStatusTag() { return statusTag_; }
   const StatusTag& GetStatusTag() const { return statusTag_; }
 
-  // True while the server's main interface is held; any thread.
-  bool IsConnected() const { return connected_.load(); }
+  // Attaches the engine (once, before any other thread uses this object).
+  void AttachEngine(std::unique_ptr<ConnectionEngine> engine) { engine_ = std::move(engine); }
+  ConnectionEngine* Engine() const { return engine_.get(); }
 
-  // Writes `value` (text) to `tag` of this server; any thread. Without a connection to the
-  // server nothing is written.
+  // True while the server's main interface is held; any thread.
+  bool IsConnected() const { return engine_ && engine_->IsConnected(); }
+
+  // Writes `value` (text) to `tag` of this server; any thread. Without an engine nothing is
+  // written and the answer is {1, kNotConnectedText}.
   WriteResult WriteTag(CProjectTag& tag, std::string_view value);
 
  private:
   CProjectServer& server_;
   StatusTag statusTag_;
-  std::atomic<bool> connected_{false};
+  std::unique_ptr<ConnectionEngine> engine_;
 };

@@ -1,0 +1,66 @@
+// The COM objects through which a server calls a connection back.
+//
+// OPCCallback (IOPCDataCallback), one per connection, advised on every call-back group: data
+// changes and refresh results find their records through the client handles of the item table
+// and are published to the tags; entries with an error, and handles of records that no longer
+// exist, are skipped. It never blocks on the server and never calls it. Servers may hold it
+// longer than the connection lives: it shares the item table, and once the connection has
+// closed that table it touches nothing else.
+//
+// OPCShutdown (IOPCShutdown): keeps the reason text and posts WM_OPC_RESTART to the worker.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "bridge/core/bridge_project.h"
+#include "bridge/opc/opc_item.h"
+#include "platform/com/com_object.h"
+#include "platform/msgqueue/thread_messages.h"
+#include "platform/opcda/opcda.h"
+
+inline constexpr UINT WM_OPC_RESTART = WM_USER + 52;
+inline constexpr UINT WM_OPC_DROP = WM_USER + 53;
+
+class OPCCallback final : public ComObject<IOPCDataCallback> {
+ public:
+  OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project)
+      : items_(std::move(items)), project_(project) {}
+
+  STDMETHODIMP OnDataChange(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
+                            HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
+                            VARIANT* values, WORD* qualities, FILETIME* timeStamps,
+                            HRESULT* errors) override;
+  STDMETHODIMP OnReadComplete(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
+                              HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
+                              VARIANT* values, WORD* qualities, FILETIME* timeStamps,
+                              HRESULT* errors) override;
+  STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
+    return S_OK;
+  }
+  STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
+
+ private:
+  void Deliver(DWORD count, const OPCHANDLE* clientItems, const VARIANT* values,
+               const WORD* qualities, const FILETIME* timeStamps, const HRESULT* errors,
+               bool publish);
+
+  const std::shared_ptr<const ItemTable> items_;
+  const BridgeProject& project_;  // used only while the table is open
+};
+
+class OPCShutdown final : public ComObject<IOPCShutdown> {
+ public:
+  // Posts to the worker thread `workerId` (may be set once the worker runs).
+  void SetWorker(DWORD workerId) { workerId_.store(workerId); }
+  std::string LastReason() const;
+
+  STDMETHODIMP ShutdownRequest(LPCWSTR reason) override;
+
+ private:
+  std::atomic<DWORD> workerId_{0};
+  mutable std::mutex mutex_;
+  std::string reason_;
+};

@@ -1,0 +1,82 @@
+#include "bridge/opc/property_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "platform/com/bstr.h"
+#include "platform/com/safearray.h"
+
+namespace {
+
+VARIANT Of(VARTYPE vt, std::uint64_t bits) {
+  VARIANT value{};
+  value.vt = vt;
+  value.ullVal = bits;
+  return value;
+}
+
+TEST(PropertyText, IntegersArePrintedInFullWithTheirSign) {
+  EXPECT_EQ(PropertyText(Of(VT_I2, 0xFFFF)), "-1");
+  EXPECT_EQ(PropertyText(Of(VT_UI2, 0xFFFF)), "65535");
+  EXPECT_EQ(PropertyText(Of(VT_I4, 0xFFFFFFFF)), "-1");
+  EXPECT_EQ(PropertyText(Of(VT_UI4, 0xFFFFFFFF)), "4294967295");
+  EXPECT_EQ(PropertyText(Of(VT_UINT, 3000000000u)), "3000000000");
+  EXPECT_EQ(PropertyText(Of(VT_I8, 0x8000000000000000ull)), "-9223372036854775808");
+  EXPECT_EQ(PropertyText(Of(VT_UI8, 0xFFFFFFFFFFFFFFFFull)), "18446744073709551615");
+  EXPECT_EQ(PropertyText(Of(VT_I1, 0xFF)), "-1");
+  EXPECT_EQ(PropertyText(Of(VT_UI1, 0xFF)), "255");
+}
+
+TEST(PropertyText, RealsDatesBooleansTextsAndOthers) {
+  VARIANT real{};
+  real.vt = VT_R8;
+  real.dblVal = 12.5;
+  EXPECT_EQ(PropertyText(real), "12.5");
+  real.vt = VT_R4;
+  real.fltVal = 0.25f;
+  EXPECT_EQ(PropertyText(real), "0.25");
+  VARIANT date{};
+  date.vt = VT_DATE;
+  date.date = 45000.5;  // 2023-03-15 12:00
+  EXPECT_EQ(PropertyText(date), "2023-03-15 12:00:00 000");
+  EXPECT_EQ(PropertyText(Of(VT_BOOL, 0xFFFF)), "1");
+  EXPECT_EQ(PropertyText(Of(VT_BOOL, 0)), "0");
+  VARIANT text{};
+  text.vt = VT_BSTR;
+  text.bstrVal = SysAllocString(u"温度");
+  EXPECT_EQ(PropertyText(text), "温度");
+  VariantClear(&text);
+  EXPECT_EQ(PropertyText(Of(VT_CY, 1)), "?");
+  EXPECT_EQ(PropertyText(Of(VT_EMPTY, 0)), "?");
+}
+
+TEST(PropertyText, ArraysJoinTheirElements) {
+  VARIANT array{};
+  array.vt = VT_ARRAY | VT_UI4;
+  array.parray = SafeArrayCreateVector(VT_UI4, 0, 3);
+  ULONG* data = nullptr;
+  ASSERT_EQ(SafeArrayAccessData(array.parray, reinterpret_cast<void**>(&data)), S_OK);
+  data[0] = 1;
+  data[1] = 4000000000u;
+  data[2] = 3;
+  SafeArrayUnaccessData(array.parray);
+  EXPECT_EQ(PropertyText(array), "1, 4000000000, 3");
+  VariantClear(&array);
+
+  array.vt = VT_ARRAY | VT_BSTR;
+  array.parray = SafeArrayCreateVector(VT_BSTR, 1, 2);
+  LONG index = 1;
+  BSTR first = SysAllocString(u"a");
+  BSTR second = SysAllocString(u"b");
+  SafeArrayPutElement(array.parray, &index, first);
+  index = 2;
+  SafeArrayPutElement(array.parray, &index, second);
+  SysFreeString(first);
+  SysFreeString(second);
+  EXPECT_EQ(PropertyText(array), "a, b");
+  VariantClear(&array);
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#include "bridge/opc/engine_test_support.h"
+
+namespace engine_test {
+namespace {
+
+TEST_F(EngineTest, AllThreeReadModesDeliverChangingValues) {
+  Run({TreeServer({GroupRecord("Sync", 0, true, {TagRecord("Ramp.Int4", 3)}),
+                   GroupRecord("Callback", 1, true, {TagRecord("Sine.Real8", 5)}),
+                   GroupRecord("Props", 2, false, {TagRecord("Ramp.Int2", 2)})})});
+  ASSERT_TRUE(Connected());
+  for (TagHandle handle = 0; handle < 3; ++handle) {
+    ASSERT_TRUE(Eventually([&] { return pushes_.PushesOf(handle).size() >= 3; })) << handle;
+    const auto pushed = pushes_.PushesOf(handle);
+    EXPECT_NE(pushed.front().textValue, pushed.back().textValue) << handle;
+    EXPECT_EQ(pushed.back().badFlag, 0u);
+  }
+  EXPECT_GE(capture_->Count("时间="), 3u);
+  const std::string syncLine = capture_->Find("时间=");
+  EXPECT_NE(syncLine.find(",节点名=SimTree,组名=Sync,周期=20 正在同步刷新属性"), std::string::npos);
+  EXPECT_NE(capture_->Lines().end(),
+            std::find_if(capture_->Lines().begin(), capture_->Lines().end(), [](const auto& line) {
+              return line.ends_with(",组名=Callback,周期=20 正在异步读");
+            }));
+}
+
+TEST_F(EngineTest, AnInactiveGroupIsNeverRead) {
+  Run({TreeServer({GroupRecord("Off", 0, false, {TagRecord("Ramp.Int4", 3)}, "10", "0"),
+                   GroupRecord("On", 0, false, {TagRecord("Ramp.Int2", 2)}, "10")})});
+  ASSERT_TRUE(Connected());
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("时间=") >= 3; }));
+  for (const auto& line : capture_->Lines()) {
+    EXPECT_EQ(line.find("组名=Off"), std::string::npos) << line;
+  }
+  // Only the initial read at registration reached the inactive group's tag.
+  EXPECT_EQ(Value(0).updateCount, 1u);
+}
+
+TEST_F(EngineTest, AQualityOtherThanGoodSetsTheBadFlag) {
+  Run({TreeServer({GroupRecord("Q", 1, false, {TagRecord("Quality.Cycle", 5)}, "10")})});
+  ASSERT_TRUE(Connected());
+  ASSERT_TRUE(Eventually([&] {
+    const auto pushed = pushes_.PushesOf(0);
+    const bool sawBad =
+        std::any_of(pushed.begin(), pushed.end(), [](auto& v) { return v.badFlag == 1; });
+    const bool sawGood =
+        std::any_of(pushed.begin(), pushed.end(), [](auto& v) { return v.badFlag == 0; });
+    return sawBad && sawGood;
+  }));
+}
+
+TEST_F(EngineTest, PropertyReadsTakeValueAndQualityFromProperties2And3) {
+  Run({TreeServer({GroupRecord(
+      "P", 2, false, {TagRecord("Echo.Real8", 5), TagRecord("ReadError.Fail", 5)}, "10")})});
+  ASSERT_TRUE(Connected());
+  ASSERT_EQ(connections_[0]->WriteTag(Tag(0), "42.25").code, 0);
+  const WallTime before = SystemWallTime();
+  ASSERT_TRUE(Eventually([&] { return Value(0).textValue == "42.25"; }));
+  const TagLiveValue value = Value(0);
+  EXPECT_DOUBLE_EQ(value.realValue, 42.25);
+  EXPECT_EQ(value.badFlag, 0u);
+  EXPECT_GE(static_cast<std::int64_t>(value.seconds) + 1, before.seconds);  // local read time
+}
+
+}  // namespace
+}  // namespace engine_test

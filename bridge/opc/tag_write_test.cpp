@@ -1,0 +1,76 @@
+#include "bridge/opc/engine_test_support.h"
+
+namespace engine_test {
+namespace {
+
+class WriteTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTiming timing = FastTiming();
+    timing.restartPause = 300ms;  // room to stop the server while the connection is down
+    Run({TreeServer({GroupRecord("W", 0, false,
+                                 {TagRecord("Echo.Real8", 5), TagRecord("Echo.Int4", 3),
+                                  TagRecord("WriteError.Fail", 3), TagRecord("Echo.String", 8)},
+                                 "10")})},
+        timing);
+    ASSERT_TRUE(Connected());
+  }
+  WriteResult Write(TagHandle handle, std::string_view text) {
+    return connections_[0]->WriteTag(Tag(handle), text);
+  }
+  std::string ReadBack(TagHandle handle, const std::string& expected) {
+    Eventually([&] { return Value(handle).textValue == expected; }, 2000ms);
+    return Value(handle).textValue;
+  }
+};
+
+TEST_F(WriteTest, TextIsConvertedToTheTagsTypeAndReadBack) {
+  EXPECT_EQ(Write(0, "12.5").code, 0);
+  EXPECT_EQ(ReadBack(0, "12.500000"), "12.500000");
+  const WriteResult toInteger = Write(1, "12.5");
+  EXPECT_EQ(toInteger.code, 0);
+  EXPECT_EQ(ReadBack(1, "12"), "12");  // rounded to even, as VariantChangeType does
+  EXPECT_EQ(Write(3, "文本").code, 0);
+  EXPECT_EQ(ReadBack(3, "文本"), "文本");
+}
+
+TEST_F(WriteTest, ATextThatIsNoNumberIsNotWritten) {
+  ASSERT_EQ(Write(1, "7").code, 0);
+  const WriteResult result = Write(1, "seven");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_FALSE(result.message.empty());
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(Value(1).textValue, "7");
+}
+
+TEST_F(WriteTest, APerItemRejectionIsReportedAsNotWrittenWithTheServersText) {
+  const WriteResult result = Write(2, "1");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_TRUE(result.message.starts_with("Sync Write: ")) << result.message;
+  EXPECT_GT(result.message.size(), std::string("Sync Write: ").size());
+  EXPECT_EQ(capture_->Find("Sync Write: "), result.message);
+}
+
+TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
+  device_->RequestShutdown(u"gone");
+  ASSERT_TRUE(Eventually([&] { return !Engine().IsConnected(); }));
+  device_->Faults().Die();
+  const WriteResult result = Write(0, "1");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.message, kNotConnectedText);
+  device_->Faults().Revive();
+}
+
+TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
+  ProjectServerRecord record =
+      TreeServer({GroupRecord("G", 0, false, {TagRecord("Echo.Int4", 3)})});
+  BridgeProject project({record});
+  CDlgOpcKernal connection(*project.Servers()[0], 0, project.TakeNextHandle());
+  const WriteResult result = connection.WriteTag(*project.FindTag(0), "1");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.message, "OPC服务还未连接成功");
+  EXPECT_FALSE(connection.IsConnected());
+}
+
+}  // namespace
+}  // namespace engine_test
