@@ -1,8 +1,5 @@
 // The real bridge's TCP API over loopback, through the same client code as tavrel-cli.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,28 +8,16 @@
 #include <tuple>
 #include <vector>
 
-#include "bridge/api/unique_socket.h"
 #include "bridge/tavrel_test_support.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "common/test_ports.h"
 #include "tools/api_connection.h"
 #include "tools/cli_commands.h"
 
 namespace {
 
 using namespace tavrel_e2e;
-
-// A port that was free a moment ago.
-int FreePort() {
-  UniqueSocket probe(socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
-  return ntohs(address.sin_port);
-}
 
 // The `t` elements of a body document, each as its attributes in order `names`.
 std::vector<std::vector<std::string>> Entries(const std::string& document,
@@ -54,7 +39,7 @@ class BridgeApiTest : public TavrelTest {
  protected:
   void SetUp() override {
     TavrelTest::SetUp();
-    port_ = FreePort();
+    port_ = FreeLoopbackPort();
     WriteTestFile(programDirectory_ + "/config.xml",
                   std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port_) +
                       "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");

@@ -1,9 +1,6 @@
 // The real bridge on the demo project with its simulated servers: values from every read mode
 // reach a watching API client, and API writes reach the servers.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <map>
 #include <memory>
@@ -12,10 +9,10 @@
 #include <vector>
 
 #include "bridge/api/push_record.h"
-#include "bridge/api/unique_socket.h"
 #include "bridge/tavrel_test_support.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "common/test_ports.h"
 #include "tools/api_connection.h"
 
 namespace {
@@ -32,17 +29,6 @@ constexpr int kBulkSyncTag = 22;    // SimFlat SyncRead Random.Int2
 constexpr int kWriteErrorTag = 33;  // SimFlat Errors WriteError.Fail
 constexpr int kDeadServerTag = 34;  // Missing G Echo.Int4
 
-int FreePort() {
-  UniqueSocket probe(socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
-  return ntohs(address.sin_port);
-}
-
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
@@ -53,7 +39,7 @@ class EngineE2eTest : public TavrelTest {
  protected:
   void SetUp() override {
     TavrelTest::SetUp();
-    port_ = FreePort();
+    port_ = FreeLoopbackPort();
     WriteTestFile(programDirectory_ + "/config.xml",
                   std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port_) +
                       "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");

@@ -1,10 +1,7 @@
 // The manager program as installed: the real executables in a temporary copy of the
 // installation folder, with curl as the HTTP client.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +13,7 @@
 
 #include "bridge/core/bridge_process.h"
 #include "common/code_page.h"
+#include "common/test_ports.h"
 #include "manager/loopback_http_client.h"
 #include "manager/manager_app.h"
 #include "manager/manager_test_support.h"
@@ -28,19 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string Utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
-
-// A port that was free a moment ago.
-int FreePort() {
-  const int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  close(probe);
-  return ntohs(address.sin_port);
-}
 
 struct CurlReply {
   int status = 0;
@@ -142,7 +127,7 @@ class ManagerProgramTest : public ::testing::Test {
   TemporaryInstallation folder_;
   pid_t manager_ = 0;
   std::uint16_t port_ = 0;
-  const int bridgePort_ = FreePort();
+  const int bridgePort_ = FreeLoopbackPort();
 };
 
 TEST_F(ManagerProgramTest, WithoutConfigStartsTheBridgeAtOnceAndStopsItOnSigterm) {
