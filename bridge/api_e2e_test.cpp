@@ -122,17 +122,8 @@ TEST_F(BridgeApiTest, WritesAnswerUnknownHandles) {
   auto connection = Connect();
   ASSERT_NE(connection, nullptr);
   const auto write = [&](int handle) {
-    MarkupDocument request(MarkupBuild::kBridge);
-    request.SetText(RequestHeader(0, 5));
-    request.FindElement("root");
-    request.EnterElement();
-    request.AddElement("base");
-    request.SetAttribute("write_uid", 42);
-    request.SetAttribute("handle", handle);
-    request.SetAttribute("cmd_type", 0);
-    request.SetAttribute("value", "1");
     MarkupDocument reply(MarkupBuild::kBridge);
-    reply.SetText(Ask(*connection, request.GetText(), 5).header);
+    reply.SetText(Ask(*connection, WriteRequestHeader(42, handle, "1"), 5).header);
     reply.FindElement("root");
     reply.EnterElement();
     reply.FindElement("base");

@@ -70,16 +70,7 @@ class EngineE2eTest : public TavrelTest {
 
   // Writes `value` to `handle`; "ret1 ret2".
   std::string Write(int handle, const std::string& value) {
-    MarkupDocument request(MarkupBuild::kBridge);
-    request.SetText(RequestHeader(0, 5));
-    request.FindElement("root");
-    request.EnterElement();
-    request.AddElement("base");
-    request.SetAttribute("write_uid", 7);
-    request.SetAttribute("handle", handle);
-    request.SetAttribute("cmd_type", 0);
-    request.SetAttribute("value", value);
-    EXPECT_TRUE(connection_->SendRequest(request.GetText()));
+    EXPECT_TRUE(connection_->SendRequest(WriteRequestHeader(7, handle, value)));
     ApiReply reply;
     while (connection_->Receive(reply, 3s) == ApiReceive::kFrame) {
       if (reply.type != 5) continue;

@@ -133,3 +133,16 @@ std::string RequestHeader(int uid, int type, int tt) {
   if (tt >= 0) header.SetAttribute("tt", tt);
   return header.GetText();
 }
+
+std::string WriteRequestHeader(int writeUid, int handle, std::string_view value) {
+  MarkupDocument request(MarkupBuild::kBridge);
+  request.SetText(RequestHeader(0, 5));
+  request.FindElement("root");
+  request.EnterElement();
+  request.AddElement("base");
+  request.SetAttribute("write_uid", writeUid);
+  request.SetAttribute("handle", handle);
+  request.SetAttribute("cmd_type", 0);
+  request.SetAttribute("value", value);
+  return request.GetText();
+}

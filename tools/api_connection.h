@@ -49,3 +49,7 @@ class ApiConnection {
 
 // The header of a request: root with `uid`, `type`, `flag` 0 and, when not negative, `tt`.
 std::string RequestHeader(int uid, int type, int tt = -1);
+
+// The header of a write request (type 5): root with a `base` child carrying `write_uid`,
+// `handle`, `cmd_type` 0 and `value` (GBK text).
+std::string WriteRequestHeader(int writeUid, int handle, std::string_view value);

@@ -160,17 +160,10 @@ int Write(CliSession& session, const std::string& handleText, const std::string&
     std::fprintf(session.err(), "tavrel-cli: HANDLE must be a number\n");
     return kCliUsage;
   }
-  MarkupDocument request(MarkupBuild::kBridge);
-  request.SetText(RequestHeader(0, 5));
-  request.FindElement("root");
-  request.EnterElement();
-  request.AddElement("base");
-  request.SetAttribute("write_uid", kRequestUid);
-  request.SetAttribute("handle", static_cast<int>(*handle));
-  request.SetAttribute("cmd_type", 0);
-  request.SetAttribute("value", session.options().raw ? value : Utf8ToAnsi(value));
+  const std::string request = WriteRequestHeader(kRequestUid, static_cast<int>(*handle),
+                                                 session.options().raw ? value : Utf8ToAnsi(value));
   ApiReply reply;
-  const int result = session.Request(request.GetText(), 5, reply);
+  const int result = session.Request(request, 5, reply);
   if (result != kCliOk) return result;
   MarkupDocument answer(MarkupBuild::kBridge);
   answer.SetText(reply.header);

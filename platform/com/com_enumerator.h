@@ -22,15 +22,58 @@
 
 #include "platform/com/com_object.h"
 
-template <typename IEnum, typename Policy>
-class ComEnumerator final : public ComObject<IEnum> {
+// EnumeratorCursor: what every enumerator shares: a snapshot of items taken when it was made,
+// a position guarded by a lock, and Skip, Reset and Clone. Clones share the snapshot and start
+// at the clone's position. `Derived` is the concrete enumerator, constructible from a snapshot
+// and a position, which adds Next; `kNullClone` is what Clone answers for a null pointer.
+template <typename IEnum, typename Derived, typename Stored, HRESULT kNullClone = E_POINTER>
+class EnumeratorCursor : public ComObject<IEnum> {
  public:
-  using Element = typename Policy::Element;
-  using Stored = typename Policy::Stored;
   using Items = std::vector<Stored>;
 
-  explicit ComEnumerator(std::shared_ptr<const Items> items, size_t position = 0)
+  STDMETHODIMP Skip(ULONG count) override {
+    std::lock_guard lock(mutex_);
+    const size_t skipped = std::min<size_t>(count, items_->size() - position_);
+    position_ += skipped;
+    return skipped == count ? S_OK : S_FALSE;
+  }
+
+  STDMETHODIMP Reset() override {
+    std::lock_guard lock(mutex_);
+    position_ = 0;
+    return S_OK;
+  }
+
+  STDMETHODIMP Clone(IEnum** clone) override {
+    if (clone == nullptr) return kNullClone;
+    std::lock_guard lock(mutex_);
+    *clone = MakeComObject<Derived>(items_, position_).Detach();
+    return S_OK;
+  }
+
+ protected:
+  EnumeratorCursor(std::shared_ptr<const Items> items, size_t position)
       : items_(std::move(items)), position_(position) {}
+
+  const std::shared_ptr<const Items> items_;
+  std::mutex mutex_;
+  size_t position_;
+};
+
+template <typename IEnum, typename Policy>
+class ComEnumerator final
+    : public EnumeratorCursor<IEnum, ComEnumerator<IEnum, Policy>, typename Policy::Stored> {
+  using Cursor = EnumeratorCursor<IEnum, ComEnumerator<IEnum, Policy>, typename Policy::Stored>;
+  using Cursor::items_;
+  using Cursor::mutex_;
+  using Cursor::position_;
+
+ public:
+  using Element = typename Policy::Element;
+  using Items = typename Cursor::Items;
+
+  explicit ComEnumerator(std::shared_ptr<const Items> items, size_t position = 0)
+      : Cursor(std::move(items), position) {}
 
   STDMETHODIMP Next(ULONG count, Element* elements, ULONG* fetched) override {
     if (fetched != nullptr) *fetched = 0;
@@ -50,31 +93,6 @@ class ComEnumerator final : public ComObject<IEnum> {
     if (fetched != nullptr) *fetched = delivered;
     return delivered == count ? S_OK : S_FALSE;
   }
-
-  STDMETHODIMP Skip(ULONG count) override {
-    std::lock_guard lock(mutex_);
-    const size_t skipped = std::min<size_t>(count, items_->size() - position_);
-    position_ += skipped;
-    return skipped == count ? S_OK : S_FALSE;
-  }
-
-  STDMETHODIMP Reset() override {
-    std::lock_guard lock(mutex_);
-    position_ = 0;
-    return S_OK;
-  }
-
-  STDMETHODIMP Clone(IEnum** clone) override {
-    if (clone == nullptr) return E_POINTER;
-    std::lock_guard lock(mutex_);
-    *clone = MakeComObject<ComEnumerator>(items_, position_).Detach();
-    return S_OK;
-  }
-
- private:
-  const std::shared_ptr<const Items> items_;
-  std::mutex mutex_;
-  size_t position_;
 };
 
 // Makes an enumerator over `items`, handed out through interface `IEnum`.

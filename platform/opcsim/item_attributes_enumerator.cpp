@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/com/com_object.h"
+#include "platform/com/com_enumerator.h"
 #include "platform/com/safearray.h"
 #include "platform/com/task_memory.h"
 #include "platform/opcsim/task_array.h"
@@ -41,10 +41,12 @@ void Free(OPCITEMATTRIBUTES* attributes) {
   VariantClear(&attributes->vEUInfo);
 }
 
-class ItemAttributesEnumerator final : public ComObject<IEnumOPCItemAttributes> {
+class ItemAttributesEnumerator final
+    : public EnumeratorCursor<IEnumOPCItemAttributes, ItemAttributesEnumerator, ItemAttributes,
+                              E_INVALIDARG> {
  public:
   ItemAttributesEnumerator(std::shared_ptr<const Snapshot> items, std::size_t position)
-      : items_(std::move(items)), position_(position) {}
+      : EnumeratorCursor(std::move(items), position) {}
 
   STDMETHODIMP Next(ULONG count, OPCITEMATTRIBUTES** items, ULONG* fetched) override {
     if (items == nullptr || fetched == nullptr) return E_INVALIDARG;
@@ -65,31 +67,6 @@ class ItemAttributesEnumerator final : public ComObject<IEnumOPCItemAttributes> 
     *items = result.Release();
     return available == count ? S_OK : S_FALSE;
   }
-
-  STDMETHODIMP Skip(ULONG count) override {
-    std::lock_guard lock(mutex_);
-    const std::size_t skipped = std::min<std::size_t>(count, items_->size() - position_);
-    position_ += skipped;
-    return skipped == count ? S_OK : S_FALSE;
-  }
-
-  STDMETHODIMP Reset() override {
-    std::lock_guard lock(mutex_);
-    position_ = 0;
-    return S_OK;
-  }
-
-  STDMETHODIMP Clone(IEnumOPCItemAttributes** clone) override {
-    if (clone == nullptr) return E_INVALIDARG;
-    std::lock_guard lock(mutex_);
-    *clone = MakeComObject<ItemAttributesEnumerator>(items_, position_).Detach();
-    return S_OK;
-  }
-
- private:
-  const std::shared_ptr<const Snapshot> items_;
-  std::mutex mutex_;
-  std::size_t position_;
 };
 
 }  // namespace
