@@ -1,8 +1,24 @@
 #include "common/project_file.h"
 
+#include <utility>
+
 #include "common/decimal_text.h"
 
 namespace {
+
+// The attributes of a group element, in the order the writer sets them.
+constexpr std::pair<const char*, std::string ProjectGroupRecord::*> kGroupAttributes[] = {
+    {"name", &ProjectGroupRecord::name},
+    {"desc", &ProjectGroupRecord::desc},
+    {"uptime", &ProjectGroupRecord::uptime},
+    {"timebis_minutes", &ProjectGroupRecord::timebis_minutes},
+    {"percent_deadband", &ProjectGroupRecord::percent_deadband},
+    {"language_id", &ProjectGroupRecord::language_id},
+    {"active_state", &ProjectGroupRecord::active_state},
+    {"datachange_type", &ProjectGroupRecord::datachange_type},
+    {"cycle_time", &ProjectGroupRecord::cycle_time},
+    {"additem", &ProjectGroupRecord::additem},
+};
 
 ProjectTagRecord ReadTag(const MarkupDocument& document) {
   ProjectTagRecord tag;
@@ -14,16 +30,7 @@ ProjectTagRecord ReadTag(const MarkupDocument& document) {
 
 ProjectGroupRecord ReadGroup(MarkupDocument& document) {
   ProjectGroupRecord group;
-  group.name = document.GetAttribute("name");
-  group.desc = document.GetAttribute("desc");
-  group.uptime = document.GetAttribute("uptime");
-  group.timebis_minutes = document.GetAttribute("timebis_minutes");
-  group.percent_deadband = document.GetAttribute("percent_deadband");
-  group.language_id = document.GetAttribute("language_id");
-  group.active_state = document.GetAttribute("active_state");
-  group.datachange_type = document.GetAttribute("datachange_type");
-  group.cycle_time = document.GetAttribute("cycle_time");
-  group.additem = document.GetAttribute("additem");
+  for (const auto& [name, member] : kGroupAttributes) group.*member = document.GetAttribute(name);
   document.EnterElement();
   while (document.FindElement("tag")) group.tags.push_back(ReadTag(document));
   document.LeaveElement();
@@ -53,16 +60,7 @@ ProjectServerRecord ReadServer(MarkupDocument& document) {
 
 void AddGroupElement(MarkupDocument& document, const ProjectGroupRecord& group) {
   document.AddElement("group");
-  document.SetAttribute("name", group.name);
-  document.SetAttribute("desc", group.desc);
-  document.SetAttribute("uptime", group.uptime);
-  document.SetAttribute("timebis_minutes", group.timebis_minutes);
-  document.SetAttribute("percent_deadband", group.percent_deadband);
-  document.SetAttribute("language_id", group.language_id);
-  document.SetAttribute("active_state", group.active_state);
-  document.SetAttribute("datachange_type", group.datachange_type);
-  document.SetAttribute("cycle_time", group.cycle_time);
-  document.SetAttribute("additem", group.additem);
+  for (const auto& [name, member] : kGroupAttributes) document.SetAttribute(name, group.*member);
   if (group.tags.empty()) return;
   document.EnterElement();
   for (const ProjectTagRecord& tag : group.tags) {
