@@ -40,7 +40,7 @@ inline constexpr size_t kFrameMaxCompressedPayload = 19999600;
 enum BodyMode : int {
   kBodyNone = 0,        // no body
   kBodyRaw = 1,         // the payload unchanged
-  kBodyCompressed = 2,  // the payload's length (4 bytes), then zlib `compress` output
+  kBodyCompressed = 2,  // the payload's length (4 bytes), then a zlib stream (any level)
 };
 
 // Payloads of at least this many bytes are sent compressed, smaller ones raw.

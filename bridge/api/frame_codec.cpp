@@ -147,8 +147,10 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
       frame.Reserve(4 + compressedLength);
       uint8_t* body = frame.End();
       WriteUint32(body, static_cast<uint32_t>(payload.size()));
-      if (compress(body + 4, &compressedLength, reinterpret_cast<const Bytef*>(payload.data()),
-                   static_cast<uLong>(payload.size())) != Z_OK) {
+      // The fastest level: pushes of a busy project are compressed on the API thread many
+      // times a second, and any zlib level reads back the same with uncompress.
+      if (compress2(body + 4, &compressedLength, reinterpret_cast<const Bytef*>(payload.data()),
+                    static_cast<uLong>(payload.size()), Z_BEST_SPEED) != Z_OK) {
         return FrameBuild::kCompressionFailed;
       }
       frame.SetLength(frame.Length() + 4 + compressedLength);

@@ -1,6 +1,6 @@
 #include "bridge/core/variant_text.h"
 
-#include <cstdarg>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -15,21 +15,26 @@ enum class RealFormat {
   kShortest  // "%g": array elements
 };
 
-__attribute__((format(printf, 1, 2))) std::string Printf(const char* format, ...) {
-  char buffer[64];
-  va_list arguments;
-  va_start(arguments, format);
-  const int length = std::vsnprintf(buffer, sizeof buffer, format, arguments);
-  va_end(arguments);
-  if (length < 0) return {};
-  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, length);
-  // Only "%f" of a large real needs more room (up to 317 characters).
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  va_start(arguments, format);
-  std::vsnprintf(text.data(), text.size(), format, arguments);
-  va_end(arguments);
-  text.resize(static_cast<size_t>(length));
-  return text;
+// The decimal text of an integer, as printf's "%d", "%u", "%lld" and "%llu" print it.
+template <typename Integer>
+std::string IntegerText(Integer value) {
+  char buffer[24];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
+// "%f" or "%g" of a real. std::to_chars with a precision prints exactly what printf prints
+// for the same conversion in the C locale, several times faster; values update a million
+// times a second here. "%f" of the largest double takes 316 characters.
+std::string RealText(double value, RealFormat format) {
+  char buffer[320];
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value,
+                    format == RealFormat::kFixed ? std::chars_format::fixed
+                                                 : std::chars_format::general,
+                    6)
+          .ptr;
+  return std::string(buffer, end);
 }
 
 // Reads a value of type T stored at `data`, a variant's union or an array element.
@@ -43,33 +48,31 @@ T Load(const void* data) {
 std::string DateText(DATE date) {
   SYSTEMTIME time{};
   if (!VariantTimeToSystemTime(date, &time)) return "0000-00-00 00:00:00 000";
-  return Printf("%04d-%02d-%02d %02d:%02d:%02d %03d", time.wYear, time.wMonth, time.wDay,
-                time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
-}
-
-std::string RealText(double value, RealFormat format) {
-  return format == RealFormat::kFixed ? Printf("%f", value) : Printf("%g", value);
+  char text[64];  // room for any WORD fields
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d %03d", time.wYear, time.wMonth,
+                time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+  return text;
 }
 
 // The text of a value of type `vt` (without the array or reference bits) stored at `data`.
 std::string ValueText(VARTYPE vt, const void* data, RealFormat realFormat) {
   switch (vt) {
     case VT_I1:
-      return Printf("%d", Load<signed char>(data));
+      return IntegerText(Load<signed char>(data));
     case VT_I2:
-      return Printf("%d", Load<SHORT>(data));
+      return IntegerText(Load<SHORT>(data));
     case VT_I4:
-      return Printf("%d", Load<LONG>(data));
+      return IntegerText(Load<LONG>(data));
     case VT_UI1:
-      return Printf("%d", Load<BYTE>(data));
+      return IntegerText(Load<BYTE>(data));
     case VT_UI2:
-      return Printf("%d", Load<USHORT>(data));
+      return IntegerText(Load<USHORT>(data));
     case VT_UI4:
-      return Printf("%u", Load<ULONG>(data));
+      return IntegerText(Load<ULONG>(data));
     case VT_I8:
-      return Printf("%lld", static_cast<long long>(Load<LONGLONG>(data)));
+      return IntegerText(Load<LONGLONG>(data));
     case VT_UI8:
-      return Printf("%llu", static_cast<unsigned long long>(Load<ULONGLONG>(data)));
+      return IntegerText(Load<ULONGLONG>(data));
     case VT_R4:
       return RealText(Load<FLOAT>(data), realFormat);
     case VT_R8:

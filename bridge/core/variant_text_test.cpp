@@ -4,7 +4,10 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <optional>
+#include <random>
+#include <vector>
 
 #include "bridge/core/test_variant.h"
 #include "platform/com/variant_time.h"
@@ -75,6 +78,31 @@ TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
   LONG referenced = 9;
   TestVariant reference(static_cast<VARTYPE>(VT_BYREF | VT_I4), &referenced);
   EXPECT_EQ(VariantToText(*reference).text, "?");
+}
+
+// Reals print exactly as printf prints them: "%f" for scalars, "%g" for array elements, over
+// rounding ties, tiny and huge magnitudes, subnormals, infinities and NaNs, and random bits.
+TEST(VariantToText, RealsPrintAsPrintfDoes) {
+  std::vector<double> values = {0.0,       -0.0,     0.5,      2.5,       0.0000005, 0.0000015,
+                                1234567.5, 1e-7,     9.9999995, 999999.5, 1e15,      123456789012.0,
+                                5e-324,    2.2e-308, 1.7e308,  -1e300,    HUGE_VAL,  -HUGE_VAL,
+                                std::nan(""), -std::nan(""), 1.0 / 3,  100.0};
+  std::mt19937_64 random(8);
+  for (int i = 0; i < 2000; ++i) {
+    const double bits = std::bit_cast<double>(random());
+    values.push_back(std::isfinite(bits) ? bits : 1.25);
+    values.push_back(std::ldexp(static_cast<double>(random() % 1000000), -(i % 40)));
+  }
+  char expected[400];
+  for (const double value : values) {
+    SCOPED_TRACE(testing::Message() << std::hexfloat << value);
+    std::snprintf(expected, sizeof expected, "%f", value);
+    EXPECT_EQ(VariantToText(*TestVariant(VT_R8, value)).text, expected);
+    TestVariant element;
+    SetArray<DOUBLE>(element, VT_R8, {value});
+    std::snprintf(expected, sizeof expected, "%g", value);
+    EXPECT_EQ(VariantToText(*element).text, expected);
+  }
 }
 
 TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {

@@ -89,7 +89,7 @@ TEST(SimulatedAddressSpace, BulkItemsAreNumberedInOrderWithWideEnoughNames) {
   EXPECT_FALSE(large.FindItem(u"Bulk.Item100000"));
 }
 
-TEST(SignalShapes, RampStepsOncePerPeriodAndCarriesTheStepsTime) {
+TEST(SignalShapes, RampStepsOncePerPeriodAndCarriesTheStepsTimeBulkTheSamplingTime) {
   const ItemCatalogue catalogue = BuildSimulatedAddressSpace(1);
   const ItemSample sample = SampleAtStep(catalogue, u"Ramp.Int4", 2);
   EXPECT_EQ(sample.value.Type(), VT_I4);
@@ -98,6 +98,10 @@ TEST(SignalShapes, RampStepsOncePerPeriodAndCarriesTheStepsTime) {
   const SignalClock clock = TestClock();
   EXPECT_EQ(FileTimeTicks(sample.timeStamp),
             FileTimeTicks(FileTimeFromSystemClock(clock.systemStart + milliseconds(20))));
+  // A Bulk item is stamped when it is sampled (3 ms into its step), not at the step's start.
+  const ItemSample bulk = SampleAtStep(catalogue, u"Bulk.Item0000", 2);
+  EXPECT_EQ(FileTimeTicks(bulk.timeStamp),
+            FileTimeTicks(FileTimeFromSystemClock(clock.systemStart + milliseconds(23))));
   EXPECT_EQ(SampleAtStep(catalogue, u"Ramp.Int4", 100).value.Get().lVal, 0);  // saw-tooth
   EXPECT_EQ(SampleAtStep(catalogue, u"Ramp.Int4", 199).value.Get().lVal, 99);
 }

@@ -211,7 +211,8 @@ ItemSample GenerateSample(const ItemDefinition& item, const SignalClock& clock,
   const std::uint64_t step = clock.StepAt(now, period);
   ItemSample sample;
   sample.value = Shaped(item, SignalAt(item, step), step);
-  sample.timeStamp = clock.StampOf(step, period);
+  sample.timeStamp =
+      item.signal == SignalKind::kBulk ? clock.Now(now) : clock.StampOf(step, period);
   if (item.signal == SignalKind::kQualityCycle) {
     sample.quality = kQualityCycle[step % std::size(kQualityCycle)];
   }
