@@ -90,8 +90,10 @@ void CApiServer::SelectPass() {
     sockets.push_back({client->Socket(), POLLIN, 0});
     polled.push_back(client.get());
   }
+  sockets.push_back({pushesPending_.Descriptor(), POLLIN, 0});
   if (poll(sockets.data(), sockets.size(), kSelectTimeoutMs) <= 0) return;
 
+  if (sockets.back().revents != 0) pushesPending_.Drain();
   for (std::size_t i = 0; i < polled.size(); ++i) {
     if (sockets[i + 1].revents != 0) ReadFrom(*polled[i]);
   }
@@ -140,10 +142,15 @@ void CApiServer::Accept() {
 }
 
 void CApiServer::AppendPush(const PushRecord& record) {
-  const std::lock_guard lock(pushMutex_);
-  if (clientCount_ <= 0) return;
-  if (pendingPushes_.Length() > kMaxPendingPushBytes) pendingPushes_.Clear();
-  AppendPushRecord(pendingPushes_, record);
+  {
+    const std::lock_guard lock(pushMutex_);
+    if (clientCount_ <= 0) return;
+    if (pendingPushes_.Length() > kMaxPendingPushBytes) pendingPushes_.Clear();
+    const bool first = pendingPushes_.Length() == 0;
+    AppendPushRecord(pendingPushes_, record);
+    if (!first) return;
+  }
+  pushesPending_.Signal();
 }
 
 FrameBuild CApiServer::BuildFrameLogged(std::string_view header, std::string_view payload, int mode,

@@ -1,4 +1,4 @@
-// A socket descriptor that closes itself.
+// A descriptor (a socket, an eventfd) that closes itself.
 #pragma once
 
 #include <unistd.h>

@@ -47,13 +47,13 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
         const TagHandle handle = TakeNextHandle();
         auto& tag = *group.tags.emplace_back(std::make_unique<CProjectTag>(
             group, tagRecord.id, tagRecord.vt, tagRecord.dir, handle));
-        tagMap_.emplace(handle, &tag);
+        tagMap_.push_back(&tag);  // at index `handle`
       }
     }
   }
 }
 
 CProjectTag* BridgeProject::FindTag(TagHandle handle) const {
-  const auto found = tagMap_.find(handle);
-  return found == tagMap_.end() ? nullptr : found->second;
+  return handle >= 0 && static_cast<std::size_t>(handle) < tagMap_.size() ? tagMap_[handle]
+                                                                         : nullptr;
 }

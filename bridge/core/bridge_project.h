@@ -1,7 +1,8 @@
 // BridgeProject: the project tree, the TagMap and the handle counter of a running bridge.
 //
 // Built once at start from the servers of opc_db.xml. Tags are numbered 0, 1, ... in
-// document order over the whole file (server by server, group by group); the start-up then
+// document order over the whole file (server by server, group by group), so the tags of one
+// server take consecutive handles; the start-up then
 // takes the handles of the status tags from the same counter, one per server. Two tags with
 // the same id are both kept, under different handles.
 //

@@ -7,7 +7,6 @@
 // the project file.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -83,5 +82,5 @@ struct CProjectServer {
   std::string c4;
 };
 
-// Every tag by its handle.
-using TagMap = std::map<TagHandle, CProjectTag*>;
+// Every tag by its handle: the tag of handle h is at index h.
+using TagMap = std::vector<CProjectTag*>;

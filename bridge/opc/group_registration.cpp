@@ -39,11 +39,15 @@ struct ItemDefinition {
 }  // namespace
 
 void OpcConnection::SetServerHandle(TagSession& session, OPCHANDLE serverHandle) {
-  std::lock_guard lock(stateMutex_);
-  session.serverHandle = serverHandle;
+  {
+    std::lock_guard lock(stateMutex_);
+    session.serverHandle = serverHandle;
+  }
+  items_->SetServerHandle(session.clientHandle, serverHandle);
 }
 
 bool OpcConnection::RegisterGroups() {
+  items_->Reserve(tags_.size());
   for (std::size_t index = 0; index < server_.groups.size(); ++index) {
     CProjectGroup& group = *server_.groups[index];
     GroupSession& session = groups_[index];
@@ -116,8 +120,8 @@ bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
   definitions.reserve(group.tags.size());
   array.reserve(group.tags.size());
   for (const auto& tag : group.tags) {
-    const OPCHANDLE clientHandle = items_->Add(tag->id, *tag);
-    tags_.at(tag.get()).clientHandle = clientHandle;
+    const OPCHANDLE clientHandle = items_->Add(*tag);
+    SessionOf(*tag).clientHandle = clientHandle;
     definitions.push_back(std::make_unique<ItemDefinition>(*tag, clientHandle));
     array.push_back(definitions.back()->definition);
   }
@@ -137,14 +141,9 @@ bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
     LogOpcError("AddItem ", hr);
     return false;
   }
-  {
-    const ItemTable::Reader reader(*items_);
-    for (DWORD i = 0; i < count; ++i) {
-      TagSession& tagSession = tags_.at(group.tags[i].get());
-      SetServerHandle(tagSession, results[i].hServer);
-      if (Item* item = reader.Find(tagSession.clientHandle))
-        item->serverHandle = results[i].hServer;
-    }
+  for (DWORD i = 0; i < count; ++i) {
+    TagSession& tagSession = SessionOf(*group.tags[i]);
+    SetServerHandle(tagSession, results[i].hServer);
   }
   if (count > 0 && FAILED(errors.get()[0])) {
     LogOpcError("AddItem ", errors.get()[0]);
@@ -156,8 +155,8 @@ bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
 void OpcConnection::AddOneItem(CProjectTag& tag, GroupSession& session) {
   ComPtr<IOPCItemMgt> itemMgt;
   if (FAILED(session.stateMgt.As(&itemMgt))) return;
-  TagSession& tagSession = tags_.at(&tag);
-  const OPCHANDLE clientHandle = items_->Add(tag.id, tag);
+  TagSession& tagSession = SessionOf(tag);
+  const OPCHANDLE clientHandle = items_->Add(tag);
   tagSession.clientHandle = clientHandle;
   ItemDefinition definition(tag, clientHandle);
   OPCITEMRESULT* rawResults = nullptr;
@@ -172,10 +171,6 @@ void OpcConnection::AddOneItem(CProjectTag& tag, GroupSession& session) {
     return;
   }
   SetServerHandle(tagSession, results[0].hServer);
-  {
-    const ItemTable::Reader reader(*items_);
-    if (Item* item = reader.Find(clientHandle)) item->serverHandle = results[0].hServer;
-  }
   if (FAILED(errors.get()[0])) {
     tagSession.registered = false;
     LogOpcError("AddItems 2: ", errors.get()[0]);

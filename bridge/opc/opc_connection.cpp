@@ -29,9 +29,23 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
       shutdownSink_(MakeComObject<OPCShutdown>()),
       groups_(server_.groups.size()),
       statusTimer_(timing_.statusRefreshMs) {
+  std::size_t tagCount = 0;
   for (const auto& group : server_.groups) {
-    for (const auto& tag : group->tags) tags_[tag.get()];
+    if (tagCount == 0 && !group->tags.empty()) firstTagHandle_ = group->tags.front()->handle;
+    tagCount += group->tags.size();
   }
+  tags_.resize(tagCount);
+}
+
+OpcConnection::TagSession* OpcConnection::FindSession(const CProjectTag& tag) {
+  const auto index = static_cast<std::size_t>(tag.handle - firstTagHandle_);
+  return tag.handle >= firstTagHandle_ && index < tags_.size() && &tag.group.server == &server_
+             ? &tags_[index]
+             : nullptr;
+}
+
+OpcConnection::TagSession& OpcConnection::SessionOf(const CProjectTag& tag) {
+  return tags_[static_cast<std::size_t>(tag.handle - firstTagHandle_)];
 }
 
 OpcConnection::~OpcConnection() { Stop(); }
@@ -220,7 +234,7 @@ void OpcConnection::Disconnect() {
 
   Pause(timing_.teardownSleep);
   items_->Clear();
-  for (auto& [tag, session] : tags_) session.clientHandle = 0;
+  for (TagSession& session : tags_) session.clientHandle = 0;
 }
 
 std::unique_ptr<ConnectionEngine> MakeOpcConnection(const ConnectionEngineContext& context) {

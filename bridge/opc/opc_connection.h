@@ -25,7 +25,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "bridge/core/bridge_project.h"
@@ -125,6 +124,11 @@ class OpcConnection final : public ConnectionEngine {
   void QueryTagProperties(CProjectTag& tag, TagSession& session);
   void PublishRead(const TagSession& session, const OPCITEMSTATE& state);
 
+  // The session of one of the server's tags; FindSession also answers null for a tag of
+  // another server.
+  TagSession& SessionOf(const CProjectTag& tag);
+  TagSession* FindSession(const CProjectTag& tag);
+  // Records the server's handle of a tag's item in its session and in its Item record.
   void SetServerHandle(TagSession& session, OPCHANDLE serverHandle);
 
   CDlgOpcKernal& connection_;
@@ -141,7 +145,10 @@ class OpcConnection final : public ConnectionEngine {
   mutable std::mutex stateMutex_;
   ComPtr<IOPCServer> opcServer_;      // guarded: written by the worker under the lock
   std::vector<GroupSession> groups_;  // guarded likewise
-  std::unordered_map<const CProjectTag*, TagSession> tags_;  // map fixed; values guarded
+  // One per tag of the server, by the tag's handle minus the first one: a server's tags take
+  // consecutive handles (bridge_project.h). The array is fixed; its values are guarded.
+  std::vector<TagSession> tags_;
+  TagHandle firstTagHandle_ = 0;
   std::atomic<bool> held_{false};
 
   DWORD shutdownCookie_ = 0;

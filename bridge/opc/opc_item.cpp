@@ -1,65 +1,58 @@
 #include "bridge/opc/opc_item.h"
 
-void Item::Store(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimeStamp) {
-  std::lock_guard lock(mutex_);
-  VariantCopy(&value, &newValue);
-  quality = newQuality;
-  timeStamp = newTimeStamp;
-}
+#include <mutex>
 
-void Item::StoreAndPublish(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimeStamp,
-                           ValuePushSink* push) {
-  std::lock_guard lock(mutex_);
-  VariantCopy(&value, &newValue);
-  quality = newQuality;
-  timeStamp = newTimeStamp;
-  tag.liveValue.ApplyValue(value, quality, timeStamp, push);
-}
-
-Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
+const Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
   if (table_.closed_ || clientHandle < table_.firstHandle_) return nullptr;
   const std::size_t index = clientHandle - table_.firstHandle_;
-  return index < table_.records_.size() ? table_.records_[index].get() : nullptr;
+  if (index >= table_.records_.size()) return nullptr;
+  const Item& item = table_.records_[index];
+  return item.tag != nullptr ? &item : nullptr;
 }
 
-OPCHANDLE ItemTable::Add(std::string itemId, CProjectTag& tag) {
-  auto record = std::make_unique<Item>(std::move(itemId), tag);
+void ItemTable::Reserve(std::size_t count) {
   std::lock_guard lock(mutex_);
-  records_.push_back(std::move(record));
+  records_.reserve(records_.size() + count);
+}
+
+OPCHANDLE ItemTable::Add(CProjectTag& tag) {
+  std::lock_guard lock(mutex_);
+  records_.push_back(Item{&tag, 0});
   ++live_;
   return firstHandle_ + static_cast<OPCHANDLE>(records_.size() - 1);
 }
 
+void ItemTable::SetServerHandle(OPCHANDLE clientHandle, OPCHANDLE serverHandle) {
+  std::lock_guard lock(mutex_);
+  if (clientHandle < firstHandle_) return;
+  const std::size_t index = clientHandle - firstHandle_;
+  if (index < records_.size()) records_[index].serverHandle = serverHandle;
+}
+
 void ItemTable::Erase(OPCHANDLE clientHandle) {
-  std::unique_ptr<Item> erased;
-  {
-    std::lock_guard lock(mutex_);
-    if (clientHandle < firstHandle_) return;
-    const std::size_t index = clientHandle - firstHandle_;
-    if (index >= records_.size() || !records_[index]) return;
-    erased = std::move(records_[index]);
-    --live_;
-  }
+  std::lock_guard lock(mutex_);
+  if (clientHandle < firstHandle_) return;
+  const std::size_t index = clientHandle - firstHandle_;
+  if (index >= records_.size() || records_[index].tag == nullptr) return;
+  records_[index].tag = nullptr;
+  --live_;
 }
 
 std::vector<OPCHANDLE> ItemTable::ServerHandles() const {
   std::shared_lock lock(mutex_);
   std::vector<OPCHANDLE> handles;
   handles.reserve(live_);
-  for (const auto& record : records_) {
-    if (record) handles.push_back(record->serverHandle);
+  for (const Item& record : records_) {
+    if (record.tag != nullptr) handles.push_back(record.serverHandle);
   }
   return handles;
 }
 
 void ItemTable::Clear() {
-  std::vector<std::unique_ptr<Item>> deleted;
-  {
-    std::lock_guard lock(mutex_);
-    firstHandle_ += static_cast<OPCHANDLE>(records_.size());
-    deleted.swap(records_);
-    live_ = 0;
-  }
+  std::lock_guard lock(mutex_);
+  firstHandle_ += static_cast<OPCHANDLE>(records_.size());
+  records_.clear();  // the capacity serves the next registration
+  live_ = 0;
 }
 
 std::size_t ItemTable::Size() const {

@@ -7,17 +7,18 @@
 // (a teardown starts the next run above the last handle given), so a call-back that arrives
 // late with the handle of a deleted record finds nothing instead of another item.
 //
+// An Item keeps no value of its own: what arrives for it goes straight to its tag's live
+// value, the one place every reader looks. A record is two words, kept in one array, so a
+// project of a hundred thousand items costs little memory and its call-backs few cache lines.
+//
 // Call-backs come on the server's threads while the connection's worker registers and tears
 // down items. Readers (call-backs, reads) hold a shared lock of the table for the whole batch
-// they handle; adding records and the teardown take it exclusively, so a record is deleted only
-// when no reader can still hold it. No lock of the table is held while the server is called.
-// A record's value fields are guarded by the record's own lock.
+// they handle; the worker's changes (adding records, server handles, the teardown) take it
+// exclusively, so a record is changed, deleted or moved only when no reader holds it. No lock of the table is held while the server
+// is called.
 #pragma once
 
-#include <memory>
-#include <mutex>
 #include <shared_mutex>
-#include <string>
 #include <vector>
 
 #include "bridge/core/project_tree.h"
@@ -28,36 +29,25 @@
 class ValuePushSink;
 
 struct Item {
-  Item(std::string itemId, CProjectTag& tag) : itemId(std::move(itemId)), tag(tag) {}
-  virtual ~Item() { VariantClear(&value); }
-  Item(const Item&) = delete;
-  Item& operator=(const Item&) = delete;
+  // Applies a value from the server to the tag's live value, which hands it to `push` (may be
+  // null).
+  void Publish(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
+               ValuePushSink* push) const {
+    tag->liveValue.ApplyValue(value, quality, timeStamp, push);
+  }
 
-  // Stores a value from the server (a copy of `newValue`).
-  void Store(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimeStamp);
-  // Stores it and applies it to the tag's live value, which hands it to `push` (may be null).
-  void StoreAndPublish(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimeStamp,
-                       ValuePushSink* push);
-
-  const std::string itemId;
-  OPCHANDLE serverHandle = 0;  // written by the worker before any reader finds the record
-  CProjectTag& tag;
-
- private:
-  std::mutex mutex_;
-  VARIANT value{};
-  WORD quality = 192;
-  FILETIME timeStamp{};
+  CProjectTag* tag = nullptr;  // null once the record was erased
+  OPCHANDLE serverHandle = 0;
 };
 
 class ItemTable {
  public:
-  // A shared hold of the table: records found through it stay alive while it exists.
+  // A shared hold of the table: records found through it stay in place while it exists.
   class Reader {
    public:
     explicit Reader(const ItemTable& table) : table_(table), lock_(table.mutex_) {}
     // The record of `clientHandle`, or null when the handle names no live record.
-    Item* Find(OPCHANDLE clientHandle) const;
+    const Item* Find(OPCHANDLE clientHandle) const;
     // True once the table was closed: its owner is going away.
     bool Closed() const { return table_.closed_; }
 
@@ -66,8 +56,13 @@ class ItemTable {
     std::shared_lock<std::shared_mutex> lock_;
   };
 
+  // Makes room for `count` records in the current run (the tags of a connection), so that
+  // registering them does not grow the array step by step.
+  void Reserve(std::size_t count);
   // Creates the record of `tag`'s item and returns its client handle.
-  OPCHANDLE Add(std::string itemId, CProjectTag& tag);
+  OPCHANDLE Add(CProjectTag& tag);
+  // Records the server's handle of a live record's item.
+  void SetServerHandle(OPCHANDLE clientHandle, OPCHANDLE serverHandle);
   // Deletes one record (an item the server refused); its handle is not given again.
   void Erase(OPCHANDLE clientHandle);
   // The server handles of all live records, in the order they were added.
@@ -82,7 +77,7 @@ class ItemTable {
 
  private:
   mutable std::shared_mutex mutex_;
-  std::vector<std::unique_ptr<Item>> records_;  // records_[h - firstHandle_] for handle h
+  std::vector<Item> records_;  // records_[h - firstHandle_] for handle h
   OPCHANDLE firstHandle_ = 1;
   std::size_t live_ = 0;
   bool closed_ = false;

@@ -6,38 +6,20 @@ STDMETHODIMP OPCCallback::OnDataChange(DWORD /*transactionId*/, OPCHANDLE /*clie
                                        HRESULT /*masterQuality*/, HRESULT /*masterError*/,
                                        DWORD count, OPCHANDLE* clientItems, VARIANT* values,
                                        WORD* qualities, FILETIME* timeStamps, HRESULT* errors) {
-  Deliver(count, clientItems, values, qualities, timeStamps, errors, true);
-  return S_OK;
-}
-
-STDMETHODIMP OPCCallback::OnReadComplete(DWORD /*transactionId*/, OPCHANDLE /*clientGroup*/,
-                                         HRESULT /*masterQuality*/, HRESULT /*masterError*/,
-                                         DWORD count, OPCHANDLE* clientItems, VARIANT* values,
-                                         WORD* qualities, FILETIME* timeStamps, HRESULT* errors) {
-  Deliver(count, clientItems, values, qualities, timeStamps, errors, false);
-  return S_OK;
-}
-
-void OPCCallback::Deliver(DWORD count, const OPCHANDLE* clientItems, const VARIANT* values,
-                          const WORD* qualities, const FILETIME* timeStamps, const HRESULT* errors,
-                          bool publish) {
   if (clientItems == nullptr || values == nullptr || qualities == nullptr ||
       timeStamps == nullptr || errors == nullptr) {
-    return;
+    return S_OK;
   }
   const ItemTable::Reader reader(*items_);
-  if (reader.Closed()) return;
+  if (reader.Closed()) return S_OK;
   ValuePushSink* const push = project_.PushSink();
   for (DWORD i = 0; i < count; ++i) {
     if (FAILED(errors[i]) || clientItems[i] == 0) continue;
-    Item* const item = reader.Find(clientItems[i]);
-    if (item == nullptr) continue;
-    if (publish) {
-      item->StoreAndPublish(values[i], qualities[i], timeStamps[i], push);
-    } else {
-      item->Store(values[i], qualities[i], timeStamps[i]);
+    if (const Item* item = reader.Find(clientItems[i])) {
+      item->Publish(values[i], qualities[i], timeStamps[i], push);
     }
   }
+  return S_OK;
 }
 
 std::string OPCShutdown::LastReason() const {

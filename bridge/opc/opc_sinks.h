@@ -3,7 +3,9 @@
 // OPCCallback (IOPCDataCallback), one per connection, advised on every call-back group: data
 // changes and refresh results find their records through the client handles of the item table
 // and are published to the tags; entries with an error, and handles of records that no longer
-// exist, are skipped. It never blocks on the server and never calls it. Servers may hold it
+// exist, are skipped. Read completions are acknowledged and dropped: the engine makes no
+// asynchronous reads, and an item keeps no value apart from its tag's live value, which only
+// publishing changes. It never blocks on the server and never calls it. Servers may hold it
 // longer than the connection lives: it shares the item table, and once the connection has
 // closed that table it touches nothing else.
 //
@@ -33,20 +35,16 @@ class OPCCallback final : public ComObject<IOPCDataCallback> {
                             HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
                             VARIANT* values, WORD* qualities, FILETIME* timeStamps,
                             HRESULT* errors) override;
-  STDMETHODIMP OnReadComplete(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
-                              HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
-                              VARIANT* values, WORD* qualities, FILETIME* timeStamps,
-                              HRESULT* errors) override;
+  STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
+                              WORD*, FILETIME*, HRESULT*) override {
+    return S_OK;
+  }
   STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
     return S_OK;
   }
   STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 
  private:
-  void Deliver(DWORD count, const OPCHANDLE* clientItems, const VARIANT* values,
-               const WORD* qualities, const FILETIME* timeStamps, const HRESULT* errors,
-               bool publish);
-
   const std::shared_ptr<const ItemTable> items_;
   const BridgeProject& project_;  // used only while the table is open
 };

@@ -30,7 +30,7 @@ class CallbackTest : public ::testing::Test {
         items_(std::make_shared<ItemTable>()),
         callback_(MakeComObject<OPCCallback>(items_, project_)) {
     for (TagHandle handle = 0; handle < 3; ++handle) {
-      handles_.push_back(items_->Add("T", *project_.FindTag(handle)));
+      handles_.push_back(items_->Add(*project_.FindTag(handle)));
     }
   }
   TagLiveValue Value(TagHandle handle) { return project_.FindTag(handle)->liveValue.Snapshot(); }
@@ -64,7 +64,7 @@ TEST_F(CallbackTest, EntriesWithAnErrorOrAStaleHandleAreSkipped) {
   EXPECT_NE(Value(0).seconds, 0u);
 }
 
-TEST_F(CallbackTest, ReadResultsAreStoredWithoutPublishing) {
+TEST_F(CallbackTest, ReadResultsAreNotPublished) {
   OPCHANDLE clients[1] = {handles_[0]};
   VARIANT values[1] = {IntegerVariant(9)};
   WORD qualities[1] = {192};
@@ -81,7 +81,7 @@ TEST_F(CallbackTest, HandlesOfClearedRecordsAreNeverGivenAgain) {
   EXPECT_EQ(items_->Size(), 2u);
   items_->Clear();
   EXPECT_EQ(items_->Size(), 0u);
-  const OPCHANDLE fresh = items_->Add("T", *project_.FindTag(0));
+  const OPCHANDLE fresh = items_->Add(*project_.FindTag(0));
   for (OPCHANDLE old : handles_) EXPECT_NE(fresh, old);
   {
     const ItemTable::Reader reader(*items_);

@@ -70,14 +70,14 @@ void OpcConnection::PollGroups() {
 
 void OpcConnection::PublishRead(const TagSession& session, const OPCITEMSTATE& state) {
   const ItemTable::Reader reader(*items_);
-  if (Item* item = reader.Find(session.clientHandle)) {
-    item->StoreAndPublish(state.vDataValue, state.wQuality, state.ftTimeStamp, project_.PushSink());
+  if (const Item* item = reader.Find(session.clientHandle)) {
+    item->Publish(state.vDataValue, state.wQuality, state.ftTimeStamp, project_.PushSink());
   }
 }
 
 void OpcConnection::SyncReadGroup(CProjectGroup& group, GroupSession& session) {
   for (const auto& tag : group.tags) {
-    const TagSession& tagSession = tags_.at(tag.get());
+    const TagSession& tagSession = SessionOf(*tag);
     if (!tagSession.registered || tagSession.clientHandle == 0) continue;
     OPCHANDLE serverHandle = tagSession.serverHandle;
     OPCITEMSTATE* rawStates = nullptr;
@@ -121,7 +121,7 @@ void OpcConnection::QueryTagProperties(CProjectTag& tag, TagSession& session) {
 
 void OpcConnection::ReadGroupProperties(CProjectGroup& group) {
   for (const auto& tag : group.tags) {
-    TagSession& session = tags_.at(tag.get());
+    TagSession& session = SessionOf(*tag);
     if (session.propertyIds.empty()) QueryTagProperties(*tag, session);
     if (session.propertyIds.empty() || !itemProperties_) continue;
 

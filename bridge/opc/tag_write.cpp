@@ -30,14 +30,14 @@ class OwnedVariant {
 }  // namespace
 
 WriteResult OpcConnection::WriteTag(CProjectTag& tag, std::string_view value) {
-  const auto found = tags_.find(&tag);
-  if (found == tags_.end()) return {1, kNotConnectedText};
+  const TagSession* const session = FindSession(tag);
+  if (session == nullptr) return {1, kNotConnectedText};
   OPCHANDLE serverHandle = 0;
   ComPtr<IOPCGroupStateMgt> group;
   DWORD cookie = 0;
   {
     std::lock_guard lock(stateMutex_);
-    serverHandle = found->second.serverHandle;
+    serverHandle = session->serverHandle;
     const auto& groups = server_.groups;
     for (std::size_t index = 0; index < groups.size(); ++index) {
       if (groups[index].get() == &tag.group) {
