@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -133,6 +134,10 @@ void CApiServer::Accept() {
       accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
   if (!socket.valid()) return;
   if (clients_.size() >= static_cast<std::size_t>(kMaxClients)) return;  // closed at once
+  // Replies and pushes are whole frames sent at once: waiting to fill a segment only delays
+  // the end of a frame.
+  const int noDelay = 1;
+  setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
   char address[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
   const int port = ntohs(peer.sin_port);
