@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,30 @@ TEST(FrameCrc16, MatchesTheCheckValueAndVanishesOverItself) {
   EXPECT_EQ(FrameCrc16(nullptr, 5), 0xFFFF);
   const std::string withCrc = check + "\x37\x4B";
   EXPECT_EQ(FrameCrc16(reinterpret_cast<const uint8_t*>(withCrc.data()), withCrc.size()), 0);
+}
+
+// The definition, one bit at a time, against the table-driven CRC over every length up to a
+// few eight-byte strides and every start offset (the strides must not depend on alignment).
+TEST(FrameCrc16, AgreesWithTheBitwiseDefinitionAtEveryLengthAndOffset) {
+  const auto bitwise = [](const uint8_t* data, size_t length) {
+    uint16_t crc = 0xFFFF;
+    for (size_t i = 0; i < length; ++i) {
+      crc ^= data[i];
+      for (int bit = 0; bit < 8; ++bit) {
+        crc = (crc & 1) != 0 ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+      }
+    }
+    return crc;
+  };
+  std::vector<uint8_t> bytes(64);
+  std::mt19937 random(16);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+  for (size_t offset = 0; offset < 8; ++offset) {
+    for (size_t length = 0; length + offset <= bytes.size(); ++length) {
+      ASSERT_EQ(FrameCrc16(bytes.data() + offset, length), bitwise(bytes.data() + offset, length))
+          << "offset " << offset << " length " << length;
+    }
+  }
 }
 
 TEST(FrameCodec, BuildsTheDocumentedLayout) {
