@@ -52,6 +52,8 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t kTags = 100'000;
 constexpr auto kMeasure = 5s;
+constexpr auto kCatchUpLimit = 20s;
+constexpr std::int64_t kCaughtUpMs = 20;
 constexpr double kTargetUpdatesPerSecond = 1'000'000;
 constexpr double kTargetP99Milliseconds = 10;
 constexpr double kTargetBytesPerTag = 400;
@@ -161,16 +163,18 @@ class Client {
       ReadPushRecords(reply.payload, records);
       const WallTime now = SystemWallTime();
       const std::int64_t nowMs = now.seconds * 1000 + now.milliseconds;
+      if (!records.empty() && nowMs - StampMs(records.back()) <= kCaughtUpMs) caughtUp_ = true;
       if (counting_.load()) {
         received_ += records.size();
         for (std::size_t i = 0; i < records.size(); i += 97) {
-          const std::int64_t stamp =
-              static_cast<std::int64_t>(records[i].seconds) * 1000 + records[i].milliseconds;
-          if (records[i].seconds != 0) latencies_.push_back(nowMs - stamp);
+          if (records[i].seconds != 0) latencies_.push_back(nowMs - StampMs(records[i]));
         }
       }
     }
   }
+  // True once a push arrived whose newest record is recent: the client has worked off the
+  // snapshot and the pushes that waited behind it.
+  bool CaughtUp() const { return caughtUp_.load(); }
   void StartCounting() { counting_ = true; }
   void StopCounting() { counting_ = false; }
   std::size_t Received() const { return received_; }
@@ -179,6 +183,11 @@ class Client {
 
  private:
   std::unique_ptr<ApiConnection> connection_;
+  static std::int64_t StampMs(const PushRecord& record) {
+    return static_cast<std::int64_t>(record.seconds) * 1000 + record.milliseconds;
+  }
+
+  std::atomic<bool> caughtUp_{false};
   std::atomic<bool> counting_{false};
   std::size_t received_ = 0;
   std::vector<std::int64_t> latencies_;
@@ -192,7 +201,17 @@ void Measure(int port, int clientCount) {
   for (auto& client : clients) {
     if (client->Connected()) threads.emplace_back([&] { client->Run(stop); });
   }
-  std::this_thread::sleep_for(2s);  // the snapshot and the first pushes
+  // Steady state: every client has worked off its snapshot reply and the pushes behind it.
+  const auto connected = std::chrono::steady_clock::now();
+  const auto allCaughtUp = [&] {
+    return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->CaughtUp(); });
+  };
+  while (!allCaughtUp() && std::chrono::steady_clock::now() - connected < kCatchUpLimit) {
+    std::this_thread::sleep_for(10ms);
+  }
+  const double catchUp =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - connected).count();
+  std::this_thread::sleep_for(1s);
   const double cpuBefore = CpuSeconds();
   for (auto& client : clients) client->StartCounting();
   std::this_thread::sleep_for(kMeasure);
@@ -217,9 +236,10 @@ void Measure(int port, int clientCount) {
   };
   const double p99 = percentile(0.99);
   std::printf(
-      "  %d client(s): %.0f updates/s per client (%.2f x target), %.0f in all; latency p50 %.0f "
-      "ms, p99 %.0f ms (%.2f x target); CPU %.2f s per million updates to each client\n",
-      clientCount, perClient, perClient / kTargetUpdatesPerSecond, perClient * clientCount,
+      "  %d client(s), steady after %.1f s: %.0f updates/s per client (%.2f x target), %.0f in "
+      "all; latency p50 %.0f ms, p99 %.0f ms (%.2f x target); CPU %.2f s per million updates to "
+      "each client\n",
+      clientCount, catchUp, perClient, perClient / kTargetUpdatesPerSecond, perClient * clientCount,
       percentile(0.5), p99, p99 / kTargetP99Milliseconds,
       perClient > 0 ? cpu / (perClient * seconds / 1e6) : 0.0);
 }
