@@ -23,6 +23,13 @@ TEST_F(EngineTest, GroupsAreAddedInFileOrderWithTheirParameters) {
   EXPECT_EQ(capture_->Count("组名：B 开始批量注册"), 1u);
   EXPECT_EQ(capture_->Count("组名：C 注册点完成"), 1u);
   EXPECT_EQ(Engine().ItemCount(), 3u);
+  // Each group's client handle is its place in the server entry plus 1.
+  const std::vector<JournalEntry> added = device_->Journal().Entries("AddGroup");
+  ASSERT_EQ(added.size(), 3u);
+  for (DWORD place = 0; place < 3; ++place) {
+    EXPECT_EQ(added[place].group, std::u16string(1, static_cast<char16_t>(u'A' + place)));
+    EXPECT_EQ(added[place].argument, place + 1);
+  }
 }
 
 TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPolling) {

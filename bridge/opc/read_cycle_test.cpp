@@ -21,6 +21,13 @@ TEST_F(EngineTest, AllThreeReadModesDeliverChangingValues) {
             std::find_if(capture_->Lines().begin(), capture_->Lines().end(), [](const auto& line) {
               return line.ends_with(",组名=Callback,周期=20 正在异步读");
             }));
+  // The call-back group's device refreshes carry the transaction id 6015.
+  const std::vector<JournalEntry> refreshes = device_->Journal().Entries("Refresh2");
+  ASSERT_FALSE(refreshes.empty());
+  for (const JournalEntry& refresh : refreshes) {
+    EXPECT_EQ(refresh.group, u"Callback");
+    EXPECT_EQ(refresh.argument, 6015u);
+  }
 }
 
 TEST_F(EngineTest, AnInactiveGroupIsNeverRead) {

@@ -98,6 +98,7 @@ STDMETHODIMP SimulatedGroup::Refresh2(OPCDATASOURCE source, DWORD transactionId,
   }
   if (!HasDataSink()) return CONNECT_E_NOCONNECTION;
   if (!HasActiveItems()) return E_FAIL;
+  device_->Journal().Note("Refresh2", Name(), transactionId);
   Job job;
   job.kind = JobKind::kRefresh;
   job.transactionId = transactionId;

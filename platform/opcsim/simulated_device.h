@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/com/unknown.h"
+#include "platform/opcsim/call_journal.h"
 #include "platform/opcsim/fault_controls.h"
 #include "platform/opcsim/item_catalogue.h"
 #include "platform/opcsim/simulation_settings.h"
@@ -54,6 +55,7 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
   const ItemCatalogue& Catalogue() const { return catalogue_; }
   const SignalClock& Clock() const { return clock_; }
   FaultControls& Faults() { return faults_; }
+  CallJournal& Journal() { return journal_; }
   UpdateScheduler& Scheduler() { return *scheduler_; }
   FILETIME StartTime() const { return startTime_; }
   // The time of the last data change sent to a client (zero before the first).
@@ -93,6 +95,7 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
   SignalClock clock_;
   FILETIME startTime_{};
   FaultControls faults_;
+  CallJournal journal_;
   std::atomic<std::int64_t> lastUpdateMs_{-1};  // since clock_.start
 
   mutable std::mutex valuesMutex_;

@@ -123,6 +123,11 @@ STDMETHODIMP SimulatedGroup::SetState(DWORD* requestedUpdateRate, DWORD* revised
   return result;
 }
 
+std::u16string SimulatedGroup::Name() const {
+  std::lock_guard lock(mutex_);
+  return name_;
+}
+
 STDMETHODIMP SimulatedGroup::SetName(LPCWSTR name) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (name == nullptr || *name == u'\0') return E_INVALIDARG;

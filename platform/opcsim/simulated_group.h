@@ -60,6 +60,7 @@ class SimulatedGroup final
 
   OPCHANDLE ServerHandle() const { return serverHandle_; }
   DWORD UpdateRate() const;
+  std::u16string Name() const;
   // Ends the group's work: no further updates or completions. Called when the group leaves
   // its server; idempotent.
   void Withdraw();

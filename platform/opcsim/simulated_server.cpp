@@ -86,6 +86,7 @@ STDMETHODIMP SimulatedServer::AddGroup(LPCWSTR name, BOOL active, DWORD requeste
     made->Withdraw();
     return queried;
   }
+  device_->Journal().Note("AddGroup", made->Name(), clientGroup);
   *serverGroup = made->ServerHandle();
   *revisedUpdateRate = made->UpdateRate();
   return *revisedUpdateRate != requestedUpdateRate ? OPC_S_UNSUPPORTEDRATE : S_OK;

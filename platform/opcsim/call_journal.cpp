@@ -1,0 +1,15 @@
+#include "platform/opcsim/call_journal.h"
+
+void CallJournal::Note(std::string_view call, std::u16string_view group, DWORD argument) {
+  std::lock_guard lock(mutex_);
+  entries_.push_back({std::string(call), std::u16string(group), argument});
+}
+
+std::vector<JournalEntry> CallJournal::Entries(std::string_view call) const {
+  std::lock_guard lock(mutex_);
+  std::vector<JournalEntry> found;
+  for (const JournalEntry& entry : entries_) {
+    if (entry.call == call) found.push_back(entry);
+  }
+  return found;
+}

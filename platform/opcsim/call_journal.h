@@ -1,0 +1,29 @@
+// CallJournal: the simulated server's trace of the client calls whose arguments a client
+// cannot read back through the interfaces it holds (the client handle a group was added with,
+// the transaction id of a refresh), so that a test of a client can check what it sent.
+// Thread-safe; every connection of a device writes to the device's journal.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/windows_types.h"
+
+struct JournalEntry {
+  std::string call;     // "AddGroup", "Refresh2"
+  std::u16string group;  // the group's name
+  DWORD argument = 0;    // AddGroup: the client group handle; Refresh2: the transaction id
+};
+
+class CallJournal {
+ public:
+  void Note(std::string_view call, std::u16string_view group, DWORD argument);
+  // The entries of `call`, oldest first.
+  std::vector<JournalEntry> Entries(std::string_view call) const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<JournalEntry> entries_;
+};
