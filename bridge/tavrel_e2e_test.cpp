@@ -1,6 +1,8 @@
 // The real bridge program, run from a temporary copy of the installation folder.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "bridge/tavrel_test_support.h"
 
 namespace {
@@ -25,6 +27,33 @@ TEST_F(TavrelTest, QuitSignalEndsItAfterAboutOneSecondWithCodeZero) {
   const auto took = Clock::now() - asked;
   EXPECT_GE(took, 950ms);  // the loops are given one second to end
   EXPECT_LE(took, 1500ms);
+}
+
+// A connection stuck in a call to a server that hangs cannot be told to stop; the bridge
+// ends anyway, a few seconds after it was asked to.
+TEST_F(TavrelTest, QuitSignalEndsItEvenWhileAServerCallHangs) {
+  WriteTestFile(programDirectory_ + "/com_registry.conf",
+                "[class]\n"
+                "progid = Hung.Server.1\n"
+                "clsid = {6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\n"
+                "implementation = OPCSim.Tree.1\n"
+                "faults = at 0 hang for 600\n");
+  WriteTestFile(ProjectPath(),
+                "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
+                "<server name=\"Hung\" desc=\"\" node=\"\" sid=\"Hung.Server.1\" "
+                "clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\" c1=\"0\">\r\n"
+                "<group name=\"G\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" "
+                "percent_deadband=\"0\" language_id=\"1033\" active_state=\"1\" "
+                "datachange_type=\"0\" cycle_time=\"500\" additem=\"1\">\r\n"
+                "<tag id=\"Ramp.Int4\" vt=\"3\" dir=\"1\"/>\r\n"
+                "</group>\r\n</server>\r\n</root>\r\n");
+  BridgeProcess bridge(Executable());
+  ASSERT_TRUE(WaitForStartUp());
+  std::this_thread::sleep_for(2s);  // the first connection attempt is made and hangs
+  const Clock::time_point asked = Clock::now();
+  bridge.Signal(SIGTERM);
+  EXPECT_TRUE(bridge.EndsWithCodeZero(10s));
+  EXPECT_GE(Clock::now() - asked, 4s);  // it was the bound that ended it, not the orderly stop
 }
 
 TEST_F(TavrelTest, EmptyProjectRunsWithoutConnectionThreadsAndLogsItsStart) {

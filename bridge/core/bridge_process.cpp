@@ -1,5 +1,7 @@
 #include "bridge/core/bridge_process.h"
 
+#include <optional>
+
 #include "bridge/core/bridge_runtime.h"
 #include "common/crash_report.h"
 #include "common/program_directory.h"
@@ -8,8 +10,13 @@
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
+#include "platform/process/stop_deadline.h"
 
 namespace {
+
+// The orderly stop takes about a second; a connection stuck in a call to a hung server must
+// not keep the bridge from ending when it was asked to.
+constexpr std::chrono::milliseconds kStopDeadline{5000};
 
 // The calling thread's membership of the COM apartment.
 class ComApartment {
@@ -36,8 +43,10 @@ int RunBridgeProcess(const ApiServiceFactory& makeApiService,
 
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
+  std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
   BridgeRuntime runtime(programDirectory, makeApiService, kStopWait, SystemWallTime, makeEngine);
   WaitForQuitSignal();
+  deadline.emplace(kStopDeadline, 0);
   runtime.Stop();
   return 0;
 }

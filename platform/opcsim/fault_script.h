@@ -5,8 +5,9 @@
 //
 //   at <seconds> <action> [arguments] [for <seconds>]
 //
-// with times counted from the server's start (the first activation of its class) and decimal
-// fractions allowed ("at 2.5"). A fault with "for" is undone after that time. Actions:
+// with times counted from the server's start (the first activation of its class; events "at 0"
+// are in force before that activation returns) and decimal fractions allowed ("at 2.5"). A
+// fault with "for" is undone after that time. Actions:
 //
 //   state <name|number>        report this state: running, failed, noconfig, suspended, test,
 //                              commfault, or 1..6

@@ -60,6 +60,7 @@ SimulatedDevice::SimulatedDevice(ServerProfile profile, SimulationSettings setti
   }
   std::stable_sort(script_.begin(), script_.end(),
                    [](const ScriptStep& a, const ScriptStep& b) { return a.at < b.at; });
+  RunStepsDueBy(std::chrono::milliseconds(0));  // in force before the first call
 }
 
 SimulatedDevice::~SimulatedDevice() { scheduler_.reset(); }
@@ -139,10 +140,7 @@ void SimulatedDevice::RemoveConnection(SimulatedServer* server) {
 }
 
 void SimulatedDevice::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wakeAt) {
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - clock_.start);
-  while (nextStep_ < script_.size() && script_[nextStep_].at <= elapsed) {
-    RunStep(script_[nextStep_++]);
-  }
+  RunStepsDueBy(std::chrono::duration_cast<std::chrono::milliseconds>(now - clock_.start));
   if (nextStep_ < script_.size()) *wakeAt = std::min(*wakeAt, clock_.start + script_[nextStep_].at);
   if (const auto hangEnd = faults_.HangEnd(now)) {
     *wakeAt = std::min(*wakeAt, *hangEnd);
@@ -170,6 +168,12 @@ bool SimulatedDevice::AdmitsSources(SteadyTime now, SteadyTime* retryAt) {
     return false;
   }
   return !faults_.IsDead();
+}
+
+void SimulatedDevice::RunStepsDueBy(std::chrono::milliseconds elapsed) {
+  while (nextStep_ < script_.size() && script_[nextStep_].at <= elapsed) {
+    RunStep(script_[nextStep_++]);
+  }
 }
 
 void SimulatedDevice::RunStep(const ScriptStep& step) {

@@ -86,6 +86,8 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
   SimulatedDevice(ServerProfile profile, SimulationSettings settings);
   void Collect(SteadyTime now, DeliveryList& out, SteadyTime* wakeAt) override;
   bool AdmitsSources(SteadyTime now, SteadyTime* retryAt) override;
+  // Runs the script's steps due `elapsed` after the start that have not run yet.
+  void RunStepsDueBy(std::chrono::milliseconds elapsed);
   void RunStep(const ScriptStep& step);
   void CollectShutdowns(DeliveryList& out);
 
