@@ -19,6 +19,7 @@
 // Targets: 1,000,000 updates per second to one client, p99 at most 10 ms, at most 400 bytes
 // per tag for the bridge.
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -106,10 +107,12 @@ void WriteProgramDirectory(const std::string& directory, int port, std::size_t g
 }
 
 // The resident memory the simulated server adds for one more group holding every Bulk item
-// (inactive, so it sends nothing), kept until the object goes away.
+// (inactive, so it sends nothing), kept until the object goes away. The items are added
+// `perCall` at a time, as the bridge registers the project's groups, so that the server's
+// passing allocations are of the same sizes.
 class ServerShareProbe {
  public:
-  ServerShareProbe() {
+  explicit ServerShareProbe(std::size_t perCall) {
     const long before = ResidentKilobytes();
     CoCreateInstance(CLSID_OPCSimTree, nullptr, CLSCTX_ALL, IID_IOPCServer,
                      server_.ReleaseAndGetVoidAddressOf());
@@ -117,11 +120,10 @@ class ServerShareProbe {
     DWORD revised = 0;
     server_->AddGroup(u"Probe", FALSE, 100, 1, nullptr, nullptr, 0, &group, &revised,
                       IID_IOPCItemMgt, reinterpret_cast<LPUNKNOWN*>(items_.GetAddressOf()));
-    constexpr std::size_t kChunk = 1000;  // small transient arrays on this side
-    std::vector<std::u16string> ids(kChunk);
-    std::vector<OPCITEMDEF> definitions(kChunk);
-    for (std::size_t first = 0; first < kTags; first += kChunk) {
-      for (std::size_t i = 0; i < kChunk; ++i) {
+    std::vector<std::u16string> ids(perCall);
+    std::vector<OPCITEMDEF> definitions(perCall);
+    for (std::size_t first = 0; first < kTags; first += perCall) {
+      for (std::size_t i = 0; i < perCall; ++i) {
         const std::string id = BulkItemId(first + i);
         ids[i].assign(id.begin(), id.end());
         definitions[i] = OPCITEMDEF{};
@@ -131,7 +133,7 @@ class ServerShareProbe {
       }
       OPCITEMRESULT* results = nullptr;
       HRESULT* errors = nullptr;
-      items_->AddItems(kChunk, definitions.data(), &results, &errors);
+      items_->AddItems(static_cast<DWORD>(perCall), definitions.data(), &results, &errors);
       CoTaskMemFree(results);
       CoTaskMemFree(errors);
     }
@@ -259,7 +261,7 @@ void MeasureProject(std::size_t groups) {
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(3s);  // registration done, values flowing
     const long whole = ResidentKilobytes() - residentBefore;
-    const ServerShareProbe serverShare;
+    const ServerShareProbe serverShare(kTags / groups);
     const double bridgeBytes = BytesPerTag(whole - serverShare.Kilobytes());
     std::printf(
         "  resident memory per tag: %.0f bytes in all, the server's items %.0f, the bridge %.0f "
@@ -273,18 +275,31 @@ void MeasureProject(std::size_t groups) {
   std::filesystem::remove_all(directory);
 }
 
+// Each project is measured in a process of its own, so that neither inherits the other's
+// memory.
+void MeasureProjectInChild(std::size_t groups) {
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child == 0) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    RegisterOpcCoreClasses();
+    RegisterSimulatedServers();
+    SimulationSettings settings;
+    settings.bulkItemCount = kTags;
+    settings.bulkPeriod = 100ms;
+    ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+    MeasureProject(groups);
+    CoUninitialize();
+    std::fflush(stdout);
+    _exit(0);
+  }
+  waitpid(child, nullptr, 0);
+}
+
 }  // namespace
 
 int main() {
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
-  SimulationSettings settings;
-  settings.bulkItemCount = kTags;
-  settings.bulkPeriod = 100ms;
-  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
-  MeasureProject(100);
-  MeasureProject(1);
-  CoUninitialize();
+  MeasureProjectInChild(100);
+  MeasureProjectInChild(1);
   return 0;
 }

@@ -17,23 +17,45 @@ namespace {
 constexpr int kPropertyMode = 2;
 constexpr int kCallbackMode = 1;
 
-// An item definition of `tag` with strings that live as long as this object.
-struct ItemDefinition {
-  ItemDefinition(const CProjectTag& tag, OPCHANDLE clientHandle) : itemId(AnsiToWide(tag.id)) {
-    definition.szAccessPath = accessPath.data();
-    definition.szItemID = itemId.data();
+// The item definitions of one AddItems call, with strings that live as long as this object.
+// Every item id is kept in one block, so that registering a group of a hundred thousand tags
+// makes no allocation per tag that would stay behind, scattered, in the process's memory.
+class ItemDefinitions {
+ public:
+  explicit ItemDefinitions(std::size_t count) {
+    definitions_.reserve(count);
+    idOffsets_.reserve(count);
+  }
+  ItemDefinitions(const ItemDefinitions&) = delete;
+  ItemDefinitions& operator=(const ItemDefinitions&) = delete;
+
+  void Add(const CProjectTag& tag, OPCHANDLE clientHandle) {
+    idOffsets_.push_back(ids_.size());
+    ids_ += AnsiToWide(tag.id);
+    ids_.push_back(u'\0');
+    OPCITEMDEF& definition = definitions_.emplace_back();
     definition.bActive = TRUE;
     definition.hClient = clientHandle;
     definition.dwBlobSize = 0;
     definition.pBlob = nullptr;
     definition.vtRequestedDataType = static_cast<VARTYPE>(tag.vt);
   }
-  ItemDefinition(const ItemDefinition&) = delete;
-  ItemDefinition& operator=(const ItemDefinition&) = delete;
 
-  std::u16string accessPath;  // always empty: no attribute of the project names one
-  std::u16string itemId;
-  OPCITEMDEF definition{};
+  DWORD Count() const { return static_cast<DWORD>(definitions_.size()); }
+  // The definitions, pointing into this object; valid until the next Add.
+  OPCITEMDEF* Definitions() {
+    for (std::size_t i = 0; i < definitions_.size(); ++i) {
+      definitions_[i].szAccessPath = accessPath_;
+      definitions_[i].szItemID = ids_.data() + idOffsets_[i];
+    }
+    return definitions_.data();
+  }
+
+ private:
+  char16_t accessPath_[1] = {u'\0'};  // always empty: no attribute of the project names one
+  std::u16string ids_;                  // each id followed by its terminating zero
+  std::vector<std::size_t> idOffsets_;
+  std::vector<OPCITEMDEF> definitions_;
 };
 
 }  // namespace
@@ -115,25 +137,21 @@ bool OpcConnection::RegisterGroups() {
 
 bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
   Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
-  std::vector<std::unique_ptr<ItemDefinition>> definitions;
-  std::vector<OPCITEMDEF> array;
-  definitions.reserve(group.tags.size());
-  array.reserve(group.tags.size());
+  ItemDefinitions definitions(group.tags.size());
   for (const auto& tag : group.tags) {
     const OPCHANDLE clientHandle = items_->Add(*tag);
     SessionOf(*tag).clientHandle = clientHandle;
-    definitions.push_back(std::make_unique<ItemDefinition>(*tag, clientHandle));
-    array.push_back(definitions.back()->definition);
+    definitions.Add(*tag, clientHandle);
   }
   ComPtr<IOPCItemMgt> itemMgt;
   if (FAILED(session.stateMgt.As(&itemMgt))) {
     Log(FormatText("组名：%s 获取Item管理对象失败", group.name.c_str()));
     return false;
   }
-  const DWORD count = static_cast<DWORD>(array.size());
+  const DWORD count = definitions.Count();
   OPCITEMRESULT* rawResults = nullptr;
   HRESULT* rawErrors = nullptr;
-  const HRESULT hr = itemMgt->AddItems(count, array.data(), &rawResults, &rawErrors);
+  const HRESULT hr = itemMgt->AddItems(count, definitions.Definitions(), &rawResults, &rawErrors);
   const ItemResults results(rawResults, rawResults ? count : 0);
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
   if (FAILED(hr) || !rawResults || !rawErrors) {
@@ -158,10 +176,11 @@ void OpcConnection::AddOneItem(CProjectTag& tag, GroupSession& session) {
   TagSession& tagSession = SessionOf(tag);
   const OPCHANDLE clientHandle = items_->Add(tag);
   tagSession.clientHandle = clientHandle;
-  ItemDefinition definition(tag, clientHandle);
+  ItemDefinitions definition(1);
+  definition.Add(tag, clientHandle);
   OPCITEMRESULT* rawResults = nullptr;
   HRESULT* rawErrors = nullptr;
-  const HRESULT hr = itemMgt->AddItems(1, &definition.definition, &rawResults, &rawErrors);
+  const HRESULT hr = itemMgt->AddItems(1, definition.Definitions(), &rawResults, &rawErrors);
   const ItemResults results(rawResults, rawResults ? 1 : 0);
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
   if (FAILED(hr) || !rawResults || !rawErrors) {
