@@ -11,7 +11,6 @@
 #include "bridge/tavrel_test_support.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
-#include "common/test_ports.h"
 #include "tools/api_connection.h"
 #include "tools/cli_commands.h"
 
@@ -39,10 +38,7 @@ class BridgeApiTest : public TavrelTest {
  protected:
   void SetUp() override {
     TavrelTest::SetUp();
-    port_ = FreeLoopbackPort();
-    WriteTestFile(programDirectory_ + "/config.xml",
-                  std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port_) +
-                      "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");
+    port_ = ConfigureFreeApiPort();
     bridge_ = std::make_unique<BridgeProcess>(Executable());
     ASSERT_TRUE(WaitForStartUp());
   }

@@ -10,9 +10,7 @@
 
 #include "bridge/api/push_record.h"
 #include "bridge/tavrel_test_support.h"
-#include "common/markup_declarations.h"
 #include "common/markup_document.h"
-#include "common/test_ports.h"
 #include "tools/api_connection.h"
 
 namespace {
@@ -39,10 +37,7 @@ class EngineE2eTest : public TavrelTest {
  protected:
   void SetUp() override {
     TavrelTest::SetUp();
-    port_ = FreeLoopbackPort();
-    WriteTestFile(programDirectory_ + "/config.xml",
-                  std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port_) +
-                      "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");
+    port_ = ConfigureFreeApiPort();
     std::string project = ReadTestFile(ProjectPath());
     ReplaceAll(project, "cycle_time=\"5000\"", "cycle_time=\"500\"");
     ReplaceAll(project, "cycle_time=\"3000\"", "cycle_time=\"500\"");

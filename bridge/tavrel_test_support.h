@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "bridge/core/bridge_process.h"
+#include "common/markup_declarations.h"
 #include "common/test_files.h"
+#include "common/test_ports.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 
@@ -95,6 +97,14 @@ class TavrelTest : public ::testing::Test {
   }
 
   std::string Executable() const { return programDirectory_ + "/Tavrel"; }
+  // Writes a config.xml that makes the bridge listen on a free loopback port; returns it.
+  int ConfigureFreeApiPort() const {
+    const int port = FreeLoopbackPort();
+    WriteTestFile(programDirectory_ + "/config.xml",
+                  std::string(kProjectDeclaration) + "<root port=\"" + std::to_string(port) +
+                      "\" port_h=\"9527\" programe_name=\"test\"/>\r\n");
+    return port;
+  }
   std::string ProjectPath() const { return programDirectory_ + "/opc_db.xml"; }
 
   std::string LogText() const {
