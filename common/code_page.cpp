@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -81,19 +83,52 @@ class IconvHandle {
   iconv_t handle_;
 };
 
-// The code pages met on every hot path; ASCII text has the same bytes in both, so it needs
-// no conversion.
+// The code pages met on every hot path. Their text is mostly ASCII, which has the same units
+// in them and in UTF-16, so ASCII runs are copied and only the runs between them go through
+// iconv, all with one descriptor. A run is cut only where a character ends: in the system
+// code page a byte of 0x80 or more starts a character of two bytes whose second byte may be
+// below 0x80; in UTF-8 and UTF-16 every unit of a non-ASCII character is 0x80 or more. The
+// result is the same as converting the whole text at once: these encodings keep no state
+// from one character to the next, and a faulty sequence is skipped the same way.
 bool IsAsciiFastPath(unsigned codePage) {
   return codePage == kSystemCodePage || codePage == kUtf8CodePage;
 }
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+template <typename Unit>
+bool IsAsciiUnit(Unit unit) {
+  return static_cast<std::make_unsigned_t<Unit>>(unit) < 0x80;
 }
 
-bool IsAscii(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+// The end of the ASCII run that starts at `at`.
+template <typename Unit>
+std::size_t AsciiRunEnd(std::basic_string_view<Unit> text, std::size_t at) {
+  while (at < text.size() && IsAsciiUnit(text[at])) ++at;
+  return at;
+}
+
+// The end of the run of non-ASCII characters that starts at `at`, each character taking
+// `unitsPerLead` units from a unit of 0x80 or more.
+template <typename Unit>
+std::size_t OtherRunEnd(std::basic_string_view<Unit> text, std::size_t at,
+                        std::size_t unitsPerLead) {
+  while (at < text.size() && !IsAsciiUnit(text[at])) at += unitsPerLead;
+  return std::min(at, text.size());
+}
+
+// Appends `text` to `out`, ASCII runs copied and the other runs given to `convertRun`.
+template <typename Unit, typename Out, typename ConvertRun>
+bool AppendByRuns(std::basic_string_view<Unit> text, std::size_t unitsPerLead, Out& out,
+                  ConvertRun convertRun) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t asciiEnd = AsciiRunEnd(text, at);
+    out.append(text.begin() + at, text.begin() + asciiEnd);
+    at = asciiEnd;
+    if (at == text.size()) break;
+    const std::size_t end = OtherRunEnd(text, at, unitsPerLead);
+    if (!convertRun(text.substr(at, end - at))) return false;
+    at = end;
+  }
+  return true;
 }
 
 // Runs `handle` over `in`, appending to `out`. An input unit that cannot be converted is
@@ -127,6 +162,30 @@ void Convert(const IconvHandle& handle, std::string_view in, size_t skipBytes,
   out.append(buffer, static_cast<size_t>(outPtr - buffer));
 }
 
+// Converts `text` in the code page of `handle` and appends it to `out` as UTF-16.
+void AppendAsUtf16(const IconvHandle& handle, std::string_view text, std::u16string& out,
+                   bool& lossy) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  Convert(handle, text, 1, std::string_view("\xFD\xFF", 2), bytes, lossy);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                        static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+}
+
+// Converts UTF-16 `text` to the code page of `handle` and appends it to `out`.
+void AppendFromUtf16(const IconvHandle& handle, std::u16string_view text, std::string& out,
+                     bool& lossy) {
+  std::string units;
+  units.reserve(text.size() * 2);
+  for (char16_t unit : text) {
+    units.push_back(static_cast<char>(unit & 0xFF));
+    units.push_back(static_cast<char>(unit >> 8));
+  }
+  Convert(handle, units, 2, "?", out, lossy);
+}
+
 }  // namespace
 
 bool IsCodePageConvertible(unsigned codePage) {
@@ -135,41 +194,38 @@ bool IsCodePageConvertible(unsigned codePage) {
 
 bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out, bool* lossy) {
   out.clear();
+  out.reserve(text.size());
   bool lost = false;
-  if (IsAsciiFastPath(codePage) && IsAscii(text)) {
-    out.assign(text.begin(), text.end());
-  } else {
-    const IconvHandle handle("UTF-16LE", IconvName(codePage));
-    if (!handle.valid()) return false;
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    Convert(handle, text, 1, std::string_view("\xFD\xFF", 2), bytes, lost);
-    out.resize(bytes.size() / 2);
-    for (size_t i = 0; i < out.size(); ++i) {
-      out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    }
-  }
+  std::optional<IconvHandle> handle;  // opened for the first run that needs it
+  const auto convertRun = [&](std::string_view run) {
+    if (!handle) handle.emplace("UTF-16LE", IconvName(codePage));
+    if (!handle->valid()) return false;
+    AppendAsUtf16(*handle, run, out, lost);
+    return true;
+  };
+  const bool converted =
+      IsAsciiFastPath(codePage)
+          ? AppendByRuns(text, codePage == kSystemCodePage ? 2 : 1, out, convertRun)
+          : convertRun(text);
+  if (!converted) return false;
   if (lossy != nullptr) *lossy = lost;
   return true;
 }
 
 bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out, bool* lossy) {
   out.clear();
+  out.reserve(text.size());
   bool lost = false;
-  if (IsAsciiFastPath(codePage) && IsAscii(text)) {
-    out.assign(text.begin(), text.end());
-  } else {
-    const IconvHandle handle(IconvName(codePage), "UTF-16LE");
-    if (!handle.valid()) return false;
-    std::string units;
-    units.reserve(text.size() * 2);
-    for (char16_t unit : text) {
-      units.push_back(static_cast<char>(unit & 0xFF));
-      units.push_back(static_cast<char>(unit >> 8));
-    }
-    Convert(handle, units, 2, "?", out, lost);
-  }
+  std::optional<IconvHandle> handle;  // opened for the first run that needs it
+  const auto convertRun = [&](std::u16string_view run) {
+    if (!handle) handle.emplace(IconvName(codePage), "UTF-16LE");
+    if (!handle->valid()) return false;
+    AppendFromUtf16(*handle, run, out, lost);
+    return true;
+  };
+  const bool converted = IsAsciiFastPath(codePage) ? AppendByRuns(text, 1, out, convertRun)
+                                                   : convertRun(text);
+  if (!converted) return false;
   if (lossy != nullptr) *lossy = lost;
   return true;
 }
@@ -186,14 +242,34 @@ std::string WideToAnsi(std::u16string_view wide) {
   return ansi;
 }
 
+namespace {
+
+// Converts `text` from code page `from` to code page `to` (both of the hot paths) through
+// UTF-16, one non-ASCII run at a time: ASCII has the same bytes in both and is copied.
+std::string ConvertByRuns(std::string_view text, unsigned from, unsigned to) {
+  std::string out;
+  out.reserve(text.size());
+  bool lost = false;
+  std::optional<IconvHandle> toWide;
+  std::optional<IconvHandle> fromWide;
+  std::u16string wide;
+  AppendByRuns(text, from == kSystemCodePage ? 2 : 1, out, [&](std::string_view run) {
+    if (!toWide) toWide.emplace("UTF-16LE", IconvName(from));
+    if (!fromWide) fromWide.emplace(IconvName(to), "UTF-16LE");
+    wide.clear();
+    AppendAsUtf16(*toWide, run, wide, lost);
+    AppendFromUtf16(*fromWide, wide, out, lost);
+    return true;
+  });
+  return out;
+}
+
+}  // namespace
+
 std::string AnsiToUtf8(std::string_view ansi) {
-  std::string utf8;
-  Utf16ToCodePage(kUtf8CodePage, AnsiToWide(ansi), utf8);
-  return utf8;
+  return ConvertByRuns(ansi, kSystemCodePage, kUtf8CodePage);
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {
-  std::u16string wide;
-  CodePageToUtf16(kUtf8CodePage, utf8, wide);
-  return WideToAnsi(wide);
+  return ConvertByRuns(utf8, kUtf8CodePage, kSystemCodePage);
 }

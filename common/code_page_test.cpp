@@ -47,6 +47,40 @@ TEST(CodePage, InvalidInputBecomesReplacementCharacter) {
   EXPECT_FALSE(lossy);
 }
 
+// ASCII runs are copied and the runs between them converted; a run never ends inside a
+// character, so faulty and cut sequences next to ASCII convert as in a whole-text conversion.
+TEST(CodePage, MixedTextConvertsTheSameAtEveryRunBoundary) {
+  std::u16string wide;
+  // 0x81 0x40 is one GBK character whose second byte is '@'; 0x81 0x20 is a faulty lead byte
+  // followed by a blank; 0x80 is the euro sign; a lead byte at the end is cut.
+  ASSERT_TRUE(CodePageToUtf16(kSystemCodePage, "a\x81\x40" "b\x81 c\x80" "d" + kGbk + "\xB0",
+                              wide));
+  EXPECT_EQ(wide, u"a\u4E02b\uFFFD c\u20ACd" + kWide + u"\uFFFD");
+
+  // UTF-8: a sequence cut by ASCII (each of its bytes replaced), a stray continuation byte,
+  // then a whole character.
+  ASSERT_TRUE(CodePageToUtf16(kUtf8CodePage, "\xE7\x89x\x88y" + kUtf8 + "z", wide));
+  EXPECT_EQ(wide, u"\uFFFD\uFFFDx\uFFFDy" + kWide + u"z");
+
+  // From UTF-16: a character outside the BMP stays one pair (two units the code page lacks).
+  std::string ansi;
+  ASSERT_TRUE(Utf16ToCodePage(kSystemCodePage, u"p\U0001F600q" + kWide + u"r", ansi));
+  EXPECT_EQ(ansi, "p??q" + kGbk + "r");
+  ASSERT_TRUE(Utf16ToCodePage(kUtf8CodePage, u"p\U0001F600q", ansi));
+  EXPECT_EQ(ansi, "p\xF0\x9F\x98\x80q");
+
+  // Long texts keep every run in order.
+  std::string text;
+  std::u16string expected;
+  for (int i = 0; i < 1000; ++i) {
+    text += std::to_string(i) + kGbk;
+    for (char c : std::to_string(i)) expected.push_back(static_cast<char16_t>(c));
+    expected += kWide;
+  }
+  EXPECT_EQ(AnsiToWide(text), expected);
+  EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(text)), text);
+}
+
 TEST(CodePage, Utf16CodePagesConvertEvenPlainAscii) {
   std::u16string wide;
   ASSERT_TRUE(CodePageToUtf16(kUtf16BeCodePage, std::string("\0A\x72\x48", 4), wide));
