@@ -83,6 +83,22 @@ class IconvHandle {
   iconv_t handle_;
 };
 
+// An iconv descriptor opened on first use, so that text that needs none opens none.
+class LazyIconv {
+ public:
+  LazyIconv(std::string to, std::string from) : to_(std::move(to)), from_(std::move(from)) {}
+  // The descriptor, or null when iconv offers no such conversion.
+  const IconvHandle* Get() {
+    if (!handle_) handle_.emplace(to_, from_);
+    return handle_->valid() ? &*handle_ : nullptr;
+  }
+
+ private:
+  const std::string to_;
+  const std::string from_;
+  std::optional<IconvHandle> handle_;
+};
+
 // The code pages met on every hot path. Their text is mostly ASCII, which has the same units
 // in them and in UTF-16, so ASCII runs are copied and only the runs between them go through
 // iconv, all with one descriptor. A run is cut only where a character ends: in the system
@@ -93,6 +109,9 @@ class IconvHandle {
 bool IsAsciiFastPath(unsigned codePage) {
   return codePage == kSystemCodePage || codePage == kUtf8CodePage;
 }
+
+// The units a non-ASCII character of a hot-path code page takes at least, from its first.
+std::size_t UnitsPerLead(unsigned codePage) { return codePage == kSystemCodePage ? 2 : 1; }
 
 template <typename Unit>
 bool IsAsciiUnit(Unit unit) {
@@ -186,6 +205,27 @@ void AppendFromUtf16(const IconvHandle& handle, std::u16string_view text, std::s
   Convert(handle, units, 2, "?", out, lossy);
 }
 
+// Converts `text` from code page `from` to code page `to` (both of the hot paths) through
+// UTF-16, one non-ASCII run at a time: ASCII has the same bytes in both and is copied.
+std::string ConvertByRuns(std::string_view text, unsigned from, unsigned to) {
+  std::string out;
+  out.reserve(text.size());
+  bool lost = false;
+  LazyIconv toWide("UTF-16LE", IconvName(from));
+  LazyIconv fromWide(IconvName(to), "UTF-16LE");
+  std::u16string wide;
+  AppendByRuns(text, UnitsPerLead(from), out, [&](std::string_view run) {
+    const IconvHandle* decode = toWide.Get();
+    const IconvHandle* encode = fromWide.Get();
+    if (decode == nullptr || encode == nullptr) return false;
+    wide.clear();
+    AppendAsUtf16(*decode, run, wide, lost);
+    AppendFromUtf16(*encode, wide, out, lost);
+    return true;
+  });
+  return out;
+}
+
 }  // namespace
 
 bool IsCodePageConvertible(unsigned codePage) {
@@ -196,17 +236,15 @@ bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& o
   out.clear();
   out.reserve(text.size());
   bool lost = false;
-  std::optional<IconvHandle> handle;  // opened for the first run that needs it
+  LazyIconv decoder("UTF-16LE", IconvName(codePage));
   const auto convertRun = [&](std::string_view run) {
-    if (!handle) handle.emplace("UTF-16LE", IconvName(codePage));
-    if (!handle->valid()) return false;
-    AppendAsUtf16(*handle, run, out, lost);
-    return true;
+    const IconvHandle* decode = decoder.Get();
+    if (decode != nullptr) AppendAsUtf16(*decode, run, out, lost);
+    return decode != nullptr;
   };
-  const bool converted =
-      IsAsciiFastPath(codePage)
-          ? AppendByRuns(text, codePage == kSystemCodePage ? 2 : 1, out, convertRun)
-          : convertRun(text);
+  const bool converted = IsAsciiFastPath(codePage)
+                             ? AppendByRuns(text, UnitsPerLead(codePage), out, convertRun)
+                             : convertRun(text);
   if (!converted) return false;
   if (lossy != nullptr) *lossy = lost;
   return true;
@@ -216,12 +254,11 @@ bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& o
   out.clear();
   out.reserve(text.size());
   bool lost = false;
-  std::optional<IconvHandle> handle;  // opened for the first run that needs it
+  LazyIconv encoder(IconvName(codePage), "UTF-16LE");
   const auto convertRun = [&](std::u16string_view run) {
-    if (!handle) handle.emplace(IconvName(codePage), "UTF-16LE");
-    if (!handle->valid()) return false;
-    AppendFromUtf16(*handle, run, out, lost);
-    return true;
+    const IconvHandle* encode = encoder.Get();
+    if (encode != nullptr) AppendFromUtf16(*encode, run, out, lost);
+    return encode != nullptr;
   };
   const bool converted = IsAsciiFastPath(codePage) ? AppendByRuns(text, 1, out, convertRun)
                                                    : convertRun(text);
@@ -241,30 +278,6 @@ std::string WideToAnsi(std::u16string_view wide) {
   Utf16ToCodePage(kSystemCodePage, wide, ansi);
   return ansi;
 }
-
-namespace {
-
-// Converts `text` from code page `from` to code page `to` (both of the hot paths) through
-// UTF-16, one non-ASCII run at a time: ASCII has the same bytes in both and is copied.
-std::string ConvertByRuns(std::string_view text, unsigned from, unsigned to) {
-  std::string out;
-  out.reserve(text.size());
-  bool lost = false;
-  std::optional<IconvHandle> toWide;
-  std::optional<IconvHandle> fromWide;
-  std::u16string wide;
-  AppendByRuns(text, from == kSystemCodePage ? 2 : 1, out, [&](std::string_view run) {
-    if (!toWide) toWide.emplace("UTF-16LE", IconvName(from));
-    if (!fromWide) fromWide.emplace(IconvName(to), "UTF-16LE");
-    wide.clear();
-    AppendAsUtf16(*toWide, run, wide, lost);
-    AppendFromUtf16(*fromWide, wide, out, lost);
-    return true;
-  });
-  return out;
-}
-
-}  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi) {
   return ConvertByRuns(ansi, kSystemCodePage, kUtf8CodePage);
