@@ -61,11 +61,8 @@ class ItemDefinitions {
 }  // namespace
 
 void OpcConnection::SetServerHandle(TagSession& session, OPCHANDLE serverHandle) {
-  {
-    std::lock_guard lock(stateMutex_);
-    session.serverHandle = serverHandle;
-  }
-  items_->SetServerHandle(session.clientHandle, serverHandle);
+  std::lock_guard lock(stateMutex_);
+  session.serverHandle = serverHandle;
 }
 
 bool OpcConnection::RegisterGroups() {

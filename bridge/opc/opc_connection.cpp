@@ -202,7 +202,10 @@ void OpcConnection::Disconnect() {
                      server_.groups[index]->name.c_str()));
     }
   }
-  const std::vector<OPCHANDLE> serverHandles = items_->ServerHandles();
+  std::vector<OPCHANDLE> serverHandles;  // of the registered items, in registration order
+  for (const TagSession& session : tags_) {
+    if (session.clientHandle != 0) serverHandles.push_back(session.serverHandle);
+  }
   for (std::size_t index = 0; index < groups_.size(); ++index) {
     GroupSession released;
     {

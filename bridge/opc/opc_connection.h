@@ -128,7 +128,7 @@ class OpcConnection final : public ConnectionEngine {
   // another server.
   TagSession& SessionOf(const CProjectTag& tag);
   TagSession* FindSession(const CProjectTag& tag);
-  // Records the server's handle of a tag's item in its session and in its Item record.
+  // Records the server's handle of a tag's item in its session.
   void SetServerHandle(TagSession& session, OPCHANDLE serverHandle);
 
   CDlgOpcKernal& connection_;

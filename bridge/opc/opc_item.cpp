@@ -17,16 +17,9 @@ void ItemTable::Reserve(std::size_t count) {
 
 OPCHANDLE ItemTable::Add(CProjectTag& tag) {
   std::lock_guard lock(mutex_);
-  records_.push_back(Item{&tag, 0});
+  records_.push_back(Item{&tag});
   ++live_;
   return firstHandle_ + static_cast<OPCHANDLE>(records_.size() - 1);
-}
-
-void ItemTable::SetServerHandle(OPCHANDLE clientHandle, OPCHANDLE serverHandle) {
-  std::lock_guard lock(mutex_);
-  if (clientHandle < firstHandle_) return;
-  const std::size_t index = clientHandle - firstHandle_;
-  if (index < records_.size()) records_[index].serverHandle = serverHandle;
 }
 
 void ItemTable::Erase(OPCHANDLE clientHandle) {
@@ -36,16 +29,6 @@ void ItemTable::Erase(OPCHANDLE clientHandle) {
   if (index >= records_.size() || records_[index].tag == nullptr) return;
   records_[index].tag = nullptr;
   --live_;
-}
-
-std::vector<OPCHANDLE> ItemTable::ServerHandles() const {
-  std::shared_lock lock(mutex_);
-  std::vector<OPCHANDLE> handles;
-  handles.reserve(live_);
-  for (const Item& record : records_) {
-    if (record.tag != nullptr) handles.push_back(record.serverHandle);
-  }
-  return handles;
 }
 
 void ItemTable::Clear() {

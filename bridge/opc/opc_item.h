@@ -7,13 +7,14 @@
 // (a teardown starts the next run above the last handle given), so a call-back that arrives
 // late with the handle of a deleted record finds nothing instead of another item.
 //
-// An Item keeps no value of its own: what arrives for it goes straight to its tag's live
-// value, the one place every reader looks. A record is two words, kept in one array, so a
-// project of a hundred thousand items costs little memory and its call-backs few cache lines.
+// An Item keeps nothing that is kept elsewhere: what arrives for it goes straight to its tag's
+// live value, the one place every reader looks, and the item's server handle stays in the
+// connection's session of the tag. A record is one word, kept in one array, so a project of a
+// hundred thousand items costs little memory and its call-backs few cache lines.
 //
 // Call-backs come on the server's threads while the connection's worker registers and tears
 // down items. Readers (call-backs, reads) hold a shared lock of the table for the whole batch
-// they handle; the worker's changes (adding records, server handles, the teardown) take it
+// they handle; the worker's changes (adding and erasing records, the teardown) take it
 // exclusively, so a record is changed, deleted or moved only when no reader holds it. No lock of the table is held while the server
 // is called.
 #pragma once
@@ -37,7 +38,6 @@ struct Item {
   }
 
   CProjectTag* tag = nullptr;  // null once the record was erased
-  OPCHANDLE serverHandle = 0;
 };
 
 class ItemTable {
@@ -61,12 +61,8 @@ class ItemTable {
   void Reserve(std::size_t count);
   // Creates the record of `tag`'s item and returns its client handle.
   OPCHANDLE Add(CProjectTag& tag);
-  // Records the server's handle of a live record's item.
-  void SetServerHandle(OPCHANDLE clientHandle, OPCHANDLE serverHandle);
   // Deletes one record (an item the server refused); its handle is not given again.
   void Erase(OPCHANDLE clientHandle);
-  // The server handles of all live records, in the order they were added.
-  std::vector<OPCHANDLE> ServerHandles() const;
   // Deletes every record, after every reader has let go; the next records take new handles.
   void Clear();
   // Live records.
