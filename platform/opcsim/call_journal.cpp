@@ -2,6 +2,7 @@
 
 void CallJournal::Note(std::string_view call, std::u16string_view group, DWORD argument) {
   std::lock_guard lock(mutex_);
+  if (entries_.size() == kCapacity) entries_.pop_front();
   entries_.push_back({std::string(call), std::u16string(group), argument});
 }
 

@@ -1,9 +1,11 @@
 // CallJournal: the simulated server's trace of the client calls whose arguments a client
 // cannot read back through the interfaces it holds (the client handle a group was added with,
 // the transaction id of a refresh), so that a test of a client can check what it sent.
-// Thread-safe; every connection of a device writes to the device's journal.
+// Thread-safe; every connection of a device writes to the device's journal. It keeps the
+// latest kCapacity entries, so a server that runs for months holds no growing trace.
 #pragma once
 
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -19,11 +21,13 @@ struct JournalEntry {
 
 class CallJournal {
  public:
+  static constexpr std::size_t kCapacity = 1024;
+
   void Note(std::string_view call, std::u16string_view group, DWORD argument);
   // The entries of `call`, oldest first.
   std::vector<JournalEntry> Entries(std::string_view call) const;
 
  private:
   mutable std::mutex mutex_;
-  std::vector<JournalEntry> entries_;
+  std::deque<JournalEntry> entries_;
 };
