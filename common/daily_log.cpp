@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "common/plain_file_name.h"
-#include "common/program_directory.h"
 
 std::string FormatLogLine(WallTime now, std::string_view text) {
   std::string line = FormatTagTime(now.seconds, now.milliseconds);
@@ -27,11 +26,6 @@ bool AppendToFile(const std::string& path, std::string_view bytes) {
   const ssize_t written = ::write(fd, bytes.data(), bytes.size());
   const bool closed = ::close(fd) == 0;
   return closed && written == static_cast<ssize_t>(bytes.size());
-}
-
-bool WriteLogLine(std::string_view text) {
-  static const DailyLog log(ProgramDirectory());
-  return log.WriteLogLine(text);
 }
 
 DailyLog::DailyLog(std::string programDirectory, WallClock clock)

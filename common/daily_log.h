@@ -28,9 +28,6 @@ std::string FormatLogLine(WallTime now, std::string_view text);
 // True when every byte was written.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
-// The manager's writer: one stamped line in today's daily log of ProgramDirectory().
-bool WriteLogLine(std::string_view text);
-
 class DailyLog {
  public:
   // Logs into `programDirectory` + "/log", taking dates and stamps from `clock`.

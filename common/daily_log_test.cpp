@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "common/program_directory.h"
 #include "common/test_clock.h"
 #include "common/test_files.h"
 
@@ -79,23 +78,6 @@ TEST_F(DailyLogTest, MissingLogDirectoryIsNotCreatedAndNothingIsWritten) {
   EXPECT_FALSE(log.WriteLogText("walk", "lost"));
   EXPECT_FALSE(std::filesystem::exists(LogDirectory()));
   EXPECT_TRUE(std::filesystem::is_empty(directory.Path()));
-}
-
-TEST(DailyLogOfTheProgram, WritesBesideTheExecutableOnlyWhenItsLogDirectoryExists) {
-  const std::string logDirectory = ProgramDirectory() + "/log";
-  ASSERT_FALSE(std::filesystem::exists(logDirectory)) << "the test build keeps no log directory";
-  EXPECT_FALSE(WriteLogLine("nowhere"));
-  EXPECT_FALSE(std::filesystem::exists(logDirectory));
-
-  ASSERT_TRUE(std::filesystem::create_directory(logDirectory));
-  const bool written = WriteLogLine("manager line");
-  std::string content;  // every file, in case the date changed meanwhile
-  for (const auto& file : std::filesystem::directory_iterator(logDirectory)) {
-    content += ReadTestFile(file.path().string());
-  }
-  std::filesystem::remove_all(logDirectory);
-  EXPECT_TRUE(written);
-  EXPECT_NE(content.find(" manager line\r\n"), std::string::npos) << content;
 }
 
 TEST(DailyLogConcurrency, LinesFromManyThreadsNeverMix) {
