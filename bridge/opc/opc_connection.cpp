@@ -237,7 +237,13 @@ void OpcConnection::Disconnect() {
 
   Pause(timing_.teardownSleep);
   items_->Clear();
-  for (TagSession& session : tags_) session.clientHandle = 0;
+  // The handles named items of the connection that ended; a write must not reach whatever
+  // they name on the next one.
+  std::lock_guard lock(stateMutex_);
+  for (TagSession& session : tags_) {
+    session.clientHandle = 0;
+    session.serverHandle = 0;
+  }
 }
 
 std::unique_ptr<ConnectionEngine> MakeOpcConnection(const ConnectionEngineContext& context) {

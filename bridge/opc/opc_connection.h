@@ -89,7 +89,7 @@ class OpcConnection final : public ConnectionEngine {
   };
   // Run-time state of one tag.
   struct TagSession {
-    OPCHANDLE serverHandle = 0;  // 0 until first registered
+    OPCHANDLE serverHandle = 0;  // 0 until registered and once the connection ends
     OPCHANDLE clientHandle = 0;  // its Item record; 0 when none
     bool registered = true;      // 0 when the server rejected it in single registration
     std::vector<DWORD> propertyIds;

@@ -61,6 +61,22 @@ TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
   device_->Faults().Revive();
 }
 
+// A tag the new registration did not take is not written through a handle of the old
+// connection, which on the new one names another item (here Echo.Int4, registered first).
+TEST_F(WriteTest, ATagNotRegisteredAgainIsNotWrittenThroughItsOldHandle) {
+  ASSERT_EQ(Write(1, "5").code, 0);
+  ASSERT_EQ(ReadBack(1, "5"), "5");
+  device_->Faults().RejectItemIds({u"Echo.Real8"});
+  device_->RequestShutdown(u"again");
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("AddItems 2: ") == 1; }));
+  ASSERT_TRUE(Connected());
+  const WriteResult result = Write(0, "42");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.message, kNotConnectedText);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(Value(1).textValue, "5");
+}
+
 TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
   ProjectServerRecord record =
       TreeServer({GroupRecord("G", 0, false, {TagRecord("Echo.Int4", 3)})});
