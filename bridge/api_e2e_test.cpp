@@ -117,17 +117,22 @@ TEST_F(BridgeApiTest, SnapshotListsEveryTagAndStatusEntriesCarryMilliseconds) {
 TEST_F(BridgeApiTest, WritesAnswerUnknownHandles) {
   auto connection = Connect();
   ASSERT_NE(connection, nullptr);
-  const auto write = [&](int handle) {
+  const auto answer = [&](const std::string& request) {
     MarkupDocument reply(MarkupBuild::kBridge);
-    reply.SetText(Ask(*connection, WriteRequestHeader(42, handle, "1"), 5).header);
+    reply.SetText(Ask(*connection, request, 5).header);
     reply.FindElement("root");
     reply.EnterElement();
     reply.FindElement("base");
-    return reply.GetAttribute("write_uid") + " " + reply.GetAttribute("ret1") + " " +
-           reply.GetAttribute("ret2");
+    return reply.GetAttribute("handle") + " " + reply.GetAttribute("write_uid") + " " +
+           reply.GetAttribute("ret1") + " " + reply.GetAttribute("ret2");
   };
-  EXPECT_EQ(write(999), "42 3 点不存在");
-  EXPECT_EQ(write(33), "42 3 点不存在");  // a status tag
+  EXPECT_EQ(answer(WriteRequestHeader(42, 999, "1")), "999 42 3 点不存在");
+  EXPECT_EQ(answer(WriteRequestHeader(42, 33, "1")), "33 42 3 点不存在");  // a status tag
+  // The handle and the client's number are read as integers and echoed as such.
+  std::string loose = WriteRequestHeader(42, 999, "1");
+  loose.replace(loose.find("write_uid=\"42\""), 14, "write_uid=\"+0042\"");
+  loose.replace(loose.find("handle=\"999\""), 12, "handle=\" 0999\"");
+  EXPECT_EQ(answer(loose), "999 42 3 点不存在");
 }
 
 TEST_F(BridgeApiTest, StoredProjectIsReadBackWithItsUpdateStamp) {

@@ -26,12 +26,6 @@ constexpr int kStoreProjectTt = 300;
 constexpr int kReadProjectTt = 400;
 constexpr int kTestFrameTt = 500;
 
-constexpr char kUndecodableFrame[] = "校验成功，但无法解析，缓冲强制清零!";
-
-int BodyModeOf(const std::string& payload) {
-  return payload.size() < kFrameCompressFrom ? kBodyRaw : kBodyCompressed;
-}
-
 // A reply header: root with `ver` 0 and `type`; the caller adds the command's attributes.
 MarkupDocument ReplyHeader(int type) {
   MarkupDocument header(MarkupBuild::kBridge);
@@ -61,7 +55,7 @@ ApiCommands::ApiCommands(CApiServer& server, BridgeRuntime& runtime, WallClock c
 
 void ApiCommands::HandleRequest(CApiClient& client, MarkupDocument& request) {
   if (!request.FindElement("root")) {
-    runtime_.Log().LogMessage(kUndecodableFrame, 0);
+    runtime_.Log().LogMessage(kUndecodableFrameText, 0);
     return;
   }
   client.IdleTimer().Restart(true);
@@ -138,7 +132,7 @@ void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Reque
     default: {
       const std::string payload = SnapshotDocument();
       log.LogMessage(Format("total call ,XML SIZE=%d,replying...", payload.size()), 0);
-      const int mode = BodyModeOf(payload);
+      const int mode = BodyModeFor(payload.size());
       MarkupDocument reply = ReplyHeader(kQueryType);
       reply.SetAttribute("uid", header.uid);
       reply.SetAttribute("flag", mode);
@@ -151,7 +145,7 @@ void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Reque
 
 void ApiCommands::ReplyDocument(CApiClient& client, const Request& request,
                                 const std::string& payload, bool withTt) {
-  const int mode = BodyModeOf(payload);
+  const int mode = BodyModeFor(payload.size());
   MarkupDocument reply = ReplyHeader(kQueryType);
   reply.SetAttribute("flag", mode);
   if (withTt) reply.SetAttribute("tt", request.tt);
@@ -162,8 +156,8 @@ void ApiCommands::ReplyDocument(CApiClient& client, const Request& request,
 void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
   request.EnterElement();
   if (!request.FindElement("base")) return;
-  const std::string writeUid = request.GetAttribute("write_uid");
-  const std::string handle = request.GetAttribute("handle");
+  const int writeUid = ParseDecimal(request.GetAttribute("write_uid"));
+  const int handle = ParseDecimal(request.GetAttribute("handle"));
   const std::string value = request.GetAttribute("value");
 
   MarkupDocument reply = ReplyHeader(kWriteType);
@@ -171,7 +165,7 @@ void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
   reply.SetAttribute("flag", kBodyNone);
   reply.EnterElement();
   reply.AddElement("base");
-  CProjectTag* tag = runtime_.Project().FindTag(ParseDecimal(handle));
+  CProjectTag* tag = runtime_.Project().FindTag(handle);
   if (tag == nullptr) {
     reply.SetAttribute("handle", handle);
     reply.SetAttribute("write_uid", writeUid);

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -20,18 +21,34 @@ constexpr int kBacklog = 32;
 constexpr std::size_t kReceiveChunk = 4096;
 constexpr int kSelectTimeoutMs = 5;
 
-constexpr char kUndecodableFrame[] = "校验成功，但无法解析，缓冲强制清零!";
 constexpr char kPayloadTooLarge[] = "数据太大，不处理";
 constexpr char kCompressionFailed[] = "压缩出错";
 // The limit that the console line of a refused reply names (the refusal itself happens at
 // kFrameMaxCompressedPayload).
 constexpr int kReplyPayloadLimit = 10000000;
 
+// The header of a push frame whose body is in `mode`.
+std::string PushHeader(int mode) {
+  MarkupDocument header(MarkupBuild::kBridge);
+  header.SetText(kGbkDeclaration);
+  header.AddElement("root");
+  header.SetAttribute("ver", 0);
+  header.SetAttribute("type", 4);
+  header.SetAttribute("uid", 0);
+  header.SetAttribute("flag", mode);
+  return header.GetText();
+}
+
 }  // namespace
 
 CApiServer::CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
                        CPeriodTimer::TickSource ticks)
-    : port_(port), log_(log), exitFlag_(exitFlag), ticks_(std::move(ticks)) {}
+    : port_(port),
+      log_(log),
+      exitFlag_(exitFlag),
+      ticks_(std::move(ticks)),
+      rawPushHeader_(PushHeader(kBodyRaw)),
+      compressedPushHeader_(PushHeader(kBodyCompressed)) {}
 
 void CApiServer::Pass() {
   if (!listener_.valid()) {
@@ -124,7 +141,7 @@ void CApiServer::ReadFrom(CApiClient& client) {
       [this, &client](MarkupDocument& request) {
         if (handler_ != nullptr) handler_->HandleRequest(client, request);
       },
-      [this] { log_.LogMessage(kUndecodableFrame, 0); });
+      [this] { log_.LogMessage(kUndecodableFrameText, 0); });
 }
 
 void CApiServer::Accept() {
@@ -179,22 +196,21 @@ bool CApiServer::SendFrame(CApiClient& client, std::string_view header, std::str
 }
 
 void CApiServer::FlushPushes() {
-  std::string payload;
   {
+    // Constant time under the lock: the writers wait for it while holding their tags' locks.
     const std::lock_guard lock(pushMutex_);
     if (pendingPushes_.Length() == 0) return;
-    payload.assign(reinterpret_cast<const char*>(pendingPushes_.At(0)), pendingPushes_.Length());
+    flushedPushes_.Swap(pendingPushes_);
     pendingPushes_.Clear();
   }
-  const int mode = payload.size() < kFrameCompressFrom ? kBodyRaw : kBodyCompressed;
-  MarkupDocument header(MarkupBuild::kBridge);
-  header.SetText(kGbkDeclaration);
-  header.AddElement("root");
-  header.SetAttribute("ver", 0);
-  header.SetAttribute("type", 4);
-  header.SetAttribute("uid", 0);
-  header.SetAttribute("flag", mode);
-  if (BuildFrameLogged(header.GetText(), payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
+  const bool wanted = std::any_of(clients_.begin(), clients_.end(),
+                                  [](const auto& client) { return client->pushesWanted; });
+  if (!wanted) return;
+  const std::string_view payload(reinterpret_cast<const char*>(flushedPushes_.At(0)),
+                                 flushedPushes_.Length());
+  const int mode = BodyModeFor(payload.size());
+  const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
+  if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
   for (const auto& client : clients_) {
     if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length(), exitFlag_);
   }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -97,5 +98,8 @@ class CApiServer {
   int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
   CBigBuffer pendingPushes_;
   WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
-  CBigBuffer pushFrame_;  // ApiThread only
+  CBigBuffer flushedPushes_;  // ApiThread only: the pushes of the frame being sent
+  CBigBuffer pushFrame_;      // ApiThread only
+  const std::string rawPushHeader_;  // the two headers a push frame can have
+  const std::string compressedPushHeader_;
 };

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class CBigBuffer {
  public:
@@ -36,6 +37,12 @@ class CBigBuffer {
   void SetLength(size_t length);
   // Length 0, storage kept.
   void Clear() { length_ = 0; }
+  // Exchanges contents and storage with `other`, in constant time.
+  void Swap(CBigBuffer& other) noexcept {
+    storage_.swap(other.storage_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(length_, other.length_);
+  }
 
  private:
   std::unique_ptr<uint8_t[]> storage_;
