@@ -134,6 +134,9 @@ bool OpcConnection::RegisterGroups() {
 
 bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
   Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
+  // A group without tags has nothing to add; servers refuse a call with no items, and that
+  // refusal must not end the registration of the other groups.
+  if (group.tags.empty()) return true;
   ItemDefinitions definitions(group.tags.size());
   for (const auto& tag : group.tags) {
     const OPCHANDLE clientHandle = items_->Add(*tag);

@@ -32,6 +32,14 @@ TEST_F(EngineTest, GroupsAreAddedInFileOrderWithTheirParameters) {
   }
 }
 
+TEST_F(EngineTest, AnEmptyBulkGroupLeavesTheOtherGroupsRegisteredAndRead) {
+  Run({TreeServer({GroupRecord("Empty", 0, true, {}),
+                   GroupRecord("Later", 0, true, {TagRecord("Ramp.Int4", 3)})})});
+  ASSERT_TRUE(Connected());
+  EXPECT_EQ(capture_->Count("AddItem "), 0u);
+  EXPECT_TRUE(Eventually([&] { return pushes_.PushesOf(0).size() >= 2; }));
+}
+
 TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPolling) {
   device_->Faults().RejectItemIds({u"No.Such.Item"});
   Run({TreeServer(

@@ -218,8 +218,8 @@ void OpcConnection::Disconnect() {
     ComPtr<IOPCItemMgt> itemMgt;
     if (SUCCEEDED(released.stateMgt.As(&itemMgt)) && !serverHandles.empty()) {
       HRESULT* rawErrors = nullptr;
-      std::vector<OPCHANDLE> handles = serverHandles;
-      itemMgt->RemoveItems(static_cast<DWORD>(handles.size()), handles.data(), &rawErrors);
+      itemMgt->RemoveItems(static_cast<DWORD>(serverHandles.size()), serverHandles.data(),
+                           &rawErrors);
       CoTaskMemFree(rawErrors);
     }
     opcServer_->RemoveGroup(groups_[index].serverHandle, FALSE);

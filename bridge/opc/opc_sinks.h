@@ -24,7 +24,6 @@
 #include "platform/opcda/opcda.h"
 
 inline constexpr UINT WM_OPC_RESTART = WM_USER + 52;
-inline constexpr UINT WM_OPC_DROP = WM_USER + 53;
 
 class OPCCallback final : public ComObject<IOPCDataCallback> {
  public:

@@ -53,7 +53,7 @@ std::string ScalarText(VARTYPE vt, const VARIANT& value) {
     case VT_BOOL:
       return value.boolVal != 0 ? "1" : "0";
     case VT_I1:
-      return Printed("%d", value.cVal);
+      return Printed("%d", static_cast<signed char>(value.cVal));
     case VT_UI1:
       return Printed("%hd", static_cast<short>(value.bVal));
     default:
@@ -75,8 +75,9 @@ std::string ArrayText(VARTYPE elementType, SAFEARRAY* array) {
     LONG indices[1] = {index};
     if (index != lower) text += ", ";
     VARIANT holder{};
-    if (elementSize <= sizeof holder.ullVal &&
-        SUCCEEDED(SafeArrayPtrOfIndex(array, indices, &element))) {
+    if (elementSize > sizeof holder.ullVal) {
+      text += "?";  // no scalar of this size (a VARIANT, a DECIMAL)
+    } else if (SUCCEEDED(SafeArrayPtrOfIndex(array, indices, &element))) {
       std::memcpy(&holder.ullVal, element, elementSize);
       text += ScalarText(elementType, holder);
     }
@@ -87,9 +88,9 @@ std::string ArrayText(VARTYPE elementType, SAFEARRAY* array) {
 }  // namespace
 
 std::string PropertyText(const VARIANT& value) {
+  if ((value.vt & VT_BYREF) != 0) return "?";  // before the array bit: pparray is no parray
   if ((value.vt & VT_ARRAY) != 0) {
     return ArrayText(static_cast<VARTYPE>(value.vt & ~VT_ARRAY), value.parray);
   }
-  if ((value.vt & VT_BYREF) != 0) return "?";
   return ScalarText(value.vt, value);
 }

@@ -77,6 +77,17 @@ TEST(PropertyText, ArraysJoinTheirElements) {
   SysFreeString(second);
   EXPECT_EQ(PropertyText(array), "a, b");
   VariantClear(&array);
+
+  // Elements wider than any scalar show "?"; a referenced array is not read as an array.
+  array.vt = VT_ARRAY | VT_VARIANT;
+  array.parray = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+  EXPECT_EQ(PropertyText(array), "?, ?");
+  SAFEARRAY* referenced = array.parray;
+  VARIANT byReference{};
+  byReference.vt = VT_BYREF | VT_ARRAY | VT_I4;
+  byReference.pparray = &referenced;
+  EXPECT_EQ(PropertyText(byReference), "?");
+  VariantClear(&array);
 }
 
 }  // namespace
