@@ -30,7 +30,7 @@ namespace {
 std::string RequestFrame() {
   const std::string header =
       std::string(kGbkDeclaration) + "<root uid=\"1\" type=\"6\" flag=\"0\" tt=\"0\"/>\r\n";
-  CBigBuffer frame;
+  ByteBuffer frame;
   BuildFrame(header, {}, kBodyNone, frame);
   return std::string(reinterpret_cast<const char*>(frame.At(0)), frame.Length());
 }
@@ -39,7 +39,7 @@ void BM_ScanTakeDispatch(benchmark::State& state) {
   const std::string frame = RequestFrame();
   std::string stream;
   for (int i = 0; i < 1000; ++i) stream += frame;
-  CBigBuffer buffer(stream.size());
+  ByteBuffer buffer(stream.size());
   int dispatched = 0;
   for (auto _ : state) {
     buffer.Append(stream.data(), stream.size());
@@ -60,7 +60,7 @@ BENCHMARK(BM_ScanTakeDispatch)->Unit(benchmark::kMillisecond);
 // Turns pushes on for every client that sends a request.
 class SubscribeAll : public ApiRequestHandler {
  public:
-  void HandleRequest(CApiClient& client, MarkupDocument&) override { client.pushesWanted = true; }
+  void HandleRequest(ApiClient& client, MarkupDocument&) override { client.pushesWanted = true; }
 };
 
 // A loopback client that subscribes and then reads everything the server sends.
@@ -97,7 +97,7 @@ class DrainingClient {
 void BM_PushFlush(benchmark::State& state) {
   ExitFlag exitFlag;
   BridgeLog log(std::filesystem::temp_directory_path().string());
-  CApiServer server(0, log, exitFlag);
+  ApiServer server(0, log, exitFlag);
   SubscribeAll handler;
   server.SetRequestHandler(&handler);
   server.Pass();

@@ -11,10 +11,10 @@ std::uint64_t MonotonicMilliseconds() {
          static_cast<std::uint64_t>(now.tv_nsec / 1000000);
 }
 
-CPeriodTimer::CPeriodTimer(std::int64_t periodMs, TickSource ticks)
+PeriodTimer::PeriodTimer(std::int64_t periodMs, TickSource ticks)
     : periodMs_(periodMs), ticks_(std::move(ticks)), startTick_(ticks_()) {}
 
-bool CPeriodTimer::Elapsed() {
+bool PeriodTimer::Elapsed() {
   const std::uint64_t now = ticks_();
   if (now < startTick_) {
     startTick_ = now;
@@ -24,7 +24,7 @@ bool CPeriodTimer::Elapsed() {
   return now - startTick_ >= static_cast<std::uint64_t>(periodMs_);
 }
 
-bool CPeriodTimer::Restart(bool force) {
+bool PeriodTimer::Restart(bool force) {
   if (!force && !Elapsed()) return false;
   startTick_ = ticks_();
   return true;

@@ -1,4 +1,4 @@
-// CPeriodTimer: a period on a millisecond tick counter.
+// PeriodTimer: a period on a millisecond tick counter.
 //
 // Used for the API clients' idle time-out, the groups' read cycles and the servers' status
 // refresh. The timer keeps a period and the tick at which the current period started; it
@@ -11,12 +11,12 @@
 // Milliseconds of CLOCK_MONOTONIC: never goes back, unaffected by changes of the wall clock.
 std::uint64_t MonotonicMilliseconds();
 
-class CPeriodTimer {
+class PeriodTimer {
  public:
   using TickSource = std::function<std::uint64_t()>;
 
   // The period starts now. A period of 0 or less is always elapsed.
-  explicit CPeriodTimer(std::int64_t periodMs = 0, TickSource ticks = MonotonicMilliseconds);
+  explicit PeriodTimer(std::int64_t periodMs = 0, TickSource ticks = MonotonicMilliseconds);
 
   std::int64_t GetPeriod() const { return periodMs_; }
   // Changes the period; the start stays.

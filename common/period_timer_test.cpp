@@ -8,7 +8,7 @@ namespace {
 class ManualTicks {
  public:
   explicit ManualTicks(std::uint64_t start) : now_(start) {}
-  CPeriodTimer::TickSource Source() {
+  PeriodTimer::TickSource Source() {
     return [this] { return now_; };
   }
   void Set(std::uint64_t now) { now_ = now; }
@@ -20,7 +20,7 @@ class ManualTicks {
 
 TEST(PeriodTimer, ElapsesExactlyWhenThePeriodHasPassed) {
   ManualTicks ticks(1000);
-  CPeriodTimer timer(60000, ticks.Source());
+  PeriodTimer timer(60000, ticks.Source());
   EXPECT_FALSE(timer.Elapsed());
   ticks.Advance(59999);
   EXPECT_FALSE(timer.Elapsed());
@@ -32,7 +32,7 @@ TEST(PeriodTimer, ElapsesExactlyWhenThePeriodHasPassed) {
 
 TEST(PeriodTimer, RestartOnlyWhenElapsedOrForced) {
   ManualTicks ticks(0);
-  CPeriodTimer timer(500, ticks.Source());
+  PeriodTimer timer(500, ticks.Source());
   ticks.Advance(499);
   EXPECT_FALSE(timer.Restart(false));
   ticks.Advance(1);
@@ -49,7 +49,7 @@ TEST(PeriodTimer, RestartOnlyWhenElapsedOrForced) {
 
 TEST(PeriodTimer, CounterBelowStartMovesTheStartInsteadOfElapsing) {
   ManualTicks ticks(0xFFFFFF00u);
-  CPeriodTimer timer(3000, ticks.Source());
+  PeriodTimer timer(3000, ticks.Source());
   ticks.Set(10);  // the counter wrapped
   EXPECT_FALSE(timer.Elapsed());
   ticks.Set(3009);
@@ -60,7 +60,7 @@ TEST(PeriodTimer, CounterBelowStartMovesTheStartInsteadOfElapsing) {
 
 TEST(PeriodTimer, NewPeriodCountsFromTheOldStart) {
   ManualTicks ticks(0);
-  CPeriodTimer timer(1000, ticks.Source());
+  PeriodTimer timer(1000, ticks.Source());
   ticks.Set(600);
   timer.SetPeriod(500);
   EXPECT_EQ(timer.GetPeriod(), 500);
@@ -69,8 +69,8 @@ TEST(PeriodTimer, NewPeriodCountsFromTheOldStart) {
 
 TEST(PeriodTimer, NonPositivePeriodIsAlwaysElapsed) {
   ManualTicks ticks(5);
-  CPeriodTimer zero(0, ticks.Source());
-  CPeriodTimer negative(-20, ticks.Source());
+  PeriodTimer zero(0, ticks.Source());
+  PeriodTimer negative(-20, ticks.Source());
   EXPECT_TRUE(zero.Elapsed());
   EXPECT_TRUE(negative.Elapsed());
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 #include "bridge/api/frame_codec.h"
 #include "common/markup_document.h"
 
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t segment = data[0] == 0 ? size : data[0];
   ++data;
   --size;
-  CBigBuffer buffer(64);
+  ByteBuffer buffer(64);
   size_t given = 0;
   for (size_t at = 0; at < size; at += segment) {
     const size_t n = size - at < segment ? size - at : segment;

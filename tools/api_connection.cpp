@@ -77,7 +77,7 @@ std::unique_ptr<ApiConnection> ApiConnection::Connect(const std::string& host, i
 }
 
 bool ApiConnection::SendRequest(std::string_view header) {
-  CBigBuffer frame;
+  ByteBuffer frame;
   if (BuildFrame(header, {}, kBodyNone, frame) != FrameBuild::kBuilt) return false;
   size_t sent = 0;
   while (sent < frame.Length()) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 #include "bridge/api/unique_socket.h"
 
 // One frame from the bridge: its header document's text, the `type` and `flag` of its root,
@@ -44,7 +44,7 @@ class ApiConnection {
   ApiReceive TakeBufferedFrame(ApiReply& reply);
 
   UniqueSocket socket_;
-  CBigBuffer received_;
+  ByteBuffer received_;
 };
 
 // The header of a request: root with `uid`, `type`, `flag` 0 and, when not negative, `tt`.

@@ -26,8 +26,8 @@ std::string ReplyHeader(int type, int flag) {
 // the pushes the test appends.
 class FakeBridgeHandler : public ApiRequestHandler {
  public:
-  explicit FakeBridgeHandler(CApiServer& server) : server_(server) {}
-  void HandleRequest(CApiClient& client, MarkupDocument& request) override {
+  explicit FakeBridgeHandler(ApiServer& server) : server_(server) {}
+  void HandleRequest(ApiClient& client, MarkupDocument& request) override {
     request.FindElement("root");
     client.IdleTimer().Restart(true);
     if (request.GetAttribute("type") == "6") {
@@ -46,7 +46,7 @@ class FakeBridgeHandler : public ApiRequestHandler {
   std::atomic<bool> subscribed{false};
 
  private:
-  CApiServer& server_;
+  ApiServer& server_;
 };
 
 class CliTest : public ::testing::Test {
@@ -84,7 +84,7 @@ class CliTest : public ::testing::Test {
 
   ExitFlag exitFlag_;
   BridgeLog log_;
-  CApiServer server_;
+  ApiServer server_;
   FakeBridgeHandler handler_;
   int port_ = 0;
   std::thread thread_;

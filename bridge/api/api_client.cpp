@@ -15,15 +15,15 @@ constexpr auto kSendRetryPause = std::chrono::milliseconds(10);
 
 }  // namespace
 
-CApiClient::CApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
-                       CPeriodTimer::TickSource ticks)
+ApiClient::ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
+                       PeriodTimer::TickSource ticks)
     : socket_(std::move(socket)),
       peerAddress_(std::move(peerAddress)),
       peerPort_(peerPort),
       serial_(serial),
       idleTimer_(kIdleTimeoutMs, std::move(ticks)) {}
 
-int CApiClient::Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag) {
+int ApiClient::Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag) {
   std::size_t sent = 0;
   int failures = 0;
   while (sent < length) {

@@ -1,4 +1,4 @@
-// CApiClient: one connection of an API client, owned by the API server's client list and used
+// ApiClient: one connection of an API client, owned by the API server's client list and used
 // only on ApiThread.
 #pragma once
 
@@ -6,18 +6,18 @@
 #include <cstdint>
 #include <string>
 
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 #include "bridge/api/unique_socket.h"
 #include "bridge/core/exit_flag.h"
 #include "common/period_timer.h"
 
-class CApiClient {
+class ApiClient {
  public:
   // A client silent this long (no decodable request) is dropped.
   static constexpr std::int64_t kIdleTimeoutMs = 60000;
 
-  CApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
-             CPeriodTimer::TickSource ticks);
+  ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
+             PeriodTimer::TickSource ticks);
 
   // Sends `length` bytes on the blocking socket in chunks of at most 8192 bytes. A chunk that
   // fails with EINTR or EAGAIN is retried after 10 ms, up to 64 failures in a row. Returns the
@@ -33,8 +33,8 @@ class CApiClient {
   const std::string& PeerAddress() const { return peerAddress_; }
   int PeerPort() const { return peerPort_; }
   int Serial() const { return serial_; }
-  CBigBuffer& ReceiveBuffer() { return receiveBuffer_; }
-  CPeriodTimer& IdleTimer() { return idleTimer_; }
+  ByteBuffer& ReceiveBuffer() { return receiveBuffer_; }
+  PeriodTimer& IdleTimer() { return idleTimer_; }
 
   // Set by the value snapshot command; from then on the client receives every value push.
   bool pushesWanted = false;
@@ -44,6 +44,6 @@ class CApiClient {
   std::string peerAddress_;
   int peerPort_;
   int serial_;
-  CBigBuffer receiveBuffer_;
-  CPeriodTimer idleTimer_;
+  ByteBuffer receiveBuffer_;
+  PeriodTimer idleTimer_;
 };

@@ -50,10 +50,10 @@ std::string Format(const char* format, std::size_t size) {
 
 }  // namespace
 
-ApiCommands::ApiCommands(CApiServer& server, BridgeRuntime& runtime, WallClock clock)
+ApiCommands::ApiCommands(ApiServer& server, BridgeRuntime& runtime, WallClock clock)
     : server_(server), runtime_(runtime), clock_(std::move(clock)) {}
 
-void ApiCommands::HandleRequest(CApiClient& client, MarkupDocument& request) {
+void ApiCommands::HandleRequest(ApiClient& client, MarkupDocument& request) {
   if (!request.FindElement("root")) {
     runtime_.Log().LogMessage(kUndecodableFrameText, 0);
     return;
@@ -81,7 +81,7 @@ void ApiCommands::HandleRequest(CApiClient& client, MarkupDocument& request) {
   }
 }
 
-void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Request& header) {
+void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Request& header) {
   BridgeLog& log = runtime_.Log();
   switch (header.tt) {
     case kServerListTt: {
@@ -143,7 +143,7 @@ void ApiCommands::Query(CApiClient& client, MarkupDocument& request, const Reque
   }
 }
 
-void ApiCommands::ReplyDocument(CApiClient& client, const Request& request,
+void ApiCommands::ReplyDocument(ApiClient& client, const Request& request,
                                 const std::string& payload, bool withTt) {
   const int mode = BodyModeFor(payload.size());
   MarkupDocument reply = ReplyHeader(kQueryType);
@@ -153,7 +153,7 @@ void ApiCommands::ReplyDocument(CApiClient& client, const Request& request,
   server_.SendFrame(client, reply.GetText(), payload, mode);
 }
 
-void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
+void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
   request.EnterElement();
   if (!request.FindElement("base")) return;
   const int writeUid = ParseDecimal(request.GetAttribute("write_uid"));
@@ -165,7 +165,7 @@ void ApiCommands::Write(CApiClient& client, MarkupDocument& request) {
   reply.SetAttribute("flag", kBodyNone);
   reply.EnterElement();
   reply.AddElement("base");
-  CProjectTag* tag = runtime_.Project().FindTag(handle);
+  ProjectTag* tag = runtime_.Project().FindTag(handle);
   if (tag == nullptr) {
     reply.SetAttribute("handle", handle);
     reply.SetAttribute("write_uid", writeUid);

@@ -18,9 +18,9 @@
 
 class ApiCommands : public ApiRequestHandler {
  public:
-  ApiCommands(CApiServer& server, BridgeRuntime& runtime, WallClock clock = SystemWallTime);
+  ApiCommands(ApiServer& server, BridgeRuntime& runtime, WallClock clock = SystemWallTime);
 
-  void HandleRequest(CApiClient& client, MarkupDocument& request) override;
+  void HandleRequest(ApiClient& client, MarkupDocument& request) override;
 
  private:
   struct Request {
@@ -29,10 +29,10 @@ class ApiCommands : public ApiRequestHandler {
     int tt = 0;
   };
 
-  void Query(CApiClient& client, MarkupDocument& request, const Request& header);
-  void Write(CApiClient& client, MarkupDocument& request);
+  void Query(ApiClient& client, MarkupDocument& request, const Request& header);
+  void Write(ApiClient& client, MarkupDocument& request);
   // Sends a type 1 reply with `payload` and the header attributes of its command.
-  void ReplyDocument(CApiClient& client, const Request& request, const std::string& payload,
+  void ReplyDocument(ApiClient& client, const Request& request, const std::string& payload,
                      bool withTt);
 
   std::string ConfigurationDocument() const;
@@ -41,7 +41,7 @@ class ApiCommands : public ApiRequestHandler {
   std::string ServerListDocument() const;
   std::string ServerTagsDocument(std::string_view sid, std::string_view clsid) const;
 
-  CApiServer& server_;
+  ApiServer& server_;
   BridgeRuntime& runtime_;
   WallClock clock_;
 };

@@ -1,4 +1,4 @@
-// CApiClientObjectMgr: the registry of connected API peers, one record per (address, port).
+// ApiPeerRegistry: the registry of connected API peers, one record per (address, port).
 // Records are added when a client is accepted and removed when it is dropped. Any thread may
 // read the registry (for display) while ApiThread changes it.
 #pragma once
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class CApiClientObjectMgr {
+class ApiPeerRegistry {
  public:
   using Peer = std::pair<std::string, int>;  // dotted IPv4 address, TCP port
 

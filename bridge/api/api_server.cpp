@@ -41,8 +41,8 @@ std::string PushHeader(int mode) {
 
 }  // namespace
 
-CApiServer::CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
-                       CPeriodTimer::TickSource ticks)
+ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
+                       PeriodTimer::TickSource ticks)
     : port_(port),
       log_(log),
       exitFlag_(exitFlag),
@@ -50,7 +50,7 @@ CApiServer::CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
       rawPushHeader_(PushHeader(kBodyRaw)),
       compressedPushHeader_(PushHeader(kBodyCompressed)) {}
 
-void CApiServer::Pass() {
+void ApiServer::Pass() {
   if (!listener_.valid()) {
     const std::uint64_t now = ticks_();
     if (lastListenAttempt_ && now >= *lastListenAttempt_ &&
@@ -64,7 +64,7 @@ void CApiServer::Pass() {
   FlushPushes();
 }
 
-bool CApiServer::Listen() {
+bool ApiServer::Listen() {
   UniqueSocket listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!listener.valid()) {
     log_.LogMessage("API SOCKET创建失败", 0);
@@ -84,7 +84,7 @@ bool CApiServer::Listen() {
   return true;
 }
 
-int CApiServer::ListeningPort() const {
+int ApiServer::ListeningPort() const {
   sockaddr_in address{};
   socklen_t length = sizeof address;
   if (!listener_.valid() ||
@@ -94,7 +94,7 @@ int CApiServer::ListeningPort() const {
   return ntohs(address.sin_port);
 }
 
-void CApiServer::SelectPass() {
+void ApiServer::SelectPass() {
   {
     const std::lock_guard lock(pushMutex_);
     clientCount_ = static_cast<int>(clients_.size());
@@ -102,7 +102,7 @@ void CApiServer::SelectPass() {
   DropOneClient();
 
   std::vector<pollfd> sockets{{listener_.get(), POLLIN, 0}};
-  std::vector<CApiClient*> polled;
+  std::vector<ApiClient*> polled;
   for (const auto& client : clients_) {
     if (!client->IsOpen()) continue;
     sockets.push_back({client->Socket(), POLLIN, 0});
@@ -118,9 +118,9 @@ void CApiServer::SelectPass() {
   if (sockets[0].revents != 0) Accept();
 }
 
-void CApiServer::DropOneClient() {
+void ApiServer::DropOneClient() {
   for (auto it = clients_.begin(); it != clients_.end(); ++it) {
-    CApiClient& client = **it;
+    ApiClient& client = **it;
     if (client.IsOpen() && !client.IdleTimer().Elapsed()) continue;
     peers_.Remove(client.PeerAddress(), client.PeerPort());
     clients_.erase(it);
@@ -128,7 +128,7 @@ void CApiServer::DropOneClient() {
   }
 }
 
-void CApiServer::ReadFrom(CApiClient& client) {
+void ApiServer::ReadFrom(ApiClient& client) {
   std::uint8_t bytes[kReceiveChunk];
   const ssize_t n = recv(client.Socket(), bytes, sizeof bytes, 0);
   if (n <= 0) {
@@ -144,7 +144,7 @@ void CApiServer::ReadFrom(CApiClient& client) {
       [this] { log_.LogMessage(kUndecodableFrameText, 0); });
 }
 
-void CApiServer::Accept() {
+void ApiServer::Accept() {
   sockaddr_in peer{};
   socklen_t length = sizeof peer;
   UniqueSocket socket(
@@ -159,11 +159,11 @@ void CApiServer::Accept() {
   inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
   const int port = ntohs(peer.sin_port);
   clients_.push_back(
-      std::make_unique<CApiClient>(std::move(socket), address, port, ++connectionCounter_, ticks_));
+      std::make_unique<ApiClient>(std::move(socket), address, port, ++connectionCounter_, ticks_));
   peers_.Add(address, port);
 }
 
-void CApiServer::AppendPush(const PushRecord& record) {
+void ApiServer::AppendPush(const PushRecord& record) {
   {
     const std::lock_guard lock(pushMutex_);
     if (clientCount_ <= 0) return;
@@ -175,17 +175,17 @@ void CApiServer::AppendPush(const PushRecord& record) {
   pushesPending_.Signal();
 }
 
-FrameBuild CApiServer::BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
-                                        CBigBuffer& frame) {
+FrameBuild ApiServer::BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
+                                        ByteBuffer& frame) {
   const FrameBuild result = BuildFrame(header, payload, mode, frame);
   if (result == FrameBuild::kTooLarge) log_.LogMessage(kPayloadTooLarge, 0);
   if (result == FrameBuild::kCompressionFailed) log_.LogMessage(kCompressionFailed, 0);
   return result;
 }
 
-bool CApiServer::SendFrame(CApiClient& client, std::string_view header, std::string_view payload,
+bool ApiServer::SendFrame(ApiClient& client, std::string_view header, std::string_view payload,
                            int mode) {
-  CBigBuffer frame;
+  ByteBuffer frame;
   const FrameBuild result = BuildFrameLogged(header, payload, mode, frame);
   if (result == FrameBuild::kTooLarge) {
     std::printf("%s real len=%d set len=%d\n", kPayloadTooLarge, static_cast<int>(payload.size()),
@@ -195,7 +195,7 @@ bool CApiServer::SendFrame(CApiClient& client, std::string_view header, std::str
   return client.Send(frame.At(0), frame.Length(), exitFlag_) >= 0;
 }
 
-void CApiServer::FlushPushes() {
+void ApiServer::FlushPushes() {
   {
     // Constant time under the lock: the writers wait for it while holding their tags' locks.
     const std::lock_guard lock(pushMutex_);

@@ -1,4 +1,4 @@
-// CApiServer: the API's listening socket, its clients and the value pushes.
+// ApiServer: the API's listening socket, its clients and the value pushes.
 //
 // Everything but AppendPush runs on ApiThread, which calls Pass() in a loop (one pass, then a
 // 1 ms sleep, until ExitFlag). A pass (re)opens the listening socket when needed (at most one
@@ -23,7 +23,7 @@
 
 #include "bridge/api/api_client.h"
 #include "bridge/api/api_peer_registry.h"
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 #include "bridge/api/frame_codec.h"
 #include "bridge/api/push_record.h"
 #include "bridge/api/unique_socket.h"
@@ -34,24 +34,24 @@
 
 class MarkupDocument;
 
-// Runs one decoded request of a client on ApiThread, replying through CApiServer::SendFrame.
+// Runs one decoded request of a client on ApiThread, replying through ApiServer::SendFrame.
 class ApiRequestHandler {
  public:
   virtual ~ApiRequestHandler() = default;
-  virtual void HandleRequest(CApiClient& client, MarkupDocument& request) = 0;
+  virtual void HandleRequest(ApiClient& client, MarkupDocument& request) = 0;
 };
 
-class CApiServer {
+class ApiServer {
  public:
   static constexpr int kDefaultPort = 21215;
   static constexpr int kMaxClients = 9;
   static constexpr std::int64_t kListenRetryMs = 30000;
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;
 
-  CApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
-             CPeriodTimer::TickSource ticks = MonotonicMilliseconds);
-  CApiServer(const CApiServer&) = delete;
-  CApiServer& operator=(const CApiServer&) = delete;
+  ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
+             PeriodTimer::TickSource ticks = MonotonicMilliseconds);
+  ApiServer(const ApiServer&) = delete;
+  ApiServer& operator=(const ApiServer&) = delete;
 
   // The handler of decoded requests; set before the first pass.
   void SetRequestHandler(ApiRequestHandler* handler) { handler_ = handler; }
@@ -63,43 +63,43 @@ class CApiServer {
 
   // Builds a frame around `header` (whose `flag` names `mode`) and `payload` and sends it to
   // `client`. A payload too large or a compression failure is logged and nothing is sent.
-  bool SendFrame(CApiClient& client, std::string_view header, std::string_view payload, int mode);
+  bool SendFrame(ApiClient& client, std::string_view header, std::string_view payload, int mode);
 
   bool IsListening() const { return listener_.valid(); }
   // The port the socket listens on (the configured one, or the system's choice for port 0).
   int ListeningPort() const;
-  const CApiClientObjectMgr& PeerRegistry() const { return peers_; }
+  const ApiPeerRegistry& PeerRegistry() const { return peers_; }
   std::size_t ClientCountForTest() const { return clients_.size(); }
 
  private:
   bool Listen();
   void SelectPass();
   void DropOneClient();
-  void ReadFrom(CApiClient& client);
+  void ReadFrom(ApiClient& client);
   void Accept();
   void FlushPushes();
   // BuildFrame, logging a payload too large or a compression failure.
   FrameBuild BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
-                              CBigBuffer& frame);
+                              ByteBuffer& frame);
 
   int port_;
   BridgeLog& log_;
   const ExitFlag& exitFlag_;
-  CPeriodTimer::TickSource ticks_;
+  PeriodTimer::TickSource ticks_;
   ApiRequestHandler* handler_ = nullptr;
 
   UniqueSocket listener_;
   std::optional<std::uint64_t> lastListenAttempt_;
-  std::vector<std::unique_ptr<CApiClient>> clients_;
+  std::vector<std::unique_ptr<ApiClient>> clients_;
   int connectionCounter_ = 0;
-  CApiClientObjectMgr peers_;
+  ApiPeerRegistry peers_;
 
   std::mutex pushMutex_;  // guards clientCount_ and pendingPushes_
   int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
-  CBigBuffer pendingPushes_;
+  ByteBuffer pendingPushes_;
   WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
-  CBigBuffer flushedPushes_;  // ApiThread only: the pushes of the frame being sent
-  CBigBuffer pushFrame_;      // ApiThread only
+  ByteBuffer flushedPushes_;  // ApiThread only: the pushes of the frame being sent
+  ByteBuffer pushFrame_;      // ApiThread only
   const std::string rawPushHeader_;  // the two headers a push frame can have
   const std::string compressedPushHeader_;
 };

@@ -27,8 +27,8 @@ std::string Header(int type) {
 // Answers every request with a header of the request's type; type 1 also turns pushes on.
 class EchoHandler : public ApiRequestHandler {
  public:
-  explicit EchoHandler(CApiServer& server) : server_(server) {}
-  void HandleRequest(CApiClient& client, MarkupDocument& request) override {
+  explicit EchoHandler(ApiServer& server) : server_(server) {}
+  void HandleRequest(ApiClient& client, MarkupDocument& request) override {
     request.FindElement("root");
     const int type = std::stoi(request.GetAttribute("type"));
     client.IdleTimer().Restart(true);
@@ -37,7 +37,7 @@ class EchoHandler : public ApiRequestHandler {
   }
 
  private:
-  CApiServer& server_;
+  ApiServer& server_;
 };
 
 // A blocking loopback client of the server under test.
@@ -54,7 +54,7 @@ class TestClient {
   bool connected() const { return connected_; }
 
   void Send(int type) {
-    CBigBuffer frame;
+    ByteBuffer frame;
     ASSERT_EQ(BuildFrame(Header(type), {}, kBodyNone, frame), FrameBuild::kBuilt);
     ASSERT_EQ(send(socket_.get(), frame.At(0), frame.Length(), MSG_NOSIGNAL),
               static_cast<ssize_t>(frame.Length()));
@@ -96,7 +96,7 @@ class TestClient {
   UniqueSocket socket_;
   bool connected_ = false;
   bool closedByPeer_ = false;
-  CBigBuffer buffer_;
+  ByteBuffer buffer_;
 };
 
 class ApiServerTest : public ::testing::Test {
@@ -115,7 +115,7 @@ class ApiServerTest : public ::testing::Test {
   ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
-  CApiServer server_;
+  ApiServer server_;
   EchoHandler handler_;
 };
 
@@ -195,7 +195,7 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   getsockname(blocker.get(), reinterpret_cast<sockaddr*>(&address), &length);
   const int port = ntohs(address.sin_port);
 
-  CApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
+  ApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
   server.Pass();
   EXPECT_FALSE(server.IsListening());
   blocker.Reset();
@@ -209,7 +209,7 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
 }
 
 TEST(PushRecord, LaysOutEveryValueClass) {
-  CBigBuffer buffer;
+  ByteBuffer buffer;
   EXPECT_FALSE(AppendPushRecord(buffer, PushRecord{.valueClass = 5}));
   EXPECT_EQ(buffer.Length(), 0u);
   AppendPushRecord(buffer, PushRecord{.handle = 1,

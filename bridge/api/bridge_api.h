@@ -26,7 +26,7 @@ class BridgeApi : public ApiService, public ValuePushSink {
 
  private:
   BridgeRuntime& runtime_;
-  CApiServer server_;
+  ApiServer server_;
   ApiCommands commands_;
 };
 

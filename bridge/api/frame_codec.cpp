@@ -23,7 +23,7 @@ void WriteUint32(uint8_t* bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void AppendUint32(CBigBuffer& buffer, uint32_t value) {
+void AppendUint32(ByteBuffer& buffer, uint32_t value) {
   uint8_t bytes[4];
   WriteUint32(bytes, value);
   buffer.Append(bytes, sizeof bytes);
@@ -46,7 +46,7 @@ size_t FindFrameStart(const uint8_t* bytes, size_t length) {
 
 }  // namespace
 
-FrameScan ScanFrame(CBigBuffer& buffer) {
+FrameScan ScanFrame(ByteBuffer& buffer) {
   const size_t length = buffer.Length();
   if (length <= kFrameScanMinimum) return FrameScan::kNeedMore;
   const size_t start = FindFrameStart(buffer.At(0), length);
@@ -72,7 +72,7 @@ FrameScan ScanFrame(CBigBuffer& buffer) {
   return FrameScan::kDiscarded;
 }
 
-std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer) {
+std::optional<FrameParts> FrameAtFront(const ByteBuffer& buffer) {
   const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
   const int32_t headerLength = ReadInt32(buffer.At(kFrameHeaderLengthOffset));
   if (buffer.Length() < static_cast<size_t>(frameLength) + kFrameOverhead || headerLength < 0 ||
@@ -85,7 +85,7 @@ std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer) {
       std::string_view(header + headerLength, static_cast<size_t>(frameLength - 8 - headerLength))};
 }
 
-bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
+bool TakeFrame(ByteBuffer& buffer, const FrameDispatch& dispatch) {
   const size_t total =
       static_cast<size_t>(ReadInt32(buffer.At(kFrameLengthOffset))) + kFrameOverhead;
   bool decoded = false;
@@ -100,7 +100,7 @@ bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch) {
   return decoded;
 }
 
-void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
+void ProcessFrames(ByteBuffer& buffer, const std::function<bool()>& stop,
                    const FrameDispatch& dispatch, const std::function<void()>& undecodable) {
   while (!stop()) {
     const FrameScan scan = ScanFrame(buffer);
@@ -131,7 +131,7 @@ bool DecodeFrameBody(int mode, std::string_view body, std::string& payload) {
 }
 
 FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
-                      CBigBuffer& frame) {
+                      ByteBuffer& frame) {
   frame.Clear();
   frame.Append(kFrameSync1, 4);
   AppendUint32(frame, 0);  // L, written below

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 
 class MarkupDocument;
 
@@ -19,7 +19,7 @@ enum class FrameScan {
 
 // Looks for a complete frame at the front of `buffer`, discarding noise before it, frames
 // with a bad CRC, and 12 bytes of a candidate whose length or trailer is impossible.
-FrameScan ScanFrame(CBigBuffer& buffer);
+FrameScan ScanFrame(ByteBuffer& buffer);
 
 // The header text and the body bytes of the frame at the front of `buffer` (after ScanFrame
 // returned kComplete); none when its header length does not fit the frame. The views point
@@ -28,17 +28,17 @@ struct FrameParts {
   std::string_view header;
   std::string_view body;
 };
-std::optional<FrameParts> FrameAtFront(const CBigBuffer& buffer);
+std::optional<FrameParts> FrameAtFront(const ByteBuffer& buffer);
 
 // Decodes the frame at the front of `buffer` (after ScanFrame returned kComplete), hands its
 // header document to `dispatch` and removes the frame. Returns false when the header could
 // not be decoded; the frame is removed all the same.
 using FrameDispatch = std::function<void(MarkupDocument& header)>;
-bool TakeFrame(CBigBuffer& buffer, const FrameDispatch& dispatch);
+bool TakeFrame(ByteBuffer& buffer, const FrameDispatch& dispatch);
 
 // Scans and takes frames until more bytes are needed or `stop` returns true. Every frame that
 // cannot be decoded is reported to `undecodable`.
-void ProcessFrames(CBigBuffer& buffer, const std::function<bool()>& stop,
+void ProcessFrames(ByteBuffer& buffer, const std::function<bool()>& stop,
                    const FrameDispatch& dispatch, const std::function<void()>& undecodable);
 
 // The payload of a body in `mode`: raw bodies unchanged, compressed ones inflated. False on a
@@ -54,4 +54,4 @@ enum class FrameBuild {
 // Builds a frame in `frame` (which is cleared first) around `header`, whose `flag` attribute
 // already names `mode`, and `payload` (raw or compressed as `mode` says; no body when empty).
 FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
-                      CBigBuffer& frame);
+                      ByteBuffer& frame);

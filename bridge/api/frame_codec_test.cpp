@@ -19,7 +19,7 @@ std::string Header(const std::string& type) {
 
 std::string Frame(const std::string& header, const std::string& payload = {},
                   int mode = kBodyNone) {
-  CBigBuffer frame;
+  ByteBuffer frame;
   EXPECT_EQ(BuildFrame(header, payload, mode, frame), FrameBuild::kBuilt);
   return std::string(reinterpret_cast<const char*>(frame.At(0)), frame.Length());
 }
@@ -42,7 +42,7 @@ class Receiver {
   size_t pending() const { return buffer_.Length(); }
 
  private:
-  CBigBuffer buffer_;
+  ByteBuffer buffer_;
   std::vector<std::string> types_;
   int undecodable_ = 0;
 };
@@ -115,12 +115,12 @@ TEST(FrameCodec, IncompressiblePayloadStillFits) {
     state = state * 1103515245 + 12345;
     c = static_cast<char>(state >> 24);
   }
-  CBigBuffer frame;
+  ByteBuffer frame;
   EXPECT_EQ(BuildFrame(Header("3"), payload, kBodyCompressed, frame), FrameBuild::kBuilt);
 }
 
 TEST(FrameCodec, RefusesACompressedPayloadAtTheLimit) {
-  CBigBuffer frame;
+  ByteBuffer frame;
   const std::string payload(kFrameMaxCompressedPayload - 36, 'x');
   EXPECT_EQ(BuildFrame(Header("4"), payload, kBodyCompressed, frame), FrameBuild::kTooLarge);
   EXPECT_EQ(BuildFrame(Header("4"), payload.substr(1), kBodyCompressed, frame), FrameBuild::kBuilt);
@@ -155,7 +155,7 @@ TEST(FrameCodec, ImpossibleLengthCostsTwelveBytes) {
   for (const uint32_t length : {5u, static_cast<uint32_t>(kFrameMaxLength) + 1}) {
     std::string candidate = Frame(Header("x"));
     for (int i = 0; i < 4; ++i) candidate[4 + i] = static_cast<char>(length >> (8 * i));
-    CBigBuffer buffer;
+    ByteBuffer buffer;
     buffer.Append(candidate.data(), candidate.size());
     EXPECT_EQ(ScanFrame(buffer), FrameScan::kDiscarded);
     EXPECT_EQ(buffer.Length(), candidate.size() - 12);
@@ -181,7 +181,7 @@ TEST(FrameCodec, UndecodableHeaderIsReportedAndRemoved) {
 }
 
 TEST(FrameCodec, NoiseWithoutAnySyncIsThrownAwayPastTheLimit) {
-  CBigBuffer buffer;
+  ByteBuffer buffer;
   const std::string noise(static_cast<size_t>(kFrameMaxLength), 'n');
   buffer.Append(noise.data(), noise.size());
   EXPECT_EQ(ScanFrame(buffer), FrameScan::kNeedMore);
@@ -191,8 +191,8 @@ TEST(FrameCodec, NoiseWithoutAnySyncIsThrownAwayPastTheLimit) {
   EXPECT_EQ(buffer.Length(), 0u);
 }
 
-TEST(CBigBuffer, GrowsByTheDoublingRule) {
-  CBigBuffer buffer(100);
+TEST(ByteBuffer, GrowsByTheDoublingRule) {
+  ByteBuffer buffer(100);
   const std::string bytes(500, 'b');
   buffer.Append(bytes.data(), 60);
   EXPECT_EQ(buffer.Capacity(), 100u);

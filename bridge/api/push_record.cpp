@@ -5,7 +5,7 @@
 namespace {
 
 template <typename T>
-void AppendLittleEndian(CBigBuffer& buffer, T value) {
+void AppendLittleEndian(ByteBuffer& buffer, T value) {
   std::uint8_t bytes[sizeof(T)];
   for (std::size_t i = 0; i < sizeof(T); ++i) {
     bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
@@ -15,7 +15,7 @@ void AppendLittleEndian(CBigBuffer& buffer, T value) {
 
 }  // namespace
 
-bool AppendPushRecord(CBigBuffer& buffer, const PushRecord& record) {
+bool AppendPushRecord(ByteBuffer& buffer, const PushRecord& record) {
   if (record.valueClass < 1 || record.valueClass > 4) return false;
   AppendLittleEndian(buffer, static_cast<std::uint32_t>(record.handle));
   AppendLittleEndian(buffer, record.seconds);

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 
 struct PushRecord {
   std::int32_t handle = 0;
@@ -32,7 +32,7 @@ struct PushRecord {
 };
 
 // Appends the record's bytes; false (nothing appended) when the value class is not 1..4.
-bool AppendPushRecord(CBigBuffer& buffer, const PushRecord& record);
+bool AppendPushRecord(ByteBuffer& buffer, const PushRecord& record);
 
 // Reads the records of a push frame's payload into `records` (texts point into `bytes`).
 // False when the bytes end inside a record or name an unknown value class; the records read

@@ -4,7 +4,7 @@
 
 namespace {
 
-void CopyGroupSettings(const ProjectGroupRecord& record, CProjectGroup& group) {
+void CopyGroupSettings(const ProjectGroupRecord& record, ProjectGroup& group) {
   group.name = record.name;
   group.desc = record.desc;
   group.uptime = ParseDecimal(record.uptime);
@@ -18,7 +18,7 @@ void CopyGroupSettings(const ProjectGroupRecord& record, CProjectGroup& group) {
   group.readTimer.SetPeriod(ParseDecimal(record.cycle_time));
 }
 
-void CopyServerSettings(const ProjectServerRecord& record, CProjectServer& server) {
+void CopyServerSettings(const ProjectServerRecord& record, ProjectServer& server) {
   server.name = record.name;
   server.desc = record.desc;
   server.node = record.node;
@@ -38,14 +38,14 @@ void CopyServerSettings(const ProjectServerRecord& record, CProjectServer& serve
 
 BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
   for (const ProjectServerRecord& serverRecord : servers) {
-    auto& server = *servers_.emplace_back(std::make_unique<CProjectServer>());
+    auto& server = *servers_.emplace_back(std::make_unique<ProjectServer>());
     CopyServerSettings(serverRecord, server);
     for (const ProjectGroupRecord& groupRecord : serverRecord.groups) {
-      auto& group = *server.groups.emplace_back(std::make_unique<CProjectGroup>(server));
+      auto& group = *server.groups.emplace_back(std::make_unique<ProjectGroup>(server));
       CopyGroupSettings(groupRecord, group);
       for (const ProjectTagRecord& tagRecord : groupRecord.tags) {
         const TagHandle handle = TakeNextHandle();
-        auto& tag = *group.tags.emplace_back(std::make_unique<CProjectTag>(
+        auto& tag = *group.tags.emplace_back(std::make_unique<ProjectTag>(
             group, tagRecord.id, tagRecord.vt, tagRecord.dir, handle));
         tagMap_.push_back(&tag);  // at index `handle`
       }
@@ -53,7 +53,7 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
   }
 }
 
-CProjectTag* BridgeProject::FindTag(TagHandle handle) const {
+ProjectTag* BridgeProject::FindTag(TagHandle handle) const {
   return handle >= 0 && static_cast<std::size_t>(handle) < tagMap_.size() ? tagMap_[handle]
                                                                          : nullptr;
 }

@@ -28,10 +28,10 @@ class BridgeProject {
   BridgeProject& operator=(const BridgeProject&) = delete;
 
   // Servers, groups and tags in project order.
-  const std::vector<std::unique_ptr<CProjectServer>>& Servers() const { return servers_; }
+  const std::vector<std::unique_ptr<ProjectServer>>& Servers() const { return servers_; }
   const TagMap& Tags() const { return tagMap_; }
   // The tag with `handle`, or null (status tags are not in the map).
-  CProjectTag* FindTag(TagHandle handle) const;
+  ProjectTag* FindTag(TagHandle handle) const;
 
   // The next handle of the counter, which then moves on; for the status tags at start-up.
   TagHandle TakeNextHandle() { return nextHandle_++; }
@@ -43,7 +43,7 @@ class BridgeProject {
   ValuePushSink* PushSink() const { return pushSink_.load(); }
 
  private:
-  std::vector<std::unique_ptr<CProjectServer>> servers_;
+  std::vector<std::unique_ptr<ProjectServer>> servers_;
   TagMap tagMap_;
   TagHandle nextHandle_ = 0;
   std::atomic<ValuePushSink*> pushSink_{nullptr};

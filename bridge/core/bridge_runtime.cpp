@@ -17,7 +17,7 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
 
   const auto& servers = project_->Servers();
   for (size_t index = 0; index < servers.size(); ++index) {
-    connections_.push_back(std::make_unique<CDlgOpcKernal>(*servers[index], static_cast<int>(index),
+    connections_.push_back(std::make_unique<ServerConnection>(*servers[index], static_cast<int>(index),
                                                            project_->TakeNextHandle()));
     if (makeEngine) {
       connections_.back()->AttachEngine(

@@ -57,7 +57,7 @@ class BridgeRuntime {
   const AppSettings& Settings() const { return settings_; }
   BridgeLog& Log() { return log_; }
   BridgeProject& Project() { return *project_; }
-  const std::vector<std::unique_ptr<CDlgOpcKernal>>& Connections() const { return connections_; }
+  const std::vector<std::unique_ptr<ServerConnection>>& Connections() const { return connections_; }
   const ExitFlag& GetExitFlag() const { return exitFlag_; }
   // Seconds since 1970 at the end of the start-up.
   std::int64_t StartTime() const { return startTime_; }
@@ -69,7 +69,7 @@ class BridgeRuntime {
   ExitFlag exitFlag_;
   AppSettings settings_;
   std::unique_ptr<BridgeProject> project_;
-  std::vector<std::unique_ptr<CDlgOpcKernal>> connections_;
+  std::vector<std::unique_ptr<ServerConnection>> connections_;
   std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
   std::optional<ApiThread> apiThread_;
   std::int64_t startTime_ = 0;

@@ -50,7 +50,7 @@ TEST_F(BridgeRuntimeTest, TwoServersNumberTheirTagsFirstAndThenOneStatusTagEach)
   const std::vector<std::string> ids = {"S1.a", "S1.b", "S1.a", "S2.a", "S2.b", "S2.a"};
   ASSERT_EQ(project.Tags().size(), ids.size());
   for (TagHandle handle = 0; handle < 6; ++handle) {
-    const CProjectTag* tag = project.FindTag(handle);
+    const ProjectTag* tag = project.FindTag(handle);
     ASSERT_NE(tag, nullptr);
     EXPECT_EQ(tag->id, ids[handle]);
     EXPECT_EQ(tag->liveValue.Snapshot().handle, handle);

@@ -11,11 +11,11 @@
 #include <string>
 #include <string_view>
 
-class CDlgOpcKernal;
+class ServerConnection;
 class BridgeLog;
 class BridgeProject;
 class ExitFlag;
-struct CProjectTag;
+struct ProjectTag;
 
 // The outcome of a write: code 0 when the server accepted the write call, 1 when the value was
 // not written; the message says why ("OPC服务还未连接成功" when the server is not connected).
@@ -36,12 +36,12 @@ class ConnectionEngine {
   // True while the server's main interface is held; any thread.
   virtual bool IsConnected() const = 0;
   // Writes `value` (text) to `tag` of this server; any thread.
-  virtual WriteResult WriteTag(CProjectTag& tag, std::string_view value) = 0;
+  virtual WriteResult WriteTag(ProjectTag& tag, std::string_view value) = 0;
 };
 
 // What an engine needs of the bridge; all outlive the engine.
 struct ConnectionEngineContext {
-  CDlgOpcKernal& connection;
+  ServerConnection& connection;
   BridgeProject& project;
   BridgeLog& log;
   const ExitFlag& exitFlag;

@@ -20,12 +20,12 @@
 // servers' status tags T .. T+S-1. Handles are given at each start and are not stored.
 using TagHandle = int;
 
-class CDlgOpcKernal;
-struct CProjectGroup;
-struct CProjectServer;
+class ServerConnection;
+struct ProjectGroup;
+struct ProjectServer;
 
-struct CProjectTag {
-  CProjectTag(CProjectGroup& group, std::string id, int vt, int dir, TagHandle handle)
+struct ProjectTag {
+  ProjectTag(ProjectGroup& group, std::string id, int vt, int dir, TagHandle handle)
       : id(std::move(id)),
         vt(vt),
         dir(dir),
@@ -38,20 +38,20 @@ struct CProjectTag {
   const int vt;          // requested VARTYPE
   const int dir;         // 1 read only, 2 write only, 3 read and write
   const ApiValueType valueClass;
-  CProjectGroup& group;
+  ProjectGroup& group;
   const TagHandle handle;
   // The connection of the tag's server; set at start-up before any thread runs.
-  CDlgOpcKernal* connection = nullptr;
+  ServerConnection* connection = nullptr;
   LiveValueSlot liveValue;
 };
 
-struct CProjectGroup {
-  explicit CProjectGroup(CProjectServer& server) : server(server) {}
+struct ProjectGroup {
+  explicit ProjectGroup(ProjectServer& server) : server(server) {}
 
   std::string name;
   std::string desc;
-  CProjectServer& server;
-  std::vector<std::unique_ptr<CProjectTag>> tags;
+  ProjectServer& server;
+  std::vector<std::unique_ptr<ProjectTag>> tags;
   int uptime = 0;  // requested update rate, ms
   std::string timebis_minutes;
   std::string percent_deadband;
@@ -62,13 +62,13 @@ struct CProjectGroup {
   std::string additem;          // non-zero: all items registered in one call
   // Period = cycle_time; armed when the server's connection object is made, then owned by
   // that connection's worker.
-  CPeriodTimer readTimer;
+  PeriodTimer readTimer;
 };
 
-struct CProjectServer {
+struct ProjectServer {
   std::string name;
   std::string desc;
-  std::vector<std::unique_ptr<CProjectGroup>> groups;
+  std::vector<std::unique_ptr<ProjectGroup>> groups;
   std::string node;   // host; empty for this computer
   std::string sid;    // ProgID
   std::string clsid;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
@@ -83,4 +83,4 @@ struct CProjectServer {
 };
 
 // Every tag by its handle: the tag of handle h is at index h.
-using TagMap = std::vector<CProjectTag*>;
+using TagMap = std::vector<ProjectTag*>;

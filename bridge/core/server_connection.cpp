@@ -1,6 +1,6 @@
 #include "bridge/core/server_connection.h"
 
-CDlgOpcKernal::CDlgOpcKernal(CProjectServer& server, int serverIndex, TagHandle statusHandle)
+ServerConnection::ServerConnection(ProjectServer& server, int serverIndex, TagHandle statusHandle)
     : server_(server), statusTag_(serverIndex, server.clsid, statusHandle) {
   for (const auto& group : server.groups) {
     for (const auto& tag : group->tags) tag->connection = this;
@@ -8,7 +8,7 @@ CDlgOpcKernal::CDlgOpcKernal(CProjectServer& server, int serverIndex, TagHandle 
   }
 }
 
-WriteResult CDlgOpcKernal::WriteTag(CProjectTag& tag, std::string_view value) {
+WriteResult ServerConnection::WriteTag(ProjectTag& tag, std::string_view value) {
   if (!engine_) return {1, kNotConnectedText};
   return engine_->WriteTag(tag, value);
 }

@@ -1,4 +1,4 @@
-// CDlgOpcKernal: the connection object of one configured server.
+// ServerConnection: the connection object of one configured server.
 //
 // The start-up makes one per server, in project order, and keeps it until the process ends.
 // Making it gives the server its StatusTag, links every tag of the server to it and arms the
@@ -18,16 +18,16 @@
 
 inline constexpr char kNotConnectedText[] = "OPC服务还未连接成功";
 
-class CDlgOpcKernal {
+class ServerConnection {
  public:
   // `serverIndex`: the server's 0-based place in the project; `statusHandle`: the handle of
   // its status tag. Call before any thread reads the tags.
-  CDlgOpcKernal(CProjectServer& server, int serverIndex, TagHandle statusHandle);
+  ServerConnection(ProjectServer& server, int serverIndex, TagHandle statusHandle);
 
-  CDlgOpcKernal(const CDlgOpcKernal&) = delete;
-  CDlgOpcKernal& operator=(const CDlgOpcKernal&) = delete;
+  ServerConnection(const ServerConnection&) = delete;
+  ServerConnection& operator=(const ServerConnection&) = delete;
 
-  CProjectServer& Server() const { return server_; }
+  ProjectServer& Server() const { return server_; }
   StatusTag& GetStatusTag() { return statusTag_; }
   const StatusTag& GetStatusTag() const { return statusTag_; }
 
@@ -40,10 +40,10 @@ class CDlgOpcKernal {
 
   // Writes `value` (text) to `tag` of this server; any thread. Without an engine nothing is
   // written and the answer is {1, kNotConnectedText}.
-  WriteResult WriteTag(CProjectTag& tag, std::string_view value);
+  WriteResult WriteTag(ProjectTag& tag, std::string_view value);
 
  private:
-  CProjectServer& server_;
+  ProjectServer& server_;
   StatusTag statusTag_;
   std::unique_ptr<ConnectionEngine> engine_;
 };

@@ -165,7 +165,7 @@ class EngineTest : public ::testing::Test {
     project_->AttachValuePushSink(&pushes_);
     const auto& entries = project_->Servers();
     for (std::size_t index = 0; index < entries.size(); ++index) {
-      connections_.push_back(std::make_unique<CDlgOpcKernal>(
+      connections_.push_back(std::make_unique<ServerConnection>(
           *entries[index], static_cast<int>(index), project_->TakeNextHandle()));
       auto engine = std::make_unique<OpcConnection>(
           ConnectionEngineContext{*connections_.back(), *project_, log_, exit_}, timing);
@@ -176,7 +176,7 @@ class EngineTest : public ::testing::Test {
   }
 
   OpcConnection& Engine(std::size_t index = 0) { return *engines_.at(index); }
-  CProjectTag& Tag(TagHandle handle) { return *project_->FindTag(handle); }
+  ProjectTag& Tag(TagHandle handle) { return *project_->FindTag(handle); }
   TagLiveValue Value(TagHandle handle) { return Tag(handle).liveValue.Snapshot(); }
   bool Connected(std::size_t index = 0) {
     return Eventually([&] { return Engine(index).EntryConnected(); });
@@ -195,7 +195,7 @@ class EngineTest : public ::testing::Test {
   ExitFlag exit_;
   PushRecorder pushes_;
   std::unique_ptr<BridgeProject> project_;
-  std::vector<std::unique_ptr<CDlgOpcKernal>> connections_;
+  std::vector<std::unique_ptr<ServerConnection>> connections_;
   std::vector<OpcConnection*> engines_;
 };
 

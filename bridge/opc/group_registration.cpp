@@ -29,7 +29,7 @@ class ItemDefinitions {
   ItemDefinitions(const ItemDefinitions&) = delete;
   ItemDefinitions& operator=(const ItemDefinitions&) = delete;
 
-  void Add(const CProjectTag& tag, OPCHANDLE clientHandle) {
+  void Add(const ProjectTag& tag, OPCHANDLE clientHandle) {
     idOffsets_.push_back(ids_.size());
     ids_ += AnsiToWide(tag.id);
     ids_.push_back(u'\0');
@@ -68,7 +68,7 @@ void OpcConnection::SetServerHandle(TagSession& session, OPCHANDLE serverHandle)
 bool OpcConnection::RegisterGroups() {
   items_->Reserve(tags_.size());
   for (std::size_t index = 0; index < server_.groups.size(); ++index) {
-    CProjectGroup& group = *server_.groups[index];
+    ProjectGroup& group = *server_.groups[index];
     GroupSession& session = groups_[index];
     const BOOL active = std::atoi(group.active_state.c_str());
     const DWORD rate = static_cast<DWORD>(group.uptime);
@@ -132,7 +132,7 @@ bool OpcConnection::RegisterGroups() {
   return true;
 }
 
-bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
+bool OpcConnection::RegisterBulk(ProjectGroup& group, GroupSession& session) {
   Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
   // A group without tags has nothing to add; servers refuse a call with no items, and that
   // refusal must not end the registration of the other groups.
@@ -170,7 +170,7 @@ bool OpcConnection::RegisterBulk(CProjectGroup& group, GroupSession& session) {
   return true;
 }
 
-void OpcConnection::AddOneItem(CProjectTag& tag, GroupSession& session) {
+void OpcConnection::AddOneItem(ProjectTag& tag, GroupSession& session) {
   ComPtr<IOPCItemMgt> itemMgt;
   if (FAILED(session.stateMgt.As(&itemMgt))) return;
   TagSession& tagSession = SessionOf(tag);

@@ -37,14 +37,14 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
   tags_.resize(tagCount);
 }
 
-OpcConnection::TagSession* OpcConnection::FindSession(const CProjectTag& tag) {
+OpcConnection::TagSession* OpcConnection::FindSession(const ProjectTag& tag) {
   const auto index = static_cast<std::size_t>(tag.handle - firstTagHandle_);
   return tag.handle >= firstTagHandle_ && index < tags_.size() && &tag.group.server == &server_
              ? &tags_[index]
              : nullptr;
 }
 
-OpcConnection::TagSession& OpcConnection::SessionOf(const CProjectTag& tag) {
+OpcConnection::TagSession& OpcConnection::SessionOf(const ProjectTag& tag) {
   return tags_[static_cast<std::size_t>(tag.handle - firstTagHandle_)];
 }
 

@@ -68,7 +68,7 @@ class OpcConnection final : public ConnectionEngine {
   int Start() override;
   void Stop() override;
   bool IsConnected() const override { return held_.load(); }
-  WriteResult WriteTag(CProjectTag& tag, std::string_view value) override;
+  WriteResult WriteTag(ProjectTag& tag, std::string_view value) override;
 
   // The server entry's `connected` flag: registration done and polling.
   bool EntryConnected() const { return entryConnected_.load(); }
@@ -114,25 +114,25 @@ class OpcConnection final : public ConnectionEngine {
 
   // Registration (group_registration.cpp). False ends the attempt.
   bool RegisterGroups();
-  bool RegisterBulk(CProjectGroup& group, GroupSession& session);
-  void AddOneItem(CProjectTag& tag, GroupSession& session);
+  bool RegisterBulk(ProjectGroup& group, GroupSession& session);
+  void AddOneItem(ProjectTag& tag, GroupSession& session);
 
   // Read cycle (read_cycle.cpp).
   void PollGroups();
-  void SyncReadGroup(CProjectGroup& group, GroupSession& session);
-  void ReadGroupProperties(CProjectGroup& group);
-  void QueryTagProperties(CProjectTag& tag, TagSession& session);
+  void SyncReadGroup(ProjectGroup& group, GroupSession& session);
+  void ReadGroupProperties(ProjectGroup& group);
+  void QueryTagProperties(ProjectTag& tag, TagSession& session);
   void PublishRead(const TagSession& session, const OPCITEMSTATE& state);
 
   // The session of one of the server's tags; FindSession also answers null for a tag of
   // another server.
-  TagSession& SessionOf(const CProjectTag& tag);
-  TagSession* FindSession(const CProjectTag& tag);
+  TagSession& SessionOf(const ProjectTag& tag);
+  TagSession* FindSession(const ProjectTag& tag);
   // Records the server's handle of a tag's item in its session.
   void SetServerHandle(TagSession& session, OPCHANDLE serverHandle);
 
-  CDlgOpcKernal& connection_;
-  CProjectServer& server_;
+  ServerConnection& connection_;
+  ProjectServer& server_;
   BridgeProject& project_;
   BridgeLog& log_;
   const ExitFlag& exitFlag_;
@@ -156,7 +156,7 @@ class OpcConnection final : public ConnectionEngine {
   std::atomic<DWORD> writeTransaction_{0};
   ComPtr<IOPCItemProperties> itemProperties_;
   std::int64_t lastStatusPoll_ = 0;
-  CPeriodTimer statusTimer_;
+  PeriodTimer statusTimer_;
   std::atomic<bool> entryConnected_{false};
 
   std::thread worker_;

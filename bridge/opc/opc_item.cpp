@@ -15,7 +15,7 @@ void ItemTable::Reserve(std::size_t count) {
   records_.reserve(records_.size() + count);
 }
 
-OPCHANDLE ItemTable::Add(CProjectTag& tag) {
+OPCHANDLE ItemTable::Add(ProjectTag& tag) {
   std::lock_guard lock(mutex_);
   records_.push_back(Item{&tag});
   ++live_;

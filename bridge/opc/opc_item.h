@@ -37,7 +37,7 @@ struct Item {
     tag->liveValue.ApplyValue(value, quality, timeStamp, push);
   }
 
-  CProjectTag* tag = nullptr;  // null once the record was erased
+  ProjectTag* tag = nullptr;  // null once the record was erased
 };
 
 class ItemTable {
@@ -60,7 +60,7 @@ class ItemTable {
   // registering them does not grow the array step by step.
   void Reserve(std::size_t count);
   // Creates the record of `tag`'s item and returns its client handle.
-  OPCHANDLE Add(CProjectTag& tag);
+  OPCHANDLE Add(ProjectTag& tag);
   // Deletes one record (an item the server refused); its handle is not given again.
   void Erase(OPCHANDLE clientHandle);
   // Deletes every record, after every reader has let go; the next records take new handles.

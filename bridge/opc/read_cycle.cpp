@@ -21,7 +21,7 @@ constexpr std::size_t kMaxPropertyIds = 32;
 
 void OpcConnection::PollGroups() {
   for (std::size_t index = 0; index < server_.groups.size(); ++index) {
-    CProjectGroup& group = *server_.groups[index];
+    ProjectGroup& group = *server_.groups[index];
     GroupSession& session = groups_[index];
     if (std::atoi(group.active_state.c_str()) != 1) continue;
     if (!session.stateMgt) {
@@ -75,7 +75,7 @@ void OpcConnection::PublishRead(const TagSession& session, const OPCITEMSTATE& s
   }
 }
 
-void OpcConnection::SyncReadGroup(CProjectGroup& group, GroupSession& session) {
+void OpcConnection::SyncReadGroup(ProjectGroup& group, GroupSession& session) {
   for (const auto& tag : group.tags) {
     const TagSession& tagSession = SessionOf(*tag);
     if (!tagSession.registered || tagSession.clientHandle == 0) continue;
@@ -93,7 +93,7 @@ void OpcConnection::SyncReadGroup(CProjectGroup& group, GroupSession& session) {
   }
 }
 
-void OpcConnection::QueryTagProperties(CProjectTag& tag, TagSession& session) {
+void OpcConnection::QueryTagProperties(ProjectTag& tag, TagSession& session) {
   if (!itemProperties_) return;
   std::u16string itemId = AnsiToWide(tag.id);
   DWORD count = 0;
@@ -119,7 +119,7 @@ void OpcConnection::QueryTagProperties(CProjectTag& tag, TagSession& session) {
   }
 }
 
-void OpcConnection::ReadGroupProperties(CProjectGroup& group) {
+void OpcConnection::ReadGroupProperties(ProjectGroup& group) {
   for (const auto& tag : group.tags) {
     TagSession& session = SessionOf(*tag);
     if (session.propertyIds.empty()) QueryTagProperties(*tag, session);

@@ -30,7 +30,7 @@ bool IsRemoteNode(const std::string& node) {
 // alive as long as this object.
 class ExplicitIdentity {
  public:
-  ExplicitIdentity(const CProjectServer& server)
+  ExplicitIdentity(const ProjectServer& server)
       : user_(AnsiToWide(server.c2)),
         domain_(AnsiToWide(server.c4)),
         password_(AnsiToWide(server.c3)) {

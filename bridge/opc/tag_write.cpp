@@ -29,7 +29,7 @@ class OwnedVariant {
 
 }  // namespace
 
-WriteResult OpcConnection::WriteTag(CProjectTag& tag, std::string_view value) {
+WriteResult OpcConnection::WriteTag(ProjectTag& tag, std::string_view value) {
   const TagSession* const session = FindSession(tag);
   if (session == nullptr) return {1, kNotConnectedText};
   OPCHANDLE serverHandle = 0;

@@ -81,7 +81,7 @@ TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
   ProjectServerRecord record =
       TreeServer({GroupRecord("G", 0, false, {TagRecord("Echo.Int4", 3)})});
   BridgeProject project({record});
-  CDlgOpcKernal connection(*project.Servers()[0], 0, project.TakeNextHandle());
+  ServerConnection connection(*project.Servers()[0], 0, project.TakeNextHandle());
   const WriteResult result = connection.WriteTag(*project.FindTag(0), "1");
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.message, "OPC服务还未连接成功");

@@ -2,7 +2,7 @@
 //
 // The OPC DA client code is written against Windows' type names; here every name has the
 // width it has there: DWORD, LONG and ULONG are 32 bits, WCHAR is a UTF-16 code unit.
-// Wide string literals are written u"..." (wchar_t is 32 bits on Linux and is not used).
+// Wide strings and literals are spelled through wide_string.h (wchar_t is 32 bits on Linux).
 #pragma once
 
 #include <cstddef>

@@ -1,20 +1,20 @@
-#include "bridge/api/big_buffer.h"
+#include "bridge/api/byte_buffer.h"
 
 #include <algorithm>
 #include <cstring>
 
-CBigBuffer::CBigBuffer(size_t capacity)
+ByteBuffer::ByteBuffer(size_t capacity)
     : storage_(std::make_unique_for_overwrite<uint8_t[]>(capacity)), capacity_(capacity) {}
 
-uint8_t* CBigBuffer::At(ptrdiff_t offset) {
+uint8_t* ByteBuffer::At(ptrdiff_t offset) {
   return storage_.get() + (offset < 0 ? static_cast<ptrdiff_t>(length_) + offset : offset);
 }
 
-const uint8_t* CBigBuffer::At(ptrdiff_t offset) const {
+const uint8_t* ByteBuffer::At(ptrdiff_t offset) const {
   return storage_.get() + (offset < 0 ? static_cast<ptrdiff_t>(length_) + offset : offset);
 }
 
-void CBigBuffer::Reserve(size_t n) {
+void ByteBuffer::Reserve(size_t n) {
   const size_t needed = length_ + n;
   if (needed <= capacity_) return;
   const size_t capacity = needed >= 2 * capacity_ ? 4 * needed : 2 * capacity_;
@@ -24,14 +24,14 @@ void CBigBuffer::Reserve(size_t n) {
   capacity_ = capacity;
 }
 
-void CBigBuffer::Append(const void* data, size_t n) {
+void ByteBuffer::Append(const void* data, size_t n) {
   if (n == 0) return;
   Reserve(n);
   std::memcpy(storage_.get() + length_, data, n);
   length_ += n;
 }
 
-void CBigBuffer::RemoveFront(size_t n) {
+void ByteBuffer::RemoveFront(size_t n) {
   if (n >= length_) {
     length_ = 0;
     return;
@@ -40,4 +40,4 @@ void CBigBuffer::RemoveFront(size_t n) {
   length_ -= n;
 }
 
-void CBigBuffer::SetLength(size_t length) { length_ = std::min(length, capacity_); }
+void ByteBuffer::SetLength(size_t length) { length_ = std::min(length, capacity_); }

@@ -1,4 +1,4 @@
-// CBigBuffer: the growable byte buffer of every API receive and send buffer.
+// ByteBuffer: the growable byte buffer of every API receive and send buffer.
 //
 // A new buffer has room for 10240 bytes. Appending beyond the capacity grows the storage
 // first: to 4 x (length + n) when length + n reaches twice the capacity, else to twice the
@@ -10,13 +10,13 @@
 #include <memory>
 #include <utility>
 
-class CBigBuffer {
+class ByteBuffer {
  public:
   static constexpr size_t kDefaultCapacity = 10240;
 
-  explicit CBigBuffer(size_t capacity = kDefaultCapacity);
-  CBigBuffer(const CBigBuffer&) = delete;
-  CBigBuffer& operator=(const CBigBuffer&) = delete;
+  explicit ByteBuffer(size_t capacity = kDefaultCapacity);
+  ByteBuffer(const ByteBuffer&) = delete;
+  ByteBuffer& operator=(const ByteBuffer&) = delete;
 
   size_t Length() const { return length_; }
   size_t Capacity() const { return capacity_; }
@@ -38,7 +38,7 @@ class CBigBuffer {
   // Length 0, storage kept.
   void Clear() { length_ = 0; }
   // Exchanges contents and storage with `other`, in constant time.
-  void Swap(CBigBuffer& other) noexcept {
+  void Swap(ByteBuffer& other) noexcept {
     storage_.swap(other.storage_);
     std::swap(capacity_, other.capacity_);
     std::swap(length_, other.length_);
