@@ -14,7 +14,7 @@
 
 namespace {
 
-// The orderly stop takes about a second; a connection stuck in a call to a hung server must
+// The orderly stop takes milliseconds; a connection stuck in a call to a hung server must
 // not keep the bridge from ending when it was asked to.
 constexpr std::chrono::milliseconds kStopDeadline{5000};
 
@@ -44,7 +44,7 @@ int RunBridgeProcess(const ApiServiceFactory& makeApiService,
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
-  BridgeRuntime runtime(programDirectory, makeApiService, kStopWait, SystemWallTime, makeEngine);
+  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine);
   WaitForQuitSignal();
   deadline.emplace(kStopDeadline, 0);
   runtime.Stop();

@@ -1,37 +1,47 @@
 #include "bridge/core/bridge_project.h"
 
+#include <cstdlib>
+
 #include "common/decimal_text.h"
 
 namespace {
 
-void CopyGroupSettings(const ProjectGroupRecord& record, ProjectGroup& group) {
-  group.name = record.name;
-  group.desc = record.desc;
-  group.uptime = ParseDecimal(record.uptime);
-  group.timebis_minutes = record.timebis_minutes;
-  group.percent_deadband = record.percent_deadband;
-  group.language_id = record.language_id;
-  group.active_state = record.active_state;
-  group.datachange_type = record.datachange_type;
-  group.cycle_time = record.cycle_time;
-  group.additem = record.additem;
-  group.readTimer.SetPeriod(ParseDecimal(record.cycle_time));
+ReadMode ReadModeOf(std::string_view datachangeType) {
+  switch (ParseDecimal(datachangeType)) {
+    case 0:
+      return ReadMode::kCacheRead;
+    case 1:
+      return ReadMode::kCallback;
+    case 2:
+      return ReadMode::kPropertyRead;
+    default:
+      return ReadMode::kNone;
+  }
+}
+
+GroupSettings GroupSettingsOf(const ProjectGroupRecord& record) {
+  GroupSettings settings;
+  settings.activeFlag = ParseDecimal(record.active_state);
+  settings.updateRate = std::chrono::milliseconds(ParseDecimal(record.uptime));
+  settings.timeBias = std::chrono::minutes(ParseDecimal(record.timebis_minutes));
+  settings.percentDeadband = static_cast<float>(std::atof(record.percent_deadband.c_str()));
+  settings.localeId = static_cast<std::uint32_t>(ParseDecimal(record.language_id));
+  settings.readMode = ReadModeOf(record.datachange_type);
+  settings.cycleTime = std::chrono::milliseconds(ParseDecimal(record.cycle_time));
+  settings.cycleTimeText = record.cycle_time;
+  settings.bulkRegistration = ParseDecimal(record.additem) != 0;
+  return settings;
 }
 
 void CopyServerSettings(const ProjectServerRecord& record, ProjectServer& server) {
   server.name = record.name;
-  server.desc = record.desc;
   server.node = record.node;
-  server.sid = record.sid;
+  server.progId = record.sid;
   server.clsid = record.clsid;
-  server.solution = record.solution;
-  server.outtime = ParseDecimal(record.outtime);
-  server.catid = record.catid;
-  server.csouttime = record.csouttime;
-  server.c1 = record.c1;
-  server.c2 = record.c2;
-  server.c3 = record.c3;
-  server.c4 = record.c4;
+  if (ParseDecimal(record.c1) != 0) {
+    server.credentials = ServerCredentials{.user = record.c2, .password = record.c3,
+                                           .domain = record.c4};
+  }
 }
 
 }  // namespace
@@ -41,8 +51,8 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
     auto& server = *servers_.emplace_back(std::make_unique<ProjectServer>());
     CopyServerSettings(serverRecord, server);
     for (const ProjectGroupRecord& groupRecord : serverRecord.groups) {
-      auto& group = *server.groups.emplace_back(std::make_unique<ProjectGroup>(server));
-      CopyGroupSettings(groupRecord, group);
+      auto& group = *server.groups.emplace_back(std::make_unique<ProjectGroup>(
+          server, groupRecord.name, GroupSettingsOf(groupRecord)));
       for (const ProjectTagRecord& tagRecord : groupRecord.tags) {
         const TagHandle handle = TakeNextHandle();
         auto& tag = *group.tags.emplace_back(std::make_unique<ProjectTag>(

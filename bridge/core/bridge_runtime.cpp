@@ -1,14 +1,10 @@
 #include "bridge/core/bridge_runtime.h"
 
-#include <thread>
 #include <utility>
 
 BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
-                             std::chrono::milliseconds stopWait, WallClock clock,
-                             const ConnectionEngineFactory& makeEngine)
-    : programDirectory_(std::move(programDirectory)),
-      stopWait_(stopWait),
-      log_(programDirectory_, clock) {
+                             WallClock clock, const ConnectionEngineFactory& makeEngine)
+    : programDirectory_(std::move(programDirectory)), log_(programDirectory_, clock) {
   log_.LogMessage("begin load config...", 0);
   settings_ = ReadAppSettings(programDirectory_ + "/" + kSettingsFileName);
   project_ = std::make_unique<BridgeProject>(
@@ -41,7 +37,6 @@ BridgeRuntime::~BridgeRuntime() { Stop(); }
 void BridgeRuntime::Stop() {
   if (exitFlag_.IsSet()) return;
   exitFlag_.Set();
-  std::this_thread::sleep_for(stopWait_);
   apiThread_.reset();
   for (const auto& connection : connections_) {
     if (ConnectionEngine* engine = connection->Engine()) engine->Stop();

@@ -15,16 +15,15 @@
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
 //
-// Stop() is the orderly stop: set ExitFlag, wait `stopWait` (one second in the program) so
-// every loop sees it and ends, then join the threads (the API thread, then the engines). The
-// destructor stops a runtime that is still running.
+// Stop() is the orderly stop: set ExitFlag, then end and join the threads: the API thread,
+// then each engine's worker, woken from whatever wait it is in. The destructor stops a
+// runtime that is still running.
 //
-// The window attaches through this object: the log list as the log's sink, read access to the
-// project and its live values, and the start time. The runtime is made and stopped on one
-// thread; its accessors may be used from any thread while it runs.
+// Other parts of the program reach the bridge through this object: the log (whose sink may be
+// attached), read access to the project and its live values, and the start time. The runtime
+// is made and stopped on one thread; its accessors may be used from any thread while it runs.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,13 +38,10 @@
 #include "bridge/core/server_connection.h"
 #include "common/bridge_log.h"
 
-inline constexpr std::chrono::milliseconds kStopWait{1000};
-
 class BridgeRuntime {
  public:
   BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
-                std::chrono::milliseconds stopWait = kStopWait, WallClock clock = SystemWallTime,
-                const ConnectionEngineFactory& makeEngine = {});
+                WallClock clock = SystemWallTime, const ConnectionEngineFactory& makeEngine = {});
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;
@@ -64,7 +60,6 @@ class BridgeRuntime {
 
  private:
   const std::string programDirectory_;
-  const std::chrono::milliseconds stopWait_;
   BridgeLog log_;
   ExitFlag exitFlag_;
   AppSettings settings_;

@@ -21,7 +21,7 @@ class BridgeRuntimeTest : public ::testing::Test {
   }
 
   std::unique_ptr<BridgeRuntime> Start() {
-    return std::make_unique<BridgeRuntime>(directory_.Path(), ApiServiceFactory(), 0ms,
+    return std::make_unique<BridgeRuntime>(directory_.Path(), ApiServiceFactory(),
                                            clock_.AsClock());
   }
 

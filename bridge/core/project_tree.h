@@ -1,20 +1,23 @@
-// The bridge's in-memory project: servers, their groups and their tags.
+// The bridge's in-memory project: servers, their groups and their tags, with typed settings.
 //
-// Built once at start from opc_db.xml (BridgeProject) and never reshaped while the bridge
-// runs: every thread reads the tree without a lock. What changes at run time is guarded where
-// it lives: a tag's live value by its slot (tag_live_value.h); the engine's state of a server,
-// group or tag belongs to the engine's own thread rules. The attributes keep their names in
-// the project file.
+// Built once at start from opc_db.xml (BridgeProject), whose attributes are text: they are
+// read here once, by the C atoi/atof rules the file has always been read with, into the
+// typed settings below. Only what the bridge uses is kept. The tree is never reshaped while
+// the bridge runs: every thread reads it without a lock. What changes at run time is guarded
+// where it lives: a tag's live value by its slot (tag_live_value.h); the engine's state of a
+// server, group or tag belongs to the engine.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bridge/core/api_value_type.h"
 #include "bridge/core/tag_live_value.h"
-#include "common/period_timer.h"
 
 // The number by which API clients address a tag: tags take 0 .. T-1 in project order, then the
 // servers' status tags T .. T+S-1. Handles are given at each start and are not stored.
@@ -45,41 +48,54 @@ struct ProjectTag {
   LiveValueSlot liveValue;
 };
 
-struct ProjectGroup {
-  explicit ProjectGroup(ProjectServer& server) : server(server) {}
+// How a group's values reach the bridge (the project's `datachange_type`).
+enum class ReadMode {
+  kCacheRead,     // 0: each item read from the server's cache on every read cycle
+  kCallback,      // 1: data-change call-backs, and a refresh from the device on every cycle
+  kPropertyRead,  // 2: each item's value and quality properties read on every cycle
+  kNone,          // any other number: the items are registered and never read
+};
 
-  std::string name;
-  std::string desc;
+// The settings of a group, as the engine registers and reads it.
+struct GroupSettings {
+  // The group's active flag as written (`active_state`): AddGroup receives it as its BOOL;
+  // only a group whose flag is exactly 1 takes part in the read cycles.
+  int activeFlag = 0;
+  std::chrono::milliseconds updateRate{0};  // `uptime`: requested update rate
+  std::chrono::minutes timeBias{0};         // `timebis_minutes`
+  float percentDeadband = 0;                // `percent_deadband`
+  std::uint32_t localeId = 0;               // `language_id`
+  ReadMode readMode = ReadMode::kCacheRead;
+  std::chrono::milliseconds cycleTime{0};  // `cycle_time`: time between two reads
+  std::string cycleTimeText;               // `cycle_time` as written, for the read cycle's log
+  bool bulkRegistration = false;           // `additem` non-zero: all items in one call
+};
+
+struct ProjectGroup {
+  ProjectGroup(ProjectServer& server, std::string name, GroupSettings settings)
+      : name(std::move(name)), settings(std::move(settings)), server(server) {}
+
+  const std::string name;
+  const GroupSettings settings;
   ProjectServer& server;
   std::vector<std::unique_ptr<ProjectTag>> tags;
-  int uptime = 0;  // requested update rate, ms
-  std::string timebis_minutes;
-  std::string percent_deadband;
-  std::string language_id;
-  std::string active_state;     // "1": active
-  std::string datachange_type;  // 0 synchronous reads, 1 call-backs, 2 property reads
-  std::string cycle_time;       // ms between reads
-  std::string additem;          // non-zero: all items registered in one call
-  // Period = cycle_time; armed when the server's connection object is made, then owned by
-  // that connection's worker.
-  PeriodTimer readTimer;
+};
+
+// The identity a remote server is activated with (`c2`, `c3`, `c4`).
+struct ServerCredentials {
+  std::string user;
+  std::string password;
+  std::string domain;
 };
 
 struct ProjectServer {
   std::string name;
-  std::string desc;
+  std::string node;    // host; empty for this computer
+  std::string progId;  // `sid`
+  std::string clsid;   // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" as written
+  // Present when `c1` is a non-zero number: remote activation then carries this identity.
+  std::optional<ServerCredentials> credentials;
   std::vector<std::unique_ptr<ProjectGroup>> groups;
-  std::string node;   // host; empty for this computer
-  std::string sid;    // ProgID
-  std::string clsid;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
-  int solution = 0;
-  int outtime = 0;
-  std::string catid;
-  std::string csouttime;
-  std::string c1;  // non-zero: explicit credentials c2 (user), c3 (password), c4 (domain)
-  std::string c2;
-  std::string c3;
-  std::string c4;
 };
 
 // Every tag by its handle: the tag of handle h is at index h.

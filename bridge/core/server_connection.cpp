@@ -4,7 +4,6 @@ ServerConnection::ServerConnection(ProjectServer& server, int serverIndex, TagHa
     : server_(server), statusTag_(serverIndex, server.clsid, statusHandle) {
   for (const auto& group : server.groups) {
     for (const auto& tag : group->tags) tag->connection = this;
-    group->readTimer.Restart(true);
   }
 }
 

@@ -1,11 +1,10 @@
 // ServerConnection: the connection object of one configured server.
 //
 // The start-up makes one per server, in project order, and keeps it until the process ends.
-// Making it gives the server its StatusTag, links every tag of the server to it and arms the
-// read timers of the server's groups. The OPC engine (connection_engine.h), attached by the
-// start-up, runs the connection on a worker thread of its own; the object offers here the
-// write of a tag's value, which the API and the window reach through the tag's `connection`.
-// Without an engine nothing touches the server.
+// Making it gives the server its StatusTag and links every tag of the server to it. The OPC
+// engine (connection_engine.h), attached by the start-up, runs the connection on a worker
+// thread of its own; the object offers here the write of a tag's value, which the API reaches
+// through the tag's `connection`. Without an engine nothing touches the server.
 #pragma once
 
 #include <memory>

@@ -179,7 +179,7 @@ class EngineTest : public ::testing::Test {
   ProjectTag& Tag(TagHandle handle) { return *project_->FindTag(handle); }
   TagLiveValue Value(TagHandle handle) { return Tag(handle).liveValue.Snapshot(); }
   bool Connected(std::size_t index = 0) {
-    return Eventually([&] { return Engine(index).EntryConnected(); });
+    return Eventually([&] { return Engine(index).State() == ConnectionState::kConnected; });
   }
 
   static std::string MakeDirectory() {

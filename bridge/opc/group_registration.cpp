@@ -1,21 +1,12 @@
-// Registration of a server's groups and items, in file order.
-//
-// Each group is added with its configured parameters and client group handle (its place + 1);
-// its tags become items, all in one call (bulk) or one by one (single), each with the client
-// handle of a new Item record; then the group's I/O interfaces are taken and call-back groups
-// advise the connection's data call-back.
-#include <cstdlib>
+#include "bridge/opc/group_registration.h"
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/opc_connection.h"
 #include "bridge/opc/task_memory_ptr.h"
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 #include "platform/com/connection_point.h"
 
 namespace {
-
-constexpr int kPropertyMode = 2;
-constexpr int kCallbackMode = 1;
 
 // The item definitions of one AddItems call, with strings that live as long as this object.
 // Every item id is kept in one block, so that registering a group of a hundred thousand tags
@@ -32,7 +23,7 @@ class ItemDefinitions {
   void Add(const ProjectTag& tag, OPCHANDLE clientHandle) {
     idOffsets_.push_back(ids_.size());
     ids_ += AnsiToWide(tag.id);
-    ids_.push_back(u'\0');
+    ids_.push_back(WCHAR{0});
     OPCITEMDEF& definition = definitions_.emplace_back();
     definition.bActive = TRUE;
     definition.hClient = clientHandle;
@@ -52,100 +43,27 @@ class ItemDefinitions {
   }
 
  private:
-  char16_t accessPath_[1] = {u'\0'};  // always empty: no attribute of the project names one
-  std::u16string ids_;                  // each id followed by its terminating zero
+  WCHAR accessPath_[1] = {0};  // always empty: no attribute of the project names one
+  WideString ids_;             // each id followed by its terminating zero
   std::vector<std::size_t> idOffsets_;
   std::vector<OPCITEMDEF> definitions_;
 };
 
-}  // namespace
-
-void OpcConnection::SetServerHandle(TagSession& session, OPCHANDLE serverHandle) {
-  std::lock_guard lock(stateMutex_);
-  session.serverHandle = serverHandle;
-}
-
-bool OpcConnection::RegisterGroups() {
-  items_->Reserve(tags_.size());
-  for (std::size_t index = 0; index < server_.groups.size(); ++index) {
-    ProjectGroup& group = *server_.groups[index];
-    GroupSession& session = groups_[index];
-    const BOOL active = std::atoi(group.active_state.c_str());
-    const DWORD rate = static_cast<DWORD>(group.uptime);
-    LONG timeBias = std::atoi(group.timebis_minutes.c_str());
-    FLOAT deadband = static_cast<FLOAT>(std::atof(group.percent_deadband.c_str()));
-    const DWORD locale = static_cast<DWORD>(std::atoi(group.language_id.c_str()));
-    const std::u16string name = AnsiToWide(group.name);
-    OPCHANDLE serverGroup = 0;
-    DWORD revisedRate = 0;
-    ComPtr<IOPCGroupStateMgt> stateMgt;
-    const HRESULT hr = opcServer_->AddGroup(
-        name.c_str(), active, rate, static_cast<OPCHANDLE>(index + 1), &timeBias, &deadband, locale,
-        &serverGroup, &revisedRate, IID_IOPCGroupStateMgt,
-        reinterpret_cast<LPUNKNOWN*>(stateMgt.ReleaseAndGetAddressOf()));
-    Log(FormatText(
-        "组名：%s   Active = %d dwRequestUpdateRate=%u ltimeBias=%ld fdeadband=%f "
-        "dwLanguageID=%ld dwRevUpdateRate=%ld",
-        group.name.c_str(), active, rate, static_cast<long>(timeBias),
-        static_cast<double>(deadband), static_cast<long>(locale), static_cast<long>(revisedRate)));
-    if (FAILED(hr)) {
-      LogOpcError("AddGroup kernal: ", hr);
-      Disconnect();
-      Log("断开成功!");
-      return false;
-    }
-    {
-      std::lock_guard lock(stateMutex_);
-      session.stateMgt = stateMgt;
-      session.serverHandle = serverGroup;
-    }
-    groupsAdded_ = true;
-    while (!session.stateMgt) {
-      Log(FormatText("组名：%s 尚未准备好", group.name.c_str()));
-      if (!Pause(timing_.groupWait)) return false;
-    }
-    const int mode = std::atoi(group.datachange_type.c_str());
-    if (mode == kPropertyMode) opcServer_.As(&itemProperties_);
-
-    if (std::atoi(group.additem.c_str()) != 0) {
-      if (!RegisterBulk(group, session)) return false;
-    } else {
-      Log(FormatText("组名：%s 开始单点注册", group.name.c_str()));
-      for (const auto& tag : group.tags) AddOneItem(*tag, session);
-    }
-    Log(FormatText("组名：%s 注册点完成", group.name.c_str()));
-
-    ComPtr<IOPCAsyncIO2> asyncIO2;
-    ComPtr<IOPCSyncIO> syncIO;
-    session.stateMgt.As(&asyncIO2);
-    session.stateMgt.As(&syncIO);
-    {
-      std::lock_guard lock(stateMutex_);
-      session.asyncIO2 = asyncIO2;
-      session.syncIO = syncIO;
-    }
-    if (mode == kCallbackMode && FAILED(AtlAdvise(session.stateMgt.Get(), dataCallback_.Get(),
-                                                  IID_IOPCDataCallback, &session.cookie))) {
-      groupsAdded_ = true;
-    }
-  }
-  return true;
-}
-
-bool OpcConnection::RegisterBulk(ProjectGroup& group, GroupSession& session) {
-  Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
+bool RegisterBulk(ConnectionParts& parts, const ProjectGroup& group,
+                  IOPCGroupStateMgt& stateMgt) {
+  parts.log.Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
   // A group without tags has nothing to add; servers refuse a call with no items, and that
   // refusal must not end the registration of the other groups.
   if (group.tags.empty()) return true;
   ItemDefinitions definitions(group.tags.size());
   for (const auto& tag : group.tags) {
-    const OPCHANDLE clientHandle = items_->Add(*tag);
-    SessionOf(*tag).clientHandle = clientHandle;
+    const OPCHANDLE clientHandle = parts.items->Add(*tag);
+    parts.ItemOf(*tag).clientHandle = clientHandle;
     definitions.Add(*tag, clientHandle);
   }
   ComPtr<IOPCItemMgt> itemMgt;
-  if (FAILED(session.stateMgt.As(&itemMgt))) {
-    Log(FormatText("组名：%s 获取Item管理对象失败", group.name.c_str()));
+  if (FAILED(stateMgt.QueryInterface(IID_IOPCItemMgt, itemMgt.ReleaseAndGetVoidAddressOf()))) {
+    parts.log.Log(FormatText("组名：%s 获取Item管理对象失败", group.name.c_str()));
     return false;
   }
   const DWORD count = definitions.Count();
@@ -156,26 +74,25 @@ bool OpcConnection::RegisterBulk(ProjectGroup& group, GroupSession& session) {
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
   if (FAILED(hr) || !rawResults || !rawErrors) {
     // The call itself failed: nothing was added.
-    LogOpcError("AddItem ", hr);
+    parts.log.LogOpcError("AddItem ", hr);
     return false;
   }
-  for (DWORD i = 0; i < count; ++i) {
-    TagSession& tagSession = SessionOf(*group.tags[i]);
-    SetServerHandle(tagSession, results[i].hServer);
-  }
-  if (count > 0 && FAILED(errors.get()[0])) {
-    LogOpcError("AddItem ", errors.get()[0]);
+  parts.session.SetServerHandles(parts.tags.IndexOf(*group.tags.front()), rawResults, count);
+  if (FAILED(errors.get()[0])) {
+    parts.log.LogOpcError("AddItem ", errors.get()[0]);
     return false;
   }
   return true;
 }
 
-void OpcConnection::AddOneItem(ProjectTag& tag, GroupSession& session) {
+void AddOneItem(ConnectionParts& parts, ProjectTag& tag, IOPCGroupStateMgt& stateMgt) {
   ComPtr<IOPCItemMgt> itemMgt;
-  if (FAILED(session.stateMgt.As(&itemMgt))) return;
-  TagSession& tagSession = SessionOf(tag);
-  const OPCHANDLE clientHandle = items_->Add(tag);
-  tagSession.clientHandle = clientHandle;
+  if (FAILED(stateMgt.QueryInterface(IID_IOPCItemMgt, itemMgt.ReleaseAndGetVoidAddressOf()))) {
+    return;
+  }
+  TagItem& item = parts.ItemOf(tag);
+  const OPCHANDLE clientHandle = parts.items->Add(tag);
+  item.clientHandle = clientHandle;
   ItemDefinitions definition(1);
   definition.Add(tag, clientHandle);
   OPCITEMRESULT* rawResults = nullptr;
@@ -183,24 +100,27 @@ void OpcConnection::AddOneItem(ProjectTag& tag, GroupSession& session) {
   const HRESULT hr = itemMgt->AddItems(1, definition.Definitions(), &rawResults, &rawErrors);
   const ItemResults results(rawResults, rawResults ? 1 : 0);
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
+  const auto dropRecord = [&] {
+    parts.items->Erase(clientHandle);
+    item.clientHandle = 0;
+  };
   if (FAILED(hr) || !rawResults || !rawErrors) {
-    LogOpcError("AddItems 1: ", hr);
-    items_->Erase(clientHandle);
-    tagSession.clientHandle = 0;
+    parts.log.LogOpcError("AddItems 1: ", hr);
+    dropRecord();
     return;
   }
-  SetServerHandle(tagSession, results[0].hServer);
-  if (FAILED(errors.get()[0])) {
-    tagSession.registered = false;
-    LogOpcError("AddItems 2: ", errors.get()[0]);
-    items_->Erase(clientHandle);
-    tagSession.clientHandle = 0;
+  parts.session.SetServerHandles(parts.tags.IndexOf(tag), rawResults, 1);
+  item.registered = SUCCEEDED(errors.get()[0]);
+  if (!item.registered) {
+    parts.log.LogOpcError("AddItems 2: ", errors.get()[0]);
+    dropRecord();
     return;
   }
-  tagSession.registered = true;
 
   ComPtr<IOPCSyncIO> syncIO;
-  if (FAILED(session.stateMgt.As(&syncIO))) return;
+  if (FAILED(stateMgt.QueryInterface(IID_IOPCSyncIO, syncIO.ReleaseAndGetVoidAddressOf()))) {
+    return;
+  }
   OPCHANDLE serverHandle = results[0].hServer;
   OPCITEMSTATE* rawStates = nullptr;
   HRESULT* rawReadErrors = nullptr;
@@ -209,8 +129,81 @@ void OpcConnection::AddOneItem(ProjectTag& tag, GroupSession& session) {
   const ItemStates states(rawStates, rawStates ? 1 : 0);
   const TaskMemoryPtr<HRESULT> readErrors(rawReadErrors);
   if (FAILED(readResult) || !rawStates) {
-    LogOpcError("Sync Read: ", readResult);
+    parts.log.LogOpcError("Sync Read: ", readResult);
     return;
   }
-  PublishRead(tagSession, states[0]);
+  PublishRead(parts, item, states[0]);
+}
+
+// Adds the group and keeps it in the session; false when the server refused it (logged). A
+// server may accept the group without handing out its interface: `stateMgt` is then null.
+bool AddGroup(ConnectionParts& parts, IOPCServer& server, std::size_t index,
+              ComPtr<IOPCGroupStateMgt>& stateMgt) {
+  const ProjectGroup& group = *parts.server.groups[index];
+  const GroupSettings& settings = group.settings;
+  const BOOL active = settings.activeFlag;
+  const DWORD rate = static_cast<DWORD>(settings.updateRate.count());
+  LONG timeBias = static_cast<LONG>(settings.timeBias.count());
+  FLOAT deadband = settings.percentDeadband;
+  const DWORD locale = settings.localeId;
+  OPCHANDLE serverGroup = 0;
+  DWORD revisedRate = 0;
+  const HRESULT hr = server.AddGroup(
+      AnsiToWide(group.name).c_str(), active, rate, static_cast<OPCHANDLE>(index + 1), &timeBias,
+      &deadband, locale, &serverGroup, &revisedRate, IID_IOPCGroupStateMgt,
+      reinterpret_cast<LPUNKNOWN*>(stateMgt.ReleaseAndGetAddressOf()));
+  parts.log.Log(FormatText(
+      "组名：%s   Active = %d dwRequestUpdateRate=%u ltimeBias=%ld fdeadband=%f "
+      "dwLanguageID=%ld dwRevUpdateRate=%ld",
+      group.name.c_str(), active, rate, static_cast<long>(timeBias),
+      static_cast<double>(deadband), static_cast<long>(locale), static_cast<long>(revisedRate)));
+  if (FAILED(hr)) {
+    parts.log.LogOpcError("AddGroup kernal: ", hr);
+    return false;
+  }
+  parts.session.AddGroup(index, stateMgt, serverGroup);
+  return true;
+}
+
+}  // namespace
+
+bool RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
+                    const std::function<void()>& disconnect,
+                    ComPtr<IOPCItemProperties>& itemProperties) {
+  const ComPtr<IOPCServer> server = parts.session.Server();
+  parts.items->Reserve(parts.tags.Count());
+  for (std::size_t index = 0; index < parts.server.groups.size(); ++index) {
+    const ProjectGroup& group = *parts.server.groups[index];
+    ComPtr<IOPCGroupStateMgt> stateMgt;
+    if (!AddGroup(parts, *server.Get(), index, stateMgt)) {
+      disconnect();
+      parts.log.Log("断开成功!");
+      return false;
+    }
+    while (!stateMgt) {
+      parts.log.Log(FormatText("组名：%s 尚未准备好", group.name.c_str()));
+      if (!hooks.waitForGroup()) return false;
+    }
+    if (group.settings.readMode == ReadMode::kPropertyRead) server.As(&itemProperties);
+
+    if (group.settings.bulkRegistration) {
+      if (!RegisterBulk(parts, group, *stateMgt.Get())) return false;
+    } else {
+      parts.log.Log(FormatText("组名：%s 开始单点注册", group.name.c_str()));
+      for (const auto& tag : group.tags) AddOneItem(parts, *tag, *stateMgt.Get());
+    }
+    parts.log.Log(FormatText("组名：%s 注册点完成", group.name.c_str()));
+
+    ComPtr<IOPCAsyncIO2> asyncIO2;
+    ComPtr<IOPCSyncIO> syncIO;
+    stateMgt.As(&asyncIO2);
+    stateMgt.As(&syncIO);
+    parts.session.SetGroupIO(index, asyncIO2, syncIO);
+    if (group.settings.readMode == ReadMode::kCallback) {
+      DWORD cookie = 0;
+      AtlAdvise(stateMgt.Get(), hooks.dataCallback, IID_IOPCDataCallback, &cookie);
+      parts.session.SetCallbackCookie(index, cookie);
+    }
+  }
+  return true;
 }

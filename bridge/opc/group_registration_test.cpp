@@ -47,8 +47,7 @@ TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPollin
        GroupRecord("Later", 0, true, {TagRecord("Sine.Real8", 5)})})});
   ASSERT_TRUE(Eventually([&] { return capture_->Count("AddItem ") == 1; }));
   std::this_thread::sleep_for(100ms);
-  EXPECT_TRUE(Engine().IsConnected());  // held
-  EXPECT_FALSE(Engine().EntryConnected());
+  EXPECT_EQ(Engine().State(), ConnectionState::kHeld);
   EXPECT_EQ(capture_->Count("组名：Later"), 0u);
   EXPECT_EQ(capture_->Count("时间="), 0u);
   EXPECT_EQ(capture_->Count("AddItem "), 1u);  // no further attempt while held

@@ -1,219 +1,194 @@
-// The worker of a connection: its loop, the status watch, restart, teardown, the status tag.
 #include "bridge/opc/opc_connection.h"
 
+#include <algorithm>
 #include <ctime>
+#include <future>
 #include <system_error>
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/opc_error_text.h"
+#include "bridge/opc/group_registration.h"
+#include "bridge/opc/server_activation.h"
+#include "bridge/opc/tag_write.h"
 #include "bridge/opc/task_memory_ptr.h"
+#include "platform/com/connection_point.h"
 
 namespace {
 
-constexpr int kStartChecks = 100;
-constexpr std::chrono::milliseconds kStartCheckPeriod{10};
+// How long Start waits for the worker to run.
+constexpr std::chrono::seconds kStartWait{1};
 
-std::int64_t TimeNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
+// The deadline after `deadline` of a periodic tick: one period on, or now when that has
+// passed already (a tick missed while the worker was busy comes once, at once).
+WorkerWakeup::Clock::time_point NextTick(WorkerWakeup::Clock::time_point deadline,
+                                         std::chrono::milliseconds period) {
+  return std::max(deadline + period, WorkerWakeup::Clock::now());
+}
 
 }  // namespace
 
 OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTiming timing)
     : connection_(context.connection),
-      server_(context.connection.Server()),
-      project_(context.project),
-      log_(context.log),
       exitFlag_(context.exitFlag),
       timing_(std::move(timing)),
-      items_(std::make_shared<ItemTable>()),
-      dataCallback_(MakeComObject<OPCCallback>(items_, project_)),
-      shutdownSink_(MakeComObject<OPCShutdown>()),
-      groups_(server_.groups.size()),
-      statusTimer_(timing_.statusRefreshMs) {
-  std::size_t tagCount = 0;
-  for (const auto& group : server_.groups) {
-    if (tagCount == 0 && !group->tags.empty()) firstTagHandle_ = group->tags.front()->handle;
-    tagCount += group->tags.size();
-  }
-  tags_.resize(tagCount);
-}
-
-OpcConnection::TagSession* OpcConnection::FindSession(const ProjectTag& tag) {
-  const auto index = static_cast<std::size_t>(tag.handle - firstTagHandle_);
-  return tag.handle >= firstTagHandle_ && index < tags_.size() && &tag.group.server == &server_
-             ? &tags_[index]
-             : nullptr;
-}
-
-OpcConnection::TagSession& OpcConnection::SessionOf(const ProjectTag& tag) {
-  return tags_[static_cast<std::size_t>(tag.handle - firstTagHandle_)];
-}
+      parts_(context.connection.Server(), context.project, context.log),
+      readCycle_(parts_),
+      wakeup_(std::make_shared<WorkerWakeup>()),
+      dataCallback_(MakeComObject<OPCCallback>(parts_.items, context.project)),
+      shutdownSink_(MakeComObject<OPCShutdown>(wakeup_)) {}
 
 OpcConnection::~OpcConnection() { Stop(); }
 
-void OpcConnection::Log(const std::string& text) const { log_.LogMessage(text, 0); }
-
-bool OpcConnection::Pause(std::chrono::milliseconds duration) {
-  std::unique_lock lock(stopMutex_);
-  return !stopSignal_.wait_for(lock, duration, [this] { return stopRequested_; });
-}
-
-std::string OpcConnection::FormatOpcError(std::string_view text, HRESULT hr) const {
-  ComPtr<IOPCServer> server;
-  {
-    std::lock_guard lock(stateMutex_);
-    server = opcServer_;
-  }
-  return ::FormatOpcError(text, hr, server.Get());
-}
-
-void OpcConnection::LogOpcError(std::string_view text, HRESULT hr) const {
-  Log(FormatOpcError(text, hr));
-}
-
 int OpcConnection::Start() {
   if (exitFlag_.IsSet()) return 0;
+  std::promise<void> running;
+  std::future<void> started = running.get_future();
   try {
-    worker_ = std::thread([this] { WorkerLoop(); });
+    worker_ = std::jthread([this, running = std::move(running)](std::stop_token stop) mutable {
+      stop_ = stop;
+      running.set_value();
+      Run(stop);
+    });
   } catch (const std::system_error&) {
-    Log("Create work thread failed!");
+    parts_.log.Log("Create work thread failed!");
     return -1;
   }
-  for (int check = 0; check < kStartChecks && !loopRunning_.load(); ++check) {
-    std::this_thread::sleep_for(kStartCheckPeriod);
-  }
+  started.wait_for(kStartWait);
   return 0;
 }
 
 void OpcConnection::Stop() {
-  {
-    std::lock_guard lock(stopMutex_);
-    stopRequested_ = true;
-  }
-  stopSignal_.notify_all();
   // The connection is not torn down at exit; servers that still call back find nothing from
   // now on, so the value push may go away after this.
-  items_->Close();
+  parts_.items->Close();
   if (!worker_.joinable()) return;
-  // Wakes the loop at once; it ends because the exit flag is set (or here, at WM_QUIT).
-  while (threadId_.load() == 0 && !loopRunning_.load()) std::this_thread::yield();
-  PostThreadMessage(threadId_.load(), WM_QUIT, 0, 0);
+  worker_.request_stop();
   worker_.join();
 }
 
-// The thread procedure: the connect timer, then messages until the exit flag is set.
-void OpcConnection::WorkerLoop() {
-  threadId_ = GetCurrentThreadId();
-  shutdownSink_->SetWorker(threadId_.load());
-  connectTimerId_ = SetTimer(nullptr, 0, static_cast<UINT>(timing_.connectTick.count()), nullptr);
-  loopRunning_ = true;
-  MSG message;
-  while (GetMessage(&message, nullptr, 0, 0) && !exitFlag_.IsSet()) {
-    if (statusTimer_.Restart(false)) RefreshStatusTag(true);
-    if (message.hwnd != nullptr) continue;
-    if (message.message == WM_TIMER && message.wParam == connectTimerId_) {
-      ConnectOrWatch();
+bool OpcConnection::Pause(std::chrono::milliseconds duration) {
+  return wakeup_->Pause(stop_, duration);
+}
+
+void OpcConnection::Run(const std::stop_token& stop) {
+  Clock::time_point nextConnect = Clock::now() + timing_.connectTick;
+  Clock::time_point nextStatusPush = Clock::now() + timing_.statusRefresh;
+  std::optional<Clock::time_point> nextPoll;  // none while the read cycles are stopped
+  while (!exitFlag_.IsSet()) {
+    const Clock::time_point next = std::min({nextConnect, nextStatusPush,
+                                             nextPoll.value_or(Clock::time_point::max())});
+    const WorkerWakeup::Wake wake = wakeup_->WaitUntil(stop, next);
+    if (wake == WorkerWakeup::Wake::kStop) return;
+    if (wake == WorkerWakeup::Wake::kRestart) {
+      // The server asked its clients to let go: both ticks stop until after the pause.
+      nextPoll.reset();
+      Disconnect();
+      Pause(timing_.restartPause);
+      nextConnect = Clock::now() + timing_.connectTick;
+      continue;
+    }
+    if (Clock::now() >= nextStatusPush) {
+      RefreshStatusTag(true);
+      nextStatusPush = Clock::now() + timing_.statusRefresh;
+    }
+    if (Clock::now() >= nextConnect) {
+      if (State() == ConnectionState::kIdle) {
+        if (Connect()) nextPoll = Clock::now() + timing_.pollTick;
+      } else if (!WatchStatus()) {
+        nextPoll.reset();
+      }
       RefreshStatusTag(false);
-    } else if (message.message == WM_TIMER && pollTimerId_ != 0 && message.wParam == pollTimerId_) {
-      PollGroups();
-    } else if (message.message == WM_OPC_RESTART) {
-      Restart();
-    } else {
-      TranslateMessage(&message);
-      DispatchMessage(&message);
+      nextConnect = NextTick(nextConnect, timing_.connectTick);
+    }
+    if (nextPoll && Clock::now() >= *nextPoll) {
+      if (readCycle_.Run([this] { Pause(timing_.cycleSleep); }) == ReadCycle::Outcome::kDone) {
+        nextPoll = NextTick(*nextPoll, timing_.pollTick);
+      } else {
+        nextPoll.reset();
+        Disconnect();
+        Pause(timing_.dropSleep);
+      }
     }
   }
-  KillTimer(nullptr, connectTimerId_);
-  if (pollTimerId_ != 0) KillTimer(nullptr, pollTimerId_);
-  loopRunning_ = false;
 }
 
 // The status tag: 1 while the server is held, else 0, stamped now. `push`: hand it to the API
 // as a changed value; otherwise only a change of the value is applied, without a push.
 void OpcConnection::RefreshStatusTag(bool push) {
   StatusTag& status = connection_.GetStatusTag();
-  const int value = held_.load() ? 1 : 0;
+  const int value = IsConnected() ? 1 : 0;
   if (!push && status.liveValue.Snapshot().integerValue == value) return;
   status.liveValue.ApplyTextValue(value != 0 ? "1" : "0", "192", SystemWallTime(),
-                                  push ? project_.PushSink() : nullptr);
+                                  push ? parts_.Push() : nullptr);
 }
 
-void OpcConnection::ConnectOrWatch() {
-  if (opcServer_) {
-    WatchStatus();
-  } else if (!entryConnected_.load()) {
-    Connect();
+bool OpcConnection::Connect() {
+  const ComPtr<IOPCServer> server = ActivateServer(parts_.server, parts_.session, parts_.log);
+  if (!server) return false;
+  parts_.session.HoldServer(server);
+  state_ = ConnectionState::kHeld;
+  parts_.log.Log("连接成功，正在添加各种服务!");
+
+  if (FAILED(AtlAdvise(server.Get(), shutdownSink_.Get(), IID_IOPCShutdown, &shutdownCookie_))) {
+    shutdownCookie_ = 0;
+    parts_.log.Log("AtlAdvise Shutdown：Server 尚未准备好,这功能服务器不支持,忽略此步...");
   }
+  const RegistrationHooks hooks{dataCallback_.Get(), [this] { return Pause(timing_.groupWait); }};
+  if (!RegisterGroups(parts_, hooks, [this] { Disconnect(); }, readCycle_.ItemProperties())) {
+    return false;
+  }
+  if (!Pause(timing_.settle)) return false;
+  state_ = ConnectionState::kConnected;
+  return true;
 }
 
 // The status watch: a status query when more than a minute has passed since the last one; a
-// failed query or a state other than running drops the connection.
-void OpcConnection::WatchStatus() {
-  const std::int64_t now = timing_.now ? timing_.now() : TimeNow();
+// failed query or a state other than running drops the connection, then pauses.
+bool OpcConnection::WatchStatus() {
+  const std::int64_t now = timing_.now ? timing_.now() : std::time(nullptr);
   if (lastStatusPoll_ > now) lastStatusPoll_ = now;
-  if (now - lastStatusPoll_ <= timing_.statusWatchSeconds) return;
+  if (now - lastStatusPoll_ <= timing_.statusWatchSeconds) return true;
   lastStatusPoll_ = now;
 
   OPCSERVERSTATUS* rawStatus = nullptr;
-  const HRESULT hr = opcServer_->GetStatus(&rawStatus);
+  const HRESULT hr = parts_.session.Server()->GetStatus(&rawStatus);
   const TaskMemoryPtr<OPCSERVERSTATUS> status(rawStatus);
   if (status) CoTaskMemFree(status->szVendorInfo);
-  if (SUCCEEDED(hr) && status && status->dwServerState == OPC_STATUS_RUNNING) return;
+  if (SUCCEEDED(hr) && status && status->dwServerState == OPC_STATUS_RUNNING) return true;
   if (SUCCEEDED(hr) && status) {
-    Log(FormatText("Server Status = %d 准备断开...", static_cast<int>(status->dwServerState)));
+    parts_.log.Log(
+        FormatText("Server Status = %d 准备断开...", static_cast<int>(status->dwServerState)));
   }
   Disconnect();
-  entryConnected_ = false;
-  if (pollTimerId_ != 0) KillTimer(nullptr, pollTimerId_);
-  pollTimerId_ = 0;
   Pause(timing_.statusPause);
+  return false;
 }
 
-// WM_OPC_RESTART: the server asked its clients to let go.
-void OpcConnection::Restart() {
-  KillTimer(nullptr, connectTimerId_);
-  if (pollTimerId_ != 0) KillTimer(nullptr, pollTimerId_);
-  pollTimerId_ = 0;
-  Disconnect();
-  entryConnected_ = false;
-  Pause(timing_.restartPause);
-  connectTimerId_ = SetTimer(nullptr, 0, static_cast<UINT>(timing_.connectTick.count()), nullptr);
-}
-
-// A group lost its interface (the hidden window's WM_OPC_DROP, called directly).
-void OpcConnection::DropConnection() {
-  if (pollTimerId_ != 0) KillTimer(nullptr, pollTimerId_);
-  pollTimerId_ = 0;
-  Disconnect();
-  entryConnected_ = false;
-}
-
-// Tears down all OPC state: the shutdown advice, the call-back advice of every group, the
-// items and groups, the server; then the item records. Only acts while the server is held.
+// The shutdown advice, the call-back advice of every group, the items and groups, the server;
+// then, after a short pause, the item records.
 void OpcConnection::Disconnect() {
-  if (!opcServer_) return;
-  if (shutdownCookie_ != 0) AtlUnadvise(opcServer_.Get(), IID_IOPCShutdown, shutdownCookie_);
+  ComPtr<IOPCServer> server = parts_.session.Server();
+  if (!server) return;
+  if (shutdownCookie_ != 0) AtlUnadvise(server.Get(), IID_IOPCShutdown, shutdownCookie_);
   shutdownCookie_ = 0;
 
-  for (std::size_t index = 0; index < groups_.size(); ++index) {
-    const GroupSession& session = groups_[index];
-    if (groupsAdded_.load() && session.stateMgt) {
-      AtlUnadvise(session.stateMgt.Get(), IID_IOPCDataCallback, session.cookie);
-      Log(FormatText("AtlUnadvise: Server：%s ,组名%s ok", server_.name.c_str(),
-                     server_.groups[index]->name.c_str()));
+  const auto& groups = parts_.server.groups;
+  const bool groupsAdded = parts_.session.GroupsAdded();
+  for (std::size_t index = 0; index < groups.size(); ++index) {
+    const GroupInterfaces group = parts_.session.Group(index);
+    if (groupsAdded && group.stateMgt) {
+      AtlUnadvise(group.stateMgt.Get(), IID_IOPCDataCallback, group.callbackCookie);
+      parts_.log.Log(FormatText("AtlUnadvise: Server：%s ,组名%s ok", parts_.server.name.c_str(),
+                                groups[index]->name.c_str()));
     }
   }
   std::vector<OPCHANDLE> serverHandles;  // of the registered items, in registration order
-  for (const TagSession& session : tags_) {
-    if (session.clientHandle != 0) serverHandles.push_back(session.serverHandle);
-  }
-  for (std::size_t index = 0; index < groups_.size(); ++index) {
-    GroupSession released;
-    {
-      std::lock_guard lock(stateMutex_);
-      std::swap(released.stateMgt, groups_[index].stateMgt);
-      std::swap(released.asyncIO2, groups_[index].asyncIO2);
-      std::swap(released.syncIO, groups_[index].syncIO);
+  for (std::size_t index = 0; index < parts_.tagItems.size(); ++index) {
+    if (parts_.tagItems[index].clientHandle != 0) {
+      serverHandles.push_back(parts_.session.ServerHandle(index));
     }
+  }
+  for (std::size_t index = 0; index < groups.size(); ++index) {
+    const GroupInterfaces released = parts_.session.ReleaseGroup(index);
     if (!released.stateMgt) continue;
     ComPtr<IOPCItemMgt> itemMgt;
     if (SUCCEEDED(released.stateMgt.As(&itemMgt)) && !serverHandles.empty()) {
@@ -222,28 +197,30 @@ void OpcConnection::Disconnect() {
                            &rawErrors);
       CoTaskMemFree(rawErrors);
     }
-    opcServer_->RemoveGroup(groups_[index].serverHandle, FALSE);
-    Log(FormatText("RemoveGroup: Server：%s ,组名%s ok", server_.name.c_str(),
-                   server_.groups[index]->name.c_str()));
+    server->RemoveGroup(released.serverHandle, FALSE);
+    parts_.log.Log(FormatText("RemoveGroup: Server：%s ,组名%s ok", parts_.server.name.c_str(),
+                              groups[index]->name.c_str()));
   }
-  itemProperties_ = nullptr;
-  ComPtr<IOPCServer> released;
-  {
-    std::lock_guard lock(stateMutex_);
-    std::swap(released, opcServer_);
-  }
-  released = nullptr;
-  held_ = false;
+  readCycle_.ItemProperties() = nullptr;
+  parts_.session.ReleaseServer();
+  server = nullptr;
+  state_ = ConnectionState::kIdle;
 
   Pause(timing_.teardownSleep);
-  items_->Clear();
-  // The handles named items of the connection that ended; a write must not reach whatever
-  // they name on the next one.
-  std::lock_guard lock(stateMutex_);
-  for (TagSession& session : tags_) {
-    session.clientHandle = 0;
-    session.serverHandle = 0;
-  }
+  parts_.items->Clear();
+  parts_.session.ClearServerHandles();
+  for (TagItem& item : parts_.tagItems) item.clientHandle = 0;
+}
+
+WriteResult OpcConnection::WriteTag(ProjectTag& tag, std::string_view value) {
+  const std::optional<std::size_t> tagIndex = parts_.tags.Find(tag);
+  if (!tagIndex) return {1, kNotConnectedText};
+  const auto& groups = parts_.server.groups;
+  const auto group = std::find_if(groups.begin(), groups.end(),
+                                  [&](const auto& entry) { return entry.get() == &tag.group; });
+  const auto target = parts_.session.WriteTargetOf(group - groups.begin(), *tagIndex);
+  if (!target) return {1, kNotConnectedText};
+  return WriteTagValue(*target, static_cast<VARTYPE>(tag.vt), value, parts_.log);
 }
 
 std::unique_ptr<ConnectionEngine> MakeOpcConnection(const ConnectionEngineContext& context) {

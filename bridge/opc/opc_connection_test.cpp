@@ -17,7 +17,7 @@ TEST_F(EngineTest, ConnectsLocallyByProgIdAndFollowsItsClsid) {
   Run({server});
   ASSERT_TRUE(Connected());
   EXPECT_TRUE(connections_[0]->IsConnected());
-  EXPECT_EQ(project_->Servers()[0]->clsid, "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}");
+  EXPECT_EQ(Engine().ClsidText(), "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}");
   EXPECT_EQ(capture_->Count("连接成功，正在添加各种服务!"), 1u);
   EXPECT_EQ(capture_->Count("CoCreateInstance"), 0u);
 }
@@ -81,7 +81,7 @@ TEST_F(EngineTest, AShutdownRequestTearsDownAndReconnects) {
 
 TEST_F(EngineTest, TheStatusTagIsPushedEveryPeriodAndReadsZeroWhileTheServerIsNotHeld) {
   EngineTiming timing = FastTiming();
-  timing.statusRefreshMs = 30;
+  timing.statusRefresh = 30ms;
   device_->Faults().Die();
   Run({EchoServer()}, timing);
   const TagHandle status = connections_[0]->GetStatusTag().handle;
@@ -118,7 +118,7 @@ TEST_F(EngineTest, ReconnectionsUnderStreamingCallbacksKeepTheRecordsSafe) {
     ASSERT_TRUE(Connected());
     std::this_thread::sleep_for(15ms);
     device_->RequestShutdown(u"again");
-    ASSERT_TRUE(Eventually([&] { return !Engine().EntryConnected(); }));
+    ASSERT_TRUE(Eventually([&] { return Engine().State() != ConnectionState::kConnected; }));
   }
   ASSERT_TRUE(Connected());
   EXPECT_EQ(Engine().ItemCount(), 20u);

@@ -32,6 +32,6 @@ STDMETHODIMP OPCShutdown::ShutdownRequest(LPCWSTR reason) {
     std::lock_guard lock(mutex_);
     reason_ = reason != nullptr ? WideToAnsi(std::u16string_view(reason)) : std::string();
   }
-  PostThreadMessage(workerId_.load(), WM_OPC_RESTART, 0, 0);
+  worker_->RequestRestart();
   return S_OK;
 }

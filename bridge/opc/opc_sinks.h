@@ -9,21 +9,19 @@
 // longer than the connection lives: it shares the item table, and once the connection has
 // closed that table it touches nothing else.
 //
-// OPCShutdown (IOPCShutdown): keeps the reason text and posts WM_OPC_RESTART to the worker.
+// OPCShutdown (IOPCShutdown): keeps the reason text and asks the connection's worker to
+// restart (worker_wakeup.h).
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "bridge/core/bridge_project.h"
 #include "bridge/opc/opc_item.h"
+#include "bridge/opc/worker_wakeup.h"
 #include "platform/com/com_object.h"
-#include "platform/msgqueue/thread_messages.h"
 #include "platform/opcda/opcda.h"
-
-inline constexpr UINT WM_OPC_RESTART = WM_USER + 52;
 
 class OPCCallback final : public ComObject<IOPCDataCallback> {
  public:
@@ -50,14 +48,13 @@ class OPCCallback final : public ComObject<IOPCDataCallback> {
 
 class OPCShutdown final : public ComObject<IOPCShutdown> {
  public:
-  // Posts to the worker thread `workerId` (may be set once the worker runs).
-  void SetWorker(DWORD workerId) { workerId_.store(workerId); }
+  explicit OPCShutdown(std::shared_ptr<WorkerWakeup> worker) : worker_(std::move(worker)) {}
   std::string LastReason() const;
 
   STDMETHODIMP ShutdownRequest(LPCWSTR reason) override;
 
  private:
-  std::atomic<DWORD> workerId_{0};
+  const std::shared_ptr<WorkerWakeup> worker_;
   mutable std::mutex mutex_;
   std::string reason_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/bstr.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -100,15 +101,17 @@ TEST_F(CallbackTest, HandlesOfClearedRecordsAreNeverGivenAgain) {
   EXPECT_EQ(items_->Size(), 0u);
 }
 
-TEST(ShutdownSink, KeepsTheReasonAndPostsARestartToTheWorker) {
-  const ComPtr<OPCShutdown> sink = MakeComObject<OPCShutdown>();
-  sink->SetWorker(GetCurrentThreadId());
-  EXPECT_EQ(sink->ShutdownRequest(u"维护"), S_OK);
+TEST(ShutdownSink, KeepsTheReasonAndAsksTheWorkerToRestartOnce) {
+  const auto worker = std::make_shared<WorkerWakeup>();
+  const ComPtr<OPCShutdown> sink = MakeComObject<OPCShutdown>(worker);
+  EXPECT_EQ(sink->ShutdownRequest(OLESTR("维护")), S_OK);
   EXPECT_EQ(sink->LastReason(), "维护");
-  MSG message;
-  ASSERT_TRUE(GetMessage(&message, nullptr, 0, 0));
-  EXPECT_EQ(message.message, WM_OPC_RESTART);
-  EXPECT_EQ(message.message, 0x434u);
+  const std::stop_source stop;
+  const auto later = WorkerWakeup::Clock::now() + std::chrono::hours(1);
+  EXPECT_EQ(worker->WaitUntil(stop.get_token(), later), WorkerWakeup::Wake::kRestart);
+  // The request was taken: the next wait runs to its deadline.
+  EXPECT_EQ(worker->WaitUntil(stop.get_token(), WorkerWakeup::Clock::now()),
+            WorkerWakeup::Wake::kDeadline);
 }
 
 }  // namespace

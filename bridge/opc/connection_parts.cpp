@@ -1,0 +1,8 @@
+#include "bridge/opc/connection_parts.h"
+
+void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITEMSTATE& state) {
+  const ItemTable::Reader reader(*parts.items);
+  if (const Item* record = reader.Find(item.clientHandle)) {
+    record->Publish(state.vDataValue, state.wQuality, state.ftTimeStamp, parts.Push());
+  }
+}

@@ -1,0 +1,14 @@
+// A connection attempt's first steps: where the server runs, its CLSID and its activation.
+#pragma once
+
+#include "bridge/core/project_tree.h"
+#include "bridge/opc/engine_log.h"
+#include "bridge/opc/server_session.h"
+
+// Activates `server` (remotely, with its credentials when it has any, when its node names
+// another computer: not empty and, without regard to case, neither "127.0.0.1", "localhost"
+// nor this computer's name) and answers its IOPCServer interface; null when the attempt ended, which
+// is logged. The CLSID comes from the ProgID when it is registered (the session's CLSID text
+// then follows it), else from the session's CLSID text.
+ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
+                                  const EngineLog& log);

@@ -1,0 +1,25 @@
+#include "bridge/opc/worker_wakeup.h"
+
+void WorkerWakeup::RequestRestart() {
+  {
+    const std::lock_guard lock(mutex_);
+    restartRequested_ = true;
+  }
+  changed_.notify_all();
+}
+
+WorkerWakeup::Wake WorkerWakeup::WaitUntil(const std::stop_token& stop,
+                                           Clock::time_point deadline) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_until(lock, stop, deadline, [this] { return restartRequested_; });
+  if (stop.stop_requested()) return Wake::kStop;
+  if (!restartRequested_) return Wake::kDeadline;
+  restartRequested_ = false;
+  return Wake::kRestart;
+}
+
+bool WorkerWakeup::Pause(const std::stop_token& stop, Clock::duration duration) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, stop, duration, [] { return false; });
+  return !stop.stop_requested();
+}
