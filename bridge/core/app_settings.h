@@ -16,7 +16,7 @@ inline constexpr char kSettingsFileName[] = "config.xml";
 struct AppSettings {
   int port = 21215;           // TCP port of the API server
   int port_h = 9527;          // the manager's HTTP port; kept, the bridge opens nothing on it
-  std::string programe_name;  // display name of the program (tool tip of the tray icon)
+  std::string programe_name;  // display name of the program
 };
 
 AppSettings ReadAppSettings(const std::string& path);

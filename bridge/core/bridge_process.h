@@ -9,8 +9,7 @@
 //      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
 //   4. Find the program directory and install the crash report.
 //   5. Start the bridge (bridge_runtime.h) with its API service and its OPC engine.
-//   6. Wait on the main thread for a quit signal: the bridge has no window, so the main thread
-//      stands where the window's message loop would.
+//   6. Wait on the main thread for a quit signal.
 //   7. The orderly stop, leave the apartment and end with exit code 0.
 // The lock is released by the kernel when the process ends, however it ends.
 #pragma once

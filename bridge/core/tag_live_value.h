@@ -1,9 +1,9 @@
 // TagLiveValue: the latest value of a tag, and LiveValueSlot, the guarded place that holds it.
 //
 // A live value is written by the threads that deliver OPC data (COM call-back threads and the
-// connection workers) and read at the same time by the API thread and the window. Each tag's
-// slot has a lock of its own, held only while a value is copied in or out: writers format the
-// new text before they take it, so the lock covers a few stores and a string swap. There is
+// connection workers) and read at the same time by the API thread. Each tag's slot has a lock
+// of its own, held only while a value is copied in or out: writers format the new text before
+// they take it, so the lock covers a few stores and a string swap. There is
 // no lock over the whole table, and tags never wait for each other.
 //
 // Readers take a Snapshot: a copy made under the lock, so its fields always belong to the same

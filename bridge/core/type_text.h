@@ -1,5 +1,5 @@
-// Display texts of a tag's data type, access direction and quality, as the window columns,
-// the template export and the maker show them.
+// Display texts of a tag's data type, access direction and quality. Nothing shows them yet:
+// they are the texts every display of a tag (a tag grid, a template export) uses.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // VariantToText: the text form and the numeric form of a COM value.
 //
-// Every value the bridge receives is kept twice: as text (replies, logs, the window) and, for
+// Every value the bridge receives is kept twice: as text (replies, logs) and, for
 // numeric types, as a number (value pushes). Which number a type gives, and how it is printed,
 // follows the variant's own type, not the tag's class:
 //

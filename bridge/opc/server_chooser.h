@@ -1,11 +1,11 @@
 // The logic of the server chooser: which hosts to offer, and which OPC servers a host has.
 //
-// The bridge's server settings dialog and the maker's server dialog show what these functions
-// return; the windows themselves live with those dialogs.
+// Nothing in the programs calls it yet: it is the logic under a server settings form, which
+// shows what these functions return.
 //
 // FillServerChooser(request):
-//  1. Activates the OPC server list service (CLSCTX_ALL; the maker's chooser uses
-//     CLSCTX_REMOTE_SERVER for a named host and presents its identity when one is given) on
+//  1. Activates the OPC server list service (CLSCTX_ALL; with `remoteServer`,
+//     CLSCTX_REMOTE_SERVER for a named host, presenting its identity when one is given) on
 //     the host (empty: this computer). On failure the message "Error connecting to OPC 2.0
 //     Server Browser." (for a named host "Error connecting to OPC 2.0 Server Browser on
 //     <host>.") and the registry walk of step 4.
@@ -38,11 +38,11 @@ struct ServerChooserEntry {
 };
 
 struct ServerChooserRequest {
-  std::string host;  // the host text of the dialog; empty: this computer
+  std::string host;  // the host as typed; empty: this computer
   CATID category = CATID_OPCDAServer20;
   std::string chosenProgId;
-  // The maker's chooser: a named host is reached with CLSCTX_REMOTE_SERVER, presenting
-  // `identity` when its credentials box is ticked.
+  // True: a named host is reached with CLSCTX_REMOTE_SERVER, presenting `identity` when one
+  // is given.
   bool remoteServer = false;
   std::optional<AuthIdentity> identity;
 };

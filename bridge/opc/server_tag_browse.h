@@ -1,5 +1,5 @@
-// BrowseServerTags: the address-space traversal behind the API's server tags command and the
-// window's TREE and FLAT traversals.
+// BrowseServerTags: the address-space traversal behind the API's server tags command, in
+// its TREE and FLAT forms.
 //
 // Logs "开始遍历SERVER TAG", opens a private browse connection to the server of `clsid` on
 // this computer (browse_connection.h) and returns a document of the tag list file's shape:
