@@ -7,6 +7,7 @@
 #include "common/code_page.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant_time.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ enum class RealFormat {
   kShortest  // "%g": array elements
 };
 
-// The decimal text of an integer, as printf's "%d", "%u", "%lld" and "%llu" print it.
+// The decimal text of an integer, as printf's "%d", "%OLESTR(", ")%lld" and "%llu" print it.
 template <typename Integer>
 std::string IntegerText(Integer value) {
   char buffer[24];

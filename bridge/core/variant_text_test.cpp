@@ -1,4 +1,5 @@
 #include "bridge/core/variant_text.h"
+#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ TEST(VariantToText, ScalarsByTheVariantsOwnType) {
 TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
   TestVariant text;
   text->vt = VT_BSTR;
-  text->bstrVal = BstrFromView(u"温度 12");
+  text->bstrVal = BstrFromView(OLESTR("温度 12"));
   EXPECT_EQ(VariantToText(*text).text, "温度 12");  // narrow literals are GBK too
   EXPECT_FALSE(VariantToText(*text).number.has_value());
 
@@ -127,8 +128,8 @@ TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {
   SetArray<LONG>(none, VT_I4, {});
   EXPECT_EQ(VariantToText(*none).text, "");
 
-  const BSTR first = BstrFromView(u"a");
-  const BSTR second = BstrFromView(u"压力");
+  const BSTR first = BstrFromView(OLESTR("a"));
+  const BSTR second = BstrFromView(OLESTR("压力"));
   TestVariant texts;
   SetArray<BSTR>(texts, VT_BSTR, {first, second});
   SysFreeString(first);

@@ -5,10 +5,11 @@
 
 #include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
-constexpr char16_t kBrowseGroupName[] = u"Tomelund";
+constexpr WCHAR kBrowseGroupName[] = OLESTR("Tomelund");
 constexpr DWORD kBrowseGroupRate = 1000;
 constexpr OPCHANDLE kBrowseGroupClientHandle = 1986;
 
@@ -41,7 +42,7 @@ BrowseConnection::BrowseConnection(DiscoveryPause settle) : settle_(std::move(se
 
 std::unique_ptr<BrowseConnection> BrowseConnection::Open(std::string_view clsidText, BridgeLog& log,
                                                          DiscoveryPause settle) {
-  const std::u16string wideClsid = AnsiToWide(clsidText);
+  const WideString wideClsid = AnsiToWide(clsidText);
   CLSID clsid;
   if (FAILED(CLSIDFromString(wideClsid.c_str(), &clsid))) return nullptr;
 

@@ -1,4 +1,5 @@
 #include "bridge/opc/engine_test_support.h"
+#include "platform/com/wide_string.h"
 
 namespace engine_test {
 namespace {
@@ -27,7 +28,7 @@ TEST_F(EngineTest, GroupsAreAddedInFileOrderWithTheirParameters) {
   const std::vector<JournalEntry> added = device_->Journal().Entries("AddGroup");
   ASSERT_EQ(added.size(), 3u);
   for (DWORD place = 0; place < 3; ++place) {
-    EXPECT_EQ(added[place].group, std::u16string(1, static_cast<char16_t>(u'A' + place)));
+    EXPECT_EQ(added[place].group, WideString(1, static_cast<WCHAR>(OLESTR('A') + place)));
     EXPECT_EQ(added[place].argument, place + 1);
   }
 }
@@ -41,7 +42,7 @@ TEST_F(EngineTest, AnEmptyBulkGroupLeavesTheOtherGroupsRegisteredAndRead) {
 }
 
 TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPolling) {
-  device_->Faults().RejectItemIds({u"No.Such.Item"});
+  device_->Faults().RejectItemIds({OLESTR("No.Such.Item")});
   Run({TreeServer(
       {GroupRecord("First", 0, true, {TagRecord("No.Such.Item", 3), TagRecord("Ramp.Int4", 3)}),
        GroupRecord("Later", 0, true, {TagRecord("Sine.Real8", 5)})})});
@@ -55,7 +56,7 @@ TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPollin
 }
 
 TEST_F(EngineTest, ASingleModeRejectionSkipsOnlyThatItem) {
-  device_->Faults().RejectItemIds({u"Ramp.Int2"});
+  device_->Faults().RejectItemIds({OLESTR("Ramp.Int2")});
   Run({TreeServer({GroupRecord(
       "S", 0, false,
       {TagRecord("Ramp.Int4", 3), TagRecord("Ramp.Int2", 2), TagRecord("Sine.Real8", 5)})})});

@@ -1,4 +1,5 @@
 #include "bridge/opc/opc_connection.h"
+#include "platform/com/wide_string.h"
 
 #include "bridge/opc/engine_test_support.h"
 
@@ -71,7 +72,7 @@ TEST_F(EngineTest, AShutdownRequestTearsDownAndReconnects) {
   Run({EchoServer()}, timing);
   ASSERT_TRUE(Connected());
   const auto requested = std::chrono::steady_clock::now();
-  device_->RequestShutdown(u"maintenance");
+  device_->RequestShutdown(OLESTR("maintenance"));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("RemoveGroup: ") == 1; }));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("连接成功，正在添加各种服务!") == 2; }));
   // The pause, then the first tick of the new connect timer.
@@ -117,7 +118,7 @@ TEST_F(EngineTest, ReconnectionsUnderStreamingCallbacksKeepTheRecordsSafe) {
   for (int round = 0; round < 5; ++round) {
     ASSERT_TRUE(Connected());
     std::this_thread::sleep_for(15ms);
-    device_->RequestShutdown(u"again");
+    device_->RequestShutdown(OLESTR("again"));
     ASSERT_TRUE(Eventually([&] { return Engine().State() != ConnectionState::kConnected; }));
   }
   ASSERT_TRUE(Connected());

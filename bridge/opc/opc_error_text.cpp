@@ -1,6 +1,7 @@
 #include "bridge/opc/opc_error_text.h"
 
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::string ServerMessage(HRESULT hr, IOPCServer& server) {
   if (FAILED(server.GetErrorString(hr, kNeutralLocale, &text)) || text == nullptr) {
     return "OPC Server failed GetErrorString.";
   }
-  std::string message = WideToAnsi(std::u16string_view(text));
+  std::string message = WideToAnsi(WideStringView(text));
   CoTaskMemFree(text);
   return message;
 }

@@ -1,4 +1,5 @@
 #include "bridge/opc/opc_error_text.h"
+#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ TEST(FormatOpcError, SystemTextThenServerTextThenUnknown) {
   RegisterOpcCoreClasses();
   RegisterSimulatedServers();
   CLSID clsid;
-  ASSERT_EQ(CLSIDFromProgID(u"OPCSim.Tree.1", &clsid), S_OK);
+  ASSERT_EQ(CLSIDFromProgID(OLESTR("OPCSim.Tree.1"), &clsid), S_OK);
   ComPtr<IOPCServer> server;
   ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, UuidOf<IOPCServer>(),
                              reinterpret_cast<void**>(server.GetAddressOf())),

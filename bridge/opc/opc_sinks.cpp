@@ -1,6 +1,7 @@
 #include "bridge/opc/opc_sinks.h"
 
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 
 STDMETHODIMP OPCCallback::OnDataChange(DWORD /*transactionId*/, OPCHANDLE /*clientGroup*/,
                                        HRESULT /*masterQuality*/, HRESULT /*masterError*/,
@@ -30,7 +31,7 @@ std::string OPCShutdown::LastReason() const {
 STDMETHODIMP OPCShutdown::ShutdownRequest(LPCWSTR reason) {
   {
     std::lock_guard lock(mutex_);
-    reason_ = reason != nullptr ? WideToAnsi(std::u16string_view(reason)) : std::string();
+    reason_ = reason != nullptr ? WideToAnsi(WideStringView(reason)) : std::string();
   }
   worker_->RequestRestart();
   return S_OK;

@@ -1,4 +1,5 @@
 #include "bridge/opc/property_text.h"
+#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ TEST(PropertyText, RealsDatesBooleansTextsAndOthers) {
   EXPECT_EQ(PropertyText(Of(VT_BOOL, 0)), "0");
   VARIANT text{};
   text.vt = VT_BSTR;
-  text.bstrVal = SysAllocString(u"温度");
+  text.bstrVal = SysAllocString(OLESTR("温度"));
   EXPECT_EQ(PropertyText(text), "温度");
   VariantClear(&text);
   EXPECT_EQ(PropertyText(Of(VT_CY, 1)), "?");
@@ -68,8 +69,8 @@ TEST(PropertyText, ArraysJoinTheirElements) {
   array.vt = VT_ARRAY | VT_BSTR;
   array.parray = SafeArrayCreateVector(VT_BSTR, 1, 2);
   LONG index = 1;
-  BSTR first = SysAllocString(u"a");
-  BSTR second = SysAllocString(u"b");
+  BSTR first = SysAllocString(OLESTR("a"));
+  BSTR second = SysAllocString(OLESTR("b"));
   SafeArrayPutElement(array.parray, &index, first);
   index = 2;
   SafeArrayPutElement(array.parray, &index, second);

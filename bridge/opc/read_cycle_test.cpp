@@ -1,4 +1,5 @@
 #include "bridge/opc/engine_test_support.h"
+#include "platform/com/wide_string.h"
 
 namespace engine_test {
 namespace {
@@ -25,7 +26,7 @@ TEST_F(EngineTest, AllThreeReadModesDeliverChangingValues) {
   const std::vector<JournalEntry> refreshes = device_->Journal().Entries("Refresh2");
   ASSERT_FALSE(refreshes.empty());
   for (const JournalEntry& refresh : refreshes) {
-    EXPECT_EQ(refresh.group, u"Callback");
+    EXPECT_EQ(refresh.group, OLESTR("Callback"));
     EXPECT_EQ(refresh.argument, 6015u);
   }
 }

@@ -5,6 +5,7 @@
 #include "bridge/opc/opc_error_text.h"
 #include "bridge/opc/task_memory_owner.h"
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 
@@ -21,8 +22,8 @@ void AddEntry(ServerChooserEntry entry, const std::string& chosenProgId, ServerC
 // The list service on the request's host; null after adding the failure's message.
 ComPtr<IOPCServerList> ConnectServerList(const ServerChooserRequest& request,
                                          ServerChooserList& list) {
-  std::u16string host = AnsiToWide(request.host);
-  std::u16string user, domain, password;
+  WideString host = AnsiToWide(request.host);
+  WideString user, domain, password;
   COAUTHIDENTITY identity{};
   COAUTHINFO authentication{
       RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,

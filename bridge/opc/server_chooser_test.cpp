@@ -1,4 +1,5 @@
 #include "bridge/opc/server_chooser.h"
+#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ constexpr CLSID kNewServerClsid = {
 constexpr CLSID kNoServerClsid = {
     0x0C0C0C0C, 0x1111, 0x2222, {0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAC}};
 
-AuthIdentity GoodIdentity() { return {u"operator", u"PLANT", u"secret"}; }
+AuthIdentity GoodIdentity() { return {OLESTR("operator"), OLESTR("PLANT"), OLESTR("secret")}; }
 
 // A host that demands an identity, with a DA 1.0 server, a DA 2.0 server and a class that is
 // no OPC server.
@@ -113,7 +114,7 @@ TEST_F(ServerChooserTest, MakersChooserPresentsItsIdentityToTheNamedHost) {
   EXPECT_TRUE(list.messages.empty());
   EXPECT_EQ(ProgIds(list), std::vector<std::string>{"New.Server.1"});
 
-  request.identity->password = u"wrong";
+  request.identity->password = OLESTR("wrong");
   EXPECT_EQ(FillServerChooser(request).messages.size(), 1u);
 }
 

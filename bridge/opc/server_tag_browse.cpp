@@ -7,6 +7,7 @@
 #include "bridge/opc/body_document.h"
 #include "bridge/opc/task_memory_owner.h"
 #include "common/code_page.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -16,27 +17,27 @@ constexpr int kClimbAfterListing = 10;
 // Bounds the climb to the top, which ends when the server refuses to go further: a server
 // that never refuses must not hold the caller forever.
 constexpr int kClimbToTopLimit = 1000;
-constexpr char16_t kAnyName[] = u"*";
+constexpr WCHAR kAnyName[] = OLESTR("*");
 
-using BranchPath = std::vector<std::u16string>;
+using BranchPath = std::vector<WideString>;
 
 // Calls `visit` for every string of `strings`, reading them kNamesPerCall at a time until the
 // enumerator stops answering S_OK. The last, shorter batch (answered S_FALSE) is visited too,
 // or every list not a multiple of the batch size would lose its tail. Frees each string
 // before `visit` moves the browse position.
-void ForEachString(IEnumString* strings, const std::function<void(std::u16string)>& visit) {
+void ForEachString(IEnumString* strings, const std::function<void(WideString)>& visit) {
   HRESULT read = S_OK;
   while (read == S_OK) {
     std::array<LPOLESTR, kNamesPerCall> names{};
     ULONG fetched = 0;
     read = strings->Next(kNamesPerCall, names.data(), &fetched);
     if (FAILED(read)) break;
-    std::vector<std::u16string> batch;
+    std::vector<WideString> batch;
     for (ULONG i = 0; i < fetched && i < kNamesPerCall; ++i) {
       const TaskMemPtr<OLECHAR> owned(names[i]);
-      batch.emplace_back(names[i] == nullptr ? u"" : names[i]);
+      batch.emplace_back(names[i] == nullptr ? OLESTR("") : names[i]);
     }
-    for (std::u16string& name : batch) visit(std::move(name));
+    for (WideString& name : batch) visit(std::move(name));
   }
 }
 
@@ -54,7 +55,7 @@ class AddressSpaceWalk {
         !strings) {
       return;
     }
-    ForEachString(strings.Get(), [this](std::u16string id) { AddItem(id); });
+    ForEachString(strings.Get(), [this](WideString id) { AddItem(id); });
   }
 
   void WalkTree() {
@@ -65,7 +66,7 @@ class AddressSpaceWalk {
         !strings) {
       return;
     }
-    ForEachString(strings.Get(), [this](std::u16string name) {
+    ForEachString(strings.Get(), [this](WideString name) {
       const BranchPath path{std::move(name)};
       ListLeaves(path);
       WalkSubBranches(path);
@@ -75,21 +76,21 @@ class AddressSpaceWalk {
   // Climbs back after the walk, at most kClimbAfterListing times.
   void ClimbBack() {
     for (int i = 0; i < kClimbAfterListing; ++i) {
-      if (FAILED(browser_.ChangeBrowsePosition(OPC_BROWSE_UP, u""))) break;
+      if (FAILED(browser_.ChangeBrowsePosition(OPC_BROWSE_UP, OLESTR("")))) break;
     }
   }
 
  private:
   void ClimbToTop() {
     for (int i = 0; i < kClimbToTopLimit; ++i) {
-      if (FAILED(browser_.ChangeBrowsePosition(OPC_BROWSE_UP, u""))) break;
+      if (FAILED(browser_.ChangeBrowsePosition(OPC_BROWSE_UP, OLESTR("")))) break;
     }
   }
 
   // Goes from the top down to `path`; false when a step is refused.
   bool GoTo(const BranchPath& path) {
     ClimbToTop();
-    for (const std::u16string& name : path) {
+    for (const WideString& name : path) {
       if (FAILED(browser_.ChangeBrowsePosition(OPC_BROWSE_DOWN, name.c_str()))) return false;
     }
     return true;
@@ -103,7 +104,7 @@ class AddressSpaceWalk {
         !strings) {
       return;
     }
-    ForEachString(strings.Get(), [this](std::u16string leaf) {
+    ForEachString(strings.Get(), [this](WideString leaf) {
       LPWSTR itemId = nullptr;
       if (FAILED(browser_.GetItemID(leaf.data(), &itemId)) || itemId == nullptr) {
         CoTaskMemFree(itemId);
@@ -123,7 +124,7 @@ class AddressSpaceWalk {
         !strings) {
       return;
     }
-    ForEachString(strings.Get(), [&](std::u16string name) {
+    ForEachString(strings.Get(), [&](WideString name) {
       BranchPath subBranch = path;
       subBranch.push_back(std::move(name));
       ListLeaves(subBranch);
@@ -133,9 +134,9 @@ class AddressSpaceWalk {
   }
 
   // One `it` with the canonical type and rights that adding the item to the group reports.
-  void AddItem(std::u16string_view itemId) {
-    std::u16string id(itemId);
-    std::u16string accessPath;
+  void AddItem(WideStringView itemId) {
+    WideString id(itemId);
+    WideString accessPath;
     OPCITEMDEF definition{accessPath.data(), id.data(), TRUE, 0, 0, nullptr, VT_EMPTY, 0};
     int dataType = 0;
     int accessRights = 0;

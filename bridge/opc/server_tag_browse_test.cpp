@@ -9,6 +9,7 @@
 #include "common/markup_document.h"
 #include "common/test_files.h"
 #include "platform/com/com.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_servers.h"
@@ -253,7 +254,7 @@ TEST_F(BrowseServerTagsTest, FlatSpaceAndForcedFlatWalkListEveryItemOnce) {
 
 TEST_F(BrowseServerTagsTest, ItemThatCannotBeAddedGetsZeroTypeAndRights) {
   FaultControls& faults = SimulatedDeviceFor(CLSID_OPCSimFlat)->Faults();
-  faults.RejectItemIds({u"Sine.Int2", u"中文.设备一.压力"});
+  faults.RejectItemIds({OLESTR("Sine.Int2"), OLESTR("中文.设备一.压力")});
   const BrowseResult result = Parse(Browse("R", kFlatClsid));
   faults.RejectItemIds({});
   int rejected = 0;

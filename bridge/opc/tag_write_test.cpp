@@ -1,4 +1,5 @@
 #include "bridge/opc/engine_test_support.h"
+#include "platform/com/wide_string.h"
 
 namespace engine_test {
 namespace {
@@ -52,7 +53,7 @@ TEST_F(WriteTest, APerItemRejectionIsReportedAsNotWrittenWithTheServersText) {
 }
 
 TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
-  device_->RequestShutdown(u"gone");
+  device_->RequestShutdown(OLESTR("gone"));
   ASSERT_TRUE(Eventually([&] { return !Engine().IsConnected(); }));
   device_->Faults().Die();
   const WriteResult result = Write(0, "1");
@@ -66,8 +67,8 @@ TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
 TEST_F(WriteTest, ATagNotRegisteredAgainIsNotWrittenThroughItsOldHandle) {
   ASSERT_EQ(Write(1, "5").code, 0);
   ASSERT_EQ(ReadBack(1, "5"), "5");
-  device_->Faults().RejectItemIds({u"Echo.Real8"});
-  device_->RequestShutdown(u"again");
+  device_->Faults().RejectItemIds({OLESTR("Echo.Real8")});
+  device_->RequestShutdown(OLESTR("again"));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("AddItems 2: ") == 1; }));
   ASSERT_TRUE(Connected());
   const WriteResult result = Write(0, "42");
