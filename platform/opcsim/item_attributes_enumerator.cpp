@@ -14,7 +14,7 @@ namespace {
 using Snapshot = std::vector<ItemAttributes>;
 
 bool Fill(const ItemAttributes& item, OPCITEMATTRIBUTES* out) {
-  out->szAccessPath = TaskMemStringDuplicate(u"");
+  out->szAccessPath = TaskMemStringDuplicate(OLESTR(""));
   out->szItemID = TaskMemStringDuplicate(item.itemId);
   out->bActive = item.active ? TRUE : FALSE;
   out->hClient = item.clientHandle;

@@ -23,7 +23,7 @@ OwnedVariant OwnedVariant::FromBool(bool value) {
   return result;
 }
 
-OwnedVariant OwnedVariant::FromText(std::u16string_view text) {
+OwnedVariant OwnedVariant::FromText(WideStringView text) {
   OwnedVariant result;
   result.value_.bstrVal = BstrFromView(text);
   if (result.value_.bstrVal != nullptr) result.value_.vt = VT_BSTR;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/com/variant.h"
+#include "platform/com/wide_string.h"
 
 class OwnedVariant {
  public:
@@ -29,7 +30,7 @@ class OwnedVariant {
 
   static OwnedVariant FromDouble(double value);
   static OwnedVariant FromBool(bool value);
-  static OwnedVariant FromText(std::u16string_view text);
+  static OwnedVariant FromText(WideStringView text);
 
   const VARIANT& Get() const { return value_; }
   VARIANT* Mutable() { return &value_; }

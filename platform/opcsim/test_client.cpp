@@ -90,14 +90,14 @@ void RecordingCallback::Clear() {
 STDMETHODIMP RecordingShutdown::ShutdownRequest(LPCWSTR reason) {
   {
     std::lock_guard lock(mutex_);
-    reasons_.emplace_back(reason != nullptr ? reason : u"");
+    reasons_.emplace_back(reason != nullptr ? reason : OLESTR(""));
   }
   changed_.notify_all();
   return S_OK;
 }
 
-std::vector<std::u16string> RecordingShutdown::WaitForReasons(std::size_t count,
-                                                              std::chrono::milliseconds timeout) {
+std::vector<WideString> RecordingShutdown::WaitForReasons(std::size_t count,
+                                                          std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [&] { return reasons_.size() >= count; });
   return reasons_;
@@ -113,7 +113,7 @@ TestClient::TestClient(const std::shared_ptr<SimulatedDevice>& device) {
   EXPECT_EQ(device->Connect(IID_IOPCServer, server_.ReleaseAndGetVoidAddressOf()), S_OK);
 }
 
-TestClient::Group TestClient::AddGroup(const char16_t* name, DWORD rate, OPCHANDLE clientHandle,
+TestClient::Group TestClient::AddGroup(const WCHAR* name, DWORD rate, OPCHANDLE clientHandle,
                                        float deadband) {
   Group group;
   LONG bias = 0;
@@ -124,13 +124,12 @@ TestClient::Group TestClient::AddGroup(const char16_t* name, DWORD rate, OPCHAND
   return group;
 }
 
-std::vector<OPCHANDLE> TestClient::AddItems(const Group& group,
-                                            const std::vector<std::u16string>& ids,
+std::vector<OPCHANDLE> TestClient::AddItems(const Group& group, const std::vector<WideString>& ids,
                                             std::vector<HRESULT>* errors, VARTYPE requestedType,
                                             std::vector<OPCITEMRESULT>* results) {
-  std::vector<std::u16string> idCopies = ids;
+  std::vector<WideString> idCopies = ids;
   std::vector<OPCITEMDEF> definitions(ids.size());
-  std::u16string emptyPath;
+  WideString emptyPath;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     definitions[i] =
         OPCITEMDEF{emptyPath.data(), idCopies[i].data(), TRUE, static_cast<OPCHANDLE>(i + 1), 0,
