@@ -1,6 +1,6 @@
 #include "platform/opcsim/address_space_browser.h"
 
-#include "platform/opcsim/owned_variant.h"
+#include "platform/opcsim/variant_compare.h"
 
 bool MatchesFilter(WideStringView text, WideStringView pattern) {
   if (pattern.empty()) return true;

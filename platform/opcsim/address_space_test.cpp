@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "platform/com/com.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
@@ -177,22 +175,6 @@ TEST(StoredValues, StartAtZeroEmptyOrTheBaseDate) {
   EXPECT_EQ(BstrView(InitialStoredValue(VT_BSTR).Get().bstrVal), OLESTR(""));
   EXPECT_EQ(InitialStoredValue(VT_DATE).Get().date, 45292.0);
   EXPECT_EQ(InitialStoredValue(VT_ARRAY | VT_BSTR).Get().parray->rgsabound[0].cElements, 3u);
-}
-
-TEST(OwnedVariants, CompareByTypeAndContent) {
-  EXPECT_TRUE(VariantsEqual(OwnedVariant::FromText(OLESTR("a")).Get(),
-                            OwnedVariant::FromText(OLESTR("a")).Get()));
-  EXPECT_FALSE(VariantsEqual(OwnedVariant::FromText(OLESTR("a")).Get(),
-                             OwnedVariant::FromText(OLESTR("b")).Get()));
-  EXPECT_FALSE(
-      VariantsEqual(OwnedVariant::FromDouble(1).Get(), OwnedVariant::FromBool(true).Get()));
-  const OwnedVariant nan = OwnedVariant::FromDouble(std::nan(""));
-  EXPECT_FALSE(VariantsEqual(nan.Get(), nan.Get()));
-  EXPECT_TRUE(VariantsEqual(InitialStoredValue(VT_ARRAY | VT_R8).Get(),
-                            InitialStoredValue(VT_ARRAY | VT_R8).Get()));
-  EXPECT_TRUE(CanServeAs(VT_I4, VT_BSTR));
-  EXPECT_FALSE(CanServeAs(VT_ARRAY | VT_R8, VT_R8));
-  EXPECT_FALSE(CanServeAs(VT_R8, VT_ARRAY | VT_R8));
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 #include <algorithm>
 
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/item_attributes_enumerator.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
+#include "platform/opcsim/variant_compare.h"
 
 namespace {
 

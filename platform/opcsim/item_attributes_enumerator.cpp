@@ -7,7 +7,7 @@
 #include "platform/com/com_enumerator.h"
 #include "platform/com/safearray.h"
 #include "platform/com/task_memory.h"
-#include "platform/opcsim/task_array.h"
+#include "platform/com/task_memory_ptr.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
-#include "platform/opcsim/owned_variant.h"
 
 struct ItemAttributes {
   WideString itemId;

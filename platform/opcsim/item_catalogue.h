@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/com/hresult.h"
+#include "platform/com/owned_variant.h"
 #include "platform/com/variant.h"
 #include "platform/com/wide_string.h"
-#include "platform/opcsim/owned_variant.h"
 
 // Where an item's value comes from.
 enum class SignalKind {

@@ -7,6 +7,7 @@
 #include "platform/com/variant_change_type.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/stream_formats.h"
+#include "platform/opcsim/variant_compare.h"
 
 namespace {
 

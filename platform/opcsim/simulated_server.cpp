@@ -4,10 +4,10 @@
 
 #include "platform/com/enumerators.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/error_strings.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "platform/opcsim/test_client.h"
 
+#include "platform/com/task_memory_ptr.h"
+
 ReceivedCall RecordingCallback::DataCall(ReceivedCall::Kind kind, DWORD transactionId,
                                          OPCHANDLE group, HRESULT masterQuality,
                                          HRESULT masterError, DWORD count,
@@ -135,20 +137,20 @@ std::vector<OPCHANDLE> TestClient::AddItems(const Group& group, const std::vecto
         OPCITEMDEF{emptyPath.data(), idCopies[i].data(), TRUE, static_cast<OPCHANDLE>(i + 1), 0,
                    nullptr,          requestedType,      0};
   }
-  OPCITEMRESULT* itemResults = nullptr;
-  HRESULT* itemErrors = nullptr;
-  const HRESULT hr = group.As<IOPCItemMgt>()->AddItems(
-      static_cast<DWORD>(ids.size()), definitions.data(), &itemResults, &itemErrors);
+  OPCITEMRESULT* rawResults = nullptr;
+  HRESULT* rawErrors = nullptr;
+  const HRESULT hr = group.As<IOPCItemMgt>()->AddItems(static_cast<DWORD>(ids.size()),
+                                                       definitions.data(), &rawResults, &rawErrors);
+  const TaskMemoryPtr<OPCITEMRESULT> itemResults(rawResults);
+  const TaskMemoryPtr<HRESULT> itemErrors(rawErrors);
   EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
   std::vector<OPCHANDLE> handles;
   if (FAILED(hr)) return handles;
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    handles.push_back(itemResults[i].hServer);
-    if (errors != nullptr) errors->push_back(itemErrors[i]);
-    if (results != nullptr) results->push_back(itemResults[i]);
+    handles.push_back(itemResults.get()[i].hServer);
+    if (errors != nullptr) errors->push_back(itemErrors.get()[i]);
+    if (results != nullptr) results->push_back(itemResults.get()[i]);
   }
-  CoTaskMemFree(itemResults);
-  CoTaskMemFree(itemErrors);
   return handles;
 }
 
