@@ -42,8 +42,9 @@
 #include "common/test_ports.h"
 #include "platform/com/activation.h"
 #include "platform/com/com.h"
-#include "platform/opcda/opcda.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_server_list.h"
+#include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "tools/api_connection.h"
 
@@ -118,9 +119,9 @@ class ServerShareProbe {
                      server_.ReleaseAndGetVoidAddressOf());
     OPCHANDLE group = 0;
     DWORD revised = 0;
-    server_->AddGroup(u"Probe", FALSE, 100, 1, nullptr, nullptr, 0, &group, &revised,
+    server_->AddGroup(OLESTR("Probe"), FALSE, 100, 1, nullptr, nullptr, 0, &group, &revised,
                       IID_IOPCItemMgt, reinterpret_cast<LPUNKNOWN*>(items_.GetAddressOf()));
-    std::vector<std::u16string> ids(perCall);
+    std::vector<WideString> ids(perCall);
     std::vector<OPCITEMDEF> definitions(perCall);
     for (std::size_t first = 0; first < kTags; first += perCall) {
       for (std::size_t i = 0; i < perCall; ++i) {

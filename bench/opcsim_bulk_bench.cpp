@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/com/com.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 
@@ -75,15 +76,15 @@ void BM_BulkDataChangesToOneCallback(benchmark::State& state) {
     OPCHANDLE groupHandle = 0;
     DWORD revised = 0;
     ComPtr<IOPCItemMgt> items;
-    server->AddGroup(u"Bulk", TRUE, 1, 1, nullptr, nullptr, 0, &groupHandle, &revised,
+    server->AddGroup(OLESTR("Bulk"), TRUE, 1, 1, nullptr, nullptr, 0, &groupHandle, &revised,
                      IID_IOPCItemMgt, reinterpret_cast<LPUNKNOWN*>(items.GetAddressOf()));
-    std::vector<std::u16string> ids;
+    std::vector<WideString> ids;
     std::vector<OPCITEMDEF> definitions;
     const auto& catalogue = device->Catalogue();
-    const auto& bulk = catalogue.Branch(*catalogue.FindBranch(u"Bulk"));
+    const auto& bulk = catalogue.Branch(*catalogue.FindBranch(OLESTR("Bulk")));
     ids.reserve(bulk.items.size());
     for (const std::size_t index : bulk.items) ids.push_back(catalogue.Item(index).itemId);
-    std::u16string path;
+    WideString path;
     for (std::size_t i = 0; i < ids.size(); ++i) {
       definitions.push_back({path.data(), ids[i].data(), TRUE, static_cast<OPCHANDLE>(i + 1), 0,
                              nullptr, VT_EMPTY, 0});

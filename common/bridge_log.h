@@ -1,9 +1,8 @@
 // The bridge's log: LogMessage(text, level), LogCheck(text) and WriteLogText(name, text).
 //
-// A message of level 0 or above goes first to the log list of the bridge's window, when one
-// is attached, and then as one stamped line into the daily log; a message of a negative
-// level is dropped. Check lines go to the check log only. Every method may be called from
-// any thread at any time.
+// A message of level 0 or above goes first to the attached log sink, when there is one, and then as
+// one stamped line into the daily log; a message of a negative level is dropped. Check lines go to
+// the check log only. Every method may be called from any thread at any time.
 #pragma once
 
 #include <memory>
@@ -13,11 +12,11 @@
 
 #include "common/daily_log.h"
 
-// Receiver of the bridge's log messages, implemented by the log list of the window.
-// AddLogMessage is called on the thread that logged and must not block for long: the window
-// queues the line and shows it on its own thread. Calls are serialised, and none is made once
-// DetachLogSink has returned (it waits for a running call), so the sink must not log or
-// attach or detach sinks from inside AddLogMessage.
+// Receiver of the bridge's log messages, attached with BridgeLog::AttachLogSink. AddLogMessage is
+// called on the thread that logged and must not block for long: a sink that shows the line on
+// another thread queues it. Calls are serialised, and none is made once DetachLogSink has returned
+// (it waits for a running call), so the sink must not log or attach or detach sinks from inside
+// AddLogMessage.
 class LogSink {
  public:
   virtual ~LogSink() = default;
@@ -33,14 +32,14 @@ class BridgeLog {
 
   // A level below 0 drops the message; otherwise it goes to the sink and the daily log.
   void LogMessage(std::string_view text, int level);
-  // One stamped line in the check log; not shown in the window.
+  // One stamped line in the check log; the sink does not receive it.
   void LogCheck(std::string_view text) const;
   // `text` appended unchanged to log/<name>.txt (see DailyLog::WriteLogText).
   void WriteLogText(std::string_view name, std::string_view text) const;
   // One stamped line in the daily log only (as "程序启动" at the end of start-up).
   void WriteLogLine(std::string_view text) const;
 
-  // Attaches the window's log list; replaces any earlier sink.
+  // Attaches `sink`; replaces any earlier sink.
   void AttachLogSink(std::shared_ptr<LogSink> sink);
   void DetachLogSink();
 

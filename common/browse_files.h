@@ -13,7 +13,8 @@
 //   </t>
 //   </root>
 //
-// The maker writes both after a scan; the manager hands them out unchanged. Text is GBK.
+// Both are written after a scan of a server (SaveServerList, TagListBuilder); the manager
+// hands them out unchanged (get_opc_list, get_opc_tags). Text is GBK.
 // Neither writer creates the `servers` directory: without it a save fails. Readers treat a
 // missing or unparsable file as empty and report nothing.
 #pragma once

@@ -182,23 +182,22 @@ void Convert(const IconvHandle& handle, std::string_view in, size_t skipBytes,
 }
 
 // Converts `text` in the code page of `handle` and appends it to `out` as UTF-16.
-void AppendAsUtf16(const IconvHandle& handle, std::string_view text, std::u16string& out,
-                   bool& lossy) {
+void AppendAsUtf16(const IconvHandle& handle, std::string_view text, WideString& out, bool& lossy) {
   std::string bytes;
   bytes.reserve(text.size() * 2);
   Convert(handle, text, 1, std::string_view("\xFD\xFF", 2), bytes, lossy);
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                        static_cast<unsigned char>(bytes[i + 1]) << 8));
+    out.push_back(static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8));
   }
 }
 
 // Converts UTF-16 `text` to the code page of `handle` and appends it to `out`.
-void AppendFromUtf16(const IconvHandle& handle, std::u16string_view text, std::string& out,
+void AppendFromUtf16(const IconvHandle& handle, WideStringView text, std::string& out,
                      bool& lossy) {
   std::string units;
   units.reserve(text.size() * 2);
-  for (char16_t unit : text) {
+  for (WCHAR unit : text) {
     units.push_back(static_cast<char>(unit & 0xFF));
     units.push_back(static_cast<char>(unit >> 8));
   }
@@ -213,7 +212,7 @@ std::string ConvertByRuns(std::string_view text, unsigned from, unsigned to) {
   bool lost = false;
   LazyIconv toWide("UTF-16LE", IconvName(from));
   LazyIconv fromWide(IconvName(to), "UTF-16LE");
-  std::u16string wide;
+  WideString wide;
   AppendByRuns(text, UnitsPerLead(from), out, [&](std::string_view run) {
     const IconvHandle* decode = toWide.Get();
     const IconvHandle* encode = fromWide.Get();
@@ -232,7 +231,7 @@ bool IsCodePageConvertible(unsigned codePage) {
   return IconvHandle("UTF-16LE", IconvName(codePage)).valid();
 }
 
-bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out, bool* lossy) {
+bool CodePageToUtf16(unsigned codePage, std::string_view text, WideString& out, bool* lossy) {
   out.clear();
   out.reserve(text.size());
   bool lost = false;
@@ -250,12 +249,12 @@ bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& o
   return true;
 }
 
-bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out, bool* lossy) {
+bool Utf16ToCodePage(unsigned codePage, WideStringView text, std::string& out, bool* lossy) {
   out.clear();
   out.reserve(text.size());
   bool lost = false;
   LazyIconv encoder(IconvName(codePage), "UTF-16LE");
-  const auto convertRun = [&](std::u16string_view run) {
+  const auto convertRun = [&](WideStringView run) {
     const IconvHandle* encode = encoder.Get();
     if (encode != nullptr) AppendFromUtf16(*encode, run, out, lost);
     return encode != nullptr;
@@ -267,13 +266,13 @@ bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& o
   return true;
 }
 
-std::u16string AnsiToWide(std::string_view ansi) {
-  std::u16string wide;
+WideString AnsiToWide(std::string_view ansi) {
+  WideString wide;
   CodePageToUtf16(kSystemCodePage, ansi, wide);
   return wide;
 }
 
-std::string WideToAnsi(std::u16string_view wide) {
+std::string WideToAnsi(WideStringView wide) {
   std::string ansi;
   Utf16ToCodePage(kSystemCodePage, wide, ansi);
   return ansi;

@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+// The one header of platform/ that common/ uses: a dependency-free leaf spelling UTF-16 text.
+#include "platform/com/wide_string.h"
+
 inline constexpr unsigned kSystemCodePage = 936;  // GBK
 inline constexpr unsigned kUtf8CodePage = 65001;
 inline constexpr unsigned kUtf16LeCodePage = 1200;
@@ -19,17 +22,17 @@ bool IsCodePageConvertible(unsigned codePage);
 // Converts `text`, encoded in `codePage`, to UTF-16 in `out`. A byte sequence that is not
 // valid in the code page becomes U+FFFD and sets `*lossy`. Returns false, leaving `out`
 // empty, when the code page cannot be converted at all.
-bool CodePageToUtf16(unsigned codePage, std::string_view text, std::u16string& out,
+bool CodePageToUtf16(unsigned codePage, std::string_view text, WideString& out,
                      bool* lossy = nullptr);
 
 // Converts UTF-16 `text` to `codePage` in `out`. A character the code page cannot represent
 // (or an unpaired surrogate) becomes "?" and sets `*lossy`. Returns false, leaving `out`
 // empty, when the code page cannot be converted at all.
-bool Utf16ToCodePage(unsigned codePage, std::u16string_view text, std::string& out,
+bool Utf16ToCodePage(unsigned codePage, WideStringView text, std::string& out,
                      bool* lossy = nullptr);
 
 // The system code page and UTF-8 at the programs' edges, with the replacements above.
-std::u16string AnsiToWide(std::string_view ansi);
-std::string WideToAnsi(std::u16string_view wide);
+WideString AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(WideStringView wide);
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);

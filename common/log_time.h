@@ -1,4 +1,4 @@
-// Time stamps of log lines, date values and window columns.
+// Time stamps of log lines and of tag values.
 //
 // The programs print local time with milliseconds as "%04d-%02d-%02d %02d:%02d:%02d %03d"
 // (year, month, day, hour, minute, second, millisecond), always 23 characters. Callers that

@@ -10,9 +10,9 @@
 // child) and the child position remembered inside the main element.
 //
 // Text in memory is in the system code page (GBK). Two builds of the layer exist:
-//  - MarkupBuild::kFull (manager, maker): files in any encoding are converted on load and
-//    save; every HTML 4 entity name is resolved when reading attributes; diagnostics are a
-//    result list.
+//  - MarkupBuild::kFull (the manager and the file formats of common/): files in any encoding are
+//    converted on load and save; every HTML 4 entity name is resolved when reading attributes;
+//    diagnostics are a result list.
 //  - MarkupBuild::kBridge (bridge): files are read and written byte for byte; only the five
 //    escape-table entities and numeric references are resolved; diagnostics are one error text.
 //

@@ -14,6 +14,7 @@
 #include "common/encoding_detection.h"
 #include "common/encoding_name_table.h"
 #include "common/markup_result.h"
+#include "platform/com/wide_string.h"
 
 using namespace std::string_view_literals;
 
@@ -130,7 +131,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 
 // Converts UTF-16 text to the system code page. `lossy` says whether characters were lost
 // before, when the file's bytes were decoded.
-std::string ConvertToSystemCodePage(std::u16string_view wide, bool lossy, std::string& results) {
+std::string ConvertToSystemCodePage(WideStringView wide, bool lossy, std::string& results) {
   std::string text;
   bool lost = false;
   Utf16ToCodePage(kSystemCodePage, wide, text, &lost);
@@ -144,10 +145,10 @@ std::string ConvertToSystemCodePage(std::u16string_view wide, bool lossy, std::s
 // Decodes text in 16- or 32-bit units. A unit cut by the end of the text is dropped, and a
 // 32-bit unit that is no Unicode scalar value becomes U+FFFD; both set `lossy`. Unpaired
 // surrogates are kept here and lost in the conversion to the system code page.
-std::u16string DecodeUnits(std::string_view bytes, size_t unitSize, bool bigEndian, bool& lossy) {
+WideString DecodeUnits(std::string_view bytes, size_t unitSize, bool bigEndian, bool& lossy) {
   const size_t whole = bytes.size() - bytes.size() % unitSize;
   lossy = whole != bytes.size();
-  std::u16string units;
+  WideString units;
   units.reserve(whole / unitSize);
   for (size_t at = 0; at < whole; at += unitSize) {
     uint32_t value = 0;
@@ -156,13 +157,13 @@ std::u16string DecodeUnits(std::string_view bytes, size_t unitSize, bool bigEndi
       value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << shift;
     }
     if (unitSize == 2 || value < 0xD800 || (value > 0xDFFF && value < 0x10000)) {
-      units.push_back(static_cast<char16_t>(value));
+      units.push_back(static_cast<WCHAR>(value));
     } else if (value >= 0x10000 && value <= 0x10FFFF) {
       value -= 0x10000;
-      units.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
-      units.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+      units.push_back(static_cast<WCHAR>(0xD800 + (value >> 10)));
+      units.push_back(static_cast<WCHAR>(0xDC00 + (value & 0x3FF)));
     } else {
-      units.push_back(u'\uFFFD');
+      units.push_back(OLESTR('\uFFFD'));
       lossy = true;
     }
   }
@@ -171,8 +172,8 @@ std::u16string DecodeUnits(std::string_view bytes, size_t unitSize, bool bigEndi
 
 std::string ReadWideText(std::string_view body, unsigned codePage, std::string& results) {
   bool lossy = false;
-  std::u16string units = DecodeUnits(body, UnitSize(codePage), IsBigEndian(codePage), lossy);
-  if (const size_t nulls = std::erase(units, u'\0'); nulls > 0) {
+  WideString units = DecodeUnits(body, UnitSize(codePage), IsBigEndian(codePage), lossy);
+  if (const size_t nulls = std::erase(units, OLESTR('\0')); nulls > 0) {
     AppendMarkupResult(results, "nulls_removed", {{"count", std::to_string(nulls)}});
   }
   if (IsBigEndian(codePage)) AppendMarkupResult(results, "endian_swap");
@@ -198,7 +199,7 @@ std::string ReadNarrowText(std::string_view body, const FileEncoding& encoding,
     codePage = kUtf8CodePage;
   }
   if (!codePage || *codePage == kSystemCodePage) return bytes;
-  std::u16string wide;
+  WideString wide;
   bool lossy = false;
   if (!CodePageToUtf16(*codePage, bytes, wide, &lossy)) return bytes;  // not convertible here
   return ConvertToSystemCodePage(wide, lossy, results);
@@ -223,7 +224,7 @@ WriteEncoding ChooseWriteEncoding(std::string_view text, ByteOrderMark bom) {
 // cannot convert to that code page, and the text is to be written unchanged.
 bool ConvertFromSystemCodePage(std::string_view text, unsigned codePage, std::string& out,
                                std::string& results) {
-  std::u16string wide;
+  WideString wide;
   bool lossyIn = false;
   bool lossyOut = false;
   CodePageToUtf16(kSystemCodePage, text, wide, &lossyIn);

@@ -5,6 +5,7 @@
 
 #include "common/code_page.h"
 #include "common/markup_entities.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -40,13 +41,13 @@ std::optional<std::string> ToSystemCodePage(char32_t codePoint) {
       (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
     return std::nullopt;
   }
-  std::u16string wide;
+  WideString wide;
   if (codePoint >= 0x10000) {
     const char32_t offset = codePoint - 0x10000;
-    wide += static_cast<char16_t>(0xD800 + (offset >> 10));
-    wide += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+    wide += static_cast<WCHAR>(0xD800 + (offset >> 10));
+    wide += static_cast<WCHAR>(0xDC00 + (offset & 0x3FF));
   } else {
-    wide += static_cast<char16_t>(codePoint);
+    wide += static_cast<WCHAR>(codePoint);
   }
   std::string text;
   bool lossy = false;

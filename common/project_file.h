@@ -10,11 +10,11 @@
 //   </server>
 //   </root>
 //
-// One element per line, no indentation, all values in attributes, text in GBK. The records
-// below carry every attribute under its own name, as text unless both programs use it as a
-// number: the maker keeps the group settings and outtime exactly as typed, and the bridge
-// converts what it needs with ParseDecimal. csouttime is read but written by no program; a
-// file stored through the bridge's API may carry it.
+// One element per line, no indentation, all values in attributes, text in GBK. The records below
+// carry every attribute under its own name, as text unless both programs use it as a number: the
+// group settings and outtime are kept exactly as typed, so a project read and saved again keeps
+// them, and the bridge converts what it needs with ParseDecimal. csouttime is read but written by
+// no program; a file stored through the bridge's API may carry it.
 #pragma once
 
 #include <string>
@@ -78,13 +78,14 @@ std::vector<ProjectServerRecord> ReadProject(MarkupDocument& document);
 // A file that cannot be loaded or is not well formed gives no servers.
 std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build);
 
-// Adds a "server" element with the maker's twelve attributes in their order (no csouttime)
-// after the document's main element, and leaves it the main element. The maker's test launch
-// writes a document of this one element.
+// Adds a "server" element with its twelve attributes in the files' order (no csouttime) after the
+// document's main element, and leaves it the main element. On an empty document it gives a document
+// of this one element.
 void AddServerElement(MarkupDocument& document, const ProjectServerRecord& server);
 
 // Replaces `document` by the project: declaration, "root", and the servers, groups and tags
-// with the maker's attributes, stepping into an element only when it has children.
+// with the attributes in the files' order, stepping into an element only when it has
+// children.
 void BuildProjectDocument(MarkupDocument& document,
                           const std::vector<ProjectServerRecord>& servers);
 

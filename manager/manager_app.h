@@ -7,10 +7,10 @@
 // read; the HTTP server starts; after `sleep` seconds (none when negative) the bridge is
 // started, whether or not one runs already; then the watchdog looks for it every 5 seconds.
 //
-// SIGTERM or SIGINT ends the manager as its tray's exit command does: the line "OPC 管理程序退出"
-// is logged, the HTTP loop is ended (after the request in progress) and its thread joined, and
-// the bridge is asked to stop and waited for, up to about 10 seconds. A quit signal during the wait
-// before the first start ends the manager the same way, without starting the bridge.
+// SIGTERM or SIGINT ends the manager in this order: the line "OPC 管理程序退出" is logged,
+// the HTTP loop is ended (after the request in progress) and its thread joined, and the bridge
+// is asked to stop and waited for, up to about 10 seconds. A quit signal during the wait before
+// the first start ends the manager the same way, without starting the bridge.
 #pragma once
 
 #include <string>

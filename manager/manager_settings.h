@@ -13,7 +13,7 @@ inline constexpr char kConfigFileName[] = "config.xml";
 inline constexpr int kDefaultHttpPort = 9527;
 
 struct ManagerSettings {
-  std::string watch;  // tip text of the tray icon
+  std::string watch;  // tip text for a tray icon; read and kept, shown nowhere
   int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
   int httpPort = kDefaultHttpPort;  // port_h; only its low 16 bits are used
 

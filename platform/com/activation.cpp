@@ -7,6 +7,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -18,9 +19,8 @@ std::atomic<bool> securityInitialized{false};
 bool IsApartmentEntered() { return threadsInApartment.load() > 0; }
 
 std::string NarrowText(LPCOLESTR text) {
-  return text == nullptr
-             ? std::string()
-             : WideToAnsi(std::u16string_view(text, std::char_traits<char16_t>::length(text)));
+  return text == nullptr ? std::string()
+                         : WideToAnsi(WideStringView(text, std::char_traits<WCHAR>::length(text)));
 }
 
 }  // namespace

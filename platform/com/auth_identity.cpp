@@ -6,16 +6,16 @@
 
 namespace {
 
-std::u16string ReadField(const USHORT* text, ULONG length, bool unicode) {
-  if (text == nullptr || length == 0) return std::u16string();
-  if (unicode) return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+WideString ReadField(const USHORT* text, ULONG length, bool unicode) {
+  if (text == nullptr || length == 0) return WideString();
+  if (unicode) return WideString(reinterpret_cast<const WCHAR*>(text), length);
   return AnsiToWide(std::string_view(reinterpret_cast<const char*>(text), length));
 }
 
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+bool EqualsIgnoringAsciiCase(WideStringView a, WideStringView b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; };
+    const auto lower = [](WCHAR c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; };
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;

@@ -6,8 +6,7 @@
 // SEC_WINNT_AUTH_IDENTITY_ANSI; lengths are in characters, without a NUL.
 #pragma once
 
-#include <string>
-
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 inline constexpr ULONG SEC_WINNT_AUTH_IDENTITY_ANSI = 0x1;
@@ -29,9 +28,9 @@ using RPC_AUTH_IDENTITY_HANDLE = void*;
 // Our own helpers.
 // An identity held as UTF-16 strings.
 struct AuthIdentity {
-  std::u16string user;
-  std::u16string domain;
-  std::u16string password;
+  WideString user;
+  WideString domain;
+  WideString password;
 };
 
 // Reads `identity`; false for a null identity or unknown flags.

@@ -38,7 +38,7 @@ BSTR AllocateBytes(const void* source, std::size_t byteLength) {
 
 BSTR SysAllocString(const OLECHAR* text) {
   if (text == nullptr) return nullptr;
-  return SysAllocStringLen(text, static_cast<UINT>(std::char_traits<char16_t>::length(text)));
+  return SysAllocStringLen(text, static_cast<UINT>(std::char_traits<WCHAR>::length(text)));
 }
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
@@ -50,7 +50,7 @@ BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length) { return AllocateBytes(byt
 INT SysReAllocString(BSTR* string, const OLECHAR* text) {
   if (string == nullptr) return FALSE;
   const UINT length =
-      text == nullptr ? 0 : static_cast<UINT>(std::char_traits<char16_t>::length(text));
+      text == nullptr ? 0 : static_cast<UINT>(std::char_traits<WCHAR>::length(text));
   return SysReAllocStringLen(string, text, length);
 }
 
@@ -79,12 +79,11 @@ UINT SysStringByteLen(BSTR string) {
 
 UINT SysStringLen(BSTR string) { return SysStringByteLen(string) / sizeof(OLECHAR); }
 
-std::u16string_view BstrView(BSTR string) {
-  return string == nullptr ? std::u16string_view()
-                           : std::u16string_view(string, SysStringLen(string));
+WideStringView BstrView(BSTR string) {
+  return string == nullptr ? WideStringView() : WideStringView(string, SysStringLen(string));
 }
 
-BSTR BstrFromView(std::u16string_view text) {
+BSTR BstrFromView(WideStringView text) {
   return AllocateBytes(text.data(), text.size() * sizeof(OLECHAR));
 }
 

@@ -6,9 +6,8 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <string_view>
 
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 using BSTR = OLECHAR*;
@@ -30,8 +29,8 @@ UINT SysStringByteLen(BSTR string);
 
 // Our own helpers.
 // The characters of `string` (embedded NULs included); empty for null.
-std::u16string_view BstrView(BSTR string);
+WideStringView BstrView(BSTR string);
 // A new BSTR holding `text`; null when out of memory.
-BSTR BstrFromView(std::u16string_view text);
+BSTR BstrFromView(WideStringView text);
 // BSTRs allocated and not yet freed, process-wide (a leak check for tests).
 std::size_t BstrsInUse();

@@ -5,7 +5,7 @@
 
 namespace {
 
-USHORT* Units(std::u16string& text) { return reinterpret_cast<USHORT*>(text.data()); }
+USHORT* Units(WideString& text) { return reinterpret_cast<USHORT*>(text.data()); }
 
 template <typename T>
 void SetIfWanted(T* out, const T& value) {
@@ -45,7 +45,7 @@ STDMETHODIMP ClientSecurity::SetBlanket(IUnknown* /*proxy*/, DWORD authenticatio
   authenticationService_ = authenticationService;
   authorizationService_ = authorizationService;
   if (serverPrincipalName != nullptr) {
-    principalName_ = std::u16string(serverPrincipalName);
+    principalName_ = WideString(serverPrincipalName);
   } else {
     principalName_.reset();
   }

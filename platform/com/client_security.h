@@ -9,10 +9,10 @@
 
 #include <mutex>
 #include <optional>
-#include <string>
 
 #include "platform/com/auth_identity.h"
 #include "platform/com/unknown.h"
+#include "platform/com/wide_string.h"
 
 inline constexpr IID IID_IClientSecurity = {
     0x0000013D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -58,7 +58,7 @@ class ClientSecurity : public IClientSecurity {
   mutable std::mutex mutex_;
   DWORD authenticationService_ = 0;
   DWORD authorizationService_ = 0;
-  std::optional<std::u16string> principalName_;
+  std::optional<WideString> principalName_;
   DWORD authenticationLevel_ = 0;
   DWORD impersonationLevel_ = 0;
   DWORD capabilities_ = 0;

@@ -7,6 +7,7 @@
 
 #include "common/code_page.h"
 #include "platform/com/last_error.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -15,11 +16,11 @@ UINT ResolveCodePage(UINT codePage) {
                                                                                  : codePage;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Replaces unpaired surrogates by U+FFFD; reports whether there were any.
-bool ReplaceUnpairedSurrogates(std::u16string& text) {
+bool ReplaceUnpairedSurrogates(WideString& text) {
   bool replaced = false;
   for (size_t i = 0; i < text.size(); ++i) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
@@ -33,8 +34,8 @@ bool ReplaceUnpairedSurrogates(std::u16string& text) {
 }
 
 // Converts one code point at a time so that each unrepresentable one becomes `replacement`.
-std::string ConvertWithReplacement(UINT codePage, std::u16string_view text,
-                                   std::string_view replacement, bool* lossy) {
+std::string ConvertWithReplacement(UINT codePage, WideStringView text, std::string_view replacement,
+                                   bool* lossy) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
     const size_t units =
@@ -89,7 +90,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiBy
   if (flags & ~allowed) return Fail(ERROR_INVALID_FLAGS);
   const size_t length =
       multiByteLength == -1 ? std::strlen(multiByte) + 1 : static_cast<size_t>(multiByteLength);
-  std::u16string converted;
+  WideString converted;
   bool lossy = false;
   if (!CodePageToUtf16(page, std::string_view(multiByte, length), converted, &lossy)) {
     return Fail(ERROR_INVALID_PARAMETER);
@@ -105,9 +106,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const UINT page = ResolveCodePage(codePage);
-  const size_t length = wideLength == -1 ? std::char_traits<char16_t>::length(wide) + 1
+  const size_t length = wideLength == -1 ? std::char_traits<WCHAR>::length(wide) + 1
                                          : static_cast<size_t>(wideLength);
-  std::u16string text(wide, length);
+  WideString text(wide, length);
   std::string converted;
   if (page == CP_UTF8) {
     if (defaultChar != nullptr || usedDefaultChar != nullptr) {

@@ -7,7 +7,7 @@ namespace {
 
 struct StringPolicy {
   using Element = LPOLESTR;
-  using Stored = std::u16string;
+  using Stored = WideString;
   static bool CopyOut(const Stored& item, Element* out) {
     *out = TaskMemStringDuplicate(item);
     return *out != nullptr;
@@ -30,7 +30,7 @@ struct GuidPolicy {
 
 }  // namespace
 
-ComPtr<IEnumString> CreateStringEnumerator(std::vector<std::u16string> strings) {
+ComPtr<IEnumString> CreateStringEnumerator(std::vector<WideString> strings) {
   return MakeEnumerator<IEnumString, StringPolicy>(std::move(strings));
 }
 

@@ -4,11 +4,11 @@
 // CoTaskMemFree.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
+#include "platform/com/wide_string.h"
 
 inline constexpr IID IID_IEnumString = {
     0x00000101, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -35,5 +35,5 @@ using IEnumCLSID = IEnumGUID;
 using LPENUMGUID = IEnumGUID*;
 
 // Our own helpers: enumerators over a snapshot of the given items.
-ComPtr<IEnumString> CreateStringEnumerator(std::vector<std::u16string> strings);
+ComPtr<IEnumString> CreateStringEnumerator(std::vector<WideString> strings);
 ComPtr<IEnumGUID> CreateGuidEnumerator(std::vector<GUID> guids);

@@ -62,8 +62,8 @@ void AppendHex(std::string& out, unsigned long long value, int digits) {
   }
 }
 
-std::u16string_view WideView(LPCOLESTR text) {
-  return std::u16string_view(text, std::char_traits<char16_t>::length(text));
+WideStringView WideView(LPCOLESTR text) {
+  return WideStringView(text, std::char_traits<WCHAR>::length(text));
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ std::string GuidToString(const GUID& guid) {
 
 bool ParseGuid(std::string_view text, GUID* guid) { return ParseRegistryForm(text, guid); }
 
-bool ParseGuid(std::u16string_view text, GUID* guid) { return ParseRegistryForm(text, guid); }
+bool ParseGuid(WideStringView text, GUID* guid) { return ParseRegistryForm(text, guid); }
 
 HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   if (clsid == nullptr) return E_INVALIDARG;
@@ -111,7 +111,7 @@ int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity) {
 HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
   if (text == nullptr) return E_INVALIDARG;
   const std::string narrow = GuidToString(clsid);
-  *text = TaskMemStringDuplicate(std::u16string(narrow.begin(), narrow.end()));
+  *text = TaskMemStringDuplicate(WideString(narrow.begin(), narrow.end()));
   return *text != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

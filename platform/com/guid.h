@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/com/hresult.h"
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 struct GUID {
@@ -59,4 +60,4 @@ std::string GuidToString(const GUID& guid);
 // Reads the registry form from narrow or wide text; false (and `*guid` untouched) when the
 // text is not exactly that form.
 bool ParseGuid(std::string_view text, GUID* guid);
-bool ParseGuid(std::u16string_view text, GUID* guid);
+bool ParseGuid(WideStringView text, GUID* guid);

@@ -25,7 +25,7 @@ void CoTaskMemFree(LPVOID block) {
   std::free(block);
 }
 
-LPWSTR TaskMemStringDuplicate(std::u16string_view text) {
+LPWSTR TaskMemStringDuplicate(WideStringView text) {
   auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)));
   if (copy == nullptr) return nullptr;
   if (!text.empty()) std::memcpy(copy, text.data(), text.size() * sizeof(WCHAR));

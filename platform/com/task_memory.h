@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 // Returns a block of `size` bytes (a distinct non-null block also for 0), or null when memory
@@ -20,7 +20,7 @@ void CoTaskMemFree(LPVOID block);
 
 // A NUL-terminated copy of `text` in task memory (the form of every string a COM method
 // returns), or null when memory is exhausted.
-LPWSTR TaskMemStringDuplicate(std::u16string_view text);
+LPWSTR TaskMemStringDuplicate(WideStringView text);
 
 // Task memory blocks allocated and not yet freed, process-wide. Tests use it to prove that
 // every block a callee handed out was freed by its caller.

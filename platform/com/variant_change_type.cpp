@@ -10,6 +10,7 @@
 #include "platform/com/variant_date_text.h"
 #include "platform/com/variant_number_text.h"
 #include "platform/com/variant_time.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -160,17 +161,17 @@ HRESULT ParseText(BSTR text, ParsedNumber* number) {
   }
 }
 
-bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view word) {
+bool EqualsIgnoringCase(WideStringView text, WideStringView word) {
   if (text.size() != word.size()) return false;
   for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
+    WCHAR c = text[i];
     if (c >= u'A' && c <= u'Z') c = c - u'A' + u'a';
     if (c != word[i]) return false;
   }
   return true;
 }
 
-std::u16string_view TrimBlanks(std::u16string_view text) {
+WideStringView TrimBlanks(WideStringView text) {
   while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
   return text;
@@ -284,7 +285,7 @@ HRESULT ToDate(const VARIANT& source, VARIANT* result) {
 HRESULT ToBool(const VARIANT& source, VARIANT* result) {
   bool value = false;
   if (source.vt == VT_BSTR) {
-    const std::u16string_view text = TrimBlanks(BstrView(source.bstrVal));
+    const WideStringView text = TrimBlanks(BstrView(source.bstrVal));
     if (EqualsIgnoringCase(text, u"true")) {
       value = true;
     } else if (!EqualsIgnoringCase(text, u"false")) {
@@ -336,7 +337,7 @@ HRESULT ToCurrency(const VARIANT& source, VARIANT* result) {
 }
 
 HRESULT ToText(const VARIANT& source, USHORT flags, VARIANT* result) {
-  std::u16string text;
+  WideString text;
   if (IntegerTypeOf(source.vt)) {
     const Integer value = IntegerOf(source);
     text = FormatIntegerText(value.negative, value.magnitude);

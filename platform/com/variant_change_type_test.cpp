@@ -4,34 +4,21 @@
 
 #include <string>
 
+#include "platform/com/owned_variant.h"
 #include "platform/com/variant_time.h"
 
 namespace {
 
-// A VARIANT owned for the length of a test.
-struct Variant : VARIANT {
-  Variant() { VariantInit(this); }
-  explicit Variant(const char16_t* text) : Variant() {
-    vt = VT_BSTR;
-    bstrVal = SysAllocString(text);
-  }
-  ~Variant() { VariantClear(this); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-
-  std::u16string_view Text() const { return BstrView(bstrVal); }
-};
-
 // Converts `text` to `vt` into `*result`.
-HRESULT FromText(const char16_t* text, VARTYPE vt, Variant* result) {
-  Variant source(text);
-  return VariantChangeType(result, &source, 0, vt);
+HRESULT FromText(const char16_t* text, VARTYPE vt, OwnedVariant* result) {
+  const OwnedVariant source = OwnedVariant::FromText(text);
+  return VariantChangeType(result->Mutable(), &source.Get(), 0, vt);
 }
 
-HRESULT TextOf(VARIANT value, std::u16string* text, USHORT flags = 0) {
-  Variant result;
-  const HRESULT hr = VariantChangeType(&result, &value, flags, VT_BSTR);
-  if (SUCCEEDED(hr)) *text = result.Text();
+HRESULT TextOf(const VARIANT& value, std::u16string* text, USHORT flags = 0) {
+  OwnedVariant result;
+  const HRESULT hr = VariantChangeType(result.Mutable(), &value, flags, VT_BSTR);
+  if (SUCCEEDED(hr)) *text = BstrView(result.Get().bstrVal);
   return hr;
 }
 
@@ -44,14 +31,14 @@ VARIANT Real(double value) {
 }
 
 TEST(VariantChangeType, TextToRealIsExact) {
-  Variant r;
+  OwnedVariant r;
   ASSERT_EQ(FromText(u"12.5", VT_R8, &r), S_OK);
-  EXPECT_EQ(r.vt, VT_R8);
-  EXPECT_EQ(r.dblVal, 12.5);
+  EXPECT_EQ(r.Type(), VT_R8);
+  EXPECT_EQ(r.Get().dblVal, 12.5);
   ASSERT_EQ(FromText(u"  -1,234.5e-1 ", VT_R8, &r), S_OK);
-  EXPECT_DOUBLE_EQ(r.dblVal, -123.45);
+  EXPECT_DOUBLE_EQ(r.Get().dblVal, -123.45);
   ASSERT_EQ(FromText(u"0.1", VT_R4, &r), S_OK);
-  EXPECT_EQ(r.fltVal, 0.1f);
+  EXPECT_EQ(r.Get().fltVal, 0.1f);
 }
 
 TEST(VariantChangeType, TextToIntegerRoundsHalfToEven) {
@@ -62,10 +49,10 @@ TEST(VariantChangeType, TextToIntegerRoundsHalfToEven) {
                {u"0.5", 0},   {u"1.5", 2},   {u"2.4999", 2}, {u"1e2", 100}, {u"(7)", -7},
                {u"7-", -7},   {u"+8", 8},    {u"&H1F", 31},  {u"&O17", 15}, {u"1,000", 1000}};
   for (const Case& c : cases) {
-    Variant r;
+    OwnedVariant r;
     ASSERT_EQ(FromText(c.text, VT_I4, &r), S_OK) << std::string(c.text, c.text + 1);
-    EXPECT_EQ(r.vt, VT_I4);
-    EXPECT_EQ(r.lVal, c.expected);
+    EXPECT_EQ(r.Type(), VT_I4);
+    EXPECT_EQ(r.Get().lVal, c.expected);
   }
 }
 
@@ -78,55 +65,55 @@ TEST(VariantChangeType, RealToIntegerRoundsHalfToEven) {
                {-0.5, VT_I1, 0},          {254.5, VT_UI1, 254},
                {-32768.4, VT_I2, -32768}, {1e15 + 0.5, VT_I8, 1000000000000000}};
   for (const auto& c : cases) {
-    Variant r;
+    OwnedVariant r;
     VARIANT source = Real(c.value);
-    ASSERT_EQ(VariantChangeType(&r, &source, 0, c.vt), S_OK) << c.value;
-    Variant wide;
-    ASSERT_EQ(VariantChangeType(&wide, &r, 0, VT_I8), S_OK);
-    EXPECT_EQ(wide.llVal, c.expected) << c.value;
+    ASSERT_EQ(VariantChangeType(r.Mutable(), &source, 0, c.vt), S_OK) << c.value;
+    OwnedVariant wide;
+    ASSERT_EQ(VariantChangeType(wide.Mutable(), &r.Get(), 0, VT_I8), S_OK);
+    EXPECT_EQ(wide.Get().llVal, c.expected) << c.value;
   }
 }
 
 TEST(VariantChangeType, TextThatIsNoNumberIsATypeMismatch) {
   for (const char16_t* text : {u"abc", u"", u"  ", u"12abc", u"1.2.3", u"--1", u"(1", u"1e", u"&H",
                                u"&HXY", u",1", u"1,", u"$5"}) {
-    Variant r;
+    OwnedVariant r;
     EXPECT_EQ(FromText(text, VT_I4, &r), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(FromText(text, VT_R8, &r), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(r.vt, VT_EMPTY);  // a failed conversion leaves the destination alone
+    EXPECT_EQ(r.Type(), VT_EMPTY);  // a failed conversion leaves the destination alone
   }
 }
 
 TEST(VariantChangeType, ValuesOutOfRangeOverflow) {
-  Variant r;
+  OwnedVariant r;
   EXPECT_EQ(FromText(u"2147483648", VT_I4, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"2147483647.5", VT_I4, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"2147483647.4", VT_I4, &r), S_OK);
   EXPECT_EQ(FromText(u"-2147483648.5", VT_I4, &r), S_OK);
-  EXPECT_EQ(r.lVal, -2147483647 - 1);
+  EXPECT_EQ(r.Get().lVal, -2147483647 - 1);
   EXPECT_EQ(FromText(u"256", VT_UI1, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"-1", VT_UI4, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"18446744073709551615", VT_UI8, &r), S_OK);
-  EXPECT_EQ(r.ullVal, 18446744073709551615ull);
+  EXPECT_EQ(r.Get().ullVal, 18446744073709551615ull);
   EXPECT_EQ(FromText(u"18446744073709551616", VT_UI8, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"9223372036854775808", VT_I8, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"-9223372036854775808", VT_I8, &r), S_OK);
   EXPECT_EQ(FromText(u"1e39", VT_R4, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"1e309", VT_R8, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"1e-400", VT_R8, &r), S_OK);
-  EXPECT_EQ(r.dblVal, 0.0);
+  EXPECT_EQ(r.Get().dblVal, 0.0);
   VARIANT nan = Real(std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(VariantChangeType(&r, &nan, 0, VT_I4), DISP_E_OVERFLOW);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &nan, 0, VT_I4), DISP_E_OVERFLOW);
   VARIANT big = Real(70000.0);
-  EXPECT_EQ(VariantChangeType(&r, &big, 0, VT_I2), DISP_E_OVERFLOW);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &big, 0, VT_I2), DISP_E_OVERFLOW);
 }
 
 TEST(VariantChangeType, HexadecimalTextIsABitPatternOfTheSmallestWidth) {
-  Variant r;
+  OwnedVariant r;
   ASSERT_EQ(FromText(u"&HFFFF", VT_I4, &r), S_OK);
-  EXPECT_EQ(r.lVal, -1);
+  EXPECT_EQ(r.Get().lVal, -1);
   ASSERT_EQ(FromText(u"&H10000", VT_I4, &r), S_OK);
-  EXPECT_EQ(r.lVal, 65536);
+  EXPECT_EQ(r.Get().lVal, 65536);
   EXPECT_EQ(FromText(u"&HFFFF", VT_UI2, &r), DISP_E_OVERFLOW);
   EXPECT_EQ(FromText(u"&H10000000000000000", VT_I8, &r), DISP_E_OVERFLOW);
 }
@@ -139,12 +126,12 @@ TEST(VariantChangeType, BooleansFromNumbersAndWords) {
                {u"-1", VARIANT_TRUE},   {u"True", VARIANT_TRUE}, {u" false ", VARIANT_FALSE},
                {u"TRUE", VARIANT_TRUE}, {u"0.4", VARIANT_TRUE}};
   for (const auto& c : cases) {
-    Variant r;
+    OwnedVariant r;
     ASSERT_EQ(FromText(c.text, VT_BOOL, &r), S_OK);
-    EXPECT_EQ(r.vt, VT_BOOL);
-    EXPECT_EQ(r.boolVal, c.expected);
+    EXPECT_EQ(r.Type(), VT_BOOL);
+    EXPECT_EQ(r.Get().boolVal, c.expected);
   }
-  Variant r;
+  OwnedVariant r;
   EXPECT_EQ(FromText(u"yes", VT_BOOL, &r), DISP_E_TYPEMISMATCH);
 }
 
@@ -153,13 +140,13 @@ TEST(VariantChangeType, BooleansToNumbersAndText) {
   VariantInit(&yes);
   yes.vt = VT_BOOL;
   yes.boolVal = VARIANT_TRUE;
-  Variant r;
-  ASSERT_EQ(VariantChangeType(&r, &yes, 0, VT_I2), S_OK);
-  EXPECT_EQ(r.iVal, -1);
-  ASSERT_EQ(VariantChangeType(&r, &yes, 0, VT_UI1), S_OK);
-  EXPECT_EQ(r.bVal, 255);
-  ASSERT_EQ(VariantChangeType(&r, &yes, 0, VT_R8), S_OK);
-  EXPECT_EQ(r.dblVal, -1.0);
+  OwnedVariant r;
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &yes, 0, VT_I2), S_OK);
+  EXPECT_EQ(r.Get().iVal, -1);
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &yes, 0, VT_UI1), S_OK);
+  EXPECT_EQ(r.Get().bVal, 255);
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &yes, 0, VT_R8), S_OK);
+  EXPECT_EQ(r.Get().dblVal, -1.0);
   std::u16string text;
   ASSERT_EQ(TextOf(yes, &text), S_OK);
   EXPECT_EQ(text, u"-1");
@@ -199,15 +186,15 @@ TEST(VariantChangeType, NumbersToText) {
 }
 
 TEST(VariantChangeType, CurrencyKeepsFourDecimals) {
-  Variant r;
+  OwnedVariant r;
   ASSERT_EQ(FromText(u"12.34565", VT_CY, &r), S_OK);
-  EXPECT_EQ(r.cyVal.int64, 123456);  // half to even in the fifth decimal
+  EXPECT_EQ(r.Get().cyVal.int64, 123456);  // half to even in the fifth decimal
   std::u16string text;
-  ASSERT_EQ(TextOf(r, &text), S_OK);
+  ASSERT_EQ(TextOf(r.Get(), &text), S_OK);
   EXPECT_EQ(text, u"12.3456");
-  Variant integer;
-  ASSERT_EQ(VariantChangeType(&integer, &r, 0, VT_I4), S_OK);
-  EXPECT_EQ(integer.lVal, 12);
+  OwnedVariant integer;
+  ASSERT_EQ(VariantChangeType(integer.Mutable(), &r.Get(), 0, VT_I4), S_OK);
+  EXPECT_EQ(integer.Get().lVal, 12);
   for (const auto& [scaled, rounded] :
        {std::pair{25000LL, 2}, std::pair{35000LL, 4}, std::pair{-25000LL, -2},
         std::pair{-35001LL, -4}, std::pair{24999LL, 2}}) {
@@ -215,8 +202,8 @@ TEST(VariantChangeType, CurrencyKeepsFourDecimals) {
     VariantInit(&currency);
     currency.vt = VT_CY;
     currency.cyVal.int64 = scaled;
-    ASSERT_EQ(VariantChangeType(&integer, &currency, 0, VT_I2), S_OK);
-    EXPECT_EQ(integer.iVal, rounded) << scaled;
+    ASSERT_EQ(VariantChangeType(integer.Mutable(), &currency, 0, VT_I2), S_OK);
+    EXPECT_EQ(integer.Get().iVal, rounded) << scaled;
   }
   VARIANT small;
   VariantInit(&small);
@@ -227,10 +214,10 @@ TEST(VariantChangeType, CurrencyKeepsFourDecimals) {
 }
 
 TEST(VariantChangeType, DatesToAndFromText) {
-  Variant date;
+  OwnedVariant date;
   ASSERT_EQ(FromText(u"2024-03-05 14:30:15", VT_DATE, &date), S_OK);
   SYSTEMTIME t;
-  ASSERT_TRUE(VariantTimeToSystemTime(date.date, &t));
+  ASSERT_TRUE(VariantTimeToSystemTime(date.Get().date, &t));
   EXPECT_EQ(t.wYear, 2024);
   EXPECT_EQ(t.wMonth, 3);
   EXPECT_EQ(t.wDay, 5);
@@ -238,92 +225,92 @@ TEST(VariantChangeType, DatesToAndFromText) {
   EXPECT_EQ(t.wMinute, 30);
   EXPECT_EQ(t.wSecond, 15);
   std::u16string text;
-  ASSERT_EQ(TextOf(date, &text), S_OK);
+  ASSERT_EQ(TextOf(date.Get(), &text), S_OK);
   EXPECT_EQ(text, u"03/05/2024 14:30:15");
 
   const char16_t* sameMoment[] = {u"2024/3/5 14:30:15", u"3/5/2024 2:30:15 PM",
                                   u"2024-03-05T14:30:15", u" 03/05/24 14:30:15 "};
   for (const char16_t* form : sameMoment) {
-    Variant other;
+    OwnedVariant other;
     ASSERT_EQ(FromText(form, VT_DATE, &other), S_OK);
-    EXPECT_DOUBLE_EQ(other.date, date.date);
+    EXPECT_DOUBLE_EQ(other.Get().date, date.Get().date);
   }
-  Variant midnight;
+  OwnedVariant midnight;
   ASSERT_EQ(FromText(u"2024-03-05", VT_DATE, &midnight), S_OK);
-  ASSERT_EQ(TextOf(midnight, &text), S_OK);
+  ASSERT_EQ(TextOf(midnight.Get(), &text), S_OK);
   EXPECT_EQ(text, u"03/05/2024");
-  Variant timeOnly;
+  OwnedVariant timeOnly;
   ASSERT_EQ(FromText(u"12:00 AM", VT_DATE, &timeOnly), S_OK);
-  EXPECT_EQ(timeOnly.date, 0.0);
-  ASSERT_EQ(TextOf(timeOnly, &text), S_OK);
+  EXPECT_EQ(timeOnly.Get().date, 0.0);
+  ASSERT_EQ(TextOf(timeOnly.Get(), &text), S_OK);
   EXPECT_EQ(text, u"00:00:00");
 }
 
 TEST(VariantChangeType, TheSystemsOwnDateFormIsRead) {
-  Variant date;
+  OwnedVariant date;
   ASSERT_EQ(FromText(u"2024-03-05 14:30:15 250", VT_DATE, &date), S_OK);
-  Variant plain;
+  OwnedVariant plain;
   ASSERT_EQ(FromText(u"2024-03-05 14:30:15", VT_DATE, &plain), S_OK);
-  EXPECT_NEAR((date.date - plain.date) * 86400.0, 0.25, 1e-6);
+  EXPECT_NEAR((date.Get().date - plain.Get().date) * 86400.0, 0.25, 1e-6);
 }
 
 TEST(VariantChangeType, MalformedDatesAreRefused) {
   for (const char16_t* text :
        {u"2024-02-30", u"2024-13-01", u"13/01/2024", u"25:00", u"10:61", u"13:00 PM", u"0099-01-01",
         u"45000", u"yesterday", u"2024-03-05 14:30:15 25", u"2024-03-05x"}) {
-    Variant r;
+    OwnedVariant r;
     EXPECT_EQ(FromText(text, VT_DATE, &r), DISP_E_TYPEMISMATCH);
   }
 }
 
 TEST(VariantChangeType, NumbersBecomeDatesWithinTheirRange) {
-  Variant r;
+  OwnedVariant r;
   VARIANT day = Real(45000.5);
-  ASSERT_EQ(VariantChangeType(&r, &day, 0, VT_DATE), S_OK);
-  EXPECT_EQ(r.date, 45000.5);
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &day, 0, VT_DATE), S_OK);
+  EXPECT_EQ(r.Get().date, 45000.5);
   VARIANT beyond = Real(2958466.0);
-  EXPECT_EQ(VariantChangeType(&r, &beyond, 0, VT_DATE), DISP_E_OVERFLOW);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &beyond, 0, VT_DATE), DISP_E_OVERFLOW);
 }
 
 TEST(VariantChangeType, ConvertsInPlaceAndThroughReferences) {
-  Variant value(u"42");
-  ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I4), S_OK);
-  EXPECT_EQ(value.vt, VT_I4);
-  EXPECT_EQ(value.lVal, 42);
+  OwnedVariant value = OwnedVariant::FromText(u"42");
+  ASSERT_EQ(VariantChangeType(value.Mutable(), &value.Get(), 0, VT_I4), S_OK);
+  EXPECT_EQ(value.Type(), VT_I4);
+  EXPECT_EQ(value.Get().lVal, 42);
 
   BSTR text = SysAllocString(u"2.5");
   VARIANT reference;
   VariantInit(&reference);
   reference.vt = VT_BYREF | VT_BSTR;
   reference.pbstrVal = &text;
-  Variant result;
-  ASSERT_EQ(VariantChangeType(&result, &reference, 0, VT_R8), S_OK);
-  EXPECT_EQ(result.dblVal, 2.5);
+  OwnedVariant result;
+  ASSERT_EQ(VariantChangeType(result.Mutable(), &reference, 0, VT_R8), S_OK);
+  EXPECT_EQ(result.Get().dblVal, 2.5);
   EXPECT_EQ(BstrView(text), u"2.5");  // the referenced string is untouched
   SysFreeString(text);
 }
 
 TEST(VariantChangeType, EmptyNullAndOtherTypes) {
-  Variant empty;
-  Variant r;
-  ASSERT_EQ(VariantChangeType(&r, &empty, 0, VT_I4), S_OK);
-  EXPECT_EQ(r.lVal, 0);
-  ASSERT_EQ(VariantChangeType(&r, &empty, 0, VT_BSTR), S_OK);
-  EXPECT_TRUE(r.Text().empty());
+  OwnedVariant empty;
+  OwnedVariant r;
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &empty.Get(), 0, VT_I4), S_OK);
+  EXPECT_EQ(r.Get().lVal, 0);
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &empty.Get(), 0, VT_BSTR), S_OK);
+  EXPECT_TRUE(BstrView(r.Get().bstrVal).empty());
   VARIANT null;
   VariantInit(&null);
   null.vt = VT_NULL;
-  EXPECT_EQ(VariantChangeType(&r, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
   VARIANT error;
   VariantInit(&error);
   error.vt = VT_ERROR;
   error.scode = E_FAIL;
-  EXPECT_EQ(VariantChangeType(&r, &error, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(VariantChangeType(&r, &error, 0, VT_DECIMAL), DISP_E_BADVARTYPE);
-  Variant text(u"1");
-  EXPECT_EQ(VariantChangeType(&r, &text, 0, VT_ARRAY | VT_I4), DISP_E_TYPEMISMATCH);
-  ASSERT_EQ(VariantChangeType(&r, &text, 0, VT_EMPTY), S_OK);
-  EXPECT_EQ(r.vt, VT_EMPTY);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &error, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &error, 0, VT_DECIMAL), DISP_E_BADVARTYPE);
+  OwnedVariant text = OwnedVariant::FromText(u"1");
+  EXPECT_EQ(VariantChangeType(r.Mutable(), &text.Get(), 0, VT_ARRAY | VT_I4), DISP_E_TYPEMISMATCH);
+  ASSERT_EQ(VariantChangeType(r.Mutable(), &text.Get(), 0, VT_EMPTY), S_OK);
+  EXPECT_EQ(r.Type(), VT_EMPTY);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 // A cursor over ASCII text (other characters never match).
 class Scanner {
  public:
-  explicit Scanner(std::u16string_view text) : text_(text) {}
+  explicit Scanner(WideStringView text) : text_(text) {}
 
   bool AtEnd() const { return pos_ == text_.size(); }
   size_t Position() const { return pos_; }
@@ -28,7 +28,7 @@ class Scanner {
     *value = result;
     return digits > 0;
   }
-  bool Char(char16_t c) {
+  bool Char(WCHAR c) {
     if (pos_ < text_.size() && text_[pos_] == c) {
       ++pos_;
       return true;
@@ -42,10 +42,10 @@ class Scanner {
     return pos_ > start;
   }
   // A word of letters, compared without regard to case.
-  bool Word(std::u16string_view word) {
+  bool Word(WideStringView word) {
     if (text_.size() - pos_ < word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i) {
-      char16_t c = text_[pos_ + i];
+      WCHAR c = text_[pos_ + i];
       if (c >= u'a' && c <= u'z') c = c - u'a' + u'A';
       if (c != word[i]) return false;
     }
@@ -54,7 +54,7 @@ class Scanner {
   }
 
  private:
-  std::u16string_view text_;
+  WideStringView text_;
   size_t pos_ = 0;
 };
 
@@ -67,7 +67,7 @@ bool ParseDatePart(Scanner& in, SYSTEMTIME* t) {
   int thirdDigits = 0;
   // yyyy-M-d or yyyy/M/d
   if (in.Number(4, &first, &firstDigits) && firstDigits == 4) {
-    const char16_t separator = in.Char(u'-') ? u'-' : (in.Char(u'/') ? u'/' : 0);
+    const WCHAR separator = in.Char(u'-') ? u'-' : (in.Char(u'/') ? u'/' : 0);
     if (separator != 0 && in.Number(2, &second) && in.Char(separator) && in.Number(2, &third)) {
       t->wYear = static_cast<WORD>(first);
       t->wMonth = static_cast<WORD>(second);
@@ -134,7 +134,7 @@ bool ParseTimePart(Scanner& in, SYSTEMTIME* t) {
 
 }  // namespace
 
-bool ParseDateText(std::u16string_view text, DATE* date) {
+bool ParseDateText(WideStringView text, DATE* date) {
   while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
   Scanner in(text);
@@ -148,7 +148,7 @@ bool ParseDateText(std::u16string_view text, DATE* date) {
   return VariantDateFromCalendar(t, date);
 }
 
-bool FormatDateText(DATE date, std::u16string* text) {
+bool FormatDateText(DATE date, WideString* text) {
   SYSTEMTIME t;
   if (!VariantTimeToSystemTime(date, &t)) return false;
   const bool dayZero = t.wYear == 1899 && t.wMonth == 12 && t.wDay == 30;

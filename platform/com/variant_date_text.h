@@ -11,11 +11,9 @@
 // 100..9999 and anything else are refused.
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "platform/com/variant.h"
+#include "platform/com/wide_string.h"
 
-bool ParseDateText(std::u16string_view text, DATE* date);
+bool ParseDateText(WideStringView text, DATE* date);
 // False for a DATE outside the valid range.
-bool FormatDateText(DATE date, std::u16string* text);
+bool FormatDateText(DATE date, WideString* text);

@@ -10,13 +10,13 @@ namespace {
 // Exponents beyond this are certain overflow or underflow; clamping keeps int arithmetic safe.
 constexpr int kExponentLimit = 100000;
 
-bool IsWhite(char16_t c) {
+bool IsWhite(WCHAR c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(WCHAR c) { return c >= u'0' && c <= u'9'; }
 
-std::u16string_view Trim(std::u16string_view text) {
+WideStringView Trim(WideStringView text) {
   while (!text.empty() && IsWhite(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsWhite(text.back())) text.remove_suffix(1);
   return text;
@@ -32,9 +32,9 @@ void SetInteger(long long value, ParsedNumber* number) {
 }
 
 // "&H..." or "&O..." at the start of `text`; advances `pos` past it.
-NumberTextResult ParseRadixInteger(std::u16string_view text, size_t& pos, ParsedNumber* number) {
+NumberTextResult ParseRadixInteger(WideStringView text, size_t& pos, ParsedNumber* number) {
   if (pos + 1 >= text.size()) return NumberTextResult::kNotANumber;
-  const char16_t marker = text[pos + 1];
+  const WCHAR marker = text[pos + 1];
   const unsigned radix = (marker == u'H' || marker == u'h')   ? 16
                          : (marker == u'O' || marker == u'o') ? 8
                                                               : 0;
@@ -43,7 +43,7 @@ NumberTextResult ParseRadixInteger(std::u16string_view text, size_t& pos, Parsed
   unsigned long long value = 0;
   size_t digitCount = 0;
   for (; pos < text.size(); ++pos, ++digitCount) {
-    const char16_t c = text[pos];
+    const WCHAR c = text[pos];
     unsigned digit = 0;
     if (IsDigit(c)) {
       digit = c - u'0';
@@ -74,12 +74,12 @@ NumberTextResult ParseRadixInteger(std::u16string_view text, size_t& pos, Parsed
 }
 
 // Decimal digits with thousands separators, fraction and exponent; advances `pos`.
-bool ParseDecimal(std::u16string_view text, size_t& pos, ParsedNumber* number) {
+bool ParseDecimal(WideStringView text, size_t& pos, ParsedNumber* number) {
   std::string digits;
   int exponent = 0;
   bool anyDigit = false;
   for (; pos < text.size(); ++pos) {
-    const char16_t c = text[pos];
+    const WCHAR c = text[pos];
     if (IsDigit(c)) {
       digits.push_back(static_cast<char>(c));
       anyDigit = true;
@@ -136,7 +136,7 @@ bool AppendDigit(std::uint64_t& value, unsigned digit) {
 
 }  // namespace
 
-NumberTextResult ParseNumberText(std::u16string_view text, ParsedNumber* number) {
+NumberTextResult ParseNumberText(WideStringView text, ParsedNumber* number) {
   text = Trim(text);
   size_t pos = 0;
   bool negative = false;
@@ -232,30 +232,30 @@ bool ParsedNumberToDouble(const ParsedNumber& number, double* value) {
   return true;
 }
 
-std::u16string FormatRealText(double value, int significantDigits) {
+WideString FormatRealText(double value, int significantDigits) {
   if (value == 0.0) return u"0";  // also for -0
   char buffer[64];
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
                                           std::chars_format::general, significantDigits);
-  std::u16string text;
+  WideString text;
   for (const char* c = buffer; error == std::errc() && c != end; ++c) {
-    text.push_back(static_cast<char16_t>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
+    text.push_back(static_cast<WCHAR>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
   }
   return text;
 }
 
-std::u16string FormatIntegerText(bool negative, std::uint64_t magnitude) {
+WideString FormatIntegerText(bool negative, std::uint64_t magnitude) {
   const std::string digits = std::to_string(magnitude);
-  std::u16string text = negative && magnitude != 0 ? u"-" : u"";
+  WideString text = negative && magnitude != 0 ? u"-" : u"";
   text.append(digits.begin(), digits.end());
   return text;
 }
 
-std::u16string FormatCurrencyText(std::int64_t scaled) {
+WideString FormatCurrencyText(std::int64_t scaled) {
   const bool negative = scaled < 0;
   const std::uint64_t magnitude =
       negative ? 0ull - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
-  std::u16string text = FormatIntegerText(negative, magnitude / 10000);
+  WideString text = FormatIntegerText(negative, magnitude / 10000);
   const std::uint64_t fraction = magnitude % 10000;
   if (fraction != 0) {
     std::string decimals = std::to_string(fraction + 10000).substr(1);

@@ -13,7 +13,8 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+
+#include "platform/com/wide_string.h"
 
 // The exact value of a number read from text: digits x 10^exponent.
 struct ParsedNumber {
@@ -24,7 +25,7 @@ struct ParsedNumber {
 
 enum class NumberTextResult { kNumber, kNotANumber, kOverflow };
 
-NumberTextResult ParseNumberText(std::u16string_view text, ParsedNumber* number);
+NumberTextResult ParseNumberText(WideStringView text, ParsedNumber* number);
 
 // The value of `number` x 10^scale rounded to an integer, half to even (banker's rounding, as
 // Windows rounds). False when the magnitude exceeds 64 bits.
@@ -33,7 +34,7 @@ bool RoundParsedNumber(const ParsedNumber& number, int scale, bool* negative,
 // The nearest double; false on overflow (a value too small to represent gives 0).
 bool ParsedNumberToDouble(const ParsedNumber& number, double* value);
 
-std::u16string FormatRealText(double value, int significantDigits);
-std::u16string FormatIntegerText(bool negative, std::uint64_t magnitude);
+WideString FormatRealText(double value, int significantDigits);
+WideString FormatIntegerText(bool negative, std::uint64_t magnitude);
 // A currency value (scaled by 10000) with at most four decimals, trailing zeros dropped.
-std::u16string FormatCurrencyText(std::int64_t scaled);
+WideString FormatCurrencyText(std::int64_t scaled);

@@ -9,6 +9,7 @@
 #include "platform/com/com_object.h"
 #include "platform/com/enumerators.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_interfaces.h"
 
 namespace {
@@ -47,14 +48,12 @@ class OpcServerList final : public ComObject<IOPCServerList> {
     *userType = nullptr;
     const auto descriptor = ClassRegistry::Instance().FindByClsid(clsid, node_);
     if (!descriptor) return REGDB_E_CLASSNOTREG;
-    *progId = TaskMemStringDuplicate(AnsiToWide(descriptor->progId));
-    *userType = TaskMemStringDuplicate(AnsiToWide(descriptor->description));
-    if (*progId == nullptr || *userType == nullptr) {
-      CoTaskMemFree(*progId);
-      CoTaskMemFree(*userType);
-      *progId = *userType = nullptr;
-      return E_OUTOFMEMORY;
-    }
+    TaskMemoryPtr<OLECHAR> progIdText(TaskMemStringDuplicate(AnsiToWide(descriptor->progId)));
+    TaskMemoryPtr<OLECHAR> userTypeText(
+        TaskMemStringDuplicate(AnsiToWide(descriptor->description)));
+    if (progIdText == nullptr || userTypeText == nullptr) return E_OUTOFMEMORY;
+    *progId = progIdText.release();
+    *userType = userTypeText.release();
     return S_OK;
   }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/com/com.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 
 namespace {
@@ -47,8 +48,8 @@ class OpcServerList : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   // Activates the service as the server chooser does: on `host` ("" = this computer).
-  static HRESULT Connect(const char16_t* host, COAUTHINFO* authInfo, ComPtr<IOPCServerList>* list) {
-    std::u16string name = host;
+  static HRESULT Connect(const WCHAR* host, COAUTHINFO* authInfo, ComPtr<IOPCServerList>* list) {
+    WideString name = host;
     COSERVERINFO server{0, name.data(), authInfo, 0};
     MULTI_QI query{&IID_IOPCServerList, nullptr, E_FAIL};
     const HRESULT hr = CoCreateInstanceEx(CLSID_OpcServerList, nullptr, CLSCTX_ALL,
@@ -59,21 +60,21 @@ class OpcServerList : public ::testing::Test {
 
   // The classes of `category` (all classes for null) as the server chooser lists them,
   // "ProgID  (user type)", reading one CLSID per Next.
-  static std::vector<std::u16string> Listed(IOPCServerList* list, const CATID* category) {
+  static std::vector<WideString> Listed(IOPCServerList* list, const CATID* category) {
     CATID categories[1] = {category != nullptr ? *category : CATID{}};
     const ULONG count = category != nullptr ? 1 : static_cast<ULONG>(-1);
     ComPtr<IEnumGUID> classes;
     EXPECT_EQ(list->EnumClassesOfCategories(count, categories, count, categories,
                                             classes.ReleaseAndGetAddressOf()),
               S_OK);
-    std::vector<std::u16string> progIds;
+    std::vector<WideString> progIds;
     CLSID clsid;
     ULONG fetched = 0;
     while (classes->Next(1, &clsid, &fetched) == S_OK) {
       LPOLESTR progId = nullptr;
       LPOLESTR userType = nullptr;
       EXPECT_EQ(list->GetClassDetails(clsid, &progId, &userType), S_OK);
-      progIds.push_back(std::u16string(progId) + u"  (" + userType + u")");
+      progIds.push_back(WideString(progId) + OLESTR("  (") + userType + OLESTR(")"));
       CoTaskMemFree(progId);
       CoTaskMemFree(userType);
     }
@@ -81,20 +82,22 @@ class OpcServerList : public ::testing::Test {
   }
 };
 
-using Lines = std::vector<std::u16string>;
+using Lines = std::vector<WideString>;
 
 TEST_F(OpcServerList, ListsTheServersOfACategoryOnThisComputer) {
   const size_t blocks = TaskMemoryBlocksInUse();
   const size_t alive = ComObjectsAlive();
   {
     ComPtr<IOPCServerList> list;
-    ASSERT_EQ(Connect(u"", nullptr, &list), S_OK);
-    EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer20), Lines{u"Sim.DA20.1  (Sim.DA20.1 server)"});
-    EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer10), Lines{u"Sim.DA10.1  (Sim.DA10.1 server)"});
+    ASSERT_EQ(Connect(OLESTR(""), nullptr, &list), S_OK);
+    EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer20),
+              Lines{OLESTR("Sim.DA20.1  (Sim.DA20.1 server)")});
+    EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer10),
+              Lines{OLESTR("Sim.DA10.1  (Sim.DA10.1 server)")});
     CLSID clsid;
-    ASSERT_EQ(list->CLSIDFromProgID(u"sim.da10.1", &clsid), S_OK);
+    ASSERT_EQ(list->CLSIDFromProgID(OLESTR("sim.da10.1"), &clsid), S_OK);
     EXPECT_EQ(clsid, ServerClsid(2));
-    EXPECT_EQ(list->CLSIDFromProgID(u"Sim.Remote.1", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(list->CLSIDFromProgID(OLESTR("Sim.Remote.1"), &clsid), CO_E_CLASSSTRING);
     LPOLESTR progId = nullptr;
     LPOLESTR userType = nullptr;
     EXPECT_EQ(list->GetClassDetails(ServerClsid(3), &progId, &userType), REGDB_E_CLASSNOTREG);
@@ -106,22 +109,23 @@ TEST_F(OpcServerList, ListsTheServersOfACategoryOnThisComputer) {
 
 TEST_F(OpcServerList, ListsTheServersOfAnotherNode) {
   ComPtr<IOPCServerList> list;
-  ASSERT_EQ(Connect(u"OPC-HOST", nullptr, &list), S_OK);
+  ASSERT_EQ(Connect(OLESTR("OPC-HOST"), nullptr, &list), S_OK);
   EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer20),
-            Lines{u"Sim.Remote.1  (Sim.Remote.1 server)"});
+            Lines{OLESTR("Sim.Remote.1  (Sim.Remote.1 server)")});
   EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer10),
-            Lines{u"Sim.Remote.1  (Sim.Remote.1 server)"});
+            Lines{OLESTR("Sim.Remote.1  (Sim.Remote.1 server)")});
   // Every class there, the service itself included.
-  EXPECT_EQ(Listed(list.Get(), nullptr), (Lines{u"OPC.ServerList.1  (OpcServerList Class)",
-                                                u"Sim.Remote.1  (Sim.Remote.1 server)"}));
+  EXPECT_EQ(Listed(list.Get(), nullptr), (Lines{OLESTR("OPC.ServerList.1  (OpcServerList Class)"),
+                                                OLESTR("Sim.Remote.1  (Sim.Remote.1 server)")}));
 }
 
 TEST_F(OpcServerList, UnknownHostsAreUnreachableAndGuardedHostsWantTheirIdentity) {
   ComPtr<IOPCServerList> list;
-  EXPECT_EQ(Connect(u"missing-host", nullptr, &list), HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE));
-  EXPECT_EQ(Connect(u"guarded-host", nullptr, &list), E_ACCESSDENIED);
-  std::u16string user = u"engineer";
-  std::u16string password = u"key";
+  EXPECT_EQ(Connect(OLESTR("missing-host"), nullptr, &list),
+            HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(Connect(OLESTR("guarded-host"), nullptr, &list), E_ACCESSDENIED);
+  WideString user = OLESTR("engineer");
+  WideString password = OLESTR("key");
   COAUTHIDENTITY identity{reinterpret_cast<USHORT*>(user.data()),
                           static_cast<ULONG>(user.size()),
                           nullptr,
@@ -132,9 +136,9 @@ TEST_F(OpcServerList, UnknownHostsAreUnreachableAndGuardedHostsWantTheirIdentity
   COAUTHINFO authInfo{
       RPC_C_AUTHN_DEFAULT,         RPC_C_AUTHZ_DEFAULT, nullptr,  RPC_C_AUTHN_LEVEL_DEFAULT,
       RPC_C_IMP_LEVEL_IMPERSONATE, &identity,           EOAC_NONE};
-  ASSERT_EQ(Connect(u"guarded-host", &authInfo, &list), S_OK);
+  ASSERT_EQ(Connect(OLESTR("guarded-host"), &authInfo, &list), S_OK);
   EXPECT_EQ(Listed(list.Get(), &CATID_OPCDAServer20),
-            Lines{u"Sim.Guarded.1  (Sim.Guarded.1 server)"});
+            Lines{OLESTR("Sim.Guarded.1  (Sim.Guarded.1 server)")});
 }
 
 TEST(OpcIds, PublishedValues) {

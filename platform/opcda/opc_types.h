@@ -10,6 +10,7 @@
 #include "platform/com/file_time.h"
 #include "platform/com/hresult.h"
 #include "platform/com/variant.h"
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 using OPCHANDLE = DWORD;
@@ -90,28 +91,28 @@ inline constexpr DWORD OPC_PROPERTY_CLOSE_LABEL = 106;
 inline constexpr DWORD OPC_PROPERTY_OPEN_LABEL = 107;
 inline constexpr DWORD OPC_PROPERTY_TIMEZONE = 108;
 
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_DATATYPE = u"Item Canonical DataType";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_VALUE = u"Item Value";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_QUALITY = u"Item Quality";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_TIMESTAMP = u"Item Timestamp";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_ACCESS_RIGHTS = u"Item Access Rights";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_SCAN_RATE = u"Server Scan Rate";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_TYPE = u"Item EU Type";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_INFO = u"Item EUInfo";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_UNITS = u"EU Units";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_DESCRIPTION = u"Item Description";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_HIGH_EU = u"High EU";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_LOW_EU = u"Low EU";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_HIGH_IR = u"High Instrument Range";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_LOW_IR = u"Low Instrument Range";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_CLOSE_LABEL = u"Contact Close Label";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_OPEN_LABEL = u"Contact Open Label";
-inline constexpr const WCHAR* OPC_PROPERTY_DESC_TIMEZONE = u"Item Timezone";
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_DATATYPE = OLESTR("Item Canonical DataType");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_VALUE = OLESTR("Item Value");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_QUALITY = OLESTR("Item Quality");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_TIMESTAMP = OLESTR("Item Timestamp");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_ACCESS_RIGHTS = OLESTR("Item Access Rights");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_SCAN_RATE = OLESTR("Server Scan Rate");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_TYPE = OLESTR("Item EU Type");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_INFO = OLESTR("Item EUInfo");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_EU_UNITS = OLESTR("EU Units");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_DESCRIPTION = OLESTR("Item Description");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_HIGH_EU = OLESTR("High EU");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_LOW_EU = OLESTR("Low EU");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_HIGH_IR = OLESTR("High Instrument Range");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_LOW_IR = OLESTR("Low Instrument Range");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_CLOSE_LABEL = OLESTR("Contact Close Label");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_OPEN_LABEL = OLESTR("Contact Open Label");
+inline constexpr const WCHAR* OPC_PROPERTY_DESC_TIMEZONE = OLESTR("Item Timezone");
 
 inline constexpr const WCHAR* OPC_CATEGORY_DESCRIPTION_DA10 =
-    u"OPC Data Access Servers Version 1.0";
+    OLESTR("OPC Data Access Servers Version 1.0");
 inline constexpr const WCHAR* OPC_CATEGORY_DESCRIPTION_DA20 =
-    u"OPC Data Access Servers Version 2.0";
+    OLESTR("OPC Data Access Servers Version 2.0");
 
 // Clipboard format names of the DA 1.0 data streams (register them with
 // RegisterClipboardFormatA).

@@ -1,34 +1,33 @@
 #include "platform/opcsim/address_space_browser.h"
 
-#include "platform/opcsim/owned_variant.h"
+#include "platform/opcsim/variant_compare.h"
 
-bool MatchesFilter(std::u16string_view text, std::u16string_view pattern) {
+bool MatchesFilter(WideStringView text, WideStringView pattern) {
   if (pattern.empty()) return true;
   // Greedy matching with one backtracking point: the last "*" seen.
   std::size_t t = 0;
   std::size_t p = 0;
-  std::size_t starPattern = std::u16string_view::npos;
+  std::size_t starPattern = WideStringView::npos;
   std::size_t starText = 0;
   while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+    if (p < pattern.size() && (pattern[p] == OLESTR('?') || pattern[p] == text[t])) {
       ++t;
       ++p;
-    } else if (p < pattern.size() && pattern[p] == u'*') {
+    } else if (p < pattern.size() && pattern[p] == OLESTR('*')) {
       starPattern = p++;
       starText = t;
-    } else if (starPattern != std::u16string_view::npos) {
+    } else if (starPattern != WideStringView::npos) {
       p = starPattern + 1;
       t = ++starText;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  while (p < pattern.size() && pattern[p] == OLESTR('*')) ++p;
   return p == pattern.size();
 }
 
-HRESULT AddressSpaceBrowser::ChangePosition(OPCBROWSEDIRECTION direction,
-                                            std::u16string_view name) {
+HRESULT AddressSpaceBrowser::ChangePosition(OPCBROWSEDIRECTION direction, WideStringView name) {
   if (!hierarchical_) return E_FAIL;
   switch (direction) {
     case OPC_BROWSE_UP:
@@ -51,19 +50,19 @@ HRESULT AddressSpaceBrowser::ChangePosition(OPCBROWSEDIRECTION direction,
   return E_INVALIDARG;
 }
 
-bool AddressSpaceBrowser::ItemPasses(std::size_t item, std::u16string_view shownName,
-                                     std::u16string_view filter, VARTYPE dataTypeFilter,
+bool AddressSpaceBrowser::ItemPasses(std::size_t item, WideStringView shownName,
+                                     WideStringView filter, VARTYPE dataTypeFilter,
                                      DWORD accessRightsFilter) const {
   const ItemDefinition& definition = catalogue_.Item(item);
   return MatchesFilter(shownName, filter) && CanServeAs(definition.canonicalType, dataTypeFilter) &&
          (definition.accessRights & accessRightsFilter) == accessRightsFilter;
 }
 
-void AddressSpaceBrowser::ListFlat(std::size_t branch, std::u16string_view filter,
+void AddressSpaceBrowser::ListFlat(std::size_t branch, WideStringView filter,
                                    VARTYPE dataTypeFilter, DWORD accessRightsFilter,
-                                   std::vector<std::u16string>* names) const {
+                                   std::vector<WideString>* names) const {
   for (const std::size_t item : catalogue_.Branch(branch).items) {
-    const std::u16string& id = catalogue_.Item(item).itemId;
+    const WideString& id = catalogue_.Item(item).itemId;
     if (ItemPasses(item, id, filter, dataTypeFilter, accessRightsFilter)) names->push_back(id);
   }
   for (const std::size_t child : catalogue_.Branch(branch).branches) {
@@ -71,9 +70,9 @@ void AddressSpaceBrowser::ListFlat(std::size_t branch, std::u16string_view filte
   }
 }
 
-HRESULT AddressSpaceBrowser::Browse(OPCBROWSETYPE type, std::u16string_view filter,
+HRESULT AddressSpaceBrowser::Browse(OPCBROWSETYPE type, WideStringView filter,
                                     VARTYPE dataTypeFilter, DWORD accessRightsFilter,
-                                    std::vector<std::u16string>* names) const {
+                                    std::vector<WideString>* names) const {
   names->clear();
   if (type != OPC_BRANCH && type != OPC_LEAF && type != OPC_FLAT) return E_INVALIDARG;
   if (!hierarchical_) {
@@ -91,7 +90,7 @@ HRESULT AddressSpaceBrowser::Browse(OPCBROWSETYPE type, std::u16string_view filt
     }
   } else if (type == OPC_LEAF) {
     for (const std::size_t item : here.items) {
-      const std::u16string& name = catalogue_.Item(item).name;
+      const WideString& name = catalogue_.Item(item).name;
       if (ItemPasses(item, name, filter, dataTypeFilter, accessRightsFilter)) {
         names->push_back(name);
       }
@@ -102,10 +101,10 @@ HRESULT AddressSpaceBrowser::Browse(OPCBROWSETYPE type, std::u16string_view filt
   return S_OK;
 }
 
-HRESULT AddressSpaceBrowser::ItemIdOf(std::u16string_view name, std::u16string* itemId) const {
+HRESULT AddressSpaceBrowser::ItemIdOf(WideStringView name, WideString* itemId) const {
   if (!hierarchical_) {
     if (!catalogue_.FindItem(name)) return E_INVALIDARG;
-    *itemId = std::u16string(name);
+    *itemId = WideString(name);
     return S_OK;
   }
   if (name.empty()) {

@@ -15,15 +15,14 @@
 // having all its bits. Everything is listed in catalogue order.
 #pragma once
 
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"
 
 // True when `text` matches `pattern` ("*" and "?" as above).
-bool MatchesFilter(std::u16string_view text, std::u16string_view pattern);
+bool MatchesFilter(WideStringView text, WideStringView pattern);
 
 class AddressSpaceBrowser {
  public:
@@ -31,19 +30,19 @@ class AddressSpaceBrowser {
       : catalogue_(catalogue), hierarchical_(hierarchical) {}
 
   OPCNAMESPACETYPE Organization() const { return hierarchical_ ? OPC_NS_HIERARCHIAL : OPC_NS_FLAT; }
-  HRESULT ChangePosition(OPCBROWSEDIRECTION direction, std::u16string_view name);
+  HRESULT ChangePosition(OPCBROWSEDIRECTION direction, WideStringView name);
   // E_INVALIDARG for an unknown browse type; otherwise S_OK with the names (maybe none).
-  HRESULT Browse(OPCBROWSETYPE type, std::u16string_view filter, VARTYPE dataTypeFilter,
-                 DWORD accessRightsFilter, std::vector<std::u16string>* names) const;
+  HRESULT Browse(OPCBROWSETYPE type, WideStringView filter, VARTYPE dataTypeFilter,
+                 DWORD accessRightsFilter, std::vector<WideString>* names) const;
   // The full id of the leaf or sub-branch `name` of the position ("" gives the position's own
   // path); E_INVALIDARG when there is no such leaf or branch.
-  HRESULT ItemIdOf(std::u16string_view name, std::u16string* itemId) const;
+  HRESULT ItemIdOf(WideStringView name, WideString* itemId) const;
 
  private:
-  bool ItemPasses(std::size_t item, std::u16string_view shownName, std::u16string_view filter,
+  bool ItemPasses(std::size_t item, WideStringView shownName, WideStringView filter,
                   VARTYPE dataTypeFilter, DWORD accessRightsFilter) const;
-  void ListFlat(std::size_t branch, std::u16string_view filter, VARTYPE dataTypeFilter,
-                DWORD accessRightsFilter, std::vector<std::u16string>* names) const;
+  void ListFlat(std::size_t branch, WideStringView filter, VARTYPE dataTypeFilter,
+                DWORD accessRightsFilter, std::vector<WideString>* names) const;
 
   const ItemCatalogue& catalogue_;
   const bool hierarchical_;

@@ -1,9 +1,9 @@
 #include "platform/opcsim/call_journal.h"
 
-void CallJournal::Note(std::string_view call, std::u16string_view group, DWORD argument) {
+void CallJournal::Note(std::string_view call, WideStringView group, DWORD argument) {
   std::lock_guard lock(mutex_);
   if (entries_.size() == kCapacity) entries_.pop_front();
-  entries_.push_back({std::string(call), std::u16string(group), argument});
+  entries_.push_back({std::string(call), WideString(group), argument});
 }
 
 std::vector<JournalEntry> CallJournal::Entries(std::string_view call) const {

@@ -11,11 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 struct JournalEntry {
   std::string call;     // "AddGroup", "Refresh2"
-  std::u16string group;  // the group's name
+  WideString group;     // the group's name
   DWORD argument = 0;    // AddGroup: the client group handle; Refresh2: the transaction id
 };
 
@@ -23,7 +24,7 @@ class CallJournal {
  public:
   static constexpr std::size_t kCapacity = 1024;
 
-  void Note(std::string_view call, std::u16string_view group, DWORD argument);
+  void Note(std::string_view call, WideStringView group, DWORD argument);
   // The entries of `call`, oldest first.
   std::vector<JournalEntry> Entries(std::string_view call) const;
 

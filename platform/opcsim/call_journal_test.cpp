@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/com/wide_string.h"
+
 namespace {
 
 TEST(CallJournal, SelectsByCallInOrderAndKeepsOnlyTheLatestEntries) {
   CallJournal journal;
-  journal.Note("AddGroup", u"A", 1);
-  for (DWORD i = 0; i < CallJournal::kCapacity + 10; ++i) journal.Note("Refresh2", u"A", i);
+  journal.Note("AddGroup", OLESTR("A"), 1);
+  for (DWORD i = 0; i < CallJournal::kCapacity + 10; ++i) journal.Note("Refresh2", OLESTR("A"), i);
   EXPECT_TRUE(journal.Entries("AddGroup").empty());  // pushed out by the newer entries
   const std::vector<JournalEntry> refreshes = journal.Entries("Refresh2");
   ASSERT_EQ(refreshes.size(), CallJournal::kCapacity);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/com/safearray.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ class StreamWriter {
     bytes_.insert(bytes_.end(), begin, begin + size);
   }
   void PutString(BSTR text) {
-    const std::u16string_view view = BstrView(text);
+    const WideStringView view = BstrView(text);
     Put(static_cast<DWORD>(view.size() * sizeof(WCHAR)));
     PutBytes(view.data(), view.size() * sizeof(WCHAR));
     Put(WCHAR{0});

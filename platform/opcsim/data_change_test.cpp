@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
 namespace {
@@ -40,8 +41,8 @@ class DataChanges : public SimulatedServerTest {
 };
 
 TEST_F(DataChanges, ArriveAtTheUpdateRateFromTheServersOwnThread) {
-  const auto group = client_->AddGroup(u"G", 50, 42);
-  client_->AddItems(group, {u"Ramp.Int4"});  // changes every 10 ms
+  const auto group = client_->AddGroup(OLESTR("G"), 50, 42);
+  client_->AddItems(group, {OLESTR("Ramp.Int4")});  // changes every 10 ms
   client_->Advise(group, callback_.Get());
   const auto calls = callback_->WaitForCalls(ReceivedCall::kDataChange, 7);
   ASSERT_GE(calls.size(), 7u);
@@ -65,8 +66,9 @@ TEST_F(DataChanges, ArriveAtTheUpdateRateFromTheServersOwnThread) {
 }
 
 TEST_F(DataChanges, OnlyItemsWhoseValueOrQualityChangedAreSent) {
-  const auto group = client_->AddGroup(u"G", 20);
-  const auto handles = client_->AddItems(group, {u"Echo.Int4", u"Echo.String", u"Ramp.Int4"});
+  const auto group = client_->AddGroup(OLESTR("G"), 20);
+  const auto handles =
+      client_->AddItems(group, {OLESTR("Echo.Int4"), OLESTR("Echo.String"), OLESTR("Ramp.Int4")});
   client_->Advise(group, callback_.Get());
   auto calls = callback_->WaitForCalls(ReceivedCall::kDataChange, 4);
   ASSERT_GE(calls.size(), 4u);
@@ -92,8 +94,8 @@ TEST_F(DataChanges, OnlyItemsWhoseValueOrQualityChangedAreSent) {
 }
 
 TEST_F(DataChanges, DeadbandHoldsBackSmallChangesOfAnalogItems) {
-  const auto group = client_->AddGroup(u"G", 10, 1, 10.0f);  // 10 % of -100..100: 20
-  const auto handles = client_->AddItems(group, {u"Echo.Real8"});
+  const auto group = client_->AddGroup(OLESTR("G"), 10, 1, 10.0f);  // 10 % of -100..100: 20
+  const auto handles = client_->AddItems(group, {OLESTR("Echo.Real8")});
   client_->Advise(group, callback_.Get());
   ASSERT_EQ(callback_->WaitForCalls(ReceivedCall::kDataChange, 1).size(), 1u);
   Write(group, handles[0], OwnedVariant::FromDouble(15.0).Get());
@@ -106,8 +108,8 @@ TEST_F(DataChanges, DeadbandHoldsBackSmallChangesOfAnalogItems) {
 }
 
 TEST_F(DataChanges, Refresh2SendsEveryActiveItemWithTheCallersTransactionId) {
-  const auto group = client_->AddGroup(u"G", 1000);
-  client_->AddItems(group, {u"Echo.Int1", u"Echo.Date", u"WriteOnly.Int4"});
+  const auto group = client_->AddGroup(OLESTR("G"), 1000);
+  client_->AddItems(group, {OLESTR("Echo.Int1"), OLESTR("Echo.Date"), OLESTR("WriteOnly.Int4")});
   const auto async = group.As<IOPCAsyncIO2>();
   DWORD cancelId = 0;
   EXPECT_EQ(async->Refresh2(OPC_DS_DEVICE, 6015, &cancelId), CONNECT_E_NOCONNECTION);
@@ -130,8 +132,8 @@ TEST_F(DataChanges, Refresh2SendsEveryActiveItemWithTheCallersTransactionId) {
 }
 
 TEST_F(DataChanges, InactiveGroupsAreSilentAndSendEverythingWhenActivated) {
-  const auto group = client_->AddGroup(u"G", 10);
-  client_->AddItems(group, {u"Echo.Int2", u"Ramp.Int2"});
+  const auto group = client_->AddGroup(OLESTR("G"), 10);
+  client_->AddItems(group, {OLESTR("Echo.Int2"), OLESTR("Ramp.Int2")});
   client_->Advise(group, callback_.Get());
   callback_->WaitForCalls(ReceivedCall::kDataChange, 1);
   BOOL active = FALSE;
@@ -155,8 +157,8 @@ TEST_F(DataChanges, QualityChangesAloneAreSentAndShowInTheMasterQuality) {
   settings.signalPeriod = milliseconds(40);
   auto device = SimulatedDevice::Create(ServerProfile::kTree, settings);
   TestClient client(device);
-  const auto group = client.AddGroup(u"G", 10);
-  client.AddItems(group, {u"Quality.Cycle"});
+  const auto group = client.AddGroup(OLESTR("G"), 10);
+  client.AddItems(group, {OLESTR("Quality.Cycle")});
   client.Advise(group, callback_.Get());
   const auto calls = callback_->WaitForCalls(ReceivedCall::kDataChange, 6);
   ASSERT_GE(calls.size(), 6u);
@@ -173,23 +175,23 @@ TEST_F(DataChanges, QualityChangesAloneAreSentAndShowInTheMasterQuality) {
 }
 
 TEST_F(DataChanges, RequestedTypesAndReadErrorsShapeTheValuesSent) {
-  const auto group = client_->AddGroup(u"G", 10);
-  client_->AddItems(group, {u"Ramp.Int4", u"Echo.Boolean"}, nullptr, VT_BSTR);
+  const auto group = client_->AddGroup(OLESTR("G"), 10);
+  client_->AddItems(group, {OLESTR("Ramp.Int4"), OLESTR("Echo.Boolean")}, nullptr, VT_BSTR);
   std::vector<HRESULT> errors;
-  client_->AddItems(group, {u"ReadError.AccessDenied"}, &errors);
+  client_->AddItems(group, {OLESTR("ReadError.AccessDenied")}, &errors);
   client_->Advise(group, callback_.Get());
   const auto calls = callback_->WaitForCalls(ReceivedCall::kDataChange, 1);
   ASSERT_EQ(calls[0].items.size(), 3u);
   EXPECT_EQ(calls[0].items[0].value.Type(), VT_BSTR);
-  EXPECT_EQ(BstrView(calls[0].items[1].value.Get().bstrVal), u"0") << "false as text";
+  EXPECT_EQ(BstrView(calls[0].items[1].value.Get().bstrVal), OLESTR("0")) << "false as text";
   EXPECT_EQ(calls[0].items[2].error, E_ACCESSDENIED);
   EXPECT_EQ(calls[0].items[2].quality, OPC_QUALITY_BAD);
   EXPECT_EQ(calls[0].masterError, S_FALSE);
 }
 
 TEST_F(DataChanges, ACallbackMayCallTheServerAndRemoveGroupEndsTheCallbacks) {
-  const auto group = client_->AddGroup(u"G", 10);
-  const auto handles = client_->AddItems(group, {u"Ramp.Real8"});
+  const auto group = client_->AddGroup(OLESTR("G"), 10);
+  const auto handles = client_->AddItems(group, {OLESTR("Ramp.Real8")});
   const auto sync = group.As<IOPCSyncIO>();
   std::atomic<int> readsInCallback{0};
   callback_->onDataChange = [&] {

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
 #include "platform/com/hresult.h"
+#include "platform/com/wide_string.h"
 
 // Nothing for a code that has no text.
-std::optional<std::u16string> ErrorText(HRESULT error);
+std::optional<WideString> ErrorText(HRESULT error);

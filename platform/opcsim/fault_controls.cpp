@@ -63,13 +63,13 @@ HRESULT FaultControls::AddGroupRefusal() const {
   return addGroupRefusal_;
 }
 
-void FaultControls::RejectItemIds(std::vector<std::u16string> itemIds, HRESULT error) {
+void FaultControls::RejectItemIds(std::vector<WideString> itemIds, HRESULT error) {
   std::lock_guard lock(mutex_);
-  rejectedIds_ = std::set<std::u16string, std::less<>>(itemIds.begin(), itemIds.end());
+  rejectedIds_ = std::set<WideString, std::less<>>(itemIds.begin(), itemIds.end());
   rejection_ = error;
 }
 
-HRESULT FaultControls::ItemRejection(std::u16string_view itemId) const {
+HRESULT FaultControls::ItemRejection(WideStringView itemId) const {
   std::lock_guard lock(mutex_);
   return rejectedIds_.find(itemId) != rejectedIds_.end() ? rejection_ : S_OK;
 }

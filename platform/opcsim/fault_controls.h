@@ -16,10 +16,9 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 
@@ -48,9 +47,9 @@ class FaultControls {
   HRESULT AddGroupRefusal() const;
 
   // Replaces the rejected ids (an empty list rejects none).
-  void RejectItemIds(std::vector<std::u16string> itemIds, HRESULT error = OPC_E_UNKNOWNITEMID);
+  void RejectItemIds(std::vector<WideString> itemIds, HRESULT error = OPC_E_UNKNOWNITEMID);
   // S_OK, or the code `itemId` is rejected with.
-  HRESULT ItemRejection(std::u16string_view itemId) const;
+  HRESULT ItemRejection(WideStringView itemId) const;
 
   // The gate every interface call of a connection made in `epoch` passes first: waits while
   // the server hangs, then fails with RPC_E_DISCONNECTED when the connection is dead.
@@ -64,6 +63,6 @@ class FaultControls {
   std::uint64_t epoch_ = 0;
   SteadyTime hangUntil_{};
   HRESULT addGroupRefusal_ = S_OK;
-  std::set<std::u16string, std::less<>> rejectedIds_;
+  std::set<WideString, std::less<>> rejectedIds_;
   HRESULT rejection_ = OPC_E_UNKNOWNITEMID;
 };

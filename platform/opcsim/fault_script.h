@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
 enum class FaultAction { kState, kShutdown, kDie, kHang, kRefuseAddGroup, kRejectItems };
@@ -35,8 +36,8 @@ struct FaultEvent {
   std::chrono::milliseconds at{0};
   FaultAction action = FaultAction::kState;
   OPCSERVERSTATE state = OPC_STATUS_RUNNING;  // kState
-  std::u16string reason;                      // kShutdown
-  std::vector<std::u16string> itemIds;        // kRejectItems
+  WideString reason;                          // kShutdown
+  std::vector<WideString> itemIds;            // kRejectItems
   std::optional<std::chrono::milliseconds> duration;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/simulation_settings.h"
 
 namespace {
@@ -24,14 +25,15 @@ TEST(FaultScript, ReadsEveryActionWithTimesAndDurations) {
   EXPECT_EQ(events[0].duration, milliseconds(10000));
   EXPECT_EQ(events[1].action, FaultAction::kShutdown);
   EXPECT_EQ(events[1].at, milliseconds(2500));
-  EXPECT_EQ(events[1].reason, u"going for maintenance");  // "for" belongs to the reason
+  EXPECT_EQ(events[1].reason, OLESTR("going for maintenance"));  // "for" belongs to the reason
   EXPECT_FALSE(events[1].duration.has_value());
   EXPECT_EQ(events[2].action, FaultAction::kDie);
   EXPECT_EQ(events[2].duration, milliseconds(250));
   EXPECT_EQ(events[3].action, FaultAction::kHang);
   EXPECT_EQ(events[4].action, FaultAction::kRefuseAddGroup);
   EXPECT_FALSE(events[4].duration.has_value());
-  EXPECT_EQ(events[5].itemIds, (std::vector<std::u16string>{u"Random.Int1", u"Echo.Int2"}));
+  EXPECT_EQ(events[5].itemIds,
+            (std::vector<WideString>{OLESTR("Random.Int1"), OLESTR("Echo.Int2")}));
   EXPECT_EQ(events[6].state, OPC_STATUS_SUSPENDED);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST_F(Faults, ReportedStateShowsInGetStatusOnly) {
   TestClient client(device_);
   device_->Faults().SetServerState(OPC_STATUS_FAILED);
   EXPECT_EQ(StateOf(client.Server()), OPC_STATUS_FAILED);
-  EXPECT_EQ(client.AddGroup(u"G", 100).revisedRate, 100u) << "the server still works";
+  EXPECT_EQ(client.AddGroup(OLESTR("G"), 100).revisedRate, 100u) << "the server still works";
   device_->Faults().SetServerState(OPC_STATUS_RUNNING);
   EXPECT_EQ(StateOf(client.Server()), OPC_STATUS_RUNNING);
 }
@@ -55,20 +56,20 @@ TEST_F(Faults, ShutdownRequestReachesTheSinksOfEveryConnectionFromTheServersThre
   DWORD cookieA = 0, cookieB = 0;
   ASSERT_EQ(AtlAdvise(first.Server(), sinkA.Get(), IID_IOPCShutdown, &cookieA), S_OK);
   ASSERT_EQ(AtlAdvise(second.Server(), sinkB.Get(), IID_IOPCShutdown, &cookieB), S_OK);
-  device_->RequestShutdown(u"维护 maintenance");
+  device_->RequestShutdown(OLESTR("维护 maintenance"));
   EXPECT_EQ(sinkA->WaitForReasons(1, milliseconds(2000)),
-            std::vector<std::u16string>{u"维护 maintenance"});
+            std::vector<WideString>{OLESTR("维护 maintenance")});
   EXPECT_EQ(sinkB->WaitForReasons(1, milliseconds(2000)).size(), 1u);
   ASSERT_EQ(AtlUnadvise(first.Server(), IID_IOPCShutdown, cookieA), S_OK);
-  device_->RequestShutdown(u"again");
+  device_->RequestShutdown(OLESTR("again"));
   EXPECT_EQ(sinkB->WaitForReasons(2, milliseconds(2000)).size(), 2u);
   EXPECT_EQ(sinkA->WaitForReasons(2, milliseconds(20)).size(), 1u) << "unadvised";
 }
 
 TEST_F(Faults, DeathDisconnectsEveryConnectionUntilRevivedThenNewOnesWork) {
   TestClient client(device_);
-  const auto group = client.AddGroup(u"G", 10);
-  const auto handles = client.AddItems(group, {u"Ramp.Int4"});
+  const auto group = client.AddGroup(OLESTR("G"), 10);
+  const auto handles = client.AddItems(group, {OLESTR("Ramp.Int4")});
   auto callback = MakeComObject<RecordingCallback>();
   client.Advise(group, callback.Get());
   callback->WaitForCalls(ReceivedCall::kDataChange, 1);
@@ -104,25 +105,27 @@ TEST_F(Faults, RefusedAddGroupAndRejectedItemIds) {
   OPCHANDLE handle;
   DWORD revised;
   ComPtr<IUnknown> group;
-  EXPECT_EQ(client.Server()->AddGroup(u"G", TRUE, 100, 1, nullptr, nullptr, 0, &handle, &revised,
-                                      IID_IUnknown, group.GetAddressOf()),
+  EXPECT_EQ(client.Server()->AddGroup(OLESTR("G"), TRUE, 100, 1, nullptr, nullptr, 0, &handle,
+                                      &revised, IID_IUnknown, group.GetAddressOf()),
             E_OUTOFMEMORY);
   device_->Faults().AcceptAddGroup();
-  const auto accepted = client.AddGroup(u"G", 100);
-  device_->Faults().RejectItemIds({u"Echo.Int4", u"中文.设备一.温度"}, OPC_E_INVALIDITEMID);
+  const auto accepted = client.AddGroup(OLESTR("G"), 100);
+  device_->Faults().RejectItemIds({OLESTR("Echo.Int4"), OLESTR("中文.设备一.温度")},
+                                  OPC_E_INVALIDITEMID);
   std::vector<HRESULT> errors;
-  client.AddItems(accepted, {u"Echo.Int4", u"Echo.Int2", u"中文.设备一.温度"}, &errors);
+  client.AddItems(accepted, {OLESTR("Echo.Int4"), OLESTR("Echo.Int2"), OLESTR("中文.设备一.温度")},
+                  &errors);
   EXPECT_EQ(errors, (std::vector<HRESULT>{OPC_E_INVALIDITEMID, S_OK, OPC_E_INVALIDITEMID}));
   device_->Faults().RejectItemIds({});
   errors.clear();
-  client.AddItems(accepted, {u"Echo.Int4"}, &errors);
+  client.AddItems(accepted, {OLESTR("Echo.Int4")}, &errors);
   EXPECT_EQ(errors, std::vector<HRESULT>{S_OK});
 }
 
 TEST_F(Faults, HangBlocksCallsAndCallbacksForItsDuration) {
   TestClient client(device_);
-  const auto group = client.AddGroup(u"G", 10);
-  client.AddItems(group, {u"Ramp.Int4"});
+  const auto group = client.AddGroup(OLESTR("G"), 10);
+  client.AddItems(group, {OLESTR("Ramp.Int4")});
   auto callback = MakeComObject<RecordingCallback>();
   client.Advise(group, callback.Get());
   callback->WaitForCalls(ReceivedCall::kDataChange, 1);
@@ -157,7 +160,7 @@ TEST_F(Faults, ScriptStagesFaultsOnTheServersClock) {
   ASSERT_TRUE(Eventually([&] { return StateOf(client.Server()) == OPC_STATUS_SUSPENDED; },
                          milliseconds(2000)));
   EXPECT_GE(Clock::now() - start, milliseconds(45));
-  EXPECT_EQ(sink->WaitForReasons(1, milliseconds(2000)), std::vector<std::u16string>{u"bye"});
+  EXPECT_EQ(sink->WaitForReasons(1, milliseconds(2000)), std::vector<WideString>{OLESTR("bye")});
   ASSERT_TRUE(Eventually([&] { return StateOf(client.Server()) == OPC_STATUS_RUNNING; },
                          milliseconds(2000)));
   HRESULT hr = S_OK;
@@ -179,7 +182,7 @@ TEST_F(Faults, ScriptStagesFaultsOnTheServersClock) {
   ComPtr<IUnknown> group;
   ASSERT_TRUE(Eventually(
       [&] {
-        return revived->AddGroup(u"G", TRUE, 100, 1, nullptr, nullptr, 0, &handle, &revised,
+        return revived->AddGroup(OLESTR("G"), TRUE, 100, 1, nullptr, nullptr, 0, &handle, &revised,
                                  IID_IUnknown, group.ReleaseAndGetAddressOf()) == E_FAIL;
       },
       milliseconds(2000)));

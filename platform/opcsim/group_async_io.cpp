@@ -2,9 +2,9 @@
 // and queue a job, which the update thread completes (group_updates.cpp).
 #include <algorithm>
 
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
 
 namespace {
 

@@ -2,21 +2,23 @@
 #include <algorithm>
 
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/item_attributes_enumerator.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
+#include "platform/opcsim/variant_compare.h"
 
 namespace {
 
 // Ids the server cannot even parse: empty, or with an empty branch or item name.
-bool IsMalformedItemId(std::u16string_view id) {
+bool IsMalformedItemId(WideStringView id) {
   if (id.empty() || id.front() == ItemCatalogue::kSeparator ||
       id.back() == ItemCatalogue::kSeparator) {
     return true;
   }
-  const char16_t twoSeparators[] = {ItemCatalogue::kSeparator, ItemCatalogue::kSeparator, 0};
-  return id.find(twoSeparators) != std::u16string_view::npos;
+  const WCHAR twoSeparators[] = {ItemCatalogue::kSeparator, ItemCatalogue::kSeparator, 0};
+  return id.find(twoSeparators) != WideStringView::npos;
 }
 
 // The per-item loop of the handle-based methods: `apply` runs on each item found, the others
@@ -40,8 +42,7 @@ HRESULT ForEachHandle(DWORD count, const OPCHANDLE* serverItems, HRESULT** error
 
 HRESULT SimulatedGroup::ValidateDefinition(const OPCITEMDEF& definition, OPCITEMRESULT* result,
                                            std::size_t* index) const {
-  const std::u16string_view id =
-      definition.szItemID != nullptr ? definition.szItemID : std::u16string_view();
+  const WideStringView id = definition.szItemID != nullptr ? definition.szItemID : WideStringView();
   if (IsMalformedItemId(id)) return OPC_E_INVALIDITEMID;
   if (const HRESULT rejection = device_->Faults().ItemRejection(id); FAILED(rejection)) {
     return rejection;

@@ -3,9 +3,9 @@
 // Reads from the cache and from the device give the same values (the simulation has no
 // separate device to ask), except that a cache read of an inactive item or group gives the
 // quality "out of service", as the cache of an inactive item is not kept up to date.
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
 
 STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* serverItems,
                                   OPCITEMSTATE** values, HRESULT** errors) {

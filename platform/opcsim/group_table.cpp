@@ -5,19 +5,19 @@
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/simulated_group.h"
 
-bool GroupTable::NameTakenLocked(std::u16string_view name) const {
+bool GroupTable::NameTakenLocked(WideStringView name) const {
   for (const auto& [handle, entry] : groups_) {
     if (entry.name == name) return true;
   }
   return false;
 }
 
-HRESULT GroupTable::Add(std::u16string name, const Factory& make, ComPtr<SimulatedGroup>* group) {
+HRESULT GroupTable::Add(WideString name, const Factory& make, ComPtr<SimulatedGroup>* group) {
   std::lock_guard lock(mutex_);
   if (name.empty()) {
     do {
       const std::string number = std::to_string(++generatedNames_);
-      name = u"Group" + std::u16string(number.begin(), number.end());
+      name = OLESTR("Group") + WideString(number.begin(), number.end());
     } while (NameTakenLocked(name));
   } else if (NameTakenLocked(name)) {
     return OPC_E_DUPLICATENAME;
@@ -40,7 +40,7 @@ ComPtr<SimulatedGroup> GroupTable::Remove(OPCHANDLE serverHandle) {
   return group;
 }
 
-ComPtr<SimulatedGroup> GroupTable::FindByName(std::u16string_view name) const {
+ComPtr<SimulatedGroup> GroupTable::FindByName(WideStringView name) const {
   std::lock_guard lock(mutex_);
   for (const auto& [handle, entry] : groups_) {
     if (entry.name == name) return entry.group;
@@ -48,19 +48,19 @@ ComPtr<SimulatedGroup> GroupTable::FindByName(std::u16string_view name) const {
   return nullptr;
 }
 
-HRESULT GroupTable::Rename(OPCHANDLE serverHandle, std::u16string_view name) {
+HRESULT GroupTable::Rename(OPCHANDLE serverHandle, WideStringView name) {
   std::lock_guard lock(mutex_);
   const auto found = groups_.find(serverHandle);
   if (found == groups_.end()) return E_FAIL;
   if (found->second.name == name) return S_OK;
   if (NameTakenLocked(name)) return OPC_E_DUPLICATENAME;
-  found->second.name = std::u16string(name);
+  found->second.name = WideString(name);
   return S_OK;
 }
 
-std::vector<std::u16string> GroupTable::Names() const {
+std::vector<WideString> GroupTable::Names() const {
   std::lock_guard lock(mutex_);
-  std::vector<std::u16string> names;
+  std::vector<WideString> names;
   for (const auto& [handle, entry] : groups_) names.push_back(entry.name);
   return names;
 }

@@ -9,10 +9,10 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "platform/com/com_ptr.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
 class SimulatedGroup;
@@ -20,18 +20,18 @@ class SimulatedGroup;
 class GroupTable {
  public:
   using Factory =
-      std::function<ComPtr<SimulatedGroup>(OPCHANDLE serverHandle, const std::u16string& name)>;
+      std::function<ComPtr<SimulatedGroup>(OPCHANDLE serverHandle, const WideString& name)>;
 
   // Adds the group `make` creates under `name` (a generated unique name when empty).
   // OPC_E_DUPLICATENAME when the name is taken; the factory's failure (null) gives
   // E_OUTOFMEMORY.
-  HRESULT Add(std::u16string name, const Factory& make, ComPtr<SimulatedGroup>* group);
+  HRESULT Add(WideString name, const Factory& make, ComPtr<SimulatedGroup>* group);
   // Takes the group out of the table and hands its reference to the caller; null when the
   // handle names no group.
   ComPtr<SimulatedGroup> Remove(OPCHANDLE serverHandle);
-  ComPtr<SimulatedGroup> FindByName(std::u16string_view name) const;
-  HRESULT Rename(OPCHANDLE serverHandle, std::u16string_view name);
-  std::vector<std::u16string> Names() const;
+  ComPtr<SimulatedGroup> FindByName(WideStringView name) const;
+  HRESULT Rename(OPCHANDLE serverHandle, WideStringView name);
+  std::vector<WideString> Names() const;
   DWORD Count() const;
   // Takes every group out (for the end of the server object).
   std::vector<ComPtr<SimulatedGroup>> RemoveAll();
@@ -42,9 +42,9 @@ class GroupTable {
  private:
   struct Entry {
     ComPtr<SimulatedGroup> group;
-    std::u16string name;
+    WideString name;
   };
-  bool NameTakenLocked(std::u16string_view name) const;
+  bool NameTakenLocked(WideStringView name) const;
 
   mutable std::mutex mutex_;
   std::map<OPCHANDLE, Entry> groups_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/test_client.h"
 
@@ -98,9 +99,9 @@ class GroupIo : public SimulatedServerTest {
 };
 
 TEST_F(GroupIo, SyncReadsGiveValueQualityAndTimeOrThePerItemError) {
-  const auto group = client_->AddGroup(u"G", 100);
-  const auto handles =
-      client_->AddItems(group, {u"Echo.Int4", u"ReadError.Fail", u"WriteOnly.Int4", u"Sine.Real8"});
+  const auto group = client_->AddGroup(OLESTR("G"), 100);
+  const auto handles = client_->AddItems(group, {OLESTR("Echo.Int4"), OLESTR("ReadError.Fail"),
+                                                 OLESTR("WriteOnly.Int4"), OLESTR("Sine.Real8")});
   OwnedVariant value;
   WORD quality = 0;
   EXPECT_EQ(ReadOne(group, handles[0], OPC_DS_CACHE, &value, &quality), S_OK);
@@ -123,35 +124,38 @@ TEST_F(GroupIo, SyncReadsGiveValueQualityAndTimeOrThePerItemError) {
 }
 
 TEST_F(GroupIo, SyncWritesConvertToTheCanonicalTypeAndReachEveryConnection) {
-  const auto group = client_->AddGroup(u"G", 100);
-  const auto handles =
-      client_->AddItems(group, {u"Echo.Real8", u"Echo.Int2", u"WriteError.Fail", u"Random.Int4",
-                                u"WriteError.ReadOnly", u"中文.设备一.名称"});
-  EXPECT_EQ(WriteOne(group, handles[0], OwnedVariant::FromText(u"12.5").Get()), S_OK);
+  const auto group = client_->AddGroup(OLESTR("G"), 100);
+  const auto handles = client_->AddItems(
+      group, {OLESTR("Echo.Real8"), OLESTR("Echo.Int2"), OLESTR("WriteError.Fail"),
+              OLESTR("Random.Int4"), OLESTR("WriteError.ReadOnly"), OLESTR("中文.设备一.名称")});
+  EXPECT_EQ(WriteOne(group, handles[0], OwnedVariant::FromText(OLESTR("12.5")).Get()), S_OK);
   OwnedVariant value;
   ReadOne(group, handles[0], OPC_DS_CACHE, &value);
   EXPECT_EQ(value.Type(), VT_R8);
   EXPECT_EQ(value.Get().dblVal, 12.5);
-  EXPECT_EQ(WriteOne(group, handles[1], OwnedVariant::FromText(u"abc").Get()), OPC_E_BADTYPE);
+  EXPECT_EQ(WriteOne(group, handles[1], OwnedVariant::FromText(OLESTR("abc")).Get()),
+            OPC_E_BADTYPE);
   EXPECT_EQ(WriteOne(group, handles[1], OwnedVariant::FromDouble(1e10).Get()), OPC_E_RANGE);
   EXPECT_EQ(WriteOne(group, handles[2], OwnedVariant::FromDouble(1).Get()), E_FAIL);
   EXPECT_EQ(WriteOne(group, handles[3], OwnedVariant::FromDouble(1).Get()), OPC_E_BADRIGHTS);
-  EXPECT_EQ(WriteOne(group, handles[4], OwnedVariant::FromText(u"x").Get()), OPC_E_BADRIGHTS);
-  EXPECT_EQ(WriteOne(group, handles[5], OwnedVariant::FromText(u"二号设备").Get()), S_OK);
+  EXPECT_EQ(WriteOne(group, handles[4], OwnedVariant::FromText(OLESTR("x")).Get()),
+            OPC_E_BADRIGHTS);
+  EXPECT_EQ(WriteOne(group, handles[5], OwnedVariant::FromText(OLESTR("二号设备")).Get()), S_OK);
 
   TestClient other(device_);
-  const auto otherGroup = other.AddGroup(u"G", 100);
-  const auto otherHandles = other.AddItems(otherGroup, {u"Echo.Real8", u"中文.设备一.名称"});
+  const auto otherGroup = other.AddGroup(OLESTR("G"), 100);
+  const auto otherHandles =
+      other.AddItems(otherGroup, {OLESTR("Echo.Real8"), OLESTR("中文.设备一.名称")});
   ReadOne(otherGroup, otherHandles[0], OPC_DS_DEVICE, &value);
   EXPECT_EQ(value.Get().dblVal, 12.5);
   ReadOne(otherGroup, otherHandles[1], OPC_DS_DEVICE, &value);
-  EXPECT_EQ(BstrView(value.Get().bstrVal), u"二号设备");
+  EXPECT_EQ(BstrView(value.Get().bstrVal), OLESTR("二号设备"));
 }
 
 TEST_F(GroupIo, AsyncWriteAndReadCompleteWithTheirTransactionIds) {
-  const auto group = client_->AddGroup(u"G", 1000);
-  const auto handles =
-      client_->AddItems(group, {u"Echo.UInt2", u"WriteError.AccessDenied", u"Ramp.Int4"});
+  const auto group = client_->AddGroup(OLESTR("G"), 1000);
+  const auto handles = client_->AddItems(
+      group, {OLESTR("Echo.UInt2"), OLESTR("WriteError.AccessDenied"), OLESTR("Ramp.Int4")});
   const auto async = group.As<IOPCAsyncIO2>();
   auto callback = MakeComObject<RecordingCallback>();
   client_->Advise(group, callback.Get());
@@ -193,8 +197,8 @@ TEST_F(GroupIo, AsyncWriteAndReadCompleteWithTheirTransactionIds) {
 }
 
 TEST_F(GroupIo, Cancel2OfAPendingCallSendsOnCancelComplete) {
-  const auto group = client_->AddGroup(u"G", 1000);
-  client_->AddItems(group, {u"Echo.Int4"});
+  const auto group = client_->AddGroup(OLESTR("G"), 1000);
+  client_->AddItems(group, {OLESTR("Echo.Int4")});
   auto callback = MakeComObject<RecordingCallback>();
   std::mutex mutex;
   std::condition_variable changed;
@@ -234,8 +238,8 @@ TEST_F(GroupIo, Cancel2OfAPendingCallSendsOnCancelComplete) {
 }
 
 TEST_F(GroupIo, Da1AsyncWriteCompletesThroughTheWriteCompleteStream) {
-  const auto group = client_->AddGroup(u"G", 1000, 5);
-  const auto handles = client_->AddItems(group, {u"Echo.Int4", u"WriteError.Fail"});
+  const auto group = client_->AddGroup(OLESTR("G"), 1000, 5);
+  const auto handles = client_->AddItems(group, {OLESTR("Echo.Int4"), OLESTR("WriteError.Fail")});
   auto sink = MakeComObject<RecordingAdviseSink>();
   const DWORD connection = AdviseStream(group, OpcStreamFormats().writeComplete, sink.Get());
   const auto async = group.As<IOPCAsyncIO>();
@@ -267,8 +271,8 @@ TEST_F(GroupIo, Da1AsyncWriteCompletesThroughTheWriteCompleteStream) {
 TEST_F(GroupIo, Da1ServerSendsDataAsStreamsWithTimesAndStrings) {
   auto legacy = SimulatedDevice::Create(ServerProfile::kLegacy, FastSettings());
   TestClient client(legacy);
-  const auto group = client.AddGroup(u"G", 20, 9);
-  client.AddItems(group, {u"中文.设备一.名称", u"Echo.Real8"});
+  const auto group = client.AddGroup(OLESTR("G"), 20, 9);
+  client.AddItems(group, {OLESTR("中文.设备一.名称"), OLESTR("Echo.Real8")});
   auto sink = MakeComObject<RecordingAdviseSink>();
   AdviseStream(group, OpcStreamFormats().dataTime, sink.Get());
   const auto streams = sink->WaitForStreams(1);
@@ -288,9 +292,9 @@ TEST_F(GroupIo, Da1ServerSendsDataAsStreamsWithTimesAndStrings) {
   EXPECT_EQ(text.vt, VT_BSTR);
   const auto bytes = stream.At<DWORD>(first.dwValueOffset + sizeof(VARIANT));
   ASSERT_EQ(bytes, 8u);
-  std::u16string name(4, u'\0');
+  WideString name(4, OLESTR('\0'));
   std::memcpy(name.data(), stream.bytes.data() + first.dwValueOffset + sizeof(VARIANT) + 4, bytes);
-  EXPECT_EQ(name, u"一号设备");
+  EXPECT_EQ(name, OLESTR("一号设备"));
   const auto second = stream.At<OPCITEMHEADER1>(sizeof(OPCGROUPHEADER) + sizeof(OPCITEMHEADER1));
   const auto real = stream.At<VARIANT>(second.dwValueOffset);
   EXPECT_EQ(real.vt, VT_R8);

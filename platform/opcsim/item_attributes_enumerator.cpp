@@ -7,14 +7,14 @@
 #include "platform/com/com_enumerator.h"
 #include "platform/com/safearray.h"
 #include "platform/com/task_memory.h"
-#include "platform/opcsim/task_array.h"
+#include "platform/com/task_memory_ptr.h"
 
 namespace {
 
 using Snapshot = std::vector<ItemAttributes>;
 
 bool Fill(const ItemAttributes& item, OPCITEMATTRIBUTES* out) {
-  out->szAccessPath = TaskMemStringDuplicate(u"");
+  out->szAccessPath = TaskMemStringDuplicate(OLESTR(""));
   out->szItemID = TaskMemStringDuplicate(item.itemId);
   out->bActive = item.active ? TRUE : FALSE;
   out->hClient = item.clientHandle;

@@ -1,15 +1,14 @@
 // The IEnumOPCItemAttributes of a simulated group: a snapshot of its items' attributes.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "platform/com/com_ptr.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
-#include "platform/opcsim/owned_variant.h"
 
 struct ItemAttributes {
-  std::u16string itemId;
+  WideString itemId;
   bool active = true;
   OPCHANDLE clientHandle = 0;
   OPCHANDLE serverHandle = 0;

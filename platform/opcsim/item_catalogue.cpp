@@ -4,9 +4,9 @@
 
 namespace {
 
-std::u16string JoinPath(std::u16string_view parentPath, std::u16string_view name) {
-  if (parentPath.empty()) return std::u16string(name);
-  std::u16string path(parentPath);
+WideString JoinPath(WideStringView parentPath, WideStringView name) {
+  if (parentPath.empty()) return WideString(name);
+  WideString path(parentPath);
   path += ItemCatalogue::kSeparator;
   path += name;
   return path;
@@ -16,10 +16,10 @@ std::u16string JoinPath(std::u16string_view parentPath, std::u16string_view name
 
 ItemCatalogue::ItemCatalogue() {
   branches_.emplace_back();
-  branchesByPath_.emplace(std::u16string(), kRoot);
+  branchesByPath_.emplace(WideString(), kRoot);
 }
 
-std::size_t ItemCatalogue::AddBranch(std::size_t parent, std::u16string name) {
+std::size_t ItemCatalogue::AddBranch(std::size_t parent, WideString name) {
   BranchNode branch;
   branch.path = JoinPath(branches_[parent].path, name);
   branch.name = std::move(name);
@@ -41,28 +41,27 @@ std::size_t ItemCatalogue::AddItem(std::size_t branch, ItemDefinition item) {
   return index;
 }
 
-std::optional<std::size_t> ItemCatalogue::FindItem(std::u16string_view itemId) const {
-  const auto found = itemsById_.find(std::u16string(itemId));
+std::optional<std::size_t> ItemCatalogue::FindItem(WideStringView itemId) const {
+  const auto found = itemsById_.find(WideString(itemId));
   if (found == itemsById_.end()) return std::nullopt;
   return found->second;
 }
 
 std::optional<std::size_t> ItemCatalogue::FindSubBranch(std::size_t branch,
-                                                        std::u16string_view name) const {
+                                                        WideStringView name) const {
   for (const std::size_t child : branches_[branch].branches) {
     if (branches_[child].name == name) return child;
   }
   return std::nullopt;
 }
 
-std::optional<std::size_t> ItemCatalogue::FindBranch(std::u16string_view path) const {
-  const auto found = branchesByPath_.find(std::u16string(path));
+std::optional<std::size_t> ItemCatalogue::FindBranch(WideStringView path) const {
+  const auto found = branchesByPath_.find(WideString(path));
   if (found == branchesByPath_.end()) return std::nullopt;
   return found->second;
 }
 
-std::optional<std::size_t> ItemCatalogue::FindLeaf(std::size_t branch,
-                                                   std::u16string_view name) const {
+std::optional<std::size_t> ItemCatalogue::FindLeaf(std::size_t branch, WideStringView name) const {
   for (const std::size_t item : branches_[branch].items) {
     if (items_[item].name == name) return item;
   }

@@ -9,14 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/com/hresult.h"
+#include "platform/com/owned_variant.h"
 #include "platform/com/variant.h"
-#include "platform/opcsim/owned_variant.h"
+#include "platform/com/wide_string.h"
 
 // Where an item's value comes from.
 enum class SignalKind {
@@ -32,12 +31,12 @@ enum class SignalKind {
 };
 
 struct ItemDefinition {
-  std::u16string itemId;  // filled in by ItemCatalogue::AddItem
-  std::u16string name;
+  WideString itemId;  // filled in by ItemCatalogue::AddItem
+  WideString name;
   std::size_t branch = 0;  // filled in by ItemCatalogue::AddItem
   VARTYPE canonicalType = VT_EMPTY;
   DWORD accessRights = 0;
-  std::u16string description;
+  WideString description;
   SignalKind signal = SignalKind::kStored;
   std::uint32_t seed = 0;     // tells apart the random values of items of one signal
   HRESULT readError = S_OK;   // every read of the item fails with this code
@@ -47,13 +46,13 @@ struct ItemDefinition {
   double euLow = 0.0;
   double euHigh = 0.0;
   // Texts a string item shows in turn instead of numbers (empty: numbers as text).
-  std::vector<std::u16string> texts;
+  std::vector<WideString> texts;
   OwnedVariant initialValue;  // for kStored items
 };
 
 struct BranchNode {
-  std::u16string name;  // empty for the top
-  std::u16string path;  // the branch's own id: names from the top joined by "."
+  WideString name;  // empty for the top
+  WideString path;  // the branch's own id: names from the top joined by "."
   std::size_t parent = 0;
   std::vector<std::size_t> branches;  // sub-branches, in order
   std::vector<std::size_t> items;     // items directly in this branch, in order
@@ -61,13 +60,13 @@ struct BranchNode {
 
 class ItemCatalogue {
  public:
-  static constexpr char16_t kSeparator = u'.';
+  static constexpr WCHAR kSeparator = OLESTR('.');
   static constexpr std::size_t kRoot = 0;
 
   ItemCatalogue();
 
   // Adds a branch below `parent` and returns its index.
-  std::size_t AddBranch(std::size_t parent, std::u16string name);
+  std::size_t AddBranch(std::size_t parent, WideString name);
   // Adds an item to `branch` and returns its index; fills in its id and branch.
   std::size_t AddItem(std::size_t branch, ItemDefinition item);
 
@@ -75,16 +74,16 @@ class ItemCatalogue {
   const ItemDefinition& Item(std::size_t index) const { return items_[index]; }
   const BranchNode& Branch(std::size_t index) const { return branches_[index]; }
 
-  std::optional<std::size_t> FindItem(std::u16string_view itemId) const;
-  std::optional<std::size_t> FindSubBranch(std::size_t branch, std::u16string_view name) const;
+  std::optional<std::size_t> FindItem(WideStringView itemId) const;
+  std::optional<std::size_t> FindSubBranch(std::size_t branch, WideStringView name) const;
   // The branch whose path is `path` ("" is the top).
-  std::optional<std::size_t> FindBranch(std::u16string_view path) const;
+  std::optional<std::size_t> FindBranch(WideStringView path) const;
   // The item named `name` directly in `branch`.
-  std::optional<std::size_t> FindLeaf(std::size_t branch, std::u16string_view name) const;
+  std::optional<std::size_t> FindLeaf(std::size_t branch, WideStringView name) const;
 
  private:
   std::vector<BranchNode> branches_;
   std::vector<ItemDefinition> items_;
-  std::unordered_map<std::u16string, std::size_t> itemsById_;
-  std::unordered_map<std::u16string, std::size_t> branchesByPath_;
+  std::unordered_map<WideString, std::size_t> itemsById_;
+  std::unordered_map<WideString, std::size_t> branchesByPath_;
 };

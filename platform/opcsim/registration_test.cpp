@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/opcsim/test_client.h"
 
@@ -78,9 +79,10 @@ class Registration : public SimulatedServerTest {
 };
 
 TEST_F(Registration, FixedProgIdsActivateTheirServers) {
-  const std::pair<const char16_t*, CLSID> classes[] = {{u"OPCSim.Tree.1", CLSID_OPCSimTree},
-                                                       {u"OPCSim.Flat.1", CLSID_OPCSimFlat},
-                                                       {u"OPCSim.Legacy.1", CLSID_OPCSimLegacy}};
+  const std::pair<const WCHAR*, CLSID> classes[] = {
+      {OLESTR("OPCSim.Tree.1"), CLSID_OPCSimTree},
+      {OLESTR("OPCSim.Flat.1"), CLSID_OPCSimFlat},
+      {OLESTR("OPCSim.Legacy.1"), CLSID_OPCSimLegacy}};
   for (const auto& [progId, expected] : classes) {
     CLSID clsid;
     ASSERT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
@@ -119,12 +121,12 @@ TEST_F(Registration, ActivationsOfOneClassShareItsDeviceAndValues) {
   EXPECT_EQ(device, SimulatedDeviceFor(CLSID_OPCSimTree));
   EXPECT_NE(device, SimulatedDeviceFor(CLSID_OPCSimFlat));
   EXPECT_FALSE(SimulatedDeviceFor(CLSID_OpcServerList)) << "not a simulated class";
-  const auto echo = device->Catalogue().FindItem(u"Echo.Int4");
+  const auto echo = device->Catalogue().FindItem(OLESTR("Echo.Int4"));
   ASSERT_TRUE(echo);
   EXPECT_EQ(device->Write(*echo, OwnedVariant::FromDouble(41).Get()), S_OK);
 
   auto properties = Create<IOPCItemProperties>(CLSID_OPCSimTree);
-  std::u16string id = u"Echo.Int4";
+  WideString id = OLESTR("Echo.Int4");
   DWORD value = OPC_PROPERTY_VALUE;
   VARIANT* values = nullptr;
   HRESULT* errors = nullptr;
@@ -149,8 +151,8 @@ TEST_F(Registration, ActivationsOfOneClassShareItsDeviceAndValues) {
 TEST_F(Registration, FileEntriesConfigureTheServersTheyDeclare) {
   const auto tree = SimulatedDeviceFor(CLSID_OPCSimTree);
   ASSERT_TRUE(tree);
-  EXPECT_TRUE(tree->Catalogue().FindItem(u"Bulk.Item0002"));
-  EXPECT_FALSE(tree->Catalogue().FindItem(u"Bulk.Item0003"));
+  EXPECT_TRUE(tree->Catalogue().FindItem(OLESTR("Bulk.Item0002")));
+  EXPECT_FALSE(tree->Catalogue().FindItem(OLESTR("Bulk.Item0003")));
 
   auto faulty = Create<IOPCServer>(kFaultyClsid);
   ASSERT_TRUE(faulty);

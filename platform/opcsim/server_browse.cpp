@@ -2,6 +2,7 @@
 // AddressSpaceBrowser, under the server's lock.
 #include "platform/com/enumerators.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/simulated_server.h"
 
 STDMETHODIMP SimulatedServer::QueryOrganization(OPCNAMESPACETYPE* nameSpaceType) {
@@ -14,7 +15,7 @@ STDMETHODIMP SimulatedServer::QueryOrganization(OPCNAMESPACETYPE* nameSpaceType)
 STDMETHODIMP SimulatedServer::ChangeBrowsePosition(OPCBROWSEDIRECTION direction, LPCWSTR name) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   std::lock_guard lock(mutex_);
-  return browser_.ChangePosition(direction, name != nullptr ? name : u"");
+  return browser_.ChangePosition(direction, name != nullptr ? name : OLESTR(""));
 }
 
 STDMETHODIMP SimulatedServer::BrowseOPCItemIDs(OPCBROWSETYPE browseFilterType,
@@ -23,11 +24,11 @@ STDMETHODIMP SimulatedServer::BrowseOPCItemIDs(OPCBROWSETYPE browseFilterType,
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (strings == nullptr) return E_INVALIDARG;
   *strings = nullptr;
-  std::vector<std::u16string> names;
+  std::vector<WideString> names;
   {
     std::lock_guard lock(mutex_);
     const HRESULT hr =
-        browser_.Browse(browseFilterType, filterCriteria != nullptr ? filterCriteria : u"",
+        browser_.Browse(browseFilterType, filterCriteria != nullptr ? filterCriteria : OLESTR(""),
                         dataTypeFilter, accessRightsFilter, &names);
     if (FAILED(hr)) return hr;
   }
@@ -41,10 +42,10 @@ STDMETHODIMP SimulatedServer::GetItemID(LPWSTR itemDataId, LPWSTR* itemId) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (itemId == nullptr) return E_INVALIDARG;
   *itemId = nullptr;
-  std::u16string id;
+  WideString id;
   {
     std::lock_guard lock(mutex_);
-    const HRESULT hr = browser_.ItemIdOf(itemDataId != nullptr ? itemDataId : u"", &id);
+    const HRESULT hr = browser_.ItemIdOf(itemDataId != nullptr ? itemDataId : OLESTR(""), &id);
     if (FAILED(hr)) return hr;
   }
   *itemId = TaskMemStringDuplicate(id);

@@ -1,9 +1,9 @@
 // IOPCItemProperties of the simulated server: the properties of item_properties.h.
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/item_properties.h"
 #include "platform/opcsim/simulated_server.h"
-#include "platform/opcsim/task_array.h"
 
 STDMETHODIMP SimulatedServer::QueryAvailableProperties(LPWSTR itemId, DWORD* count,
                                                        DWORD** propertyIds, LPWSTR** descriptions,

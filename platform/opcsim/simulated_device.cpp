@@ -12,7 +12,7 @@ namespace {
 
 class ShutdownDelivery final : public Delivery {
  public:
-  ShutdownDelivery(std::vector<ComPtr<IOPCShutdown>> sinks, std::u16string reason)
+  ShutdownDelivery(std::vector<ComPtr<IOPCShutdown>> sinks, WideString reason)
       : sinks_(std::move(sinks)), reason_(std::move(reason)) {}
   void Dispatch() override {
     for (const auto& sink : sinks_) sink->ShutdownRequest(reason_.c_str());
@@ -20,7 +20,7 @@ class ShutdownDelivery final : public Delivery {
 
  private:
   std::vector<ComPtr<IOPCShutdown>> sinks_;
-  std::u16string reason_;
+  WideString reason_;
 };
 
 HRESULT WriteConversionError(HRESULT hr) {
@@ -121,7 +121,7 @@ HRESULT SimulatedDevice::Write(std::size_t index, const VARIANT& value) {
   return S_OK;
 }
 
-void SimulatedDevice::RequestShutdown(std::u16string reason) {
+void SimulatedDevice::RequestShutdown(WideString reason) {
   {
     std::lock_guard lock(connectionsMutex_);
     pendingShutdowns_.push_back(std::move(reason));
@@ -152,7 +152,7 @@ void SimulatedDevice::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wak
 void SimulatedDevice::CollectShutdowns(DeliveryList& out) {
   std::lock_guard lock(connectionsMutex_);
   if (faults_.IsDead()) pendingShutdowns_.clear();
-  for (std::u16string& reason : pendingShutdowns_) {
+  for (WideString& reason : pendingShutdowns_) {
     std::vector<ComPtr<IOPCShutdown>> sinks;
     for (SimulatedServer* server : connections_) {
       for (auto& sink : server->ShutdownSinks()) sinks.push_back(std::move(sink));
@@ -201,7 +201,7 @@ void SimulatedDevice::RunStep(const ScriptStep& step) {
       faults_.RefuseAddGroup(step.undo ? S_OK : E_FAIL);
       break;
     case FaultAction::kRejectItems:
-      faults_.RejectItemIds(step.undo ? std::vector<std::u16string>() : event.itemIds);
+      faults_.RejectItemIds(step.undo ? std::vector<WideString>() : event.itemIds);
       break;
   }
 }

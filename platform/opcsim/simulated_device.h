@@ -16,10 +16,10 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "platform/com/unknown.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcsim/call_journal.h"
 #include "platform/opcsim/fault_controls.h"
 #include "platform/opcsim/item_catalogue.h"
@@ -71,7 +71,7 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
 
   // Sends ShutdownRequest(reason) to the shutdown sinks of every connection, from the update
   // thread (postponed while the device hangs, dropped while it is dead).
-  void RequestShutdown(std::u16string reason);
+  void RequestShutdown(WideString reason);
 
   void AddConnection(SimulatedServer* server);
   void RemoveConnection(SimulatedServer* server);
@@ -106,7 +106,7 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
 
   std::mutex connectionsMutex_;
   std::vector<SimulatedServer*> connections_;
-  std::vector<std::u16string> pendingShutdowns_;
+  std::vector<WideString> pendingShutdowns_;
 
   std::vector<ScriptStep> script_;  // by time; read by the update thread only
   std::size_t nextStep_ = 0;

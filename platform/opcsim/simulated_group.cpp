@@ -7,6 +7,7 @@
 #include "platform/com/variant_change_type.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/stream_formats.h"
+#include "platform/opcsim/variant_compare.h"
 
 namespace {
 
@@ -123,14 +124,14 @@ STDMETHODIMP SimulatedGroup::SetState(DWORD* requestedUpdateRate, DWORD* revised
   return result;
 }
 
-std::u16string SimulatedGroup::Name() const {
+WideString SimulatedGroup::Name() const {
   std::lock_guard lock(mutex_);
   return name_;
 }
 
 STDMETHODIMP SimulatedGroup::SetName(LPCWSTR name) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
-  if (name == nullptr || *name == u'\0') return E_INVALIDARG;
+  if (name == nullptr || *name == OLESTR('\0')) return E_INVALIDARG;
   const HRESULT hr = table_->Rename(serverHandle_, name);
   if (FAILED(hr)) return hr;
   std::lock_guard lock(mutex_);
@@ -163,8 +164,8 @@ STDMETHODIMP SimulatedGroup::CloneGroup(LPCWSTR name, REFIID iid, LPUNKNOWN* clo
   }
   ComPtr<SimulatedGroup> made;
   const HRESULT added = table_->Add(
-      name != nullptr ? std::u16string(name) : std::u16string(),
-      [&](OPCHANDLE handle, const std::u16string& groupName) {
+      name != nullptr ? WideString(name) : WideString(),
+      [&](OPCHANDLE handle, const WideString& groupName) {
         parameters.name = groupName;
         return MakeComObject<SimulatedGroup>(device_, table_, epoch_, handle, parameters);
       },

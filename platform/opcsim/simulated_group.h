@@ -26,13 +26,13 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/data_object.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/data_report.h"
 #include "platform/opcsim/group_table.h"
@@ -45,7 +45,7 @@ class SimulatedGroup final
       private ScheduledWork {
  public:
   struct Parameters {
-    std::u16string name;
+    WideString name;
     bool active = true;
     DWORD requestedUpdateRate = 0;
     OPCHANDLE clientHandle = 0;
@@ -60,7 +60,7 @@ class SimulatedGroup final
 
   OPCHANDLE ServerHandle() const { return serverHandle_; }
   DWORD UpdateRate() const;
-  std::u16string Name() const;
+  WideString Name() const;
   // Ends the group's work: no further updates or completions. Called when the group leaves
   // its server; idempotent.
   void Withdraw();
@@ -202,7 +202,7 @@ class SimulatedGroup final
   ConnectionPoint dataPoint_;
 
   mutable std::mutex mutex_;  // guards what follows
-  std::u16string name_;
+  WideString name_;
   bool active_;
   DWORD updateRate_;
   OPCHANDLE clientHandle_;

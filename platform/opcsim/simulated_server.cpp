@@ -4,10 +4,10 @@
 
 #include "platform/com/enumerators.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/error_strings.h"
 #include "platform/opcsim/simulated_group.h"
-#include "platform/opcsim/task_array.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr LCID kChinesePrc = 0x0804;
 constexpr LCID kLocales[] = {LOCALE_SYSTEM_DEFAULT, LOCALE_USER_DEFAULT, LOCALE_NEUTRAL,
                              LOCALE_INVARIANT,      kEnglishUs,          kChinesePrc};
 constexpr WORD kBuildNumber = 1;
-constexpr const WCHAR* kVendorInfo = u"OPCSim simulated OPC DA server";
+constexpr const WCHAR* kVendorInfo = OLESTR("OPCSim simulated OPC DA server");
 
 bool IsKnownLocale(LCID locale) {
   return std::find(std::begin(kLocales), std::end(kLocales), locale) != std::end(kLocales);
@@ -73,8 +73,8 @@ STDMETHODIMP SimulatedServer::AddGroup(LPCWSTR name, BOOL active, DWORD requeste
   parameters.locale = lcid;
   ComPtr<SimulatedGroup> made;
   const HRESULT added = groups_->Add(
-      name != nullptr ? std::u16string(name) : std::u16string(),
-      [&](OPCHANDLE handle, const std::u16string& groupName) {
+      name != nullptr ? WideString(name) : WideString(),
+      [&](OPCHANDLE handle, const WideString& groupName) {
         parameters.name = groupName;
         return MakeComObject<SimulatedGroup>(device_, groups_, epoch_, handle, parameters);
       },
@@ -153,7 +153,7 @@ STDMETHODIMP SimulatedServer::CreateGroupEnumerator(OPCENUMSCOPE scope, REFIID i
   if (enumerator == nullptr) return E_INVALIDARG;
   *enumerator = nullptr;
   if (iid != IID_IEnumString) return E_NOINTERFACE;
-  std::vector<std::u16string> names;
+  std::vector<WideString> names;
   if (scope != OPC_ENUM_PUBLIC && scope != OPC_ENUM_PUBLIC_CONNECTIONS) names = groups_->Names();
   const HRESULT hr = names.empty() ? S_FALSE : S_OK;
   *enumerator = CreateStringEnumerator(std::move(names)).Detach();

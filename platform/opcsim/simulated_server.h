@@ -14,11 +14,11 @@
 
 #include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/address_space_browser.h"
 #include "platform/opcsim/group_table.h"
@@ -85,5 +85,5 @@ class SimulatedServer final : public ComObject<IOPCServer, IOPCCommon, IOPCBrows
   mutable std::mutex mutex_;  // guards what follows
   AddressSpaceBrowser browser_;
   LCID locale_ = LOCALE_SYSTEM_DEFAULT;
-  std::u16string clientName_;
+  WideString clientName_;
 };

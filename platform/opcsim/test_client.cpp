@@ -1,5 +1,7 @@
 #include "platform/opcsim/test_client.h"
 
+#include "platform/com/task_memory_ptr.h"
+
 ReceivedCall RecordingCallback::DataCall(ReceivedCall::Kind kind, DWORD transactionId,
                                          OPCHANDLE group, HRESULT masterQuality,
                                          HRESULT masterError, DWORD count,
@@ -90,14 +92,14 @@ void RecordingCallback::Clear() {
 STDMETHODIMP RecordingShutdown::ShutdownRequest(LPCWSTR reason) {
   {
     std::lock_guard lock(mutex_);
-    reasons_.emplace_back(reason != nullptr ? reason : u"");
+    reasons_.emplace_back(reason != nullptr ? reason : OLESTR(""));
   }
   changed_.notify_all();
   return S_OK;
 }
 
-std::vector<std::u16string> RecordingShutdown::WaitForReasons(std::size_t count,
-                                                              std::chrono::milliseconds timeout) {
+std::vector<WideString> RecordingShutdown::WaitForReasons(std::size_t count,
+                                                          std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [&] { return reasons_.size() >= count; });
   return reasons_;
@@ -113,7 +115,7 @@ TestClient::TestClient(const std::shared_ptr<SimulatedDevice>& device) {
   EXPECT_EQ(device->Connect(IID_IOPCServer, server_.ReleaseAndGetVoidAddressOf()), S_OK);
 }
 
-TestClient::Group TestClient::AddGroup(const char16_t* name, DWORD rate, OPCHANDLE clientHandle,
+TestClient::Group TestClient::AddGroup(const WCHAR* name, DWORD rate, OPCHANDLE clientHandle,
                                        float deadband) {
   Group group;
   LONG bias = 0;
@@ -124,32 +126,31 @@ TestClient::Group TestClient::AddGroup(const char16_t* name, DWORD rate, OPCHAND
   return group;
 }
 
-std::vector<OPCHANDLE> TestClient::AddItems(const Group& group,
-                                            const std::vector<std::u16string>& ids,
+std::vector<OPCHANDLE> TestClient::AddItems(const Group& group, const std::vector<WideString>& ids,
                                             std::vector<HRESULT>* errors, VARTYPE requestedType,
                                             std::vector<OPCITEMRESULT>* results) {
-  std::vector<std::u16string> idCopies = ids;
+  std::vector<WideString> idCopies = ids;
   std::vector<OPCITEMDEF> definitions(ids.size());
-  std::u16string emptyPath;
+  WideString emptyPath;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     definitions[i] =
         OPCITEMDEF{emptyPath.data(), idCopies[i].data(), TRUE, static_cast<OPCHANDLE>(i + 1), 0,
                    nullptr,          requestedType,      0};
   }
-  OPCITEMRESULT* itemResults = nullptr;
-  HRESULT* itemErrors = nullptr;
-  const HRESULT hr = group.As<IOPCItemMgt>()->AddItems(
-      static_cast<DWORD>(ids.size()), definitions.data(), &itemResults, &itemErrors);
+  OPCITEMRESULT* rawResults = nullptr;
+  HRESULT* rawErrors = nullptr;
+  const HRESULT hr = group.As<IOPCItemMgt>()->AddItems(static_cast<DWORD>(ids.size()),
+                                                       definitions.data(), &rawResults, &rawErrors);
+  const TaskMemoryPtr<OPCITEMRESULT> itemResults(rawResults);
+  const TaskMemoryPtr<HRESULT> itemErrors(rawErrors);
   EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
   std::vector<OPCHANDLE> handles;
   if (FAILED(hr)) return handles;
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    handles.push_back(itemResults[i].hServer);
-    if (errors != nullptr) errors->push_back(itemErrors[i]);
-    if (results != nullptr) results->push_back(itemResults[i]);
+    handles.push_back(itemResults.get()[i].hServer);
+    if (errors != nullptr) errors->push_back(itemErrors.get()[i]);
+    if (results != nullptr) results->push_back(itemResults.get()[i]);
   }
-  CoTaskMemFree(itemResults);
-  CoTaskMemFree(itemErrors);
   return handles;
 }
 

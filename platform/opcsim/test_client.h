@@ -8,11 +8,11 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/com/com.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 
@@ -81,12 +81,12 @@ class RecordingShutdown final : public ComObject<IOPCShutdown> {
  public:
   STDMETHODIMP ShutdownRequest(LPCWSTR reason) override;
   // The reasons received, after waiting until there is at least `count` (at most `timeout`).
-  std::vector<std::u16string> WaitForReasons(std::size_t count, std::chrono::milliseconds timeout);
+  std::vector<WideString> WaitForReasons(std::size_t count, std::chrono::milliseconds timeout);
 
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<std::u16string> reasons_;
+  std::vector<WideString> reasons_;
 };
 
 // Counts of the calls of `kind` in `calls`.
@@ -117,11 +117,10 @@ class TestClient {
     }
   };
   // Adds an active group; fails the test when AddGroup fails.
-  Group AddGroup(const char16_t* name, DWORD rate, OPCHANDLE clientHandle = 1,
-                 float deadband = 0.0f);
+  Group AddGroup(const WCHAR* name, DWORD rate, OPCHANDLE clientHandle = 1, float deadband = 0.0f);
   // AddItems of `ids` (client handles 1, 2, ...); returns the server handles (0 for failed
   // items) and the per-item errors in `errors`.
-  std::vector<OPCHANDLE> AddItems(const Group& group, const std::vector<std::u16string>& ids,
+  std::vector<OPCHANDLE> AddItems(const Group& group, const std::vector<WideString>& ids,
                                   std::vector<HRESULT>* errors = nullptr,
                                   VARTYPE requestedType = VT_EMPTY,
                                   std::vector<OPCITEMRESULT>* results = nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/com/safearray.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -64,40 +65,40 @@ double SignalAt(const ItemDefinition& item, std::uint64_t step) {
   return 0.0;
 }
 
-const char16_t* SignalName(SignalKind signal) {
+const WCHAR* SignalName(SignalKind signal) {
   switch (signal) {
     case SignalKind::kRandom:
-      return u"Random";
+      return OLESTR("Random");
     case SignalKind::kRamp:
-      return u"Ramp";
+      return OLESTR("Ramp");
     case SignalKind::kSine:
-      return u"Sine";
+      return OLESTR("Sine");
     case SignalKind::kSquare:
-      return u"Square";
+      return OLESTR("Square");
     case SignalKind::kCounter:
-      return u"Counter";
+      return OLESTR("Counter");
     case SignalKind::kHeartbeat:
-      return u"Heartbeat";
+      return OLESTR("Heartbeat");
     case SignalKind::kQualityCycle:
-      return u"Quality";
+      return OLESTR("Quality");
     case SignalKind::kBulk:
-      return u"Bulk";
+      return OLESTR("Bulk");
     case SignalKind::kStored:
       break;
   }
-  return u"";
+  return OLESTR("");
 }
 
 bool IsUnsigned(VARTYPE type) { return type == VT_UI1 || type == VT_UI2 || type == VT_UI4; }
 
-std::u16string IntegerText(double value) {
+WideString IntegerText(double value) {
   const std::string digits = std::to_string(static_cast<long long>(std::llround(value)));
-  return std::u16string(digits.begin(), digits.end());
+  return WideString(digits.begin(), digits.end());
 }
 
-std::u16string SignalText(const ItemDefinition& item, double signal, std::uint64_t step) {
+WideString SignalText(const ItemDefinition& item, double signal, std::uint64_t step) {
   if (!item.texts.empty()) return item.texts[step % item.texts.size()];
-  return std::u16string(SignalName(item.signal)) + u" " + IntegerText(signal);
+  return WideString(SignalName(item.signal)) + OLESTR(" ") + IntegerText(signal);
 }
 
 template <typename T>
@@ -119,7 +120,7 @@ OwnedVariant RealArray(const std::vector<double>& values) {
   return result;
 }
 
-OwnedVariant TextArray(const std::vector<std::u16string>& texts) {
+OwnedVariant TextArray(const std::vector<WideString>& texts) {
   OwnedVariant result;
   SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size()));
   if (array == nullptr) return result;
@@ -223,8 +224,8 @@ OwnedVariant InitialStoredValue(VARTYPE type) {
   ItemDefinition zero;
   zero.canonicalType = type;
   zero.signal = SignalKind::kStored;
-  if (type == VT_BSTR) return OwnedVariant::FromText(u"");
-  if (type == (VT_ARRAY | VT_BSTR)) return TextArray({u"", u"", u""});
+  if (type == VT_BSTR) return OwnedVariant::FromText(OLESTR(""));
+  if (type == (VT_ARRAY | VT_BSTR)) return TextArray({OLESTR(""), OLESTR(""), OLESTR("")});
   if (type == (VT_ARRAY | VT_R8)) return RealArray({0.0, 0.0, 0.0});
   return Shaped(zero, 0.0, 0);
 }

@@ -19,9 +19,9 @@
 #include <cstdint>
 
 #include "platform/com/file_time.h"
+#include "platform/com/owned_variant.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"
-#include "platform/opcsim/owned_variant.h"
 
 struct SignalRange {
   double low;

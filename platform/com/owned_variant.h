@@ -1,14 +1,14 @@
-// OwnedVariant: a VARIANT with one owner, cleared when the owner goes.
+// OwnedVariant: a VARIANT with one owner, cleared (VariantClear) when the owner goes.
 //
-// The simulated servers keep values, last sent values and values on their way to a client in
-// OwnedVariant; copies are deep (VariantCopy). Also the comparisons a server needs to decide
-// whether a value changed.
+// Copies are deep (VariantCopy): each copy owns its own strings and arrays and holds its own
+// reference to an interface. MoveTo hands the value to a VARIANT the caller then owns, the
+// way a method fills an out parameter.
 #pragma once
 
-#include <optional>
 #include <utility>
 
 #include "platform/com/variant.h"
+#include "platform/com/wide_string.h"
 
 class OwnedVariant {
  public:
@@ -29,7 +29,7 @@ class OwnedVariant {
 
   static OwnedVariant FromDouble(double value);
   static OwnedVariant FromBool(bool value);
-  static OwnedVariant FromText(std::u16string_view text);
+  static OwnedVariant FromText(WideStringView text);
 
   const VARIANT& Get() const { return value_; }
   VARIANT* Mutable() { return &value_; }
@@ -44,18 +44,3 @@ class OwnedVariant {
  private:
   VARIANT value_;
 };
-
-// True when both hold the same type and the same content (strings and arrays element by
-// element). Reals compare by value, so NaN never equals itself.
-bool VariantsEqual(const VARIANT& a, const VARIANT& b);
-
-// The value of a numeric or boolean scalar as a double; nothing for other types.
-std::optional<double> VariantAsDouble(const VARIANT& value);
-
-// True for the scalar types a value can be converted from and to (integers, reals, currency,
-// date, text, boolean).
-bool IsConvertibleScalarType(VARTYPE vt);
-// True when a value of `canonical` type can be served as `requested`: VT_EMPTY (the canonical
-// type itself), the same type, or, for scalars, any convertible scalar type. Arrays are served
-// only as themselves.
-bool CanServeAs(VARTYPE canonical, VARTYPE requested);
