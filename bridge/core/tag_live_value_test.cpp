@@ -29,8 +29,8 @@ const FILETIME kSomeTime = FileTimeOfUnix(1'700'000'000, 123);
 template <typename T>
 void Apply(LiveValueSlot& slot, VARTYPE vt, T value, WORD quality = kGoodQuality,
            const FILETIME& time = kSomeTime) {
-  TestVariant variant(vt, value);
-  slot.ApplyValue(*variant, quality, time, nullptr);
+  const OwnedVariant variant = ScalarVariant(vt, value);
+  slot.ApplyValue(variant.Get(), quality, time, nullptr);
 }
 
 TEST(LiveValueSlot, BadFlagIsClearOnlyForQualityExactly192AndEveryUpdateCounts) {
@@ -164,8 +164,8 @@ TEST(LiveValueSlot, ConcurrentWritersAndReadersSeeWholeValuesAndPushesKeepTheirO
         // Everything of an update follows from its serial number; its text ("%f" of a real
         // beyond 1e12) is too long for the string's inline buffer, so it lives on the heap.
         const int serial = writer * kUpdatesPerWriter + i;
-        TestVariant value(VT_R8, 1e12 * (serial + 1) + 0.5);
-        slot.ApplyValue(*value, serial % 2 == 0 ? kGoodQuality : WORD{0},
+        const OwnedVariant value = ScalarVariant(VT_R8, 1e12 * (serial + 1) + 0.5);
+        slot.ApplyValue(value.Get(), serial % 2 == 0 ? kGoodQuality : WORD{0},
                         FileTimeOfUnix(kFirstSecond + serial, serial % 1000), &sink);
       }
       --writersLeft;

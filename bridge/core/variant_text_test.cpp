@@ -56,29 +56,29 @@ TEST(VariantToText, ScalarsByTheVariantsOwnType) {
   };
   for (const ScalarRow& row : rows) {
     SCOPED_TRACE(testing::Message() << "vt " << row.vt << " " << row.text);
-    TestVariant value(row.vt, row.bits);
-    const VariantText converted = VariantToText(*value);
+    const OwnedVariant value = ScalarVariant(row.vt, row.bits);
+    const VariantText converted = VariantToText(value.Get());
     EXPECT_EQ(converted.text, row.text);
     EXPECT_EQ(converted.number, row.number);
   }
 }
 
 TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
-  TestVariant text;
-  text->vt = VT_BSTR;
-  text->bstrVal = BstrFromView(OLESTR("温度 12"));
-  EXPECT_EQ(VariantToText(*text).text, "温度 12");  // narrow literals are GBK too
-  EXPECT_FALSE(VariantToText(*text).number.has_value());
+  OwnedVariant text;
+  text.Mutable()->vt = VT_BSTR;
+  text.Mutable()->bstrVal = BstrFromView(OLESTR("温度 12"));
+  EXPECT_EQ(VariantToText(text.Get()).text, "温度 12");  // narrow literals are GBK too
+  EXPECT_FALSE(VariantToText(text.Get()).number.has_value());
 
   // "%f" of a large real is longer than any small fixed buffer.
-  TestVariant large(VT_R8, 1e300);
-  const std::string digits = VariantToText(*large).text;
+  const OwnedVariant large = ScalarVariant(VT_R8, 1e300);
+  const std::string digits = VariantToText(large.Get()).text;
   EXPECT_EQ(digits.size(), 301u + 7u);
   EXPECT_EQ(digits.substr(digits.size() - 7), ".000000");
 
   LONG referenced = 9;
-  TestVariant reference(static_cast<VARTYPE>(VT_BYREF | VT_I4), &referenced);
-  EXPECT_EQ(VariantToText(*reference).text, "?");
+  const OwnedVariant reference = ScalarVariant(static_cast<VARTYPE>(VT_BYREF | VT_I4), &referenced);
+  EXPECT_EQ(VariantToText(reference.Get()).text, "?");
 }
 
 // Reals print exactly as printf prints them: "%f" for scalars, "%g" for array elements, over
@@ -98,58 +98,58 @@ TEST(VariantToText, RealsPrintAsPrintfDoes) {
   for (const double value : values) {
     SCOPED_TRACE(testing::Message() << std::hexfloat << value);
     std::snprintf(expected, sizeof expected, "%f", value);
-    EXPECT_EQ(VariantToText(*TestVariant(VT_R8, value)).text, expected);
-    TestVariant element;
+    EXPECT_EQ(VariantToText(ScalarVariant(VT_R8, value).Get()).text, expected);
+    OwnedVariant element;
     SetArray<DOUBLE>(element, VT_R8, {value});
     std::snprintf(expected, sizeof expected, "%g", value);
-    EXPECT_EQ(VariantToText(*element).text, expected);
+    EXPECT_EQ(VariantToText(element.Get()).text, expected);
   }
 }
 
 TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {
-  TestVariant shorts;
+  OwnedVariant shorts;
   SetArray<SHORT>(shorts, VT_I2, {1, 2, 3});
-  EXPECT_EQ(VariantToText(*shorts).text, "1, 2, 3");
-  EXPECT_FALSE(VariantToText(*shorts).number.has_value());
+  EXPECT_EQ(VariantToText(shorts.Get()).text, "1, 2, 3");
+  EXPECT_FALSE(VariantToText(shorts.Get()).number.has_value());
 
-  TestVariant reals;  // elements print with "%g", unlike scalars
+  OwnedVariant reals;  // elements print with "%g", unlike scalars
   SetArray<DOUBLE>(reals, VT_R8, {1.5, 1e8, -0.25});
-  EXPECT_EQ(VariantToText(*reals).text, "1.5, 1e+08, -0.25");
+  EXPECT_EQ(VariantToText(reals.Get()).text, "1.5, 1e+08, -0.25");
 
-  TestVariant flags;
+  OwnedVariant flags;
   SetArray<VARIANT_BOOL>(flags, VT_BOOL, {VARIANT_TRUE, VARIANT_FALSE});
-  EXPECT_EQ(VariantToText(*flags).text, "1, 0");
+  EXPECT_EQ(VariantToText(flags.Get()).text, "1, 0");
 
-  TestVariant fromFive;
+  OwnedVariant fromFive;
   SetArray<LONG>(fromFive, VT_I4, {-7, 8}, /*lowerBound=*/5);
-  EXPECT_EQ(VariantToText(*fromFive).text, "-7, 8");
+  EXPECT_EQ(VariantToText(fromFive.Get()).text, "-7, 8");
 
-  TestVariant none;
+  OwnedVariant none;
   SetArray<LONG>(none, VT_I4, {});
-  EXPECT_EQ(VariantToText(*none).text, "");
+  EXPECT_EQ(VariantToText(none.Get()).text, "");
 
   const BSTR first = BstrFromView(OLESTR("a"));
   const BSTR second = BstrFromView(OLESTR("压力"));
-  TestVariant texts;
+  OwnedVariant texts;
   SetArray<BSTR>(texts, VT_BSTR, {first, second});
   SysFreeString(first);
   SysFreeString(second);
-  EXPECT_EQ(VariantToText(*texts).text, "a, 压力");
+  EXPECT_EQ(VariantToText(texts.Get()).text, "a, 压力");
 
   // Elements of other types: variants by the type they hold, the rest as their scalars or "?",
   // always one text per element.
-  TestVariant half(VT_R8, 0.5);
-  TestVariant yes(VT_BOOL, VARIANT_TRUE);
-  TestVariant money(VT_CY, LONGLONG{1});
-  TestVariant variants;
-  SetArray<VARIANT>(variants, VT_VARIANT, {*half, *yes, *money});
-  EXPECT_EQ(VariantToText(*variants).text, "0.5, 1, ?");
-  TestVariant signedBytes;
+  const OwnedVariant half = ScalarVariant(VT_R8, 0.5);
+  const OwnedVariant yes = ScalarVariant(VT_BOOL, VARIANT_TRUE);
+  const OwnedVariant money = ScalarVariant(VT_CY, LONGLONG{1});
+  OwnedVariant variants;
+  SetArray<VARIANT>(variants, VT_VARIANT, {half.Get(), yes.Get(), money.Get()});
+  EXPECT_EQ(VariantToText(variants.Get()).text, "0.5, 1, ?");
+  OwnedVariant signedBytes;
   SetArray<CHAR>(signedBytes, VT_I1, {-3, 4});
-  EXPECT_EQ(VariantToText(*signedBytes).text, "-3, 4");
-  TestVariant currency;
+  EXPECT_EQ(VariantToText(signedBytes.Get()).text, "-3, 4");
+  OwnedVariant currency;
   SetArray<CY>(currency, VT_CY, {CY{1}, CY{2}});
-  EXPECT_EQ(VariantToText(*currency).text, "?, ?");
+  EXPECT_EQ(VariantToText(currency.Get()).text, "?, ?");
 }
 
 }  // namespace

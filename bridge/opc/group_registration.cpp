@@ -1,7 +1,7 @@
 #include "bridge/opc/group_registration.h"
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/task_memory_ptr.h"
+#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 #include "platform/com/connection_point.h"

@@ -9,7 +9,7 @@
 #include "bridge/opc/group_registration.h"
 #include "bridge/opc/server_activation.h"
 #include "bridge/opc/tag_write.h"
-#include "bridge/opc/task_memory_ptr.h"
+#include "bridge/opc/opc_result_owners.h"
 #include "platform/com/connection_point.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "bridge/opc/engine_text.h"
 #include "bridge/opc/property_text.h"
-#include "bridge/opc/task_memory_ptr.h"
+#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "bridge/opc/opc_error_text.h"
-#include "bridge/opc/task_memory_owner.h"
+#include "platform/com/task_memory_ptr.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
@@ -83,7 +83,7 @@ bool ListFromService(IOPCServerList& service, const ServerChooserRequest& reques
       LPOLESTR progId = nullptr;
       LPOLESTR userType = nullptr;
       const HRESULT described = service.GetClassDetails(found[i], &progId, &userType);
-      ServerChooserEntry entry{TakeTaskMemString(progId), TakeTaskMemString(userType), found[i]};
+      ServerChooserEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType), found[i]};
       if (SUCCEEDED(described)) AddEntry(std::move(entry), request.chosenProgId, list);
     }
   }

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "bridge/opc/body_document.h"
-#include "bridge/opc/task_memory_owner.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opcda.h"
 
 void SleepServerListPause() { std::this_thread::sleep_for(kServerListPause); }
@@ -33,7 +33,7 @@ std::vector<ServerListEntry> ListServers(const DiscoveryPause& pause) {
     LPOLESTR progId = nullptr;
     LPOLESTR userType = nullptr;
     const HRESULT described = service->GetClassDetails(clsid, &progId, &userType);
-    ServerListEntry entry{TakeTaskMemString(progId), TakeTaskMemString(userType),
+    ServerListEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType),
                           GuidToString(clsid), categoryText};
     if (SUCCEEDED(described)) servers.push_back(std::move(entry));
   }

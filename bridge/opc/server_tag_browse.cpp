@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bridge/opc/body_document.h"
-#include "bridge/opc/task_memory_owner.h"
+#include "platform/com/task_memory_ptr.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 
@@ -34,7 +34,7 @@ void ForEachString(IEnumString* strings, const std::function<void(WideString)>& 
     if (FAILED(read)) break;
     std::vector<WideString> batch;
     for (ULONG i = 0; i < fetched && i < kNamesPerCall; ++i) {
-      const TaskMemPtr<OLECHAR> owned(names[i]);
+      const TaskMemoryPtr<OLECHAR> owned(names[i]);
       batch.emplace_back(names[i] == nullptr ? OLESTR("") : names[i]);
     }
     for (WideString& name : batch) visit(std::move(name));
@@ -110,7 +110,7 @@ class AddressSpaceWalk {
         CoTaskMemFree(itemId);
         return;
       }
-      const TaskMemPtr<OLECHAR> owned(itemId);
+      const TaskMemoryPtr<OLECHAR> owned(itemId);
       AddItem(itemId);
     });
     ClimbBack();
@@ -144,8 +144,8 @@ class AddressSpaceWalk {
     HRESULT* errors = nullptr;
     if (items_ != nullptr) {
       const HRESULT added = items_->AddItems(1, &definition, &results, &errors);
-      const TaskMemPtr<OPCITEMRESULT> ownedResults(results);
-      const TaskMemPtr<HRESULT> ownedErrors(errors);
+      const TaskMemoryPtr<OPCITEMRESULT> ownedResults(results);
+      const TaskMemoryPtr<HRESULT> ownedErrors(errors);
       if (results != nullptr) CoTaskMemFree(results->pBlob);
       if (SUCCEEDED(added) && results != nullptr && errors != nullptr && SUCCEEDED(errors[0])) {
         dataType = results->vtCanonicalDataType;

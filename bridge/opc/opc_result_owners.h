@@ -1,19 +1,12 @@
-// Owners of the memory a server returns, freed as the OPC interfaces require.
+// Owners of the OPC result arrays a server returns, whose elements own memory too: freed as
+// the OPC interfaces require.
 #pragma once
 
 #include <memory>
 
-#include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
-
-struct TaskMemoryFree {
-  void operator()(void* block) const { CoTaskMemFree(block); }
-};
-
-// An array (or structure) in task memory.
-template <typename T>
-using TaskMemoryPtr = std::unique_ptr<T, TaskMemoryFree>;
 
 // `count` item states: their values are cleared, then the array is freed.
 class ItemStates {
