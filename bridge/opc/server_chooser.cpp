@@ -6,7 +6,6 @@
 #include "bridge/opc/task_memory_owner.h"
 #include "common/code_page.h"
 #include "platform/opcda/opcda.h"
-#include "platform/opcsim/simulated_servers.h"
 
 namespace {
 
