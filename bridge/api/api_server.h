@@ -43,7 +43,6 @@ class ApiRequestHandler {
 
 class ApiServer {
  public:
-  static constexpr int kDefaultPort = 21215;
   static constexpr int kMaxClients = 9;
   static constexpr std::int64_t kListenRetryMs = 30000;
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;
