@@ -35,7 +35,6 @@
 #include <vector>
 
 #include "bridge/api/bridge_api.h"
-#include "bridge/api/push_record.h"
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/opc/opc_connection.h"
 #include "common/log_time.h"
@@ -47,6 +46,7 @@
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "tools/api_connection.h"
+#include "wire/push_record.h"
 
 namespace {
 

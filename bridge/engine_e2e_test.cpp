@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "bridge/api/push_record.h"
 #include "bridge/tavrel_test_support.h"
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
+#include "wire/push_record.h"
 
 namespace {
 

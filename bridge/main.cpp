@@ -2,5 +2,6 @@
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_process.h"
 #include "bridge/opc/opc_connection.h"
+#include "platform/opcsim/simulated_servers.h"
 
-int main() { return RunBridgeProcess(MakeBridgeApi, MakeOpcConnection); }
+int main() { return RunBridgeProcess(RegisterSimulatedServers, MakeBridgeApi, MakeOpcConnection); }

@@ -22,8 +22,7 @@
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
-
-inline constexpr char kProjectFileName[] = "opc_db.xml";
+#include "common/program_files.h"
 
 struct ProjectTagRecord {
   std::string id;  // item identifier on the server

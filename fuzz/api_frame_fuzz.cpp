@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "bridge/api/byte_buffer.h"
-#include "bridge/api/frame_codec.h"
 #include "common/markup_document.h"
+#include "wire/byte_buffer.h"
+#include "wire/frame_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -15,7 +15,7 @@ int RunManager(const std::string& programDirectory) {
   const SingleInstanceLock instance(kManagerInstanceName);
   if (!instance.held()) return 0;
 
-  const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kConfigFileName);
+  const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
   const DailyLog log(programDirectory);
   const BridgeControl bridge(programDirectory);
   const ConfigurationInterface interface(programDirectory, log, bridge);

@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr char kConfigFileName[] = "config.xml";
-inline constexpr int kDefaultHttpPort = 9527;
+#include "common/program_files.h"
 
 struct ManagerSettings {
   std::string watch;  // tip text for a tray icon; read and kept, shown nowhere

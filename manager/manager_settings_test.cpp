@@ -9,8 +9,8 @@ namespace {
 class ManagerSettingsTest : public ::testing::Test {
  protected:
   ManagerSettings Load(std::string_view config) {
-    folder_.Write(kConfigFileName, config);
-    return LoadManagerSettings(folder_.File(kConfigFileName));
+    folder_.Write(kSettingsFileName, config);
+    return LoadManagerSettings(folder_.File(kSettingsFileName));
   }
 
   TemporaryInstallation folder_;

@@ -9,10 +9,10 @@
 #include <memory>
 #include <optional>
 
-#include "bridge/api/api_frame.h"
-#include "bridge/api/frame_codec.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "wire/api_frame.h"
+#include "wire/frame_codec.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/api/byte_buffer.h"
-#include "bridge/api/unique_socket.h"
+#include "wire/byte_buffer.h"
+#include "wire/unique_socket.h"
 
 // One frame from the bridge: its header document's text, the `type` and `flag` of its root,
 // and the decoded payload (inflated when the body was compressed).

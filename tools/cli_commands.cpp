@@ -7,11 +7,11 @@
 #include <optional>
 #include <string_view>
 
-#include "bridge/api/push_record.h"
 #include "common/code_page.h"
 #include "common/log_time.h"
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
+#include "wire/push_record.h"
 
 const char kCliUsageText[] =
     "usage: tavrel-cli [--host HOST] [--port PORT] [--timeout MS] [--raw] COMMAND [ARGS]\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/program_files.h"
+
 // Exit codes of tavrel-cli.
 enum CliExit : int {
   kCliOk = 0,
@@ -17,7 +19,7 @@ enum CliExit : int {
 
 struct CliOptions {
   std::string host = "127.0.0.1";
-  int port = 21215;
+  int port = kDefaultApiPort;
   std::chrono::milliseconds timeout{10000};
   bool raw = false;   // print documents as GBK bytes instead of UTF-8
   bool json = false;  // watch: one JSON object a line

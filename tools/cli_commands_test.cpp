@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
-#include "bridge/api/api_frame.h"
 #include "bridge/api/api_server.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "wire/api_frame.h"
 
 namespace {
 

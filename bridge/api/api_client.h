@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "bridge/api/byte_buffer.h"
-#include "bridge/api/unique_socket.h"
 #include "bridge/core/exit_flag.h"
 #include "common/period_timer.h"
+#include "wire/byte_buffer.h"
+#include "wire/unique_socket.h"
 
 class ApiClient {
  public:

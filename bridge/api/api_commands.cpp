@@ -4,7 +4,6 @@
 #include <ctime>
 #include <string>
 
-#include "bridge/api/api_frame.h"
 #include "bridge/opc/body_document.h"
 #include "bridge/opc/server_discovery.h"
 #include "bridge/opc/server_tag_browse.h"
@@ -12,6 +11,7 @@
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "common/project_file.h"
+#include "wire/api_frame.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <string>
 
-#include "bridge/api/api_frame.h"
-#include "bridge/api/frame_codec.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "wire/api_frame.h"
+#include "wire/frame_codec.h"
 
 namespace {
 

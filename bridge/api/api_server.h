@@ -23,14 +23,14 @@
 
 #include "bridge/api/api_client.h"
 #include "bridge/api/api_peer_registry.h"
-#include "bridge/api/byte_buffer.h"
-#include "bridge/api/frame_codec.h"
-#include "bridge/api/push_record.h"
-#include "bridge/api/unique_socket.h"
 #include "bridge/api/wake_event.h"
 #include "bridge/core/exit_flag.h"
 #include "common/bridge_log.h"
 #include "common/period_timer.h"
+#include "wire/byte_buffer.h"
+#include "wire/frame_codec.h"
+#include "wire/push_record.h"
+#include "wire/unique_socket.h"
 
 class MarkupDocument;
 
@@ -43,7 +43,6 @@ class ApiRequestHandler {
 
 class ApiServer {
  public:
-  static constexpr int kDefaultPort = 21215;
   static constexpr int kMaxClients = 9;
   static constexpr std::int64_t kListenRetryMs = 30000;
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;

@@ -5,7 +5,7 @@
 // readable until Drain(), which only the waiting thread calls.
 #pragma once
 
-#include "bridge/api/unique_socket.h"
+#include "wire/unique_socket.h"
 
 class WakeEvent {
  public:

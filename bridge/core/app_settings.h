@@ -11,12 +11,12 @@
 
 #include <string>
 
-inline constexpr char kSettingsFileName[] = "config.xml";
+#include "common/program_files.h"
 
 struct AppSettings {
-  int port = 21215;           // TCP port of the API server
-  int port_h = 9527;          // the manager's HTTP port; kept, the bridge opens nothing on it
-  std::string programe_name;  // display name of the program
+  int port = kDefaultApiPort;     // TCP port of the API server
+  int port_h = kDefaultHttpPort;  // the manager's HTTP port; kept, the bridge opens nothing on it
+  std::string programe_name;      // display name of the program
 };
 
 AppSettings ReadAppSettings(const std::string& path);

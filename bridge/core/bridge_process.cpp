@@ -7,7 +7,6 @@
 #include "common/program_directory.h"
 #include "platform/com/activation.h"
 #include "platform/opcda/opc_server_list.h"
-#include "platform/opcsim/simulated_servers.h"
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/stop_deadline.h"
@@ -29,14 +28,15 @@ class ComApartment {
 
 }  // namespace
 
-int RunBridgeProcess(const ApiServiceFactory& makeApiService,
+int RunBridgeProcess(const ClassRegistration& registerClasses,
+                     const ApiServiceFactory& makeApiService,
                      const ConnectionEngineFactory& makeEngine) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
                        RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
+  if (registerClasses) registerClasses();
 
   const SingleInstanceLock instance(kBridgeInstanceName);
   if (!instance.held()) return 0;

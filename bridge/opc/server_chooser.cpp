@@ -7,7 +7,6 @@
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
-#include "platform/opcsim/simulated_servers.h"
 
 namespace {
 

@@ -6,9 +6,7 @@
 //
 // The two DA 2.0 classes are in the DA 2.0 server category, so the OPC server list lists them;
 // the DA 1.0 class is in no category and is found only by walking the registry. Every class
-// carries the setting "opc" (its DA version, "2.0" or "1.0"): the counterpart of the "OPC" key
-// an OPC server has below its ProgID in the Windows registry, by which such a walk tells OPC
-// servers from other classes.
+// carries the OPC server setting kOpcServerSetting (opc_server_list.h) with its DA version.
 //
 // The registry file may declare further classes served by these (implementation =
 // OPCSim.Tree.1, for example), each a server of its own with the settings of
@@ -23,6 +21,7 @@
 #include <string_view>
 
 #include "platform/com/guid.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_device.h"
 
 inline constexpr CLSID CLSID_OPCSimTree = {
@@ -34,8 +33,6 @@ inline constexpr CLSID CLSID_OPCSimLegacy = {
 inline constexpr const char* kOpcSimTreeProgId = "OPCSim.Tree.1";
 inline constexpr const char* kOpcSimFlatProgId = "OPCSim.Flat.1";
 inline constexpr const char* kOpcSimLegacyProgId = "OPCSim.Legacy.1";
-// The setting that marks a class as an OPC server, and its DA version.
-inline constexpr const char* kOpcServerSetting = "opc";
 
 // Registers the three classes with the process's class registry. Call at start, after
 // RegisterOpcCoreClasses(); calling it again changes nothing.

@@ -1,4 +1,4 @@
-#include "bridge/api/push_record.h"
+#include "wire/push_record.h"
 
 #include <bit>
 

@@ -1,5 +1,5 @@
 // Finding, checking and decoding API frames in a byte stream, and building them.
-// The layout and its constants are in bridge/api/api_frame.h.
+// The layout and its constants are in wire/api_frame.h.
 #pragma once
 
 #include <functional>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/api/byte_buffer.h"
+#include "wire/byte_buffer.h"
 
 class MarkupDocument;
 

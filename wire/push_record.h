@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/api/byte_buffer.h"
+#include "wire/byte_buffer.h"
 
 struct PushRecord {
   std::int32_t handle = 0;

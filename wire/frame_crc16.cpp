@@ -1,4 +1,4 @@
-#include "bridge/api/frame_crc16.h"
+#include "wire/frame_crc16.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "bridge/api/frame_codec.h"
+#include "wire/frame_codec.h"
 
 #include <zlib.h>
 
@@ -7,9 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "bridge/api/api_frame.h"
-#include "bridge/api/frame_crc16.h"
 #include "common/markup_document.h"
+#include "wire/api_frame.h"
+#include "wire/frame_crc16.h"
 
 namespace {
 

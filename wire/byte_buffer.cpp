@@ -1,4 +1,4 @@
-#include "bridge/api/byte_buffer.h"
+#include "wire/byte_buffer.h"
 
 #include <algorithm>
 #include <cstring>
