@@ -3,7 +3,7 @@
 void WorkerWakeup::RequestRestart() {
   {
     const std::lock_guard lock(mutex_);
-    restartRequested_ = true;
+    ++pendingRestarts_;
   }
   changed_.notify_all();
 }
@@ -11,10 +11,10 @@ void WorkerWakeup::RequestRestart() {
 WorkerWakeup::Wake WorkerWakeup::WaitUntil(const std::stop_token& stop,
                                            Clock::time_point deadline) {
   std::unique_lock lock(mutex_);
-  changed_.wait_until(lock, stop, deadline, [this] { return restartRequested_; });
+  changed_.wait_until(lock, stop, deadline, [this] { return pendingRestarts_ > 0; });
   if (stop.stop_requested()) return Wake::kStop;
-  if (!restartRequested_) return Wake::kDeadline;
-  restartRequested_ = false;
+  if (pendingRestarts_ == 0) return Wake::kDeadline;
+  --pendingRestarts_;
   return Wake::kRestart;
 }
 

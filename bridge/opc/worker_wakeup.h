@@ -20,7 +20,8 @@ class WorkerWakeup {
   // Any thread.
   void RequestRestart();
 
-  // The worker: waits until `deadline`; a pending restart request is taken (kRestart).
+  // The worker: waits until `deadline`; the oldest pending restart request is taken
+  // (kRestart). Requests queue up: each one is one restart, in turn.
   Wake WaitUntil(const std::stop_token& stop, Clock::time_point deadline);
   // The worker: waits `duration` unless a stop is requested; false when stopping.
   bool Pause(const std::stop_token& stop, Clock::duration duration);
@@ -28,5 +29,5 @@ class WorkerWakeup {
  private:
   std::mutex mutex_;
   std::condition_variable_any changed_;
-  bool restartRequested_ = false;  // guarded by mutex_
+  int pendingRestarts_ = 0;  // guarded by mutex_; each is taken by one wait
 };
