@@ -25,8 +25,7 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
     }
   }
   if (makeApiService) apiService_ = makeApiService(*this);
-  apiThread_.emplace(exitFlag_, apiService_ ? ApiThread::Pass([this] { apiService_->Pass(); })
-                                            : ApiThread::Pass());
+  apiThread_.emplace(exitFlag_, apiService_.get());
 
   log_.LogMessage("end load config...", 0);
   log_.WriteLogLine("程序启动");
@@ -41,6 +40,7 @@ BridgeRuntime::~BridgeRuntime() { Stop(); }
 void BridgeRuntime::Stop() {
   if (exitFlag_.IsSet()) return;
   exitFlag_.Set();
+  apiThread_->Wake();
   std::this_thread::sleep_for(stopWait_);
   apiThread_.reset();
   for (const auto& connection : connections_) {

@@ -15,9 +15,9 @@
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
 //
-// Stop() is the orderly stop: set ExitFlag, wait `stopWait` (one second in the program) so
-// every loop sees it and ends, then join the threads (the API thread, then the engines). The
-// destructor stops a runtime that is still running.
+// Stop() is the orderly stop: set ExitFlag and wake the API thread's wait, wait `stopWait` (one
+// second in the program) so every loop sees it and ends, then join the threads (the API
+// thread, then the engines). The destructor stops a runtime that is still running.
 //
 // The window attaches through this object: the log list as the log's sink, read access to the
 // project and its live values, and the start time. The runtime is made and stopped on one
