@@ -18,7 +18,7 @@ constexpr int kGroupsPerServer = 10;
 constexpr int kTagsPerGroup = 1000;
 constexpr int kTags = kServers * kGroupsPerServer * kTagsPerGroup;
 
-// A project document as the configuration maker writes it: root > server > group > tag, one
+// A project document as the project file code writes it: root > server > group > tag, one
 // element per line, with the attributes of each kind.
 std::string MakeProjectText() {
   std::string text = "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n";
@@ -102,7 +102,7 @@ void BM_PugixmlLoadBuffer(benchmark::State& state) {
 }
 BENCHMARK(BM_PugixmlLoadBuffer)->Unit(benchmark::kMillisecond);
 
-// Building the same project element by element, as the configuration maker saves it.
+// Building the same project element by element, as a project is saved.
 void BM_MarkupDocumentBuildProject(benchmark::State& state) {
   for (auto _ : state) {
     MarkupDocument document;

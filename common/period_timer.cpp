@@ -24,6 +24,13 @@ bool PeriodTimer::Elapsed() {
   return now - startTick_ >= static_cast<std::uint64_t>(periodMs_);
 }
 
+std::int64_t PeriodTimer::Remaining() {
+  if (Elapsed() || periodMs_ <= 0) return 0;
+  const std::uint64_t end = startTick_ + static_cast<std::uint64_t>(periodMs_);
+  const std::uint64_t now = ticks_();
+  return now >= end ? 0 : static_cast<std::int64_t>(end - now);
+}
+
 bool PeriodTimer::Restart(bool force) {
   if (!force && !Elapsed()) return false;
   startTick_ = ticks_();

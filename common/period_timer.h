@@ -27,6 +27,10 @@ class PeriodTimer {
   // false, so a wrap delays the timer by at most one period instead of stopping it.
   bool Elapsed();
 
+  // Milliseconds until the current period ends, 0 once it has: what a caller may sleep before
+  // Elapsed() turns true. Applies the counter rule of Elapsed().
+  std::int64_t Remaining();
+
   // Starts a new period now when `force` is true or the timer has elapsed; reports whether
   // it did.
   bool Restart(bool force);

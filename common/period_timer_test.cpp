@@ -22,12 +22,16 @@ TEST(PeriodTimer, ElapsesExactlyWhenThePeriodHasPassed) {
   ManualTicks ticks(1000);
   PeriodTimer timer(60000, ticks.Source());
   EXPECT_FALSE(timer.Elapsed());
+  EXPECT_EQ(timer.Remaining(), 60000);
   ticks.Advance(59999);
   EXPECT_FALSE(timer.Elapsed());
+  EXPECT_EQ(timer.Remaining(), 1);
   ticks.Advance(1);
   EXPECT_TRUE(timer.Elapsed());
+  EXPECT_EQ(timer.Remaining(), 0);
   ticks.Advance(100000);
   EXPECT_TRUE(timer.Elapsed());
+  EXPECT_EQ(timer.Remaining(), 0);
 }
 
 TEST(PeriodTimer, RestartOnlyWhenElapsedOrForced) {
@@ -52,6 +56,7 @@ TEST(PeriodTimer, CounterBelowStartMovesTheStartInsteadOfElapsing) {
   PeriodTimer timer(3000, ticks.Source());
   ticks.Set(10);  // the counter wrapped
   EXPECT_FALSE(timer.Elapsed());
+  EXPECT_EQ(timer.Remaining(), 3000);
   ticks.Set(3009);
   EXPECT_FALSE(timer.Elapsed());  // the period now counts from 10
   ticks.Set(3010);
@@ -73,6 +78,7 @@ TEST(PeriodTimer, NonPositivePeriodIsAlwaysElapsed) {
   PeriodTimer negative(-20, ticks.Source());
   EXPECT_TRUE(zero.Elapsed());
   EXPECT_TRUE(negative.Elapsed());
+  EXPECT_EQ(negative.Remaining(), 0);
 }
 
 }  // namespace

@@ -17,18 +17,15 @@
 
 inline constexpr char kBridgeProgramName[] = "Tavrel";
 
-// How StopBridge waits for the bridge to end: `polls` looks at it, `interval` apart.
-struct BridgeStopWait {
-  int polls = 100;
-  std::chrono::milliseconds interval{100};
-};
+// How long StopBridge waits for the bridge to end.
+inline constexpr std::chrono::milliseconds kBridgeStopTimeout{10000};
 
 class BridgeControl {
  public:
   // The bridge is the executable `programName` in `programDirectory`; it is looked for among
   // the running processes by that name (the kernel keeps the first 15 characters of it).
   explicit BridgeControl(std::string programDirectory, std::string programName = kBridgeProgramName,
-                         BridgeStopWait wait = {});
+                         std::chrono::milliseconds stopTimeout = kBridgeStopTimeout);
 
   // Starts the bridge, in the manager's working directory, whether or not one runs already.
   // A start that fails (no such file) goes unnoticed, as the next watchdog tick tries again.
@@ -39,13 +36,13 @@ class BridgeControl {
   pid_t FindBridgeProcess() const;
 
   // Asks the running bridge to end and waits for it. The bridge is looked for ignoring letter
-  // case; it gets the quit signal and is then looked at up to `polls` times, `interval` apart.
-  // True when it is gone (or was not running), and then reaped if it was a child; false when
-  // it still runs after the wait. The bridge is never killed.
+  // case; it gets the quit signal, and the wait ends the moment it ends or after
+  // `stopTimeout`. True when it is gone (or was not running), and then reaped if it was a
+  // child; false when it still runs after the wait. The bridge is never killed.
   bool StopBridge() const;
 
  private:
   std::string programPath_;
   std::string programName_;
-  BridgeStopWait wait_;
+  std::chrono::milliseconds stopTimeout_;
 };

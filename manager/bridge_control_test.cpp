@@ -51,7 +51,7 @@ class BridgeControlTest : public ::testing::Test {
 
   TemporaryInstallation folder_;
   const std::string name_ = UniqueBridgeName();
-  const BridgeControl bridge_{folder_.path(), name_, BridgeStopWait{100, 10ms}};
+  const BridgeControl bridge_{folder_.path(), name_};
 };
 
 std::string Lower(std::string text) {
@@ -62,7 +62,7 @@ std::string Lower(std::string text) {
 TEST_F(BridgeControlTest, StopFindsTheBridgeIgnoringCaseAndWaitsUntilItHasEnded) {
   const pid_t pid = StartAndFind();
   ASSERT_GT(pid, 0);
-  const BridgeControl otherCase(folder_.path(), Lower(name_), BridgeStopWait{100, 10ms});
+  const BridgeControl otherCase(folder_.path(), Lower(name_));
   // The watchdog's look-up is exact; the stop's is not.
   EXPECT_EQ(otherCase.FindBridgeProcess(), 0);
   EXPECT_TRUE(otherCase.StopBridge());
@@ -71,6 +71,18 @@ TEST_F(BridgeControlTest, StopFindsTheBridgeIgnoringCaseAndWaitsUntilItHasEnded)
   EXPECT_EQ(bridge_.FindBridgeProcess(), 0);
   // Nothing left to stop.
   EXPECT_TRUE(bridge_.StopBridge());
+}
+
+TEST_F(BridgeControlTest, StopReturnsWhenTheBridgeEndsNotWhenItsTimeIsUp) {
+  const pid_t pid = StartAndFind();
+  ASSERT_GT(pid, 0);
+  const BridgeControl patient(folder_.path(), name_, std::chrono::hours(1));
+  std::future<bool> stop = std::async(std::launch::async, [&] { return patient.StopBridge(); });
+  const bool returned = stop.wait_for(30s) == std::future_status::ready;
+  if (!returned) kill(pid, SIGKILL);  // the wait would not end otherwise
+  ASSERT_TRUE(returned);
+  EXPECT_TRUE(stop.get());
+  EXPECT_TRUE(IsReaped(pid));
 }
 
 TEST_F(BridgeControlTest, KilledBridgeIsSeenAsGoneAndReaped) {
@@ -97,7 +109,7 @@ TEST_F(BridgeControlTest, BridgeThatIgnoresTheQuitSignalIsReportedAndLeftRunning
   close(ready[0]);
   close(ready[1]);
 
-  const BridgeControl impatient(folder_.path(), name_, BridgeStopWait{5, 10ms});
+  const BridgeControl impatient(folder_.path(), name_, 50ms);
   EXPECT_FALSE(impatient.StopBridge());
   EXPECT_TRUE(IsProcessRunning(stubborn));
 }

@@ -2,8 +2,6 @@
 
 #include <event2/buffer.h>
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include "common/code_page.h"
@@ -54,7 +52,6 @@ void ConfigurationInterface::HandleHttpRequest(evhttp_request* request) const {
   if (!answer.logLine.empty()) log_.WriteLogLine(answer.logLine);
   if (answer.restartBridge) {
     bridge_.StopBridge();
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
     bridge_.StartBridge();
   }
 }

@@ -1,8 +1,8 @@
 // The HTTP configuration interface: the request handler of the manager's HTTP server.
 //
 // Each request is answered first; then its log line, if any, goes to the daily log; then,
-// after a stored project, the bridge is restarted (StopBridge, 3 ms, StartBridge) on the
-// server's thread, so no other request is served while the old bridge ends.
+// after a stored project, the bridge is restarted (StopBridge, which waits for the old bridge
+// to end, then StartBridge) on the server's thread, so no other request is served meanwhile.
 #pragma once
 
 #include <event2/http.h>

@@ -32,7 +32,7 @@ struct HttpAnswer {
   ReplyKind kind = ReplyKind::kJson;
   std::string body;     // system code page
   std::string logLine;  // written to the daily log after the reply is sent; empty: none
-  // After the log line: StopBridge, a pause of 3 ms, StartBridge.
+  // After the log line: StopBridge, then StartBridge.
   bool restartBridge = false;
 };
 

@@ -56,17 +56,15 @@ class CliTest : public ::testing::Test {
         server_(0, log_, exitFlag_),
         handler_(server_) {
     server_.SetRequestHandler(&handler_);
-    server_.Pass();
+    server_.Pass(0ms);
     port_ = server_.ListeningPort();
     thread_ = std::thread([this] {
-      while (!exitFlag_.IsSet()) {
-        server_.Pass();
-        std::this_thread::sleep_for(1ms);
-      }
+      while (!exitFlag_.IsSet()) server_.Pass();
     });
   }
   ~CliTest() override {
     exitFlag_.Set();
+    server_.Wake();
     thread_.join();
   }
 

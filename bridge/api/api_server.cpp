@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "common/markup_declarations.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kBacklog = 32;
 constexpr std::size_t kReceiveChunk = 4096;
-constexpr int kSelectTimeoutMs = 5;
 
 constexpr char kPayloadTooLarge[] = "数据太大，不处理";
 constexpr char kCompressionFailed[] = "压缩出错";
@@ -39,6 +39,23 @@ std::string PushHeader(int mode) {
   return header.GetText();
 }
 
+// Pushes go out at most once a millisecond, so that under load a frame carries the changes of
+// a millisecond rather than a few each.
+constexpr auto kPushFlushSpacing = std::chrono::milliseconds(1);
+
+// The shorter of two waits in milliseconds, a negative one being without end.
+std::int64_t ShorterWait(std::int64_t a, std::int64_t b) {
+  if (a < 0) return b;
+  if (b < 0) return a;
+  return std::min(a, b);
+}
+
+// The poll() time-out of a wait of `waitMs` (negative: without end), cut to `limit`.
+int PollTimeout(std::int64_t waitMs, std::optional<std::chrono::milliseconds> limit) {
+  if (limit) waitMs = ShorterWait(waitMs, std::max<std::int64_t>(limit->count(), 0));
+  return static_cast<int>(std::min<std::int64_t>(waitMs, std::numeric_limits<int>::max()));
+}
+
 }  // namespace
 
 ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
@@ -50,18 +67,34 @@ ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
       rawPushHeader_(PushHeader(kBodyRaw)),
       compressedPushHeader_(PushHeader(kBodyCompressed)) {}
 
-void ApiServer::Pass() {
+void ApiServer::Pass(std::optional<std::chrono::milliseconds> waitLimit) {
   if (!listener_.valid()) {
     const std::uint64_t now = ticks_();
-    if (lastListenAttempt_ && now >= *lastListenAttempt_ &&
-        now - *lastListenAttempt_ < static_cast<std::uint64_t>(kListenRetryMs)) {
+    if (const std::int64_t untilAttempt = MsUntilListenAttempt(now); untilAttempt > 0) {
+      WaitForWake(PollTimeout(untilAttempt, waitLimit));
       return;
     }
     lastListenAttempt_ = now;
     if (!Listen()) return;
   }
-  SelectPass();
+  SelectPass(waitLimit);
   FlushPushes();
+}
+
+void ApiServer::Wake() { wake_.Signal(); }
+
+std::int64_t ApiServer::MsUntilListenAttempt(std::uint64_t now) const {
+  // A counter below the last attempt (it wrapped) makes the attempt due.
+  if (!lastListenAttempt_ || now < *lastListenAttempt_) return 0;
+  const std::uint64_t since = now - *lastListenAttempt_;
+  return since >= static_cast<std::uint64_t>(kListenRetryMs)
+             ? 0
+             : kListenRetryMs - static_cast<std::int64_t>(since);
+}
+
+void ApiServer::WaitForWake(int timeoutMs) {
+  pollfd wake{wake_.Descriptor(), POLLIN, 0};
+  if (poll(&wake, 1, timeoutMs) > 0) wake_.Drain();
 }
 
 bool ApiServer::Listen() {
@@ -94,10 +127,12 @@ int ApiServer::ListeningPort() const {
   return ntohs(address.sin_port);
 }
 
-void ApiServer::SelectPass() {
+void ApiServer::SelectPass(std::optional<std::chrono::milliseconds> waitLimit) {
+  bool pushesWaiting = false;
   {
     const std::lock_guard lock(pushMutex_);
     clientCount_ = static_cast<int>(clients_.size());
+    pushesWaiting = pendingPushes_.Length() > 0;
   }
   DropOneClient();
 
@@ -108,10 +143,18 @@ void ApiServer::SelectPass() {
     sockets.push_back({client->Socket(), POLLIN, 0});
     polled.push_back(client.get());
   }
-  sockets.push_back({pushesPending_.Descriptor(), POLLIN, 0});
-  if (poll(sockets.data(), sockets.size(), kSelectTimeoutMs) <= 0) return;
+  // Pushes already waiting end the wait at their flush time; the event announces new ones only
+  // (poll() skips an entry whose descriptor is negative).
+  std::int64_t waitMs = MsUntilClientDrop();
+  if (pushesWaiting) waitMs = ShorterWait(waitMs, MsUntilPushFlush());
+  const std::size_t pushesIndex = sockets.size();
+  sockets.push_back({pushesWaiting ? -1 : pushesPending_.Descriptor(), POLLIN, 0});
+  const std::size_t wakeIndex = sockets.size();
+  sockets.push_back({wake_.Descriptor(), POLLIN, 0});
+  if (poll(sockets.data(), sockets.size(), PollTimeout(waitMs, waitLimit)) <= 0) return;
 
-  if (sockets.back().revents != 0) pushesPending_.Drain();
+  if (sockets[pushesIndex].revents != 0) pushesPending_.Drain();
+  if (sockets[wakeIndex].revents != 0) wake_.Drain();
   for (std::size_t i = 0; i < polled.size(); ++i) {
     if (sockets[i + 1].revents != 0) ReadFrom(*polled[i]);
   }
@@ -126,6 +169,21 @@ void ApiServer::DropOneClient() {
     clients_.erase(it);
     return;
   }
+}
+
+std::int64_t ApiServer::MsUntilClientDrop() {
+  std::int64_t wait = -1;
+  for (const auto& client : clients_) {
+    const std::int64_t left = client->IsOpen() ? client->IdleTimer().Remaining() : 0;
+    if (wait < 0 || left < wait) wait = left;
+  }
+  return wait;
+}
+
+std::int64_t ApiServer::MsUntilPushFlush() const {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextPushFlush_ -
+                                                                 std::chrono::steady_clock::now());
+  return std::max<std::int64_t>(left.count(), 0);
 }
 
 void ApiServer::ReadFrom(ApiClient& client) {
@@ -196,6 +254,8 @@ bool ApiServer::SendFrame(ApiClient& client, std::string_view header, std::strin
 }
 
 void ApiServer::FlushPushes() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextPushFlush_) return;  // a later pass flushes them
   {
     // Constant time under the lock: the writers wait for it while holding their tags' locks.
     const std::lock_guard lock(pushMutex_);
@@ -203,6 +263,7 @@ void ApiServer::FlushPushes() {
     flushedPushes_.Swap(pendingPushes_);
     pendingPushes_.Clear();
   }
+  nextPushFlush_ = now + kPushFlushSpacing;
   const bool wanted = std::any_of(clients_.begin(), clients_.end(),
                                   [](const auto& client) { return client->pushesWanted; });
   if (!wanted) return;

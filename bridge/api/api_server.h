@@ -1,18 +1,23 @@
 // ApiServer: the API's listening socket, its clients and the value pushes.
 //
-// Everything but AppendPush runs on ApiThread, which calls Pass() in a loop (one pass, then a
-// 1 ms sleep, until ExitFlag). A pass (re)opens the listening socket when needed (at most one
-// attempt every 30 s), drops at most one closed or idle client, reads from every readable
-// client and runs its complete requests (whose replies are sent before the pass goes on),
-// accepts a new client (a tenth is closed at once), and sends the pushes gathered since the
-// previous pass as one frame to every client that asked for them. The wait for readable
-// sockets (at most 5 ms) also ends when the first push after a flush is appended, so pushes
-// leave about a millisecond after the change instead of up to six.
+// Everything but AppendPush and Wake runs on ApiThread, which calls Pass() in a loop until
+// ExitFlag. A pass (re)opens the listening socket when needed (at most one attempt every 30 s),
+// drops at most one closed or idle client, reads from every readable client and runs its
+// complete requests (whose replies are sent before the pass goes on), accepts a new client (a
+// tenth is closed at once), and sends the pushes gathered since the previous pass as one frame
+// to every client that asked for them.
+//
+// A pass waits in poll() alone: for a readable socket, for the first push appended after a
+// flush, for Wake(), and no longer than until the nearest idle deadline of a client (so a
+// silent client goes on time) or, while the socket is not listening, until the next listen
+// attempt. Pushes are flushed at most once a millisecond: the first push after a quiet spell
+// leaves at once, and under load each frame carries a millisecond of changes.
 //
 // OPC threads hand value updates to AppendPush at any time; they are kept only while at least
 // one client is connected, and at most 19997952 bytes of them wait for a pass.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -55,7 +60,12 @@ class ApiServer {
   // The handler of decoded requests; set before the first pass.
   void SetRequestHandler(ApiRequestHandler* handler) { handler_ = handler; }
 
-  void Pass();
+  // One pass, its wait cut to `waitLimit` when one is given (a test steps the server by hand
+  // with short passes).
+  void Pass(std::optional<std::chrono::milliseconds> waitLimit = std::nullopt);
+
+  // Any thread: ends the wait of the pass in progress, or else that of the next pass, at once.
+  void Wake();
 
   // Any thread: keeps the record for the next push frame while a client is connected.
   void AppendPush(const PushRecord& record);
@@ -72,8 +82,16 @@ class ApiServer {
 
  private:
   bool Listen();
-  void SelectPass();
+  // Milliseconds from `now` until the next listen attempt is due; 0 when it is.
+  std::int64_t MsUntilListenAttempt(std::uint64_t now) const;
+  void WaitForWake(int timeoutMs);
+  void SelectPass(std::optional<std::chrono::milliseconds> waitLimit);
   void DropOneClient();
+  // Milliseconds until a pass has a client to drop: 0 when one is closed or idle already (a
+  // pass drops only one), -1 when no client is connected.
+  std::int64_t MsUntilClientDrop();
+  // Milliseconds until pushes may be flushed again; 0 when they may now.
+  std::int64_t MsUntilPushFlush() const;
   void ReadFrom(ApiClient& client);
   void Accept();
   void FlushPushes();
@@ -97,6 +115,8 @@ class ApiServer {
   int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
   ByteBuffer pendingPushes_;
   WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
+  WakeEvent wake_;           // signalled by Wake()
+  std::chrono::steady_clock::time_point nextPushFlush_;  // ApiThread only
   ByteBuffer flushedPushes_;  // ApiThread only: the pushes of the frame being sent
   ByteBuffer pushFrame_;      // ApiThread only
   const std::string rawPushHeader_;  // the two headers a push frame can have

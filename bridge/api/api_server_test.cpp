@@ -7,8 +7,11 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,11 @@
 #include "wire/frame_codec.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// The wait of a pass that a test steps by hand.
+constexpr auto kStepWait = 5ms;
 
 std::string Header(int type) {
   return std::string(kGbkDeclaration) + "<root ver=\"0\" type=\"" + std::to_string(type) +
@@ -99,6 +107,19 @@ class TestClient {
   ByteBuffer buffer_;
 };
 
+// A pass without a wait limit, run on a thread of its own.
+std::future<void> StartPass(ApiServer& server) {
+  return std::async(std::launch::async, [&server] { server.Pass(); });
+}
+
+// True when `pass` returns within a bound far above any wait it should make. One that has not
+// returned by then is ended by `unblock`, so that the test fails instead of hanging.
+bool Returns(std::future<void>& pass, const std::function<void()>& unblock) {
+  if (pass.wait_for(30s) == std::future_status::ready) return true;
+  unblock();
+  return false;
+}
+
 class ApiServerTest : public ::testing::Test {
  protected:
   ApiServerTest()
@@ -109,7 +130,7 @@ class ApiServerTest : public ::testing::Test {
   }
 
   void Passes(int n = 5) {
-    for (int i = 0; i < n; ++i) server_.Pass();
+    for (int i = 0; i < n; ++i) server_.Pass(kStepWait);
   }
 
   ExitFlag exitFlag_;
@@ -185,6 +206,45 @@ TEST_F(ApiServerTest, PushesGoOnlyToSubscribersAndOnlyWhileSomeoneIsConnected) {
   EXPECT_TRUE(bystander.Receive().empty());
 }
 
+TEST_F(ApiServerTest, AWaitingPassEndsOnWakeAndOnAPush) {
+  Passes(1);
+  const auto unblock = [this] { TestClient(server_.ListeningPort()); };
+  std::future<void> pass = StartPass(server_);
+  server_.Wake();
+  EXPECT_TRUE(Returns(pass, unblock));
+
+  TestClient subscriber(server_.ListeningPort());
+  Passes();
+  subscriber.Send(1);
+  Passes();
+  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  pass = StartPass(server_);
+  server_.AppendPush(PushRecord{.handle = 3, .valueClass = 2, .integer = 1});
+  EXPECT_TRUE(Returns(pass, unblock));
+  // Pushes appended right after a flush wait for the next flush time, which ends the pass.
+  server_.AppendPush(PushRecord{.handle = 4, .valueClass = 2, .integer = 1});
+  pass = StartPass(server_);
+  EXPECT_TRUE(Returns(pass, unblock));
+  const auto frames = subscriber.Receive();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].type, "4");
+  EXPECT_EQ(frames[1].body.substr(0, 4), std::string("\x04\0\0\0", 4));
+}
+
+TEST_F(ApiServerTest, AWaitingPassEndsAtTheNearestIdleDeadline) {
+  Passes(1);
+  TestClient silent(server_.ListeningPort());
+  Passes();
+  ASSERT_EQ(server_.ClientCountForTest(), 1u);
+  ticks_ += 59999;
+  std::future<void> pass = StartPass(server_);
+  EXPECT_TRUE(Returns(pass, [this] { server_.Wake(); }));
+  EXPECT_EQ(server_.ClientCountForTest(), 1u);
+  ticks_ += 1;
+  Passes(1);
+  EXPECT_EQ(server_.ClientCountForTest(), 0u);
+}
+
 TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   UniqueSocket blocker(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};
@@ -196,14 +256,16 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   const int port = ntohs(address.sin_port);
 
   ApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
-  server.Pass();
+  server.Pass();  // the first attempt fails, and the pass returns
   EXPECT_FALSE(server.IsListening());
   blocker.Reset();
   ticks_ += 29999;
-  server.Pass();
+  // Waits out the last millisecond before the next attempt, but makes none.
+  std::future<void> pass = StartPass(server);
+  EXPECT_TRUE(Returns(pass, [&] { server.Wake(); }));
   EXPECT_FALSE(server.IsListening());
   ticks_ += 1;
-  server.Pass();
+  server.Pass(kStepWait);
   EXPECT_TRUE(server.IsListening());
   EXPECT_EQ(server.ListeningPort(), port);
 }

@@ -22,6 +22,7 @@ class BridgeApi : public ApiService, public ValuePushSink {
   BridgeApi& operator=(const BridgeApi&) = delete;
 
   void Pass() override { server_.Pass(); }
+  void Wake() override { server_.Wake(); }
   void PushValue(const TagLiveValue& value) override;
 
  private:

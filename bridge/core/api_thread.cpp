@@ -2,21 +2,24 @@
 
 #include <pthread.h>
 
-#include <chrono>
-#include <utility>
-
 #include "common/crash_report.h"
 
-ApiThread::ApiThread(const ExitFlag& exitFlag, Pass pass)
-    : exitFlag_(exitFlag), pass_(std::move(pass)), thread_([this] { Run(); }) {}
+ApiThread::ApiThread(const ExitFlag& exitFlag, ApiService* service)
+    : exitFlag_(exitFlag), service_(service) {
+  if (service_ != nullptr) thread_ = std::thread([this] { Run(); });
+}
 
-ApiThread::~ApiThread() { thread_.join(); }
+ApiThread::~ApiThread() {
+  Wake();
+  if (thread_.joinable()) thread_.join();
+}
+
+void ApiThread::Wake() {
+  if (service_ != nullptr) service_->Wake();
+}
 
 void ApiThread::Run() {
   const CrashSignalStack signalStack;
   pthread_setname_np(pthread_self(), "ApiThread");
-  while (!exitFlag_.IsSet()) {
-    if (pass_) pass_();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  while (!exitFlag_.IsSet()) service_->Pass();
 }

@@ -1,32 +1,35 @@
 // ApiThread: the thread that does all network work of the API server.
 //
-// While ExitFlag is clear it runs one pass of the API server (listen, accept, read and answer
-// requests, flush pending pushes), then sleeps 1 ms. A pass must return within a few
-// milliseconds and must itself give up its long waits (sends) once ExitFlag is set.
+// While ExitFlag is clear it runs the API service's passes (listen, accept, read and answer
+// requests, flush pending pushes) one after the other; a pass waits for work inside itself.
+// Once ExitFlag is set, Wake() ends the wait of the pass in progress and the loop ends; a
+// pass must itself give up its long waits (sends) once ExitFlag is set.
 #pragma once
 
-#include <functional>
 #include <thread>
 
+#include "bridge/core/api_service.h"
 #include "bridge/core/exit_flag.h"
 
 class ApiThread {
  public:
-  using Pass = std::function<void()>;
-
-  // Starts the thread. `pass` is the API server's pass; an empty one leaves the loop without
-  // work, which is how the bridge runs until it has an API server.
-  ApiThread(const ExitFlag& exitFlag, Pass pass);
-  // Joins the thread, so ExitFlag must have been set.
+  // Starts the thread running the passes of `service`, which must outlive the thread. Without
+  // a service (a runtime made without an API server) there is nothing to run and no thread
+  // starts.
+  ApiThread(const ExitFlag& exitFlag, ApiService* service);
+  // Wakes and joins the thread, so ExitFlag must have been set.
   ~ApiThread();
 
   ApiThread(const ApiThread&) = delete;
   ApiThread& operator=(const ApiThread&) = delete;
 
+  // Any thread, once ExitFlag is set: ends the pass in progress, so the thread ends promptly.
+  void Wake();
+
  private:
   void Run();
 
   const ExitFlag& exitFlag_;
-  const Pass pass_;
+  ApiService* const service_;
   std::thread thread_;
 };

@@ -21,8 +21,7 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
     }
   }
   if (makeApiService) apiService_ = makeApiService(*this);
-  apiThread_.emplace(exitFlag_, apiService_ ? ApiThread::Pass([this] { apiService_->Pass(); })
-                                            : ApiThread::Pass());
+  apiThread_.emplace(exitFlag_, apiService_.get());
 
   log_.LogMessage("end load config...", 0);
   log_.WriteLogLine("程序启动");
@@ -37,6 +36,7 @@ BridgeRuntime::~BridgeRuntime() { Stop(); }
 void BridgeRuntime::Stop() {
   if (exitFlag_.IsSet()) return;
   exitFlag_.Set();
+  apiThread_->Wake();
   apiThread_.reset();
   for (const auto& connection : connections_) {
     if (ConnectionEngine* engine = connection->Engine()) engine->Stop();

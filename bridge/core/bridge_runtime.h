@@ -16,8 +16,8 @@
 // caller's (bridge_process.h).
 //
 // Stop() is the orderly stop: set ExitFlag, then end and join the threads: the API thread,
-// then each engine's worker, woken from whatever wait it is in. The destructor stops a
-// runtime that is still running.
+// woken from its wait, then each engine's worker, woken from whatever wait it is in. The
+// destructor stops a runtime that is still running.
 //
 // Other parts of the program reach the bridge through this object: the log (whose sink may be
 // attached), read access to the project and its live values, and the start time. The runtime
