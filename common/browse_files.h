@@ -28,7 +28,6 @@
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 
-
 // <ProgramDirectory>/servers/serverlist.xml
 std::string ServerListPath(std::string_view programDirectory);
 // <ProgramDirectory>/servers/<progId>.xml; no path when `progId` is not a plain file name

@@ -259,8 +259,8 @@ bool Utf16ToCodePage(unsigned codePage, WideStringView text, std::string& out, b
     if (encode != nullptr) AppendFromUtf16(*encode, run, out, lost);
     return encode != nullptr;
   };
-  const bool converted = IsAsciiFastPath(codePage) ? AppendByRuns(text, 1, out, convertRun)
-                                                   : convertRun(text);
+  const bool converted =
+      IsAsciiFastPath(codePage) ? AppendByRuns(text, 1, out, convertRun) : convertRun(text);
   if (!converted) return false;
   if (lossy != nullptr) *lossy = lost;
   return true;

@@ -55,7 +55,11 @@ TEST(CodePage, MixedTextConvertsTheSameAtEveryRunBoundary) {
   WideString wide;
   // 0x81 0x40 is one GBK character whose second byte is '@'; 0x81 0x20 is a faulty lead byte
   // followed by a blank; 0x80 is the euro sign; a lead byte at the end is cut.
-  ASSERT_TRUE(CodePageToUtf16(kSystemCodePage, "a\x81\x40" "b\x81 c\x80" "d" + kGbk + "\xB0",
+  ASSERT_TRUE(CodePageToUtf16(kSystemCodePage,
+                              "a\x81\x40"
+                              "b\x81 c\x80"
+                              "d" +
+                                  kGbk + "\xB0",
                               wide));
   EXPECT_EQ(wide, OLESTR("a\u4E02b\uFFFD c\u20ACd") + kWide + OLESTR("\uFFFD"));
 

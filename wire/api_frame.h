@@ -46,7 +46,9 @@ enum BodyMode : int {
 // Payloads of at least this many bytes are sent compressed, smaller ones raw.
 inline constexpr size_t kFrameCompressFrom = 2049;
 // The body mode of a payload of `size` bytes (an empty one is sent raw, as no body).
-inline int BodyModeFor(size_t size) { return size < kFrameCompressFrom ? kBodyRaw : kBodyCompressed; }
+inline int BodyModeFor(size_t size) {
+  return size < kFrameCompressFrom ? kBodyRaw : kBodyCompressed;
+}
 
 // Logged when a frame passed its checks but its header is no document.
 inline constexpr char kUndecodableFrameText[] = "校验成功，但无法解析，缓冲强制清零!";

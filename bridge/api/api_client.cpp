@@ -16,7 +16,7 @@ constexpr auto kSendRetryPause = std::chrono::milliseconds(10);
 }  // namespace
 
 ApiClient::ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
-                       PeriodTimer::TickSource ticks)
+                     PeriodTimer::TickSource ticks)
     : socket_(std::move(socket)),
       peerAddress_(std::move(peerAddress)),
       peerPort_(peerPort),

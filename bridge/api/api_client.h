@@ -17,7 +17,7 @@ class ApiClient {
   static constexpr std::int64_t kIdleTimeoutMs = 60000;
 
   ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
-             PeriodTimer::TickSource ticks);
+            PeriodTimer::TickSource ticks);
 
   // Sends `length` bytes on the blocking socket in chunks of at most 8192 bytes. A chunk that
   // fails with EINTR or EAGAIN is retried after 10 ms, up to 64 failures in a row. Returns the

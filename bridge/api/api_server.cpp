@@ -59,7 +59,7 @@ int PollTimeout(std::int64_t waitMs, std::optional<std::chrono::milliseconds> li
 }  // namespace
 
 ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
-                       PeriodTimer::TickSource ticks)
+                     PeriodTimer::TickSource ticks)
     : port_(port),
       log_(log),
       exitFlag_(exitFlag),
@@ -234,7 +234,7 @@ void ApiServer::AppendPush(const PushRecord& record) {
 }
 
 FrameBuild ApiServer::BuildFrameLogged(std::string_view header, std::string_view payload, int mode,
-                                        ByteBuffer& frame) {
+                                       ByteBuffer& frame) {
   const FrameBuild result = BuildFrame(header, payload, mode, frame);
   if (result == FrameBuild::kTooLarge) log_.LogMessage(kPayloadTooLarge, 0);
   if (result == FrameBuild::kCompressionFailed) log_.LogMessage(kCompressionFailed, 0);
@@ -242,7 +242,7 @@ FrameBuild ApiServer::BuildFrameLogged(std::string_view header, std::string_view
 }
 
 bool ApiServer::SendFrame(ApiClient& client, std::string_view header, std::string_view payload,
-                           int mode) {
+                          int mode) {
   ByteBuffer frame;
   const FrameBuild result = BuildFrameLogged(header, payload, mode, frame);
   if (result == FrameBuild::kTooLarge) {

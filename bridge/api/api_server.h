@@ -53,7 +53,7 @@ class ApiServer {
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;
 
   ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
-             PeriodTimer::TickSource ticks = MonotonicMilliseconds);
+            PeriodTimer::TickSource ticks = MonotonicMilliseconds);
   ApiServer(const ApiServer&) = delete;
   ApiServer& operator=(const ApiServer&) = delete;
 
@@ -117,8 +117,8 @@ class ApiServer {
   WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
   WakeEvent wake_;           // signalled by Wake()
   std::chrono::steady_clock::time_point nextPushFlush_;  // ApiThread only
-  ByteBuffer flushedPushes_;  // ApiThread only: the pushes of the frame being sent
-  ByteBuffer pushFrame_;      // ApiThread only
+  ByteBuffer flushedPushes_;         // ApiThread only: the pushes of the frame being sent
+  ByteBuffer pushFrame_;             // ApiThread only
   const std::string rawPushHeader_;  // the two headers a push frame can have
   const std::string compressedPushHeader_;
 };

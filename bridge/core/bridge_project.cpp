@@ -39,8 +39,8 @@ void CopyServerSettings(const ProjectServerRecord& record, ProjectServer& server
   server.progId = record.sid;
   server.clsid = record.clsid;
   if (ParseDecimal(record.c1) != 0) {
-    server.credentials = ServerCredentials{.user = record.c2, .password = record.c3,
-                                           .domain = record.c4};
+    server.credentials =
+        ServerCredentials{.user = record.c2, .password = record.c3, .domain = record.c4};
   }
 }
 
@@ -51,12 +51,12 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
     auto& server = *servers_.emplace_back(std::make_unique<ProjectServer>());
     CopyServerSettings(serverRecord, server);
     for (const ProjectGroupRecord& groupRecord : serverRecord.groups) {
-      auto& group = *server.groups.emplace_back(std::make_unique<ProjectGroup>(
-          server, groupRecord.name, GroupSettingsOf(groupRecord)));
+      auto& group = *server.groups.emplace_back(
+          std::make_unique<ProjectGroup>(server, groupRecord.name, GroupSettingsOf(groupRecord)));
       for (const ProjectTagRecord& tagRecord : groupRecord.tags) {
         const TagHandle handle = TakeNextHandle();
-        auto& tag = *group.tags.emplace_back(std::make_unique<ProjectTag>(
-            group, tagRecord.id, tagRecord.vt, tagRecord.dir, handle));
+        auto& tag = *group.tags.emplace_back(
+            std::make_unique<ProjectTag>(group, tagRecord.id, tagRecord.vt, tagRecord.dir, handle));
         tagMap_.push_back(&tag);  // at index `handle`
       }
     }
@@ -65,5 +65,5 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
 
 ProjectTag* BridgeProject::FindTag(TagHandle handle) const {
   return handle >= 0 && static_cast<std::size_t>(handle) < tagMap_.size() ? tagMap_[handle]
-                                                                         : nullptr;
+                                                                          : nullptr;
 }

@@ -21,9 +21,9 @@ TEST(BridgeProject, ReadModeAndBulkRegistrationFollowTheNumbersTheTextsStartWith
     const char* additem;
     bool bulk;
   } cases[] = {
-      {"0", ReadMode::kCacheRead, "0", false},   {"1", ReadMode::kCallback, "1", true},
+      {"0", ReadMode::kCacheRead, "0", false},    {"1", ReadMode::kCallback, "1", true},
       {"2", ReadMode::kPropertyRead, "-3", true}, {"3", ReadMode::kNone, "", false},
-      {"", ReadMode::kCacheRead, "abc", false},  {" 2x", ReadMode::kPropertyRead, " 7 ", true},
+      {"", ReadMode::kCacheRead, "abc", false},   {" 2x", ReadMode::kPropertyRead, " 7 ", true},
       {"-1", ReadMode::kNone, "0x1", false},
   };
   for (const auto& c : cases) {

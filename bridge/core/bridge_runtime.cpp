@@ -13,8 +13,8 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
 
   const auto& servers = project_->Servers();
   for (size_t index = 0; index < servers.size(); ++index) {
-    connections_.push_back(std::make_unique<ServerConnection>(*servers[index], static_cast<int>(index),
-                                                           project_->TakeNextHandle()));
+    connections_.push_back(std::make_unique<ServerConnection>(
+        *servers[index], static_cast<int>(index), project_->TakeNextHandle()));
     if (makeEngine) {
       connections_.back()->AttachEngine(
           makeEngine(ConnectionEngineContext{*connections_.back(), *project_, log_, exitFlag_}));

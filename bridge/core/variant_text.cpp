@@ -30,10 +30,9 @@ std::string IntegerText(Integer value) {
 std::string RealText(double value, RealFormat format) {
   char buffer[320];
   const auto end =
-      std::to_chars(buffer, buffer + sizeof buffer, value,
-                    format == RealFormat::kFixed ? std::chars_format::fixed
-                                                 : std::chars_format::general,
-                    6)
+      std::to_chars(
+          buffer, buffer + sizeof buffer, value,
+          format == RealFormat::kFixed ? std::chars_format::fixed : std::chars_format::general, 6)
           .ptr;
   return std::string(buffer, end);
 }

@@ -1,5 +1,4 @@
 #include "bridge/core/variant_text.h"
-#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 
 #include "bridge/core/test_variant.h"
 #include "platform/com/variant_time.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -84,10 +84,11 @@ TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
 // Reals print exactly as printf prints them: "%f" for scalars, "%g" for array elements, over
 // rounding ties, tiny and huge magnitudes, subnormals, infinities and NaNs, and random bits.
 TEST(VariantToText, RealsPrintAsPrintfDoes) {
-  std::vector<double> values = {0.0,       -0.0,     0.5,      2.5,       0.0000005, 0.0000015,
-                                1234567.5, 1e-7,     9.9999995, 999999.5, 1e15,      123456789012.0,
-                                5e-324,    2.2e-308, 1.7e308,  -1e300,    HUGE_VAL,  -HUGE_VAL,
-                                std::nan(""), -std::nan(""), 1.0 / 3,  100.0};
+  std::vector<double> values = {0.0,       -0.0,           0.5,       2.5,          0.0000005,
+                                0.0000015, 1234567.5,      1e-7,      9.9999995,    999999.5,
+                                1e15,      123456789012.0, 5e-324,    2.2e-308,     1.7e308,
+                                -1e300,    HUGE_VAL,       -HUGE_VAL, std::nan(""), -std::nan(""),
+                                1.0 / 3,   100.0};
   std::mt19937_64 random(8);
   for (int i = 0; i < 2000; ++i) {
     const double bits = std::bit_cast<double>(random());

@@ -3,8 +3,8 @@
 #include "bridge/opc/engine_text.h"
 #include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
-#include "platform/com/wide_string.h"
 #include "platform/com/connection_point.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 
@@ -49,8 +49,7 @@ class ItemDefinitions {
   std::vector<OPCITEMDEF> definitions_;
 };
 
-bool RegisterBulk(ConnectionParts& parts, const ProjectGroup& group,
-                  IOPCGroupStateMgt& stateMgt) {
+bool RegisterBulk(ConnectionParts& parts, const ProjectGroup& group, IOPCGroupStateMgt& stateMgt) {
   parts.log.Log(FormatText("组名：%s 开始批量注册", group.name.c_str()));
   // A group without tags has nothing to add; servers refuse a call with no items, and that
   // refusal must not end the registration of the other groups.
@@ -155,8 +154,8 @@ bool AddGroup(ConnectionParts& parts, IOPCServer& server, std::size_t index,
   parts.log.Log(FormatText(
       "组名：%s   Active = %d dwRequestUpdateRate=%u ltimeBias=%ld fdeadband=%f "
       "dwLanguageID=%ld dwRevUpdateRate=%ld",
-      group.name.c_str(), active, rate, static_cast<long>(timeBias),
-      static_cast<double>(deadband), static_cast<long>(locale), static_cast<long>(revisedRate)));
+      group.name.c_str(), active, rate, static_cast<long>(timeBias), static_cast<double>(deadband),
+      static_cast<long>(locale), static_cast<long>(revisedRate)));
   if (FAILED(hr)) {
     parts.log.LogOpcError("AddGroup kernal: ", hr);
     return false;

@@ -7,9 +7,9 @@
 
 #include "bridge/opc/engine_text.h"
 #include "bridge/opc/group_registration.h"
+#include "bridge/opc/opc_result_owners.h"
 #include "bridge/opc/server_activation.h"
 #include "bridge/opc/tag_write.h"
-#include "bridge/opc/opc_result_owners.h"
 #include "platform/com/connection_point.h"
 
 namespace {
@@ -74,8 +74,8 @@ void OpcConnection::Run(const std::stop_token& stop) {
   Clock::time_point nextStatusPush = Clock::now() + timing_.statusRefresh;
   std::optional<Clock::time_point> nextPoll;  // none while the read cycles are stopped
   while (!exitFlag_.IsSet()) {
-    const Clock::time_point next = std::min({nextConnect, nextStatusPush,
-                                             nextPoll.value_or(Clock::time_point::max())});
+    const Clock::time_point next =
+        std::min({nextConnect, nextStatusPush, nextPoll.value_or(Clock::time_point::max())});
     const WorkerWakeup::Wake wake = wakeup_->WaitUntil(stop, next);
     if (wake == WorkerWakeup::Wake::kStop) return;
     if (wake == WorkerWakeup::Wake::kRestart) {
@@ -133,7 +133,8 @@ bool OpcConnection::Connect() {
     parts_.log.Log("AtlAdvise Shutdown：Server 尚未准备好,这功能服务器不支持,忽略此步...");
   }
   const RegistrationHooks hooks{dataCallback_.Get(), [this] { return Pause(timing_.groupWait); }};
-  if (!RegisterGroups(parts_, hooks, [this] { Disconnect(); }, readCycle_.ItemProperties())) {
+  if (!RegisterGroups(
+          parts_, hooks, [this] { Disconnect(); }, readCycle_.ItemProperties())) {
     return false;
   }
   if (!Pause(timing_.settle)) return false;

@@ -15,8 +15,8 @@
 // Call-backs come on the server's threads while the connection's worker registers and tears
 // down items. Readers (call-backs, reads) hold a shared lock of the table for the whole batch
 // they handle; the worker's changes (adding and erasing records, the teardown) take it
-// exclusively, so a record is changed, deleted or moved only when no reader holds it. No lock of the table is held while the server
-// is called.
+// exclusively, so a record is changed, deleted or moved only when no reader holds it. No lock of
+// the table is held while the server is called.
 #pragma once
 
 #include <shared_mutex>

@@ -1,5 +1,4 @@
 #include "bridge/opc/property_text.h"
-#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/property_text.h"
 #include "bridge/opc/opc_result_owners.h"
+#include "bridge/opc/property_text.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
 

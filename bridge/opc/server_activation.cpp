@@ -3,11 +3,11 @@
 #include <strings.h>
 
 #include "common/code_page.h"
-#include "platform/com/wide_string.h"
 #include "platform/com/activation.h"
 #include "platform/com/client_security.h"
 #include "platform/com/computer_name.h"
 #include "platform/com/task_memory.h"
+#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 // Activates `server` (remotely, with its credentials when it has any, when its node names
 // another computer: not empty and, without regard to case, neither "127.0.0.1", "localhost"
-// nor this computer's name) and answers its IOPCServer interface; null when the attempt ended, which
-// is logged. The CLSID comes from the ProgID when it is registered (the session's CLSID text
+// nor this computer's name) and answers its IOPCServer interface; null when the attempt ended,
+// which is logged. The CLSID comes from the ProgID when it is registered (the session's CLSID text
 // then follows it), else from the session's CLSID text.
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
                                   const EngineLog& log);

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "bridge/opc/opc_error_text.h"
-#include "platform/com/task_memory_ptr.h"
 #include "common/code_page.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 
@@ -82,7 +82,8 @@ bool ListFromService(IOPCServerList& service, const ServerChooserRequest& reques
       LPOLESTR progId = nullptr;
       LPOLESTR userType = nullptr;
       const HRESULT described = service.GetClassDetails(found[i], &progId, &userType);
-      ServerChooserEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType), found[i]};
+      ServerChooserEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType),
+                               found[i]};
       if (SUCCEEDED(described)) AddEntry(std::move(entry), request.chosenProgId, list);
     }
   }

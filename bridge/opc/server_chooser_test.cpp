@@ -1,11 +1,11 @@
 #include "bridge/opc/server_chooser.h"
-#include "platform/com/wide_string.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/com/com.h"
+#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -36,8 +36,7 @@ std::optional<WriteTarget> ServerSession::WriteTargetOf(std::size_t groupIndex,
   const std::lock_guard lock(mutex_);
   const GroupInterfaces& group = groups_[groupIndex];
   if (serverHandles_[tagIndex] == 0 || !group.stateMgt) return std::nullopt;
-  return WriteTarget{group.stateMgt, serverHandles_[tagIndex], group.callbackCookie,
-                     groupsAdded_};
+  return WriteTarget{group.stateMgt, serverHandles_[tagIndex], group.callbackCookie, groupsAdded_};
 }
 
 std::string ServerSession::ClsidText() const {

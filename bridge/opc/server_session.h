@@ -73,10 +73,8 @@ class ServerSession {
   void HoldServer(ComPtr<IOPCServer> server);
   // Hands out the server's interface; the session holds none afterwards.
   ComPtr<IOPCServer> ReleaseServer();
-  void AddGroup(std::size_t groupIndex, ComPtr<IOPCGroupStateMgt> stateMgt,
-                OPCHANDLE serverHandle);
-  void SetGroupIO(std::size_t groupIndex, ComPtr<IOPCAsyncIO2> asyncIO2,
-                  ComPtr<IOPCSyncIO> syncIO);
+  void AddGroup(std::size_t groupIndex, ComPtr<IOPCGroupStateMgt> stateMgt, OPCHANDLE serverHandle);
+  void SetGroupIO(std::size_t groupIndex, ComPtr<IOPCAsyncIO2> asyncIO2, ComPtr<IOPCSyncIO> syncIO);
   void SetCallbackCookie(std::size_t groupIndex, DWORD cookie);
   // Hands out the group's interfaces; its handle and cookie stay for the teardown's log and
   // the next registration.

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "bridge/opc/body_document.h"
-#include "platform/com/task_memory_ptr.h"
 #include "common/code_page.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
 
 namespace {

@@ -32,7 +32,8 @@ WriteResult WriteTagValue(const WriteTarget& target, VARTYPE type, std::string_v
     hr = syncIO->Write(1, &serverHandle, variant.Mutable(), &rawErrors);
   } else if (target.groupsAdded && SUCCEEDED(target.group.As(&asyncIO2))) {
     DWORD cancelId = kWriteTransaction;
-    hr = asyncIO2->Write(1, &serverHandle, variant.Mutable(), kWriteTransaction, &cancelId, &rawErrors);
+    hr = asyncIO2->Write(1, &serverHandle, variant.Mutable(), kWriteTransaction, &cancelId,
+                         &rawErrors);
   } else if (!target.groupsAdded && SUCCEEDED(target.group.As(&asyncIO))) {
     DWORD transaction = 0;
     hr = asyncIO->Write(target.callbackCookie, 1, &serverHandle, variant.Mutable(), &transaction,

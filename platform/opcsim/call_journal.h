@@ -15,9 +15,9 @@
 #include "platform/com/windows_types.h"
 
 struct JournalEntry {
-  std::string call;     // "AddGroup", "Refresh2"
-  WideString group;     // the group's name
-  DWORD argument = 0;    // AddGroup: the client group handle; Refresh2: the transaction id
+  std::string call;    // "AddGroup", "Refresh2"
+  WideString group;    // the group's name
+  DWORD argument = 0;  // AddGroup: the client group handle; Refresh2: the transaction id
 };
 
 class CallJournal {

@@ -4,8 +4,9 @@
 // and its values carry the time stamp of the step's beginning, as a device reports the time a
 // value was taken. Bulk items, the load-test branch, stand for a fast device that the server
 // polls: they carry the moment they are sampled, so a Bulk change is stamped when the server
-// reports it and the stamp measures what happens to the change after the server. The values are pure functions of the item and the step, so any thread may
-// compute them without a lock and two groups see the same value at the same moment.
+// reports it and the stamp measures what happens to the change after the server. The values are
+// pure functions of the item and the step, so any thread may compute them without a lock and two
+// groups see the same value at the same moment.
 //
 // Shaping a signal s to a type: integers take s rounded; unsigned integers take s shifted so
 // that the signal's lowest value is 0 (Sine -100..100 becomes 0..200); reals take s; booleans
