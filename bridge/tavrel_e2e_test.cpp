@@ -18,15 +18,15 @@ TEST_F(TavrelTest, SecondStartEndsWithCodeZeroAndLeavesTheFirstRunning) {
   EXPECT_EQ(StartLines(), 1);  // the second start logged nothing
 }
 
-TEST_F(TavrelTest, QuitSignalEndsItAfterAboutOneSecondWithCodeZero) {
+// The stop wakes and joins every loop: it does not wait out a fixed pause (it took a second
+// when the loops were left a second to notice the stop; bench/bridge_stop_time measures it).
+TEST_F(TavrelTest, QuitSignalEndsItPromptlyWithCodeZero) {
   BridgeProcess bridge(Executable());
   ASSERT_TRUE(WaitForStartUp());
   const Clock::time_point asked = Clock::now();
   bridge.Signal(SIGTERM);
   EXPECT_TRUE(bridge.EndsWithCodeZero(3s));
-  const auto took = Clock::now() - asked;
-  EXPECT_GE(took, 950ms);  // the loops are given one second to end
-  EXPECT_LE(took, 1500ms);
+  EXPECT_LT(Clock::now() - asked, 900ms);
 }
 
 // A connection stuck in a call to a server that hangs cannot be told to stop; the bridge
