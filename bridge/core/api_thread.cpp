@@ -6,7 +6,11 @@
 
 ApiThread::ApiThread(const ExitFlag& exitFlag, ApiService* service)
     : exitFlag_(exitFlag), service_(service) {
-  if (service_ != nullptr) thread_ = std::thread([this] { Run(); });
+  if (service_ == nullptr) return;
+  thread_ = std::thread([this] { Run(); });
+  // Named here rather than by the thread itself, so that it carries its name before the
+  // start-up goes on and writes that it has started.
+  pthread_setname_np(thread_.native_handle(), "ApiThread");
 }
 
 ApiThread::~ApiThread() {
@@ -20,6 +24,5 @@ void ApiThread::Wake() {
 
 void ApiThread::Run() {
   const CrashSignalStack signalStack;
-  pthread_setname_np(pthread_self(), "ApiThread");
   while (!exitFlag_.IsSet()) service_->Pass();
 }
