@@ -69,7 +69,7 @@ bool RegisterBulk(ConnectionParts& parts, const ProjectGroup& group, IOPCGroupSt
   OPCITEMRESULT* rawResults = nullptr;
   HRESULT* rawErrors = nullptr;
   const HRESULT hr = itemMgt->AddItems(count, definitions.Definitions(), &rawResults, &rawErrors);
-  const ItemResults results(rawResults, rawResults ? count : 0);
+  const ItemResults results(rawResults, count);
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
   if (FAILED(hr) || !rawResults || !rawErrors) {
     // The call itself failed: nothing was added.
@@ -97,7 +97,7 @@ void AddOneItem(ConnectionParts& parts, ProjectTag& tag, IOPCGroupStateMgt& stat
   OPCITEMRESULT* rawResults = nullptr;
   HRESULT* rawErrors = nullptr;
   const HRESULT hr = itemMgt->AddItems(1, definition.Definitions(), &rawResults, &rawErrors);
-  const ItemResults results(rawResults, rawResults ? 1 : 0);
+  const ItemResults results(rawResults, 1);
   const TaskMemoryPtr<HRESULT> errors(rawErrors);
   const auto dropRecord = [&] {
     parts.items->Erase(clientHandle);
@@ -125,7 +125,7 @@ void AddOneItem(ConnectionParts& parts, ProjectTag& tag, IOPCGroupStateMgt& stat
   HRESULT* rawReadErrors = nullptr;
   const HRESULT readResult =
       syncIO->Read(OPC_DS_CACHE, 1, &serverHandle, &rawStates, &rawReadErrors);
-  const ItemStates states(rawStates, rawStates ? 1 : 0);
+  const ItemStates states(rawStates, 1);
   const TaskMemoryPtr<HRESULT> readErrors(rawReadErrors);
   if (FAILED(readResult) || !rawStates) {
     parts.log.LogOpcError("Sync Read: ", readResult);

@@ -182,12 +182,14 @@ void OpcConnection::Disconnect() {
                                 groups[index]->name.c_str()));
     }
   }
-  std::vector<OPCHANDLE> serverHandles;  // of the registered items, in registration order
+  std::vector<OPCHANDLE> serverHandles = parts_.session.ServerHandles();
+  // Those of the registered items, in registration order.
+  std::size_t registered = 0;
   for (std::size_t index = 0; index < parts_.tagItems.size(); ++index) {
-    if (parts_.tagItems[index].clientHandle != 0) {
-      serverHandles.push_back(parts_.session.ServerHandle(index));
-    }
+    if (parts_.tagItems[index].clientHandle != 0)
+      serverHandles[registered++] = serverHandles[index];
   }
+  serverHandles.resize(registered);
   for (std::size_t index = 0; index < groups.size(); ++index) {
     const GroupInterfaces released = parts_.session.ReleaseGroup(index);
     if (!released.stateMgt) continue;

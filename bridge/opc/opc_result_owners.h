@@ -2,56 +2,34 @@
 // the OPC interfaces require.
 #pragma once
 
-#include <memory>
-
 #include "platform/com/task_memory_ptr.h"
 #include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
 
-// `count` item states: their values are cleared, then the array is freed.
-class ItemStates {
+// `count` elements in task memory (none when `elements` is null): each is released with
+// `ReleaseElement`, then the array is freed.
+template <typename T, void (*ReleaseElement)(T&)>
+class OpcResultArray {
  public:
-  ItemStates(OPCITEMSTATE* states, DWORD count) : states_(states), count_(count) {}
-  ~ItemStates() {
-    for (DWORD i = 0; states_ && i < count_; ++i) VariantClear(&states_.get()[i].vDataValue);
+  OpcResultArray(T* elements, DWORD count)
+      : elements_(elements), count_(elements != nullptr ? count : 0) {}
+  ~OpcResultArray() {
+    for (DWORD i = 0; i < count_; ++i) ReleaseElement(elements_.get()[i]);
   }
-  ItemStates(const ItemStates&) = delete;
-  ItemStates& operator=(const ItemStates&) = delete;
-  OPCITEMSTATE& operator[](DWORD index) const { return states_.get()[index]; }
+  OpcResultArray(const OpcResultArray&) = delete;
+  OpcResultArray& operator=(const OpcResultArray&) = delete;
+
+  T& operator[](DWORD index) const { return elements_.get()[index]; }
 
  private:
-  TaskMemoryPtr<OPCITEMSTATE> states_;
+  TaskMemoryPtr<T> elements_;
   DWORD count_;
 };
 
-// `count` item results: their blobs are freed, then the array.
-class ItemResults {
- public:
-  ItemResults(OPCITEMRESULT* results, DWORD count) : results_(results), count_(count) {}
-  ~ItemResults() {
-    for (DWORD i = 0; results_ && i < count_; ++i) CoTaskMemFree(results_.get()[i].pBlob);
-  }
-  ItemResults(const ItemResults&) = delete;
-  ItemResults& operator=(const ItemResults&) = delete;
-  OPCITEMRESULT& operator[](DWORD index) const { return results_.get()[index]; }
+inline void ClearItemStateValue(OPCITEMSTATE& state) { VariantClear(&state.vDataValue); }
+inline void FreeItemResultBlob(OPCITEMRESULT& result) { CoTaskMemFree(result.pBlob); }
+inline void ClearVariant(VARIANT& value) { VariantClear(&value); }
 
- private:
-  TaskMemoryPtr<OPCITEMRESULT> results_;
-  DWORD count_;
-};
-
-// `count` variants: cleared, then the array is freed.
-class VariantArray {
- public:
-  VariantArray(VARIANT* values, DWORD count) : values_(values), count_(count) {}
-  ~VariantArray() {
-    for (DWORD i = 0; values_ && i < count_; ++i) VariantClear(&values_.get()[i]);
-  }
-  VariantArray(const VariantArray&) = delete;
-  VariantArray& operator=(const VariantArray&) = delete;
-  VARIANT* Get() const { return values_.get(); }
-
- private:
-  TaskMemoryPtr<VARIANT> values_;
-  DWORD count_;
-};
+using ItemStates = OpcResultArray<OPCITEMSTATE, ClearItemStateValue>;
+using ItemResults = OpcResultArray<OPCITEMRESULT, FreeItemResultBlob>;
+using VariantArray = OpcResultArray<VARIANT, ClearVariant>;

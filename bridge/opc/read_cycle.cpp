@@ -85,7 +85,7 @@ void ReadCycle::ReadFromCache(const ProjectGroup& group, IOPCSyncIO& syncIO) {
     OPCITEMSTATE* rawStates = nullptr;
     HRESULT* rawErrors = nullptr;
     const HRESULT hr = syncIO.Read(OPC_DS_CACHE, 1, &serverHandle, &rawStates, &rawErrors);
-    const ItemStates states(rawStates, rawStates ? 1 : 0);
+    const ItemStates states(rawStates, 1);
     const TaskMemoryPtr<HRESULT> errors(rawErrors);
     if (FAILED(hr) || !rawStates) {
       parts_.log.Log("同步读取失败:" + tag->id);
@@ -134,7 +134,7 @@ void ReadCycle::ReadProperties(const ProjectGroup& group) {
     HRESULT* rawErrors = nullptr;
     const HRESULT hr = itemProperties_->GetItemProperties(
         itemId.data(), count, const_cast<DWORD*>(ids.data()), &rawValues, &rawErrors);
-    const VariantArray values(rawValues, rawValues ? count : 0);
+    const VariantArray values(rawValues, count);
     const TaskMemoryPtr<HRESULT> errors(rawErrors);
     if (FAILED(hr) || !rawValues) {
       parts_.log.Log(FormatText("%s 获取属性ERROR", tag->id.c_str()));

@@ -94,6 +94,11 @@ OPCHANDLE ServerSession::ServerHandle(std::size_t tagIndex) const {
   return serverHandles_[tagIndex];
 }
 
+std::vector<OPCHANDLE> ServerSession::ServerHandles() const {
+  const std::lock_guard lock(mutex_);
+  return serverHandles_;
+}
+
 void ServerSession::SetServerHandles(std::size_t firstTag, const OPCITEMRESULT* results,
                                      std::size_t count) {
   const std::lock_guard lock(mutex_);

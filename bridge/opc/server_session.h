@@ -81,6 +81,8 @@ class ServerSession {
   GroupInterfaces ReleaseGroup(std::size_t groupIndex);
   bool GroupsAdded() const;
   OPCHANDLE ServerHandle(std::size_t tagIndex) const;
+  // Every tag's server handle, by tag index (0: none), copied under one hold of the lock.
+  std::vector<OPCHANDLE> ServerHandles() const;
   // `results[i].hServer` becomes the server handle of tag `firstTag + i`.
   void SetServerHandles(std::size_t firstTag, const OPCITEMRESULT* results, std::size_t count);
   // Forgets every tag's server handle: they named items of a connection that ended, and a

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bridge/opc/body_document.h"
+#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
 #include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
@@ -144,9 +145,8 @@ class AddressSpaceWalk {
     HRESULT* errors = nullptr;
     if (items_ != nullptr) {
       const HRESULT added = items_->AddItems(1, &definition, &results, &errors);
-      const TaskMemoryPtr<OPCITEMRESULT> ownedResults(results);
+      const ItemResults ownedResults(results, 1);
       const TaskMemoryPtr<HRESULT> ownedErrors(errors);
-      if (results != nullptr) CoTaskMemFree(results->pBlob);
       if (SUCCEEDED(added) && results != nullptr && errors != nullptr && SUCCEEDED(errors[0])) {
         dataType = results->vtCanonicalDataType;
         accessRights = static_cast<int>(results->dwAccessRights);

@@ -10,23 +10,6 @@
 
 namespace {
 
-TEST(TaskMemoryPtr, FreesTheBlockUnlessReleased) {
-  const std::size_t blocks = TaskMemoryBlocksInUse();
-  {
-    const TaskMemoryPtr<WCHAR> text(TaskMemStringDuplicate(OLESTR("value")));
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(WideStringView(text.get()), OLESTR("value"));
-    EXPECT_EQ(TaskMemoryBlocksInUse(), blocks + 1);
-  }
-  EXPECT_EQ(TaskMemoryBlocksInUse(), blocks);
-
-  TaskMemoryPtr<HRESULT> errors(static_cast<HRESULT*>(CoTaskMemAlloc(2 * sizeof(HRESULT))));
-  HRESULT* released = errors.release();
-  EXPECT_EQ(TaskMemoryBlocksInUse(), blocks + 1) << "a released block is the caller's";
-  CoTaskMemFree(released);
-  EXPECT_EQ(TaskMemoryBlocksInUse(), blocks);
-}
-
 TEST(TakeTaskMemoryString, GivesSystemCodePageTextAndFreesTheString) {
   const std::size_t blocks = TaskMemoryBlocksInUse();
   EXPECT_EQ(TakeTaskMemoryString(TaskMemStringDuplicate(OLESTR("Sim.DA20.1"))), "Sim.DA20.1");
