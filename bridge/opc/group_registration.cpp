@@ -166,27 +166,22 @@ bool AddGroup(ConnectionParts& parts, IOPCServer& server, std::size_t index,
 
 }  // namespace
 
-bool RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
-                    const std::function<void()>& disconnect,
-                    ComPtr<IOPCItemProperties>& itemProperties) {
+Registration RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
+                            ComPtr<IOPCItemProperties>& itemProperties) {
   const ComPtr<IOPCServer> server = parts.session.Server();
   parts.items->Reserve(parts.tags.Count());
   for (std::size_t index = 0; index < parts.server.groups.size(); ++index) {
     const ProjectGroup& group = *parts.server.groups[index];
     ComPtr<IOPCGroupStateMgt> stateMgt;
-    if (!AddGroup(parts, *server.Get(), index, stateMgt)) {
-      disconnect();
-      parts.log.Log("断开成功!");
-      return false;
-    }
+    if (!AddGroup(parts, *server.Get(), index, stateMgt)) return Registration::kGroupRefused;
     while (!stateMgt) {
       parts.log.Log(FormatText("组名：%s 尚未准备好", group.name.c_str()));
-      if (!hooks.waitForGroup()) return false;
+      if (!hooks.waitForGroup()) return Registration::kEnded;
     }
     if (group.settings.readMode == ReadMode::kPropertyRead) server.As(&itemProperties);
 
     if (group.settings.bulkRegistration) {
-      if (!RegisterBulk(parts, group, *stateMgt.Get())) return false;
+      if (!RegisterBulk(parts, group, *stateMgt.Get())) return Registration::kEnded;
     } else {
       parts.log.Log(FormatText("组名：%s 开始单点注册", group.name.c_str()));
       for (const auto& tag : group.tags) AddOneItem(parts, *tag, *stateMgt.Get());
@@ -204,5 +199,5 @@ bool RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
       parts.session.SetCallbackCookie(index, cookie);
     }
   }
-  return true;
+  return Registration::kDone;
 }

@@ -7,7 +7,6 @@
 // server's cache and publishes it.
 #pragma once
 
-#include <chrono>
 #include <functional>
 
 #include "bridge/opc/connection_parts.h"
@@ -18,10 +17,13 @@ struct RegistrationHooks {
   std::function<bool()> waitForGroup;
 };
 
-// Registers every group of the server held by `parts.session`. False ends the attempt: an
-// AddGroup failure (the connection was then torn down by `disconnect`), a failure to get a
-// group's item interface or of a bulk AddItems call, or a stop during a wait. A group in
-// property-read mode gives `itemProperties` the server's IOPCItemProperties.
-bool RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
-                    const std::function<void()>& disconnect,
-                    ComPtr<IOPCItemProperties>& itemProperties);
+enum class Registration {
+  kDone,
+  kGroupRefused,  // the server refused a group (AddGroup failed): the caller tears down
+  kEnded,  // a group's item interface or a bulk AddItems call failed, or the worker is stopping
+};
+
+// Registers every group of the server held by `parts.session`. A group in property-read mode
+// gives `itemProperties` the server's IOPCItemProperties.
+Registration RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
+                            ComPtr<IOPCItemProperties>& itemProperties);

@@ -72,15 +72,15 @@ bool OpcConnection::Pause(std::chrono::milliseconds duration) {
 void OpcConnection::Run(const std::stop_token& stop) {
   Clock::time_point nextConnect = Clock::now() + timing_.connectTick;
   Clock::time_point nextStatusPush = Clock::now() + timing_.statusRefresh;
-  std::optional<Clock::time_point> nextPoll;  // none while the read cycles are stopped
+  Clock::time_point nextPoll;  // read cycles run only while connected
   while (!exitFlag_.IsSet()) {
+    const bool reading = State() == ConnectionState::kConnected;
     const Clock::time_point next =
-        std::min({nextConnect, nextStatusPush, nextPoll.value_or(Clock::time_point::max())});
+        std::min({nextConnect, nextStatusPush, reading ? nextPoll : Clock::time_point::max()});
     const WorkerWakeup::Wake wake = wakeup_->WaitUntil(stop, next);
     if (wake == WorkerWakeup::Wake::kStop) return;
     if (wake == WorkerWakeup::Wake::kRestart) {
       // The server asked its clients to let go: both ticks stop until after the pause.
-      nextPoll.reset();
       Disconnect();
       Pause(timing_.restartPause);
       nextConnect = Clock::now() + timing_.connectTick;
@@ -92,18 +92,18 @@ void OpcConnection::Run(const std::stop_token& stop) {
     }
     if (Clock::now() >= nextConnect) {
       if (State() == ConnectionState::kIdle) {
-        if (Connect()) nextPoll = Clock::now() + timing_.pollTick;
-      } else if (!WatchStatus()) {
-        nextPoll.reset();
+        Connect();
+        nextPoll = Clock::now() + timing_.pollTick;  // the first cycle, if it connected
+      } else {
+        WatchStatus();
       }
       RefreshStatusTag(false);
       nextConnect = NextTick(nextConnect, timing_.connectTick);
     }
-    if (nextPoll && Clock::now() >= *nextPoll) {
+    if (State() == ConnectionState::kConnected && Clock::now() >= nextPoll) {
       if (readCycle_.Run([this] { Pause(timing_.cycleSleep); }) == ReadCycle::Outcome::kDone) {
-        nextPoll = NextTick(*nextPoll, timing_.pollTick);
+        nextPoll = NextTick(nextPoll, timing_.pollTick);
       } else {
-        nextPoll.reset();
         Disconnect();
         Pause(timing_.dropSleep);
       }
@@ -121,9 +121,9 @@ void OpcConnection::RefreshStatusTag(bool push) {
                                   push ? parts_.Push() : nullptr);
 }
 
-bool OpcConnection::Connect() {
+void OpcConnection::Connect() {
   const ComPtr<IOPCServer> server = ActivateServer(parts_.server, parts_.session, parts_.log);
-  if (!server) return false;
+  if (!server) return;
   parts_.session.HoldServer(server);
   state_ = ConnectionState::kHeld;
   parts_.log.Log("连接成功，正在添加各种服务!");
@@ -133,35 +133,39 @@ bool OpcConnection::Connect() {
     parts_.log.Log("AtlAdvise Shutdown：Server 尚未准备好,这功能服务器不支持,忽略此步...");
   }
   const RegistrationHooks hooks{dataCallback_.Get(), [this] { return Pause(timing_.groupWait); }};
-  if (!RegisterGroups(
-          parts_, hooks, [this] { Disconnect(); }, readCycle_.ItemProperties())) {
-    return false;
+  switch (RegisterGroups(parts_, hooks, readCycle_.ItemProperties())) {
+    case Registration::kDone:
+      break;
+    case Registration::kGroupRefused:
+      Disconnect();
+      parts_.log.Log("断开成功!");
+      return;
+    case Registration::kEnded:
+      return;  // held, without read cycles
   }
-  if (!Pause(timing_.settle)) return false;
+  if (!Pause(timing_.settle)) return;
   state_ = ConnectionState::kConnected;
-  return true;
 }
 
 // The status watch: a status query when more than a minute has passed since the last one; a
 // failed query or a state other than running drops the connection, then pauses.
-bool OpcConnection::WatchStatus() {
+void OpcConnection::WatchStatus() {
   const std::int64_t now = timing_.now ? timing_.now() : std::time(nullptr);
   if (lastStatusPoll_ > now) lastStatusPoll_ = now;
-  if (now - lastStatusPoll_ <= timing_.statusWatchSeconds) return true;
+  if (now - lastStatusPoll_ <= timing_.statusWatchSeconds) return;
   lastStatusPoll_ = now;
 
   OPCSERVERSTATUS* rawStatus = nullptr;
   const HRESULT hr = parts_.session.Server()->GetStatus(&rawStatus);
   const TaskMemoryPtr<OPCSERVERSTATUS> status(rawStatus);
   if (status) CoTaskMemFree(status->szVendorInfo);
-  if (SUCCEEDED(hr) && status && status->dwServerState == OPC_STATUS_RUNNING) return true;
+  if (SUCCEEDED(hr) && status && status->dwServerState == OPC_STATUS_RUNNING) return;
   if (SUCCEEDED(hr) && status) {
     parts_.log.Log(
         FormatText("Server Status = %d 准备断开...", static_cast<int>(status->dwServerState)));
   }
   Disconnect();
   Pause(timing_.statusPause);
-  return false;
 }
 
 // The shutdown advice, the call-back advice of every group, the items and groups, the server;

@@ -56,10 +56,10 @@ class OpcConnection final : public ConnectionEngine {
   void Run(const std::stop_token& stop);
   bool Pause(std::chrono::milliseconds duration);  // false when stopping
   void RefreshStatusTag(bool push);
-  // The connect tick's attempt: true when the connection is ready for its read cycles.
-  bool Connect();
-  // The connect tick while the server is held; false when it was dropped.
-  bool WatchStatus();
+  // The connect tick's attempt; connected (read cycles due) when it succeeds.
+  void Connect();
+  // The connect tick while the server is held; may drop it.
+  void WatchStatus();
   // Tears down all OPC state; only acts while the server is held.
   void Disconnect();
 
