@@ -16,7 +16,7 @@ enum class RealFormat {
   kShortest  // "%g": array elements
 };
 
-// The decimal text of an integer, as printf's "%d", "%OLESTR(", ")%lld" and "%llu" print it.
+// The decimal text of an integer, as printf's "%d", "%u", "%lld" and "%llu" print it.
 template <typename Integer>
 std::string IntegerText(Integer value) {
   char buffer[24];
