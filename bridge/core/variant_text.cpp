@@ -103,18 +103,49 @@ std::string ArrayText(const VARIANT& value) {
       FAILED(SafeArrayGetUBound(array, 1, &upper))) {
     return {};
   }
-  void* data = nullptr;
-  if (FAILED(SafeArrayAccessData(array, &data))) return {};
-  const size_t elementSize = SafeArrayGetElemsize(array);
   const VARTYPE elementType = value.vt & VT_TYPEMASK;
+  void* data = nullptr;
+  const bool readable =
+      ArrayElementsAre(array, elementType) && SUCCEEDED(SafeArrayAccessData(array, &data));
+  const size_t elementSize = SafeArrayGetElemsize(array);
   std::string text;
   for (LONG index = lower; index <= upper; ++index) {
     if (index != lower) text += ", ";
     const char* element = static_cast<const char*>(data) + (index - lower) * elementSize;
-    text += ElementText(elementType, element);
+    text += readable ? ElementText(elementType, element) : "?";
   }
-  SafeArrayUnaccessData(array);
+  if (readable) SafeArrayUnaccessData(array);
   return text;
+}
+
+// The size of an array element of type `vt`; 0 for the types not read from arrays.
+size_t ElementSizeOf(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_DATE:
+      return 8;
+    case VT_BSTR:
+      return sizeof(BSTR);
+    case VT_VARIANT:
+      return sizeof(VARIANT);
+    default:
+      return 0;
+  }
 }
 
 std::optional<double> ScalarNumber(const VARIANT& value) {
@@ -147,6 +178,13 @@ std::optional<double> ScalarNumber(const VARIANT& value) {
 }
 
 }  // namespace
+
+bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType) {
+  const size_t size = ElementSizeOf(elementType);
+  VARTYPE stored = VT_EMPTY;
+  return array != nullptr && size != 0 && SafeArrayGetElemsize(array) == size &&
+         SUCCEEDED(SafeArrayGetVartype(array, &stored)) && stored == elementType;
+}
 
 VariantText VariantToText(const VARIANT& value) {
   if ((value.vt & VT_BYREF) != 0) return {"?", std::nullopt};

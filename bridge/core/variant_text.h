@@ -16,7 +16,9 @@
 // An array (VT_ARRAY) gives the texts of the elements of its first dimension from the lower
 // to the upper bound, joined by ", ", and no number. Elements print as the scalars above,
 // except reals, which print with "%g"; the elements of a VT_VARIANT array print by the type
-// each one holds; elements of any other type print as "?".
+// each one holds; elements of any other type print as "?". An array whose own element type is
+// not the variant's prints "?" for each element: reading its elements as the variant's type
+// could read past them or follow pointers that are none.
 //
 // A date that the variant-time conversion refuses prints as "0000-00-00 00:00:00 000", the
 // stamp of a moment that cannot be shown.
@@ -25,6 +27,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/com/safearray.h"
 #include "platform/com/variant.h"
 
 struct VariantText {
@@ -34,3 +37,8 @@ struct VariantText {
 };
 
 VariantText VariantToText(const VARIANT& value);
+
+// True when the elements of `array` can be read as values of `elementType`: the array's own
+// element type is `elementType` and its element size that type's size. False for a null array
+// and for the types whose elements are not read (currency, decimals, interfaces).
+bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType);

@@ -153,4 +153,29 @@ TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {
   EXPECT_EQ(VariantToText(currency.Get()).text, "?, ?");
 }
 
+// A server may send an array whose own elements are not of the type its variant names: they
+// are not read as that type (which would read past a narrower element or follow an integer as
+// a string), each one shows "?".
+TEST(VariantToText, ArraysOfAnotherElementTypeShowAQuestionMarkPerElement) {
+  const struct {
+    VARTYPE stored;
+    ULONG count;
+    VARTYPE named;
+    const char* expected;
+  } cases[] = {
+      {VT_UI1, 3, VT_R8, "?, ?, ?"},   // narrower elements
+      {VT_I4, 2, VT_BSTR, "?, ?"},     // integers named as strings
+      {VT_I4, 2, VT_VARIANT, "?, ?"},  // integers named as variants
+      {VT_BSTR, 1, VT_I8, "?"},        // pointers named as integers of their size
+      {VT_I4, 0, VT_R8, ""},
+  };
+  for (const auto& c : cases) {
+    OwnedVariant array;
+    array.Mutable()->vt = static_cast<VARTYPE>(VT_ARRAY | c.named);
+    array.Mutable()->parray = SafeArrayCreateVector(c.stored, 0, c.count);
+    EXPECT_EQ(VariantToText(array.Get()).text, c.expected) << c.stored << " as " << c.named;
+    array.Mutable()->vt = static_cast<VARTYPE>(VT_ARRAY | c.stored);  // cleared as what it is
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bridge/core/variant_text.h"
 #include "common/code_page.h"
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
@@ -69,14 +70,18 @@ std::string ArrayText(VARTYPE elementType, SAFEARRAY* array) {
     return "";
   }
   const std::size_t elementSize = SafeArrayGetElemsize(array);
+  // Elements of another type than the variant names, or wider than a scalar (a VARIANT), are
+  // not read.
+  const bool readable =
+      ArrayElementsAre(array, elementType) && elementSize <= sizeof(VARIANT{}.ullVal);
   std::string text;
   for (LONG index = lower; index <= upper; ++index) {
     void* element = nullptr;
     LONG indices[1] = {index};
     if (index != lower) text += ", ";
     VARIANT holder{};
-    if (elementSize > sizeof holder.ullVal) {
-      text += "?";  // no scalar of this size (a VARIANT, a DECIMAL)
+    if (!readable) {
+      text += "?";
     } else if (SUCCEEDED(SafeArrayPtrOfIndex(array, indices, &element))) {
       std::memcpy(&holder.ullVal, element, elementSize);
       text += ScalarText(elementType, holder);

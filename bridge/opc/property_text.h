@@ -4,7 +4,8 @@
 //   ("%lld" / "%llu"), VT_R4 and VT_R8 "%g", VT_DATE "YYYY-MM-DD hh:mm:ss mmm", VT_BSTR in the
 //   system code page, VT_BOOL "1"/"0", VT_I1 "%d", VT_UI1 "%hd"; an array: its elements from
 //   the lower to the upper bound of dimension 1 joined by ", ", each by the same rules (an
-//   element type without a text gives "?"); any other type "?".
+//   element type without a text, or an array whose elements are not of the variant's element
+//   type, gives "?" per element); any other type "?".
 #pragma once
 
 #include <string>

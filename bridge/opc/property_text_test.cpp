@@ -91,4 +91,21 @@ TEST(PropertyText, ArraysJoinTheirElements) {
   VariantClear(&array);
 }
 
+// Integers named as strings are not followed as pointers, narrower elements not read past.
+TEST(PropertyText, ArraysOfAnotherElementTypeShowAQuestionMarkPerElement) {
+  VARIANT array{};
+  array.parray = SafeArrayCreateVector(VT_I4, 0, 2);
+  LONG* data = nullptr;
+  ASSERT_EQ(SafeArrayAccessData(array.parray, reinterpret_cast<void**>(&data)), S_OK);
+  data[0] = 0x1234;
+  data[1] = -1;
+  SafeArrayUnaccessData(array.parray);
+  for (const VARTYPE named : {VT_BSTR, VT_R8, VT_UI4}) {
+    array.vt = static_cast<VARTYPE>(VT_ARRAY | named);
+    EXPECT_EQ(PropertyText(array), "?, ?") << named;
+  }
+  array.vt = VT_ARRAY | VT_I4;
+  VariantClear(&array);
+}
+
 }  // namespace
