@@ -1,5 +1,6 @@
 #include "common/project_file.h"
 
+#include <filesystem>
 #include <utility>
 
 #include "common/decimal_text.h"
@@ -86,10 +87,15 @@ std::vector<ProjectServerRecord> ReadProject(MarkupDocument& document) {
   return servers;
 }
 
-std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build) {
+std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build,
+                                                 std::string* loadError) {
   MarkupDocument document(build);
-  if (!document.LoadFile(path)) return {};
-  return ReadProject(document);
+  if (document.LoadFile(path)) return ReadProject(document);
+  std::error_code ignored;
+  if (loadError != nullptr && std::filesystem::exists(path, ignored)) {
+    *loadError = document.GetResult();
+  }
+  return {};
 }
 
 void AddServerElement(MarkupDocument& document, const ProjectServerRecord& server) {

@@ -74,8 +74,11 @@ struct ProjectServerRecord {
 std::vector<ProjectServerRecord> ReadProject(MarkupDocument& document);
 
 // Loads the file with the given build of the markup layer and reads it as ReadProject does.
-// A file that cannot be loaded or is not well formed gives no servers.
-std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build);
+// A file that cannot be loaded or is not well formed gives no servers; when it exists,
+// `loadError` (if given) receives why: the markup layer's diagnostics of the load. It is left
+// empty for a missing file and for one that was read.
+std::vector<ProjectServerRecord> LoadProjectFile(const std::string& path, MarkupBuild build,
+                                                 std::string* loadError = nullptr);
 
 // Adds a "server" element with its twelve attributes in the files' order (no csouttime) after the
 // document's main element, and leaves it the main element. On an empty document it gives a document

@@ -7,8 +7,10 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
     : programDirectory_(std::move(programDirectory)), log_(programDirectory_, clock) {
   log_.LogMessage("begin load config...", 0);
   settings_ = ReadAppSettings(programDirectory_ + "/" + kSettingsFileName);
-  project_ = std::make_unique<BridgeProject>(
-      LoadProjectFile(programDirectory_ + "/" + kProjectFileName, MarkupBuild::kBridge));
+  std::string projectError;
+  project_ = std::make_unique<BridgeProject>(LoadProjectFile(
+      programDirectory_ + "/" + kProjectFileName, MarkupBuild::kBridge, &projectError));
+  if (!projectError.empty()) log_.LogMessage(kProjectFileName + (": " + projectError), 0);
   log_.LogMessage("版本6.1.1", 0);
 
   const auto& servers = project_->Servers();

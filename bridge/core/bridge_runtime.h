@@ -4,7 +4,8 @@
 //   1. log "begin load config...";
 //   2. the settings from config.xml (app_settings.h);
 //   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing or
-//      unreadable file gives an empty project;
+//      unreadable file gives an empty project, and a file that exists but is not well formed
+//      logs "opc_db.xml: " and the parse's diagnostics;
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags), with its engine when a factory is given;

@@ -103,4 +103,16 @@ TEST_F(BridgeRuntimeTest, MissingOrEmptyProjectOrSettingsRunWithoutServersOnDefa
   EXPECT_EQ(runtime->Settings().port_h, 9527);
 }
 
+TEST_F(BridgeRuntimeTest, AProjectThatIsNotWellFormedRunsEmptyAndSaysWhy) {
+  WriteTestFile(directory_ / kProjectFileName,
+                "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n<server name=\"S\">");
+  const auto runtime = Start();
+  EXPECT_TRUE(runtime->Connections().empty());
+  const std::string log =
+      ReadTestFile(DailyLog(directory_.Path()).DailyLogPath(clock_.AsClock()()));
+  const std::size_t line = log.find("011 opc_db.xml: ");
+  ASSERT_NE(line, std::string::npos) << log;
+  EXPECT_NE(log.find("Element 'server' at offset 50 not ended", line), std::string::npos) << log;
+}
+
 }  // namespace
