@@ -38,9 +38,10 @@ class EndlessSpace final : public ComObject<IOPCBrowseServerAddressSpace> {
   }
   STDMETHODIMP BrowseOPCItemIDs(OPCBROWSETYPE type, LPCWSTR /*filter*/, VARTYPE /*dataType*/,
                                 DWORD /*rights*/, LPENUMSTRING* strings) override {
-    *strings = silent_ ? MakeComObject<SilentStrings>().Detach()
-                       : CreateStringEnumerator({type == OPC_LEAF ? OLESTR("x") : OLESTR("Loop")})
-                             .Detach();
+    *strings =
+        silent_
+            ? MakeComObject<SilentStrings>().Detach()
+            : CreateStringEnumerator({type == OPC_LEAF ? OLESTR("x") : OLESTR("Loop")}).Detach();
     return S_OK;
   }
   STDMETHODIMP GetItemID(LPWSTR leaf, LPWSTR* itemId) override {
