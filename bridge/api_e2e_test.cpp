@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -163,6 +164,47 @@ TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {
   tenth->SendRequest(RequestHeader(0, 6));
   ApiReply reply;
   EXPECT_EQ(tenth->Receive(reply, 2s), ApiReceive::kClosed);
+}
+
+// A client's request to a server that hangs holds back that client's replies only: the others
+// are answered and receive their pushes meanwhile.
+TEST_F(BridgeApiTest, ARequestToAHungServerStallsOnlyTheClientThatAsked) {
+  bridge_.reset();  // started again with a server that hangs from its start
+  WriteTestFile(programDirectory_ + "/com_registry.conf",
+                "[class]\n"
+                "progid = Hung.Server.1\n"
+                "clsid = {6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\n"
+                "implementation = OPCSim.Tree.1\n"
+                "faults = at 0 hang for 600\n");
+  bridge_ = std::make_unique<BridgeProcess>(Executable());
+  ASSERT_TRUE(WaitForStartUp(2));
+  auto asker = Connect();
+  auto other = Connect();
+  ASSERT_NE(asker, nullptr);
+  ASSERT_NE(other, nullptr);
+  Ask(*other, RequestHeader(1, 1), 1);  // the snapshot turns its pushes on
+
+  std::string browse = RequestHeader(2, 1, 200);
+  browse.insert(browse.find("/>"),
+                " sid=\"Hung.Server.1\" clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\"");
+  ASSERT_TRUE(asker->SendRequest(browse));
+  ASSERT_TRUE(asker->SendRequest(RequestHeader(0, 6)));
+  // Heartbeats every 100 ms or so until the demo servers' pushes have come, for a few seconds.
+  int pushes = 0;
+  for (int i = 0; i < 5 || (pushes == 0 && i < 50); ++i) {
+    ASSERT_TRUE(other->SendRequest(RequestHeader(0, 6)));
+    ApiReply reply;
+    bool answered = false;
+    while (!answered && other->Receive(reply, 1s) == ApiReceive::kFrame) {
+      answered = reply.type == 6;
+      pushes += reply.type == 4 ? 1 : 0;
+    }
+    ASSERT_TRUE(answered) << "heartbeat " << i;
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_GT(pushes, 0);
+  ApiReply reply;
+  EXPECT_EQ(asker->Receive(reply, 200ms), ApiReceive::kTimeout);
 }
 
 TEST_F(BridgeApiTest, CliServersListsTheSimulatedServers) {

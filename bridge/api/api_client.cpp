@@ -4,14 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 namespace {
 
 constexpr std::size_t kSendChunk = 8192;
-constexpr int kSendRetries = 64;
-constexpr auto kSendRetryPause = std::chrono::milliseconds(10);
 
 }  // namespace
 
@@ -21,24 +17,55 @@ ApiClient::ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort,
       peerAddress_(std::move(peerAddress)),
       peerPort_(peerPort),
       serial_(serial),
-      idleTimer_(kIdleTimeoutMs, std::move(ticks)) {}
+      idleTimer_(kIdleTimeoutMs, ticks),
+      queued_(0),
+      stallTimer_(kSendStallMs, std::move(ticks)) {}
 
-int ApiClient::Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag) {
+std::ptrdiff_t ApiClient::SendNow(const std::uint8_t* data, std::size_t length) {
   std::size_t sent = 0;
-  int failures = 0;
   while (sent < length) {
-    if (!socket_.valid() || exitFlag.IsSet()) return -1;
     const std::size_t chunk = std::min(kSendChunk, length - sent);
-    const ssize_t n = send(socket_.get(), data + sent, chunk, MSG_NOSIGNAL);
+    const ssize_t n = send(socket_.get(), data + sent, chunk, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n >= 0) {
       sent += static_cast<std::size_t>(n);
-      failures = 0;
-      continue;
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      break;
+    } else if (errno != EINTR) {
+      Close();
+      return -1;
     }
-    if ((errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) || ++failures >= kSendRetries) {
-      return -1002;
-    }
-    std::this_thread::sleep_for(kSendRetryPause);
   }
-  return static_cast<int>(length);
+  return static_cast<std::ptrdiff_t>(sent);
+}
+
+bool ApiClient::Send(const std::uint8_t* data, std::size_t length) {
+  if (!IsOpen()) return false;
+  std::size_t sent = 0;
+  if (!HasQueuedBytes()) {
+    const std::ptrdiff_t n = SendNow(data, length);
+    if (n < 0) return false;
+    sent = static_cast<std::size_t>(n);
+    if (sent == length) return true;
+    stallTimer_.Restart(true);  // the wait of the rest starts now
+  }
+  if (queued_.Length() + (length - sent) > kMaxQueuedBytes) {
+    Close();
+    return false;
+  }
+  queued_.Append(data + sent, length - sent);
+  return true;
+}
+
+void ApiClient::SendQueued() {
+  if (!IsOpen() || !HasQueuedBytes()) return;
+  const std::ptrdiff_t n = SendNow(queued_.At(0), queued_.Length());
+  if (n <= 0) return;
+  queued_.RemoveFront(static_cast<std::size_t>(n));
+  stallTimer_.Restart(true);
+}
+
+bool ApiClient::SendStalled() { return HasQueuedBytes() && stallTimer_.Elapsed(); }
+
+std::int64_t ApiClient::MsUntilSendStalled() {
+  return HasQueuedBytes() ? stallTimer_.Remaining() : -1;
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "bridge/core/exit_flag.h"
 #include "common/period_timer.h"
 #include "wire/byte_buffer.h"
 #include "wire/unique_socket.h"
@@ -15,15 +14,32 @@ class ApiClient {
  public:
   // A client silent this long (no decodable request) is dropped.
   static constexpr std::int64_t kIdleTimeoutMs = 60000;
+  // A client that takes none of the bytes waiting for it this long is dropped: the time of the
+  // 64 attempts, 10 ms apart, that a send meeting a full socket gets.
+  static constexpr std::int64_t kSendStallMs = 64 * 10;
+  // A client that reads so slowly that more than this waits for it is dropped as well.
+  static constexpr std::size_t kMaxQueuedBytes = std::size_t{64} << 20;
 
+  // `socket` is non-blocking.
   ApiClient(UniqueSocket socket, std::string peerAddress, int peerPort, int serial,
             PeriodTimer::TickSource ticks);
 
-  // Sends `length` bytes on the blocking socket in chunks of at most 8192 bytes. A chunk that
-  // fails with EINTR or EAGAIN is retried after 10 ms, up to 64 failures in a row. Returns the
-  // length sent; -1 when the socket is closed or `exitFlag` is set meanwhile; -1002 on any
-  // other failure. A failed send leaves the connection as it is.
-  int Send(const std::uint8_t* data, std::size_t length, const ExitFlag& exitFlag);
+  // Queues `length` bytes behind those already waiting and sends, in chunks of at most 8192
+  // bytes, what the socket takes now; never blocks. The rest goes out in later passes
+  // (SendQueued) in order. False when the client is closed, or when the peer is gone or has
+  // too much waiting for it, which closes the client (a later pass drops it).
+  bool Send(const std::uint8_t* data, std::size_t length);
+  // Sends what the socket takes now of the queued bytes (when poll() finds it writable).
+  void SendQueued();
+  bool HasQueuedBytes() const { return queued_.Length() > 0; }
+  // True once queued bytes have waited kSendStallMs without the peer taking any of them.
+  bool SendStalled();
+  // Milliseconds until SendStalled() turns true; -1 while nothing waits.
+  std::int64_t MsUntilSendStalled();
+
+  // A request of this client is being run off ApiThread; its further requests wait in the
+  // receive buffer until the reply was sent, so that its replies keep the requests' order.
+  bool awaitingReply = false;
 
   bool IsOpen() const { return socket_.valid(); }
   int Socket() const { return socket_.get(); }
@@ -40,10 +56,16 @@ class ApiClient {
   bool pushesWanted = false;
 
  private:
+  // Sends from `data` until the socket is full; returns the bytes sent, or -1 when the peer
+  // is gone (which closes the client).
+  std::ptrdiff_t SendNow(const std::uint8_t* data, std::size_t length);
+
   UniqueSocket socket_;
   std::string peerAddress_;
   int peerPort_;
   int serial_;
   ByteBuffer receiveBuffer_;
   PeriodTimer idleTimer_;
+  ByteBuffer queued_;       // bytes the socket has not taken yet
+  PeriodTimer stallTimer_;  // restarted whenever the peer takes queued bytes
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "bridge/opc/body_document.h"
@@ -84,14 +85,15 @@ void ApiCommands::HandleRequest(ApiClient& client, MarkupDocument& request) {
 void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Request& header) {
   BridgeLog& log = runtime_.Log();
   switch (header.tt) {
-    case kServerListTt: {
+    case kServerListTt:
       log.LogMessage("recieved Get SERVER List", 0);
-      const std::string payload = ServerListDocument();
-      log.LogMessage(Format("Get SERVER List Successful !XML SIZE=%d,replying...", payload.size()),
-                     0);
-      ReplyDocument(client, header, payload, false);
+      ReplyDocumentAside(client, header, [this, &log] {
+        std::string payload = ServerListDocument();
+        log.LogMessage(
+            Format("Get SERVER List Successful !XML SIZE=%d,replying...", payload.size()), 0);
+        return payload;
+      });
       return;
-    }
     case kConfigurationTt: {
       log.LogMessage("recieved Get XML Config", 0);
       const std::string payload = ConfigurationDocument();
@@ -99,13 +101,15 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
       ReplyDocument(client, header, payload, false);
       return;
     }
-    case kServerTagsTt: {
-      const std::string payload =
-          ServerTagsDocument(request.GetAttribute("sid"), request.GetAttribute("clsid"));
-      log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
-      ReplyDocument(client, header, payload, false);
+    case kServerTagsTt:
+      ReplyDocumentAside(
+          client, header,
+          [this, &log, sid = request.GetAttribute("sid"), clsid = request.GetAttribute("clsid")] {
+            std::string payload = ServerTagsDocument(sid, clsid);
+            log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
+            return payload;
+          });
       return;
-    }
     case kStoreProjectTt: {
       const std::string payload = StoreProject(request);
       log.LogMessage(Format("Update tag list,XML SIZE=%d,replying...", payload.size()), 0);
@@ -153,6 +157,15 @@ void ApiCommands::ReplyDocument(ApiClient& client, const Request& request,
   server_.SendFrame(client, reply.GetText(), payload, mode);
 }
 
+void ApiCommands::ReplyDocumentAside(ApiClient& client, const Request& request,
+                                     std::function<std::string()> makePayload) {
+  server_.RunAside(client, [this, request, makePayload = std::move(makePayload)] {
+    return AsideCalls::Reply([this, request, payload = makePayload()](ApiClient& asker) {
+      ReplyDocument(asker, request, payload, false);
+    });
+  });
+}
+
 void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
   request.EnterElement();
   if (!request.FindElement("base")) return;
@@ -160,25 +173,29 @@ void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
   const int handle = ParseDecimal(request.GetAttribute("handle"));
   const std::string value = request.GetAttribute("value");
 
-  MarkupDocument reply = ReplyHeader(kWriteType);
-  reply.SetAttribute("uid", 0);
-  reply.SetAttribute("flag", kBodyNone);
-  reply.EnterElement();
-  reply.AddElement("base");
-  ProjectTag* tag = runtime_.Project().FindTag(handle);
-  if (tag == nullptr) {
-    reply.SetAttribute("handle", handle);
-    reply.SetAttribute("write_uid", writeUid);
-    reply.SetAttribute("ret1", 3);
-    reply.SetAttribute("ret2", "点不存在");
-  } else {
-    const WriteResult result = tag->connection->WriteTag(*tag, value);
-    reply.SetAttribute("handle", tag->handle);
-    reply.SetAttribute("write_uid", writeUid);
-    reply.SetAttribute("ret1", result.code);
-    reply.SetAttribute("ret2", result.message);
-  }
-  server_.SendFrame(client, reply.GetText(), {}, kBodyNone);
+  server_.RunAside(client, [this, writeUid, handle, value] {
+    MarkupDocument reply = ReplyHeader(kWriteType);
+    reply.SetAttribute("uid", 0);
+    reply.SetAttribute("flag", kBodyNone);
+    reply.EnterElement();
+    reply.AddElement("base");
+    ProjectTag* tag = runtime_.Project().FindTag(handle);
+    if (tag == nullptr) {
+      reply.SetAttribute("handle", handle);
+      reply.SetAttribute("write_uid", writeUid);
+      reply.SetAttribute("ret1", 3);
+      reply.SetAttribute("ret2", "点不存在");
+    } else {
+      const WriteResult result = tag->connection->WriteTag(*tag, value);
+      reply.SetAttribute("handle", tag->handle);
+      reply.SetAttribute("write_uid", writeUid);
+      reply.SetAttribute("ret1", result.code);
+      reply.SetAttribute("ret2", result.message);
+    }
+    return AsideCalls::Reply([this, text = reply.GetText()](ApiClient& asker) {
+      server_.SendFrame(asker, text, {}, kBodyNone);
+    });
+  });
 }
 
 std::string ApiCommands::ConfigurationDocument() const {

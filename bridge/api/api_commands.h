@@ -6,9 +6,11 @@
 // other the value snapshot, which also turns pushes on for the client); type 5 writes a tag;
 // type 6 is the heartbeat. Other types get no reply. Every request with a `root` restarts the
 // client's idle timer. Each reply is one frame: a header naming the command and, for type 1,
-// a body document (raw under 2049 bytes, else compressed).
+// a body document (raw under 2049 bytes, else compressed). Writes, the server list and a
+// server's tags wait on OPC servers: they run aside (ApiServer::RunAside).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,10 @@ class ApiCommands : public ApiRequestHandler {
   // Sends a type 1 reply with `payload` and the header attributes of its command.
   void ReplyDocument(ApiClient& client, const Request& request, const std::string& payload,
                      bool withTt);
+
+  // Runs `makePayload` aside (it waits on servers) and replies with the document it returns.
+  void ReplyDocumentAside(ApiClient& client, const Request& request,
+                          std::function<std::string()> makePayload);
 
   std::string ConfigurationDocument() const;
   std::string SnapshotDocument() const;

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -139,8 +140,11 @@ void ApiServer::SelectPass(std::optional<std::chrono::milliseconds> waitLimit) {
   std::vector<pollfd> sockets{{listener_.get(), POLLIN, 0}};
   std::vector<ApiClient*> polled;
   for (const auto& client : clients_) {
-    if (!client->IsOpen()) continue;
-    sockets.push_back({client->Socket(), POLLIN, 0});
+    // A client waiting for the reply of a request run aside is not read meanwhile.
+    const short events = static_cast<short>((client->awaitingReply ? 0 : POLLIN) |
+                                            (client->HasQueuedBytes() ? POLLOUT : 0));
+    if (!client->IsOpen() || events == 0) continue;
+    sockets.push_back({client->Socket(), events, 0});
     polled.push_back(client.get());
   }
   // Pushes already waiting end the wait at their flush time; the event announces new ones only
@@ -154,17 +158,43 @@ void ApiServer::SelectPass(std::optional<std::chrono::milliseconds> waitLimit) {
   if (poll(sockets.data(), sockets.size(), PollTimeout(waitMs, waitLimit)) <= 0) return;
 
   if (sockets[pushesIndex].revents != 0) pushesPending_.Drain();
-  if (sockets[wakeIndex].revents != 0) wake_.Drain();
+  if (sockets[wakeIndex].revents != 0) {
+    wake_.Drain();
+    DeliverAsideReplies();
+  }
   for (std::size_t i = 0; i < polled.size(); ++i) {
-    if (sockets[i + 1].revents != 0) ReadFrom(*polled[i]);
+    const short ready = sockets[i + 1].revents;
+    if ((ready & POLLOUT) != 0) polled[i]->SendQueued();
+    if ((ready & ~POLLOUT) != 0 && !polled[i]->awaitingReply) ReadFrom(*polled[i]);
   }
   if (sockets[0].revents != 0) Accept();
+}
+
+void ApiServer::RunAside(ApiClient& client, AsideCalls::Job job) {
+  client.awaitingReply = true;
+  asideCalls_.Start(client.Serial(), std::move(job));
+}
+
+void ApiServer::DeliverAsideReplies() {
+  for (AsideCalls::Finished& finished : asideCalls_.TakeFinished()) {
+    const auto client = std::find_if(clients_.begin(), clients_.end(), [&](const auto& entry) {
+      return entry->Serial() == finished.clientSerial;
+    });
+    if (client == clients_.end()) continue;  // dropped meanwhile
+    ApiClient& asker = **client;
+    asker.awaitingReply = false;
+    asker.IdleTimer().Restart(true);  // its requests waited unread meanwhile
+    if (!asker.IsOpen()) continue;
+    if (finished.reply) finished.reply(asker);
+    RunRequests(asker);
+  }
 }
 
 void ApiServer::DropOneClient() {
   for (auto it = clients_.begin(); it != clients_.end(); ++it) {
     ApiClient& client = **it;
-    if (client.IsOpen() && !client.IdleTimer().Elapsed()) continue;
+    const bool idle = !client.awaitingReply && client.IdleTimer().Elapsed();
+    if (client.IsOpen() && !idle && !client.SendStalled()) continue;
     peers_.Remove(client.PeerAddress(), client.PeerPort());
     clients_.erase(it);
     return;
@@ -174,8 +204,9 @@ void ApiServer::DropOneClient() {
 std::int64_t ApiServer::MsUntilClientDrop() {
   std::int64_t wait = -1;
   for (const auto& client : clients_) {
-    const std::int64_t left = client->IsOpen() ? client->IdleTimer().Remaining() : 0;
-    if (wait < 0 || left < wait) wait = left;
+    if (!client->IsOpen()) return 0;
+    if (!client->awaitingReply) wait = ShorterWait(wait, client->IdleTimer().Remaining());
+    wait = ShorterWait(wait, client->MsUntilSendStalled());
   }
   return wait;
 }
@@ -189,13 +220,18 @@ std::int64_t ApiServer::MsUntilPushFlush() const {
 void ApiServer::ReadFrom(ApiClient& client) {
   std::uint8_t bytes[kReceiveChunk];
   const ssize_t n = recv(client.Socket(), bytes, sizeof bytes, 0);
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (n <= 0) {
     client.Close();
     return;
   }
   client.ReceiveBuffer().Append(bytes, static_cast<std::size_t>(n));
+  RunRequests(client);
+}
+
+void ApiServer::RunRequests(ApiClient& client) {
   ProcessFrames(
-      client.ReceiveBuffer(), [this] { return exitFlag_.IsSet(); },
+      client.ReceiveBuffer(), [this, &client] { return exitFlag_.IsSet() || client.awaitingReply; },
       [this, &client](MarkupDocument& request) {
         if (handler_ != nullptr) handler_->HandleRequest(client, request);
       },
@@ -205,8 +241,8 @@ void ApiServer::ReadFrom(ApiClient& client) {
 void ApiServer::Accept() {
   sockaddr_in peer{};
   socklen_t length = sizeof peer;
-  UniqueSocket socket(
-      accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+  UniqueSocket socket(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                              SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!socket.valid()) return;
   if (clients_.size() >= static_cast<std::size_t>(kMaxClients)) return;  // closed at once
   // Replies and pushes are whole frames sent at once: waiting to fill a segment only delays
@@ -250,7 +286,7 @@ bool ApiServer::SendFrame(ApiClient& client, std::string_view header, std::strin
                 kReplyPayloadLimit);
   }
   if (result != FrameBuild::kBuilt) return false;
-  return client.Send(frame.At(0), frame.Length(), exitFlag_) >= 0;
+  return client.Send(frame.At(0), frame.Length());
 }
 
 void ApiServer::FlushPushes() {
@@ -273,6 +309,6 @@ void ApiServer::FlushPushes() {
   const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
   if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
   for (const auto& client : clients_) {
-    if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length(), exitFlag_);
+    if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length());
   }
 }

@@ -7,6 +7,12 @@
 // tenth is closed at once), and sends the pushes gathered since the previous pass as one frame
 // to every client that asked for them.
 //
+// Sockets never block ApiThread: what a client's socket does not take at once waits in the
+// client's queue and leaves as the client reads. A client that takes nothing for 640 ms (the
+// 64 send attempts 10 ms apart of a full socket), or lets 64 MiB pile up, is dropped. Requests
+// that wait on an OPC server run aside (RunAside), so one hung server stalls only the client
+// that asked; that client's later requests wait until its reply was sent.
+//
 // A pass waits in poll() alone: for a readable socket, for the first push appended after a
 // flush, for Wake(), and no longer than until the nearest idle deadline of a client (so a
 // silent client goes on time) or, while the socket is not listening, until the next listen
@@ -28,6 +34,7 @@
 
 #include "bridge/api/api_client.h"
 #include "bridge/api/api_peer_registry.h"
+#include "bridge/api/aside_calls.h"
 #include "bridge/api/wake_event.h"
 #include "bridge/core/exit_flag.h"
 #include "common/bridge_log.h"
@@ -74,6 +81,10 @@ class ApiServer {
   // `client`. A payload too large or a compression failure is logged and nothing is sent.
   bool SendFrame(ApiClient& client, std::string_view header, std::string_view payload, int mode);
 
+  // Runs `job` off ApiThread for `client` and sends the reply it returns when it is done; the
+  // client's further requests wait until then (aside_calls.h).
+  void RunAside(ApiClient& client, AsideCalls::Job job);
+
   bool IsListening() const { return listener_.valid(); }
   // The port the socket listens on (the configured one, or the system's choice for port 0).
   int ListeningPort() const;
@@ -93,6 +104,9 @@ class ApiServer {
   // Milliseconds until pushes may be flushed again; 0 when they may now.
   std::int64_t MsUntilPushFlush() const;
   void ReadFrom(ApiClient& client);
+  // Runs the complete requests in the client's receive buffer, up to one that runs aside.
+  void RunRequests(ApiClient& client);
+  void DeliverAsideReplies();
   void Accept();
   void FlushPushes();
   // BuildFrame, logging a payload too large or a compression failure.
@@ -115,10 +129,11 @@ class ApiServer {
   int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
   ByteBuffer pendingPushes_;
   WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
-  WakeEvent wake_;           // signalled by Wake()
+  WakeEvent wake_;           // signalled by Wake() and by a finished aside call
   std::chrono::steady_clock::time_point nextPushFlush_;  // ApiThread only
   ByteBuffer flushedPushes_;         // ApiThread only: the pushes of the frame being sent
   ByteBuffer pushFrame_;             // ApiThread only
   const std::string rawPushHeader_;  // the two headers a push frame can have
   const std::string compressedPushHeader_;
+  AsideCalls asideCalls_{[this] { Wake(); }};  // declared last: its jobs end before the rest
 };

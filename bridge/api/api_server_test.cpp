@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ std::string Header(int type) {
 }
 
 // Answers every request with a header of the request's type; type 1 also turns pushes on.
+// Type 5 is answered aside, once the test opens `asideGate`.
 class EchoHandler : public ApiRequestHandler {
  public:
   explicit EchoHandler(ApiServer& server) : server_(server) {}
@@ -40,9 +42,19 @@ class EchoHandler : public ApiRequestHandler {
     request.FindElement("root");
     const int type = std::stoi(request.GetAttribute("type"));
     client.IdleTimer().Restart(true);
+    if (type == 5) {
+      server_.RunAside(client, [this] {
+        asideGate.wait();
+        return AsideCalls::Reply(
+            [this](ApiClient& asker) { server_.SendFrame(asker, Header(5), {}, kBodyNone); });
+      });
+      return;
+    }
     server_.SendFrame(client, Header(type), {}, kBodyNone);
     if (type == 1) client.pushesWanted = true;
   }
+
+  std::shared_future<void> asideGate;
 
  private:
   ApiServer& server_;
@@ -51,7 +63,12 @@ class EchoHandler : public ApiRequestHandler {
 // A blocking loopback client of the server under test.
 class TestClient {
  public:
-  explicit TestClient(int port) : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
+  // `receiveBuffer`, when given, shrinks the socket's receive buffer so that a client that does
+  // not read fills up quickly.
+  explicit TestClient(int port, int receiveBuffer = 0) : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
+    if (receiveBuffer > 0) {
+      setsockopt(socket_.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -243,6 +260,67 @@ TEST_F(ApiServerTest, AWaitingPassEndsAtTheNearestIdleDeadline) {
   ticks_ += 1;
   Passes(1);
   EXPECT_EQ(server_.ClientCountForTest(), 0u);
+}
+
+// A client that stops reading is not waited for: its bytes queue up while the others are
+// served, and it is dropped once it has taken nothing for 640 ms.
+TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) {
+  Passes(1);
+  TestClient stalled(server_.ListeningPort(), 4096);
+  TestClient talker(server_.ListeningPort());
+  Passes();
+  stalled.Send(1);
+  Passes();
+  std::string text(64 * 1024, ' ');  // letters that do not compress much
+  std::minstd_rand letters;
+  for (char& letter : text) letter = static_cast<char>('a' + letters() % 26);
+  for (int i = 0; i < 200; ++i) {
+    server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = text});
+    server_.Pass(0ms);
+  }
+  talker.Send(6);
+  Passes();
+  EXPECT_EQ(talker.Receive().size(), 1u);
+  EXPECT_EQ(server_.ClientCountForTest(), 2u);
+
+  ticks_ += ApiClient::kSendStallMs - 1;
+  Passes();
+  EXPECT_EQ(server_.ClientCountForTest(), 2u);
+  ticks_ += 1;
+  Passes();
+  EXPECT_EQ(server_.ClientCountForTest(), 1u);
+  talker.Send(6);
+  Passes();
+  EXPECT_EQ(talker.Receive().size(), 1u);
+}
+
+// A request run aside holds back only its own client's later replies, which then follow it in
+// order.
+TEST_F(ApiServerTest, ARequestRunAsideDelaysOnlyItsOwnClient) {
+  std::promise<void> open;
+  handler_.asideGate = open.get_future().share();
+  Passes(1);
+  TestClient writer(server_.ListeningPort());
+  TestClient talker(server_.ListeningPort());
+  Passes();
+  writer.Send(5);
+  writer.Send(6);
+  talker.Send(6);
+  Passes();
+  EXPECT_EQ(talker.Receive().size(), 1u);
+  EXPECT_TRUE(writer.Receive().empty());
+
+  open.set_value();
+  for (int i = 0; i < 100 && server_.ClientCountForTest() == 2; ++i) {
+    server_.Pass(kStepWait);
+    const auto frames = writer.Receive();
+    if (frames.empty()) continue;
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].type, "5");
+    EXPECT_EQ(frames[1].type, "6");
+    return;
+  }
+  FAIL() << "the reply run aside never came";
 }
 
 TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
