@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "bridge/opc/body_document.h"
@@ -35,6 +36,17 @@ MarkupDocument ReplyHeader(int type) {
   header.SetAttribute("ver", 0);
   header.SetAttribute("type", type);
   return header;
+}
+
+// Sends a type 1 reply with `payload`; `tt` is echoed when given.
+void ReplyDocument(ApiServer& server, ApiClient& client, int uid, std::optional<int> tt,
+                   const std::string& payload) {
+  const int mode = BodyModeFor(payload.size());
+  MarkupDocument reply = ReplyHeader(kQueryType);
+  reply.SetAttribute("flag", mode);
+  if (tt) reply.SetAttribute("tt", *tt);
+  reply.SetAttribute("uid", uid);
+  server.SendFrame(client, reply.GetText(), payload, mode);
 }
 
 std::string FormatReal(double value) {
@@ -87,8 +99,8 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
   switch (header.tt) {
     case kServerListTt:
       log.LogMessage("recieved Get SERVER List", 0);
-      ReplyDocumentAside(client, header, [this, &log] {
-        std::string payload = ServerListDocument();
+      ReplyDocumentAside(client, header.uid, [&log] {
+        std::string payload = ServerListDocument(ListServers());
         log.LogMessage(
             Format("Get SERVER List Successful !XML SIZE=%d,replying...", payload.size()), 0);
         return payload;
@@ -98,14 +110,14 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
       log.LogMessage("recieved Get XML Config", 0);
       const std::string payload = ConfigurationDocument();
       log.LogMessage(Format("Get XML Config SIZE=%d,replying...", payload.size()), 0);
-      ReplyDocument(client, header, payload, false);
+      ReplyDocument(server_, client, header.uid, std::nullopt, payload);
       return;
     }
     case kServerTagsTt:
       ReplyDocumentAside(
-          client, header,
-          [this, &log, sid = request.GetAttribute("sid"), clsid = request.GetAttribute("clsid")] {
-            std::string payload = ServerTagsDocument(sid, clsid);
+          client, header.uid,
+          [&log, sid = request.GetAttribute("sid"), clsid = request.GetAttribute("clsid")] {
+            std::string payload = BrowseServerTags(log, sid, clsid, false);
             log.LogMessage(Format("Querry server tag ,XML SIZE=%d,replying...", payload.size()), 0);
             return payload;
           });
@@ -113,7 +125,7 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
     case kStoreProjectTt: {
       const std::string payload = StoreProject(request);
       log.LogMessage(Format("Update tag list,XML SIZE=%d,replying...", payload.size()), 0);
-      ReplyDocument(client, header, payload, false);
+      ReplyDocument(server_, client, header.uid, std::nullopt, payload);
       return;
     }
     case kReadProjectTt: {
@@ -121,7 +133,7 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
       project.LoadFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
       const std::string& payload = project.GetText();
       log.LogMessage(Format("Get OPC Config,XML SIZE=%d,replying...", payload.size()), 0);
-      ReplyDocument(client, header, payload, true);
+      ReplyDocument(server_, client, header.uid, header.tt, payload);
       return;
     }
     case kTestFrameTt: {
@@ -147,21 +159,11 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
   }
 }
 
-void ApiCommands::ReplyDocument(ApiClient& client, const Request& request,
-                                const std::string& payload, bool withTt) {
-  const int mode = BodyModeFor(payload.size());
-  MarkupDocument reply = ReplyHeader(kQueryType);
-  reply.SetAttribute("flag", mode);
-  if (withTt) reply.SetAttribute("tt", request.tt);
-  reply.SetAttribute("uid", request.uid);
-  server_.SendFrame(client, reply.GetText(), payload, mode);
-}
-
-void ApiCommands::ReplyDocumentAside(ApiClient& client, const Request& request,
+void ApiCommands::ReplyDocumentAside(ApiClient& client, int uid,
                                      std::function<std::string()> makePayload) {
-  server_.RunAside(client, [this, request, makePayload = std::move(makePayload)] {
-    return AsideCalls::Reply([this, request, payload = makePayload()](ApiClient& asker) {
-      ReplyDocument(asker, request, payload, false);
+  server_.RunAside(client, [&server = server_, uid, makePayload = std::move(makePayload)] {
+    return AsideCalls::Reply([&server, uid, payload = makePayload()](ApiClient& asker) {
+      ReplyDocument(server, asker, uid, std::nullopt, payload);
     });
   });
 }
@@ -173,13 +175,13 @@ void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
   const int handle = ParseDecimal(request.GetAttribute("handle"));
   const std::string value = request.GetAttribute("value");
 
-  server_.RunAside(client, [this, writeUid, handle, value] {
+  server_.RunAside(client, [&runtime = runtime_, &server = server_, writeUid, handle, value] {
     MarkupDocument reply = ReplyHeader(kWriteType);
     reply.SetAttribute("uid", 0);
     reply.SetAttribute("flag", kBodyNone);
     reply.EnterElement();
     reply.AddElement("base");
-    ProjectTag* tag = runtime_.Project().FindTag(handle);
+    ProjectTag* tag = runtime.Project().FindTag(handle);
     if (tag == nullptr) {
       reply.SetAttribute("handle", handle);
       reply.SetAttribute("write_uid", writeUid);
@@ -192,8 +194,8 @@ void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
       reply.SetAttribute("ret1", result.code);
       reply.SetAttribute("ret2", result.message);
     }
-    return AsideCalls::Reply([this, text = reply.GetText()](ApiClient& asker) {
-      server_.SendFrame(asker, text, {}, kBodyNone);
+    return AsideCalls::Reply([&server, text = reply.GetText()](ApiClient& asker) {
+      server.SendFrame(asker, text, {}, kBodyNone);
     });
   });
 }
@@ -278,10 +280,4 @@ std::string ApiCommands::StoreProject(MarkupDocument& request) const {
   body.SetAttribute("a",
                     saved ? "Update Tag Server Successful." : "Update Tag Server not Successful.");
   return body.GetText();
-}
-
-std::string ApiCommands::ServerListDocument() const { return ::ServerListDocument(ListServers()); }
-
-std::string ApiCommands::ServerTagsDocument(std::string_view sid, std::string_view clsid) const {
-  return BrowseServerTags(runtime_.Log(), sid, clsid, false);
 }

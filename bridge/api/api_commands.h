@@ -33,19 +33,13 @@ class ApiCommands : public ApiRequestHandler {
 
   void Query(ApiClient& client, MarkupDocument& request, const Request& header);
   void Write(ApiClient& client, MarkupDocument& request);
-  // Sends a type 1 reply with `payload` and the header attributes of its command.
-  void ReplyDocument(ApiClient& client, const Request& request, const std::string& payload,
-                     bool withTt);
-
   // Runs `makePayload` aside (it waits on servers) and replies with the document it returns.
-  void ReplyDocumentAside(ApiClient& client, const Request& request,
-                          std::function<std::string()> makePayload);
+  // Jobs run aside may outlive this object: they use only the server and the runtime.
+  void ReplyDocumentAside(ApiClient& client, int uid, std::function<std::string()> makePayload);
 
   std::string ConfigurationDocument() const;
   std::string SnapshotDocument() const;
   std::string StoreProject(MarkupDocument& request) const;
-  std::string ServerListDocument() const;
-  std::string ServerTagsDocument(std::string_view sid, std::string_view clsid) const;
 
   ApiServer& server_;
   BridgeRuntime& runtime_;

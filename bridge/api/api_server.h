@@ -82,7 +82,8 @@ class ApiServer {
   bool SendFrame(ApiClient& client, std::string_view header, std::string_view payload, int mode);
 
   // Runs `job` off ApiThread for `client` and sends the reply it returns when it is done; the
-  // client's further requests wait until then (aside_calls.h).
+  // client's further requests wait until then (aside_calls.h). The job and its reply may run
+  // after the request handler is gone: they may use only what outlives the server.
   void RunAside(ApiClient& client, AsideCalls::Job job);
 
   bool IsListening() const { return listener_.valid(); }
