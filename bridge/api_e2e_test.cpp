@@ -14,6 +14,7 @@
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
 #include "tools/cli_commands.h"
+#include "wire/api_frame.h"
 
 namespace {
 
@@ -150,6 +151,47 @@ TEST_F(BridgeApiTest, StoredProjectIsReadBackWithItsUpdateStamp) {
   EXPECT_NE(read.payload.find("<server name=\"新\"/>"), std::string::npos);
   EXPECT_NE(read.payload.find(" update=\""), std::string::npos);
   EXPECT_EQ(read.payload, ReadTestFile(ProjectPath()));
+}
+
+// Requests that name no command get no reply: the heartbeat sent after each is the next reply.
+TEST_F(BridgeApiTest, RequestsWithoutACommandGetNoReply) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  for (const std::string& request :
+       {std::string(kGbkDeclaration) + "<other ver=\"0\" type=\"6\"/>\r\n",  // no root
+        RequestHeader(0, 9),                                                 // unknown type
+        RequestHeader(0, 5)}) {                                              // write, no base
+    ASSERT_TRUE(connection->SendRequest(request));
+    EXPECT_EQ(Ask(*connection, RequestHeader(0, 6), 6).type, 6) << request;
+  }
+  EXPECT_NE(LogText().find(kUndecodableFrameText), std::string::npos);
+}
+
+// The project read back is raw up to 2048 bytes and compressed from 2049; a project that cannot
+// be stored or read is answered as such.
+TEST_F(BridgeApiTest, ProjectFileCommandsAtTheBodyModeBoundaryAndOnFailure) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const std::string head = std::string(kProjectDeclaration) + "<root>\r\n<!--";
+  const std::string tail = "-->\r\n</root>\r\n";
+  for (const auto& [size, flag] : {std::pair{2048u, "1"}, std::pair{2049u, "2"}}) {
+    const std::string project = head + std::string(size - head.size() - tail.size(), 'x') + tail;
+    WriteTestFile(ProjectPath(), project);
+    const ApiReply read = Ask(*connection, RequestHeader(4, 1, 400), 1);
+    EXPECT_NE(read.header.find(std::string("flag=\"") + flag + "\""), std::string::npos) << size;
+    EXPECT_EQ(read.payload, project);
+  }
+
+  fs::remove(ProjectPath());
+  fs::create_directory(ProjectPath());  // neither stored nor read
+  const ApiReply stored =
+      Ask(*connection,
+          std::string(kProjectDeclaration) + "<root uid=\"3\" type=\"1\" tt=\"300\"/>\r\n", 1);
+  EXPECT_EQ(Entries(stored.payload, {"a"}),
+            std::vector<std::vector<std::string>>{{"Update Tag Server not Successful."}});
+  const ApiReply read = Ask(*connection, RequestHeader(4, 1, 400), 1);
+  EXPECT_NE(read.header.find("tt=\"400\""), std::string::npos);
+  EXPECT_TRUE(read.payload.empty());
 }
 
 TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {
