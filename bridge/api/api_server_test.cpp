@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -34,7 +35,8 @@ std::string Header(int type) {
 }
 
 // Answers every request with a header of the request's type; type 1 also turns pushes on.
-// Type 5 is answered aside, once the test opens `asideGate`.
+// Type 5 is answered aside, once the test opens `asideGate`; type 7 with a body too large for a
+// frame.
 class EchoHandler : public ApiRequestHandler {
  public:
   explicit EchoHandler(ApiServer& server) : server_(server) {}
@@ -48,6 +50,11 @@ class EchoHandler : public ApiRequestHandler {
         return AsideCalls::Reply(
             [this](ApiClient& asker) { server_.SendFrame(asker, Header(5), {}, kBodyNone); });
       });
+      return;
+    }
+    if (type == 7) {
+      const std::string tooLarge(kFrameMaxCompressedPayload, 'x');
+      server_.SendFrame(client, Header(type), tooLarge, kBodyCompressed);
       return;
     }
     server_.SendFrame(client, Header(type), {}, kBodyNone);
@@ -321,6 +328,48 @@ TEST_F(ApiServerTest, ARequestRunAsideDelaysOnlyItsOwnClient) {
     return;
   }
   FAIL() << "the reply run aside never came";
+}
+
+// Keeps the log's messages.
+class LogCapture : public LogSink {
+ public:
+  void AddLogMessage(WallTime, std::string_view text) override { lines.emplace_back(text); }
+  std::vector<std::string> lines;
+};
+
+// What keeps memory bounded: pending pushes beyond 19997952 bytes are thrown away before the
+// next record is kept, and a reply too large for a frame is logged and not sent.
+TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
+  const auto capture = std::make_shared<LogCapture>();
+  log_.AttachLogSink(capture);
+  Passes(1);
+  TestClient subscriber(server_.ListeningPort());
+  Passes();
+  subscriber.Send(1);
+  Passes();
+  ASSERT_EQ(subscriber.Receive().size(), 1u);
+
+  constexpr std::size_t kIntegerRecordSize = 20;
+  const std::size_t overCap = ApiServer::kMaxPendingPushBytes / kIntegerRecordSize + 1;
+  for (std::size_t i = 0; i < overCap; ++i) {
+    server_.AppendPush(PushRecord{.handle = 1, .valueClass = 2, .integer = 1});
+  }
+  server_.AppendPush(PushRecord{.handle = 2, .valueClass = 2, .integer = 2});
+  Passes();
+  auto frames = subscriber.Receive();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].body.size(), kIntegerRecordSize);
+  EXPECT_EQ(frames[0].body.substr(0, 4), std::string("\x02\0\0\0", 4));
+
+  subscriber.Send(7);
+  subscriber.Send(6);
+  Passes();
+  frames = subscriber.Receive();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].type, "6");
+  log_.DetachLogSink();
+  EXPECT_NE(std::find(capture->lines.begin(), capture->lines.end(), "数据太大，不处理"),
+            capture->lines.end());
 }
 
 TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
