@@ -78,6 +78,43 @@ TEST_F(WriteTest, ATagNotRegisteredAgainIsNotWrittenThroughItsOldHandle) {
   EXPECT_EQ(Value(1).textValue, "5");
 }
 
+// Groups that offer no IOPCSyncIO are written through IOPCAsyncIO2, which needs the group's data
+// call-back: without one the call fails and says why. A DA 1.0 server offers neither once its
+// groups were added, so its tags are not written.
+TEST_F(EngineTest, WithoutSyncIoWritesGoThroughIOPCAsyncIO2) {
+  SimulationSettings settings;
+  settings.offersSyncIo = false;
+  settings.signalPeriod = 50ms;
+  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+  ResetSimulatedDevice(CLSID_OPCSimLegacy, settings);
+  ProjectServerRecord legacy =
+      TreeServer({GroupRecord("L", 0, false, {TagRecord("Echo.Int4", 3)})});
+  legacy.name = "SimLegacy";
+  legacy.sid = kOpcSimLegacyProgId;
+  legacy.clsid = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
+  Run({TreeServer({GroupRecord("C", 1, false, {TagRecord("Echo.Int4", 3)}),
+                   GroupRecord("R", 0, false, {TagRecord("Echo.Int4", 3)})}),
+       legacy});
+  ASSERT_TRUE(Connected(0));
+  ASSERT_TRUE(Connected(1));
+  struct Case {
+    TagHandle handle;
+    std::size_t connection;
+    int code;
+    std::string messageStart;
+  };
+  for (const Case& expected :
+       {Case{0, 0, 0, ""}, Case{1, 0, 1, "ASync Write: "}, Case{2, 1, 1, ""}}) {
+    SCOPED_TRACE(expected.handle);
+    const WriteResult result =
+        connections_[expected.connection]->WriteTag(Tag(expected.handle), "41");
+    EXPECT_EQ(result.code, expected.code);
+    EXPECT_TRUE(result.message.starts_with(expected.messageStart)) << result.message;
+    EXPECT_EQ(result.message.empty(), expected.messageStart.empty()) << result.message;
+  }
+  EXPECT_TRUE(Eventually([&] { return Value(0).textValue == "41"; }));
+}
+
 TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
   ProjectServerRecord record =
       TreeServer({GroupRecord("G", 0, false, {TagRecord("Echo.Int4", 3)})});

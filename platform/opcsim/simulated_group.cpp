@@ -60,7 +60,9 @@ DWORD SimulatedGroup::UpdateRate() const {
 }
 
 STDMETHODIMP SimulatedGroup::QueryInterface(REFIID iid, void** object) {
-  if (object != nullptr && !device_->OffersDa2() && IsDa2GroupInterface(iid)) {
+  const bool withheld = (!device_->OffersDa2() && IsDa2GroupInterface(iid)) ||
+                        (!device_->Settings().offersSyncIo && iid == IID_IOPCSyncIO);
+  if (object != nullptr && withheld) {
     *object = nullptr;
     return E_NOINTERFACE;
   }

@@ -43,6 +43,13 @@ std::vector<std::string> ReadSimulationSettings(const std::map<std::string, std:
       errors.push_back("bulk_items: not a count: " + found->second);
     }
   }
+  if (const auto found = settings.find("sync_io"); found != settings.end()) {
+    if (const auto value = ReadWhole(found->second, 0, 1)) {
+      result->offersSyncIo = *value == 1;
+    } else {
+      errors.push_back("sync_io: not 0 or 1: " + found->second);
+    }
+  }
   if (const auto found = settings.find("faults"); found != settings.end()) {
     std::vector<FaultEvent> events;
     std::string error;

@@ -6,6 +6,7 @@
 //   signal_period = 1000     ms per step of the Random, Ramp, Sine, Square and other signals
 //   bulk_period = 100        ms between changes of the Bulk items
 //   bulk_items = 1000        number of Bulk items
+//   sync_io = 1              0: groups offer no IOPCSyncIO, so clients write asynchronously
 //   faults = at 5 die for 2  the fault script (fault_script.h)
 //
 // Other keys are left to others.
@@ -24,6 +25,7 @@ struct SimulationSettings {
   std::chrono::milliseconds signalPeriod{1000};
   std::chrono::milliseconds bulkPeriod{100};
   std::size_t bulkItemCount = 1000;
+  bool offersSyncIo = true;
   std::vector<FaultEvent> faultScript;
 };
 
