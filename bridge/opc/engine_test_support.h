@@ -132,6 +132,14 @@ inline ProjectServerRecord TreeServer(std::vector<ProjectGroupRecord> groups) {
   return server;
 }
 
+inline ProjectServerRecord LegacyServer(std::vector<ProjectGroupRecord> groups) {
+  ProjectServerRecord server = TreeServer(std::move(groups));
+  server.name = "SimLegacy";
+  server.sid = kOpcSimLegacyProgId;
+  server.clsid = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
+  return server;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {

@@ -69,5 +69,35 @@ TEST_F(EngineTest, PropertyReadsTakeValueAndQualityFromProperties2And3) {
   EXPECT_GE(static_cast<std::int64_t>(value.seconds) + 1, before.seconds);  // local read time
 }
 
+// Each way a read fails leaves its own line: the property query of an unknown item, and once
+// the server stops answering, the cache read and the property read of a known one.
+TEST_F(EngineTest, ReadFailuresAreLoggedWithTheItem) {
+  Run({TreeServer(
+      {GroupRecord("S", 0, false, {TagRecord("Echo.Int4", 3)}, "10"),
+       GroupRecord("P", 2, false, {TagRecord("Echo.Real8", 5), TagRecord("No.Such.Item", 5)},
+                   "10")})});
+  ASSERT_TRUE(Connected());
+  EXPECT_TRUE(Eventually(
+      [&] { return capture_->Count("QueryAvailableProperties ERROR:No.Such.Item") > 0; }));
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("时间=") >= 2; }));
+  device_->Faults().Die();
+  EXPECT_TRUE(Eventually([&] { return capture_->Count("同步读取失败:Echo.Int4") > 0; }));
+  EXPECT_TRUE(Eventually([&] { return capture_->Count("Echo.Real8 获取属性ERROR") > 0; }));
+  device_->Faults().Revive();
+}
+
+// A read mode whose interface the group does not offer says so instead of reading: the cache
+// read without IOPCSyncIO, the call-back read (Refresh2) on a DA 1.0 server.
+TEST_F(EngineTest, AReadModeWithoutItsInterfaceSaysSo) {
+  SimulationSettings settings;
+  settings.offersSyncIo = false;
+  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+  const ProjectServerRecord legacy =
+      LegacyServer({GroupRecord("L", 1, false, {TagRecord("Echo.Int4", 3)}, "10")});
+  Run({TreeServer({GroupRecord("S", 0, false, {TagRecord("Echo.Int4", 3)}, "10")}), legacy});
+  EXPECT_TRUE(Eventually([&] { return capture_->Count("同步没准备好") > 0; }));
+  EXPECT_TRUE(Eventually([&] { return capture_->Count("异步没准备好") > 0; }));
+}
+
 }  // namespace
 }  // namespace engine_test

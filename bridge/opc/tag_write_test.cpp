@@ -87,11 +87,8 @@ TEST_F(EngineTest, WithoutSyncIoWritesGoThroughIOPCAsyncIO2) {
   settings.signalPeriod = 50ms;
   ResetSimulatedDevice(CLSID_OPCSimTree, settings);
   ResetSimulatedDevice(CLSID_OPCSimLegacy, settings);
-  ProjectServerRecord legacy =
-      TreeServer({GroupRecord("L", 0, false, {TagRecord("Echo.Int4", 3)})});
-  legacy.name = "SimLegacy";
-  legacy.sid = kOpcSimLegacyProgId;
-  legacy.clsid = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
+  const ProjectServerRecord legacy =
+      LegacyServer({GroupRecord("L", 0, false, {TagRecord("Echo.Int4", 3)})});
   Run({TreeServer({GroupRecord("C", 1, false, {TagRecord("Echo.Int4", 3)}),
                    GroupRecord("R", 0, false, {TagRecord("Echo.Int4", 3)})}),
        legacy});
