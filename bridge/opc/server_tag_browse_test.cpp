@@ -16,7 +16,9 @@
 
 namespace {
 
-constexpr std::size_t kBulkItems = 3;
+// More names than one enumeration call returns (100), and not a multiple of it: the walks must
+// read every batch and the short last one.
+constexpr std::size_t kBulkItems = 250;
 constexpr char kTreeClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}";
 constexpr char kFlatClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}";
 constexpr char kLegacyClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
