@@ -18,8 +18,11 @@
 // their growth from the end of the warm-up, the bridge's restarts (a crash would show as one),
 // the heartbeat times and the push gaps.
 //
-// The single-instance locks are machine-wide: run it alone, or in a network namespace of its
-// own (`unshare -n sh -c 'ip link set lo up; build/bench/soak'`).
+// The single-instance locks are machine-wide and the manager stops any process named Tavrel:
+// run it alone, or in process and network namespaces of its own, so that other runs of the
+// programs (tests) and this one leave each other alone:
+//   unshare -f -p -n --mount-proc sh -c 'ip link set lo up; build/bench/soak'
+// (as root, or with -r as a user).
 #include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
