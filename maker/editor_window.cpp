@@ -56,6 +56,9 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   tree_->setAccessibleName(QStringLiteral("Project tree"));
   tree_->expand(treeModel_.RootIndex());
+  // Labels are long: the tree scrolls sideways rather than cut them.
+  tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tree_->header()->setStretchLastSection(false);
   tagList_->setModel(&tagModel_);
   tagList_->setSelectionBehavior(QAbstractItemView::SelectRows);
   tagList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -64,6 +67,7 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
   tagList_->setAccessibleName(QStringLiteral("Tag list"));
   tagList_->verticalHeader()->hide();
   tagList_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  tagList_->verticalHeader()->setDefaultSectionSize(tagList_->fontMetrics().height() + 6);
   tagList_->horizontalHeader()->setStretchLastSection(true);
   for (int column = 0; column < TagTableModel::kColumnCount; ++column) {
     tagList_->setColumnWidth(column, kColumnWidths[column]);
@@ -73,9 +77,9 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
   splitter->addWidget(tree_);
   splitter->addWidget(tagList_);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({300, 620});
+  splitter->setSizes({340, 620});
   setCentralWidget(splitter);
-  resize(960, 600);
+  resize(1000, 600);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   connect(help->addAction(FromGbk("关于 Keldrin(&A)...")), &QAction::triggered, this,
           &EditorWindow::ShowAbout);
@@ -171,6 +175,9 @@ void EditorWindow::NewServer() {
   if (!RunServerDialog(*server)) return;
   treeModel_.AppendNewServer(std::move(server));
   tree_->expand(treeModel_.RootIndex());
+  // Labels are long: the tree scrolls sideways rather than cut them.
+  tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tree_->header()->setStretchLastSection(false);
   MarkModified();
 }
 

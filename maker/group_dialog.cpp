@@ -40,7 +40,7 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
   active_->setObjectName(QStringLiteral("active_state"));
   active_->setChecked(settings.active_state == "1");
 
-  auto* collectionBox = new QGroupBox;
+  auto* collectionBox = new QGroupBox(QStringLiteral("Data Collection"));
   auto* collectionRow = new QHBoxLayout(collectionBox);
   auto* collectionButtons = new QButtonGroup(this);
   for (int i = 0; i < 3; ++i) {
@@ -53,7 +53,7 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
                          : settings.datachange_type == "2" ? 2
                                                            : 1;
   collection_[collection]->setChecked(true);
-  auto* registrationBox = new QGroupBox;
+  auto* registrationBox = new QGroupBox(QStringLiteral("Add Items"));
   auto* registrationRow = new QHBoxLayout(registrationBox);
   single_ = new QRadioButton(QStringLiteral("Single"));
   batch_ = new QRadioButton(QStringLiteral("Batch"));
@@ -79,6 +79,7 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
   layout->addWidget(collectionBox);
   layout->addWidget(registrationBox);
   layout->addWidget(buttons);
+  setMinimumWidth(380);
 
   const QString openedRate = uptime_->text();
   connect(collection_[0], &QRadioButton::clicked, this,
