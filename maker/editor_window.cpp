@@ -215,7 +215,7 @@ void EditorWindow::NewGroup() {
   if (node == nullptr || node->kind != NodeKind::kServer) return;
   auto& server = static_cast<ServerNode&>(*node);
   const auto [name, desc] = MakerProject::ProposeGroupName(server);
-  GroupDialog dialog({name, desc, GroupSettings{}}, boxes_, this);
+  GroupDialog dialog({name, desc, GroupParameters{}}, boxes_, this);
   if (dialog.exec() != QDialog::Accepted) return;
   const GroupFields& fields = dialog.Fields();
   if (MakerProject::FindGroup(server, fields.name, nullptr) != nullptr) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <filesystem>
@@ -215,6 +216,26 @@ TEST_F(EditorWindowTest, AProjectFileThatDoesNotParseIsReportedAtOpening) {
   damaged.ReportLoadProblem();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_NE(boxes.shown[0].text.find(project + ".bak"), std::string::npos);
+}
+
+TEST_F(EditorWindowTest, KeyboardDeletesTheSelectionAndOpensTheConfiguration) {
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  Select(&G1());
+  window->TagList().setFocus();
+  window->TagList().selectRow(0);
+  QTest::keyClick(&window->TagList(), Qt::Key_Delete);
+  ASSERT_EQ(G1().tags.size(), 1u);
+  EXPECT_EQ(G1().tags[0]->id, "A.2");
+
+  bool opened = false;
+  AnswerNextDialog([&](QDialog& dialog) {
+    opened = dialog.windowTitle() == QStringLiteral("OPC GroupInfo");
+    dialog.reject();
+  });
+  window->Tree().setFocus();
+  QTest::keyClick(&window->Tree(), Qt::Key_F2);
+  EXPECT_TRUE(opened);
 }
 
 }  // namespace

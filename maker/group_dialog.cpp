@@ -28,7 +28,7 @@ QLineEdit* MakeEdit(const std::string& text, const char* objectName) {
 GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget* parent)
     : QDialog(parent), fields_(fields), boxes_(boxes) {
   setWindowTitle(QStringLiteral("OPC GroupInfo"));
-  const GroupSettings& settings = fields.settings;
+  const GroupParameters& settings = fields.settings;
   name_ = MakeEdit(fields.name, "name");
   desc_ = MakeEdit(fields.desc, "desc");
   uptime_ = MakeEdit(settings.uptime, "uptime");
@@ -97,7 +97,7 @@ void GroupDialog::accept() {
   }
   fields_.name = ToGbk(name_->text());
   fields_.desc = ToGbk(desc_->text());
-  GroupSettings& settings = fields_.settings;
+  GroupParameters& settings = fields_.settings;
   settings.uptime = ToGbk(uptime_->text());
   settings.timebis_minutes = ToGbk(timeBias_->text());
   settings.percent_deadband = ToGbk(deadband_->text());

@@ -19,7 +19,7 @@ class QRadioButton;
 struct GroupFields {
   std::string name;
   std::string desc;
-  GroupSettings settings;
+  GroupParameters settings;
 };
 
 class GroupDialog : public QDialog {

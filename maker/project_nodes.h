@@ -43,7 +43,7 @@ struct TagNode final : ProjectNode {
 };
 
 // A group's settings, with the values a new group starts from.
-struct GroupSettings {
+struct GroupParameters {
   std::string uptime = "1000";      // requested update rate, ms
   std::string cycle_time = "3000";  // refresh cycle, ms
   std::string timebis_minutes = "0";
@@ -53,14 +53,14 @@ struct GroupSettings {
   std::string datachange_type = "1";  // 0 synchronous, 1 asynchronous, 2 read attribute
   std::string additem = "0";          // 0 single, 1 batch registration
 
-  bool operator==(const GroupSettings&) const = default;
+  bool operator==(const GroupParameters&) const = default;
 };
 
 struct GroupNode final : ProjectNode {
   explicit GroupNode(ServerNode* parent) : ProjectNode(NodeKind::kGroup), parent(parent) {}
 
   ServerNode* parent;
-  GroupSettings settings;
+  GroupParameters settings;
   std::vector<std::unique_ptr<TagNode>> tags;
 };
 

@@ -56,7 +56,7 @@ ProjectServerRecord ServerRecordOf(const ServerNode& server, RecordDepth depth) 
   record.c4 = s.c4;
   if (depth == RecordDepth::kServerOnly) return record;
   for (const auto& group : server.groups) {
-    const GroupSettings& g = group->settings;
+    const GroupParameters& g = group->settings;
     ProjectGroupRecord& groupRecord = record.groups.emplace_back();
     groupRecord.name = group->name;
     groupRecord.desc = group->desc;

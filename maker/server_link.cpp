@@ -1,12 +1,12 @@
 #include "maker/server_link.h"
 
-#include <strings.h>
-
 #include <mutex>
 #include <thread>
 
 #include "bridge/opc/opc_error_text.h"
+#include "bridge/opc/server_activation.h"
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "maker/project_nodes.h"
 #include "platform/com/com.h"
 #include "platform/com/wide_string.h"
@@ -60,15 +60,6 @@ class IgnoringStreamSink final : public ComObject<IAdviseSink> {
   STDMETHODIMP_(void) OnClose() override {}
 };
 
-bool SameText(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
-
-bool IsLocalNode(const std::string& node) {
-  if (node.empty() || SameText(node, "127.0.0.1") || SameText(node, "localhost")) return true;
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-  DWORD size = sizeof name;
-  return GetComputerNameA(name, &size) && SameText(node, name);
-}
-
 // The system's message for `hr` after `text`, on one line.
 std::string OneLineError(std::string_view text, HRESULT hr) {
   std::string message = FormatOpcError(text, hr, nullptr);
@@ -78,22 +69,12 @@ std::string OneLineError(std::string_view text, HRESULT hr) {
 
 ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ServerSettings& settings,
                                   MessageBoxes& boxes) {
-  const bool withIdentity = !settings.c1.empty() && settings.c1 != "0";
+  const bool withIdentity = ParseDecimal(settings.c1) != 0;
   WideString node = AnsiToWide(settings.node);
-  WideString user = AnsiToWide(settings.c2);
-  WideString domain = AnsiToWide(settings.c4);
-  WideString password = AnsiToWide(settings.c3);
-  const auto chars = [](WideString& text) { return reinterpret_cast<USHORT*>(text.data()); };
-  COAUTHIDENTITY identity{chars(user),
-                          static_cast<ULONG>(user.size()),
-                          chars(domain),
-                          static_cast<ULONG>(domain.size()),
-                          chars(password),
-                          static_cast<ULONG>(password.size()),
-                          SEC_WINNT_AUTH_IDENTITY_UNICODE};
+  ExplicitIdentity identity(ServerCredentials{settings.c2, settings.c3, settings.c4});
   COAUTHINFO authentication{
       RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,
-      RPC_C_IMP_LEVEL_IMPERSONATE, &identity,        EOAC_NONE};
+      RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),   EOAC_NONE};
   COSERVERINFO serverInfo{0, node.data(), withIdentity ? &authentication : nullptr, 0};
   MULTI_QI query{&IID_IUnknown, nullptr, S_OK};
   if (FAILED(CoCreateInstanceEx(clsid, nullptr, CLSCTX_REMOTE_SERVER, &serverInfo, 1, &query))) {
@@ -108,7 +89,8 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ServerSettings& sett
   }
   if (withIdentity) {
     CoSetProxyBlanket(object.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                      RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE, &identity, EOAC_NONE);
+                      RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),
+                      EOAC_NONE);
   }
   return object;
 }
@@ -130,9 +112,9 @@ std::unique_ptr<ServerLink> ServerLink::Connect(const ServerNode& server, Messag
   const ServerSettings& settings = server.settings;
   CLSID clsid;
   if (FAILED(CLSIDFromString(AnsiToWide(settings.clsid).c_str(), &clsid))) return nullptr;
-  const ComPtr<IUnknown> object = IsLocalNode(settings.node)
-                                      ? ActivateLocally(clsid, boxes)
-                                      : ActivateRemotely(clsid, settings, boxes);
+  const ComPtr<IUnknown> object = IsRemoteNode(settings.node)
+                                      ? ActivateRemotely(clsid, settings, boxes)
+                                      : ActivateLocally(clsid, boxes);
   if (!object) return nullptr;
 
   std::unique_ptr<ServerLink> link(new ServerLink);
