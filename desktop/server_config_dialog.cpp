@@ -9,9 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
 #include "desktop/gbk_text.h"
-#include "platform/com/message_table.h"
+#include "desktop/named_edit.h"
 #include "platform/com/task_memory.h"
 #include "platform/com/wide_string.h"
 
@@ -19,23 +20,13 @@ namespace {
 
 constexpr char kShownOuttime[] = "120";
 
-QLineEdit* MakeEdit(const std::string& text, const char* objectName) {
-  auto* edit = new QLineEdit(FromGbk(text));
-  edit->setObjectName(QString::fromLatin1(objectName));
-  edit->setAccessibleName(QString::fromLatin1(objectName));
-  return edit;
-}
-
-// "StringFromCLSID:  <system message>" when the conversion fails.
+// The registry form of `guid`; none after the message "StringFromCLSID: " with the system's
+// text when the conversion fails.
 std::optional<std::string> GuidText(const GUID& guid, MessageBoxes& boxes) {
   LPOLESTR text = nullptr;
   const HRESULT hr = StringFromCLSID(guid, &text);
   if (FAILED(hr)) {
-    char message[260] = "";
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(hr), 0, message, sizeof message, nullptr);
-    boxes.Inform("StringFromCLSID:  " + std::string(message, length), kHintCaption);
+    boxes.Inform(FormatOpcError("StringFromCLSID: ", hr, nullptr), kHintCaption);
     return std::nullopt;
   }
   std::string result = WideToAnsi(WideStringView(text));
@@ -58,12 +49,12 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
   setWindowTitle(QStringLiteral("OPC SERVER NODE"));
   const bool isNew = server.name.empty();
   const ServerSettings& settings = server.settings;
-  name_ = MakeEdit(isNew ? proposal.first : server.name, "name");
-  desc_ = MakeEdit(isNew ? proposal.second : server.desc, "desc");
-  node_ = MakeEdit(settings.node, "node");
-  sid_ = MakeEdit(settings.sid, "sid");
-  clsid_ = MakeEdit(settings.clsid, "clsid");
-  outtime_ = MakeEdit(settings.outtime.empty() ? kShownOuttime : settings.outtime, "outtime");
+  name_ = MakeNamedEdit(isNew ? proposal.first : server.name, "name");
+  desc_ = MakeNamedEdit(isNew ? proposal.second : server.desc, "desc");
+  node_ = MakeNamedEdit(settings.node, "node");
+  sid_ = MakeNamedEdit(settings.sid, "sid");
+  clsid_ = MakeNamedEdit(settings.clsid, "clsid");
+  outtime_ = MakeNamedEdit(settings.outtime.empty() ? kShownOuttime : settings.outtime, "outtime");
   solution_ = new QComboBox;
   solution_->setObjectName(QStringLiteral("solution"));
   for (const char* entry : kFaultHandlingNames) solution_->addItem(QString::fromLatin1(entry));
@@ -72,10 +63,10 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
   useCredentials_ = new QCheckBox(FromGbk("使用指定用户名、密码、域(仅在远程访问时使用)"));
   useCredentials_->setObjectName(QStringLiteral("credentials"));
   useCredentials_->setChecked(settings.c1 == "1");
-  user_ = MakeEdit(settings.c2, "user");
-  key_ = MakeEdit(settings.c3, "key");
+  user_ = MakeNamedEdit(settings.c2, "user");
+  key_ = MakeNamedEdit(settings.c3, "key");
   key_->setEchoMode(QLineEdit::Password);
-  domain_ = MakeEdit(settings.c4, "domain");
+  domain_ = MakeNamedEdit(settings.c4, "domain");
   EnableCredentials(useCredentials_->isChecked());
 
   auto* select = new QPushButton(QStringLiteral("SEL SERVER"));
@@ -116,7 +107,7 @@ void ServerConfigDialog::EnableCredentials(bool enabled) {
 
 void ServerConfigDialog::StoreCredentials() {
   ServerSettings& settings = server_.settings;
-  settings.c1 = useCredentials_->isChecked() ? "1" : "0";
+  settings.c1.assign(1, useCredentials_->isChecked() ? '1' : '0');
   settings.c2 = ToGbk(user_->text());
   settings.c3 = ToGbk(key_->text());
   settings.c4 = ToGbk(domain_->text());

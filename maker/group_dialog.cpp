@@ -11,17 +11,11 @@
 #include <QVBoxLayout>
 
 #include "desktop/gbk_text.h"
+#include "desktop/named_edit.h"
 
 namespace {
 
 constexpr const char* kCollectionNames[] = {"同步", "异步", "读属性"};
-
-QLineEdit* MakeEdit(const std::string& text, const char* objectName) {
-  auto* edit = new QLineEdit(FromGbk(text));
-  edit->setObjectName(QString::fromLatin1(objectName));
-  edit->setAccessibleName(QString::fromLatin1(objectName));
-  return edit;
-}
 
 }  // namespace
 
@@ -29,13 +23,13 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
     : QDialog(parent), fields_(fields), boxes_(boxes) {
   setWindowTitle(QStringLiteral("OPC GroupInfo"));
   const GroupParameters& settings = fields.settings;
-  name_ = MakeEdit(fields.name, "name");
-  desc_ = MakeEdit(fields.desc, "desc");
-  uptime_ = MakeEdit(settings.uptime, "uptime");
-  timeBias_ = MakeEdit(settings.timebis_minutes, "timebis_minutes");
-  deadband_ = MakeEdit(settings.percent_deadband, "percent_deadband");
-  languageId_ = MakeEdit(settings.language_id, "language_id");
-  cycleTime_ = MakeEdit(settings.cycle_time, "cycle_time");
+  name_ = MakeNamedEdit(fields.name, "name");
+  desc_ = MakeNamedEdit(fields.desc, "desc");
+  uptime_ = MakeNamedEdit(settings.uptime, "uptime");
+  timeBias_ = MakeNamedEdit(settings.timebis_minutes, "timebis_minutes");
+  deadband_ = MakeNamedEdit(settings.percent_deadband, "percent_deadband");
+  languageId_ = MakeNamedEdit(settings.language_id, "language_id");
+  cycleTime_ = MakeNamedEdit(settings.cycle_time, "cycle_time");
   active_ = new QCheckBox(QStringLiteral("Active State"));
   active_->setObjectName(QStringLiteral("active_state"));
   active_->setChecked(settings.active_state == "1");
