@@ -228,7 +228,6 @@ void EditorWindow::NewGroup() {
   group->settings = fields.settings;
   treeModel_.AppendGroup(server, std::move(group));
   tree_->expand(treeModel_.IndexOf(server));
-  if (tagModel_.ShownNode() == &server) tagModel_.Rebuild();
   MarkModified();
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/code_page.h"
+#include "common/test_files.h"
 #include "desktop/recording_message_boxes.h"
 #include "maker/project_nodes.h"
 #include "platform/com/com.h"
@@ -15,22 +16,20 @@ constexpr char kRemoteClsid[] = "{0D0D0D0D-1111-2222-3344-556677889900}";
 constexpr char kTreeClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}";
 constexpr char kLegacyClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
 
-// A node that demands an identity, serving a simulated DA 2.0 server.
+// A node of the registry file that demands an identity, serving a simulated DA 2.0 server.
 class ServerLinkTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterOpcCoreClasses();
     RegisterSimulatedServers();
-    ClassRegistry& registry = ClassRegistry::Instance();
-    registry.RegisterNode({kGuardedNode, NodeIdentity{"operator", "PLANT", "secret"}});
-    ClassDescriptor remote;
-    remote.progId = "Remote.Sim.1";
-    ParseGuid(kRemoteClsid, &remote.clsid);
-    remote.description = "remote simulated server";
-    remote.categories = {CATID_OPCDAServer20};
-    remote.nodes = {kGuardedNode};
-    remote.implementation = kOpcSimTreeProgId;
-    registry.RegisterDeclaredClass(remote);
+    const TestDirectory directory;
+    const std::string file = directory / "com_registry.conf";
+    WriteTestFile(file, std::string("[node ") + kGuardedNode +
+                            "]\nuser = operator\ndomain = PLANT\npassword = secret\n\n"
+                            "[class]\nprogid = Remote.Sim.1\nclsid = " +
+                            kRemoteClsid + "\nnode = " + kGuardedNode +
+                            "\nimplementation = " + kOpcSimTreeProgId + "\n");
+    ASSERT_EQ(ClassRegistry::Instance().LoadFile(file), std::vector<std::string>{});
   }
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
   void TearDown() override {
