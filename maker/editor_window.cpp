@@ -123,8 +123,7 @@ void EditorWindow::SetCurrent(const QModelIndex& index) {
 
 std::unique_ptr<QMenu> EditorWindow::TreeMenuAt(const QModelIndex& index) {
   if (!index.isValid()) return nullptr;
-  tree_->setCurrentIndex(index);
-  SetCurrent(index);
+  tree_->setCurrentIndex(index);  // the current item from now on (SetCurrent)
   auto menu = std::make_unique<QMenu>(this);
   const ProjectNode* node = CurrentNode();
   if (node == nullptr) {
