@@ -4,7 +4,8 @@
 #
 # Builds a GoogleTest executable from SOURCES and registers each of its tests under LABEL.
 # Tests labelled e2e start the real programs, whose single-instance lock is machine-wide, so
-# they never run in parallel with each other.
+# they never run in parallel with each other. Tests labelled gui draw their widgets on Qt's
+# offscreen platform.
 if(TAVREL_BUILD_TESTS)
   enable_testing()
   find_package(GTest REQUIRED)
@@ -24,6 +25,8 @@ function(tavrel_add_tests target)
   set(properties LABELS ${ARG_LABEL})
   if(ARG_LABEL STREQUAL "e2e")
     list(APPEND properties RUN_SERIAL TRUE)
+  elseif(ARG_LABEL STREQUAL "gui")
+    list(APPEND properties ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST

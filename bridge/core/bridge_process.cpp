@@ -6,6 +6,7 @@
 #include "common/crash_report.h"
 #include "common/program_directory.h"
 #include "platform/com/activation.h"
+#include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
@@ -16,15 +17,6 @@ namespace {
 // The orderly stop takes milliseconds; a connection stuck in a call to a hung server must
 // not keep the bridge from ending when it was asked to.
 constexpr std::chrono::milliseconds kStopDeadline{5000};
-
-// The calling thread's membership of the COM apartment.
-class ComApartment {
- public:
-  ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-};
 
 }  // namespace
 

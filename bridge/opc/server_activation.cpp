@@ -13,29 +13,6 @@ namespace {
 
 bool SameText(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
-// The identity of a server's credentials, as UTF-16 strings that live as long as this object.
-class ExplicitIdentity {
- public:
-  explicit ExplicitIdentity(const ServerCredentials& credentials)
-      : user_(AnsiToWide(credentials.user)),
-        domain_(AnsiToWide(credentials.domain)),
-        password_(AnsiToWide(credentials.password)) {
-    identity_.User = Chars(user_);
-    identity_.UserLength = static_cast<ULONG>(user_.size());
-    identity_.Domain = Chars(domain_);
-    identity_.DomainLength = static_cast<ULONG>(domain_.size());
-    identity_.Password = Chars(password_);
-    identity_.PasswordLength = static_cast<ULONG>(password_.size());
-    identity_.Flags = SEC_WINNT_AUTH_IDENTITY_UNICODE;
-  }
-  COAUTHIDENTITY* Get() { return &identity_; }
-
- private:
-  static USHORT* Chars(WideString& text) { return reinterpret_cast<USHORT*>(text.data()); }
-  WideString user_, domain_, password_;
-  COAUTHIDENTITY identity_{};
-};
-
 CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const EngineLog& log) {
   CLSID clsid{};
   if (SUCCEEDED(CLSIDFromProgID(AnsiToWide(server.progId).c_str(), &clsid))) {
@@ -91,6 +68,8 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& serve
   return object;
 }
 
+}  // namespace
+
 bool IsRemoteNode(const std::string& node) {
   if (node.empty() || SameText(node, "127.0.0.1") || SameText(node, "localhost")) return false;
   char name[16] = "";
@@ -99,7 +78,19 @@ bool IsRemoteNode(const std::string& node) {
   return !SameText(node, name);
 }
 
-}  // namespace
+ExplicitIdentity::ExplicitIdentity(const ServerCredentials& credentials)
+    : user_(AnsiToWide(credentials.user)),
+      domain_(AnsiToWide(credentials.domain)),
+      password_(AnsiToWide(credentials.password)) {
+  const auto chars = [](WideString& text) { return reinterpret_cast<USHORT*>(text.data()); };
+  identity_ = {chars(user_),
+               static_cast<ULONG>(user_.size()),
+               chars(domain_),
+               static_cast<ULONG>(domain_.size()),
+               chars(password_),
+               static_cast<ULONG>(password_.size()),
+               SEC_WINNT_AUTH_IDENTITY_UNICODE};
+}
 
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
                                   const EngineLog& log) {

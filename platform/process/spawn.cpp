@@ -6,7 +6,7 @@
 
 extern char** environ;
 
-pid_t StartProgram(const std::string& path) {
+pid_t StartProgram(const std::string& path, const std::vector<std::string>& arguments) {
   posix_spawnattr_t attributes;
   if (posix_spawnattr_init(&attributes) != 0) return 0;
   sigset_t none;
@@ -17,9 +17,11 @@ pid_t StartProgram(const std::string& path) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &all);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  std::vector<char*> argv{const_cast<char*>(path.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  const int error = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+  const int error = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   return error == 0 ? pid : 0;
 }

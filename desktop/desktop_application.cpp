@@ -1,0 +1,31 @@
+#include "desktop/desktop_application.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "desktop/program_icon.h"
+
+namespace {
+
+bool IsSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+bool DisplayAvailable() {
+  return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
+
+std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, const char* name) {
+  if (!DisplayAvailable()) {
+    std::fprintf(stderr, "%s\n", kNeedsDisplayLine);
+    return nullptr;
+  }
+  auto application = std::make_unique<QApplication>(argc, argv);
+  QApplication::setApplicationName(QString::fromLatin1(name));
+  QApplication::setOrganizationName(QString::fromLatin1(name));
+  QApplication::setWindowIcon(ProgramIcon());
+  return application;
+}

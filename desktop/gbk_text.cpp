@@ -1,0 +1,13 @@
+#include "desktop/gbk_text.h"
+
+#include "common/code_page.h"
+
+QString FromGbk(std::string_view gbk) {
+  const WideString wide = AnsiToWide(gbk);
+  return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+}
+
+std::string ToGbk(const QString& text) {
+  return WideToAnsi(WideStringView(reinterpret_cast<const WCHAR*>(text.utf16()),
+                                   static_cast<size_t>(text.size())));
+}

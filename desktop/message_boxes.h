@@ -1,0 +1,19 @@
+// Message boxes behind one small interface, so that tests answer them and read their texts.
+//
+// Texts and captions are GBK, as the programs hold them. Most of the maker's messages carry
+// the caption kHintCaption. Implementations show the box modally and return when the user has
+// answered it.
+#pragma once
+
+#include <string>
+
+inline constexpr char kHintCaption[] = "hint";
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A message with an OK button.
+  virtual void Inform(const std::string& text, const std::string& caption) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+};

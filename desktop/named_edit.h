@@ -1,0 +1,7 @@
+// A line edit showing GBK text from its start, named for tests and accessibility.
+#pragma once
+
+#include <QLineEdit>
+#include <string>
+
+QLineEdit* MakeNamedEdit(const std::string& gbkText, const char* name);

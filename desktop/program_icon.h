@@ -1,0 +1,6 @@
+// The programs' icon, drawn rather than shipped: a tree of three nodes on a blue tile.
+#pragma once
+
+#include <QIcon>
+
+QIcon ProgramIcon();

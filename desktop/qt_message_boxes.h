@@ -1,0 +1,10 @@
+// MessageBoxes on QMessageBox, modal to the application's active window.
+#pragma once
+
+#include "desktop/message_boxes.h"
+
+class QtMessageBoxes final : public MessageBoxes {
+ public:
+  void Inform(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+};

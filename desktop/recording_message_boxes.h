@@ -1,0 +1,39 @@
+// MessageBoxes for tests: records every box and answers questions from a script.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "desktop/message_boxes.h"
+
+class RecordingMessageBoxes final : public MessageBoxes {
+ public:
+  struct Box {
+    std::string text;
+    std::string caption;
+    bool operator==(const Box&) const = default;
+  };
+
+  void Inform(const std::string& text, const std::string& caption) override {
+    shown.push_back({text, caption});
+  }
+  // Answers the queued answers in order; No when none is left.
+  bool AskYesNo(const std::string& text, const std::string& caption) override {
+    asked.push_back({text, caption});
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<std::string> ShownTexts() const {
+    std::vector<std::string> texts;
+    for (const Box& box : shown) texts.push_back(box.text);
+    return texts;
+  }
+
+  std::vector<Box> shown;
+  std::vector<Box> asked;
+  std::deque<bool> answers;
+};

@@ -1,0 +1,159 @@
+#include "desktop/server_config_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "bridge/opc/opc_error_text.h"
+#include "common/code_page.h"
+#include "desktop/gbk_text.h"
+#include "desktop/named_edit.h"
+#include "platform/com/task_memory.h"
+#include "platform/com/wide_string.h"
+
+namespace {
+
+constexpr char kShownOuttime[] = "120";
+
+// The registry form of `guid`; none after the message "StringFromCLSID: " with the system's
+// text when the conversion fails.
+std::optional<std::string> GuidText(const GUID& guid, MessageBoxes& boxes) {
+  LPOLESTR text = nullptr;
+  const HRESULT hr = StringFromCLSID(guid, &text);
+  if (FAILED(hr)) {
+    boxes.Inform(FormatOpcError("StringFromCLSID: ", hr, nullptr), kHintCaption);
+    return std::nullopt;
+  }
+  std::string result = WideToAnsi(WideStringView(text));
+  CoTaskMemFree(text);
+  return result;
+}
+
+}  // namespace
+
+ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
+                                       std::pair<std::string, std::string> proposal,
+                                       ServerNameLookups lookups, MessageBoxes& boxes,
+                                       QWidget* parent, ServerChooserLauncher chooser)
+    : QDialog(parent),
+      server_(server),
+      lookups_(std::move(lookups)),
+      boxes_(boxes),
+      chooser_(std::move(chooser)),
+      chosenCatid_(server.settings.catid) {
+  setWindowTitle(QStringLiteral("OPC SERVER NODE"));
+  const bool isNew = server.name.empty();
+  const ServerSettings& settings = server.settings;
+  name_ = MakeNamedEdit(isNew ? proposal.first : server.name, "name");
+  desc_ = MakeNamedEdit(isNew ? proposal.second : server.desc, "desc");
+  node_ = MakeNamedEdit(settings.node, "node");
+  sid_ = MakeNamedEdit(settings.sid, "sid");
+  clsid_ = MakeNamedEdit(settings.clsid, "clsid");
+  outtime_ = MakeNamedEdit(settings.outtime.empty() ? kShownOuttime : settings.outtime, "outtime");
+  solution_ = new QComboBox;
+  solution_->setObjectName(QStringLiteral("solution"));
+  for (const char* entry : kFaultHandlingNames) solution_->addItem(QString::fromLatin1(entry));
+  const int solution = isNew ? 0 : settings.solution;
+  if (solution >= 0 && solution < solution_->count()) solution_->setCurrentIndex(solution);
+  useCredentials_ = new QCheckBox(FromGbk("使用指定用户名、密码、域(仅在远程访问时使用)"));
+  useCredentials_->setObjectName(QStringLiteral("credentials"));
+  useCredentials_->setChecked(settings.c1 == "1");
+  user_ = MakeNamedEdit(settings.c2, "user");
+  key_ = MakeNamedEdit(settings.c3, "key");
+  key_->setEchoMode(QLineEdit::Password);
+  domain_ = MakeNamedEdit(settings.c4, "domain");
+  EnableCredentials(useCredentials_->isChecked());
+
+  auto* select = new QPushButton(QStringLiteral("SEL SERVER"));
+  select->setObjectName(QStringLiteral("select"));
+  auto* fields = new QFormLayout;
+  fields->addRow(QStringLiteral("Name"), name_);
+  fields->addRow(QStringLiteral("Desc"), desc_);
+  fields->addRow(QStringLiteral("Node"), node_);
+  fields->addRow(QStringLiteral("Server Id"), sid_);
+  fields->addRow(QStringLiteral("CLSID"), clsid_);
+  fields->addRow(QString(), select);
+  fields->addRow(QStringLiteral("Fault Check(s)"), outtime_);
+  fields->addRow(QStringLiteral("Fault Deal With"), solution_);
+  auto* credentialsBox = new QGroupBox;
+  auto* credentials = new QFormLayout(credentialsBox);
+  credentials->addRow(useCredentials_);
+  credentials->addRow(FromGbk("User："), user_);
+  credentials->addRow(FromGbk("Key："), key_);
+  credentials->addRow(FromGbk("Domain："), domain_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addWidget(credentialsBox);
+  layout->addWidget(buttons);
+  setMinimumWidth(460);
+
+  connect(useCredentials_, &QCheckBox::toggled, this, &ServerConfigDialog::EnableCredentials);
+  connect(select, &QPushButton::clicked, this, &ServerConfigDialog::SelectServer);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ServerConfigDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ServerConfigDialog::reject);
+}
+
+void ServerConfigDialog::EnableCredentials(bool enabled) {
+  user_->setEnabled(enabled);
+  key_->setEnabled(enabled);
+  domain_->setEnabled(enabled);
+}
+
+void ServerConfigDialog::StoreCredentials() {
+  ServerSettings& settings = server_.settings;
+  settings.c1.assign(1, useCredentials_->isChecked() ? '1' : '0');
+  settings.c2 = ToGbk(user_->text());
+  settings.c3 = ToGbk(key_->text());
+  settings.c4 = ToGbk(domain_->text());
+}
+
+void ServerConfigDialog::SelectServer() {
+  StoreCredentials();
+  const ServerSettings& settings = server_.settings;
+  ServerChooserRequest start;
+  start.host = ToGbk(node_->text());
+  start.chosenProgId = ToGbk(sid_->text());
+  start.category = ChooserCategoryFromText(chosenCatid_);
+  start.remoteServer = true;
+  if (settings.c1 == "1") {
+    start.identity =
+        AuthIdentity{AnsiToWide(settings.c2), AnsiToWide(settings.c4), AnsiToWide(settings.c3)};
+  }
+  const std::optional<ChosenServer> chosen =
+      chooser_ ? chooser_(start) : ChooseServer(start, boxes_, this);
+  if (!chosen) return;
+  const std::optional<std::string> clsid = GuidText(chosen->clsid, boxes_);
+  const std::optional<std::string> catid = GuidText(chosen->category, boxes_);
+  if (!clsid || !catid) return;
+  node_->setText(FromGbk(chosen->host));
+  sid_->setText(FromGbk(chosen->progId));
+  clsid_->setText(FromGbk(*clsid));
+  chosenCatid_ = *catid;
+}
+
+void ServerConfigDialog::accept() {
+  const std::string name = TrimText(ToGbk(name_->text()));
+  const std::string node = ToGbk(node_->text());
+  const std::string sid = ToGbk(sid_->text());
+  if (const auto failure = CheckServerFields(name, node, sid, lookups_)) {
+    boxes_.Inform(*failure, kHintCaption);
+    return;
+  }
+  server_.name = name;
+  server_.desc = ToGbk(desc_->text());
+  ServerSettings& settings = server_.settings;
+  settings.sid = sid;
+  settings.node = node;
+  settings.clsid = ToGbk(clsid_->text());
+  settings.catid = chosenCatid_;
+  settings.outtime = ToGbk(outtime_->text());
+  settings.solution = solution_->currentIndex();
+  StoreCredentials();
+  QDialog::accept();
+}

@@ -1,0 +1,69 @@
+// The server configuration dialog "OPC SERVER NODE".
+//
+// It edits a server's name, description and settings in place. A new server (empty name)
+// is shown with the proposed name and description and fault handling entry 0; an empty fault
+// check period shows "120". The credentials box enables its three edits. "SEL SERVER" first
+// stores the box and the three edits into the settings (c1 to c4: they stay even when the
+// dialog is cancelled afterwards), then runs the server chooser on the dialog's node and sid
+// with those credentials; its choice fills node, sid and CLSID and keeps the category for OK.
+// OK runs the checks of server_config_check.h, each failure a message box captioned "hint"
+// that keeps the dialog open, then stores every field.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "desktop/message_boxes.h"
+#include "desktop/server_chooser_dialog.h"
+#include "desktop/server_config_check.h"
+#include "desktop/server_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+// Runs the server chooser for "SEL SERVER"; none when it was cancelled.
+using ServerChooserLauncher =
+    std::function<std::optional<ChosenServer>(const ServerChooserRequest& start)>;
+
+// The server the dialog edits: fields it writes on OK (and c1 to c4 on "SEL SERVER").
+struct ServerUnderEdit {
+  std::string& name;
+  std::string& desc;
+  ServerSettings& settings;
+};
+
+class ServerConfigDialog : public QDialog {
+ public:
+  // `proposal` is the name and description a new server is offered. The chooser launcher
+  // defaults to the modal ServerChooserDialog.
+  ServerConfigDialog(ServerUnderEdit server, std::pair<std::string, std::string> proposal,
+                     ServerNameLookups lookups, MessageBoxes& boxes, QWidget* parent = nullptr,
+                     ServerChooserLauncher chooser = {});
+
+  void accept() override;
+
+ private:
+  void StoreCredentials();
+  void SelectServer();
+  void EnableCredentials(bool enabled);
+
+  ServerUnderEdit server_;
+  ServerNameLookups lookups_;
+  MessageBoxes& boxes_;
+  ServerChooserLauncher chooser_;
+  std::string chosenCatid_;
+  QLineEdit* name_;
+  QLineEdit* desc_;
+  QLineEdit* node_;
+  QLineEdit* sid_;
+  QLineEdit* clsid_;
+  QLineEdit* outtime_;
+  QComboBox* solution_;
+  QCheckBox* useCredentials_;
+  QLineEdit* user_;
+  QLineEdit* key_;
+  QLineEdit* domain_;
+};

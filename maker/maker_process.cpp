@@ -1,0 +1,56 @@
+#include "maker/maker_process.h"
+
+#include <QSettings>
+
+#include "common/program_directory.h"
+#include "desktop/desktop_application.h"
+#include "desktop/qt_message_boxes.h"
+#include "maker/editor_window.h"
+#include "maker/mode_dialog.h"
+#include "maker/server_link.h"
+#include "platform/com/client_security.h"
+#include "platform/com/com_apartment.h"
+#include "platform/opcda/opc_server_list.h"
+
+namespace {
+
+constexpr char kGeometryKey[] = "editor/geometry";
+
+int RunEditor(MessageBoxes& boxes) {
+  EditorWindow editor(ProgramDirectory(), boxes);
+  QSettings settings;
+  editor.restoreGeometry(settings.value(QString::fromLatin1(kGeometryKey)).toByteArray());
+  editor.show();
+  editor.ReportLoadProblem();
+  const int status = QApplication::exec();
+  settings.setValue(QString::fromLatin1(kGeometryKey), editor.saveGeometry());
+  return status;
+}
+
+}  // namespace
+
+int RunMakerProcess(int argc, char** argv, const std::function<void()>& registerClasses) {
+  const auto application = StartDesktopApplication(argc, argv, kMakerTitle);
+  if (!application) return 1;
+  const ComApartment apartment;
+  CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
+                       RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
+  RegisterOpcCoreClasses();
+  if (registerClasses) registerClasses();
+
+  QtMessageBoxes boxes;
+  ModeDialog mode;
+  mode.exec();
+  switch (mode.Chosen()) {
+    case MakerMode::kEdit:
+      RunEditor(boxes);
+      break;
+    case MakerMode::kScan:
+      boxes.Inform("Scanning the servers of a node is not available in this build yet.",
+                   kHintCaption);
+      break;
+    case MakerMode::kNone:
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,71 @@
+#include "maker/tag_table_model.h"
+
+#include "bridge/core/type_text.h"
+#include "desktop/gbk_text.h"
+#include "maker/tag_texts.h"
+
+namespace {
+
+void AppendTags(const GroupNode& group, std::vector<TagNode*>& tags) {
+  for (const auto& tag : group.tags) tags.push_back(tag.get());
+}
+
+}  // namespace
+
+void TagTableModel::ShowTagsOf(const ProjectNode* node) {
+  beginResetModel();
+  tags_.clear();
+  shown_ = node;
+  if (node != nullptr && node->kind == NodeKind::kGroup) {
+    AppendTags(*static_cast<const GroupNode*>(node), tags_);
+  } else if (node != nullptr && node->kind == NodeKind::kServer) {
+    for (const auto& group : static_cast<const ServerNode*>(node)->groups)
+      AppendTags(*group, tags_);
+  } else {
+    shown_ = nullptr;
+  }
+  endResetModel();
+}
+
+void TagTableModel::Rebuild() { ShowTagsOf(shown_); }
+
+void TagTableModel::RefreshRow(int row) {
+  emit dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DisplayRole});
+}
+
+TagNode* TagTableModel::TagAt(int row) const {
+  return row >= 0 && row < static_cast<int>(tags_.size()) ? tags_[static_cast<size_t>(row)]
+                                                          : nullptr;
+}
+
+int TagTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(tags_.size());
+}
+
+int TagTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TagTableModel::data(const QModelIndex& index, int role) const {
+  const TagNode* tag = index.isValid() ? TagAt(index.row()) : nullptr;
+  if (tag == nullptr || role != Qt::DisplayRole) return {};
+  switch (index.column()) {
+    case kIndexColumn:
+      return index.row() + 1;
+    case kIdColumn:
+      return FromGbk(tag->id);
+    case kTypeColumn:
+      return FromGbk(TagListTypeText(tag->vt));
+    case kDirectionColumn:
+      return FromGbk(AccessRightText(tag->dir));
+    default:
+      return {};
+  }
+}
+
+QVariant TagTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static constexpr const char* kTitles[] = {"INDEX", "ID", "TYPE", "READ/WRITE"};
+  if (section < 0 || section >= kColumnCount) return {};
+  return QString::fromLatin1(kTitles[section]);
+}
