@@ -42,11 +42,14 @@ class HttpConnections {
   bufferevent* Open(event_base* base);
   // `request` has arrived whole: its connection's deadline starts again.
   void RequestArrived(evhttp_request* request);
-  // Forgets the connections evhttp has closed; returns how many stay open.
+  // Forgets the connections evhttp has closed; returns how many stay open. Not while evhttp
+  // sets up a connection (from Open until the call-back that gave it returns).
   size_t ForgetClosed();
   // Closes the connections past their deadline at `now`, then ForgetClosed. Not from inside
   // an evhttp call-back, as it frees evhttp's connections.
   size_t Sweep(Clock::time_point now);
+  // The connections open, or closed by evhttp and not yet forgotten.
+  size_t size() const { return connections_.size(); }
 
  private:
   struct Connection {

@@ -68,6 +68,8 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   evhttp_set_max_body_size(http_.get(), static_cast<ev_ssize_t>(limits_.maxBodySize));
   const timeval timeout = ToTimeval(limits_.connectionTimeout);
   evhttp_set_timeout_tv(http_.get(), &timeout);
+  // A body over the limit is read and dropped before the 413, so the peer gets to read it.
+  if (evhttp_set_flags(http_.get(), EVHTTP_SERVER_LINGERING_CLOSE) != 0) return;
   evhttp_set_bevcb(http_.get(), &HttpServerThread::OnConnection, this);
   evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), "0.0.0.0", port);
   if (bound == nullptr) return;
@@ -113,8 +115,11 @@ bufferevent* HttpServerThread::OnConnection(event_base* base, void* self) {
     server.acceptFailures_ = 0;
     server.acceptBackOff_ = kFirstAcceptBackOff;
   }
+  // Forgotten first: the new connection's bufferevent has no call-back argument until evhttp
+  // has set it up, after this call-back.
+  server.connections_.ForgetClosed();
   bufferevent* events = server.connections_.Open(base);
-  server.UpdateAccepting(server.connections_.ForgetClosed());
+  server.UpdateAccepting(server.connections_.size());
   return events;
 }
 
