@@ -3,7 +3,9 @@
 #include "common/gbk_characters.h"
 
 bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxFileNameLength || name == "." || name == "..") {
+    return false;
+  }
   // "/" and NUL are never trail bytes; "\" is one of many characters, so only a "\" that is a
   // character of its own separates.
   while (!name.empty()) {

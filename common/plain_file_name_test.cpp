@@ -15,6 +15,8 @@ TEST(PlainFileName, SeparatorsAreCharactersNotTrailBytes) {
       {"\xD5\x5C\xB7\xFE\xCE\xF1", true},
       {"a\xD6\xD0\x81\x5C.b", true},
       {"...", true},
+      {std::string(kMaxFileNameLength, 'a'), true},
+      {std::string(kMaxFileNameLength + 1, 'a'), false},
       {"", false},
       {".", false},
       {"..", false},
