@@ -6,6 +6,7 @@
 
 #include "common/browse_files.h"
 #include "common/code_page.h"
+#include "common/encoding_detection.h"
 #include "common/markup_document.h"
 #include "common/peer_text.h"
 #include "common/project_file.h"
@@ -79,12 +80,17 @@ HttpAnswer ConfigurationRoutes::GetOpcTags(std::string_view name) const {
   return LoadedDocumentAnswer(*path, "收到get_opc_tags请求,正在回复...", failure);
 }
 
-HttpAnswer ConfigurationRoutes::SetOpcDb(std::string_view text) const {
+HttpAnswer ConfigurationRoutes::SetOpcDb(std::string_view body) const {
   // Only a well-formed project document is stored, and only a stored one restarts the bridge;
   // the save replaces the file atomically, so a failed one leaves the old project whole.
   MarkupDocument document(MarkupBuild::kFull);
+  // The body is UTF-8. One that is not and declares no encoding is taken, as an undeclared
+  // file is, for text in the system code page, and stored with the bytes it came with.
+  const bool undeclaredBytes = !FindDeclaredEncoding(body) && !IsUtf8Text(body);
+  const bool wellFormed = undeclaredBytes ? document.SetText(body, {.undeclaredBytes = true})
+                                          : document.SetText(Utf8ToAnsi(body));
   HttpAnswer answer;
-  if (!document.SetText(text) || !document.FindElement("root") ||
+  if (!wellFormed || !document.FindElement("root") ||
       !document.SaveFile(programDirectory_ + "/" + kProjectFileName)) {
     answer.body = "设置opc_db内容出错";
     answer.logLine = "收到Set_opc_db请求，设置opc_db内容出错";

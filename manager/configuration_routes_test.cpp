@@ -115,6 +115,29 @@ TEST_F(ConfigurationRoutesTest, RefusedProjectLeavesFileAndBridgeAlone) {
   }
 }
 
+TEST_F(ConfigurationRoutesTest, StoredProjectIsConvertedOnceOrKeptAsItCame) {
+  const std::string gbkDeclaration = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n";
+  const struct {
+    std::string body;
+    std::string stored;
+  } cases[] = {
+      // UTF-8 without a declaration: converted to GBK and stored as UTF-8 again.
+      {Utf8(u8"<root><server name=\"服务\"/></root>"),
+       Utf8(u8"<root><server name=\"服务\"/></root>")},
+      // Declaring GBK: stored in GBK.
+      {gbkDeclaration + Utf8(u8"<root name=\"服务\"/>"), gbkDeclaration + "<root name=\"服务\"/>"},
+      // No UTF-8 and no declaration: the GBK it must be, stored byte for byte.
+      {"<root><server name=\"服务\"/></root>", "<root><server name=\"服务\"/></root>"},
+  };
+  for (const auto& upload : cases) {
+    SCOPED_TRACE(upload.body);
+    const HttpAnswer answer = Post("/set_opc_db", upload.body);
+    EXPECT_EQ(answer.body, "");
+    EXPECT_TRUE(answer.restartBridge);
+    EXPECT_EQ(folder_.Read("opc_db.xml"), upload.stored);
+  }
+}
+
 TEST_F(ConfigurationRoutesTest, FailedSaveIsReportedAndLeavesTheBridgeAlone) {
   // A directory in the file's place cannot be replaced by a file.
   std::filesystem::create_directory(folder_.File("opc_db.xml"));
