@@ -32,7 +32,7 @@ bufferevent* HttpConnections::Open(event_base* base) {
   try {
     connections_.push_back({events, watch, Clock::now()});
   } catch (const std::bad_alloc&) {
-    evbuffer_remove_cb_entry(bufferevent_get_output(events), watch);
+    (void)evbuffer_remove_cb_entry(bufferevent_get_output(events), watch);
     return events;
   }
   bufferevent_incref(events);
@@ -80,8 +80,10 @@ void* HttpConnections::CallbackArgument(bufferevent* events) {
 bool HttpConnections::IsClosed(bufferevent* events) { return CallbackArgument(events) == nullptr; }
 
 void HttpConnections::Release(const Connection& connection) {
-  evbuffer_remove_cb_entry(bufferevent_get_output(connection.events), connection.replyWatch);
-  bufferevent_decref(connection.events);
+  // The entry is on that buffer, so its removal cannot fail; whether the decrement freed the
+  // bufferevent (evhttp let go of it already) or not (evhttp still holds it) is all the same.
+  (void)evbuffer_remove_cb_entry(bufferevent_get_output(connection.events), connection.replyWatch);
+  (void)bufferevent_decref(connection.events);
 }
 
 void HttpConnections::OnReplyBytes(evbuffer* output, const evbuffer_cb_info* added, void* self) {

@@ -8,9 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
-#include <string>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -74,6 +73,7 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), "0.0.0.0", port);
   if (bound == nullptr) return;
   listener_ = evhttp_bound_socket_get_listener(bound);
+  if (listener_ == nullptr) return;
   evconnlistener_set_error_cb(listener_, &HttpServerThread::OnAcceptError);
   const timeval period = ToTimeval(TickPeriod(limits_.connectionTimeout));
   if (event_add(tick_.get(), &period) != 0) return;
@@ -102,7 +102,8 @@ void HttpServerThread::OnRequest(evhttp_request* request, void* self) {
   } catch (...) {
     // Nothing was sent (the handler's contract); what it had put in the reply is dropped.
     evbuffer* output = evhttp_request_get_output_buffer(request);
-    evbuffer_drain(output, evbuffer_get_length(output));
+    // Fails only on a frozen buffer, which the reply of a request not yet answered is not.
+    (void)evbuffer_drain(output, evbuffer_get_length(output));
     evhttp_send_error(request, HTTP_INTERNAL, nullptr);
   }
 }
@@ -111,9 +112,10 @@ bufferevent* HttpServerThread::OnConnection(event_base* base, void* self) {
   auto& server = *static_cast<HttpServerThread*>(self);
   if (server.acceptFailures_ > 0) {
     // At the descriptor limit the first line could not be written; this one tells the story.
-    server.TryLog("HTTP恢复接受连接,此前失败" + std::to_string(server.acceptFailures_) + "次");
+    char line[96];
+    std::snprintf(line, sizeof line, "HTTP恢复接受连接,此前失败%lu次", server.acceptFailures_);
+    server.TryLog(line);
     server.acceptFailures_ = 0;
-    server.acceptBackOff_ = kFirstAcceptBackOff;
   }
   // Forgotten first: the new connection's bufferevent has no call-back argument until evhttp
   // has set it up, after this call-back.
@@ -128,8 +130,11 @@ void HttpServerThread::OnAcceptError(evconnlistener*, void*) {
   const int error = EVUTIL_SOCKET_ERROR();
   if (server.acceptFailures_++ == 0) {
     server.acceptBackOff_ = kFirstAcceptBackOff;
-    server.TryLog("HTTP接受连接失败(" + std::generic_category().message(error) +
-                  "),暂停接受新连接");
+    char reason[128];
+    char line[256];
+    std::snprintf(line, sizeof line, "HTTP接受连接失败(%s),暂停接受新连接",
+                  strerror_r(error, reason, sizeof reason));
+    server.TryLog(line);
   } else {
     server.acceptBackOff_ = std::min(server.acceptBackOff_ * 2, kLongestAcceptBackOff);
   }
@@ -143,10 +148,11 @@ void HttpServerThread::OnTick(evutil_socket_t, short, void* self) {
 }
 
 void HttpServerThread::OnStop(evutil_socket_t, short, void* base) {
-  event_base_loopbreak(static_cast<event_base*>(base));
+  // Fails only without a base, and then there is no loop to end either.
+  (void)event_base_loopbreak(static_cast<event_base*>(base));
 }
 
-void HttpServerThread::TryLog(std::string_view line) const noexcept {
+void HttpServerThread::TryLog(const char* line) const noexcept {
   try {
     log_.WriteLogLine(line);
   } catch (const std::bad_alloc&) {

@@ -33,7 +33,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <thread>
 
 #include "common/daily_log.h"
@@ -72,7 +71,7 @@ class HttpServerThread {
   static void OnStop(evutil_socket_t, short, void* base);
 
   // Writes `line` to the log; a line that cannot even be formed is lost.
-  void TryLog(std::string_view line) const noexcept;
+  void TryLog(const char* line) const noexcept;
   // Accepts while below the connection cap and not pausing after a failed accept.
   void UpdateAccepting(size_t openConnections);
 
