@@ -84,7 +84,7 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   evhttp_set_gencb(http_.get(), &HttpServerThread::OnRequest, this);
   thread_ = std::thread([this] {
     loopServer = this;
-    if (event_base_dispatch(base_.get()) != 0) log_.WriteLogLine("HTTP事件循环出错,已停止");
+    if (event_base_dispatch(base_.get()) < 0) TryLog("HTTP事件循环出错,已停止");
   });
 }
 

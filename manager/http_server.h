@@ -38,10 +38,12 @@
 #include "common/daily_log.h"
 #include "manager/http_connections.h"
 
+// What one peer, or many, may take of the server; the defaults are the manager's.
 struct HttpServerLimits {
-  size_t maxBodySize = size_t{64} << 20;
+  size_t maxBodySize = size_t{64} << 20;  // bytes of one request body
+  // How long a connection may go without a whole request arriving (idle or slow alike).
   std::chrono::milliseconds connectionTimeout{30000};
-  size_t maxConnections = 128;
+  size_t maxConnections = 128;  // open at a time; more wait in the system's listen queue
 };
 
 class HttpServerThread {
