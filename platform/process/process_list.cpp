@@ -31,7 +31,9 @@ StatusRead ReadProcessStatus(pid_t pid, ProcessStatus& status) {
   const ssize_t got = ::read(fd, buffer, sizeof buffer);
   const int readError = errno;
   ::close(fd);
-  if (got < 0) return readError == ESRCH ? StatusRead::kGone : StatusRead::kUnreadable;
+  // A process reaped after the open reads as ESRCH, or as nothing at all.
+  if (got == 0 || (got < 0 && readError == ESRCH)) return StatusRead::kGone;
+  if (got < 0) return StatusRead::kUnreadable;
   const std::string_view line(buffer, static_cast<size_t>(got));
   const size_t open = line.find('(');
   const size_t close = line.rfind(')');
