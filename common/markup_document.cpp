@@ -40,9 +40,9 @@ std::string FormatNumber(const char* format, auto value) {
 
 MarkupDocument::MarkupDocument(MarkupBuild build) : build_(build) {}
 
-bool MarkupDocument::SetText(std::string_view text) {
+bool MarkupDocument::SetText(std::string_view text, const MarkupFileOrigin& origin) {
   text_.assign(text);
-  bom_ = ByteOrderMark::kNone;
+  origin_ = origin;
   result_.clear();
   return Parse();
 }

@@ -36,7 +36,8 @@ class MarkupDocument {
   explicit MarkupDocument(MarkupBuild build = MarkupBuild::kFull);
 
   // Replaces the whole text, parses it and resets every position; returns IsWellFormed().
-  bool SetText(std::string_view text);
+  // SaveFile writes the text as it would write one read from a file of `origin` (full build).
+  bool SetText(std::string_view text, const MarkupFileOrigin& origin = {});
   const std::string& GetText() const;
 
   // Reads the file (converting its encoding in the full build) and parses it as SetText.
@@ -126,6 +127,6 @@ class MarkupDocument {
   uint32_t parent_ = 0;       // whose children are walked; 0 = top level
   uint32_t main_ = 0;         // the current element; 0 = before the parent's first child
   uint32_t child_ = 0;        // remembered inside the main element, taken by EnterElement
-  ByteOrderMark bom_ = ByteOrderMark::kNone;  // of the file the text came from
+  MarkupFileOrigin origin_;   // of the file the text came from
   std::string result_;
 };

@@ -6,12 +6,12 @@ bool MarkupDocument::LoadFile(const std::string& path) {
   std::string text;
   bool read = false;
   if (build_ == MarkupBuild::kFull) {
-    ByteOrderMark bom = ByteOrderMark::kNone;
-    read = ReadMarkupFile(path, text, bom, result_);
-    bom_ = read ? bom : ByteOrderMark::kNone;
+    MarkupFileOrigin origin;
+    read = ReadMarkupFile(path, text, origin, result_);
+    origin_ = read ? origin : MarkupFileOrigin{};
   } else {
     read = ReadFileBytes(path, text, result_);
-    bom_ = ByteOrderMark::kNone;
+    origin_ = {};
   }
   if (!read) {
     Clear();
@@ -23,6 +23,6 @@ bool MarkupDocument::LoadFile(const std::string& path) {
 
 bool MarkupDocument::SaveFile(const std::string& path) {
   result_.clear();
-  if (build_ == MarkupBuild::kFull) return WriteMarkupFile(path, text_, bom_, result_);
+  if (build_ == MarkupBuild::kFull) return WriteMarkupFile(path, text_, origin_, result_);
   return WriteFileBytes(path, text_, result_);
 }

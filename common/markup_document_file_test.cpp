@@ -78,6 +78,26 @@ TEST(MarkupDocumentFile, FullBuildRoundTripsAGbkFileAndItsEdits) {
   EXPECT_EQ(reloaded.GetAttribute("name"), kGbkBan);
 }
 
+TEST(MarkupDocumentFile, FullBuildWritesAnUndeclaredNonUtf8FileBackWithItsOwnBytes) {
+  TemporaryDirectory directory;
+  const std::string bytes = "<root name=\"" + kGbkBan + "\">\r\n</root>\r\n";
+  WriteBytes(directory.File("in.xml"), bytes);
+  MarkupDocument document(MarkupBuild::kFull);
+  ASSERT_TRUE(document.LoadFile(directory.File("in.xml")));
+  ASSERT_TRUE(document.FindElement("root"));
+  ASSERT_TRUE(document.EnterElement());
+  ASSERT_TRUE(document.AddElement("server"));
+  ASSERT_TRUE(document.SetAttribute("name", kGbkBan));
+  ASSERT_TRUE(document.SaveFile(directory.File("out.xml")));
+  EXPECT_EQ(ReadBytes(directory.File("out.xml")), document.GetText());
+  // The same text set, not loaded, has no file to follow and is written as UTF-8.
+  MarkupDocument set(MarkupBuild::kFull);
+  ASSERT_TRUE(set.SetText(bytes));
+  ASSERT_TRUE(set.SaveFile(directory.File("set.xml")));
+  EXPECT_EQ(ReadBytes(directory.File("set.xml")),
+            "<root name=\"" + kUtf8Ban + "\">\r\n</root>\r\n");
+}
+
 TEST(MarkupDocumentFile, BridgeBuildReadsAndWritesBytesUnchanged) {
   TemporaryDirectory directory;
   const std::string bytes = "\xEF\xBB\xBF<root name=\"" + kGbkBan + "\"/>\r\n";

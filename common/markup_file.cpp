@@ -180,8 +180,9 @@ std::string ReadWideText(std::string_view body, unsigned codePage, std::string& 
   return ConvertToSystemCodePage(units, lossy, results);
 }
 
+// `undeclaredBytes` is set when the text is the bytes of an undeclared file that is no UTF-8.
 std::string ReadNarrowText(std::string_view body, const FileEncoding& encoding,
-                           std::string& results) {
+                           bool& undeclaredBytes, std::string& results) {
   std::string bytes(body);
   if (const size_t nulls = std::erase(bytes, '\0'); nulls > 0) {
     AppendMarkupResult(results, "nulls_removed", {{"count", std::to_string(nulls)}});
@@ -195,6 +196,7 @@ std::string ReadNarrowText(std::string_view body, const FileEncoding& encoding,
     // that text in the system code page is kept rather than damaged.
     const bool utf8 = IsUtf8Text(bytes);
     AppendMarkupResult(results, "utf8_detection", {{"type", utf8 ? "UTF-8" : "none"}});
+    undeclaredBytes = !utf8;
     if (!utf8) return bytes;
     codePage = kUtf8CodePage;
   }
@@ -211,13 +213,16 @@ struct WriteEncoding {
   std::string name;
 };
 
-WriteEncoding ChooseWriteEncoding(std::string_view text, ByteOrderMark bom) {
+// Text that was an undeclared file's bytes is written back as those bytes: converting it to
+// UTF-8 would change a file that its readers, which take undeclared non-UTF-8 files as the
+// system code page, read correctly as it was. Its encoding name is empty (no conversion).
+WriteEncoding ChooseWriteEncoding(std::string_view text, const MarkupFileOrigin& origin) {
   for (const Signature& signature : kSignatures) {
-    if (bom != ByteOrderMark::kNone && signature.bom == bom) {
+    if (origin.bom != ByteOrderMark::kNone && signature.bom == origin.bom) {
       return {signature.bytes, std::string(signature.encoding)};
     }
   }
-  return {{}, FindDeclaredEncoding(text).value_or("UTF-8")};
+  return {{}, FindDeclaredEncoding(text).value_or(origin.undeclaredBytes ? "" : "UTF-8")};
 }
 
 // Converts text in the system code page to `codePage` in `out`; false when this machine
@@ -238,10 +243,10 @@ bool ConvertFromSystemCodePage(std::string_view text, unsigned codePage, std::st
 
 }  // namespace
 
-bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& bom,
+bool ReadMarkupFile(const std::string& path, std::string& text, MarkupFileOrigin& origin,
                     std::string& results) {
   text.clear();
-  bom = ByteOrderMark::kNone;
+  origin = {};
   std::string bytes;
   std::string error;
   if (!ReadWholeFile(path, bytes, error)) {
@@ -249,8 +254,8 @@ bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& b
     return false;
   }
   const FileEncoding encoding = ExamineFileStart(bytes);
-  bom = encoding.bom;
-  if (bom != ByteOrderMark::kNone) {
+  origin.bom = encoding.bom;
+  if (origin.bom != ByteOrderMark::kNone) {
     AppendMarkupResult(results, "bom", {{"encoding", *encoding.name}});
   }
   AppendMarkupResult(
@@ -260,14 +265,14 @@ bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& b
   if (encoding.unitSize > 1) {
     text = ReadWideText(body, *encoding.codePage, results);
   } else {
-    text = ReadNarrowText(body, encoding, results);
+    text = ReadNarrowText(body, encoding, origin.undeclaredBytes, results);
   }
   return true;
 }
 
-bool WriteMarkupFile(const std::string& path, std::string_view text, ByteOrderMark bom,
+bool WriteMarkupFile(const std::string& path, std::string_view text, const MarkupFileOrigin& origin,
                      std::string& results) {
-  const WriteEncoding encoding = ChooseWriteEncoding(text, bom);
+  const WriteEncoding encoding = ChooseWriteEncoding(text, origin);
   const std::optional<unsigned> codePage = CodePageOfEncodingName(encoding.name);
   std::string converted;
   std::string_view body = text;

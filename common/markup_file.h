@@ -16,14 +16,23 @@
 
 enum class ByteOrderMark { kNone, kUtf8, kUtf16Le, kUtf16Be };
 
-// Full build. Reads `path` into `text` in the system code page and reports the file's
-// byte-order mark in `bom`. On failure `text` is empty and the result is false.
-bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& bom,
+// What the file a text was read from tells about writing the text back.
+struct MarkupFileOrigin {
+  ByteOrderMark bom = ByteOrderMark::kNone;
+  // Neither mark nor declaration, and not UTF-8: the text is the file's bytes as they were,
+  // taken to be in the system code page.
+  bool undeclaredBytes = false;
+};
+
+// Full build. Reads `path` into `text` in the system code page and reports what the file says
+// about its encoding in `origin`. On failure `text` is empty and the result is false.
+bool ReadMarkupFile(const std::string& path, std::string& text, MarkupFileOrigin& origin,
                     std::string& results);
 
-// Full build. Writes `text` to `path`: with the mark `bom` and its encoding when there is
-// one, else in the encoding the text declares, else as UTF-8.
-bool WriteMarkupFile(const std::string& path, std::string_view text, ByteOrderMark bom,
+// Full build. Writes `text` to `path`: with the mark of `origin` and its encoding when there is
+// one, else in the encoding the text declares, else, for text that was an undeclared file's
+// own bytes, unchanged, else as UTF-8.
+bool WriteMarkupFile(const std::string& path, std::string_view text, const MarkupFileOrigin& origin,
                      std::string& results);
 
 // Bridge build. Reads the whole file unchanged; `result` becomes "<path><n> bytes" on

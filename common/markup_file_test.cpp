@@ -35,11 +35,11 @@ class MarkupFileTest : public ::testing::Test {
   bool Read(const std::string& bytes) {
     WriteTestFile(directory_ / "in.xml", bytes);
     results_.clear();
-    return ReadMarkupFile(directory_ / "in.xml", text_, bom_, results_);
+    return ReadMarkupFile(directory_ / "in.xml", text_, origin_, results_);
   }
-  std::string Write(std::string_view text, ByteOrderMark bom = ByteOrderMark::kNone) {
+  std::string Write(std::string_view text, const MarkupFileOrigin& origin = {}) {
     results_.clear();
-    EXPECT_TRUE(WriteMarkupFile(directory_ / "out.xml", text, bom, results_)) << results_;
+    EXPECT_TRUE(WriteMarkupFile(directory_ / "out.xml", text, origin, results_)) << results_;
     return ReadTestFile(directory_ / "out.xml");
   }
   bool Has(std::string_view record) const { return HasMarkupResult(results_, record); }
@@ -47,17 +47,17 @@ class MarkupFileTest : public ::testing::Test {
 
   TestDirectory directory_;
   std::string text_;
-  ByteOrderMark bom_ = ByteOrderMark::kNone;
+  MarkupFileOrigin origin_;
   std::string results_;
 };
 
 TEST_F(MarkupFileTest, Utf8MarkWinsOverTheDeclarationAndIsWrittenAgain) {
   const std::string file = "\xEF\xBB\xBF" + Declared("GBK") + "\r\n<a>" + kUtf8 + "</a>\r\n";
   ASSERT_TRUE(Read(file));
-  EXPECT_EQ(bom_, ByteOrderMark::kUtf8);
+  EXPECT_EQ(origin_.bom, ByteOrderMark::kUtf8);
   EXPECT_EQ(text_, Declared("GBK") + "\r\n<a>" + kGbk + "</a>\r\n");
   EXPECT_TRUE(Has("bom") && Has("converted_to") && !Has("conversion_loss")) << results_;
-  EXPECT_EQ(Write(text_, bom_), file);
+  EXPECT_EQ(Write(text_, origin_), file);
 }
 
 TEST_F(MarkupFileTest, SystemCodePageDeclarationsAreReadAndWrittenByteForByte) {
@@ -66,7 +66,7 @@ TEST_F(MarkupFileTest, SystemCodePageDeclarationsAreReadAndWrittenByteForByte) {
     ASSERT_TRUE(Read(file));
     EXPECT_EQ(text_, file) << name;
     EXPECT_FALSE(Has("converted_to") || Has("utf8_detection")) << results_;
-    EXPECT_EQ(Write(text_, bom_), file) << name;
+    EXPECT_EQ(Write(text_, origin_), file) << name;
     EXPECT_FALSE(Has("converted_from")) << results_;
   }
 }
@@ -79,12 +79,18 @@ TEST_F(MarkupFileTest, UndeclaredDocumentIsSavedAsUtf8AndReadBackAsItWas) {
   EXPECT_TRUE(HasText("<utf8_detection type=\"UTF-8\"/>")) << results_;
 }
 
-TEST_F(MarkupFileTest, UndeclaredTextThatIsNoUtf8KeepsItsBytes) {
+TEST_F(MarkupFileTest, UndeclaredTextThatIsNoUtf8KeepsItsBytesAndIsWrittenBackAsThey) {
   for (const std::string& file : {"title " + kGbk, "<root>" + kGbk + "</root>"}) {
     ASSERT_TRUE(Read(file));
     EXPECT_EQ(text_, file);
+    EXPECT_TRUE(origin_.undeclaredBytes);
     EXPECT_TRUE(HasText("<utf8_detection type=\"none\"/>") && !Has("converted_to")) << results_;
+    EXPECT_EQ(Write(text_, origin_), file);
+    EXPECT_FALSE(Has("converted_from")) << results_;
   }
+  // A declaration added since is followed.
+  EXPECT_EQ(Write(Declared("UTF-8") + "<r>" + kGbk + "</r>", origin_),
+            Declared("UTF-8") + "<r>" + kUtf8 + "</r>");
   // A sequence cut by the end of the file does not prevent the detection; its bytes are lost.
   ASSERT_TRUE(Read("title " + kUtf8 + "\xE7\x89"));
   EXPECT_EQ(text_, "title " + kGbk +
@@ -100,11 +106,11 @@ TEST_F(MarkupFileTest, Utf16FilesWithMarkAreConvertedAndWrittenBackAsTheyWere) {
                              Widen("<?xml version=\"1.0\"?><a>", 2, bigEndian) + character +
                              Widen("</a>", 2, bigEndian);
     ASSERT_TRUE(Read(file));
-    EXPECT_EQ(bom_, bigEndian ? ByteOrderMark::kUtf16Be : ByteOrderMark::kUtf16Le);
+    EXPECT_EQ(origin_.bom, bigEndian ? ByteOrderMark::kUtf16Be : ByteOrderMark::kUtf16Le);
     EXPECT_EQ(text_, "<?xml version=\"1.0\"?><a>" + kGbk + "</a>");
     EXPECT_TRUE(Has("converted_to"));
     EXPECT_EQ(Has("endian_swap"), bigEndian);
-    EXPECT_EQ(Write(text_, bom_), file);
+    EXPECT_EQ(Write(text_, origin_), file);
   }
 }
 
@@ -178,16 +184,16 @@ TEST_F(MarkupFileTest, LargeFileIsReadWhole) {
 
 TEST_F(MarkupFileTest, FileErrorsCarryTheSystemText) {
   text_ = "left over";
-  EXPECT_FALSE(ReadMarkupFile(directory_ / "missing.xml", text_, bom_, results_));
+  EXPECT_FALSE(ReadMarkupFile(directory_ / "missing.xml", text_, origin_, results_));
   EXPECT_TRUE(text_.empty());
   EXPECT_TRUE(Has("file_error") && HasText("No such file or directory")) << results_;
 
   results_.clear();
-  EXPECT_FALSE(ReadMarkupFile(directory_ / ".", text_, bom_, results_));
+  EXPECT_FALSE(ReadMarkupFile(directory_ / ".", text_, origin_, results_));
   EXPECT_TRUE(HasText("Is a directory")) << results_;
 
   results_.clear();
-  EXPECT_FALSE(WriteMarkupFile(directory_ / "no/dir.xml", "<a/>", ByteOrderMark::kNone, results_));
+  EXPECT_FALSE(WriteMarkupFile(directory_ / "no/dir.xml", "<a/>", {}, results_));
   EXPECT_TRUE(Has("file_error") && !Has("write")) << results_;
 }
 
@@ -197,8 +203,7 @@ TEST_F(MarkupFileTest, AFailedSaveLeavesTheOldFileWhole) {
   const std::string big = Declared("GBK") + "<a>" + std::string(100 * 1024, 'x') + "</a>";
   EXPECT_TRUE(RunWithFileSizeLimit(16 * 1024, [&] {
     std::string results;
-    return !WriteMarkupFile(path, big, ByteOrderMark::kNone, results) &&
-           HasMarkupResult(results, "file_error");
+    return !WriteMarkupFile(path, big, {}, results) && HasMarkupResult(results, "file_error");
   }));
   EXPECT_EQ(ReadTestFile(path), Declared("GBK") + "<old/>");
   EXPECT_EQ(directory_.Entries(), std::set<std::string>{"project.xml"});

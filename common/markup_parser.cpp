@@ -50,6 +50,8 @@ class MarkupParser {
   void CloseUnended(size_t keep, std::string_view endTagName, size_t endTagOffset);
   void MarkIllFormed(uint32_t element);
   void Syntax(MarkupIssueKind kind, size_t at, MarkupToken token = MarkupToken::kUnknown);
+  // Records `issue` while fewer than kMaxMarkupParseIssues are recorded.
+  void Record(const MarkupParseIssue& issue);
   void CheckRoot();
 
   // Above this depth, unmatched end tags would make the search of open_ quadratic; from then
@@ -67,7 +69,7 @@ class MarkupParser {
 std::vector<MarkupParseIssue> MarkupParser::Run() {
   if (text_.size() > kMaxMarkupTextLength) {
     index_.Reset(0);
-    issues_.push_back({MarkupIssueKind::kNoRootElement, 0, {}, {}, 0, MarkupToken::kUnknown});
+    Record({MarkupIssueKind::kNoRootElement, 0, {}, {}, 0, MarkupToken::kUnknown});
     return std::move(issues_);
   }
   index_.Reset(text_.size());
@@ -157,12 +159,12 @@ size_t MarkupParser::ParseEndTag(size_t at) {
   }
   const size_t match = FindOpen(name);
   if (match == kStop) {
-    issues_.push_back({MarkupIssueKind::kLoneEndTag,
-                       static_cast<uint32_t>(at),
-                       name,
-                       {},
-                       0,
-                       MarkupToken::kEndTag});
+    Record({MarkupIssueKind::kLoneEndTag,
+            static_cast<uint32_t>(at),
+            name,
+            {},
+            0,
+            MarkupToken::kEndTag});
     MarkIllFormed(Current());
     return end;
   }
@@ -323,8 +325,8 @@ void MarkupParser::CloseUnended(size_t keep, std::string_view endTagName, size_t
     MarkupElement& record = index_[element];
     record.flags |= kMarkupNotEnded;
     record.length = record.startTagLength;
-    issues_.push_back({MarkupIssueKind::kUnendedStartTag, record.start, NameOf(open_[at]),
-                       endTagName, static_cast<uint32_t>(endTagOffset), MarkupToken::kStartTag});
+    Record({MarkupIssueKind::kUnendedStartTag, record.start, NameOf(open_[at]), endTagName,
+            static_cast<uint32_t>(endTagOffset), MarkupToken::kStartTag});
     // The element is the last child of `target`; its children follow it there.
     const uint32_t first = record.firstChild;
     if (first == 0) continue;
@@ -347,25 +349,29 @@ void MarkupParser::MarkIllFormed(uint32_t element) {
 }
 
 void MarkupParser::Syntax(MarkupIssueKind kind, size_t at, MarkupToken token) {
-  issues_.push_back({kind, static_cast<uint32_t>(at), {}, {}, 0, token});
+  Record({kind, static_cast<uint32_t>(at), {}, {}, 0, token});
   MarkIllFormed(Current());
+}
+
+void MarkupParser::Record(const MarkupParseIssue& issue) {
+  if (issues_.size() < kMaxMarkupParseIssues) issues_.push_back(issue);
 }
 
 void MarkupParser::CheckRoot() {
   const uint32_t root = index_[0].firstChild;
   if (root == 0) {
-    issues_.push_back({MarkupIssueKind::kNoRootElement, 0, {}, {}, 0, MarkupToken::kUnknown});
+    Record({MarkupIssueKind::kNoRootElement, 0, {}, {}, 0, MarkupToken::kUnknown});
     return;
   }
   const uint32_t sibling = index_[root].nextSibling;
   if (sibling == 0) return;
   const uint32_t start = index_[sibling].start;
-  issues_.push_back({MarkupIssueKind::kRootHasSibling,
-                     start,
-                     MarkupTagName(text_.substr(start + 1)),
-                     {},
-                     0,
-                     MarkupToken::kStartTag});
+  Record({MarkupIssueKind::kRootHasSibling,
+          start,
+          MarkupTagName(text_.substr(start + 1)),
+          {},
+          0,
+          MarkupToken::kStartTag});
 }
 
 }  // namespace

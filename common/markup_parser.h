@@ -59,8 +59,13 @@ struct MarkupParseIssue {
 // The longest text that can be indexed: offsets are 32 bits.
 inline constexpr size_t kMaxMarkupTextLength = UINT32_MAX;
 
+// The most problems a parse records. Every malformed token is one, so an unbounded report of
+// a hostile text would take many times the text's own size; the first ones tell what is wrong.
+inline constexpr size_t kMaxMarkupParseIssues = 100;
+
 // Indexes the elements of `text` into `index` and returns the problems found, in the order
-// found. Record 0 covers the text and is flagged kMarkupIllFormedPart when any token was
-// ill-formed (the root checks aside). An empty text gives no elements and no problems; a text
-// longer than kMaxMarkupTextLength gives no elements and kNoRootElement.
+// found, the first kMaxMarkupParseIssues of them. Record 0 covers the text and is flagged
+// kMarkupIllFormedPart when any token was ill-formed (the root checks aside). An empty text gives
+// no elements and no problems; a text longer than kMaxMarkupTextLength gives no elements and
+// kNoRootElement.
 std::vector<MarkupParseIssue> ParseMarkup(std::string_view text, MarkupElementIndex& index);

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "common/markup_document.h"
+#include "common/markup_parser.h"
 #include "common/markup_test_tree.h"
 
 namespace {
@@ -108,6 +109,54 @@ TEST(MarkupRobustness, MutatedDocumentsAreHandledAndKeepTheirIndexConsistent) {
     ASSERT_EQ(DescribeElements(document), DescribeElements(parsed)) << text;
   }
   EXPECT_GT(wellFormedEdits, 100);
+}
+
+// How often `part` occurs in `text`.
+size_t Count(std::string_view text, std::string_view part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(MarkupRobustness, ReportOfAHostileTextKeepsOnlyTheFirstProblems) {
+  // Every "<" is a malformed token, every "</a>" a lone end tag, every "<b>" unended.
+  const struct {
+    std::string text;
+    std::string_view fullRecord;
+    std::string_view bridgeText;
+  } cases[] = {
+      {"<r>" + std::string(100000, '<') + "</r>", "<first_tag_syntax ", "Incorrect tag name"},
+      {"<r>" +
+           [] {
+             std::string ends;
+             for (int i = 0; i < 20000; ++i) ends += "</a>";
+             return ends;
+           }() +
+           "</r>",
+       "<lone_end_tag ", "No start tag for end tag"},
+      {"<r>" +
+           [] {
+             std::string opens;
+             for (int i = 0; i < 20000; ++i) opens += "<b>";
+             return opens;
+           }() +
+           "</r>",
+       "<unended_start_tag ", "does not match start tag"},
+  };
+  for (const auto& hostile : cases) {
+    SCOPED_TRACE(hostile.fullRecord);
+    MarkupDocument full(MarkupBuild::kFull);
+    EXPECT_FALSE(full.SetText(hostile.text));
+    EXPECT_EQ(Count(full.GetResult(), hostile.fullRecord), kMaxMarkupParseIssues);
+    // The first problem is the first one of the text, right after "<r>".
+    EXPECT_TRUE(full.GetResult().starts_with(std::string(hostile.fullRecord))) << full.GetResult();
+    EXPECT_NE(full.GetResult().find("offset=\"3\""), std::string::npos);
+    MarkupDocument bridge(MarkupBuild::kBridge);
+    EXPECT_FALSE(bridge.SetText(hostile.text));
+    EXPECT_EQ(Count(bridge.GetResult(), hostile.bridgeText), kMaxMarkupParseIssues);
+  }
 }
 
 }  // namespace

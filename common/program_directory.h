@@ -5,9 +5,14 @@
 // they share it.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
-// The directory of the running executable, read from /proc/self/exe, without a trailing
-// slash (an executable in "/" gives the empty text, so that appending "/name" still forms a
-// correct path). Empty text as well when the link cannot be read.
-std::string ProgramDirectory();
+// The directory of the executable that the link `executableLink` names (the running one by
+// default), without a trailing slash: an executable in "/" gives the empty text, so that
+// appending "/name" still forms a correct path. Nothing when the link cannot be read (no
+// /proc, or a link that is not there): then no path of ours can be formed, and a caller must
+// not fall back to one rooted at "/".
+std::optional<std::string> ProgramDirectory(
+    const std::filesystem::path& executableLink = "/proc/self/exe");

@@ -15,16 +15,17 @@ BridgeControl::BridgeControl(std::string programDirectory, std::string programNa
 
 void BridgeControl::StartBridge() const { StartProgram(programPath_); }
 
-pid_t BridgeControl::FindBridgeProcess() const {
+std::optional<pid_t> BridgeControl::FindBridgeProcess() const {
   ReapEndedChildren();
   return FindProcessByName(programName_, NameMatch::kExact);
 }
 
 bool BridgeControl::StopBridge() const {
   ReapEndedChildren();
-  const pid_t bridge = FindProcessByName(programName_, NameMatch::kIgnoreCase);
-  if (bridge == 0) return true;
-  if (!SignalAndWaitForEnd(bridge, kQuitSignal, stopTimeout_)) return false;
+  const std::optional<pid_t> bridge = FindProcessByName(programName_, NameMatch::kIgnoreCase);
+  if (!bridge) return false;
+  if (*bridge == 0) return true;
+  if (!SignalAndWaitForEnd(*bridge, kQuitSignal, stopTimeout_)) return false;
   // Ended (a zombie counts as ended): a bridge this manager started is reaped now.
   ReapEndedChildren();
   return true;

@@ -13,6 +13,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 inline constexpr char kBridgeProgramName[] = "Tavrel";
@@ -32,13 +33,15 @@ class BridgeControl {
   void StartBridge() const;
 
   // The id of a running process whose name is exactly the bridge's (letter case counts), or
-  // 0. Reaps ended children first.
-  pid_t FindBridgeProcess() const;
+  // 0; nothing when the running processes cannot all be looked at (FindProcessByName), and a
+  // bridge may run. Reaps ended children first.
+  std::optional<pid_t> FindBridgeProcess() const;
 
   // Asks the running bridge to end and waits for it. The bridge is looked for ignoring letter
   // case; it gets the quit signal, and the wait ends the moment it ends or after
   // `stopTimeout`. True when it is gone (or was not running), and then reaped if it was a
-  // child; false when it still runs after the wait. The bridge is never killed.
+  // child; false when it still runs after the wait, or when the running processes cannot be
+  // looked at. The bridge is never killed.
   bool StopBridge() const;
 
  private:

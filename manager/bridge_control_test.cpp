@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "manager/manager_test_support.h"
 #include "manager/watchdog.h"
@@ -35,7 +36,7 @@ class BridgeControlTest : public ::testing::Test {
     folder_.InstallProgram(BRIDGE_STAND_IN, name_);
   }
   void TearDown() override {
-    while (const pid_t left = FindProcessByName(name_, NameMatch::kIgnoreCase)) {
+    while (const pid_t left = FindProcessByName(name_, NameMatch::kIgnoreCase).value_or(0)) {
       kill(left, SIGKILL);
       waitpid(left, nullptr, 0);
     }
@@ -45,7 +46,7 @@ class BridgeControlTest : public ::testing::Test {
   pid_t StartAndFind() {
     bridge_.StartBridge();
     pid_t pid = 0;
-    Eventually([&] { return (pid = bridge_.FindBridgeProcess()) != 0; });
+    Eventually([&] { return (pid = bridge_.FindBridgeProcess().value_or(0)) != 0; });
     return pid;
   }
 
@@ -121,6 +122,18 @@ TEST_F(BridgeControlTest, WatchdogTickStartsAMissingBridgeOnly) {
   EXPECT_FALSE(watchdog.Tick());
 }
 
+TEST_F(BridgeControlTest, ProcessListThatCannotBeReadCountsAsARunningBridge) {
+  const Watchdog watchdog(bridge_);
+  {
+    const DescriptorsUsedUp exhausted;
+    EXPECT_EQ(bridge_.FindBridgeProcess(), std::nullopt);
+    EXPECT_FALSE(watchdog.Tick());
+    EXPECT_FALSE(bridge_.StopBridge());
+  }
+  EXPECT_EQ(bridge_.FindBridgeProcess(), pid_t{0});
+  EXPECT_EQ(ProcessesRunning(folder_.File(name_)), std::vector<pid_t>{});
+}
+
 TEST_F(BridgeControlTest, WatchdogRestartsAKilledBridgeUntilTheQuitSignal) {
   const pid_t first = StartAndFind();
   ASSERT_GT(first, 0);
@@ -134,7 +147,7 @@ TEST_F(BridgeControlTest, WatchdogRestartsAKilledBridgeUntilTheQuitSignal) {
   kill(first, SIGKILL);
   pid_t second = 0;
   EXPECT_TRUE(Eventually([&] {
-    second = bridge_.FindBridgeProcess();
+    second = bridge_.FindBridgeProcess().value_or(0);
     return second != 0 && second != first;
   }));
   // The watchdog's ticks reap it.

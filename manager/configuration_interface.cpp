@@ -2,17 +2,26 @@
 
 #include <event2/buffer.h>
 
+#include <new>
 #include <utility>
 
 #include "common/code_page.h"
 
 namespace {
 
+// libevent reports an allocation failure by its result; it is thrown as one, which the server
+// answers 500 as long as nothing has been sent.
+void Check(bool succeeded) {
+  if (!succeeded) throw std::bad_alloc();
+}
+
 std::string_view RequestBody(evhttp_request* request) {
   evbuffer* input = evhttp_request_get_input_buffer(request);
   const size_t length = evbuffer_get_length(input);
   if (length == 0) return {};
-  return {reinterpret_cast<const char*>(evbuffer_pullup(input, -1)), length};
+  const unsigned char* body = evbuffer_pullup(input, -1);
+  Check(body != nullptr);
+  return {reinterpret_cast<const char*>(body), length};
 }
 
 void Reply(evhttp_request* request, const HttpAnswer& answer) {
@@ -24,7 +33,7 @@ void Reply(evhttp_request* request, const HttpAnswer& answer) {
       evhttp_send_reply(request, HTTP_NOTFOUND, "Not Found", nullptr);
       return;
     case ReplyKind::kMethodNotAllowed:
-      evhttp_add_header(evhttp_request_get_output_headers(request), "Allow", "POST");
+      Check(evhttp_add_header(evhttp_request_get_output_headers(request), "Allow", "POST") == 0);
       evhttp_send_reply(request, HTTP_BADMETHOD, "Method Not Allowed", nullptr);
       return;
   }
@@ -34,9 +43,9 @@ void Reply(evhttp_request* request, const HttpAnswer& answer) {
 
 void SendJsonReply(evhttp_request* request, std::string_view text) {
   const std::string utf8 = AnsiToUtf8(text);
-  evhttp_add_header(evhttp_request_get_output_headers(request), "Content-Type",
-                    "application/json; charset=UTF-8");
-  evbuffer_add(evhttp_request_get_output_buffer(request), utf8.data(), utf8.size());
+  Check(evhttp_add_header(evhttp_request_get_output_headers(request), "Content-Type",
+                          "application/json; charset=UTF-8") == 0);
+  Check(evbuffer_add(evhttp_request_get_output_buffer(request), utf8.data(), utf8.size()) == 0);
   evhttp_send_reply(request, HTTP_OK, "OK", nullptr);
 }
 
@@ -49,9 +58,21 @@ void ConfigurationInterface::HandleHttpRequest(evhttp_request* request) const {
   const HttpAnswer answer = routes_.Answer(evhttp_request_get_command(request),
                                            uri != nullptr ? uri : "", RequestBody(request));
   Reply(request, answer);
-  if (!answer.logLine.empty()) log_.WriteLogLine(answer.logLine);
-  if (answer.restartBridge) {
-    bridge_.StopBridge();
-    bridge_.StartBridge();
+  AfterReply(answer);
+}
+
+void ConfigurationInterface::AfterReply(const HttpAnswer& answer) const noexcept {
+  try {
+    if (!answer.logLine.empty()) log_.WriteLogLine(answer.logLine);
+  } catch (const std::bad_alloc&) {
+    // The line is lost; the bridge is restarted all the same.
+  }
+  try {
+    if (answer.restartBridge) {
+      bridge_.StopBridge();
+      bridge_.StartBridge();
+    }
+  } catch (const std::bad_alloc&) {
+    // The watchdog starts a bridge that is missing.
   }
 }

@@ -3,6 +3,10 @@
 // Each request is answered first; then its log line, if any, goes to the daily log; then,
 // after a stored project, the bridge is restarted (StopBridge, which waits for the old bridge
 // to end, then StartBridge) on the server's thread, so no other request is served meanwhile.
+//
+// An allocation failure (libevent's included) before the reply is thrown to the server, which
+// answers 500; one after it costs only the log line or the restart it interrupts, as the
+// request may no longer exist.
 #pragma once
 
 #include <event2/http.h>
@@ -15,7 +19,8 @@
 #include "manager/configuration_routes.h"
 
 // Sends `text` (system code page) converted to UTF-8, with status 200 "OK" and the header
-// "Content-Type: application/json; charset=UTF-8". The body carries no terminating NUL.
+// "Content-Type: application/json; charset=UTF-8". The body carries no terminating NUL. Throws
+// std::bad_alloc, having sent nothing, when the reply cannot be made.
 void SendJsonReply(evhttp_request* request, std::string_view text);
 
 class ConfigurationInterface {
@@ -28,6 +33,9 @@ class ConfigurationInterface {
   void HandleHttpRequest(evhttp_request* request) const;
 
  private:
+  // The log line and the bridge restart, after the reply.
+  void AfterReply(const HttpAnswer& answer) const noexcept;
+
   ConfigurationRoutes routes_;
   const DailyLog& log_;
   const BridgeControl& bridge_;

@@ -6,7 +6,9 @@
 
 #include "common/browse_files.h"
 #include "common/code_page.h"
+#include "common/encoding_detection.h"
 #include "common/markup_document.h"
+#include "common/peer_text.h"
 #include "common/project_file.h"
 
 namespace {
@@ -37,16 +39,15 @@ HttpAnswer ConfigurationRoutes::Answer(evhttp_cmd_type method, std::string_view 
     HttpAnswer answer;
     answer.kind = ReplyKind::kMethodNotAllowed;
     answer.logLine = "错误的查询类型 d=" + std::to_string(method) + " uri=";
-    answer.logLine += uri;
+    answer.logLine += PeerTextForLog(uri);
     return answer;
   }
-  // The body is converted whole: a NUL byte in it stays, so a name that holds one is refused
-  // below rather than cut short.
-  const std::string param = Utf8ToAnsi(body);
+  // Only the routes that read the body convert it, whole: a NUL byte in it stays, so a name
+  // that holds one is refused below rather than cut short.
   if (uri == "/get_opc_list") return GetOpcList();
   if (uri == "/get_opc_db") return GetOpcDb();
-  if (uri == "/get_opc_tags") return GetOpcTags(param);
-  if (uri == "/set_opc_db") return SetOpcDb(param);
+  if (uri == "/get_opc_tags") return GetOpcTags(Utf8ToAnsi(body));
+  if (uri == "/set_opc_db") return SetOpcDb(body);
   HttpAnswer unknown;
   unknown.kind = ReplyKind::kNotFound;
   return unknown;
@@ -64,29 +65,32 @@ HttpAnswer ConfigurationRoutes::GetOpcDb() const {
 }
 
 HttpAnswer ConfigurationRoutes::GetOpcTags(std::string_view name) const {
-  constexpr std::string_view kFailure = "收到get_opc_tags请求，但本地找不到文件:";
+  // The log shows the path the name forms (or would have formed), the peer's name in it cut
+  // and escaped.
+  const std::string failure = "收到get_opc_tags请求，但本地找不到文件:" + programDirectory_ +
+                              "/servers/" + PeerTextForLog(name) + ".xml";
   const std::optional<std::string> path = TagListPath(programDirectory_, name);
   if (!path) {
     // An empty name, "." or "..", or a name holding a path separator or a NUL byte could
-    // reach a file outside the servers directory: nothing is read, and the log shows the
-    // path the name would have formed.
-    std::string named = programDirectory_ + "/servers/";
-    named += name;
-    named += ".xml";
+    // reach a file outside the servers directory: nothing is read.
     HttpAnswer refused;
-    refused.logLine = std::string(kFailure) + named;
+    refused.logLine = failure;
     return refused;
   }
-  return LoadedDocumentAnswer(*path, "收到get_opc_tags请求,正在回复...",
-                              std::string(kFailure) + *path);
+  return LoadedDocumentAnswer(*path, "收到get_opc_tags请求,正在回复...", failure);
 }
 
-HttpAnswer ConfigurationRoutes::SetOpcDb(std::string_view text) const {
+HttpAnswer ConfigurationRoutes::SetOpcDb(std::string_view body) const {
   // Only a well-formed project document is stored, and only a stored one restarts the bridge;
   // the save replaces the file atomically, so a failed one leaves the old project whole.
   MarkupDocument document(MarkupBuild::kFull);
+  // The body is UTF-8. One that is not and declares no encoding is taken, as an undeclared
+  // file is, for text in the system code page, and stored with the bytes it came with.
+  const bool undeclaredBytes = !FindDeclaredEncoding(body) && !IsUtf8Text(body);
+  const bool wellFormed = undeclaredBytes ? document.SetText(body, {.undeclaredBytes = true})
+                                          : document.SetText(Utf8ToAnsi(body));
   HttpAnswer answer;
-  if (!document.SetText(text) || !document.FindElement("root") ||
+  if (!wellFormed || !document.FindElement("root") ||
       !document.SaveFile(programDirectory_ + "/" + kProjectFileName)) {
     answer.body = "设置opc_db内容出错";
     answer.logLine = "收到Set_opc_db请求，设置opc_db内容出错";

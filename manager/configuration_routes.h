@@ -5,7 +5,8 @@
 //   POST /get_opc_tags   the tag list file servers/<body>.xml
 //   POST /set_opc_db     the body becomes opc_db.xml, then the bridge restarts
 //
-// The request body is UTF-8 and is converted to the system code page (GBK) before use; reply
+// The request body is UTF-8 and is converted to the system code page (GBK) before use (a
+// project document that is no UTF-8 and declares no encoding is taken to be GBK already); reply
 // bodies are made in the system code page and sent as UTF-8. Files are moved as whole
 // documents: a reply is the document text as loaded (declaration, white space and comments
 // included; an XML body under a JSON content type, as the remote tool expects). Every answer
@@ -49,7 +50,7 @@ class ConfigurationRoutes {
   HttpAnswer GetOpcList() const;
   HttpAnswer GetOpcDb() const;
   HttpAnswer GetOpcTags(std::string_view name) const;
-  HttpAnswer SetOpcDb(std::string_view document) const;
+  HttpAnswer SetOpcDb(std::string_view body) const;
 
   std::string programDirectory_;
 };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/peer_text.h"
 #include "manager/manager_test_support.h"
 
 namespace {
@@ -95,7 +96,7 @@ TEST_F(ConfigurationRoutesTest, TagListNamesThatReachOutsideTheServersDirectoryA
     EXPECT_EQ(answer.kind, ReplyKind::kJson);
     EXPECT_EQ(answer.body, "");
     EXPECT_EQ(answer.logLine, "收到get_opc_tags请求，但本地找不到文件:" + folder_.path() +
-                                  "/servers/" + name + ".xml");
+                                  "/servers/" + PeerTextForLog(name) + ".xml");
   }
 }
 
@@ -111,6 +112,29 @@ TEST_F(ConfigurationRoutesTest, RefusedProjectLeavesFileAndBridgeAlone) {
     EXPECT_EQ(answer.logLine, "收到Set_opc_db请求，设置opc_db内容出错");
     EXPECT_FALSE(answer.restartBridge);
     EXPECT_EQ(folder_.Read("opc_db.xml"), kGbkProject);
+  }
+}
+
+TEST_F(ConfigurationRoutesTest, StoredProjectIsConvertedOnceOrKeptAsItCame) {
+  const std::string gbkDeclaration = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n";
+  const struct {
+    std::string body;
+    std::string stored;
+  } cases[] = {
+      // UTF-8 without a declaration: converted to GBK and stored as UTF-8 again.
+      {Utf8(u8"<root><server name=\"服务\"/></root>"),
+       Utf8(u8"<root><server name=\"服务\"/></root>")},
+      // Declaring GBK: stored in GBK.
+      {gbkDeclaration + Utf8(u8"<root name=\"服务\"/>"), gbkDeclaration + "<root name=\"服务\"/>"},
+      // No UTF-8 and no declaration: the GBK it must be, stored byte for byte.
+      {"<root><server name=\"服务\"/></root>", "<root><server name=\"服务\"/></root>"},
+  };
+  for (const auto& upload : cases) {
+    SCOPED_TRACE(upload.body);
+    const HttpAnswer answer = Post("/set_opc_db", upload.body);
+    EXPECT_EQ(answer.body, "");
+    EXPECT_TRUE(answer.restartBridge);
+    EXPECT_EQ(folder_.Read("opc_db.xml"), upload.stored);
   }
 }
 
@@ -143,6 +167,33 @@ TEST_F(ConfigurationRoutesTest, OtherMethodsAreRefusedAndLoggedUnknownPathsOnlyR
     EXPECT_FALSE(answer.restartBridge);
   }
   EXPECT_EQ(folder_.Read("opc_db.xml"), kGbkProject);
+}
+
+TEST_F(ConfigurationRoutesTest, PeerTextsInLogLinesAreCutAndEscaped) {
+  const std::string longText(5000, 'n');
+  const std::string cut = std::string(kPeerTextLogLimit, 'n') + "...";
+  const std::string forged = "x\r\n2024-01-01 00:00:00.000 forged";
+  const std::string escaped = "x\\x0D\\x0A2024-01-01 00:00:00.000 forged";
+  const std::string missing =
+      "收到get_opc_tags请求，但本地找不到文件:" + folder_.path() + "/servers/";
+  const struct {
+    evhttp_cmd_type method;
+    std::string uri;
+    std::string body;
+    std::string logLine;
+  } cases[] = {
+      {EVHTTP_REQ_GET, "/" + longText, "",
+       "错误的查询类型 d=1 uri=/" + std::string(kPeerTextLogLimit - 1, 'n') + "..."},
+      {EVHTTP_REQ_GET, "/" + forged, "", "错误的查询类型 d=1 uri=/" + escaped},
+      {EVHTTP_REQ_POST, "/get_opc_tags", longText, missing + cut + ".xml"},
+      {EVHTTP_REQ_POST, "/get_opc_tags", forged, missing + escaped + ".xml"},
+      {EVHTTP_REQ_POST, "/get_opc_tags", "a/" + forged, missing + "a/" + escaped + ".xml"},
+  };
+  for (const auto& request : cases) {
+    SCOPED_TRACE(request.uri.substr(0, 20) + request.body.substr(0, 20));
+    const HttpAnswer answer = routes_.Answer(request.method, request.uri, request.body);
+    EXPECT_EQ(answer.logLine, request.logLine);
+  }
 }
 
 }  // namespace

@@ -1,9 +1,16 @@
 // Morvane, the manager: keeps the bridge running and serves the HTTP configuration interface.
+#include <cstdio>
+
 #include "common/program_directory.h"
 #include "manager/manager_app.h"
 #include "platform/process/quit_signal.h"
 
 int main() {
   BlockQuitSignals();
-  return RunManager(ProgramDirectory());
+  const std::optional<std::string> programDirectory = ProgramDirectory();
+  if (!programDirectory) {
+    std::fputs("Morvane: the program directory cannot be found (/proc/self/exe)\n", stderr);
+    return 1;
+  }
+  return RunManager(*programDirectory);
 }

@@ -1,5 +1,6 @@
 #include "manager/manager_test_support.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,6 +74,29 @@ std::vector<pid_t> ProcessesRunning(const std::string& path) {
     }
   }
   return found;
+}
+
+DescriptorsUsedUp::DescriptorsUsedUp() {
+  getrlimit(RLIMIT_NOFILE, &saved_);
+  rlimit lowered = saved_;
+  lowered.rlim_cur = std::min<rlim_t>(saved_.rlim_cur, 512);
+  setrlimit(RLIMIT_NOFILE, &lowered);
+  while (true) {
+    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) break;
+    taken_.push_back(fd);
+  }
+}
+
+DescriptorsUsedUp::~DescriptorsUsedUp() {
+  for (const int fd : taken_) close(fd);
+  setrlimit(RLIMIT_NOFILE, &saved_);
+}
+
+void DescriptorsUsedUp::Release() {
+  if (taken_.empty()) return;
+  close(taken_.back());
+  taken_.pop_back();
 }
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

@@ -2,6 +2,7 @@
 // for a stand-in bridge, and waiting for a condition.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -44,6 +45,23 @@ std::string UniqueBridgeName();
 // zombies included, have no executable any more). Unlike a look-up by name, this never finds
 // a program of the same name that some other installation runs.
 std::vector<pid_t> ProcessesRunning(const std::string& path);
+
+// While it exists, this process has no file descriptor left to open: its limit is lowered to
+// a few hundred and every free descriptor is taken. The destructor gives them back.
+class DescriptorsUsedUp {
+ public:
+  DescriptorsUsedUp();
+  ~DescriptorsUsedUp();
+  DescriptorsUsedUp(const DescriptorsUsedUp&) = delete;
+  DescriptorsUsedUp& operator=(const DescriptorsUsedUp&) = delete;
+
+  // Gives back one descriptor, so that the next open, socket or accept may take it.
+  void Release();
+
+ private:
+  rlimit saved_{};
+  std::vector<int> taken_;
+};
 
 // Polls `condition` every 10 ms until it holds or `limit` has passed; the last answer.
 bool Eventually(const std::function<bool()>& condition,

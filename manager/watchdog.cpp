@@ -6,7 +6,9 @@ Watchdog::Watchdog(const BridgeControl& bridge, std::chrono::milliseconds period
     : bridge_(bridge), period_(period) {}
 
 bool Watchdog::Tick() const {
-  if (bridge_.FindBridgeProcess() != 0) return false;
+  // Started only when certainly none runs: a look-up that cannot tell (no descriptor left,
+  // no /proc) must not add a bridge to one that may run.
+  if (bridge_.FindBridgeProcess() != pid_t{0}) return false;
   bridge_.StartBridge();
   return true;
 }

@@ -1,5 +1,6 @@
 #include "bridge/core/bridge_process.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "bridge/core/bridge_runtime.h"
@@ -33,7 +34,12 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
   const SingleInstanceLock instance(kBridgeInstanceName);
   if (!instance.held()) return 0;
 
-  const std::string programDirectory = ProgramDirectory();
+  const std::optional<std::string> found = ProgramDirectory();
+  if (!found) {
+    std::fputs("Tavrel: the program directory cannot be found (/proc/self/exe)\n", stderr);
+    return 1;
+  }
+  const std::string& programDirectory = *found;
   InstallCrashReport(programDirectory);
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
   BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine);

@@ -8,7 +8,8 @@
 //      are the simulated OPC servers).
 //   3. Take the machine-wide single-instance lock kBridgeInstanceName. When another bridge
 //      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
-//   4. Find the program directory and install the crash report.
+//   4. Find the program directory (when it cannot be found, say so on stderr and end with
+//      exit code 1) and install the crash report.
 //   5. Start the bridge (bridge_runtime.h) with its API service and its OPC engine.
 //   6. Wait on the main thread for a quit signal.
 //   7. The orderly stop, leave the apartment and end with exit code 0.

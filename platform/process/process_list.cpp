@@ -1,12 +1,13 @@
 #include "platform/process/process_list.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -17,20 +18,32 @@ struct ProcessStatus {
   char state = 0;
 };
 
+enum class StatusRead { kRead, kGone, kUnreadable };
+
 // Reads "pid (name) state ..." from /proc/<pid>/stat; the name may itself hold ")" or blanks,
-// so it ends at the last ")".
-bool ReadProcessStatus(pid_t pid, ProcessStatus& status) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  const std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+// so it ends at the last ")". kGone when the process has ended and been reaped meanwhile.
+StatusRead ReadProcessStatus(pid_t pid, ProcessStatus& status) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return errno == ENOENT || errno == ESRCH ? StatusRead::kGone : StatusRead::kUnreadable;
+  char buffer[1024];
+  const ssize_t got = ::read(fd, buffer, sizeof buffer);
+  const int readError = errno;
+  ::close(fd);
+  // A process reaped after the open reads as ESRCH, or as nothing at all.
+  if (got == 0 || (got < 0 && readError == ESRCH)) return StatusRead::kGone;
+  if (got < 0) return StatusRead::kUnreadable;
+  const std::string_view line(buffer, static_cast<size_t>(got));
   const size_t open = line.find('(');
   const size_t close = line.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close < open ||
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
       close + 2 >= line.size()) {
-    return false;
+    return StatusRead::kUnreadable;
   }
   status.name = line.substr(open + 1, close - open - 1);
   status.state = line[close + 2];
-  return true;
+  return StatusRead::kRead;
 }
 
 bool NamesMatch(std::string_view a, std::string_view b, NameMatch match) {
@@ -43,23 +56,34 @@ bool NamesMatch(std::string_view a, std::string_view b, NameMatch match) {
 
 }  // namespace
 
-pid_t FindProcessByName(std::string_view name, NameMatch match) {
+std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match) {
   const std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
-  if (!proc) return 0;
+  if (!proc) return std::nullopt;
   pid_t found = 0;
-  while (const dirent* entry = readdir(proc.get())) {
+  bool complete = true;
+  while (true) {
+    errno = 0;
+    const dirent* entry = readdir(proc.get());
+    if (entry == nullptr) {
+      if (errno != 0) complete = false;
+      break;
+    }
     pid_t pid = 0;
     const std::string_view digits = entry->d_name;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
     if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0) continue;
     ProcessStatus status;
-    if (!ReadProcessStatus(pid, status) || status.state == 'Z') continue;
+    const StatusRead read = ReadProcessStatus(pid, status);
+    if (read == StatusRead::kUnreadable) complete = false;
+    if (read != StatusRead::kRead || status.state == 'Z') continue;
     if (NamesMatch(status.name, name, match) && (found == 0 || pid < found)) found = pid;
   }
+  // A match found is certain; "none" is only when every process could be looked at.
+  if (found == 0 && !complete) return std::nullopt;
   return found;
 }
 
 bool IsProcessRunning(pid_t pid) {
   ProcessStatus status;
-  return pid > 0 && ReadProcessStatus(pid, status) && status.state != 'Z';
+  return pid > 0 && ReadProcessStatus(pid, status) == StatusRead::kRead && status.state != 'Z';
 }

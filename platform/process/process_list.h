@@ -6,12 +6,15 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string_view>
 
 enum class NameMatch { kExact, kIgnoreCase };
 
-// The id of a running process named `name` (the lowest id when several match), or 0.
-pid_t FindProcessByName(std::string_view name, NameMatch match);
+// The id of a running process named `name` (the lowest id when several match), or 0 when
+// none runs. Nothing when that cannot be told: /proc or the status of one of its processes
+// cannot be read (no /proc, no descriptor left), so a match may have been missed.
+std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match);
 
 // True while process `pid` exists and has not ended (a zombie has ended).
 bool IsProcessRunning(pid_t pid);

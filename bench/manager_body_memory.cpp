@@ -1,0 +1,93 @@
+// Peak resident memory of the installed manager while it takes large request bodies.
+//
+//   manager_body_memory <ProgramDirectory> [megabytes]     default 10
+//
+// Copies the installation folder (without the bridge, so none is started), runs its Morvane,
+// and sends it a body of that many megabytes of "<" (every byte a malformed token) to each
+// route, then one 1 MB project document to /set_opc_db. Prints the manager's peak resident set
+// (VmHWM) after start and, started anew before each request, after it, with the reply status.
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "common/test_ports.h"
+#include "manager/loopback_http_client.h"
+#include "manager/manager_test_support.h"
+#include "platform/process/spawn.h"
+
+namespace {
+
+// The manager's peak resident set in kB, from /proc/<pid>/status; -1 when unreadable.
+long PeakResidentKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+  }
+  return -1;
+}
+
+// Starts the peak anew at the current resident set (Linux 4.0 and later).
+void ResetPeak(pid_t pid) { std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: manager_body_memory <ProgramDirectory> [megabytes]\n");
+    return 2;
+  }
+  const size_t megabytes = argc > 2 ? static_cast<size_t>(std::atol(argv[2])) : 10;
+  const TemporaryInstallation folder;
+  folder.CopyFrom(argv[1]);
+  std::filesystem::remove(folder.File("Tavrel"));
+  const int port = FreeLoopbackPort();
+  folder.Write("config.xml", "<root port_h=\"" + std::to_string(port) + "\"/>");
+
+  const pid_t manager = StartProgram(folder.File("Morvane"));
+  if (manager == 0) {
+    std::fprintf(stderr, "cannot start %s\n", folder.File("Morvane").c_str());
+    return 1;
+  }
+  bool answered = false;
+  Eventually([&] {
+    LoopbackHttpClient probe(static_cast<std::uint16_t>(port));
+    answered = probe.connected() && probe.Post("/get_opc_list").has_value();
+    return answered;
+  });
+  if (!answered) {
+    std::fprintf(stderr, "the manager did not answer\n");
+    kill(manager, SIGKILL);
+    return 1;
+  }
+  std::printf("peak resident set after start: %ld kB\n", PeakResidentKb(manager));
+
+  const std::string lessThans(megabytes << 20, '<');
+  std::string project = "<root>";
+  while (project.size() < (1u << 20)) project += "<server name=\"s\" sid=\"Sim.Server.1\"/>\r\n";
+  project += "</root>";
+  const struct {
+    const char* route;
+    const std::string& body;
+  } requests[] = {{"/get_opc_list", lessThans},
+                  {"/get_opc_tags", lessThans},
+                  {"/set_opc_db", lessThans},
+                  {"/set_opc_db", project}};
+  for (const auto& request : requests) {
+    ResetPeak(manager);
+    LoopbackHttpClient client(static_cast<std::uint16_t>(port), std::chrono::seconds(120));
+    const std::optional<HttpReply> reply = client.Post(request.route, request.body);
+    std::printf("POST %-14s %8zu bytes: status %3d, peak resident set %ld kB\n", request.route,
+                request.body.size(), reply ? reply->status : 0, PeakResidentKb(manager));
+  }
+  kill(manager, SIGTERM);
+  waitpid(manager, nullptr, 0);
+  return 0;
+}

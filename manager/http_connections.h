@@ -1,0 +1,71 @@
+// The connections of the manager's HTTP server, kept where libevent 2.1 cannot keep them.
+//
+// evhttp neither limits the number of its connections nor tells when one closes, and its time-
+// outs count from the last byte read, so a peer that sends one byte now and then holds a
+// connection for ever. The server therefore creates every connection's bufferevent here (the
+// evhttp_set_bevcb hook) and keeps a reference of its own on it: the connections still open can
+// be counted, one that has gone too long without a whole request is closed, and the replies
+// that evhttp writes on its own (413 to a body over the limit) are seen and logged.
+//
+// A connection is open until evhttp frees it. evhttp makes its evhttp_connection the callback
+// argument of the bufferevent and bufferevent_free clears it, so with our reference still
+// holding the bufferevent, an empty argument tells that the connection is gone.
+//
+// All calls come from the server's event loop thread.
+#pragma once
+
+#include <event2/buffer.h>
+#include <event2/bufferevent.h>
+#include <event2/http.h>
+
+#include <chrono>
+#include <cstddef>
+#include <vector>
+
+#include "common/daily_log.h"
+
+class HttpConnections {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // A connection that has gone `deadline` without a request arriving whole (since it was
+  // accepted or since its last request) is closed. A 413 reply is logged to `log`, naming
+  // `maxBodySize`. `log` must outlive the table.
+  HttpConnections(std::chrono::milliseconds deadline, size_t maxBodySize, const DailyLog& log);
+  // Lets go of every bufferevent; the evhttp server must have been freed before.
+  ~HttpConnections();
+  HttpConnections(const HttpConnections&) = delete;
+  HttpConnections& operator=(const HttpConnections&) = delete;
+
+  // The bufferevent for a new connection (no descriptor set yet, as evhttp expects), or null
+  // when none can be made, and evhttp makes one of its own that this table does not see.
+  bufferevent* Open(event_base* base);
+  // `request` has arrived whole: its connection's deadline starts again.
+  void RequestArrived(evhttp_request* request);
+  // Forgets the connections evhttp has closed; returns how many stay open. Not while evhttp
+  // sets up a connection (from Open until the call-back that gave it returns).
+  size_t ForgetClosed();
+  // Closes the connections past their deadline at `now`, then ForgetClosed. Not from inside
+  // an evhttp call-back, as it frees evhttp's connections.
+  size_t Sweep(Clock::time_point now);
+  // The connections open, or closed by evhttp and not yet forgotten.
+  size_t size() const { return connections_.size(); }
+
+ private:
+  struct Connection {
+    bufferevent* events;
+    evbuffer_cb_entry* replyWatch;
+    Clock::time_point lastArrival;
+  };
+
+  static void OnReplyBytes(evbuffer* output, const evbuffer_cb_info* added, void* self);
+  // The bufferevent's call-back argument: evhttp's connection, or null once evhttp freed it.
+  static void* CallbackArgument(bufferevent* events);
+  static bool IsClosed(bufferevent* events);
+  static void Release(const Connection& connection);
+
+  std::chrono::milliseconds deadline_;
+  size_t maxBodySize_;
+  const DailyLog& log_;
+  std::vector<Connection> connections_;
+};
