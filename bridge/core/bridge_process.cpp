@@ -22,7 +22,8 @@ constexpr std::chrono::milliseconds kStopDeadline{5000};
 
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
-                     const ConnectionEngineFactory& makeEngine) {
+                     const ConnectionEngineFactory& makeEngine,
+                     const BridgeDesktopFactory& makeDesktop) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -35,9 +36,16 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
 
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
+  // The front end outlives the runtime, whose log keeps the front end's log list attached.
+  const std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
-  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine);
-  WaitForQuitSignal();
+  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
+                        desktop ? desktop->LogLines() : nullptr);
+  if (desktop) {
+    desktop->RunUntilQuit(runtime);
+  } else {
+    WaitForQuitSignal();
+  }
   deadline.emplace(kStopDeadline, 0);
   runtime.Stop();
   return 0;
