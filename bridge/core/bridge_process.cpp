@@ -36,8 +36,7 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
 
   const std::string programDirectory = ProgramDirectory();
   InstallCrashReport(programDirectory);
-  // The front end outlives the runtime, whose log keeps the front end's log list attached.
-  const std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
+  std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
   BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
                         desktop ? desktop->LogLines() : nullptr);
@@ -47,6 +46,7 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
     WaitForQuitSignal();
   }
   deadline.emplace(kStopDeadline, 0);
+  desktop.reset();  // its windows and a traversal in progress end before the runtime they use
   runtime.Stop();
   return 0;
 }
