@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -109,19 +110,24 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
   for (int column = 0; column < TagGridModel::kColumnCount; ++column) {
     grid_->setColumnWidth(column, TagGridModel::kColumnWidths[column]);
   }
+  // The widths were chosen for a smaller font; a whole time stamp stays readable in any.
+  const int timeWidth = grid_->fontMetrics().horizontalAdvance("0000-00-00 00:00:00 000") + 12;
+  grid_->setColumnWidth(
+      TagGridModel::kTimeColumn,
+      std::max(timeWidth, TagGridModel::kColumnWidths[TagGridModel::kTimeColumn]));
   auto* splitter = new QSplitter;
   splitter->addWidget(tree_);
   splitter->addWidget(grid_);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({220, 820});
+  splitter->setSizes({260, 1000});
   auto* status = new QHBoxLayout;
   status->addWidget(new QLabel(FromGbk("运行时间(小时):")));
   status->addWidget(runningTime_);
   status->addStretch();
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(splitter);
+  layout->addWidget(splitter, 1);
   layout->addLayout(status);
-  resize(1080, 560);
+  resize(1260, 560);
   FillTree();
   ShowRunningState();
 
