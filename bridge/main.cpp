@@ -2,6 +2,10 @@
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_process.h"
 #include "bridge/opc/opc_connection.h"
+#include "bridge/ui/bridge_desktop_app.h"
 #include "platform/opcsim/simulated_servers.h"
 
-int main() { return RunBridgeProcess(RegisterSimulatedServers, MakeBridgeApi, MakeOpcConnection); }
+int main() {
+  return RunBridgeProcess(RegisterSimulatedServers, MakeBridgeApi, MakeOpcConnection,
+                          MakeBridgeDesktop);
+}

@@ -3,6 +3,7 @@
 
 #include "common/program_directory.h"
 #include "manager/manager_app.h"
+#include "manager/qt_manager_tray.h"
 #include "platform/process/quit_signal.h"
 
 int main() {
@@ -12,5 +13,5 @@ int main() {
     std::fputs("Morvane: the program directory cannot be found (/proc/self/exe)\n", stderr);
     return 1;
   }
-  return RunManager(*programDirectory);
+  return RunManager(*programDirectory, MakeManagerTray);
 }

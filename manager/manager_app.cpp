@@ -11,13 +11,14 @@
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 
-int RunManager(const std::string& programDirectory) {
+int RunManager(const std::string& programDirectory, const ManagerTrayFactory& makeTray) {
   const SingleInstanceLock instance(kManagerInstanceName);
   if (!instance.held()) return 0;
 
   const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
   const DailyLog log(programDirectory);
   const BridgeControl bridge(programDirectory);
+  const std::unique_ptr<ManagerTray> tray = makeTray ? makeTray(settings.watch) : nullptr;
   const ConfigurationInterface interface(programDirectory, log, bridge);
   std::optional<HttpServerThread> http;
   http.emplace(
@@ -27,7 +28,12 @@ int RunManager(const std::string& programDirectory) {
   const std::chrono::seconds delay(settings.sleep);
   if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
     bridge.StartBridge();
-    Watchdog(bridge).RunUntilQuit();
+    const Watchdog watchdog(bridge);
+    if (tray) {
+      tray->RunUntilQuit([&watchdog] { watchdog.Tick(); }, kWatchdogPeriod);
+    } else {
+      watchdog.RunUntilQuit();
+    }
   }
 
   log.WriteLogLine("OPC 管理程序退出");

@@ -12,7 +12,7 @@
 #include "common/program_files.h"
 
 struct ManagerSettings {
-  std::string watch;  // tip text for a tray icon; read and kept, shown nowhere
+  std::string watch;  // tip text of the tray icon
   int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
   int httpPort = kDefaultHttpPort;  // port_h; only its low 16 bits are used
 

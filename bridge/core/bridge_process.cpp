@@ -23,7 +23,8 @@ constexpr std::chrono::milliseconds kStopDeadline{5000};
 
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
-                     const ConnectionEngineFactory& makeEngine) {
+                     const ConnectionEngineFactory& makeEngine,
+                     const BridgeDesktopFactory& makeDesktop) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -41,10 +42,17 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
   }
   const std::string& programDirectory = *found;
   InstallCrashReport(programDirectory);
+  std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
-  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine);
-  WaitForQuitSignal();
+  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
+                        desktop ? desktop->LogLines() : nullptr);
+  if (desktop) {
+    desktop->RunUntilQuit(runtime);
+  } else {
+    WaitForQuitSignal();
+  }
   deadline.emplace(kStopDeadline, 0);
+  desktop.reset();  // its windows and a traversal in progress end before the runtime they use
   runtime.Stop();
   return 0;
 }

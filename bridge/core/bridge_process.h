@@ -10,8 +10,11 @@
 //      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
 //   4. Find the program directory (when it cannot be found, say so on stderr and end with
 //      exit code 1) and install the crash report.
-//   5. Start the bridge (bridge_runtime.h) with its API service and its OPC engine.
-//   6. Wait on the main thread for a quit signal.
+//   5. Make the desktop front end when a factory is given and a display is available
+//      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its API service, its
+//      OPC engine and the front end's log list.
+//   6. Wait on the main thread for a quit signal, or run the front end until a quit signal or
+//      its "退出系统".
 //   7. The orderly stop, leave the apartment and end with exit code 0.
 // The lock is released by the kernel when the process ends, however it ends.
 #pragma once
@@ -19,6 +22,7 @@
 #include <functional>
 
 #include "bridge/core/api_service.h"
+#include "bridge/core/bridge_desktop.h"
 #include "bridge/core/connection_engine.h"
 
 inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
@@ -27,8 +31,9 @@ inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 using ClassRegistration = std::function<void()>;
 
 // Runs the bridge with the classes `registerClasses` registers, the API service that
-// `makeApiService` makes and the connection engines that `makeEngine` makes; returns the exit
-// code.
+// `makeApiService` makes, the connection engines that `makeEngine` makes and the desktop front
+// end that `makeDesktop` makes (headless without one); returns the exit code.
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
-                     const ConnectionEngineFactory& makeEngine);
+                     const ConnectionEngineFactory& makeEngine,
+                     const BridgeDesktopFactory& makeDesktop = {});

@@ -51,8 +51,8 @@ BridgeProject::BridgeProject(const std::vector<ProjectServerRecord>& servers) {
     auto& server = *servers_.emplace_back(std::make_unique<ProjectServer>());
     CopyServerSettings(serverRecord, server);
     for (const ProjectGroupRecord& groupRecord : serverRecord.groups) {
-      auto& group = *server.groups.emplace_back(
-          std::make_unique<ProjectGroup>(server, groupRecord.name, GroupSettingsOf(groupRecord)));
+      auto& group = *server.groups.emplace_back(std::make_unique<ProjectGroup>(
+          server, groupRecord.name, groupRecord.desc, GroupSettingsOf(groupRecord)));
       for (const ProjectTagRecord& tagRecord : groupRecord.tags) {
         const TagHandle handle = TakeNextHandle();
         auto& tag = *group.tags.emplace_back(

@@ -3,7 +3,8 @@
 #include <utility>
 
 BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
-                             WallClock clock, const ConnectionEngineFactory& makeEngine)
+                             WallClock clock, const ConnectionEngineFactory& makeEngine,
+                             std::shared_ptr<LogSink> logSink)
     : programDirectory_(std::move(programDirectory)), log_(programDirectory_, clock) {
   log_.LogMessage("begin load config...", 0);
   settings_ = ReadAppSettings(programDirectory_ + "/" + kSettingsFileName);
@@ -11,6 +12,7 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   project_ = std::make_unique<BridgeProject>(LoadProjectFile(
       programDirectory_ + "/" + kProjectFileName, MarkupBuild::kBridge, &projectError));
   if (!projectError.empty()) log_.LogMessage(kProjectFileName + (": " + projectError), 0);
+  if (logSink) log_.AttachLogSink(std::move(logSink));
   log_.LogMessage("版本6.1.1", 0);
 
   const auto& servers = project_->Servers();

@@ -5,7 +5,8 @@
 //   2. the settings from config.xml (app_settings.h);
 //   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing or
 //      unreadable file gives an empty project, and a file that exists but is not well formed
-//      logs "opc_db.xml: " and the parse's diagnostics;
+//      logs "opc_db.xml: " and the parse's diagnostics; then the log sink, when one is given
+//      (the desktop's log list), is attached;
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags), with its engine when a factory is given;
@@ -42,7 +43,8 @@
 class BridgeRuntime {
  public:
   BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
-                WallClock clock = SystemWallTime, const ConnectionEngineFactory& makeEngine = {});
+                WallClock clock = SystemWallTime, const ConnectionEngineFactory& makeEngine = {},
+                std::shared_ptr<LogSink> logSink = {});
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;

@@ -72,10 +72,14 @@ struct GroupSettings {
 };
 
 struct ProjectGroup {
-  ProjectGroup(ProjectServer& server, std::string name, GroupSettings settings)
-      : name(std::move(name)), settings(std::move(settings)), server(server) {}
+  ProjectGroup(ProjectServer& server, std::string name, std::string desc, GroupSettings settings)
+      : name(std::move(name)),
+        desc(std::move(desc)),
+        settings(std::move(settings)),
+        server(server) {}
 
   const std::string name;
+  const std::string desc;  // description, shown beside the name
   const GroupSettings settings;
   ProjectServer& server;
   std::vector<std::unique_ptr<ProjectTag>> tags;

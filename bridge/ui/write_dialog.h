@@ -1,0 +1,43 @@
+// The write dialog: one tag's type name, tag name and current value; OK writes the edited
+// value text through the engine's write, the same operation as the API's write command.
+//
+// The write runs on the user-interface thread (a write is one server call). Its result is
+// shown before the dialog closes: kWriteAcceptedText when the server took the value, else the
+// error text the API would answer (kWriteRefusedText when the engine gives none).
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string_view>
+
+#include "bridge/core/connection_engine.h"
+#include "bridge/core/project_tree.h"
+#include "desktop/message_boxes.h"
+
+class QLineEdit;
+
+inline constexpr char kWriteCaption[] = "写入";
+inline constexpr char kWriteAcceptedText[] = "写入成功";
+inline constexpr char kWriteRefusedText[] = "写入失败";
+
+// Writes a value text to a tag; the bridge's is the tag's connection's WriteTag.
+using TagWriter = std::function<WriteResult(ProjectTag& tag, std::string_view value)>;
+
+// The write through the tag's own connection.
+WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value);
+
+class WriteDialog : public QDialog {
+ public:
+  // `value`: the tag's current value text (GBK).
+  WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write, MessageBoxes& boxes,
+              QWidget* parent = nullptr);
+
+  QLineEdit& ValueEdit() { return *value_; }
+  void accept() override;
+
+ private:
+  ProjectTag& tag_;
+  TagWriter write_;
+  MessageBoxes& boxes_;
+  QLineEdit* value_;
+};
