@@ -1,6 +1,9 @@
 #include "maker/maker_process.h"
 
 #include <QSettings>
+#include <cstdio>
+#include <optional>
+#include <string>
 
 #include "common/program_directory.h"
 #include "desktop/desktop_application.h"
@@ -16,8 +19,8 @@ namespace {
 
 constexpr char kGeometryKey[] = "editor/geometry";
 
-int RunEditor(MessageBoxes& boxes) {
-  EditorWindow editor(ProgramDirectory(), boxes);
+int RunEditor(const std::string& programDirectory, MessageBoxes& boxes) {
+  EditorWindow editor(programDirectory, boxes);
   QSettings settings;
   editor.restoreGeometry(settings.value(QString::fromLatin1(kGeometryKey)).toByteArray());
   editor.show();
@@ -32,6 +35,11 @@ int RunEditor(MessageBoxes& boxes) {
 int RunMakerProcess(int argc, char** argv, const std::function<void()>& registerClasses) {
   const auto application = StartDesktopApplication(argc, argv, kMakerTitle);
   if (!application) return 1;
+  const std::optional<std::string> programDirectory = ProgramDirectory();
+  if (!programDirectory) {
+    std::fputs("Keldrin: the program directory cannot be found (/proc/self/exe)\n", stderr);
+    return 1;
+  }
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
                        RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
@@ -43,7 +51,7 @@ int RunMakerProcess(int argc, char** argv, const std::function<void()>& register
   mode.exec();
   switch (mode.Chosen()) {
     case MakerMode::kEdit:
-      RunEditor(boxes);
+      RunEditor(*programDirectory, boxes);
       break;
     case MakerMode::kScan:
       boxes.Inform("Scanning the servers of a node is not available in this build yet.",

@@ -46,6 +46,22 @@ StatusRead ReadProcessStatus(pid_t pid, ProcessStatus& status) {
   return StatusRead::kRead;
 }
 
+// The target of a /proc namespace link ("pid:[4026531836]"); empty when it cannot be read.
+std::string NamespaceOf(const std::string& link) {
+  char target[64];
+  const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+  return length > 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
+}
+
+// True when `pid` is known to run in another PID namespace than this process: a container's
+// process, which the host's /proc shows too. A link that cannot be read (another user's
+// process) proves nothing, and the process counts as one of ours.
+bool InOtherPidNamespace(pid_t pid) {
+  static const std::string own = NamespaceOf("/proc/self/ns/pid");
+  const std::string theirs = NamespaceOf("/proc/" + std::to_string(pid) + "/ns/pid");
+  return !own.empty() && !theirs.empty() && theirs != own;
+}
+
 bool NamesMatch(std::string_view a, std::string_view b, NameMatch match) {
   if (match == NameMatch::kExact) return a == b;
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -76,7 +92,10 @@ std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match) {
     const StatusRead read = ReadProcessStatus(pid, status);
     if (read == StatusRead::kUnreadable) complete = false;
     if (read != StatusRead::kRead || status.state == 'Z') continue;
-    if (NamesMatch(status.name, name, match) && (found == 0 || pid < found)) found = pid;
+    if (NamesMatch(status.name, name, match) && !InOtherPidNamespace(pid) &&
+        (found == 0 || pid < found)) {
+      found = pid;
+    }
   }
   // A match found is certain; "none" is only when every process could be looked at.
   if (found == 0 && !complete) return std::nullopt;

@@ -1,7 +1,9 @@
 // Finding running processes by name, from /proc.
 //
 // A process's name is the kernel's command name (the executable's file name, cut to 15
-// characters). Zombies (ended, not yet reaped) are not running and are never found.
+// characters). Zombies (ended, not yet reaped) are not running and are never found, and
+// neither are the processes of other PID namespaces (containers) that this one can see: a
+// program in a container belongs to another installation.
 #pragma once
 
 #include <sys/types.h>

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/process/process_list.h"
 #include "platform/process/quit_signal.h"
@@ -121,6 +122,35 @@ TEST_F(ProbeProgram, IsFoundByNameWhileRunningAndNotAfterItEnds) {
   ReapEndedChildren();
   EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
+}
+
+// The ids of the processes whose command name is `name`, read without the code under test.
+std::vector<pid_t> ProcessesNamed(const std::string& name) {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream comm(entry.path() / "comm");
+    std::string line;
+    if (std::getline(comm, line) && line == name) {
+      found.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+    }
+  }
+  return found;
+}
+
+// A process of the same name in another PID namespace (a container, as the host sees it)
+// belongs to another installation and is not found.
+TEST_F(ProbeProgram, IsNotFoundInAnotherPidNamespace) {
+  BlockQuitSignals();
+  const pid_t unshare = StartProgram("/usr/bin/unshare",
+                                     {"--fork", "--pid", "--map-root-user", "--kill-child", path_});
+  ASSERT_GT(unshare, 0);
+  const bool started = Eventually([&] { return !ProcessesNamed(name_).empty(); });
+  if (started) {
+    EXPECT_EQ(FindProcessByName(name_, NameMatch::kExact), 0);
+  }
+  kill(unshare, SIGKILL);  // and with it the probe (--kill-child)
+  waitpid(unshare, nullptr, 0);
+  if (!started) GTEST_SKIP() << "this system lets no process make a PID namespace";
 }
 
 TEST_F(ProbeProgram, MissingProgramIsNotStarted) {
