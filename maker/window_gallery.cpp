@@ -15,34 +15,13 @@
 #include "desktop/desktop_application.h"
 #include "desktop/server_chooser_dialog.h"
 #include "desktop/server_config_dialog.h"
+#include "desktop/window_picture.h"
 #include "maker/editor_window.h"
 #include "maker/group_dialog.h"
 #include "maker/mode_dialog.h"
 #include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
-
-namespace {
-
-// Answers nothing: the gallery never asks.
-class SilentMessageBoxes final : public MessageBoxes {
- public:
-  void Inform(const std::string& text, const std::string&) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
-
-bool Draw(QWidget& window, const std::string& directory, const char* name) {
-  window.show();
-  QApplication::processEvents();
-  const std::string path = directory + "/" + name + ".png";
-  if (window.grab().save(QString::fromStdString(path))) return true;
-  std::fprintf(stderr, "cannot write %s\n", path.c_str());
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -56,11 +35,11 @@ int main(int argc, char** argv) {
   const ComApartment apartment;
   RegisterOpcCoreClasses();
   RegisterSimulatedServers();
-  SilentMessageBoxes boxes;
+  PrintingMessageBoxes boxes;
   bool drawn = true;
 
   ModeDialog mode;
-  drawn &= Draw(mode, output, "keldrin-mode");
+  drawn &= SaveWindowPicture(mode, output, "keldrin-mode");
 
   EditorWindow editor(programDirectory, boxes);
   if (!editor.Project().servers.empty() && !editor.Project().servers[0]->groups.empty()) {
@@ -68,20 +47,20 @@ int main(int argc, char** argv) {
     editor.Tree().expandAll();
     editor.Tree().setCurrentIndex(editor.TreeModel().IndexOf(*server.groups[0]));
     editor.TagList().selectRow(0);
-    drawn &= Draw(editor, output, "keldrin-editor");
+    drawn &= SaveWindowPicture(editor, output, "keldrin-editor");
 
     ServerConfigDialog serverDialog({server.name, server.desc, server.settings},
                                     editor.Project().ProposeServerName(), {}, boxes, &editor);
-    drawn &= Draw(serverDialog, output, "keldrin-server");
+    drawn &= SaveWindowPicture(serverDialog, output, "keldrin-server");
 
     ServerChooserRequest start;
     start.chosenProgId = server.settings.sid;
     ServerChooserDialog chooser(start, boxes, &editor);
-    drawn &= Draw(chooser, output, "keldrin-chooser");
+    drawn &= SaveWindowPicture(chooser, output, "keldrin-chooser");
 
     const GroupNode& group = *server.groups[0];
     GroupDialog groupDialog({group.name, group.desc, group.settings}, boxes, &editor);
-    drawn &= Draw(groupDialog, output, "keldrin-group");
+    drawn &= SaveWindowPicture(groupDialog, output, "keldrin-group");
   } else {
     std::fprintf(stderr, "the project of %s has no group to show\n", programDirectory.c_str());
     drawn = false;

@@ -1,7 +1,6 @@
 #include "manager/qt_manager_tray.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -9,7 +8,7 @@
 #include "desktop/desktop_application.h"
 #include "desktop/gbk_text.h"
 #include "desktop/program_icon.h"
-#include "platform/process/quit_signal_descriptor.h"
+#include "desktop/quit_signal_loop.h"
 
 namespace {
 
@@ -28,13 +27,7 @@ class QtManagerTray final : public ManagerTray {
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, tick);
     watchdog.start(period);
-    const QuitSignalDescriptor quitSignal;
-    QSocketNotifier quitNotifier(quitSignal.Descriptor(), QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&quitSignal] {
-      if (quitSignal.Take() != 0) QApplication::quit();
-    });
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::exec();
+    RunUntilQuitOrQuitSignal();
   }
 
  private:

@@ -1,7 +1,6 @@
 #include "bridge/ui/bridge_desktop_app.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 
 #include "bridge/core/bridge_runtime.h"
@@ -12,7 +11,7 @@
 #include "desktop/gbk_text.h"
 #include "desktop/program_icon.h"
 #include "desktop/qt_message_boxes.h"
-#include "platform/process/quit_signal_descriptor.h"
+#include "desktop/quit_signal_loop.h"
 
 namespace {
 
@@ -51,13 +50,7 @@ class QtBridgeDesktop final : public BridgeDesktop {
     tray_->setContextMenu(menu_.get());
     tray_->show();
 
-    const QuitSignalDescriptor quitSignal;
-    QSocketNotifier quitNotifier(quitSignal.Descriptor(), QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&quitSignal] {
-      if (quitSignal.Take() != 0) QApplication::quit();
-    });
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::exec();
+    RunUntilQuitOrQuitSignal();
     tray_->hide();
   }
 

@@ -8,7 +8,6 @@
 // on the simulated servers, without its API; nothing is written beside the executables. Run
 // it on a display (scripts/screenshots uses Xvfb).
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -22,40 +21,11 @@
 #include "bridge/ui/log_list_window.h"
 #include "bridge/ui/main_panel.h"
 #include "desktop/desktop_application.h"
+#include "desktop/window_picture.h"
 #include "manager/qt_manager_tray.h"
 #include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
-
-namespace {
-
-// Answers nothing: the gallery never asks.
-class SilentMessageBoxes final : public MessageBoxes {
- public:
-  void Inform(const std::string& text, const std::string&) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
-
-void RunEventsFor(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) {
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-}
-
-bool Draw(QWidget& window, const std::string& directory, const char* name) {
-  window.show();
-  RunEventsFor(200);
-  const std::string path = directory + "/" + name + ".png";
-  if (window.grab().save(QString::fromStdString(path))) return true;
-  std::fprintf(stderr, "cannot write %s\n", path.c_str());
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -76,7 +46,7 @@ int main(int argc, char** argv) {
   }
   fs::create_directory(fs::path(runDirectory) / "log");
 
-  SilentMessageBoxes boxes;
+  PrintingMessageBoxes boxes;
   const auto queue = std::make_shared<LogLineQueue>();
   LogListWindow logList(queue, boxes);
   BridgeRuntime runtime(runDirectory, {}, SystemWallTime, MakeOpcConnection, queue);
@@ -94,20 +64,18 @@ int main(int argc, char** argv) {
   }
   QTreeWidgetItem* firstGroup = panel.Tree().topLevelItem(0)->child(0)->child(0);
   panel.Tree().setCurrentItem(firstGroup);
-  panel.show();
-  RunEventsFor(3500);  // connections made, a few updates arrived and refreshed
-  panel.ShowRunningState();
-  drawn &= Draw(panel, output, "tavrel-main-panel");
-  drawn &= Draw(logList, output, "tavrel-log-list");
+  // Drawn once the connections are made and a few updates arrived and were refreshed.
+  drawn &= SaveWindowPicture(panel, output, "tavrel-main-panel", 3500);
+  drawn &= SaveWindowPicture(logList, output, "tavrel-log-list");
 
   ProjectTag& tag = *runtime.Project().Servers()[0]->groups[0]->tags[1];
   WriteDialog write(tag, tag.liveValue.Snapshot().textValue, WriteThroughConnection, boxes, &panel);
-  drawn &= Draw(write, output, "tavrel-write-dialog");
+  drawn &= SaveWindowPicture(write, output, "tavrel-write-dialog");
 
   const auto bridgeMenu = BridgeTrayMenu({});
-  drawn &= Draw(*bridgeMenu, output, "tavrel-tray-menu");
+  drawn &= SaveWindowPicture(*bridgeMenu, output, "tavrel-tray-menu");
   const auto managerMenu = ManagerTrayMenu({});
-  drawn &= Draw(*managerMenu, output, "morvane-tray-menu");
+  drawn &= SaveWindowPicture(*managerMenu, output, "morvane-tray-menu");
   runtime.Stop();
   return drawn ? 0 : 1;
 }

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace {
-
-sigset_t QuitSignals() {
+sigset_t QuitSignalSet() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
@@ -15,15 +13,13 @@ sigset_t QuitSignals() {
   return signals;
 }
 
-}  // namespace
-
 void BlockQuitSignals() {
-  const sigset_t signals = QuitSignals();
+  const sigset_t signals = QuitSignalSet();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 int WaitForQuitSignal() {
-  const sigset_t signals = QuitSignals();
+  const sigset_t signals = QuitSignalSet();
   int received = 0;
   while (sigwait(&signals, &received) != 0) {
   }
@@ -32,7 +28,7 @@ int WaitForQuitSignal() {
 
 int WaitForQuitSignalFor(std::chrono::milliseconds timeout) {
   using Clock = std::chrono::steady_clock;
-  const sigset_t signals = QuitSignals();
+  const sigset_t signals = QuitSignalSet();
   // Capped so that the deadline stays within the clock's range.
   constexpr std::chrono::milliseconds kLongest = std::chrono::hours(24 * 366 * 100);
   const Clock::time_point deadline =

@@ -10,6 +10,9 @@
 
 inline constexpr int kQuitSignal = SIGTERM;
 
+// The set of SIGTERM and SIGINT.
+sigset_t QuitSignalSet();
+
 // Blocks SIGTERM and SIGINT in the calling thread and in every thread it starts afterwards.
 // Call it first in main, before any thread exists, then wait with WaitForQuitSignal.
 void BlockQuitSignals();

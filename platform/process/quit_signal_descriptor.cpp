@@ -4,20 +4,10 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-namespace {
-
-sigset_t QuitSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGINT);
-  return signals;
-}
-
-}  // namespace
+#include "platform/process/quit_signal.h"
 
 QuitSignalDescriptor::QuitSignalDescriptor() {
-  const sigset_t signals = QuitSignals();
+  const sigset_t signals = QuitSignalSet();
   descriptor_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
 }
 

@@ -1,0 +1,16 @@
+#include "desktop/quit_signal_loop.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "platform/process/quit_signal_descriptor.h"
+
+void RunUntilQuitOrQuitSignal() {
+  const QuitSignalDescriptor quitSignal;
+  QSocketNotifier quitNotifier(quitSignal.Descriptor(), QSocketNotifier::Read);
+  QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&quitSignal] {
+    if (quitSignal.Take() != 0) QApplication::quit();
+  });
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::exec();
+}
