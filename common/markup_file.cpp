@@ -275,6 +275,13 @@ bool WriteMarkupFile(const std::string& path, std::string_view text, ByteOrderMa
       ConvertFromSystemCodePage(text, *codePage, converted, results)) {
     body = converted;
   }
+  // In some encodings (UTF-7) the declaration itself is no longer ASCII, and no reader could
+  // find the encoding of the file again: such a text is not written.
+  if (encoding.mark.empty() && FindDeclaredEncoding(text) && !ExamineFileStart(body).name) {
+    AppendFileError(results, path,
+                    "the declared encoding " + encoding.name + " hides the declaration");
+    return false;
+  }
   std::string error;
   if (!ReplaceFileAtomically(path, {encoding.mark, body}, error)) {
     AppendFileError(results, path, error);

@@ -22,7 +22,8 @@ bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& b
                     std::string& results);
 
 // Full build. Writes `text` to `path`: with the mark `bom` and its encoding when there is
-// one, else in the encoding the text declares, else as UTF-8.
+// one, else in the encoding the text declares, else as UTF-8. A text is not written (false,
+// the old file stays) when its declaration could not be read in the written bytes.
 bool WriteMarkupFile(const std::string& path, std::string_view text, ByteOrderMark bom,
                      std::string& results);
 

@@ -139,6 +139,19 @@ TEST_F(MarkupFileTest, UnknownOrUnconvertibleEncodingsKeepTheBytes) {
   }
 }
 
+// UTF-7 writes "<?xml" as "+ADw?xml": a file no reader could find the encoding of.
+TEST_F(MarkupFileTest, EncodingsThatHideTheDeclarationAreNotWritten) {
+  const std::string path = directory_ / "out.xml";
+  WriteTestFile(path, "<old/>");
+  const std::string text = Declared("UTF-7") + "<a>" + kGbk + "</a>";
+  EXPECT_FALSE(WriteMarkupFile(path, text, ByteOrderMark::kNone, results_));
+  EXPECT_TRUE(Has("file_error") && HasText("UTF-7")) << results_;
+  EXPECT_EQ(ReadTestFile(path), "<old/>");
+  // The same text read from a file that declares UTF-7 in ASCII is written in UTF-8 behind
+  // a UTF-8 mark, which keeps it readable.
+  EXPECT_TRUE(WriteMarkupFile(path, text, ByteOrderMark::kUtf8, results_));
+}
+
 TEST_F(MarkupFileTest, Iso88591FileIsConvertedBothWaysAndLossesAreReported) {
   // U+00E9 is in GBK (A8 A6); U+00FE is not.
   const std::string head = Declared("ISO-8859-1");
