@@ -22,8 +22,9 @@ bool ReadMarkupFile(const std::string& path, std::string& text, ByteOrderMark& b
                     std::string& results);
 
 // Full build. Writes `text` to `path`: with the mark `bom` and its encoding when there is
-// one, else in the encoding the text declares, else as UTF-8. A text is not written (false,
-// the old file stays) when its declaration could not be read in the written bytes.
+// one, else in the encoding the text declares, else as UTF-8. A text that would not read back
+// as it is (one holding NUL characters, or whose declaration could not be found in the written
+// bytes) is not written: false, and the old file stays.
 bool WriteMarkupFile(const std::string& path, std::string_view text, ByteOrderMark bom,
                      std::string& results);
 

@@ -139,17 +139,18 @@ TEST_F(MarkupFileTest, UnknownOrUnconvertibleEncodingsKeepTheBytes) {
   }
 }
 
-// UTF-7 writes "<?xml" as "+ADw?xml": a file no reader could find the encoding of.
-TEST_F(MarkupFileTest, EncodingsThatHideTheDeclarationAreNotWritten) {
+// Reading removes NUL characters, and UTF-7 writes "<?xml" as "+ADw?xml", which no reader could
+// find the encoding of: neither text would read back as it was.
+TEST_F(MarkupFileTest, TextsThatWouldNotReadBackAreNotWritten) {
   const std::string path = directory_ / "out.xml";
-  WriteTestFile(path, "<old/>");
-  const std::string text = Declared("UTF-7") + "<a>" + kGbk + "</a>";
-  EXPECT_FALSE(WriteMarkupFile(path, text, ByteOrderMark::kNone, results_));
-  EXPECT_TRUE(Has("file_error") && HasText("UTF-7")) << results_;
-  EXPECT_EQ(ReadTestFile(path), "<old/>");
-  // The same text read from a file that declares UTF-7 in ASCII is written in UTF-8 behind
-  // a UTF-8 mark, which keeps it readable.
-  EXPECT_TRUE(WriteMarkupFile(path, text, ByteOrderMark::kUtf8, results_));
+  for (const auto& [text, error] : {std::pair{Declared("UTF-7") + "<a>" + kGbk + "</a>", "UTF-7"s},
+                                    std::pair{Declared("GBK") + "<a\0/>"s, "NUL"s}}) {
+    WriteTestFile(path, "<old/>");
+    results_.clear();
+    EXPECT_FALSE(WriteMarkupFile(path, text, ByteOrderMark::kNone, results_));
+    EXPECT_TRUE(Has("file_error") && HasText(error)) << results_;
+    EXPECT_EQ(ReadTestFile(path), "<old/>");
+  }
 }
 
 TEST_F(MarkupFileTest, Iso88591FileIsConvertedBothWaysAndLossesAreReported) {

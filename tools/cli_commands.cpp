@@ -198,8 +198,8 @@ std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::s
 }
 
 int Watch(CliSession& session) {
-  std::set<int> textHandles;
-  int result = FindTextHandles(session, textHandles);
+  std::set<int> textHandles;  // JSON only: the tab-separated form prints every value as text
+  int result = session.options().json ? FindTextHandles(session, textHandles) : kCliOk;
   if (result != kCliOk) return result;
   ApiReply reply;
   result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
@@ -247,8 +247,9 @@ int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
   CliSession session(options, out, err);
   if (const int connected = session.Connect(); connected != kCliOk) return connected;
   const std::string& command = options.command;
-  if (command == "config")
+  if (command == "config") {
     return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, kConfigurationTt), 1);
+  }
   if (command == "snapshot") {
     return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, kSnapshotTt), 1);
   }
