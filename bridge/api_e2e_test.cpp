@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bridge/tavrel_test_support.h"
+#include "common/code_page.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
@@ -66,12 +67,12 @@ class BridgeApiTest : public TavrelTest {
   }
 
   // Runs a tavrel-cli command against the bridge; returns its exit code and, in `output`,
-  // what it printed (GBK, as the bridge sent it).
+  // what it printed (GBK, as the bridge sent it, or UTF-8 when not `raw`).
   int RunCli(const std::string& command, const std::vector<std::string>& arguments,
-             std::string& output) {
+             std::string& output, bool raw = true) {
     CliOptions options;
     options.port = port_;
-    options.raw = true;
+    options.raw = raw;
     options.command = command;
     options.arguments = arguments;
     std::FILE* out = std::tmpfile();
@@ -192,6 +193,42 @@ TEST_F(BridgeApiTest, ProjectFileCommandsAtTheBodyModeBoundaryAndOnFailure) {
   const ApiReply read = Ask(*connection, RequestHeader(4, 1, 400), 1);
   EXPECT_NE(read.header.find("tt=\"400\""), std::string::npos);
   EXPECT_TRUE(read.payload.empty());
+}
+
+// What get-project prints, put-project stores unchanged, in either terminal form; the store
+// adds only the request's attributes and the update stamp to the root.
+TEST_F(BridgeApiTest, CliProjectRoundTripKeepsChineseNamesByteForByte) {
+  const std::string project = std::string(kProjectDeclaration) +
+                              "<root>\r\n<server name=\"模拟服务\" desc=\"温度 &amp; 压力\">\r\n"
+                              "<group name=\"组一\">\r\n<tag id=\"温度.1\" vt=\"5\" dir=\"1\"/>\r\n"
+                              "</group>\r\n</server>\r\n</root>\r\n";
+  ASSERT_NE(Connect(), nullptr);
+  const std::string file = directory_ / "got.xml";
+  for (const bool raw : {true, false}) {
+    SCOPED_TRACE(raw ? "raw" : "UTF-8");
+    WriteTestFile(ProjectPath(), project);
+    std::string got;
+    ASSERT_EQ(RunCli("get-project", {}, got, raw), kCliOk);
+    EXPECT_EQ(got, raw ? project : AnsiToUtf8(project));
+    WriteTestFile(file, got);
+    std::string stored;
+    ASSERT_EQ(RunCli("put-project", {file}, stored, raw), kCliOk);
+    EXPECT_NE(stored.find("Update Tag Server Successful."), std::string::npos) << stored;
+
+    const std::string saved = ReadTestFile(ProjectPath());
+    MarkupDocument expected(MarkupBuild::kBridge);
+    expected.SetText(saved);
+    expected.FindElement("root");
+    const std::string update = expected.GetAttribute("update");
+    EXPECT_FALSE(update.empty());
+    expected.SetText(project);
+    expected.FindElement("root");
+    expected.SetAttribute("uid", 1);
+    expected.SetAttribute("type", 1);
+    expected.SetAttribute("tt", 300);
+    expected.SetAttribute("update", update);
+    EXPECT_EQ(saved, expected.GetText());
+  }
 }
 
 TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {

@@ -280,6 +280,18 @@ bool WriteMarkupFile(const std::string& path, std::string_view text, const Marku
       ConvertFromSystemCodePage(text, *codePage, converted, results)) {
     body = converted;
   }
+  // A text that would not read back as it is is not written: the reader removes NUL
+  // characters, and in some encodings (UTF-7) the declaration itself is no longer ASCII, so
+  // that no reader could find the encoding of the file again.
+  if (text.find('\0') != std::string_view::npos) {
+    AppendFileError(results, path, "the text holds NUL characters");
+    return false;
+  }
+  if (encoding.mark.empty() && FindDeclaredEncoding(text) && !ExamineFileStart(body).name) {
+    AppendFileError(results, path,
+                    "the declared encoding " + encoding.name + " hides the declaration");
+    return false;
+  }
   std::string error;
   if (!ReplaceFileAtomically(path, {encoding.mark, body}, error)) {
     AppendFileError(results, path, error);

@@ -31,7 +31,9 @@ bool ReadMarkupFile(const std::string& path, std::string& text, MarkupFileOrigin
 
 // Full build. Writes `text` to `path`: with the mark of `origin` and its encoding when there is
 // one, else in the encoding the text declares, else, for text that was an undeclared file's
-// own bytes, unchanged, else as UTF-8.
+// own bytes, unchanged, else as UTF-8. A text that would not read back as it is (one holding
+// NUL characters, or whose declaration could not be found in the written bytes) is not
+// written: false, and the old file stays.
 bool WriteMarkupFile(const std::string& path, std::string_view text, const MarkupFileOrigin& origin,
                      std::string& results);
 

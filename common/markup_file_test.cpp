@@ -145,6 +145,20 @@ TEST_F(MarkupFileTest, UnknownOrUnconvertibleEncodingsKeepTheBytes) {
   }
 }
 
+// Reading removes NUL characters, and UTF-7 writes "<?xml" as "+ADw?xml", which no reader could
+// find the encoding of: neither text would read back as it was.
+TEST_F(MarkupFileTest, TextsThatWouldNotReadBackAreNotWritten) {
+  const std::string path = directory_ / "out.xml";
+  for (const auto& [text, error] : {std::pair{Declared("UTF-7") + "<a>" + kGbk + "</a>", "UTF-7"s},
+                                    std::pair{Declared("GBK") + "<a\0/>"s, "NUL"s}}) {
+    WriteTestFile(path, "<old/>");
+    results_.clear();
+    EXPECT_FALSE(WriteMarkupFile(path, text, ByteOrderMark::kNone, results_));
+    EXPECT_TRUE(Has("file_error") && HasText(error)) << results_;
+    EXPECT_EQ(ReadTestFile(path), "<old/>");
+  }
+}
+
 TEST_F(MarkupFileTest, Iso88591FileIsConvertedBothWaysAndLossesAreReported) {
   // U+00E9 is in GBK (A8 A6); U+00FE is not.
   const std::string head = Declared("ISO-8859-1");

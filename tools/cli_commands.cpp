@@ -5,26 +5,19 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/code_page.h"
-#include "common/log_time.h"
+#include "common/decimal_text.h"
+#include "common/encoding_detection.h"
 #include "common/markup_document.h"
+#include "common/markup_file.h"
 #include "tools/api_connection.h"
+#include "tools/watch_values.h"
 #include "wire/push_record.h"
-
-const char kCliUsageText[] =
-    "usage: tavrel-cli [--host HOST] [--port PORT] [--timeout MS] [--raw] COMMAND [ARGS]\n"
-    "commands:\n"
-    "  config                 configured tags with their handles\n"
-    "  snapshot               all values once\n"
-    "  watch [--json] [--count N]   all values, then every change as it arrives\n"
-    "  write HANDLE VALUE     write a value to a tag\n"
-    "  servers                OPC servers of the bridge's machine\n"
-    "  browse SID CLSID       address space of a server\n"
-    "  get-project            the bridge's opc_db.xml\n"
-    "  put-project FILE       store FILE as the bridge's opc_db.xml (used at its next start)\n"
-    "  ping                   heartbeat\n";
 
 namespace {
 
@@ -32,18 +25,9 @@ using namespace std::chrono_literals;
 
 constexpr int kRequestUid = 1;
 constexpr int kSnapshotTt = 0;
+constexpr int kConfigurationTt = 1;
+constexpr int kStoreProjectTt = 300;
 constexpr auto kHeartbeatPeriod = 20s;
-
-struct CommandShape {
-  int minArguments;
-  int maxArguments;
-};
-
-const std::map<std::string, CommandShape, std::less<>> kCommands = {
-    {"config", {0, 0}},      {"snapshot", {0, 0}},    {"watch", {0, 0}},
-    {"write", {2, 2}},       {"servers", {0, 0}},     {"browse", {2, 2}},
-    {"get-project", {0, 0}}, {"put-project", {1, 1}}, {"ping", {0, 0}},
-};
 
 std::optional<long> ParseNumber(std::string_view text) {
   long value = 0;
@@ -57,36 +41,11 @@ std::string ForTerminal(const CliOptions& options, std::string_view gbk) {
   return options.raw ? std::string(gbk) : AnsiToUtf8(gbk);
 }
 
-std::string JsonString(std::string_view utf8) {
-  std::string json = "\"";
-  for (const char c : utf8) {
-    switch (c) {
-      case '"':
-        json += "\\\"";
-        break;
-      case '\\':
-        json += "\\\\";
-        break;
-      case '\n':
-        json += "\\n";
-        break;
-      case '\r':
-        json += "\\r";
-        break;
-      case '\t':
-        json += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          json += escaped;
-        } else {
-          json += c;
-        }
-    }
-  }
-  return json + "\"";
+// A document the user gave, as the bridge needs it (GBK): unchanged with --raw or when it is
+// not UTF-8 (a project file as the bridge keeps it), else converted from UTF-8 (a document as
+// get-project printed it).
+std::string FromTerminal(const CliOptions& options, std::string text) {
+  return options.raw || !IsUtf8Text(text) ? text : Utf8ToAnsi(text);
 }
 
 // A connection with the command's error reporting.
@@ -177,71 +136,75 @@ int Write(CliSession& session, const std::string& handleText, const std::string&
 }
 
 int PutProject(CliSession& session, const std::string& path) {
+  std::string bytes;
+  std::string readResult;
   MarkupDocument project(MarkupBuild::kBridge);
-  if (!project.LoadFile(path) || !project.FindElement("root")) {
+  if (!ReadFileBytes(path, bytes, readResult) ||
+      !project.SetText(FromTerminal(session.options(), std::move(bytes))) ||
+      !project.FindElement("root")) {
     std::fprintf(session.err(), "tavrel-cli: %s is not a readable project document\n",
                  path.c_str());
     return kCliUsage;
   }
   project.SetAttribute("uid", kRequestUid);
   project.SetAttribute("type", 1);
-  project.SetAttribute("tt", 300);
+  project.SetAttribute("tt", kStoreProjectTt);
   return PrintDocumentReply(session, project.GetText(), 1);
 }
 
-// Prints one value line of `watch`.
-void PrintValue(const CliSession& session, int handle, const std::string& key,
-                const std::string& value, bool bad, std::int64_t seconds, int milliseconds,
-                bool numeric) {
-  const std::string time = FormatTagTime(seconds, milliseconds);
-  const std::string keyText = ForTerminal(session.options(), key);
-  const std::string valueText = ForTerminal(session.options(), value);
-  if (session.options().json) {
-    std::fprintf(session.out(),
-                 "{\"handle\":%d,\"key\":%s,\"value\":%s,\"quality\":\"%s\",\"time\":%s}\n", handle,
-                 JsonString(keyText).c_str(),
-                 numeric ? valueText.c_str() : JsonString(valueText).c_str(), bad ? "bad" : "good",
-                 JsonString(time).c_str());
-  } else {
-    std::fprintf(session.out(), "%d\t%s\t%s\t%s\t%s\n", handle, keyText.c_str(), valueText.c_str(),
-                 bad ? "bad" : "good", time.c_str());
-  }
+void PrintValue(const CliSession& session, const WatchValue& value) {
+  const CliOptions& options = session.options();
+  std::fputs(WatchLine(value, options.json, options.raw).c_str(), session.out());
   std::fflush(session.out());
 }
 
-std::string PushValueText(const PushRecord& record) {
-  switch (record.valueClass) {
-    case 1: {
-      char text[64];
-      std::snprintf(text, sizeof text, "%f", record.real);
-      return text;
+// The handles of the tags whose values are texts, from the configured tags' VARTYPEs.
+int FindTextHandles(CliSession& session, std::set<int>& handles) {
+  ApiReply reply;
+  const int result = session.Request(RequestHeader(kRequestUid, 1, kConfigurationTt), 1, reply);
+  if (result != kCliOk) return result;
+  MarkupDocument configuration(MarkupBuild::kBridge);
+  configuration.SetText(reply.payload);
+  configuration.FindElement("root");
+  configuration.EnterElement();
+  while (configuration.FindElement("t")) {
+    if (IsTextVarType(ParseDecimal(configuration.GetAttribute("t")))) {
+      handles.insert(ParseDecimal(configuration.GetAttribute("h")));
     }
-    case 4:
-      return std::string(record.text);
-    default:
-      return std::to_string(record.integer);
   }
+  return kCliOk;
 }
 
-int Watch(CliSession& session) {
-  ApiReply reply;
-  int result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
-  if (result != kCliOk) return result;
-
+// Prints the snapshot's values and returns each handle's key.
+std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::string& payload,
+                                         const std::set<int>& textHandles) {
   std::map<int, std::string> keys;
   MarkupDocument snapshot(MarkupBuild::kBridge);
-  snapshot.SetText(reply.payload);
+  snapshot.SetText(payload);
   snapshot.FindElement("root");
   snapshot.EnterElement();
   while (snapshot.FindElement("t")) {
-    const int handle = std::atoi(snapshot.GetAttribute("h").c_str());
+    const int handle = ParseDecimal(snapshot.GetAttribute("h"));
     const bool isStatus = snapshot.GetAttribute("k").empty();
     const std::string key = isStatus ? "status" : snapshot.GetAttribute("k");
     keys[handle] = key;
     const std::string ms = snapshot.GetAttribute(isStatus ? "m" : "ms");
-    PrintValue(session, handle, key, snapshot.GetAttribute("v"), snapshot.GetAttribute("q") != "0",
-               std::atoll(snapshot.GetAttribute("s").c_str()), std::atoi(ms.c_str()), true);
+    PrintValue(session, SnapshotWatchValue(
+                            handle, key, snapshot.GetAttribute("v"), textHandles.contains(handle),
+                            snapshot.GetAttribute("q") != "0",
+                            std::atoll(snapshot.GetAttribute("s").c_str()), ParseDecimal(ms)));
   }
+  return keys;
+}
+
+int Watch(CliSession& session) {
+  std::set<int> textHandles;  // JSON only: the tab-separated form prints every value as text
+  int result = session.options().json ? FindTextHandles(session, textHandles) : kCliOk;
+  if (result != kCliOk) return result;
+  ApiReply reply;
+  result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
+  if (result != kCliOk) return result;
+  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, textHandles);
 
   long printed = 0;
   auto nextHeartbeat = std::chrono::steady_clock::now() + kHeartbeatPeriod;
@@ -267,8 +230,7 @@ int Watch(CliSession& session) {
     const bool whole = ReadPushRecords(reply.payload, records);
     for (const PushRecord& record : records) {
       if (session.options().count >= 0 && printed >= session.options().count) break;
-      PrintValue(session, record.handle, keys[record.handle], PushValueText(record), record.bad,
-                 record.seconds, record.milliseconds, record.valueClass != 4);
+      PrintValue(session, PushWatchValue(record, keys[record.handle]));
       ++printed;
     }
     if (!whole) {
@@ -281,53 +243,13 @@ int Watch(CliSession& session) {
 
 }  // namespace
 
-bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (argument == "--host" && hasValue) {
-      options.host = argv[++i];
-    } else if ((argument == "--port" || argument == "--timeout" || argument == "--count") &&
-               hasValue) {
-      const std::optional<long> number = ParseNumber(argv[++i]);
-      if (!number || *number < 0) {
-        error = std::string(argument) + " needs a number";
-        return false;
-      }
-      if (argument == "--port") options.port = static_cast<int>(*number);
-      if (argument == "--timeout") options.timeout = std::chrono::milliseconds(*number);
-      if (argument == "--count") options.count = *number;
-    } else if (argument == "--raw") {
-      options.raw = true;
-    } else if (argument == "--json") {
-      options.json = true;
-    } else if (argument.starts_with("--")) {
-      error = "unknown option " + std::string(argument);
-      return false;
-    } else if (options.command.empty()) {
-      options.command = argument;
-    } else {
-      options.arguments.emplace_back(argument);
-    }
-  }
-  const auto command = kCommands.find(options.command);
-  if (command == kCommands.end()) {
-    error = options.command.empty() ? "no command" : "unknown command " + options.command;
-    return false;
-  }
-  const auto count = static_cast<int>(options.arguments.size());
-  if (count < command->second.minArguments || count > command->second.maxArguments) {
-    error = "wrong number of arguments for " + options.command;
-    return false;
-  }
-  return true;
-}
-
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
   CliSession session(options, out, err);
   if (const int connected = session.Connect(); connected != kCliOk) return connected;
   const std::string& command = options.command;
-  if (command == "config") return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, 1), 1);
+  if (command == "config") {
+    return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, kConfigurationTt), 1);
+  }
   if (command == "snapshot") {
     return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, kSnapshotTt), 1);
   }

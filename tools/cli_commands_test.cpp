@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bridge/api/api_server.h"
+#include "common/log_time.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "wire/api_frame.h"
@@ -22,8 +27,9 @@ std::string ReplyHeader(int type, int flag) {
          "\" uid=\"1\" flag=\"" + std::to_string(flag) + "\"/>\r\n";
 }
 
-// A bridge-like peer: answers heartbeats and a two-tag snapshot, after which the client gets
-// the pushes the test appends.
+// A bridge-like peer: answers heartbeats, the configuration and a snapshot of a real, the
+// status of a server, a text, and reals that are no numbers; after the snapshot the client
+// gets the pushes the test appends.
 class FakeBridgeHandler : public ApiRequestHandler {
  public:
   explicit FakeBridgeHandler(ApiServer& server) : server_(server) {}
@@ -32,12 +38,22 @@ class FakeBridgeHandler : public ApiRequestHandler {
     client.IdleTimer().Restart(true);
     if (request.GetAttribute("type") == "6") {
       server_.SendFrame(client, ReplyHeader(6, 0), {}, kBodyNone);
+    } else if (request.GetAttribute("tt") == "1") {
+      const std::string configuration =
+          std::string(kGbkDeclaration) +
+          "<root ver=\"0\">\r\n<t i=\"温度\" d=\"\" t=\"5\" a=\"1\" h=\"0\"/>\r\n"
+          "<t i=\"s\" d=\"\" t=\"8\" a=\"1\" h=\"2\"/>\r\n"
+          "<t i=\"n\" d=\"\" t=\"4\" a=\"1\" h=\"3\"/>\r\n"
+          "<t i=\"qz_server_status_0\" d=\"\" t=\"5\" a=\"1\" h=\"1\"/>\r\n</root>\r\n";
+      server_.SendFrame(client, ReplyHeader(1, kBodyRaw), configuration, kBodyRaw);
     } else if (request.GetAttribute("tt") == "0") {
       const std::string snapshot =
           std::string(kGbkDeclaration) +
           "<root ver=\"0\">\r\n"
           "<t v=\"1.500000\" s=\"0\" ms=\"0\" q=\"0\" h=\"0\" k=\"S1G1温度\"/>\r\n"
-          "<t v=\"1\" s=\"0\" m=\"0\" q=\"0\" h=\"1\"/>\r\n</root>\r\n";
+          "<t v=\"1\" s=\"0\" m=\"0\" q=\"0\" h=\"1\"/>\r\n"
+          "<t v=\"12 &quot;温&quot;\\&#9;&#10;\" s=\"0\" ms=\"0\" q=\"1\" h=\"2\" k=\"S1G1s\"/>\r\n"
+          "<t v=\"-nan\" s=\"0\" ms=\"0\" q=\"0\" h=\"3\" k=\"S1G1n\"/>\r\n</root>\r\n";
       server_.SendFrame(client, ReplyHeader(1, kBodyRaw), snapshot, kBodyRaw);
       client.pushesWanted = true;
       subscribed = true;
@@ -100,22 +116,96 @@ TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {
   CliOptions options;
   options.command = "watch";
   options.json = true;
-  options.count = 2;
-  std::thread pusher([this] {
+  options.count = 5;
+  const std::string pushedText = "温\"\x01";
+  std::thread pusher([&] {
     while (!handler_.subscribed) std::this_thread::sleep_for(1ms);
     server_.AppendPush(PushRecord{.handle = 0, .seconds = 0, .valueClass = 1, .real = 2.25});
     server_.AppendPush(PushRecord{.handle = 0, .valueClass = 1, .bad = true, .real = -1});
+    server_.AppendPush(PushRecord{.handle = 0, .valueClass = 1, .real = HUGE_VAL});
+    server_.AppendPush(PushRecord{.handle = 2, .valueClass = 4, .text = pushedText});
+    server_.AppendPush(PushRecord{.handle = 3, .valueClass = 2, .integer = -7});
   });
   std::string output;
   EXPECT_EQ(Run(options, output), kCliOk);
   pusher.join();
-  const std::string key = "\"key\":\"S1G1\xE6\xB8\xA9\xE5\xBA\xA6\"";  // UTF-8 on the terminal
-  EXPECT_NE(output.find("{\"handle\":0," + key + ",\"value\":1.500000,\"quality\":\"good\""),
-            std::string::npos)
-      << output;
-  EXPECT_NE(output.find("{\"handle\":1,\"key\":\"status\",\"value\":1,"), std::string::npos);
-  EXPECT_NE(output.find("\"value\":2.250000,\"quality\":\"good\""), std::string::npos);
-  EXPECT_NE(output.find("\"value\":-1.000000,\"quality\":\"bad\""), std::string::npos);
+
+  // Keys and texts are UTF-8 on the terminal, whatever --raw says.
+  const std::string key = "S1G1\xE6\xB8\xA9\xE5\xBA\xA6";
+  const std::string time = FormatTagTime(0, 0);
+  const auto line = [&](int handle, const std::string& name, nlohmann::ordered_json value,
+                        const char* quality) {
+    return nlohmann::ordered_json{
+        {"handle", handle}, {"key", name}, {"value", value}, {"quality", quality}, {"time", time}};
+  };
+  const std::vector<nlohmann::ordered_json> expected = {
+      line(0, key, 1.5, "good"),
+      line(1, "status", 1, "good"),
+      line(2, "S1G1s", "12 \"\xE6\xB8\xA9\"\\\t\n", "bad"),
+      line(3, "S1G1n", nullptr, "good"),
+      line(0, key, 2.25, "good"),
+      line(0, key, -1.0, "bad"),
+      line(0, key, nullptr, "good"),
+      line(2, "S1G1s", "\xE6\xB8\xA9\"\x01", "good"),
+      line(3, "S1G1n", -7, "good"),
+  };
+  std::vector<nlohmann::ordered_json> printed;
+  std::istringstream lines(output);
+  for (std::string text; std::getline(lines, text);) {
+    printed.push_back(nlohmann::ordered_json::parse(text, nullptr, false));
+  }
+  EXPECT_EQ(printed, expected) << output;
+}
+
+// Options stand before or after the command, values may look like options, and usage errors
+// name what is wrong.
+TEST(Cli, ParsesOptionsAroundTheCommand) {
+  struct Case {
+    std::vector<std::string> argv;
+    std::string expected;  // command and arguments, or the error
+  };
+  for (const Case& test : std::vector<Case>{
+           {{"--host", "h", "watch", "--json", "--count", "3"}, "watch h json 3"},
+           {{"write", "5", "-3", "--port", "7"}, "write 5 -3 port 7"},
+           {{"--raw", "put-project", "f.xml"}, "put-project f.xml raw"},
+           {{"watch", "--help"}, "help"},
+           {{"--help"}, "help"},
+           {{"write", "5"}, "error: wrong number of arguments for write"},
+           {{"ping", "x"}, "error: wrong number of arguments for ping"},
+           {{"frob"}, "error: unknown command frob"},
+           {{}, "error: no command"},
+           {{"ping", "--frob"}, "error: unknown option --frob"},
+       }) {
+    std::vector<char*> argv{const_cast<char*>("tavrel-cli")};
+    for (const std::string& argument : test.argv)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    CliOptions options;
+    std::string error;
+    std::string seen;
+    if (!ParseCliOptions(static_cast<int>(argv.size()), argv.data(), options, error)) {
+      seen = "error: " + error;
+    } else if (options.help) {
+      seen = "help";
+    } else {
+      seen = options.command;
+      for (const std::string& argument : options.arguments) seen += " " + argument;
+      if (options.host != "127.0.0.1") seen += " " + options.host;
+      if (options.json) seen += " json";
+      if (options.count >= 0) seen += " " + std::to_string(options.count);
+      if (options.port != kDefaultApiPort) seen += " port " + std::to_string(options.port);
+      if (options.raw) seen += " raw";
+    }
+    EXPECT_EQ(seen, test.expected);
+  }
+  char program[] = "tavrel-cli";
+  char port[] = "--port";
+  char notANumber[] = "x";
+  char ping[] = "ping";
+  char* badPort[] = {program, port, notANumber, ping};
+  CliOptions options;
+  std::string error;
+  EXPECT_FALSE(ParseCliOptions(4, badPort, options, error));
+  EXPECT_NE(error.find("--port"), std::string::npos) << error;
 }
 
 TEST(Cli, ReportsUsageAndConnectionFailuresWithTheirExitCodes) {

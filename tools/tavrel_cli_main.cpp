@@ -11,5 +11,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tavrel-cli: %s\n%s", error.c_str(), kCliUsageText);
     return kCliUsage;
   }
+  if (options.help) {
+    std::fputs(kCliUsageText, stdout);
+    return kCliOk;
+  }
   return RunCliCommand(options, stdout, stderr);
 }

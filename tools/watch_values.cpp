@@ -1,0 +1,92 @@
+#include "tools/watch_values.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "common/code_page.h"
+#include "common/log_time.h"
+
+namespace {
+
+constexpr int kVtDate = 7;
+constexpr int kVtText = 8;
+constexpr int kVtTextArray = 0x2000 | kVtText;
+
+constexpr int kRealClass = 1;
+constexpr int kTextClass = 4;
+
+// A JSON number for `text` when all of it is one, else null (also for NaN and infinities).
+nlohmann::ordered_json NumberOfText(std::string_view text) {
+  const char* const end = text.data() + text.size();
+  std::int64_t integer = 0;
+  if (const auto read = std::from_chars(text.data(), end, integer);
+      read.ec == std::errc() && read.ptr == end) {
+    return integer;
+  }
+  double real = 0;
+  if (const auto read = std::from_chars(text.data(), end, real);
+      read.ec == std::errc() && read.ptr == end && std::isfinite(real)) {
+    return real;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool IsTextVarType(int vt) { return vt == kVtDate || vt == kVtText || vt == kVtTextArray; }
+
+WatchValue SnapshotWatchValue(std::int32_t handle, std::string key, std::string_view valueText,
+                              bool isText, bool bad, std::int64_t seconds, int milliseconds) {
+  WatchValue value;
+  value.handle = handle;
+  value.key = std::move(key);
+  value.text = valueText;
+  value.isText = isText;
+  if (!isText) value.number = NumberOfText(valueText);
+  value.bad = bad;
+  value.time = FormatTagTime(seconds, milliseconds);
+  return value;
+}
+
+WatchValue PushWatchValue(const PushRecord& record, std::string key) {
+  WatchValue value;
+  value.handle = record.handle;
+  value.key = std::move(key);
+  if (record.valueClass == kRealClass) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%f", record.real);
+    value.text = text;
+    if (std::isfinite(record.real)) value.number = record.real;
+  } else if (record.valueClass == kTextClass) {
+    value.text = record.text;
+    value.isText = true;
+  } else {
+    value.text = std::to_string(record.integer);
+    value.number = record.integer;
+  }
+  value.bad = record.bad;
+  value.time = FormatTagTime(record.seconds, record.milliseconds);
+  return value;
+}
+
+std::string WatchLine(const WatchValue& value, bool json, bool raw) {
+  const char* const quality = value.bad ? "bad" : "good";
+  if (!json) {
+    const auto terminal = [raw](const std::string& gbk) { return raw ? gbk : AnsiToUtf8(gbk); };
+    return std::to_string(value.handle) + "\t" + terminal(value.key) + "\t" + terminal(value.text) +
+           "\t" + quality + "\t" + value.time + "\n";
+  }
+  nlohmann::ordered_json line;
+  line["handle"] = value.handle;
+  line["key"] = AnsiToUtf8(value.key);
+  if (value.isText) {
+    line["value"] = AnsiToUtf8(value.text);
+  } else {
+    line["value"] = value.number;
+  }
+  line["quality"] = quality;
+  line["time"] = value.time;
+  return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}

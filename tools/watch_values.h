@@ -1,0 +1,41 @@
+// The values `watch` prints: one line per value, tab-separated or as a JSON object.
+//
+// A line carries the tag's handle, its key (server, group and item id; "status" for a
+// server's status tag), the value, the quality ("good" or "bad") and the local time stamp.
+// In JSON, texts are strings, numbers are numbers, and a real that is not a finite number
+// (NaN, an infinity) is null. JSON lines are UTF-8 whatever the terminal form: the key and
+// text values are converted from GBK, and a byte that is not valid is replaced.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "wire/push_record.h"
+
+struct WatchValue {
+  std::int32_t handle = 0;
+  std::string key;                // GBK
+  std::string text;               // GBK, the value as the tab-separated form prints it
+  bool isText = false;            // JSON: `text` as a string, else `number`
+  nlohmann::ordered_json number;  // a JSON number, or null for a real that is none
+  bool bad = false;
+  std::string time;  // FormatTagTime
+};
+
+// True for the VARTYPEs whose tags the bridge reports as texts (value class 4): dates (7),
+// texts (8) and arrays of texts (8200). Every other VARTYPE gives a number.
+bool IsTextVarType(int vt);
+
+// A value of the snapshot document, whose `v` is text for every class: a number's text is
+// read as an integer or a real, and one that is neither ("nan", "inf") becomes null.
+WatchValue SnapshotWatchValue(std::int32_t handle, std::string key, std::string_view valueText,
+                              bool isText, bool bad, std::int64_t seconds, int milliseconds);
+
+// A value of a push record, whose class says its form.
+WatchValue PushWatchValue(const PushRecord& record, std::string key);
+
+// The line (with its newline) for `value`: JSON when `json`, else tab-separated with texts
+// in GBK when `raw` and UTF-8 otherwise.
+std::string WatchLine(const WatchValue& value, bool json, bool raw);
