@@ -153,7 +153,7 @@ TEST_F(MarkupFileTest, TextsThatWouldNotReadBackAreNotWritten) {
                                     std::pair{Declared("GBK") + "<a\0/>"s, "NUL"s}}) {
     WriteTestFile(path, "<old/>");
     results_.clear();
-    EXPECT_FALSE(WriteMarkupFile(path, text, ByteOrderMark::kNone, results_));
+    EXPECT_FALSE(WriteMarkupFile(path, text, MarkupFileOrigin{}, results_));
     EXPECT_TRUE(Has("file_error") && HasText(error)) << results_;
     EXPECT_EQ(ReadTestFile(path), "<old/>");
   }
