@@ -3,6 +3,7 @@
 #include <mutex>
 #include <thread>
 
+#include "bridge/opc/ignoring_data_sink.h"
 #include "bridge/opc/opc_error_text.h"
 #include "bridge/opc/server_activation.h"
 #include "common/code_page.h"
@@ -34,22 +35,6 @@ class ShutdownReasonSink final : public ComObject<IOPCShutdown> {
 };
 
 namespace {
-
-class IgnoringDataSink final : public ComObject<IOPCDataCallback> {
- public:
-  STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
-                            FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                              WORD*, FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
-};
 
 class IgnoringStreamSink final : public ComObject<IAdviseSink> {
  public:

@@ -3,6 +3,7 @@
 #include <string>
 #include <thread>
 
+#include "bridge/opc/ignoring_data_sink.h"
 #include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
 #include "platform/com/wide_string.h"
@@ -16,22 +17,6 @@ constexpr OPCHANDLE kBrowseGroupClientHandle = 1986;
 class BrowseShutdownSink final : public ComObject<IOPCShutdown> {
  public:
   STDMETHODIMP ShutdownRequest(LPCWSTR /*reason*/) override { return S_OK; }
-};
-
-class BrowseDataSink final : public ComObject<IOPCDataCallback> {
- public:
-  STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
-                            FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                              WORD*, FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 };
 
 }  // namespace
@@ -78,7 +63,7 @@ std::unique_ptr<BrowseConnection> BrowseConnection::Open(std::string_view clsidT
   }
   connection->group_.Attach(static_cast<IOPCGroupStateMgt*>(group.Detach()));
   connection->group_.As(&connection->items_);
-  connection->dataSink_ = MakeComObject<BrowseDataSink>();
+  connection->dataSink_ = MakeComObject<IgnoringDataSink>();
   AtlAdvise(connection->group_.Get(), connection->dataSink_.Get(), IID_IOPCDataCallback,
             &connection->dataCookie_);
   return connection;
