@@ -249,12 +249,7 @@ TEST_F(BridgeApiTest, NineClientsAreServedAndATenthIsClosed) {
 // are answered and receive their pushes meanwhile.
 TEST_F(BridgeApiTest, ARequestToAHungServerStallsOnlyTheClientThatAsked) {
   bridge_.reset();  // started again with a server that hangs from its start
-  WriteTestFile(programDirectory_ + "/com_registry.conf",
-                "[class]\n"
-                "progid = Hung.Server.1\n"
-                "clsid = {6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\n"
-                "implementation = OPCSim.Tree.1\n"
-                "faults = at 0 hang for 600\n");
+  DeclareHungServer();
   bridge_ = std::make_unique<BridgeProcess>(Executable());
   ASSERT_TRUE(WaitForStartUp(2));
   auto asker = Connect();
@@ -265,7 +260,7 @@ TEST_F(BridgeApiTest, ARequestToAHungServerStallsOnlyTheClientThatAsked) {
 
   std::string browse = RequestHeader(2, 1, 200);
   browse.insert(browse.find("/>"),
-                " sid=\"Hung.Server.1\" clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\"");
+                std::string(" sid=\"Hung.Server.1\" clsid=\"") + kHungServerClsid + "\"");
   ASSERT_TRUE(asker->SendRequest(browse));
   ASSERT_TRUE(asker->SendRequest(RequestHeader(0, 6)));
   // Heartbeats every 100 ms or so until the demo servers' pushes have come, for a few seconds.

@@ -32,21 +32,18 @@ TEST_F(TavrelTest, QuitSignalEndsItPromptlyWithCodeZero) {
 // A connection stuck in a call to a server that hangs cannot be told to stop; the bridge
 // ends anyway, a few seconds after it was asked to.
 TEST_F(TavrelTest, QuitSignalEndsItEvenWhileAServerCallHangs) {
-  WriteTestFile(programDirectory_ + "/com_registry.conf",
-                "[class]\n"
-                "progid = Hung.Server.1\n"
-                "clsid = {6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\n"
-                "implementation = OPCSim.Tree.1\n"
-                "faults = at 0 hang for 600\n");
+  DeclareHungServer();
   WriteTestFile(ProjectPath(),
-                "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
-                "<server name=\"Hung\" desc=\"\" node=\"\" sid=\"Hung.Server.1\" "
-                "clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}\" c1=\"0\">\r\n"
-                "<group name=\"G\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" "
-                "percent_deadband=\"0\" language_id=\"1033\" active_state=\"1\" "
-                "datachange_type=\"0\" cycle_time=\"500\" additem=\"1\">\r\n"
-                "<tag id=\"Ramp.Int4\" vt=\"3\" dir=\"1\"/>\r\n"
-                "</group>\r\n</server>\r\n</root>\r\n");
+                std::string("<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
+                            "<server name=\"Hung\" desc=\"\" node=\"\" sid=\"Hung.Server.1\" "
+                            "clsid=\"") +
+                    kHungServerClsid +
+                    "\" c1=\"0\">\r\n"
+                    "<group name=\"G\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" "
+                    "percent_deadband=\"0\" language_id=\"1033\" active_state=\"1\" "
+                    "datachange_type=\"0\" cycle_time=\"500\" additem=\"1\">\r\n"
+                    "<tag id=\"Ramp.Int4\" vt=\"3\" dir=\"1\"/>\r\n"
+                    "</group>\r\n</server>\r\n</root>\r\n");
   BridgeProcess bridge(Executable());
   ASSERT_TRUE(WaitForStartUp());
   std::this_thread::sleep_for(2s);  // the first connection attempt is made and hangs

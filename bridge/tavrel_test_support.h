@@ -106,6 +106,14 @@ class TavrelTest : public ::testing::Test {
     return port;
   }
   std::string ProjectPath() const { return programDirectory_ + "/opc_db.xml"; }
+  // Declares the simulated server Hung.Server.1 (kHungServerClsid), every call of which blocks
+  // from its start for ten minutes.
+  static constexpr char kHungServerClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}";
+  void DeclareHungServer() const {
+    WriteTestFile(programDirectory_ + "/com_registry.conf",
+                  std::string("[class]\nprogid = Hung.Server.1\nclsid = ") + kHungServerClsid +
+                      "\nimplementation = OPCSim.Tree.1\nfaults = at 0 hang for 600\n");
+  }
 
   std::string LogText() const {
     std::string text;
