@@ -2,7 +2,8 @@
 //
 // A new buffer has room for 10240 bytes. Appending beyond the capacity grows the storage
 // first: to 4 x (length + n) when length + n reaches twice the capacity, else to twice the
-// capacity. Removing bytes from the front moves the rest down; the storage never shrinks.
+// capacity. Removing bytes from the front moves the rest down; the storage shrinks only when
+// its owner releases it.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +38,14 @@ class ByteBuffer {
   void SetLength(size_t length);
   // Length 0, storage kept.
   void Clear() { length_ = 0; }
+  // Length 0; storage beyond `keptCapacity` is given back (what a burst grew the buffer to),
+  // and the next append allocates afresh by the growth rule.
+  void ClearKeeping(size_t keptCapacity) {
+    length_ = 0;
+    if (capacity_ <= keptCapacity) return;
+    storage_.reset();
+    capacity_ = 0;
+  }
   // Exchanges contents and storage with `other`, in constant time.
   void Swap(ByteBuffer& other) noexcept {
     storage_.swap(other.storage_);

@@ -48,7 +48,7 @@ bool ApiClient::Send(const std::uint8_t* data, std::size_t length) {
     if (sent == length) return true;
     stallTimer_.Restart(true);  // the wait of the rest starts now
   }
-  if (queued_.Length() + (length - sent) > kMaxQueuedBytes) {
+  if (QueuedLength() + (length - sent) > kMaxQueuedBytes) {
     Close();
     return false;
   }
@@ -58,10 +58,18 @@ bool ApiClient::Send(const std::uint8_t* data, std::size_t length) {
 
 void ApiClient::SendQueued() {
   if (!IsOpen() || !HasQueuedBytes()) return;
-  const std::ptrdiff_t n = SendNow(queued_.At(0), queued_.Length());
+  const std::ptrdiff_t n =
+      SendNow(queued_.At(static_cast<std::ptrdiff_t>(queuedSent_)), QueuedLength());
   if (n <= 0) return;
-  queued_.RemoveFront(static_cast<std::size_t>(n));
+  queuedSent_ += static_cast<std::size_t>(n);
   stallTimer_.Restart(true);
+  if (!HasQueuedBytes()) {
+    queuedSent_ = 0;
+    queued_.ClearKeeping(kKeptQueueCapacity);
+  } else if (queuedSent_ >= QueuedLength()) {
+    queued_.RemoveFront(queuedSent_);
+    queuedSent_ = 0;
+  }
 }
 
 bool ApiClient::SendStalled() { return HasQueuedBytes() && stallTimer_.Elapsed(); }

@@ -31,7 +31,7 @@ class ApiClient {
   bool Send(const std::uint8_t* data, std::size_t length);
   // Sends what the socket takes now of the queued bytes (when poll() finds it writable).
   void SendQueued();
-  bool HasQueuedBytes() const { return queued_.Length() > 0; }
+  bool HasQueuedBytes() const { return QueuedLength() > 0; }
   // True once queued bytes have waited kSendStallMs without the peer taking any of them.
   bool SendStalled();
   // Milliseconds until SendStalled() turns true; -1 while nothing waits.
@@ -59,6 +59,10 @@ class ApiClient {
   // Sends from `data` until the socket is full; returns the bytes sent, or -1 when the peer
   // is gone (which closes the client).
   std::ptrdiff_t SendNow(const std::uint8_t* data, std::size_t length);
+  std::size_t QueuedLength() const { return queued_.Length() - queuedSent_; }
+
+  // Storage the queue keeps once it has emptied; a burst that grew it further is given back.
+  static constexpr std::size_t kKeptQueueCapacity = std::size_t{1} << 20;
 
   UniqueSocket socket_;
   std::string peerAddress_;
@@ -66,6 +70,9 @@ class ApiClient {
   int serial_;
   ByteBuffer receiveBuffer_;
   PeriodTimer idleTimer_;
-  ByteBuffer queued_;       // bytes the socket has not taken yet
+  // The bytes from queuedSent_ on wait for the socket. Sent bytes stay in front until they are
+  // at least half the queue, so each byte is moved at most once on average.
+  ByteBuffer queued_;
+  std::size_t queuedSent_ = 0;
   PeriodTimer stallTimer_;  // restarted whenever the peer takes queued bytes
 };

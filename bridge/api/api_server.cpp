@@ -43,6 +43,9 @@ std::string PushHeader(int mode) {
 // Pushes go out at most once a millisecond, so that under load a frame carries the changes of
 // a millisecond rather than a few each.
 constexpr auto kPushFlushSpacing = std::chrono::milliseconds(1);
+// The push buffers keep this much storage between flushes; what a burst (a stalled API thread,
+// a whole project's first values) grew them to beyond it is given back after its flush.
+constexpr std::size_t kKeptPushBufferCapacity = std::size_t{1} << 20;
 
 // The shorter of two waits in milliseconds, a negative one being without end.
 std::int64_t ShorterWait(std::int64_t a, std::int64_t b) {
@@ -300,6 +303,12 @@ void ApiServer::FlushPushes() {
     pendingPushes_.Clear();
   }
   nextPushFlush_ = now + kPushFlushSpacing;
+  SendFlushedPushes();
+  flushedPushes_.ClearKeeping(kKeptPushBufferCapacity);
+  pushFrame_.ClearKeeping(kKeptPushBufferCapacity);
+}
+
+void ApiServer::SendFlushedPushes() {
   const bool wanted = std::any_of(clients_.begin(), clients_.end(),
                                   [](const auto& client) { return client->pushesWanted; });
   if (!wanted) return;
