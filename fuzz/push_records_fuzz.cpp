@@ -1,7 +1,8 @@
 // Fuzz target: any bytes as the body of a push frame (raw, or compressed when the first byte is
 // odd), through the client's decoding into records and the lines `watch --json` prints. Every
 // record read must encode back to bytes that read as the same record, and every JSON line must
-// parse, with the handle and the value of the record in the form its class gives.
+// parse, with the handle and the value of the record in the form its class gives. The sender's
+// split of a payload into frames must end on a record boundary.
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -76,5 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<PushRecord> reread;
   Check(ReadPushRecords(bytes, reread) && reread.size() == records.size());
   for (size_t i = 0; i < records.size(); ++i) Check(SameRecord(records[i], reread[i]));
+
+  // The sender's split into frames: every prefix is a run of whole records that reads alone.
+  const std::size_t limit = size % 64;
+  const std::size_t prefix = PushRecordsPrefix(payload, limit);
+  std::vector<PushRecord> prefixRecords;
+  Check(prefix <= payload.size() && ReadPushRecords(payload.substr(0, prefix), prefixRecords));
+  Check(prefixRecords.size() <= records.size() && (prefix == 0) == records.empty());
   return 0;
 }

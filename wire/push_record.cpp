@@ -43,6 +43,50 @@ bool AppendPushRecord(ByteBuffer& buffer, const PushRecord& record) {
 
 namespace {
 
+// The length of the record at the front of `bytes`, or 0 when they hold no whole record.
+std::size_t PushRecordLength(std::string_view bytes) {
+  constexpr std::size_t kFixed = 16;  // everything before the value
+  if (bytes.size() < kFixed) return 0;
+  std::size_t length = kFixed;
+  switch (static_cast<std::uint8_t>(bytes[10])) {
+    case 1:
+      length += 8;
+      break;
+    case 2:
+      length += 4;
+      break;
+    case 3:
+      length += 1;
+      break;
+    case 4: {
+      if (bytes.size() < kFixed + 4) return 0;
+      std::size_t textLength = 0;
+      for (std::size_t i = 0; i < 4; ++i) {
+        textLength |= std::size_t{static_cast<std::uint8_t>(bytes[kFixed + i])} << (8 * i);
+      }
+      length += 4 + textLength;
+      break;
+    }
+    default:
+      return 0;
+  }
+  return length <= bytes.size() ? length : 0;
+}
+
+}  // namespace
+
+std::size_t PushRecordsPrefix(std::string_view bytes, std::size_t limit) {
+  std::size_t prefix = 0;
+  while (prefix < bytes.size()) {
+    const std::size_t next = PushRecordLength(bytes.substr(prefix));
+    if (next == 0 || (prefix > 0 && prefix + next > limit)) break;
+    prefix += next;
+  }
+  return prefix;
+}
+
+namespace {
+
 // Reads little-endian integers from the front of a byte view.
 class ByteReader {
  public:

@@ -42,4 +42,36 @@ TEST(PushRecord, LaysOutEveryValueClass) {
   EXPECT_EQ(records.size(), 2u);
 }
 
+TEST(PushRecord, PrefixesEndOnRecordBoundaries) {
+  ByteBuffer buffer;
+  AppendPushRecord(buffer, PushRecord{.valueClass = 1});                // 24 bytes
+  AppendPushRecord(buffer, PushRecord{.valueClass = 3});                // 17
+  AppendPushRecord(buffer, PushRecord{.valueClass = 4, .text = "ab"});  // 22
+  AppendPushRecord(buffer, PushRecord{.valueClass = 2});                // 20
+  const std::string bytes(reinterpret_cast<const char*>(buffer.At(0)), buffer.Length());
+  const struct {
+    std::string_view bytes;
+    std::size_t limit;
+    std::size_t prefix;
+  } cases[] = {
+      {bytes, 0, 24},  // the first record goes however long it is
+      {bytes, 40, 24},
+      {bytes, 41, 41},
+      {bytes, 62, 41},
+      {bytes, 83, 83},
+      {bytes, 1000, 83},
+      {std::string_view(bytes).substr(0, 82), 1000, 63},  // a cut record ends the run
+      {std::string_view(bytes).substr(0, 42), 1000, 41},  // inside a text's length
+      {std::string_view(bytes).substr(24), 1000, 59},
+      {"", 1000, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PushRecordsPrefix(c.bytes, c.limit), c.prefix)
+        << c.bytes.size() << " bytes, limit " << c.limit;
+  }
+  std::string unknownClass = bytes;
+  unknownClass[10] = 9;
+  EXPECT_EQ(PushRecordsPrefix(unknownClass, 1000), 0u);
+}
+
 }  // namespace

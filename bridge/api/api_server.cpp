@@ -46,6 +46,12 @@ constexpr auto kPushFlushSpacing = std::chrono::milliseconds(1);
 // The push buffers keep this much storage between flushes; what a burst (a stalled API thread,
 // a whole project's first values) grew them to beyond it is given back after its flush.
 constexpr std::size_t kKeptPushBufferCapacity = std::size_t{1} << 20;
+// The most push records one frame carries. A flush of more goes out as several frames, because
+// receivers throw away frames longer than kFrameMaxLength: this payload fits one compressed or
+// not, while the pending pushes may reach kMaxPendingPushBytes.
+constexpr std::size_t kMaxPushFramePayload = std::size_t{8} << 20;
+static_assert(kMaxPushFramePayload + kMaxPushFramePayload / 1000 + 4096 < kFrameMaxLength,
+              "zlib's worst case adds less than 0.1 %, the header and framing less than 4 KB");
 
 // The shorter of two waits in milliseconds, a negative one being without end.
 std::int64_t ShorterWait(std::int64_t a, std::int64_t b) {
@@ -312,12 +318,17 @@ void ApiServer::SendFlushedPushes() {
   const bool wanted = std::any_of(clients_.begin(), clients_.end(),
                                   [](const auto& client) { return client->pushesWanted; });
   if (!wanted) return;
-  const std::string_view payload(reinterpret_cast<const char*>(flushedPushes_.At(0)),
-                                 flushedPushes_.Length());
-  const int mode = BodyModeFor(payload.size());
-  const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
-  if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
-  for (const auto& client : clients_) {
-    if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length());
+  std::string_view unsent(reinterpret_cast<const char*>(flushedPushes_.At(0)),
+                          flushedPushes_.Length());
+  while (!unsent.empty()) {
+    const std::string_view payload =
+        unsent.substr(0, PushRecordsPrefix(unsent, kMaxPushFramePayload));
+    unsent.remove_prefix(payload.size());
+    const int mode = BodyModeFor(payload.size());
+    const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
+    if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) continue;
+    for (const auto& client : clients_) {
+      if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length());
+    }
   }
 }

@@ -111,7 +111,7 @@ class ApiServer {
   void Accept();
   // Takes the pending pushes and sends them as one frame, at most once per kPushFlushSpacing.
   void FlushPushes();
-  // Sends flushedPushes_ to the clients that want pushes.
+  // Sends flushedPushes_ to the clients that want pushes, in frames that receivers accept.
   void SendFlushedPushes();
   // BuildFrame, logging a payload too large or a compression failure.
   FrameBuild BuildFrameLogged(std::string_view header, std::string_view payload, int mode,

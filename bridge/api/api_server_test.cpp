@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -78,6 +79,9 @@ class TestClient {
     if (receiveBuffer > 0) {
       setsockopt(socket_.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     }
+    // Requests leave at once, as from the clients that send one frame per write.
+    const int noDelay = 1;
+    setsockopt(socket_.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -275,11 +279,11 @@ TEST_F(ApiServerTest, AWaitingPassEndsAtTheNearestIdleDeadline) {
 
 // A client that stops reading is not waited for: its bytes queue up while the others are
 // served, and it is dropped once it has taken nothing for 640 ms.
-// Letters that do not compress much.
-std::string RandomLetters(std::size_t length, unsigned seed) {
+// Bytes that do not compress.
+std::string RandomBytes(std::size_t length, unsigned seed) {
   std::string text(length, ' ');
-  std::minstd_rand letters(seed);
-  for (char& letter : text) letter = static_cast<char>('a' + letters() % 26);
+  std::minstd_rand bytes(seed);
+  for (char& byte : text) byte = static_cast<char>(bytes());
   return text;
 }
 
@@ -290,7 +294,7 @@ TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) 
   Passes();
   stalled.Send(1);
   Passes();
-  const std::string text = RandomLetters(64 * 1024, 1);
+  const std::string text = RandomBytes(64 * 1024, 1);
   for (int i = 0; i < 200; ++i) {
     server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = text});
     server_.Pass(0ms);
@@ -323,7 +327,7 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   constexpr int kPushes = 200;
   for (int i = 0; i < kPushes; ++i) {
     server_.AppendPush(
-        PushRecord{.handle = i, .valueClass = 4, .text = RandomLetters(64 * 1024, i + 1)});
+        PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
     server_.Pass(0ms);
   }
   std::vector<PushRecord> records;
@@ -338,9 +342,36 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
   for (int i = 0; i < kPushes; ++i) {
     EXPECT_EQ(records[i].handle, i);
-    EXPECT_TRUE(records[i].text == RandomLetters(64 * 1024, i + 1)) << "record " << i;
+    EXPECT_TRUE(records[i].text == RandomBytes(64 * 1024, i + 1)) << "record " << i;
   }
   EXPECT_EQ(server_.ClientCountForTest(), 1u);
+}
+
+// The pushes of one flush that no single frame may carry reach the subscriber in several.
+TEST_F(ApiServerTest, AFlushTooLargeForOneFrameGoesOutInSeveral) {
+  Passes(1);
+  TestClient subscriber(server_.ListeningPort());
+  Passes();
+  subscriber.Send(1);
+  Passes();
+  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  constexpr int kPushes = 200;  // 13 MB
+  for (int i = 0; i < kPushes; ++i) {
+    server_.AppendPush(
+        PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
+  }
+  std::vector<PushRecord> records;
+  std::deque<std::string> payloads;  // the records' texts point into them
+  for (int round = 0; round < 100 && records.size() < kPushes; ++round) {
+    server_.Pass(0ms);
+    for (const TestClient::Frame& frame : subscriber.Receive()) {
+      ASSERT_TRUE(DecodeFrameBody(frame.mode, frame.body, payloads.emplace_back()));
+      ASSERT_TRUE(ReadPushRecords(payloads.back(), records));
+    }
+  }
+  ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
+  EXPECT_GT(payloads.size(), 1u);
+  for (int i = 0; i < kPushes; ++i) EXPECT_EQ(records[i].handle, i);
 }
 
 // A request run aside holds back only its own client's later replies, which then follow it in
