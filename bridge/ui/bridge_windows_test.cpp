@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 
@@ -147,27 +148,41 @@ TEST_F(MainPanelTest, RowWithoutATagHasNoWriteDialog) {
   EXPECT_EQ(boxes_.ShownTexts(), std::vector<std::string>{"不存在的数据点"});
 }
 
-TEST(WriteDialog, WritesTheEditedTextAndShowsTheResult) {
+// The write runs off the window's thread: while the server has not answered, the dialog stays
+// with its controls off and cannot be dismissed; the answer is shown, then the dialog closes.
+TEST(WriteDialog, WritesTheEditedTextAsideAndShowsTheResult) {
   const auto project = MakeUiTestProject();
   ProjectTag& tag = *project->FindTag(0);
   RecordingMessageBoxes boxes;
   std::vector<std::string> written;
-  WriteResult answer{0, ""};
+  std::promise<WriteResult> answer;
   WriteDialog dialog(
       tag, "12.5",
       [&](ProjectTag& target, std::string_view value) {
         EXPECT_EQ(&target, &tag);
         written.emplace_back(value);
-        return answer;
+        return answer.get_future().get();
       },
       boxes);
+  const auto write = [&](WriteResult result) {
+    answer = {};
+    const std::size_t shown = boxes.ShownTexts().size();
+    dialog.accept();
+    EXPECT_TRUE(dialog.Writing());
+    EXPECT_FALSE(dialog.ValueEdit().isEnabled());
+    dialog.reject();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes.ShownTexts().size(), shown);
+    EXPECT_TRUE(dialog.Writing());
+    answer.set_value(std::move(result));
+    while (dialog.Writing()) QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  };
   EXPECT_EQ(ToGbk(dialog.ValueEdit().text()), "12.5");
   dialog.ValueEdit().setText(FromGbk("值7"));
-  dialog.accept();
-  answer = {1, "Sync Write: 类型不匹配"};
-  dialog.accept();
-  answer = {1, ""};
-  dialog.accept();
+  write({0, ""});
+  write({1, "Sync Write: 类型不匹配"});
+  write({1, ""});
   EXPECT_EQ(written, (std::vector<std::string>{"值7", "值7", "值7"}));
   EXPECT_EQ(boxes.ShownTexts(),
             (std::vector<std::string>{"写入成功", "Sync Write: 类型不匹配", "写入失败"}));

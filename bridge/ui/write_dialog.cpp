@@ -16,7 +16,12 @@ WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value) {
 
 WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write,
                          MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), tag_(tag), write_(std::move(write)), boxes_(boxes), value_(new QLineEdit) {
+    : QDialog(parent),
+      tag_(tag),
+      write_(std::move(write)),
+      boxes_(boxes),
+      value_(new QLineEdit),
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel)) {
   setWindowTitle(FromGbk(kWriteCaption));
   value_->setText(FromGbk(value));
   value_->setAccessibleName(FromGbk("当前值"));
@@ -24,15 +29,31 @@ WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter wr
   form->addRow(FromGbk("类型"), new QLabel(FromGbk(DataTypeName(tag.vt))));
   form->addRow(FromGbk("TagId"), new QLabel(FromGbk(tag.id)));
   form->addRow(FromGbk("当前值"), value_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  form->addRow(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form->addRow(buttons_);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   setMinimumWidth(360);
 }
 
 void WriteDialog::accept() {
-  const WriteResult result = write_(tag_, ToGbk(value_->text()));
+  if (Writing()) return;
+  value_->setEnabled(false);
+  buttons_->setEnabled(false);
+  writing_ = std::jthread([this, value = ToGbk(value_->text())] {
+    const WriteResult result = write_(tag_, value);
+    QMetaObject::invokeMethod(
+        this, [this, result] { ShowResult(result); }, Qt::QueuedConnection);
+  });
+}
+
+void WriteDialog::reject() {
+  if (!Writing()) QDialog::reject();
+}
+
+void WriteDialog::ShowResult(const WriteResult& result) {
+  writing_ = {};  // joins the thread, which has done its work
+  value_->setEnabled(true);
+  buttons_->setEnabled(true);
   if (result.code == 0) {
     boxes_.Inform(kWriteAcceptedText, kWriteCaption);
   } else {

@@ -1,19 +1,23 @@
 // The write dialog: one tag's type name, tag name and current value; OK writes the edited
 // value text through the engine's write, the same operation as the API's write command.
 //
-// The write runs on the user-interface thread (a write is one server call). Its result is
-// shown before the dialog closes: kWriteAcceptedText when the server took the value, else the
-// error text the API would answer (kWriteRefusedText when the engine gives none).
+// The write runs on a thread of its own, so that a server that is slow to answer or hangs
+// leaves the windows responsive; meanwhile the dialog keeps its place with its controls off and
+// cannot be dismissed. Its result is shown before the dialog closes: kWriteAcceptedText when
+// the server took the value, else the error text the API would answer (kWriteRefusedText when
+// the engine gives none). Destroying the dialog waits for a write in progress.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <string_view>
+#include <thread>
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
 #include "desktop/message_boxes.h"
 
+class QDialogButtonBox;
 class QLineEdit;
 
 inline constexpr char kWriteCaption[] = "写入";
@@ -33,11 +37,19 @@ class WriteDialog : public QDialog {
               QWidget* parent = nullptr);
 
   QLineEdit& ValueEdit() { return *value_; }
+  bool Writing() const { return writing_.joinable(); }
+  // Starts the write of the edited text (OK).
   void accept() override;
+  // Closes the dialog unless a write is in progress.
+  void reject() override;
 
  private:
+  void ShowResult(const WriteResult& result);
+
   ProjectTag& tag_;
   TagWriter write_;
   MessageBoxes& boxes_;
   QLineEdit* value_;
+  QDialogButtonBox* buttons_;
+  std::jthread writing_;  // declared last: joined before the members it uses go
 };
