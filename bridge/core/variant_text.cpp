@@ -118,36 +118,6 @@ std::string ArrayText(const VARIANT& value) {
   return text;
 }
 
-// The size of an array element of type `vt`; 0 for the types not read from arrays.
-size_t ElementSizeOf(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_DATE:
-      return 8;
-    case VT_BSTR:
-      return sizeof(BSTR);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
-}
-
 std::optional<double> ScalarNumber(const VARIANT& value) {
   switch (value.vt) {
     case VT_I1:
@@ -180,7 +150,7 @@ std::optional<double> ScalarNumber(const VARIANT& value) {
 }  // namespace
 
 bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType) {
-  const size_t size = ElementSizeOf(elementType);
+  const size_t size = SafeArrayElementSizeOf(elementType);
   VARTYPE stored = VT_EMPTY;
   return array != nullptr && size != 0 && SafeArrayGetElemsize(array) == size &&
          SUCCEEDED(SafeArrayGetVartype(array, &stored)) && stored == elementType;

@@ -40,5 +40,6 @@ VariantText VariantToText(const VARIANT& value);
 
 // True when the elements of `array` can be read as values of `elementType`: the array's own
 // element type is `elementType` and its element size that type's size. False for a null array
-// and for the types whose elements are not read (currency, decimals, interfaces).
+// and for the types arrays cannot hold (decimals). Elements of a type that has no text
+// (currency, errors, interfaces) read as "?" all the same.
 bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType);

@@ -18,39 +18,6 @@ ArrayBlock* BlockOf(SAFEARRAY* array) {
                                        offsetof(ArrayBlock, array));
 }
 
-ULONG ElementSize(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_BSTR:
-      return sizeof(BSTR);
-    case VT_UNKNOWN:
-      return sizeof(IUnknown*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
-}
-
 USHORT FeaturesOf(VARTYPE vt) {
   switch (vt) {
     case VT_BSTR:
@@ -83,7 +50,7 @@ void ClearElement(VARTYPE vt, char* element) {
   } else if (vt == VT_VARIANT) {
     VariantClear(reinterpret_cast<VARIANT*>(element));
   }
-  std::memset(element, 0, ElementSize(vt));
+  std::memset(element, 0, SafeArrayElementSizeOf(vt));
 }
 
 // Copies `source` (the element's own representation) into the zeroed `target`.
@@ -108,7 +75,7 @@ HRESULT CopyElement(VARTYPE vt, const char* source, char* target) {
     VariantInit(copy);
     return VariantCopy(copy, reinterpret_cast<const VARIANT*>(source));
   }
-  std::memcpy(target, source, ElementSize(vt));
+  std::memcpy(target, source, SafeArrayElementSizeOf(vt));
   return S_OK;
 }
 
@@ -125,13 +92,46 @@ bool OffsetOf(SAFEARRAY* array, const LONG* indices, ULONG* offset) {
 
 }  // namespace
 
+ULONG SafeArrayElementSizeOf(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+      return 8;
+    case VT_BSTR:
+      return sizeof(BSTR);
+    case VT_UNKNOWN:
+      return sizeof(IUnknown*);
+    case VT_VARIANT:
+      return sizeof(VARIANT);
+    default:
+      return 0;
+  }
+}
+
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dimensions, SAFEARRAYBOUND* bounds) {
   if (dimensions != 1 || bounds == nullptr) return nullptr;
   return SafeArrayCreateVector(vt, bounds[0].lLbound, bounds[0].cElements);
 }
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements) {
-  const ULONG size = ElementSize(vt);
+  const ULONG size = SafeArrayElementSizeOf(vt);
   if (size == 0) return nullptr;
   auto* block = static_cast<ArrayBlock*>(std::calloc(1, sizeof(ArrayBlock)));
   if (block == nullptr) return nullptr;
@@ -259,6 +259,6 @@ HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value) {
   if (FAILED(hr)) return hr;
   char* element = ElementAddress(array, offset);
   ClearElement(vt, element);
-  std::memcpy(element, copy, ElementSize(vt));
+  std::memcpy(element, copy, SafeArrayElementSizeOf(vt));
   return S_OK;
 }
