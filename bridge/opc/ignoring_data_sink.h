@@ -1,12 +1,13 @@
 // IgnoringDataSink: a group call-back that takes every data change, read, write and cancel
 // completion and does nothing with them, for connections that advise a call-back only because
-// servers expect one (browsing, the maker's connection check).
+// servers expect one (browsing, the maker's connection check). A call-back that handles some of
+// them derives from it and overrides those.
 #pragma once
 
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
 
-class IgnoringDataSink final : public ComObject<IOPCDataCallback> {
+class IgnoringDataSink : public ComObject<IOPCDataCallback> {
  public:
   STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
                             FILETIME*, HRESULT*) override {

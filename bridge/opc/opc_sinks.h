@@ -18,12 +18,13 @@
 #include <string>
 
 #include "bridge/core/bridge_project.h"
+#include "bridge/opc/ignoring_data_sink.h"
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/worker_wakeup.h"
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
 
-class OPCCallback final : public ComObject<IOPCDataCallback> {
+class OPCCallback final : public IgnoringDataSink {
  public:
   OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project)
       : items_(std::move(items)), project_(project) {}
@@ -32,14 +33,6 @@ class OPCCallback final : public ComObject<IOPCDataCallback> {
                             HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
                             VARIANT* values, WORD* qualities, FILETIME* timeStamps,
                             HRESULT* errors) override;
-  STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                              WORD*, FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 
  private:
   const std::shared_ptr<const ItemTable> items_;
