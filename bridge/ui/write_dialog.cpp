@@ -33,25 +33,29 @@ WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter wr
   connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   setMinimumWidth(360);
+  resultPoll_.setInterval(kResultPollMs);
+  connect(&resultPoll_, &QTimer::timeout, this, &WriteDialog::TakeResult);
 }
 
 void WriteDialog::accept() {
   if (Writing()) return;
   value_->setEnabled(false);
   buttons_->setEnabled(false);
-  writing_ = std::jthread([this, value = ToGbk(value_->text())] {
-    const WriteResult result = write_(tag_, value);
-    QMetaObject::invokeMethod(
-        this, [this, result] { ShowResult(result); }, Qt::QueuedConnection);
-  });
+  writing_ = std::async(std::launch::async,
+                        [this, value = ToGbk(value_->text())] { return write_(tag_, value); });
+  resultPoll_.start();
 }
 
 void WriteDialog::reject() {
   if (!Writing()) QDialog::reject();
 }
 
-void WriteDialog::ShowResult(const WriteResult& result) {
-  writing_ = {};  // joins the thread, which has done its work
+void WriteDialog::TakeResult() {
+  if (!Writing() || writing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    return;
+  }
+  resultPoll_.stop();
+  const WriteResult result = writing_.get();
   value_->setEnabled(true);
   buttons_->setEnabled(true);
   if (result.code == 0) {

@@ -5,13 +5,15 @@
 // leaves the windows responsive; meanwhile the dialog keeps its place with its controls off and
 // cannot be dismissed. Its result is shown before the dialog closes: kWriteAcceptedText when
 // the server took the value, else the error text the API would answer (kWriteRefusedText when
-// the engine gives none). Destroying the dialog waits for a write in progress.
+// the engine gives none). The dialog looks for the result every kResultPollMs; destroying it
+// waits for a write in progress.
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
 #include <functional>
+#include <future>
 #include <string_view>
-#include <thread>
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
@@ -37,19 +39,23 @@ class WriteDialog : public QDialog {
               QWidget* parent = nullptr);
 
   QLineEdit& ValueEdit() { return *value_; }
-  bool Writing() const { return writing_.joinable(); }
+  static constexpr int kResultPollMs = 20;
+
+  bool Writing() const { return writing_.valid(); }
   // Starts the write of the edited text (OK).
   void accept() override;
   // Closes the dialog unless a write is in progress.
   void reject() override;
 
  private:
-  void ShowResult(const WriteResult& result);
+  // Shows the result once the write has one.
+  void TakeResult();
 
   ProjectTag& tag_;
   TagWriter write_;
   MessageBoxes& boxes_;
   QLineEdit* value_;
   QDialogButtonBox* buttons_;
-  std::jthread writing_;  // declared last: joined before the members it uses go
+  QTimer resultPoll_;
+  std::future<WriteResult> writing_;  // declared last: waited for before the members it uses go
 };
