@@ -35,6 +35,8 @@ install(FILES ${TAVREL_PACKAGING}/morvane.service
 install(FILES ${TAVREL_PACKAGING}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
               ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION /usr/share/doc/tavrel COMPONENT system EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md ${PROJECT_SOURCE_DIR}/docs/api.md
+        DESTINATION /usr/share/doc/tavrel/docs COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${TAVREL_PACKAGING}/lintian-overrides RENAME tavrel
         DESTINATION /usr/share/lintian/overrides COMPONENT system EXCLUDE_FROM_ALL)
 
