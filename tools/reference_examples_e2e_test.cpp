@@ -23,6 +23,7 @@
 #include "platform/process/spawn.h"
 #include "tools/api_connection.h"
 #include "tools/reference_examples.h"
+#include "wire/unique_socket.h"
 
 namespace {
 
@@ -209,8 +210,9 @@ class ReferenceExamplesTest : public ::testing::Test {
 
   // The frames' bytes themselves, over a plain socket.
   void RunBytes(const ExampleBlock& block, const std::string& where) {
-    ASSERT_NE(Connect(), nullptr);
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_NE(Connect(), nullptr) << where;
+    const UniqueSocket socket(::socket(AF_INET, SOCK_STREAM, 0));
+    const int fd = socket.get();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(kDefaultApiPort);
@@ -233,7 +235,6 @@ class ReferenceExamplesTest : public ::testing::Test {
       }
       EXPECT_EQ(Hex(received), Hex(bytes)) << where;
     }
-    close(fd);
   }
 
   TemporaryInstallation folder_;
