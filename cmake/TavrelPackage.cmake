@@ -70,5 +70,5 @@ include(CPack)
 # The package, built from this build directory and checked without installing it.
 if(TAVREL_BUILD_TESTS)
   add_test(NAME debian_package COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-package ${PROJECT_BINARY_DIR})
-  set_tests_properties(debian_package PROPERTIES LABELS e2e SKIP_RETURN_CODE 77)
+  set_tests_properties(debian_package PROPERTIES LABELS e2e SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
