@@ -6,7 +6,10 @@
 //
 // A replaced file keeps its permission bits; a new file gets 0666 less the umask, as a plain
 // create would. Owner and group are those of the writing process. A symbolic link at `path`
-// is replaced by a regular file rather than written through.
+// (or a chain of them) is followed: its final target is what gets replaced, with the temporary
+// file beside the target, and the link stays as it was. This is how an installation folder
+// whose project is a link into a writable data directory is saved. A link whose target does
+// not exist yet has the target created; a chain longer than 40 links fails with ELOOP's text.
 #pragma once
 
 #include <initializer_list>

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <set>
+
 #include "common/test_files.h"
 
 namespace {
@@ -62,6 +65,57 @@ TEST(ReplaceFileAtomically, AWriteFailingMidwayLeavesTheOldFileWhole) {
   std::string error;
   EXPECT_TRUE(ReplaceFileAtomically(path, {replacement}, error)) << error;
   EXPECT_EQ(ReadTestFile(path), replacement);
+}
+
+// The installation folder's project is a link into a data directory that the service may write,
+// while the folder itself may not be written: the save goes to the target, beside it, and the
+// link stays. Relative targets, chains and a target yet to be made are followed the same way.
+TEST(ReplaceFileAtomically, ASaveThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
+  namespace fs = std::filesystem;
+  const TestDirectory directory;
+  fs::create_directories(directory / "folder");
+  fs::create_directories(directory / "data");
+  WriteTestFile(directory / "data/opc_db.xml", "old");
+  ASSERT_EQ(::chmod((directory / "data/opc_db.xml").c_str(), 0640), 0);
+  fs::create_symlink(directory / "data/opc_db.xml", directory / "folder/opc_db.xml");
+  fs::create_symlink("../data/chained", directory / "folder/relative");
+  fs::create_symlink("second", directory / "data/chained");
+  fs::create_symlink("opc_db.xml", directory / "data/second");
+  fs::create_symlink("absent.xml", directory / "data/dangling");
+  fs::create_symlink("loop", directory / "data/loop");
+
+  const struct {
+    std::string link;
+    std::string content;
+    std::string target;
+  } kCases[] = {
+      {directory / "folder/opc_db.xml", "direct", directory / "data/opc_db.xml"},
+      {directory / "folder/relative", "chained", directory / "data/opc_db.xml"},
+      {directory / "data/dangling", "created", directory / "data/absent.xml"},
+  };
+  for (const auto& test : kCases) {
+    std::string error;
+    ASSERT_TRUE(ReplaceFileAtomically(test.link, {test.content}, error)) << test.link << error;
+    EXPECT_TRUE(fs::is_symlink(test.link)) << test.link;
+    EXPECT_EQ(ReadTestFile(test.target), test.content) << test.link;
+  }
+  EXPECT_EQ(PermissionsOf(directory / "data/opc_db.xml"), 0640u);
+  EXPECT_EQ(fs::read_symlink(directory / "folder/opc_db.xml"), directory / "data/opc_db.xml");
+
+  std::string error;
+  EXPECT_FALSE(ReplaceFileAtomically(directory / "data/loop", {"x"}, error));
+  EXPECT_EQ(error, "Too many levels of symbolic links");
+  std::set<std::string> folder;  // no temporary file is left anywhere
+  for (const auto& entry : fs::directory_iterator(directory / "folder")) {
+    folder.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(folder, (std::set<std::string>{"opc_db.xml", "relative"}));
+  std::set<std::string> data;
+  for (const auto& entry : fs::directory_iterator(directory / "data")) {
+    data.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(data, (std::set<std::string>{"absent.xml", "chained", "dangling", "loop", "opc_db.xml",
+                                         "second"}));
 }
 
 }  // namespace
