@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
@@ -59,12 +60,17 @@ int PollTimeout(std::int64_t waitMs, std::optional<std::chrono::milliseconds> li
 
 }  // namespace
 
-ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
+ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag, MetricRegistry& metrics,
                      PeriodTimer::TickSource ticks)
     : port_(port),
       log_(log),
       exitFlag_(exitFlag),
       ticks_(std::move(ticks)),
+      clientsConnected_(metrics.Gauge("tavrel_api_clients", "API clients connected.")),
+      pushesSent_(metrics.Counter("tavrel_api_pushes_sent_total",
+                                  "Value records sent in push frames to the API clients.")),
+      pushesDropped_(metrics.Counter("tavrel_api_pushes_dropped_total",
+                                     "Value records for the API clients that were discarded.")),
       rawPushHeader_(PushHeader(kBodyRaw)),
       compressedPushHeader_(PushHeader(kBodyCompressed)) {}
 
@@ -197,6 +203,7 @@ void ApiServer::DropOneClient() {
     if (client.IsOpen() && !idle && !client.SendStalled()) continue;
     peers_.Remove(client.PeerAddress(), client.PeerPort());
     clients_.erase(it);
+    clientsConnected_.Set(static_cast<double>(clients_.size()));
     return;
   }
 }
@@ -255,15 +262,21 @@ void ApiServer::Accept() {
   clients_.push_back(
       std::make_unique<ApiClient>(std::move(socket), address, port, ++connectionCounter_, ticks_));
   peers_.Add(address, port);
+  clientsConnected_.Set(static_cast<double>(clients_.size()));
 }
 
 void ApiServer::AppendPush(const PushRecord& record) {
   {
     const std::lock_guard lock(pushMutex_);
     if (clientCount_ <= 0) return;
-    if (pendingPushes_.Length() > kMaxPendingPushBytes) pendingPushes_.Clear();
+    if (pendingPushes_.Length() > kMaxPendingPushBytes) {
+      pushesDropped_.Increment(static_cast<double>(pendingRecords_));
+      pendingPushes_.Clear();
+      pendingRecords_ = 0;
+    }
     const bool first = pendingPushes_.Length() == 0;
     AppendPushRecord(pendingPushes_, record);
+    ++pendingRecords_;
     if (!first) return;
   }
   pushesPending_.Signal();
@@ -292,12 +305,14 @@ bool ApiServer::SendFrame(ApiClient& client, std::string_view header, std::strin
 void ApiServer::FlushPushes() {
   const auto now = std::chrono::steady_clock::now();
   if (now < nextPushFlush_) return;  // a later pass flushes them
+  std::size_t records = 0;
   {
     // Constant time under the lock: the writers wait for it while holding their tags' locks.
     const std::lock_guard lock(pushMutex_);
     if (pendingPushes_.Length() == 0) return;
     flushedPushes_.Swap(pendingPushes_);
     pendingPushes_.Clear();
+    records = std::exchange(pendingRecords_, 0);
   }
   nextPushFlush_ = now + kPushFlushSpacing;
   const bool wanted = std::any_of(clients_.begin(), clients_.end(),
@@ -307,8 +322,12 @@ void ApiServer::FlushPushes() {
                                  flushedPushes_.Length());
   const int mode = BodyModeFor(payload.size());
   const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
-  if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) return;
+  if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) {
+    pushesDropped_.Increment(static_cast<double>(records));
+    return;
+  }
   for (const auto& client : clients_) {
     if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length());
   }
+  pushesSent_.Increment(static_cast<double>(records));
 }

@@ -148,7 +148,7 @@ class ApiServerTest : public ::testing::Test {
  protected:
   ApiServerTest()
       : log_(std::filesystem::temp_directory_path().string()),
-        server_(0, log_, exitFlag_, [this] { return ticks_.load(); }),
+        server_(0, log_, exitFlag_, metrics_, [this] { return ticks_.load(); }),
         handler_(server_) {
     server_.SetRequestHandler(&handler_);
   }
@@ -160,6 +160,7 @@ class ApiServerTest : public ::testing::Test {
   ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
+  MetricRegistry metrics_;
   ApiServer server_;
   EchoHandler handler_;
 };
@@ -382,7 +383,7 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   getsockname(blocker.get(), reinterpret_cast<sockaddr*>(&address), &length);
   const int port = ntohs(address.sin_port);
 
-  ApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
+  ApiServer server(port, log_, exitFlag_, metrics_, [this] { return ticks_.load(); });
   server.Pass();  // the first attempt fails, and the pass returns
   EXPECT_FALSE(server.IsListening());
   blocker.Reset();
