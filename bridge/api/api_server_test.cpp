@@ -338,8 +338,8 @@ class LogCapture : public LogSink {
   std::vector<std::string> lines;
 };
 
-// What keeps memory bounded: pending pushes beyond 19997952 bytes are thrown away before the
-// next record is kept, and a reply too large for a frame is logged and not sent.
+// What keeps memory bounded: pending pushes beyond 19997952 bytes are thrown away (and counted)
+// before the next record is kept, and a reply too large for a frame is logged and not sent.
 TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
   const auto capture = std::make_shared<LogCapture>();
   log_.AttachLogSink(capture);
@@ -361,6 +361,8 @@ TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].body.size(), kIntegerRecordSize);
   EXPECT_EQ(frames[0].body.substr(0, 4), std::string("\x02\0\0\0", 4));
+  EXPECT_EQ(metrics_.Counter("tavrel_api_pushes_dropped_total", "").Value(), overCap);
+  EXPECT_EQ(metrics_.Counter("tavrel_api_pushes_sent_total", "").Value(), 1);
 
   subscriber.Send(7);
   subscriber.Send(6);
