@@ -10,11 +10,8 @@ namespace {
 // The exposer's one thread is enough for the one scraper an endpoint has.
 constexpr std::size_t kServerThreads = 1;
 
-// "address:port", an IPv6 address in brackets.
 std::string ListeningAddress(const MetricsSettings& settings) {
-  const bool ipv6 = settings.bind.find(':') != std::string::npos;
-  const std::string host = ipv6 ? "[" + settings.bind + "]" : settings.bind;
-  return host + ":" + std::to_string(settings.port);
+  return settings.bind + ":" + std::to_string(settings.port);
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST_F(MetricsEndpointTest, BadValuesAndATakenPortAreLoggedAndNoMetricsAreServed
   log.DetachLogSink();
   ASSERT_EQ(lines->Lines().size(), 2u);
   EXPECT_EQ(lines->Lines()[0],
-            "metrics: bind \"localhost\" is not an IPv4 or IPv6 address; using 127.0.0.1");
+            "metrics: bind \"localhost\" is not an IPv4 address; using 127.0.0.1");
   EXPECT_TRUE(lines->Lines()[1].starts_with("metrics: cannot listen on 127.0.0.1:" + port + " ("))
       << lines->Lines()[1];
 }

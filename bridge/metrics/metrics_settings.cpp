@@ -16,10 +16,9 @@ std::optional<int> PortOf(const std::string& text) {
   return port;
 }
 
-bool IsNumericAddress(const std::string& text) {
-  unsigned char address[sizeof(in6_addr)];
-  return inet_pton(AF_INET, text.c_str(), address) == 1 ||
-         inet_pton(AF_INET6, text.c_str(), address) == 1;
+bool IsIpv4Address(const std::string& text) {
+  in_addr address{};
+  return inet_pton(AF_INET, text.c_str(), &address) == 1;
 }
 
 }  // namespace
@@ -40,10 +39,10 @@ std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
     }
   }
   if (const std::string bind = config.GetAttribute("bind"); !bind.empty()) {
-    if (IsNumericAddress(bind)) {
+    if (IsIpv4Address(bind)) {
       settings.bind = bind;
     } else {
-      problems.push_back("metrics: bind \"" + bind + "\" is not an IPv4 or IPv6 address; using " +
+      problems.push_back("metrics: bind \"" + bind + "\" is not an IPv4 address; using " +
                          settings.bind);
     }
   }

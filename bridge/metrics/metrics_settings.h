@@ -6,9 +6,10 @@
 // Without the element the bridge serves no metrics. An attribute left out or empty takes its
 // default; the default address is loopback, so nothing is reachable from other machines unless
 // the operator names another address. A bad value (a port outside 1..65535 or not a decimal, an
-// address that is not a numeric IPv4 or IPv6 address) is replaced by the default, and one line
-// per bad value, naming what was read and what is used instead, is added to `problems` for the
-// caller to log. Other attributes and later `metrics` elements are ignored.
+// address that is not a numeric IPv4 address: the HTTP server the endpoint uses is built
+// without IPv6) is replaced by the default, and one line per bad value, naming what was read
+// and what is used instead, is added to `problems` for the caller to log. Other attributes and
+// later `metrics` elements are ignored.
 #pragma once
 
 #include <optional>

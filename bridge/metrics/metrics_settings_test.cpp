@@ -22,7 +22,12 @@ TEST(MetricsSettings, ReadsTheElementAndReplacesEachBadValueWithItsDefault) {
       {R"(<root><metrics port="9200" bind="0.0.0.0"/></root>)",
        MetricsSettings{9200, "0.0.0.0"},
        {}},
-      {R"(<root><metrics port="65535" bind="::1"/></root>)", MetricsSettings{65535, "::1"}, {}},
+      {R"(<root><metrics port="65535" bind="10.1.2.3"/></root>)",
+       MetricsSettings{65535, "10.1.2.3"},
+       {}},
+      {R"(<root><metrics bind="::1"/></root>)",
+       defaults,
+       {"metrics: bind \"::1\" is not an IPv4 address; using 127.0.0.1"}},
       {R"(<root><metrics port="9200"/><metrics port="9300"/></root>)", MetricsSettings{9200}, {}},
       {R"(<root><metrics port="0"/></root>)",
        defaults,
@@ -41,11 +46,11 @@ TEST(MetricsSettings, ReadsTheElementAndReplacesEachBadValueWithItsDefault) {
        {"metrics: port \" 9200\" is not a TCP port from 1 to 65535; using 9121"}},
       {R"(<root><metrics bind="localhost" port="9300"/></root>)",
        MetricsSettings{9300},
-       {"metrics: bind \"localhost\" is not an IPv4 or IPv6 address; using 127.0.0.1"}},
+       {"metrics: bind \"localhost\" is not an IPv4 address; using 127.0.0.1"}},
       {R"(<root><metrics port="port" bind="127.0.0.256"/></root>)",
        defaults,
        {"metrics: port \"port\" is not a TCP port from 1 to 65535; using 9121",
-        "metrics: bind \"127.0.0.256\" is not an IPv4 or IPv6 address; using 127.0.0.1"}},
+        "metrics: bind \"127.0.0.256\" is not an IPv4 address; using 127.0.0.1"}},
   };
   for (const SettingsCase& entry : cases) {
     MarkupDocument config(MarkupBuild::kBridge);
