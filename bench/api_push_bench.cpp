@@ -73,7 +73,8 @@ class DrainingClient {
 void BM_PushFlush(benchmark::State& state) {
   ExitFlag exitFlag;
   BridgeLog log(std::filesystem::temp_directory_path().string());
-  ApiServer server(0, log, exitFlag);
+  MetricRegistry metrics;
+  ApiServer server(0, log, exitFlag, metrics);
   SubscribeAll handler;
   server.SetRequestHandler(&handler);
   // Short passes while the clients connect; the measured ones wait for the pushes alone.

@@ -55,7 +55,7 @@ class CommandBench {
     runtime_.emplace(directory_.Path(), ApiServiceFactory(), [] {
       return WallTime{1700000000, 250};
     });
-    server_.emplace(0, runtime_->Log(), runtime_->GetExitFlag());
+    server_.emplace(0, runtime_->Log(), runtime_->GetExitFlag(), runtime_->Metrics());
     commands_.emplace(*server_, *runtime_, [] { return WallTime{1700000000, 250}; });
     server_->SetRequestHandler(&*commands_);
     server_->Pass(std::chrono::milliseconds(0));

@@ -80,9 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The sender's split into frames: every prefix is a run of whole records that reads alone.
   const std::size_t limit = size % 64;
-  const std::size_t prefix = PushRecordsPrefix(payload, limit);
-  std::vector<PushRecord> prefixRecords;
-  Check(prefix <= payload.size() && ReadPushRecords(payload.substr(0, prefix), prefixRecords));
-  Check(prefixRecords.size() <= records.size() && (prefix == 0) == records.empty());
+  const PushRecordRun run = PushRecordsPrefix(payload, limit);
+  std::vector<PushRecord> runRecords;
+  Check(run.bytes <= payload.size() && ReadPushRecords(payload.substr(0, run.bytes), runRecords));
+  Check(runRecords.size() == run.records && run.records <= records.size() &&
+        (run.bytes == 0) == records.empty());
   return 0;
 }

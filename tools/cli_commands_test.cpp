@@ -69,7 +69,7 @@ class CliTest : public ::testing::Test {
  protected:
   CliTest()
       : log_(std::filesystem::temp_directory_path().string()),
-        server_(0, log_, exitFlag_),
+        server_(0, log_, exitFlag_, metrics_),
         handler_(server_) {
     server_.SetRequestHandler(&handler_);
     server_.Pass(0ms);
@@ -98,6 +98,7 @@ class CliTest : public ::testing::Test {
 
   ExitFlag exitFlag_;
   BridgeLog log_;
+  MetricRegistry metrics_;
   ApiServer server_;
   FakeBridgeHandler handler_;
   int port_ = 0;

@@ -75,14 +75,15 @@ std::size_t PushRecordLength(std::string_view bytes) {
 
 }  // namespace
 
-std::size_t PushRecordsPrefix(std::string_view bytes, std::size_t limit) {
-  std::size_t prefix = 0;
-  while (prefix < bytes.size()) {
-    const std::size_t next = PushRecordLength(bytes.substr(prefix));
-    if (next == 0 || (prefix > 0 && prefix + next > limit)) break;
-    prefix += next;
+PushRecordRun PushRecordsPrefix(std::string_view bytes, std::size_t limit) {
+  PushRecordRun run;
+  while (run.bytes < bytes.size()) {
+    const std::size_t next = PushRecordLength(bytes.substr(run.bytes));
+    if (next == 0 || (run.bytes > 0 && run.bytes + next > limit)) break;
+    run.bytes += next;
+    ++run.records;
   }
-  return prefix;
+  return run;
 }
 
 namespace {

@@ -34,10 +34,14 @@ struct PushRecord {
 // Appends the record's bytes; false (nothing appended) when the value class is not 1..4.
 bool AppendPushRecord(ByteBuffer& buffer, const PushRecord& record);
 
-// The length of the longest run of whole records at the front of `bytes` (records as
-// AppendPushRecord lays them out) that is at most `limit` bytes long, but at least the first
-// record however long it is; bytes that do not form a whole record end the run.
-std::size_t PushRecordsPrefix(std::string_view bytes, std::size_t limit);
+// The longest run of whole records at the front of `bytes` (records as AppendPushRecord lays
+// them out) that is at most `limit` bytes long, but at least the first record however long it
+// is; bytes that do not form a whole record end the run.
+struct PushRecordRun {
+  std::size_t bytes = 0;
+  std::size_t records = 0;
+};
+PushRecordRun PushRecordsPrefix(std::string_view bytes, std::size_t limit);
 
 // Reads the records of a push frame's payload into `records` (texts point into `bytes`).
 // False when the bytes end inside a record or name an unknown value class; the records read

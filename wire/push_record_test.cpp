@@ -53,25 +53,27 @@ TEST(PushRecord, PrefixesEndOnRecordBoundaries) {
     std::string_view bytes;
     std::size_t limit;
     std::size_t prefix;
+    std::size_t records;
   } cases[] = {
-      {bytes, 0, 24},  // the first record goes however long it is
-      {bytes, 40, 24},
-      {bytes, 41, 41},
-      {bytes, 62, 41},
-      {bytes, 83, 83},
-      {bytes, 1000, 83},
-      {std::string_view(bytes).substr(0, 82), 1000, 63},  // a cut record ends the run
-      {std::string_view(bytes).substr(0, 42), 1000, 41},  // inside a text's length
-      {std::string_view(bytes).substr(24), 1000, 59},
-      {"", 1000, 0},
+      {bytes, 0, 24, 1},  // the first record goes however long it is
+      {bytes, 40, 24, 1},
+      {bytes, 41, 41, 2},
+      {bytes, 62, 41, 2},
+      {bytes, 83, 83, 4},
+      {bytes, 1000, 83, 4},
+      {std::string_view(bytes).substr(0, 82), 1000, 63, 3},  // a cut record ends the run
+      {std::string_view(bytes).substr(0, 42), 1000, 41, 2},  // inside a text's length
+      {std::string_view(bytes).substr(24), 1000, 59, 3},
+      {"", 1000, 0, 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PushRecordsPrefix(c.bytes, c.limit), c.prefix)
-        << c.bytes.size() << " bytes, limit " << c.limit;
+    const PushRecordRun run = PushRecordsPrefix(c.bytes, c.limit);
+    EXPECT_EQ(run.bytes, c.prefix) << c.bytes.size() << " bytes, limit " << c.limit;
+    EXPECT_EQ(run.records, c.records) << c.bytes.size() << " bytes, limit " << c.limit;
   }
   std::string unknownClass = bytes;
   unknownClass[10] = 9;
-  EXPECT_EQ(PushRecordsPrefix(unknownClass, 1000), 0u);
+  EXPECT_EQ(PushRecordsPrefix(unknownClass, 1000).bytes, 0u);
 }
 
 }  // namespace

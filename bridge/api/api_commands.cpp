@@ -1,5 +1,6 @@
 #include "bridge/api/api_commands.h"
 
+#include <array>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -27,6 +28,46 @@ constexpr int kServerTagsTt = 200;
 constexpr int kStoreProjectTt = 300;
 constexpr int kReadProjectTt = 400;
 constexpr int kTestFrameTt = 500;
+
+// The requests told apart in tavrel_api_requests_total, and their `request` labels.
+enum RequestKind : std::size_t {
+  kConfigurationRequest,
+  kServerListRequest,
+  kServerTagsRequest,
+  kStoreProjectRequest,
+  kReadProjectRequest,
+  kTestFrameRequest,
+  kSnapshotRequest,
+  kWriteRequest,
+  kHeartbeatRequest,
+  kOtherRequest,
+  kRequestKinds
+};
+constexpr std::array<std::string_view, kRequestKinds> kRequestLabels = {
+    "configuration", "server_list", "server_tags", "store_project", "read_project",
+    "test_frame",    "snapshot",    "write",       "heartbeat",     "other"};
+
+RequestKind KindOf(int type, int tt) {
+  if (type == kWriteType) return kWriteRequest;
+  if (type == kHeartbeatType) return kHeartbeatRequest;
+  if (type != kQueryType) return kOtherRequest;
+  switch (tt) {
+    case kConfigurationTt:
+      return kConfigurationRequest;
+    case kServerListTt:
+      return kServerListRequest;
+    case kServerTagsTt:
+      return kServerTagsRequest;
+    case kStoreProjectTt:
+      return kStoreProjectRequest;
+    case kReadProjectTt:
+      return kReadProjectRequest;
+    case kTestFrameTt:
+      return kTestFrameRequest;
+    default:
+      return kSnapshotRequest;
+  }
+}
 
 // A reply header: root with `ver` 0 and `type`; the caller adds the command's attributes.
 MarkupDocument ReplyHeader(int type) {
@@ -64,7 +105,13 @@ std::string Format(const char* format, std::size_t size) {
 }  // namespace
 
 ApiCommands::ApiCommands(ApiServer& server, BridgeRuntime& runtime, WallClock clock)
-    : server_(server), runtime_(runtime), clock_(std::move(clock)) {}
+    : server_(server), runtime_(runtime), clock_(std::move(clock)) {
+  for (const std::string_view label : kRequestLabels) {
+    requestCounters_.push_back(&runtime.Metrics().Counter("tavrel_api_requests_total",
+                                                          "API requests received, by request.",
+                                                          {{"request", std::string(label)}}));
+  }
+}
 
 void ApiCommands::HandleRequest(ApiClient& client, MarkupDocument& request) {
   if (!request.FindElement("root")) {
@@ -75,6 +122,7 @@ void ApiCommands::HandleRequest(ApiClient& client, MarkupDocument& request) {
   const Request header{ParseDecimal(request.GetAttribute("uid")),
                        ParseDecimal(request.GetAttribute("type")),
                        ParseDecimal(request.GetAttribute("tt"))};
+  requestCounters_[KindOf(header.type, header.tt)]->Increment();
   switch (header.type) {
     case kQueryType:
       Query(client, request, header);

@@ -8,11 +8,16 @@
 // client's idle timer. Each reply is one frame: a header naming the command and, for type 1,
 // a body document (raw under 2049 bytes, else compressed). Writes, the server list and a
 // server's tags wait on OPC servers: they run aside (ApiServer::RunAside).
+//
+// Every request with a `root` is counted in tavrel_api_requests_total under the label
+// `request`: configuration, server_list, server_tags, store_project, read_project, test_frame,
+// snapshot, write, heartbeat, or other for a type without a reply.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bridge/api/api_server.h"
 #include "bridge/core/bridge_runtime.h"
@@ -44,4 +49,5 @@ class ApiCommands : public ApiRequestHandler {
   ApiServer& server_;
   BridgeRuntime& runtime_;
   WallClock clock_;
+  std::vector<prometheus::Counter*> requestCounters_;  // by the kinds of api_commands.cpp
 };

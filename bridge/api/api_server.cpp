@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
@@ -68,12 +69,17 @@ int PollTimeout(std::int64_t waitMs, std::optional<std::chrono::milliseconds> li
 
 }  // namespace
 
-ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
+ApiServer::ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag, MetricRegistry& metrics,
                      PeriodTimer::TickSource ticks)
     : port_(port),
       log_(log),
       exitFlag_(exitFlag),
       ticks_(std::move(ticks)),
+      clientsConnected_(metrics.Gauge("tavrel_api_clients", "API clients connected.")),
+      pushesSent_(metrics.Counter("tavrel_api_pushes_sent_total",
+                                  "Value records sent in push frames to the API clients.")),
+      pushesDropped_(metrics.Counter("tavrel_api_pushes_dropped_total",
+                                     "Value records for the API clients that were discarded.")),
       rawPushHeader_(PushHeader(kBodyRaw)),
       compressedPushHeader_(PushHeader(kBodyCompressed)) {}
 
@@ -206,6 +212,7 @@ void ApiServer::DropOneClient() {
     if (client.IsOpen() && !idle && !client.SendStalled()) continue;
     peers_.Remove(client.PeerAddress(), client.PeerPort());
     clients_.erase(it);
+    clientsConnected_.Set(static_cast<double>(clients_.size()));
     return;
   }
 }
@@ -264,15 +271,21 @@ void ApiServer::Accept() {
   clients_.push_back(
       std::make_unique<ApiClient>(std::move(socket), address, port, ++connectionCounter_, ticks_));
   peers_.Add(address, port);
+  clientsConnected_.Set(static_cast<double>(clients_.size()));
 }
 
 void ApiServer::AppendPush(const PushRecord& record) {
   {
     const std::lock_guard lock(pushMutex_);
     if (clientCount_ <= 0) return;
-    if (pendingPushes_.Length() > kMaxPendingPushBytes) pendingPushes_.Clear();
+    if (pendingPushes_.Length() > kMaxPendingPushBytes) {
+      pushesDropped_.Increment(static_cast<double>(pendingRecords_));
+      pendingPushes_.Clear();
+      pendingRecords_ = 0;
+    }
     const bool first = pendingPushes_.Length() == 0;
     AppendPushRecord(pendingPushes_, record);
+    ++pendingRecords_;
     if (!first) return;
   }
   pushesPending_.Signal();
@@ -307,6 +320,7 @@ void ApiServer::FlushPushes() {
     if (pendingPushes_.Length() == 0) return;
     flushedPushes_.Swap(pendingPushes_);
     pendingPushes_.Clear();
+    pendingRecords_ = 0;
   }
   nextPushFlush_ = now + kPushFlushSpacing;
   SendFlushedPushes();
@@ -321,14 +335,18 @@ void ApiServer::SendFlushedPushes() {
   std::string_view unsent(reinterpret_cast<const char*>(flushedPushes_.At(0)),
                           flushedPushes_.Length());
   while (!unsent.empty()) {
-    const std::string_view payload =
-        unsent.substr(0, PushRecordsPrefix(unsent, kMaxPushFramePayload));
-    unsent.remove_prefix(payload.size());
+    const PushRecordRun run = PushRecordsPrefix(unsent, kMaxPushFramePayload);
+    const std::string_view payload = unsent.substr(0, run.bytes);
+    unsent.remove_prefix(run.bytes);
     const int mode = BodyModeFor(payload.size());
     const std::string& header = mode == kBodyRaw ? rawPushHeader_ : compressedPushHeader_;
-    if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) continue;
+    if (BuildFrameLogged(header, payload, mode, pushFrame_) != FrameBuild::kBuilt) {
+      pushesDropped_.Increment(static_cast<double>(run.records));
+      continue;
+    }
     for (const auto& client : clients_) {
       if (client->pushesWanted) client->Send(pushFrame_.At(0), pushFrame_.Length());
     }
+    pushesSent_.Increment(static_cast<double>(run.records));
   }
 }

@@ -21,6 +21,11 @@
 //
 // OPC threads hand value updates to AppendPush at any time; they are kept only while at least
 // one client is connected, and at most 19997952 bytes of them wait for a pass.
+//
+// Metrics: tavrel_api_clients (connected now), tavrel_api_pushes_sent_total (value records in
+// push frames handed to the clients that asked for pushes, counted once whatever the number of
+// clients) and tavrel_api_pushes_dropped_total (records discarded because too many waited, or
+// because their frame could not be built). Records that no client asked for are neither.
 #pragma once
 
 #include <chrono>
@@ -37,6 +42,7 @@
 #include "bridge/api/aside_calls.h"
 #include "bridge/api/wake_event.h"
 #include "bridge/core/exit_flag.h"
+#include "bridge/metrics/metric_registry.h"
 #include "common/bridge_log.h"
 #include "common/period_timer.h"
 #include "wire/byte_buffer.h"
@@ -59,7 +65,7 @@ class ApiServer {
   static constexpr std::int64_t kListenRetryMs = 30000;
   static constexpr std::size_t kMaxPendingPushBytes = 19997952;
 
-  ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag,
+  ApiServer(int port, BridgeLog& log, const ExitFlag& exitFlag, MetricRegistry& metrics,
             PeriodTimer::TickSource ticks = MonotonicMilliseconds);
   ApiServer(const ApiServer&) = delete;
   ApiServer& operator=(const ApiServer&) = delete;
@@ -129,11 +135,16 @@ class ApiServer {
   int connectionCounter_ = 0;
   ApiPeerRegistry peers_;
 
-  std::mutex pushMutex_;  // guards clientCount_ and pendingPushes_
+  prometheus::Gauge& clientsConnected_;
+  prometheus::Counter& pushesSent_;
+  prometheus::Counter& pushesDropped_;
+
+  std::mutex pushMutex_;  // guards clientCount_, pendingPushes_ and pendingRecords_
   int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
   ByteBuffer pendingPushes_;
-  WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
-  WakeEvent wake_;           // signalled by Wake() and by a finished aside call
+  std::size_t pendingRecords_ = 0;  // the records in pendingPushes_
+  WakeEvent pushesPending_;         // signalled when pendingPushes_ stops being empty
+  WakeEvent wake_;                  // signalled by Wake() and by a finished aside call
   std::chrono::steady_clock::time_point nextPushFlush_;  // ApiThread only
   ByteBuffer flushedPushes_;         // ApiThread only: the pushes of the frame being sent
   ByteBuffer pushFrame_;             // ApiThread only

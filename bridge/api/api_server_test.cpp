@@ -156,7 +156,7 @@ class ApiServerTest : public ::testing::Test {
  protected:
   ApiServerTest()
       : log_(std::filesystem::temp_directory_path().string()),
-        server_(0, log_, exitFlag_, [this] { return ticks_.load(); }),
+        server_(0, log_, exitFlag_, metrics_, [this] { return ticks_.load(); }),
         handler_(server_) {
     server_.SetRequestHandler(&handler_);
   }
@@ -168,6 +168,7 @@ class ApiServerTest : public ::testing::Test {
   ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
+  MetricRegistry metrics_;
   ApiServer server_;
   EchoHandler handler_;
 };
@@ -410,8 +411,8 @@ class LogCapture : public LogSink {
   std::vector<std::string> lines;
 };
 
-// What keeps memory bounded: pending pushes beyond 19997952 bytes are thrown away before the
-// next record is kept, and a reply too large for a frame is logged and not sent.
+// What keeps memory bounded: pending pushes beyond 19997952 bytes are thrown away (and counted)
+// before the next record is kept, and a reply too large for a frame is logged and not sent.
 TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
   const auto capture = std::make_shared<LogCapture>();
   log_.AttachLogSink(capture);
@@ -433,6 +434,8 @@ TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].body.size(), kIntegerRecordSize);
   EXPECT_EQ(frames[0].body.substr(0, 4), std::string("\x02\0\0\0", 4));
+  EXPECT_EQ(metrics_.Counter("tavrel_api_pushes_dropped_total", "").Value(), overCap);
+  EXPECT_EQ(metrics_.Counter("tavrel_api_pushes_sent_total", "").Value(), 1);
 
   subscriber.Send(7);
   subscriber.Send(6);
@@ -455,7 +458,7 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   getsockname(blocker.get(), reinterpret_cast<sockaddr*>(&address), &length);
   const int port = ntohs(address.sin_port);
 
-  ApiServer server(port, log_, exitFlag_, [this] { return ticks_.load(); });
+  ApiServer server(port, log_, exitFlag_, metrics_, [this] { return ticks_.load(); });
   server.Pass();  // the first attempt fails, and the pass returns
   EXPECT_FALSE(server.IsListening());
   blocker.Reset();

@@ -2,7 +2,7 @@
 
 BridgeApi::BridgeApi(BridgeRuntime& runtime)
     : runtime_(runtime),
-      server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag()),
+      server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag(), runtime.Metrics()),
       commands_(server_, runtime) {
   server_.SetRequestHandler(&commands_);
   runtime_.Project().AttachValuePushSink(this);

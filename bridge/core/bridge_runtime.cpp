@@ -18,7 +18,7 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   const auto& servers = project_->Servers();
   for (size_t index = 0; index < servers.size(); ++index) {
     connections_.push_back(std::make_unique<ServerConnection>(
-        *servers[index], static_cast<int>(index), project_->TakeNextHandle()));
+        *servers[index], static_cast<int>(index), project_->TakeNextHandle(), metrics_));
     if (makeEngine) {
       connections_.back()->AttachEngine(
           makeEngine(ConnectionEngineContext{*connections_.back(), *project_, log_, exitFlag_}));
@@ -26,6 +26,8 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   }
   if (makeApiService) apiService_ = makeApiService(*this);
   apiThread_.emplace(exitFlag_, apiService_.get());
+  metricsEndpoint_ =
+      StartMetricsEndpoint(programDirectory_ + "/" + kSettingsFileName, metrics_, log_);
 
   log_.LogMessage("end load config...", 0);
   log_.WriteLogLine("程序启动");

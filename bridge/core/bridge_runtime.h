@@ -12,18 +12,20 @@
 //      status tag (so status tags follow all tags), with its engine when a factory is given;
 //   6. the API service (api_service.h), when a factory is given, and ApiThread running its
 //      passes;
-//   7. log "end load config...", "程序启动" into the daily log file only, and the start time;
-//   8. each connection's engine started in project order (ConnectionEngine::Start).
+//   7. the metrics endpoint, when config.xml configures one (metrics_endpoint.h);
+//   8. log "end load config...", "程序启动" into the daily log file only, and the start time;
+//   9. each connection's engine started in project order (ConnectionEngine::Start).
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
 //
 // Stop() is the orderly stop: set ExitFlag, then end and join the threads: the API thread,
 // woken from its wait, then each engine's worker, woken from whatever wait it is in. The
-// destructor stops a runtime that is still running.
+// destructor stops a runtime that is still running; the metrics endpoint serves until then.
 //
 // Other parts of the program reach the bridge through this object: the log (whose sink may be
-// attached), read access to the project and its live values, and the start time. The runtime
-// is made and stopped on one thread; its accessors may be used from any thread while it runs.
+// attached), read access to the project and its live values, the metric registry they count
+// in, and the start time. The runtime is made and stopped on one thread; its accessors may be
+// used from any thread while it runs.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +40,8 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/exit_flag.h"
 #include "bridge/core/server_connection.h"
+#include "bridge/metrics/metric_registry.h"
+#include "bridge/metrics/metrics_endpoint.h"
 #include "common/bridge_log.h"
 
 class BridgeRuntime {
@@ -56,6 +60,7 @@ class BridgeRuntime {
   const AppSettings& Settings() const { return settings_; }
   BridgeLog& Log() { return log_; }
   BridgeProject& Project() { return *project_; }
+  MetricRegistry& Metrics() { return metrics_; }
   const std::vector<std::unique_ptr<ServerConnection>>& Connections() const { return connections_; }
   const ExitFlag& GetExitFlag() const { return exitFlag_; }
   // Seconds since 1970 at the end of the start-up.
@@ -65,10 +70,12 @@ class BridgeRuntime {
   const std::string programDirectory_;
   BridgeLog log_;
   ExitFlag exitFlag_;
+  MetricRegistry metrics_;  // outlives every part that counts in it
   AppSettings settings_;
   std::unique_ptr<BridgeProject> project_;
   std::vector<std::unique_ptr<ServerConnection>> connections_;
   std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
   std::optional<ApiThread> apiThread_;
+  std::unique_ptr<MetricsEndpoint> metricsEndpoint_;  // destroyed first: scrapes end first
   std::int64_t startTime_ = 0;
 };

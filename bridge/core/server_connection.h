@@ -13,6 +13,7 @@
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
+#include "bridge/core/server_metrics.h"
 #include "bridge/core/status_tag.h"
 
 inline constexpr char kNotConnectedText[] = "OPC服务还未连接成功";
@@ -20,8 +21,10 @@ inline constexpr char kNotConnectedText[] = "OPC服务还未连接成功";
 class ServerConnection {
  public:
   // `serverIndex`: the server's 0-based place in the project; `statusHandle`: the handle of
-  // its status tag. Call before any thread reads the tags.
-  ServerConnection(ProjectServer& server, int serverIndex, TagHandle statusHandle);
+  // its status tag; `metrics`: where its series are registered. Call before any thread reads
+  // the tags.
+  ServerConnection(ProjectServer& server, int serverIndex, TagHandle statusHandle,
+                   MetricRegistry& metrics);
 
   ServerConnection(const ServerConnection&) = delete;
   ServerConnection& operator=(const ServerConnection&) = delete;
@@ -29,6 +32,7 @@ class ServerConnection {
   ProjectServer& Server() const { return server_; }
   StatusTag& GetStatusTag() { return statusTag_; }
   const StatusTag& GetStatusTag() const { return statusTag_; }
+  ServerMetrics& Metrics() { return metrics_; }
 
   // Attaches the engine (once, before any other thread uses this object).
   void AttachEngine(std::unique_ptr<ConnectionEngine> engine) { engine_ = std::move(engine); }
@@ -37,12 +41,13 @@ class ServerConnection {
   // True while the server's main interface is held; any thread.
   bool IsConnected() const { return engine_ && engine_->IsConnected(); }
 
-  // Writes `value` (text) to `tag` of this server; any thread. Without an engine nothing is
-  // written and the answer is {1, kNotConnectedText}.
+  // Writes `value` (text) to `tag` of this server, counting the write and its failure; any
+  // thread. Without an engine nothing is written and the answer is {1, kNotConnectedText}.
   WriteResult WriteTag(ProjectTag& tag, std::string_view value);
 
  private:
   ProjectServer& server_;
   StatusTag statusTag_;
+  ServerMetrics metrics_;
   std::unique_ptr<ConnectionEngine> engine_;
 };

@@ -4,5 +4,6 @@ void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITE
   const ItemTable::Reader reader(*parts.items);
   if (const Item* record = reader.Find(item.clientHandle)) {
     record->Publish(state.vDataValue, state.wQuality, state.ftTimeStamp, parts.Push());
+    parts.metrics.valuesReceived.Increment();
   }
 }

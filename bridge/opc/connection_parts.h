@@ -1,5 +1,6 @@
 // ConnectionParts: what the steps of one connection work on: the server's project entry, the
-// session with the server, the item records and the worker's record of each tag's item.
+// session with the server, the item records, the worker's record of each tag's item and the
+// server's metrics.
 //
 // Owned by the connection (opc_connection.h). The steps (activation, registration, read
 // cycles, teardown) run on its worker; writes run on any thread and touch only the session.
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "bridge/core/bridge_project.h"
+#include "bridge/core/server_connection.h"
 #include "bridge/opc/engine_log.h"
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/server_session.h"
@@ -20,9 +22,10 @@ struct TagItem {
 };
 
 struct ConnectionParts {
-  ConnectionParts(const ProjectServer& server, BridgeProject& project, BridgeLog& log)
-      : server(server),
+  ConnectionParts(ServerConnection& connection, BridgeProject& project, BridgeLog& log)
+      : server(connection.Server()),
         project(project),
+        metrics(connection.Metrics()),
         tags(server),
         session(server.groups.size(), tags.Count(), server.clsid),
         log(log, session),
@@ -37,6 +40,7 @@ struct ConnectionParts {
 
   const ProjectServer& server;
   BridgeProject& project;
+  ServerMetrics& metrics;
   const ServerTagRange tags;
   ServerSession session;
   const EngineLog log;
@@ -44,5 +48,6 @@ struct ConnectionParts {
   std::vector<TagItem> tagItems;           // the worker's, by tag index
 };
 
-// Publishes a value read from the server to the tag of `item`'s record, if it still exists.
+// Publishes a value read from the server to the tag of `item`'s record, if it still exists,
+// and counts it.
 void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITEMSTATE& state);

@@ -174,7 +174,7 @@ class EngineTest : public ::testing::Test {
     const auto& entries = project_->Servers();
     for (std::size_t index = 0; index < entries.size(); ++index) {
       connections_.push_back(std::make_unique<ServerConnection>(
-          *entries[index], static_cast<int>(index), project_->TakeNextHandle()));
+          *entries[index], static_cast<int>(index), project_->TakeNextHandle(), metrics_));
       auto engine = std::make_unique<OpcConnection>(
           ConnectionEngineContext{*connections_.back(), *project_, log_, exit_}, timing);
       engines_.push_back(engine.get());
@@ -202,6 +202,7 @@ class EngineTest : public ::testing::Test {
   std::shared_ptr<SimulatedDevice> device_;
   ExitFlag exit_;
   PushRecorder pushes_;
+  MetricRegistry metrics_;
   std::unique_ptr<BridgeProject> project_;
   std::vector<std::unique_ptr<ServerConnection>> connections_;
   std::vector<OpcConnection*> engines_;

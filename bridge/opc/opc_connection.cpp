@@ -24,16 +24,30 @@ WorkerWakeup::Clock::time_point NextTick(WorkerWakeup::Clock::time_point deadlin
   return std::max(deadline + period, WorkerWakeup::Clock::now());
 }
 
+// The value of the server's state series (server_metrics.h).
+double StateMetric(ConnectionState state) {
+  switch (state) {
+    case ConnectionState::kIdle:
+      return 0;
+    case ConnectionState::kHeld:
+      return 1;
+    case ConnectionState::kConnected:
+      return 2;
+  }
+  return 0;
+}
+
 }  // namespace
 
 OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTiming timing)
     : connection_(context.connection),
       exitFlag_(context.exitFlag),
       timing_(std::move(timing)),
-      parts_(context.connection.Server(), context.project, context.log),
+      parts_(context.connection, context.project, context.log),
       readCycle_(parts_),
       wakeup_(std::make_shared<WorkerWakeup>()),
-      dataCallback_(MakeComObject<OPCCallback>(parts_.items, context.project)),
+      dataCallback_(
+          MakeComObject<OPCCallback>(parts_.items, context.project, parts_.metrics.valuesReceived)),
       shutdownSink_(MakeComObject<OPCShutdown>(wakeup_)) {}
 
 OpcConnection::~OpcConnection() { Stop(); }
@@ -125,7 +139,7 @@ void OpcConnection::Connect() {
   const ComPtr<IOPCServer> server = ActivateServer(parts_.server, parts_.session, parts_.log);
   if (!server) return;
   parts_.session.HoldServer(server);
-  state_ = ConnectionState::kHeld;
+  EnterState(ConnectionState::kHeld);
   parts_.log.Log("连接成功，正在添加各种服务!");
 
   if (FAILED(AtlAdvise(server.Get(), shutdownSink_.Get(), IID_IOPCShutdown, &shutdownCookie_))) {
@@ -144,7 +158,7 @@ void OpcConnection::Connect() {
       return;  // held, without read cycles
   }
   if (!Pause(timing_.settle)) return;
-  state_ = ConnectionState::kConnected;
+  EnterState(ConnectionState::kConnected);
 }
 
 // The status watch: a status query when more than a minute has passed since the last one; a
@@ -211,12 +225,21 @@ void OpcConnection::Disconnect() {
   readCycle_.ItemProperties() = nullptr;
   parts_.session.ReleaseServer();
   server = nullptr;
-  state_ = ConnectionState::kIdle;
+  EnterState(ConnectionState::kIdle);
 
   Pause(timing_.teardownSleep);
   parts_.items->Clear();
   parts_.session.ClearServerHandles();
   for (TagItem& item : parts_.tagItems) item.clientHandle = 0;
+}
+
+void OpcConnection::EnterState(ConnectionState next) {
+  if (next == ConnectionState::kHeld) {
+    if (heldBefore_) parts_.metrics.reconnects.Increment();
+    heldBefore_ = true;
+  }
+  state_ = next;
+  parts_.metrics.connectionState.Set(StateMetric(next));
 }
 
 WriteResult OpcConnection::WriteTag(ProjectTag& tag, std::string_view value) {

@@ -62,6 +62,9 @@ class OpcConnection final : public ConnectionEngine {
   void WatchStatus();
   // Tears down all OPC state; only acts while the server is held.
   void Disconnect();
+  // Moves to `next`, keeping the server's state series in step; a hold after an earlier one
+  // counts as a reconnect.
+  void EnterState(ConnectionState next);
 
   ServerConnection& connection_;
   const ExitFlag& exitFlag_;
@@ -75,6 +78,7 @@ class OpcConnection final : public ConnectionEngine {
   // The worker's.
   DWORD shutdownCookie_ = 0;
   std::int64_t lastStatusPoll_ = 0;
+  bool heldBefore_ = false;
   std::stop_token stop_;
   std::jthread worker_;
 };

@@ -14,12 +14,15 @@ STDMETHODIMP OPCCallback::OnDataChange(DWORD /*transactionId*/, OPCHANDLE /*clie
   const ItemTable::Reader reader(*items_);
   if (reader.Closed()) return S_OK;
   ValuePushSink* const push = project_.PushSink();
+  DWORD published = 0;
   for (DWORD i = 0; i < count; ++i) {
     if (FAILED(errors[i]) || clientItems[i] == 0) continue;
     if (const Item* item = reader.Find(clientItems[i])) {
       item->Publish(values[i], qualities[i], timeStamps[i], push);
+      ++published;
     }
   }
+  if (published != 0) valuesReceived_.Increment(published);
   return S_OK;
 }
 

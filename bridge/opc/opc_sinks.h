@@ -3,15 +3,18 @@
 // OPCCallback (IOPCDataCallback), one per connection, advised on every call-back group: data
 // changes and refresh results find their records through the client handles of the item table
 // and are published to the tags; entries with an error, and handles of records that no longer
-// exist, are skipped. Read completions are acknowledged and dropped: the engine makes no
-// asynchronous reads, and an item keeps no value apart from its tag's live value, which only
-// publishing changes. It never blocks on the server and never calls it. Servers may hold it
-// longer than the connection lives: it shares the item table, and once the connection has
-// closed that table it touches nothing else.
+// exist, are skipped; the values published are counted, one addition per call-back (the counter
+// is shared with the connection's other threads). Read completions are acknowledged and dropped:
+// the engine makes no asynchronous reads, and an item keeps no value apart from its tag's live
+// value, which only publishing changes. It never blocks on the server and never calls it. Servers
+// may hold it longer than the connection lives: it shares the item table, and once the connection
+// has closed that table it touches nothing else.
 //
 // OPCShutdown (IOPCShutdown): keeps the reason text and asks the connection's worker to
 // restart (worker_wakeup.h).
 #pragma once
+
+#include <prometheus/counter.h>
 
 #include <memory>
 #include <mutex>
@@ -26,8 +29,9 @@
 
 class OPCCallback final : public IgnoringDataSink {
  public:
-  OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project)
-      : items_(std::move(items)), project_(project) {}
+  OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project,
+              prometheus::Counter& valuesReceived)
+      : items_(std::move(items)), project_(project), valuesReceived_(valuesReceived) {}
 
   STDMETHODIMP OnDataChange(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
                             HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
@@ -36,7 +40,8 @@ class OPCCallback final : public IgnoringDataSink {
 
  private:
   const std::shared_ptr<const ItemTable> items_;
-  const BridgeProject& project_;  // used only while the table is open
+  const BridgeProject& project_;         // used only while the table is open
+  prometheus::Counter& valuesReceived_;  // likewise
 };
 
 class OPCShutdown final : public ComObject<IOPCShutdown> {

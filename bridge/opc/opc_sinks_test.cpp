@@ -29,7 +29,7 @@ class CallbackTest : public ::testing::Test {
   CallbackTest()
       : project_({OneGroup(3)}),
         items_(std::make_shared<ItemTable>()),
-        callback_(MakeComObject<OPCCallback>(items_, project_)) {
+        callback_(MakeComObject<OPCCallback>(items_, project_, received_)) {
     for (TagHandle handle = 0; handle < 3; ++handle) {
       handles_.push_back(items_->Add(*project_.FindTag(handle)));
     }
@@ -38,6 +38,7 @@ class CallbackTest : public ::testing::Test {
 
   BridgeProject project_;
   std::shared_ptr<ItemTable> items_;
+  prometheus::Counter received_;
   ComPtr<OPCCallback> callback_;
   std::vector<OPCHANDLE> handles_;
 };
@@ -57,9 +58,11 @@ TEST_F(CallbackTest, EntriesWithAnErrorOrAStaleHandleAreSkipped) {
   EXPECT_EQ(Value(1).badFlag, 1u);      // quality 216
   EXPECT_EQ(Value(1).seconds, 0u);      // a zero half of the time stamp
   EXPECT_EQ(Value(2).updateCount, 0u);  // no record has that handle
+  EXPECT_EQ(received_.Value(), 1);      // only the published entry counts
 
   ASSERT_EQ(callback_->OnDataChange(0, 1, S_OK, S_OK, 1, clients, values, qualities, times, errors),
             S_OK);
+  EXPECT_EQ(received_.Value(), 2);
   EXPECT_EQ(Value(0).integerValue, 5);
   EXPECT_EQ(Value(0).badFlag, 0u);
   EXPECT_NE(Value(0).seconds, 0u);

@@ -148,5 +148,6 @@ void ReadCycle::ReadProperties(const ProjectGroup& group) {
       if (ids[i] == OPC_PROPERTY_QUALITY) qualityText = PropertyText(rawValues[i]);
     }
     tag->liveValue.ApplyTextValue(valueText, qualityText, readTime, parts_.Push());
+    parts_.metrics.valuesReceived.Increment();
   }
 }

@@ -116,11 +116,14 @@ TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
   ProjectServerRecord record =
       TreeServer({GroupRecord("G", 0, false, {TagRecord("Echo.Int4", 3)})});
   BridgeProject project({record});
-  ServerConnection connection(*project.Servers()[0], 0, project.TakeNextHandle());
+  MetricRegistry metrics;
+  ServerConnection connection(*project.Servers()[0], 0, project.TakeNextHandle(), metrics);
   const WriteResult result = connection.WriteTag(*project.FindTag(0), "1");
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.message, "OPC服务还未连接成功");
   EXPECT_FALSE(connection.IsConnected());
+  EXPECT_EQ(connection.Metrics().writes.Value(), 1);  // a refused write counts as a failure
+  EXPECT_EQ(connection.Metrics().writeFailures.Value(), 1);
 }
 
 }  // namespace

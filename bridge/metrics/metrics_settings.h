@@ -1,0 +1,37 @@
+// MetricsSettings: where the bridge serves its metrics, from an optional child element of
+// config.xml's `root`:
+//
+//   <root port="21215" ...><metrics port="9121" bind="127.0.0.1"/></root>
+//
+// Without the element the bridge serves no metrics. An attribute left out or empty takes its
+// default; the default address is loopback, so nothing is reachable from other machines unless
+// the operator names another address. A bad value (a port outside 1..65535 or not a decimal, an
+// address that is not a numeric IPv4 address: the HTTP server the endpoint uses is built
+// without IPv6) is replaced by the default, and one line per bad value, naming what was read
+// and what is used instead, is added to `problems` for the caller to log. Other attributes and
+// later `metrics` elements are ignored.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class MarkupDocument;
+
+inline constexpr int kDefaultMetricsPort = 9121;
+inline constexpr char kDefaultMetricsBind[] = "127.0.0.1";
+
+struct MetricsSettings {
+  int port = kDefaultMetricsPort;
+  std::string bind = kDefaultMetricsBind;
+
+  bool operator==(const MetricsSettings&) const = default;
+};
+
+// The settings of the `root` of a document as loaded (positions at the top); nothing when it
+// has no `metrics` child. Moves the document's positions.
+std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
+                                                 std::vector<std::string>& problems);
+// The same for the file at `path`; nothing when it cannot be read.
+std::optional<MetricsSettings> ReadMetricsSettings(const std::string& path,
+                                                   std::vector<std::string>& problems);
