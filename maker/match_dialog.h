@@ -16,8 +16,6 @@
 class QLabel;
 class QPushButton;
 
-inline constexpr std::size_t kMatchChunk = 500;
-
 class MatchDialog : public QDialog {
  public:
   MatchDialog(const ServerLink& link, GroupNode& group, MessageBoxes& boxes,

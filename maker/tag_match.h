@@ -12,6 +12,9 @@
 #include "maker/project_nodes.h"
 #include "platform/opcda/opcda.h"
 
+// The tags matched per AddItems call; the dialog's chunk of work.
+inline constexpr std::size_t kMatchChunk = 500;
+
 // Matches tags [from, to) of `tags`, adding their items in one call; `items` null refuses them
 // all.
 void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode>>& tags,
