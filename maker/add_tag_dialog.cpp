@@ -97,20 +97,20 @@ AddTagDialog::AddTagDialog(const ServerLink& link, MessageBoxes& boxes, QWidget*
   options->addRow(add);
   auto* middle = new QWidget;
   middle->setLayout(options);
-  middle->setMaximumWidth(230);
+  middle->setMaximumWidth(210);
 
   auto* lists = new QHBoxLayout;
   lists->addWidget(tree_, 2);
   lists->addWidget(leafList_, 3);
   lists->addWidget(flatList_, 4);
   lists->addWidget(middle);
-  lists->addWidget(selectedList_, 5);
+  lists->addWidget(selectedList_, 6);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(lists, 1);
   layout->addWidget(status_);
   layout->addWidget(buttons);
-  resize(1100, 560);
+  resize(1240, 560);
 
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "maker/chunked_work.h"
 
+#include <QCoreApplication>
 #include <QProgressDialog>
 
 namespace {
@@ -19,7 +20,10 @@ bool RunInChunks(QWidget* parent, const QString& label, std::size_t total, const
   while (done < total) {
     if (progress.wasCanceled()) return false;
     done = chunk();
-    progress.setValue(static_cast<int>(done));  // processes events while the dialog is modal
+    // Once shown, the modal dialog processes events itself; before, the window still paints
+    // and its timers run, but takes no input that could start other work meanwhile.
+    progress.setValue(static_cast<int>(done));
+    if (!progress.isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   return true;
 }

@@ -1,5 +1,6 @@
 // Long work on the window's thread, in chunks, behind a modal progress dialog with a cancel
-// button: the windows repaint between chunks and nothing else can be clicked meanwhile.
+// button: the windows repaint between chunks and nothing else can be clicked meanwhile (before
+// the dialog shows, user input waits until the work is done).
 #pragma once
 
 #include <QString>
