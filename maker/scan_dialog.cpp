@@ -140,11 +140,6 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
   UpdateButtons();
 }
 
-ScanDialog::~ScanDialog() {
-  runner_.Cancel();
-  runner_.Wait();
-}
-
 void ScanDialog::RestoreServerList() {
   const std::optional<ServerList> list = LoadServerList(ServerListPath(programDirectory_));
   if (!list) return;

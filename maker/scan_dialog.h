@@ -38,7 +38,6 @@ class ScanDialog : public QDialog {
 
   ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidget* parent = nullptr,
              FolderOpener openFolder = {});
-  ~ScanDialog() override;
 
   // The commands.
   void DiscoverAndSave();
