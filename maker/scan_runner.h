@@ -10,7 +10,6 @@
 
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
