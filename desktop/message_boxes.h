@@ -16,4 +16,12 @@ class MessageBoxes {
   virtual void Inform(const std::string& text, const std::string& caption) = 0;
   // A question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+  // A message with an OK button and the error icon.
+  virtual void InformError(const std::string& text, const std::string& caption) {
+    Inform(text, caption);
+  }
+  // A question with OK and Cancel buttons; true for OK.
+  virtual bool AskOkCancel(const std::string& text, const std::string& caption) {
+    return AskYesNo(text, caption);
+  }
 };

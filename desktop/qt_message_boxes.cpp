@@ -13,3 +13,12 @@ bool QtMessageBoxes::AskYesNo(const std::string& text, const std::string& captio
   return QMessageBox::question(QApplication::activeWindow(), FromGbk(caption), FromGbk(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
+
+void QtMessageBoxes::InformError(const std::string& text, const std::string& caption) {
+  QMessageBox::critical(QApplication::activeWindow(), FromGbk(caption), FromGbk(text));
+}
+
+bool QtMessageBoxes::AskOkCancel(const std::string& text, const std::string& caption) {
+  return QMessageBox::question(QApplication::activeWindow(), FromGbk(caption), FromGbk(text),
+                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}

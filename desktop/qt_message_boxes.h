@@ -7,4 +7,6 @@ class QtMessageBoxes final : public MessageBoxes {
  public:
   void Inform(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
+  void InformError(const std::string& text, const std::string& caption) override;
+  bool AskOkCancel(const std::string& text, const std::string& caption) override;
 };

@@ -18,6 +18,11 @@ class RecordingMessageBoxes final : public MessageBoxes {
   void Inform(const std::string& text, const std::string& caption) override {
     shown.push_back({text, caption});
   }
+  // Recorded in `shown` and in `errors`.
+  void InformError(const std::string& text, const std::string& caption) override {
+    Inform(text, caption);
+    errors.push_back({text, caption});
+  }
   // Answers the queued answers in order; No when none is left.
   bool AskYesNo(const std::string& text, const std::string& caption) override {
     asked.push_back({text, caption});
@@ -25,6 +30,11 @@ class RecordingMessageBoxes final : public MessageBoxes {
     const bool answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  // Recorded in `asked` and in `okCancel`; answered as AskYesNo (Yes meaning OK).
+  bool AskOkCancel(const std::string& text, const std::string& caption) override {
+    okCancel.push_back({text, caption});
+    return AskYesNo(text, caption);
   }
 
   std::vector<std::string> ShownTexts() const {
@@ -34,6 +44,8 @@ class RecordingMessageBoxes final : public MessageBoxes {
   }
 
   std::vector<Box> shown;
+  std::vector<Box> errors;
   std::vector<Box> asked;
+  std::vector<Box> okCancel;
   std::deque<bool> answers;
 };

@@ -1,10 +1,12 @@
 #include "maker/editor_window.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
@@ -12,8 +14,12 @@
 #include <unordered_set>
 
 #include "desktop/gbk_text.h"
+#include "maker/add_tag_dialog.h"
+#include "maker/csv_tags.h"
 #include "maker/group_dialog.h"
+#include "maker/match_dialog.h"
 #include "maker/server_link.h"
+#include "maker/tag_pick_dialog.h"
 #include "maker/tag_property_dialog.h"
 #include "maker/test_launch.h"
 
@@ -21,9 +27,14 @@ namespace {
 
 constexpr int kColumnWidths[] = {80, 280, 120, 100};
 
-// The tag list's entries for functions this build does not offer yet: shown, not enabled.
-constexpr const char* kTagImportEntries[] = {"Select tag online", "Load Tag From Disk",
-                                             "Auto Match Tag Attribute", "从全部标签中筛点"};
+std::string ChooseCsvFile(QWidget* parent) {
+  QFileDialog dialog(parent, QStringLiteral("open csv file"), QString(), FromGbk("csv文件(*.csv)"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A name that does not exist yet is accepted: the import creates the file empty.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToGbk(dialog.selectedFiles().front());
+}
 
 QAction* AddEntry(QMenu& menu, const char* text) { return menu.addAction(FromGbk(text)); }
 
@@ -44,6 +55,7 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
       programDirectory_(std::move(programDirectory)),
       boxes_(boxes),
       chooser_(std::move(chooser)),
+      csvChooser_([this] { return ChooseCsvFile(this); }),
       store_(programDirectory_ + "/" + kProjectFileName),
       project_(store_.Load()),
       treeModel_(project_),
@@ -146,9 +158,14 @@ std::unique_ptr<QMenu> EditorWindow::TagListMenu() {
   const ProjectNode* node = CurrentNode();
   if (node == nullptr || node->kind != NodeKind::kGroup) return nullptr;
   auto menu = std::make_unique<QMenu>(this);
-  for (const char* entry : kTagImportEntries) {
+  const std::pair<const char*, void (EditorWindow::*)()> entries[] = {
+      {"Select tag online", &EditorWindow::SelectTagOnline},
+      {"Load Tag From Disk", &EditorWindow::LoadTagsFromDisk},
+      {"Auto Match Tag Attribute", &EditorWindow::AutoMatchTagAttributes},
+      {"从全部标签中筛点", &EditorWindow::PickFromTagList}};
+  for (const auto& [text, command] : entries) {
     if (!menu->isEmpty()) menu->addSeparator();
-    AddEntry(*menu, entry)->setEnabled(false);
+    connect(AddEntry(*menu, text), &QAction::triggered, this, command);
   }
   if (tagList_->selectionModel()->hasSelection()) {
     menu->addSeparator();
@@ -272,6 +289,75 @@ void EditorWindow::OpenTagProperties() {
   const int row = rows.front().row();
   TagPropertyDialog dialog(*tagModel_.TagAt(row), boxes_, this);
   if (dialog.exec() == QDialog::Accepted) tagModel_.RefreshRow(row);
+}
+
+GroupNode* EditorWindow::CurrentGroup() const {
+  ProjectNode* node = CurrentNode();
+  return node != nullptr && node->kind == NodeKind::kGroup ? static_cast<GroupNode*>(node)
+                                                           : nullptr;
+}
+
+void EditorWindow::RelistTags() {
+  const int top = tagList_->verticalScrollBar()->value();
+  tagModel_.Rebuild();
+  tagList_->verticalScrollBar()->setValue(top);
+}
+
+void EditorWindow::AddCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates) {
+  const CandidatesAdded outcome = AddTagCandidates(group, candidates);
+  if (outcome.skipped > 0) boxes_.Inform(kTagExistsMessage, kHintCaption);
+  if (outcome.added == 0) return;
+  MarkModified();
+  RelistTags();
+}
+
+void EditorWindow::SelectTagOnline() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  if (!ConnectServer(*group->parent, boxes_)) {
+    boxes_.Inform("cannot connect server", kHintCaption);
+    return;
+  }
+  AddTagDialog dialog(*group->parent->link, boxes_, this);
+  if (dialog.exec() == QDialog::Accepted) AddCandidates(*group, dialog.Selected());
+}
+
+void EditorWindow::LoadTagsFromDisk() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  const std::string path = csvChooser_();
+  if (path.empty()) return;
+  std::string text;
+  if (!ReadOrCreateCsvFile(path, &text)) {
+    boxes_.InformError("Load csv error", kHintCaption);
+    return;
+  }
+  if (!boxes_.AskOkCancel("load csv will clear all tags,continue？", kHintCaption)) return;
+  tagModel_.ShowTagsOf(nullptr);  // the list shows no tag that is about to go
+  group->tags.clear();
+  AppendUnnamedTags(*group, ParseCsvTags(text));
+  tagModel_.ShowTagsOf(group);
+  MarkModified();
+}
+
+void EditorWindow::AutoMatchTagAttributes() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  if (!ConnectServer(*group->parent, boxes_)) {
+    boxes_.Inform("cannot connetc server", kHintCaption);
+    return;
+  }
+  MatchDialog dialog(*group->parent->link, *group, boxes_, this);
+  dialog.exec();
+  MarkModified();
+  RelistTags();
+}
+
+void EditorWindow::PickFromTagList() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  TagPickDialog dialog(programDirectory_, group->parent->settings.sid, this);
+  if (dialog.exec() == QDialog::Accepted) AddCandidates(*group, dialog.Picked());
 }
 
 void EditorWindow::ShowAbout() {

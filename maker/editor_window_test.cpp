@@ -15,6 +15,7 @@
 #include "common/test_files.h"
 #include "desktop/gbk_text.h"
 #include "desktop/recording_message_boxes.h"
+#include "maker/dialog_test_support.h"
 
 namespace {
 
@@ -27,19 +28,6 @@ constexpr char kProject[] =
     "language_id=\"1033\" active_state=\"1\" datachange_type=\"1\" cycle_time=\"3000\" "
     "additem=\"0\">\r\n<tag id=\"A.1\" vt=\"5\" dir=\"3\"/>\r\n<tag id=\"A.2\" vt=\"3\" "
     "dir=\"1\"/>\r\n</group>\r\n</server>\r\n</root>\r\n";
-
-// Runs `answer` on the next modal dialog once the event loop shows it.
-void AnswerNextDialog(std::function<void(QDialog&)> answer) {
-  QTimer::singleShot(0, [answer = std::move(answer)] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    answer(*dialog);
-  });
-}
-
-void SetEdit(QDialog& dialog, const char* name, const char* text) {
-  dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(FromGbk(text));
-}
 
 QStringList Entries(const QMenu& menu) {
   QStringList entries;

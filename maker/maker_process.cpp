@@ -10,6 +10,7 @@
 #include "desktop/qt_message_boxes.h"
 #include "maker/editor_window.h"
 #include "maker/mode_dialog.h"
+#include "maker/scan_dialog.h"
 #include "maker/server_link.h"
 #include "platform/com/client_security.h"
 #include "platform/com/com_apartment.h"
@@ -53,10 +54,11 @@ int RunMakerProcess(int argc, char** argv, const std::function<void()>& register
     case MakerMode::kEdit:
       RunEditor(*programDirectory, boxes);
       break;
-    case MakerMode::kScan:
-      boxes.Inform("Scanning the servers of a node is not available in this build yet.",
-                   kHintCaption);
+    case MakerMode::kScan: {
+      ScanDialog scan(*programDirectory, boxes);
+      scan.exec();
       break;
+    }
     case MakerMode::kNone:
       break;
   }

@@ -52,3 +52,8 @@ const char* MakerTypeName(int vt) {
 }
 
 std::string TagListTypeText(int vt) { return TypeText(MakerTypeName(vt), vt & ~kArrayFlag); }
+
+std::string SelectedTagTypeText(int vt) {
+  const int code = vt & ~kArrayFlag;
+  return TypeText(MakerTypeName(code), code);
+}

@@ -11,3 +11,7 @@ const char* MakerTypeName(int vt);
 // "<name>(<code>)" as the tag list shows it: the name looked up with the array flag (0x2000)
 // kept, the code printed without it.
 std::string TagListTypeText(int vt);
+
+// "<name>(<code>)" as the online browser's selected tags show it: the array flag removed before
+// the lookup as well.
+std::string SelectedTagTypeText(int vt);

@@ -63,6 +63,16 @@ HRESULT FaultControls::AddGroupRefusal() const {
   return addGroupRefusal_;
 }
 
+void FaultControls::RefuseBrowsing(bool refused) {
+  std::lock_guard lock(mutex_);
+  browsingRefused_ = refused;
+}
+
+bool FaultControls::IsBrowsingRefused() const {
+  std::lock_guard lock(mutex_);
+  return browsingRefused_;
+}
+
 void FaultControls::RejectItemIds(std::vector<WideString> itemIds, HRESULT error) {
   std::lock_guard lock(mutex_);
   rejectedIds_ = std::set<WideString, std::less<>>(itemIds.begin(), itemIds.end());

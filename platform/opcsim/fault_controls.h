@@ -7,6 +7,7 @@
 //   dead, activation fails too; after Revive, new connections work.
 // - A hang: every call blocks until the hang ends; no callbacks are sent meanwhile.
 // - AddGroup refused with a chosen code.
+// - No address-space browsing: IOPCBrowseServerAddressSpace is not offered (QueryInterface).
 // - Item ids rejected by AddItems and ValidateItems with a chosen code.
 #pragma once
 
@@ -46,6 +47,11 @@ class FaultControls {
   void AcceptAddGroup() { RefuseAddGroup(S_OK); }
   HRESULT AddGroupRefusal() const;
 
+  // While refused, QueryInterface denies IOPCBrowseServerAddressSpace (as a server without
+  // browsing does); interfaces a client already holds keep working.
+  void RefuseBrowsing(bool refused);
+  bool IsBrowsingRefused() const;
+
   // Replaces the rejected ids (an empty list rejects none).
   void RejectItemIds(std::vector<WideString> itemIds, HRESULT error = OPC_E_UNKNOWNITEMID);
   // S_OK, or the code `itemId` is rejected with.
@@ -63,6 +69,7 @@ class FaultControls {
   std::uint64_t epoch_ = 0;
   SteadyTime hangUntil_{};
   HRESULT addGroupRefusal_ = S_OK;
+  bool browsingRefused_ = false;
   std::set<WideString, std::less<>> rejectedIds_;
   HRESULT rejection_ = OPC_E_UNKNOWNITEMID;
 };

@@ -43,6 +43,7 @@ std::optional<FaultAction> ReadAction(const std::string& word) {
   if (word == "die") return FaultAction::kDie;
   if (word == "hang") return FaultAction::kHang;
   if (word == "refuse-addgroup") return FaultAction::kRefuseAddGroup;
+  if (word == "refuse-browse") return FaultAction::kRefuseBrowse;
   if (word == "reject") return FaultAction::kRejectItems;
   return std::nullopt;
 }

@@ -16,6 +16,7 @@
 //   die                        every call fails with RPC_E_DISCONNECTED; "for" revives
 //   hang                       every call blocks; "for" ends the block
 //   refuse-addgroup            AddGroup fails
+//   refuse-browse              no IOPCBrowseServerAddressSpace for QueryInterface
 //   reject <item id> ...       AddItems and ValidateItems refuse these ids
 //
 // Example: "at 5 state failed for 10; at 20 shutdown maintenance; at 30 die for 2".
@@ -30,7 +31,15 @@
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
-enum class FaultAction { kState, kShutdown, kDie, kHang, kRefuseAddGroup, kRejectItems };
+enum class FaultAction {
+  kState,
+  kShutdown,
+  kDie,
+  kHang,
+  kRefuseAddGroup,
+  kRefuseBrowse,
+  kRejectItems
+};
 
 struct FaultEvent {
   std::chrono::milliseconds at{0};

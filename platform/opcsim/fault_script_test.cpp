@@ -16,10 +16,10 @@ TEST(FaultScript, ReadsEveryActionWithTimesAndDurations) {
       ParseFaultScript("at 5 state failed for 10; at 2.5 shutdown going for maintenance ;"
                        "at 30 die for 0.25; at 1 hang for 2; at 3 refuse-addgroup; at 4 reject "
                        "Random.Int1 Echo.Int2 "
-                       "for 1;;at 6 state 4",
+                       "for 1;;at 6 state 4; at 7 refuse-browse",
                        &events, &error))
       << error;
-  ASSERT_EQ(events.size(), 7u);
+  ASSERT_EQ(events.size(), 8u);
   EXPECT_EQ(events[0].at, milliseconds(5000));
   EXPECT_EQ(events[0].state, OPC_STATUS_FAILED);
   EXPECT_EQ(events[0].duration, milliseconds(10000));
@@ -35,6 +35,7 @@ TEST(FaultScript, ReadsEveryActionWithTimesAndDurations) {
   EXPECT_EQ(events[5].itemIds,
             (std::vector<WideString>{OLESTR("Random.Int1"), OLESTR("Echo.Int2")}));
   EXPECT_EQ(events[6].state, OPC_STATUS_SUSPENDED);
+  EXPECT_EQ(events[7].action, FaultAction::kRefuseBrowse);
 }
 
 TEST(FaultScript, RefusesMalformedEventsNamingThem) {

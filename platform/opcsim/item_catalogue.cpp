@@ -62,8 +62,9 @@ std::optional<std::size_t> ItemCatalogue::FindBranch(WideStringView path) const 
 }
 
 std::optional<std::size_t> ItemCatalogue::FindLeaf(std::size_t branch, WideStringView name) const {
-  for (const std::size_t item : branches_[branch].items) {
-    if (items_[item].name == name) return item;
-  }
-  return std::nullopt;
+  // Through the id index, so that naming every leaf of a large branch stays linear; a name
+  // holding the separator could reach an item of a sub-branch that way, hence the check.
+  const std::optional<std::size_t> item = FindItem(JoinPath(branches_[branch].path, name));
+  if (!item || items_[*item].branch != branch || items_[*item].name != name) return std::nullopt;
+  return item;
 }

@@ -200,6 +200,9 @@ void SimulatedDevice::RunStep(const ScriptStep& step) {
     case FaultAction::kRefuseAddGroup:
       faults_.RefuseAddGroup(step.undo ? S_OK : E_FAIL);
       break;
+    case FaultAction::kRefuseBrowse:
+      faults_.RefuseBrowsing(!step.undo);
+      break;
     case FaultAction::kRejectItems:
       faults_.RejectItemIds(step.undo ? std::vector<WideString>() : event.itemIds);
       break;

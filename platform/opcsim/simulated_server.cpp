@@ -48,6 +48,11 @@ STDMETHODIMP SimulatedServer::QueryInterface(REFIID iid, void** object) {
     *object = nullptr;
     return E_NOINTERFACE;
   }
+  if (object != nullptr && iid == IID_IOPCBrowseServerAddressSpace &&
+      device_->Faults().IsBrowsingRefused()) {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
   return ComObject::QueryInterface(iid, object);
 }
 
