@@ -14,9 +14,10 @@
 // - one client that takes no pushes sends a heartbeat every 100 ms and times the reply;
 // - an HTTP client asks the manager for the project and the server list every second.
 // (Both answers count: the server list file may not exist.)
-// Every 10 s the bridge's resident memory, descriptors and threads are sampled; the end prints
-// their growth after the warm-up, the bridge's restarts (a crash would show as one), the
-// heartbeat times and the push gaps.
+// Every 10 s the bridge's resident memory, descriptors and threads are sampled, and its metrics
+// give the push records it dropped (the pending-push cap); the end prints their growth after the
+// warm-up, the bridge's restarts (a crash would show as one), the heartbeat times, and the push
+// gaps with the sample windows in which gaps came without any drop.
 //
 // The single-instance locks are machine-wide and the manager stops any process named Tavrel:
 // run it alone, or in process and network namespaces of its own, so that other runs of the
@@ -35,8 +36,10 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -62,12 +65,19 @@ struct Options {
   int warmUpMinutes = 5;
 };
 
-void WriteProgramDirectory(const std::string& directory, const Options& options, int apiPort,
-                           int httpPort) {
+struct Ports {
+  int api = 0;
+  int http = 0;
+  int metrics = 0;
+};
+
+void WriteProgramDirectory(const std::string& directory, const Options& options,
+                           const Ports& ports) {
   fs::copy(TAVREL_PROGRAM_DIRECTORY, directory, fs::copy_options::recursive);
   std::ofstream(directory + "/config.xml")
-      << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root port=\"" << apiPort << "\" port_h=\""
-      << httpPort << "\" programe_name=\"soak\"/>\r\n";
+      << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root port=\"" << ports.api
+      << "\" port_h=\"" << ports.http << "\" programe_name=\"soak\">\r\n<metrics port=\""
+      << ports.metrics << "\"/>\r\n</root>\r\n";
   std::ofstream registry(directory + "/com_registry.conf");
   registry << "[class]\nprogid = Soak.Bulk.1\nclsid = {6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AF0}\n"
            << "implementation = OPCSim.Tree.1\nbulk_items = " << options.tags
@@ -156,10 +166,21 @@ struct Tally {
   std::vector<double> heartbeatMs;
 };
 
+// The bridge's count of push records it discarded (the pending-push cap, a frame it could not
+// build), scraped from its metrics; none when they cannot be read.
+std::optional<long> PushesDropped(int metricsPort) {
+  LoopbackHttpClient http(static_cast<std::uint16_t>(metricsPort));
+  const std::optional<HttpReply> reply = http.Send("GET", "/metrics");
+  if (!reply || reply->status != 200) return std::nullopt;
+  constexpr std::string_view kName = "\ntavrel_api_pushes_dropped_total ";
+  const std::size_t at = reply->body.find(kName);
+  if (at == std::string::npos) return std::nullopt;
+  return std::atol(reply->body.c_str() + at + kName.size());
+}
+
 class Soak {
  public:
-  Soak(const Options& options, int apiPort, int httpPort)
-      : options_(options), apiPort_(apiPort), httpPort_(httpPort) {}
+  Soak(const Options& options, const Ports& ports) : options_(options), ports_(ports) {}
 
   void Run(pid_t manager) {
     const Clock::time_point start = Clock::now();
@@ -170,16 +191,26 @@ class Soak {
     threads.emplace_back([this] { HeartbeatProbe(); });
     threads.emplace_back([this] { HttpClient(); });
     long gapsReported = 0;
+    long droppedReported = 0;
+    bool droppedBefore = false;
     for (Clock::time_point next = start; Clock::now() < end_; next += kSamplePeriod) {
       std::this_thread::sleep_until(next);
       const double minute = std::chrono::duration<double>(Clock::now() - start).count() / 60;
       const Sample managerSample = SampleProcess(manager, minute);
       managerSamples_.push_back(managerSample);
-      const long gaps = tally_.pushGaps.load();
-      std::printf("%6.1f min  manager %6ld kB %3zu fds %2zu threads  push gaps %+8ld", minute,
-                  managerSample.residentKb, managerSample.descriptors, managerSample.threads,
-                  gaps - gapsReported);
-      gapsReported = gaps;
+      const long gaps = tally_.pushGaps.load() - gapsReported;
+      gapsReported += gaps;
+      // A bridge started anew counts from 0 again.
+      const long dropped = PushesDropped(ports_.metrics).value_or(droppedReported);
+      const long newlyDropped = dropped >= droppedReported ? dropped - droppedReported : dropped;
+      droppedReported = dropped;
+      // A reader sees the gap of a drop when the next value of the tag reaches it, which may
+      // fall into the next window.
+      if (gaps > 0 && newlyDropped == 0 && !droppedBefore) ++unexplainedGapWindows_;
+      droppedBefore = newlyDropped > 0;
+      std::printf("%6.1f min  manager %6ld kB %3zu fds %2zu threads  push gaps %+8ld dropped %+8ld",
+                  minute, managerSample.residentKb, managerSample.descriptors,
+                  managerSample.threads, gaps, newlyDropped);
       if (const pid_t bridge = ChildNamed(manager, "Tavrel"); bridge != 0) {
         samples_.push_back(SampleProcess(bridge, minute));
         const Sample& s = samples_.back();
@@ -205,6 +236,8 @@ class Soak {
                 tally_.readerConnections.load());
     std::printf("push records read %ld, gaps %ld, repeats or regressions %ld\n",
                 tally_.pushRecords.load(), tally_.pushGaps.load(), tally_.pushRegressions.load());
+    std::printf("sample windows with push gaps but no push dropped by the bridge: %ld\n",
+                unexplainedGapWindows_);
     std::printf("stalled client reconnects %ld\n", tally_.stalledReconnects.load());
     std::vector<double> times = tally_.heartbeatMs;
     std::sort(times.begin(), times.end());
@@ -267,7 +300,7 @@ class Soak {
 
   std::unique_ptr<ApiConnection> Connect() {
     std::string error;
-    return ApiConnection::Connect("127.0.0.1", apiPort_, 1s, error);
+    return ApiConnection::Connect("127.0.0.1", ports_.api, 1s, error);
   }
 
   // Reads pushes for `stay`, checking each tag's update count.
@@ -363,7 +396,7 @@ class Soak {
   void HttpClient() {
     while (!stop_) {
       std::this_thread::sleep_for(1s);
-      LoopbackHttpClient http(static_cast<std::uint16_t>(httpPort_));
+      LoopbackHttpClient http(static_cast<std::uint16_t>(ports_.http));
       for (const char* route : {"/get_opc_db", "/get_opc_list"}) {
         ++(http.Post(route) ? tally_.httpOk : tally_.httpFailed);
       }
@@ -371,12 +404,12 @@ class Soak {
   }
 
   const Options options_;
-  const int apiPort_;
-  const int httpPort_;
+  const Ports ports_;
   Clock::time_point end_;
   std::atomic<bool> stop_{false};
   std::vector<Sample> samples_;  // the bridge's
   std::vector<Sample> managerSamples_;
+  long unexplainedGapWindows_ = 0;
   Tally tally_;
 };
 
@@ -390,9 +423,8 @@ int main(int argc, char** argv) {
 
   TestDirectory directory;
   const std::string programDirectory = directory / "ProgramDirectory";
-  const int apiPort = FreeLoopbackPort();
-  const int httpPort = FreeLoopbackPort();
-  WriteProgramDirectory(programDirectory, options, apiPort, httpPort);
+  const Ports ports{FreeLoopbackPort(), FreeLoopbackPort(), FreeLoopbackPort()};
+  WriteProgramDirectory(programDirectory, options, ports);
   std::printf("soak: %d min, %zu tags changing every 100 ms, warm-up %d min, in %s\n",
               options.minutes, options.tags, options.warmUpMinutes, programDirectory.c_str());
   const pid_t manager = StartProgram(programDirectory + "/Morvane");
@@ -400,7 +432,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "soak: cannot start %s/Morvane\n", programDirectory.c_str());
     return 1;
   }
-  Soak soak(options, apiPort, httpPort);
+  Soak soak(options, ports);
   soak.Run(manager);
   kill(manager, SIGTERM);
   int status = 0;
