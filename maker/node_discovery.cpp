@@ -1,16 +1,12 @@
 #include "maker/node_discovery.h"
 
-#include <array>
-
+#include "bridge/opc/category_classes.h"
 #include "bridge/opc/opc_error_text.h"
 #include "bridge/opc/server_activation.h"
 #include "common/code_page.h"
-#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opcda.h"
 
 namespace {
-
-constexpr ULONG kClassesPerCall = 100;
 
 std::string OnNode(const std::string& text, const std::string& node) {
   return node.empty() ? text + "." : text + " on " + node + ".";
@@ -47,29 +43,16 @@ NodeDiscovery DiscoverNodeServers(const NodeDiscoveryRequest& request) {
   NodeDiscovery discovery;
   const ComPtr<IOPCServerList> service = ConnectService(request, discovery.message);
   if (!service) return discovery;
-  CATID category = request.category;
-  ComPtr<IEnumGUID> classes;
-  const HRESULT enumerated =
-      service->EnumClassesOfCategories(1, &category, 1, &category, classes.GetAddressOf());
-  if (FAILED(enumerated) || !classes) {
+  std::vector<CategoryClass> classes;
+  const HRESULT enumerated = ListCategoryClasses(*service.Get(), request.category, classes);
+  if (FAILED(enumerated)) {
     discovery.message = FormatOpcError("EnumClassesOfCategories failed:", enumerated, nullptr);
     return discovery;
   }
   const std::string categoryText = GuidToString(request.category);
-  HRESULT read = S_OK;
-  while (read == S_OK) {
-    std::array<CLSID, kClassesPerCall> found{};
-    ULONG fetched = 0;
-    read = classes->Next(kClassesPerCall, found.data(), &fetched);
-    if (FAILED(read)) break;
-    for (ULONG i = 0; i < fetched && i < kClassesPerCall; ++i) {
-      LPOLESTR progId = nullptr;
-      LPOLESTR userType = nullptr;
-      const HRESULT described = service->GetClassDetails(found[i], &progId, &userType);
-      ServerListEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType),
-                            GuidToString(found[i]), categoryText};
-      if (SUCCEEDED(described)) discovery.servers.push_back(std::move(entry));
-    }
+  for (CategoryClass& found : classes) {
+    discovery.servers.push_back({std::move(found.progId), std::move(found.description),
+                                 GuidToString(found.clsid), categoryText});
   }
   return discovery;
 }

@@ -1,16 +1,12 @@
 #include "bridge/opc/server_chooser.h"
 
-#include <array>
-
+#include "bridge/opc/category_classes.h"
 #include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
-#include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 
 namespace {
-
-constexpr ULONG kClassesPerCall = 100;
 
 void AddEntry(ServerChooserEntry entry, const std::string& chosenProgId, ServerChooserList& list) {
   if (entry.progId == chosenProgId) list.selected = static_cast<int>(list.lines.size());
@@ -64,28 +60,15 @@ ComPtr<IOPCServerList> ConnectServerList(const ServerChooserRequest& request,
 // Steps 2 and 3; false after adding the message of a failed enumeration.
 bool ListFromService(IOPCServerList& service, const ServerChooserRequest& request,
                      ServerChooserList& list) {
-  CATID category = request.category;
-  ComPtr<IEnumGUID> classes;
-  const HRESULT enumerated =
-      service.EnumClassesOfCategories(1, &category, 1, &category, classes.GetAddressOf());
-  if (FAILED(enumerated) || !classes) {
+  std::vector<CategoryClass> classes;
+  const HRESULT enumerated = ListCategoryClasses(service, request.category, classes);
+  if (FAILED(enumerated)) {
     list.messages.push_back(FormatOpcError("EnumClassesOfCategories failed:", enumerated, nullptr));
     return false;
   }
-  HRESULT read = S_OK;
-  while (read == S_OK) {
-    std::array<CLSID, kClassesPerCall> found{};
-    ULONG fetched = 0;
-    read = classes->Next(kClassesPerCall, found.data(), &fetched);
-    if (FAILED(read)) break;
-    for (ULONG i = 0; i < fetched && i < kClassesPerCall; ++i) {
-      LPOLESTR progId = nullptr;
-      LPOLESTR userType = nullptr;
-      const HRESULT described = service.GetClassDetails(found[i], &progId, &userType);
-      ServerChooserEntry entry{TakeTaskMemoryString(progId), TakeTaskMemoryString(userType),
-                               found[i]};
-      if (SUCCEEDED(described)) AddEntry(std::move(entry), request.chosenProgId, list);
-    }
+  for (CategoryClass& found : classes) {
+    AddEntry({std::move(found.progId), std::move(found.description), found.clsid},
+             request.chosenProgId, list);
   }
   return true;
 }
