@@ -139,6 +139,25 @@ class TestClient {
   ByteBuffer buffer_;
 };
 
+// The push records a client receives, decoded.
+struct PushReader {
+  // Runs `pass` and reads until `count` records arrived or a thousand rounds passed.
+  void ReadFrom(TestClient& client, std::size_t count, const std::function<void()>& pass) {
+    for (int round = 0; round < 1000 && records.size() < count; ++round) {
+      pass();
+      for (const TestClient::Frame& frame : client.Receive()) {
+        ++frames;
+        ASSERT_TRUE(DecodeFrameBody(frame.mode, frame.body, payloads.emplace_back()));
+        ASSERT_TRUE(ReadPushRecords(payloads.back(), records));
+      }
+    }
+  }
+
+  std::vector<PushRecord> records;
+  std::size_t frames = 0;
+  std::deque<std::string> payloads;  // the records' texts point into them
+};
+
 // A pass without a wait limit, run on a thread of its own.
 std::future<void> StartPass(ApiServer& server) {
   return std::async(std::launch::async, [&server] { server.Pass(); });
@@ -331,15 +350,9 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
         PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
     server_.Pass(0ms);
   }
-  std::vector<PushRecord> records;
-  std::deque<std::string> payloads;  // the records' texts point into them
-  for (int round = 0; round < 1000 && records.size() < kPushes; ++round) {
-    server_.Pass(0ms);
-    for (const TestClient::Frame& frame : slow.Receive()) {
-      ASSERT_TRUE(DecodeFrameBody(frame.mode, frame.body, payloads.emplace_back()));
-      ASSERT_TRUE(ReadPushRecords(payloads.back(), records));
-    }
-  }
+  PushReader reader;
+  reader.ReadFrom(slow, kPushes, [this] { server_.Pass(0ms); });
+  const std::vector<PushRecord>& records = reader.records;
   ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
   for (int i = 0; i < kPushes; ++i) {
     EXPECT_EQ(records[i].handle, i);
@@ -361,17 +374,11 @@ TEST_F(ApiServerTest, AFlushTooLargeForOneFrameGoesOutInSeveral) {
     server_.AppendPush(
         PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
   }
-  std::vector<PushRecord> records;
-  std::deque<std::string> payloads;  // the records' texts point into them
-  for (int round = 0; round < 100 && records.size() < kPushes; ++round) {
-    server_.Pass(0ms);
-    for (const TestClient::Frame& frame : subscriber.Receive()) {
-      ASSERT_TRUE(DecodeFrameBody(frame.mode, frame.body, payloads.emplace_back()));
-      ASSERT_TRUE(ReadPushRecords(payloads.back(), records));
-    }
-  }
+  PushReader reader;
+  reader.ReadFrom(subscriber, kPushes, [this] { server_.Pass(0ms); });
+  const std::vector<PushRecord>& records = reader.records;
   ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
-  EXPECT_GT(payloads.size(), 1u);
+  EXPECT_GT(reader.frames, 1u);
   for (int i = 0; i < kPushes; ++i) EXPECT_EQ(records[i].handle, i);
 }
 
