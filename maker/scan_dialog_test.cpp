@@ -20,15 +20,8 @@ namespace {
 
 using namespace scan_test;
 
-class ScanDialogTest : public ::testing::Test {
+class ScanDialogTest : public ScanServersTest {
  protected:
-  static void SetUpTestSuite() { RegisterScanTestServers(); }
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    std::filesystem::create_directory(directory / "servers");
-  }
-  void TearDown() override { CoUninitialize(); }
-
   std::unique_ptr<ScanDialog> Open() {
     return std::make_unique<ScanDialog>(directory.Path(), boxes, nullptr,
                                         [this](const std::string& folder) { opened = folder; });
@@ -57,7 +50,6 @@ class ScanDialogTest : public ::testing::Test {
     return directory / ("servers/" + std::string(progId) + ".xml");
   }
 
-  TestDirectory directory;
   RecordingMessageBoxes boxes;
   std::string opened;
 };

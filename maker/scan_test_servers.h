@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/code_page.h"
 #include "common/test_files.h"
+#include "platform/com/activation.h"
 #include "platform/com/class_registry.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/item_catalogue.h"
@@ -65,6 +67,20 @@ inline void RegisterScanTestServers() {
   }();
   (void)registered;
 }
+
+// A test against the scan test servers: they are registered once, each test runs in COM with a
+// program directory of its own that has a `servers` folder.
+class ScanServersTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterScanTestServers(); }
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    std::filesystem::create_directory(directory / "servers");
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  TestDirectory directory;
+};
 
 // Every item id of the simulated address space in the order the scan lists them: the items of
 // a branch (the top included) before those of its sub-branches, depth first.

@@ -60,15 +60,8 @@ class RecordingListener final : public ScanListener {
   ScanProgress last;
 };
 
-class ServerScanTest : public ::testing::Test {
+class ServerScanTest : public ScanServersTest {
  protected:
-  static void SetUpTestSuite() { RegisterScanTestServers(); }
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    std::filesystem::create_directory(directory / "servers");
-  }
-  void TearDown() override { CoUninitialize(); }
-
   std::vector<std::string> Scan(const std::vector<TestServer>& servers, std::stop_token stop = {}) {
     ScanRequest request;
     request.programDirectory = directory.Path();
@@ -81,7 +74,6 @@ class ServerScanTest : public ::testing::Test {
     return directory / ("servers/" + std::string(progId) + ".xml");
   }
 
-  TestDirectory directory;
   RecordingListener listener;
 };
 
