@@ -24,7 +24,8 @@ constexpr std::chrono::milliseconds kStopDeadline{5000};
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
                      const ConnectionEngineFactory& makeEngine,
-                     const BridgeDesktopFactory& makeDesktop) {
+                     const BridgeDesktopFactory& makeDesktop,
+                     const ValueListenerFactory& makeValueListener) {
   BlockQuitSignals();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -45,7 +46,7 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
   std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
   BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
-                        desktop ? desktop->LogLines() : nullptr);
+                        desktop ? desktop->LogLines() : nullptr, makeValueListener);
   if (desktop) {
     desktop->RunUntilQuit(runtime);
   } else {
