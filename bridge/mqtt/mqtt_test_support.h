@@ -2,9 +2,11 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +23,6 @@
 
 #include "common/test_files.h"
 #include "common/test_ports.h"
-#include "platform/process/spawn.h"
 
 namespace mqtt_test {
 
@@ -68,7 +69,8 @@ inline std::optional<TestCertificates> MakeTestCertificates(const std::string& d
 }
 
 // A mosquitto broker on free loopback ports, anonymous, without persistence (so a restart
-// forgets retained messages); with certificates, a TLS listener too. Stopped at the end.
+// forgets retained messages); with certificates, a TLS listener too. Stopped at the end, and
+// by the kernel when the test process dies.
 class TestBroker {
  public:
   explicit TestBroker(const std::string& directory,
@@ -76,8 +78,11 @@ class TestBroker {
                       const std::string& extraSettings = "")
       : configuration_(directory + "/mosquitto.conf"), port_(FreeLoopbackPort()) {
     std::string text = "per_listener_settings false\nallow_anonymous true\npersistence false\n" +
-                       std::string("log_dest none\n") + extraSettings + "listener " +
-                       std::to_string(port_) + " 127.0.0.1\n";
+                       std::string("log_dest none\n") +
+                       // as root it would change its user, which clears the death signal
+                       // and loses the test's files
+                       "user root\n" + extraSettings + "listener " + std::to_string(port_) +
+                       " 127.0.0.1\n";
     if (tls) {
       tlsPort_ = FreeLoopbackPort();
       text += "listener " + std::to_string(tlsPort_) + " 127.0.0.1\ncafile " + tls->ca +
@@ -97,7 +102,16 @@ class TestBroker {
 
   // Starts the broker (again) on the same ports; true once it accepts connections.
   bool Start() {
-    pid_ = StartProgram(kBrokerProgram, {"-c", configuration_});
+    pid_ = fork();
+    if (pid_ == 0) {
+      // The broker ends with the test, even one that crashes.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      const int devNull = open("/dev/null", O_WRONLY);
+      dup2(devNull, STDOUT_FILENO);
+      dup2(devNull, STDERR_FILENO);
+      execl(kBrokerProgram, kBrokerProgram, "-c", configuration_.c_str(), nullptr);
+      _exit(127);
+    }
     for (int attempt = 0; attempt < 500; ++attempt) {
       if (Accepts(port_)) return true;
       std::this_thread::sleep_for(10ms);
