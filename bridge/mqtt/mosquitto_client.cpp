@@ -66,9 +66,10 @@ int MosquittoClient::Subscribe(const std::string& pattern, int qos) {
   return mosquitto_subscribe(client_, nullptr, pattern.c_str(), qos);
 }
 
-std::string MosquittoClient::ErrorText(int error) {
-  if (error == MOSQ_ERR_ERRNO) return std::strerror(errno);
-  return mosquitto_strerror(error);
+std::string MosquittoClient::ErrorText(int error) const {
+  std::string text = error == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(error);
+  if (!lastReport_.empty()) text += " (" + lastReport_ + ")";
+  return text;
 }
 
 std::string MosquittoClient::RefusalText(int code) { return mosquitto_connack_string(code); }

@@ -53,12 +53,14 @@ class MosquittoClient {
   // out while WantWrite().
   void Disconnect() { mosquitto_disconnect(client_); }
 
-  // The text of a library error code, or of a connect refusal code.
-  static std::string ErrorText(int error);
+  // The text of a library error code, with the library's last error report of this client
+  // (what TLS found wrong, for one); the text of a connect refusal code.
+  std::string ErrorText(int error) const;
   static std::string RefusalText(int code);
 
  private:
   const MqttSettings& settings_;
   Handler& handler_;
   mosquitto* client_;
+  std::string lastReport_;
 };

@@ -89,7 +89,7 @@ std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
   answer_ = Answer::kNone;
   std::string ended;
   if (const int rc = client.Connect(format_->NextWill()); rc != MOSQ_ERR_SUCCESS) {
-    ended = MosquittoClient::ErrorText(rc);
+    ended = client.ErrorText(rc);
   } else {
     const Clock::time_point deadline = Clock::now() + kConnectTimeout;
     const std::chrono::milliseconds tick =
@@ -131,7 +131,7 @@ bool MqttPublisher::Service(MosquittoClient& client, std::chrono::milliseconds t
   if (rc == MOSQ_ERR_SUCCESS && (fds[1].revents & POLLOUT) != 0) rc = client.Write();
   if (rc == MOSQ_ERR_SUCCESS) rc = client.Misc();
   if (rc == MOSQ_ERR_SUCCESS) return true;
-  ended = MosquittoClient::ErrorText(rc);
+  ended = client.ErrorText(rc);
   return false;
 }
 

@@ -69,7 +69,10 @@ std::string SparkplugFormat::NodeDeathPayload() const {
 }
 
 MosquittoClient::Will SparkplugFormat::NextWill() {
-  bdSeq_ = (bdSeq_ + 1) % kSeqCycle;
+  if (born_) {
+    bdSeq_ = (bdSeq_ + 1) % kSeqCycle;
+    born_ = false;
+  }
   return {
       .topic = Topic("NDEATH"), .payload = NodeDeathPayload(), .qos = kStateQos, .retain = false};
 }
@@ -108,6 +111,7 @@ Metric& SparkplugFormat::AddMetric(const TagLiveValue& value, bool birth) {
 }
 
 void SparkplugFormat::PublishBirths(MosquittoClient& client) {
+  born_ = true;
   seq_ = 0;
   payload_.Clear();
   Metric& bdSeq = *payload_.add_metrics();

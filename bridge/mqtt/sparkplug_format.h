@@ -3,7 +3,8 @@
 // is a metric of its group's device, named by its tag id, aliased by its tag handle.
 //
 //   NDEATH  the will of each connection, and published before an orderly disconnect: the node
-//           metric "bdSeq" (UInt64) of the session, which counts sessions 0..255 and wraps.
+//           metric "bdSeq" (UInt64) of the session, which counts sessions 0..255 and wraps (an
+//           attempt that never got to its NBIRTH is no session: the next keeps its number).
 //   NBIRTH  first after each connect: "bdSeq" (the will's value) and "Node Control/Rebirth"
 //           (false). seq 0.
 //   DBIRTH  one per device right after: every metric with name, alias, data type
@@ -60,7 +61,8 @@ class SparkplugFormat final : public MqttFormatter {
   const PublishedTags& tags_;
   MqttCounters& counters_;
   const std::string edgeNode_;
-  std::uint64_t bdSeq_ = 255;  // the next session's is one more: the first is 0
+  std::uint64_t bdSeq_ = 0;  // of the session being made or run
+  bool born_ = false;        // its NBIRTH went out: the next connection is a new session
   std::uint64_t seq_ = 0;
   std::vector<std::uint8_t> lastBad_;  // by handle: the last value published was bad
   std::vector<std::vector<const TagLiveValue*>> byDevice_;
