@@ -177,10 +177,6 @@ class TestSubscriber {
   TestSubscriber(const TestSubscriber&) = delete;
   TestSubscriber& operator=(const TestSubscriber&) = delete;
 
-  bool Subscribed() const {
-    std::lock_guard lock(mutex_);
-    return subscribed_;
-  }
   std::vector<Message> Messages() const {
     std::lock_guard lock(mutex_);
     return messages_;
