@@ -4,6 +4,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 
 #include <algorithm>
 
@@ -79,6 +80,12 @@ MqttPublisher::~MqttPublisher() {
 }
 
 void MqttPublisher::Run(std::stop_token stop) {
+  // A TLS write to a connection the broker closed raises SIGPIPE on this thread, which would end
+  // the bridge; blocked, the write fails with EPIPE and the connection counts as lost.
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
   std::chrono::seconds pause = kFirstPause;
   std::string trouble;  // why the last attempt failed, logged once per outage
   while (!stop.stop_requested()) {
