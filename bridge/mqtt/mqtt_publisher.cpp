@@ -107,8 +107,9 @@ void MqttPublisher::Run(std::stop_token stop) {
 
 std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
   MosquittoClient client(settings_, *this);
-  client_ = &client;
   answer_ = Answer::kNone;
+  starting_ = false;
+  arrived_.clear();
   std::string ended;
   if (const int rc = client.Connect(format_->NextWill()); rc != MOSQ_ERR_SUCCESS) {
     ended = client.ErrorText(rc);
@@ -127,7 +128,9 @@ std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
         ended = "no answer";
         break;
       }
-      if (answer_ == Answer::kAccepted && Clock::now() >= nextTake) {
+      if (answer_ != Answer::kAccepted) continue;
+      HandleArrivals(client);
+      if (Clock::now() >= nextTake) {
         PublishPending(client);
         if (settings_.format == MqttFormat::kSparkplugB) nextTake = Clock::now() + kSparkplugGather;
       }
@@ -135,7 +138,6 @@ std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
     if (stop.stop_requested() && answer_ == Answer::kAccepted) SayGoodbye(client);
   }
   connected_ = false;
-  client_ = nullptr;
   return ended;
 }
 
@@ -197,6 +199,26 @@ void MqttPublisher::PauseBeforeRetry(std::chrono::seconds pause, const std::stop
   }
 }
 
+void MqttPublisher::HandleArrivals(MosquittoClient& client) {
+  if (starting_) {
+    starting_ = false;
+    // The whole state goes out now, read from the live values; what waits is in it already.
+    latest_.TakeAll(batch_);
+    format_->Start(client);
+  }
+  for (const auto& [topic, payload] : arrived_) {
+    format_->Receive(client, topic, payload, requests_);
+    for (MqttWriteRequest& request : requests_) {
+      const TagHandle handle = request.handle;
+      if (!writes_ || !writes_->Queue(std::move(request))) {
+        format_->PublishWriteOutcome(client, {handle, {1, kTooManyWritesText}});
+      }
+    }
+    requests_.clear();
+  }
+  arrived_.clear();
+}
+
 void MqttPublisher::Connected(int code) {
   if (code != 0) {
     answer_ = Answer::kRefused;
@@ -204,22 +226,13 @@ void MqttPublisher::Connected(int code) {
     return;
   }
   answer_ = Answer::kAccepted;
+  starting_ = true;
   connected_ = true;
   log_.LogMessage("MQTT: connected to " + settings_.url, 0);
-  // The whole state goes out now, read from the live values; what waits is in it already.
-  latest_.TakeAll(batch_);
-  format_->Start(*client_);
 }
 
 void MqttPublisher::MessageArrived(std::string_view topic, std::string_view payload) {
-  format_->Receive(*client_, topic, payload, requests_);
-  for (MqttWriteRequest& request : requests_) {
-    const TagHandle handle = request.handle;
-    if (!writes_ || !writes_->Queue(std::move(request))) {
-      format_->PublishWriteOutcome(*client_, {handle, {1, kTooManyWritesText}});
-    }
-  }
-  requests_.clear();
+  arrived_.emplace_back(topic, payload);
 }
 
 std::unique_ptr<ValuePushSink> MakeMqttPublisher(BridgeRuntime& runtime) {

@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "bridge/api/wake_event.h"
@@ -63,6 +64,9 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   // Waits for the socket or the wake event until `timeout`; false when the connection ended,
   // with the reason in `ended`.
   bool Service(MosquittoClient& client, std::chrono::milliseconds timeout, std::string& ended);
+  // The work the library's call-backs noted: the start of an accepted connection, the messages
+  // that arrived. Done here, outside the call-backs, where the library holds none of its locks.
+  void HandleArrivals(MosquittoClient& client);
   void PublishPending(MosquittoClient& client);
   void SayGoodbye(MosquittoClient& client);
   void PauseBeforeRetry(std::chrono::seconds pause, const std::stop_token& stop);
@@ -81,8 +85,9 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   std::unique_ptr<MqttWrites> writes_;  // only with writes on
   std::vector<TagLiveValue> batch_;
   std::vector<MqttWriteRequest> requests_;
-  MosquittoClient* client_ = nullptr;  // the connection being run, for the call-backs
+  std::vector<std::pair<std::string, std::string>> arrived_;  // topic and payload
   Answer answer_ = Answer::kNone;
+  bool starting_ = false;  // accepted, the state not yet published
   int refusal_ = 0;
   std::atomic<bool> connected_{false};
   std::jthread thread_;  // last: starts when the rest is ready
