@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "bridge/mqtt/mqtt_settings.h"
 
@@ -48,6 +49,9 @@ class MosquittoClient {
   int Misc() { return mosquitto_loop_misc(client_); }
 
   int Publish(const std::string& topic, std::string_view payload, int qos, bool retain);
+  // Messages of QoS 1 and 2 published and not yet acknowledged by the broker (the library
+  // keeps each until then).
+  std::size_t Unacknowledged() const { return unacknowledged_.size(); }
   int Subscribe(const std::string& pattern, int qos);
   // Queues DISCONNECT, after which the broker drops the will; the owner then writes the queue
   // out while WantWrite().
@@ -63,4 +67,5 @@ class MosquittoClient {
   Handler& handler_;
   mosquitto* client_;
   std::string lastReport_;
+  std::unordered_set<int> unacknowledged_;  // message ids
 };

@@ -56,7 +56,7 @@ TEST_F(MqttJsonTest, EachValueClassHasItsTopicAndPayloadAndEveryTagStaysRetained
   tags += "<tag id=\"Quality.Cycle\" vt=\"3\" dir=\"1\"/>";
   TestBroker broker(directory_.Path());
   TestSubscriber live(broker.Port(), "tavrel/#");
-  StartBridge("<mqtt url=\"" + broker.Url() + "\"/>", TestProject(tags));
+  StartBridge("<mqtt url=\"" + broker.Url() + "\" qos=\"1\"/>", TestProject(tags));
 
   const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)");
   for (std::size_t handle = 0; handle < cases.size(); ++handle) {

@@ -27,6 +27,8 @@ constexpr std::chrono::milliseconds kServiceTick = 1000ms;
 // Sparkplug takes the changes this often, so that a group's changes, which its server reports
 // together, travel in one DDATA.
 constexpr std::chrono::milliseconds kSparkplugGather = 20ms;
+// QoS 1 and 2 messages the broker may owe acknowledgements for before values wait.
+constexpr std::size_t kMaxUnacknowledged = 1000;
 // Packets read at most per wake of the socket.
 constexpr int kReadsPerWake = 16;
 
@@ -165,8 +167,9 @@ void MqttPublisher::PublishPending(MosquittoClient& client) {
       format_->PublishWriteOutcome(client, outcome);
     }
   }
-  // While the broker is behind, the values wait in latest_, one per tag.
-  if (client.WantWrite()) return;
+  // While the broker is behind (the socket takes no more, or too many messages wait for its
+  // acknowledgement), the values wait in latest_, one per tag.
+  if (client.WantWrite() || client.Unacknowledged() >= kMaxUnacknowledged) return;
   latest_.TakeAll(batch_);
   if (batch_.empty()) return;
   // A message per value would be a TCP segment per value, and the broker's reading of each one

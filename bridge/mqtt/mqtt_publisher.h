@@ -4,8 +4,8 @@
 // tag's latest (latest_values.h) and the thread publishes what is kept in the configured format
 // (json_format.h, sparkplug_format.h). The engine's threads only copy a value under a short
 // lock; nothing they do waits for the broker. While the broker lags (the library holds
-// unwritten messages) the thread takes no new values, so a tag that keeps changing costs one
-// kept value, not a growing queue.
+// unwritten messages, or a thousand of QoS 1 or 2 wait for their acknowledgement) the thread
+// takes no new values, so a tag that keeps changing costs one kept value, not a growing queue.
 //
 // Connecting: one client per connection attempt, with the format's will. When the broker
 // cannot be reached, refuses, or the connection is lost, the thread tries again after 1 s,
