@@ -33,7 +33,8 @@ constexpr int kSeparatelyMappedBlockBytes = 256 * 1024;
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
                      const ConnectionEngineFactory& makeEngine,
-                     const BridgeDesktopFactory& makeDesktop) {
+                     const BridgeDesktopFactory& makeDesktop,
+                     const ValueListenerFactory& makeValueListener) {
   BlockQuitSignals();
   mallopt(M_MMAP_THRESHOLD, kSeparatelyMappedBlockBytes);
   const ComApartment apartment;
@@ -55,7 +56,7 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
   std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
   BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
-                        desktop ? desktop->LogLines() : nullptr);
+                        desktop ? desktop->LogLines() : nullptr, makeValueListener);
   if (desktop) {
     desktop->RunUntilQuit(runtime);
   } else {

@@ -12,7 +12,7 @@
 //      exit code 1) and install the crash report.
 //   5. Make the desktop front end when a factory is given and a display is available
 //      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its API service, its
-//      OPC engine and the front end's log list.
+//      OPC engine, the front end's log list and its value listener.
 //   6. Wait on the main thread for a quit signal, or run the front end until a quit signal or
 //      its "退出系统".
 //   7. The orderly stop, leave the apartment and end with exit code 0.
@@ -24,6 +24,7 @@
 #include "bridge/core/api_service.h"
 #include "bridge/core/bridge_desktop.h"
 #include "bridge/core/connection_engine.h"
+#include "bridge/core/value_push_sink.h"
 
 inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 
@@ -32,8 +33,10 @@ using ClassRegistration = std::function<void()>;
 
 // Runs the bridge with the classes `registerClasses` registers, the API service that
 // `makeApiService` makes, the connection engines that `makeEngine` makes and the desktop front
-// end that `makeDesktop` makes (headless without one); returns the exit code.
+// end that `makeDesktop` makes (headless without one) and the value listener that
+// `makeValueListener` makes; returns the exit code.
 int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const ApiServiceFactory& makeApiService,
                      const ConnectionEngineFactory& makeEngine,
-                     const BridgeDesktopFactory& makeDesktop = {});
+                     const BridgeDesktopFactory& makeDesktop = {},
+                     const ValueListenerFactory& makeValueListener = {});

@@ -40,11 +40,26 @@ class BridgeProject {
   // and detach (null) only when no thread applies values any more; the sink must outlive its
   // attachment. Null: values are applied without a push.
   void AttachValuePushSink(ValuePushSink* sink) { pushSink_.store(sink); }
-  ValuePushSink* PushSink() const { return pushSink_.load(); }
+  // A second receiver of every applied value, under the same rules (the MQTT publisher).
+  void AttachValueListener(ValuePushSink* listener) { listener_.store(listener); }
+  // Where the live values hand what they apply: the push sink, the listener, both or none.
+  ValuePushSink* PushSink() const;
 
  private:
   std::vector<std::unique_ptr<ProjectServer>> servers_;
   TagMap tagMap_;
   TagHandle nextHandle_ = 0;
+  // Hands each value to both attachments.
+  class BothSinks final : public ValuePushSink {
+   public:
+    explicit BothSinks(const BridgeProject& project) : project_(project) {}
+    void PushValue(const TagLiveValue& value) override;
+
+   private:
+    const BridgeProject& project_;
+  };
+
   std::atomic<ValuePushSink*> pushSink_{nullptr};
+  std::atomic<ValuePushSink*> listener_{nullptr};
+  mutable BothSinks bothSinks_{*this};  // handed out by the const PushSink()
 };

@@ -4,7 +4,8 @@
 
 BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService,
                              WallClock clock, const ConnectionEngineFactory& makeEngine,
-                             std::shared_ptr<LogSink> logSink)
+                             std::shared_ptr<LogSink> logSink,
+                             const ValueListenerFactory& makeValueListener)
     : programDirectory_(std::move(programDirectory)), log_(programDirectory_, clock) {
   log_.LogMessage("begin load config...", 0);
   settings_ = ReadAppSettings(programDirectory_ + "/" + kSettingsFileName);
@@ -26,6 +27,8 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, const ApiServiceFacto
   }
   if (makeApiService) apiService_ = makeApiService(*this);
   apiThread_.emplace(exitFlag_, apiService_.get());
+  if (makeValueListener) valueListener_ = makeValueListener(*this);
+  project_->AttachValueListener(valueListener_.get());
   metricsEndpoint_ =
       StartMetricsEndpoint(programDirectory_ + "/" + kSettingsFileName, metrics_, log_);
 
@@ -47,4 +50,6 @@ void BridgeRuntime::Stop() {
   for (const auto& connection : connections_) {
     if (ConnectionEngine* engine = connection->Engine()) engine->Stop();
   }
+  project_->AttachValueListener(nullptr);
+  valueListener_.reset();
 }

@@ -11,7 +11,8 @@
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags), with its engine when a factory is given;
 //   6. the API service (api_service.h), when a factory is given, and ApiThread running its
-//      passes;
+//      passes; then the value listener (value_push_sink.h), when a factory is given and makes
+//      one, attached to the project;
 //   7. the metrics endpoint, when config.xml configures one (metrics_endpoint.h);
 //   8. log "end load config...", "程序启动" into the daily log file only, and the start time;
 //   9. each connection's engine started in project order (ConnectionEngine::Start).
@@ -19,8 +20,9 @@
 // caller's (bridge_process.h).
 //
 // Stop() is the orderly stop: set ExitFlag, then end and join the threads: the API thread,
-// woken from its wait, then each engine's worker, woken from whatever wait it is in. The
-// destructor stops a runtime that is still running; the metrics endpoint serves until then.
+// woken from its wait, then each engine's worker, woken from whatever wait it is in, then the
+// value listener is detached and destroyed. The destructor stops a runtime that is still
+// running; the metrics endpoint serves until then.
 //
 // Other parts of the program reach the bridge through this object: the log (whose sink may be
 // attached), read access to the project and its live values, the metric registry they count
@@ -40,6 +42,7 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/exit_flag.h"
 #include "bridge/core/server_connection.h"
+#include "bridge/core/value_push_sink.h"
 #include "bridge/metrics/metric_registry.h"
 #include "bridge/metrics/metrics_endpoint.h"
 #include "common/bridge_log.h"
@@ -48,7 +51,8 @@ class BridgeRuntime {
  public:
   BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
                 WallClock clock = SystemWallTime, const ConnectionEngineFactory& makeEngine = {},
-                std::shared_ptr<LogSink> logSink = {});
+                std::shared_ptr<LogSink> logSink = {},
+                const ValueListenerFactory& makeValueListener = {});
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;
@@ -76,6 +80,7 @@ class BridgeRuntime {
   std::vector<std::unique_ptr<ServerConnection>> connections_;
   std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
   std::optional<ApiThread> apiThread_;
+  std::unique_ptr<ValuePushSink> valueListener_;
   std::unique_ptr<MetricsEndpoint> metricsEndpoint_;  // destroyed first: scrapes end first
   std::int64_t startTime_ = 0;
 };

@@ -1,4 +1,5 @@
-// ValuePushSink: where every applied value goes, to reach the API clients that asked for it.
+// ValuePushSink: where every applied value goes, to reach the API clients that asked for it,
+// and a value listener beside it (the MQTT publisher).
 //
 // The API server implements it with its pending pushes. A live value slot calls PushValue on
 // the thread that applied the value (a COM call-back thread or a connection worker), with the
@@ -6,10 +7,19 @@
 // (the lock order is a tag's slot first, then the sink's own lock).
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include "bridge/core/tag_live_value.h"
+
+class BridgeRuntime;
 
 class ValuePushSink {
  public:
   virtual ~ValuePushSink() = default;
   virtual void PushValue(const TagLiveValue& value) = 0;
 };
+
+// Makes the value listener of a runtime whose project, settings and connections are ready, or
+// null when the settings ask for none.
+using ValueListenerFactory = std::function<std::unique_ptr<ValuePushSink>(BridgeRuntime& runtime)>;

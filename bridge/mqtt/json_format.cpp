@@ -1,0 +1,72 @@
+#include "bridge/mqtt/json_format.h"
+
+#include "bridge/mqtt/json_messages.h"
+#include "common/code_page.h"
+
+namespace {
+
+constexpr char kOnline[] = "online";
+constexpr char kOffline[] = "offline";
+constexpr char kSetSuffix[] = "/set";
+constexpr int kStatusQos = 1;
+
+}  // namespace
+
+JsonFormat::JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
+                       MqttCounters& counters)
+    : settings_(settings),
+      tags_(tags),
+      counters_(counters),
+      prefix_(settings.topic + "/"),
+      statusTopic_(prefix_ + "status") {}
+
+MosquittoClient::Will JsonFormat::NextWill() {
+  return {.topic = statusTopic_, .payload = kOffline, .qos = kStatusQos, .retain = true};
+}
+
+void JsonFormat::Start(MosquittoClient& client) {
+  if (settings_.writes) {
+    for (const std::size_t levels : tags_.PathLevels()) {
+      std::string pattern = prefix_;
+      for (std::size_t level = 0; level < levels; ++level) pattern += "+/";
+      client.Subscribe(pattern + "set", kStatusQos);
+    }
+  }
+  PublishCounted(client, counters_, statusTopic_, kOnline, kStatusQos, true, 0);
+  for (std::size_t handle = 0; handle < tags_.Count(); ++handle) {
+    const TagLiveValue value = tags_.Of(static_cast<TagHandle>(handle)).tag->liveValue.Snapshot();
+    if (value.updateCount != 0) PublishValue(client, value);
+  }
+}
+
+void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<TagLiveValue>& changes) {
+  for (const TagLiveValue& value : changes) PublishValue(client, value);
+}
+
+void JsonFormat::PublishValue(MosquittoClient& client, const TagLiveValue& value) {
+  const PublishedTag& published = tags_.Of(value.handle);
+  topic_.assign(prefix_).append(published.path);
+  PublishCounted(client, counters_, topic_, JsonValueMessage(*published.tag, value), settings_.qos,
+                 settings_.retain, 1);
+}
+
+void JsonFormat::Receive(MosquittoClient& /*client*/, std::string_view topic,
+                         std::string_view payload, std::vector<MqttWriteRequest>& writes) {
+  if (!settings_.writes || !topic.starts_with(prefix_) || !topic.ends_with(kSetSuffix)) return;
+  topic.remove_prefix(prefix_.size());
+  topic.remove_suffix(sizeof kSetSuffix - 1);
+  if (const std::optional<TagHandle> handle = tags_.FindPath(topic)) {
+    writes.push_back({*handle, Utf8ToAnsi(payload)});
+  }
+}
+
+void JsonFormat::PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) {
+  PublishCounted(
+      client, counters_, prefix_ + "write_result",
+      JsonWriteResultMessage(tags_.Of(outcome.handle).path, outcome.handle, outcome.result),
+      kStatusQos, false, 0);
+}
+
+void JsonFormat::Stop(MosquittoClient& client) {
+  PublishCounted(client, counters_, statusTopic_, kOffline, kStatusQos, true, 0);
+}

@@ -1,0 +1,37 @@
+// JsonFormat: one JSON message per value on "<topic>/<server>/<group>/<tag id>"
+// (json_messages.h), retained and at the QoS the settings give, and the bridge's presence on
+// "<topic>/status": "online" (retained) once connected, "offline" as the will and before an
+// orderly disconnect. A new connection publishes every tag that has a value, so the retained
+// messages never keep a stale picture.
+//
+// With writes on, a message on "<topic>/<path>/set" writes its payload (the value as text,
+// UTF-8) to the tag of that path; the result goes to "<topic>/write_result". With writes off
+// the bridge subscribes to nothing.
+#pragma once
+
+#include "bridge/mqtt/mqtt_formatter.h"
+#include "bridge/mqtt/mqtt_settings.h"
+#include "bridge/mqtt/published_tags.h"
+
+class JsonFormat final : public MqttFormatter {
+ public:
+  JsonFormat(const MqttSettings& settings, const PublishedTags& tags, MqttCounters& counters);
+
+  MosquittoClient::Will NextWill() override;
+  void Start(MosquittoClient& client) override;
+  void PublishChanges(MosquittoClient& client, const std::vector<TagLiveValue>& changes) override;
+  void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
+               std::vector<MqttWriteRequest>& writes) override;
+  void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) override;
+  void Stop(MosquittoClient& client) override;
+
+ private:
+  void PublishValue(MosquittoClient& client, const TagLiveValue& value);
+
+  const MqttSettings& settings_;
+  const PublishedTags& tags_;
+  MqttCounters& counters_;
+  const std::string prefix_;  // "<topic>/"
+  const std::string statusTopic_;
+  std::string topic_;  // the topic being published, kept to reuse its memory
+};

@@ -1,0 +1,31 @@
+#include "bridge/mqtt/latest_values.h"
+
+#include <utility>
+
+LatestValues::LatestValues(std::size_t tagCount, std::function<void()> becameNonEmpty)
+    : becameNonEmpty_(std::move(becameNonEmpty)), places_(tagCount) {}
+
+void LatestValues::Put(const TagLiveValue& value) {
+  if (value.handle < 0 || static_cast<std::size_t>(value.handle) >= places_.size()) return;
+  std::lock_guard lock(mutex_);
+  Place& place = places_[static_cast<std::size_t>(value.handle)];
+  if (place.generation == generation_) {
+    waiting_[place.index] = value;
+    return;
+  }
+  place = {generation_, static_cast<std::uint32_t>(waiting_.size())};
+  waiting_.push_back(value);
+  if (waiting_.size() == 1 && becameNonEmpty_) becameNonEmpty_();
+}
+
+void LatestValues::TakeAll(std::vector<TagLiveValue>& out) {
+  out.clear();
+  std::lock_guard lock(mutex_);
+  out.swap(waiting_);
+  // Every place now names the previous take; the wrap after four billion takes would need a
+  // handle untouched for exactly that long to alias, so clear them then.
+  if (++generation_ == 0) {
+    for (Place& place : places_) place = {};
+    generation_ = 1;
+  }
+}

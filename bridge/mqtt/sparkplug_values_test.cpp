@@ -1,0 +1,121 @@
+#include "bridge/mqtt/sparkplug_values.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/com/variant.h"
+
+namespace {
+
+using tavrel::sparkplug::Metric;
+namespace type = sparkplug_type;
+
+TagLiveValue Value(ApiValueType valueClass, double real, std::int32_t integer, std::string text) {
+  TagLiveValue value;
+  value.valueClass = valueClass;
+  value.realValue = real;
+  value.integerValue = integer;
+  value.textValue = std::move(text);
+  value.updateCount = 1;
+  return value;
+}
+
+std::string Bytes(std::initializer_list<unsigned char> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The text "温度" in the system code page (GBK) and in UTF-8.
+const std::string kGbkText = "\xCE\xC2\xB6\xC8";
+const std::string kUtf8Text = "\xE6\xB8\xA9\xE5\xBA\xA6";
+
+TEST(SparkplugValues, EachRequestedTypeGivesItsDataTypeAndValueField) {
+  struct Case {
+    int vt;
+    TagLiveValue value;
+    std::uint32_t dataType;
+    std::function<void(const Metric&)> check;
+  };
+  const Case cases[] = {
+      {VT_I1, Value(ApiValueType::kInteger, 0, -1, "-1"), type::kInt8,
+       [](const Metric& m) { EXPECT_EQ(m.int_value(), 0xFFFFFFFFu); }},
+      {VT_UI4, Value(ApiValueType::kReal, 4e9, 0, "4000000000"), type::kUInt32,
+       [](const Metric& m) { EXPECT_EQ(m.int_value(), 4000000000u); }},
+      // Beyond a double's 53 bits: the text has every digit.
+      {VT_I8, Value(ApiValueType::kReal, -9007199254740992.0, 0, "-9007199254740993"), type::kInt64,
+       [](const Metric& m) {
+         EXPECT_EQ(m.long_value(), static_cast<std::uint64_t>(-9007199254740993));
+       }},
+      {VT_R4, Value(ApiValueType::kReal, 2.5, 0, "2.500000"), type::kFloat,
+       [](const Metric& m) { EXPECT_EQ(m.float_value(), 2.5f); }},
+      {VT_BOOL, Value(ApiValueType::kBoolean, 0, 1, "1"), type::kBoolean,
+       [](const Metric& m) { EXPECT_TRUE(m.boolean_value()); }},
+      {VT_BSTR, Value(ApiValueType::kText, 0, 0, kGbkText), type::kString,
+       [](const Metric& m) { EXPECT_EQ(m.string_value(), kUtf8Text); }},
+      {VT_DATE, Value(ApiValueType::kText, 0, 0, "2026-12-08 07:47:18 945"), type::kDateTime,
+       [](const Metric& m) { EXPECT_EQ(m.long_value(), 1796716038945u); }},
+      {VT_ARRAY | VT_I4, Value(ApiValueType::kReal, 0, 0, "123456789, 987654321"),
+       type::kInt32Array,
+       [](const Metric& m) {
+         EXPECT_EQ(m.bytes_value(), Bytes({0x15, 0xCD, 0x5B, 0x07, 0xB1, 0x68, 0xDE, 0x3A}));
+       }},
+      {VT_ARRAY | VT_I2, Value(ApiValueType::kReal, 0, 0, "-2, 3"), type::kInt16Array,
+       [](const Metric& m) {
+         EXPECT_EQ(m.bytes_value(), Bytes({0xFE, 0xFF, 0x03, 0x00}));
+       }},
+      {VT_ARRAY | VT_BSTR, Value(ApiValueType::kText, 0, 0, "a, " + kGbkText), type::kStringArray,
+       [](const Metric& m) {
+         EXPECT_EQ(m.bytes_value(), std::string("a\0", 2) + kUtf8Text + '\0');
+       }},
+      {VT_ARRAY | VT_BOOL, Value(ApiValueType::kReal, 0, 0, "1, 0"), type::kString,
+       [](const Metric& m) { EXPECT_EQ(m.string_value(), "1, 0"); }},
+      {VT_EMPTY, Value(ApiValueType::kReal, 1.5, 0, "1.5"), type::kDouble,
+       [](const Metric& m) { EXPECT_EQ(m.double_value(), 1.5); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.vt);
+    Metric metric;
+    SetMetricValue(metric, c.vt, c.value);
+    EXPECT_EQ(metric.datatype(), c.dataType);
+    EXPECT_FALSE(metric.is_null());
+    c.check(metric);
+  }
+}
+
+TEST(SparkplugValues, ATagWithoutAValueIsNull) {
+  TagLiveValue never;
+  never.valueClass = ApiValueType::kReal;
+  Metric metric;
+  SetMetricValue(metric, VT_R8, never);
+  EXPECT_TRUE(metric.is_null());
+  EXPECT_EQ(metric.value_case(), Metric::VALUE_NOT_SET);
+}
+
+TEST(SparkplugValues, CommandedValuesBecomeTheTextsTheWriteTakes) {
+  struct Case {
+    std::function<void(Metric&)> set;
+    std::uint32_t tagType;
+    std::optional<std::string> text;
+  };
+  const Case cases[] = {
+      {[](Metric& m) { m.set_int_value(0xFFFFFFFF); }, type::kInt8, "-1"},
+      {[](Metric& m) { m.set_int_value(0xFFFFFFFF); }, type::kUInt32, "4294967295"},
+      {[](Metric& m) {
+         m.set_datatype(type::kInt64);
+         m.set_long_value(static_cast<std::uint64_t>(-5));
+       },
+       type::kDouble, "-5"},
+      {[](Metric& m) { m.set_double_value(12.5); }, type::kDouble, "12.5"},
+      {[](Metric& m) { m.set_float_value(0.25f); }, type::kFloat, "0.25"},
+      {[](Metric& m) { m.set_boolean_value(true); }, type::kBoolean, "1"},
+      {[](Metric& m) { m.set_string_value(kUtf8Text); }, type::kString, kGbkText},
+      {[](Metric& m) { m.set_bytes_value("xx"); }, type::kInt32Array, std::nullopt},
+      {[](Metric& m) { m.set_is_null(true); }, type::kInt32, std::nullopt},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    Metric metric;
+    cases[i].set(metric);
+    EXPECT_EQ(WriteTextOfMetric(metric, cases[i].tagType), cases[i].text);
+  }
+}
+
+}  // namespace
