@@ -228,7 +228,9 @@ Figures Measure(const Load& load, int brokerPort, pid_t brokerPid) {
                           });
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(kWarmUp);
-    const auto published = [&] { return publisher ? publisher->Counters().values.load() : 0; };
+    const auto published = [&] {
+      return publisher ? static_cast<std::uint64_t>(publisher->Counters().values.Value()) : 0;
+    };
     const std::uint64_t applied0 = AppliedUpdates(runtime);
     const std::uint64_t published0 = published();
     const double cpu0 = CpuSeconds();

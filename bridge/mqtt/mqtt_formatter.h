@@ -12,7 +12,6 @@
 // All publish through the client given, which queues what the socket does not take at once.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
+#include "bridge/metrics/metric_registry.h"
 #include "bridge/mqtt/mosquitto_client.h"
 
 // A write asked for through the broker: the tag and the value as text in the system code page.
@@ -33,11 +33,22 @@ struct MqttWriteOutcome {
   WriteResult result;
 };
 
-// Counts of the publisher's work since start; read from any thread.
+// What the publisher counts, as series of the bridge's metrics (metric_registry.h).
 struct MqttCounters {
-  std::atomic<std::uint64_t> messages{0};  // messages handed to the library
-  std::atomic<std::uint64_t> values{0};    // tag values in them (births included)
-  std::atomic<std::uint64_t> refused{0};   // publish calls the library refused
+  explicit MqttCounters(MetricRegistry& metrics)
+      : messages(metrics.Counter("tavrel_mqtt_messages_published_total",
+                                 "MQTT messages handed to the broker connection.")),
+        values(metrics.Counter("tavrel_mqtt_values_published_total",
+                               "Tag values in the published MQTT messages, births included.")),
+        dropped(metrics.Counter("tavrel_mqtt_messages_dropped_total",
+                                "MQTT messages the broker connection refused to take.")),
+        connected(metrics.Gauge("tavrel_mqtt_broker_connected",
+                                "1 while the MQTT broker has accepted the connection, else 0.")) {}
+
+  prometheus::Counter& messages;
+  prometheus::Counter& values;
+  prometheus::Counter& dropped;
+  prometheus::Gauge& connected;
 };
 
 class MqttFormatter {
@@ -58,9 +69,9 @@ inline void PublishCounted(MosquittoClient& client, MqttCounters& counters,
                            const std::string& topic, std::string_view payload, int qos, bool retain,
                            std::uint64_t values) {
   if (client.Publish(topic, payload, qos, retain) != MOSQ_ERR_SUCCESS) {
-    counters.refused.fetch_add(1, std::memory_order_relaxed);
+    counters.dropped.Increment();
     return;
   }
-  counters.messages.fetch_add(1, std::memory_order_relaxed);
-  counters.values.fetch_add(values, std::memory_order_relaxed);
+  counters.messages.Increment();
+  counters.values.Increment(static_cast<double>(values));
 }

@@ -97,6 +97,18 @@ TEST_F(MqttJsonTest, EachValueClassHasItsTopicAndPayloadAndEveryTagStaysRetained
   ASSERT_TRUE(status);
   EXPECT_EQ(status->payload, "online");
   EXPECT_TRUE(status->retained);
+
+  // The bridge's metrics count what was published: at least every message that arrived.
+  std::size_t arrived = 0;
+  live.WaitFor([&](const std::vector<Message>& messages) {
+    arrived = messages.size();
+    return true;
+  });
+  const MqttCounters& counters = publisher_->Counters();
+  EXPECT_EQ(counters.connected.Value(), 1);
+  EXPECT_GE(counters.messages.Value(), static_cast<double>(arrived));
+  EXPECT_GE(counters.values.Value(), static_cast<double>(arrived - 1));  // all but the status
+  EXPECT_EQ(counters.dropped.Value(), 0);
 }
 
 TEST_F(MqttJsonTest, WritesAreRefusedWhenOffAndDoneAndAnsweredWhenOn) {

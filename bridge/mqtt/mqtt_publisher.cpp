@@ -62,11 +62,12 @@ std::string ThisComputerName() {
 }  // namespace
 
 MqttPublisher::MqttPublisher(MqttSettings settings, BridgeProject& project, BridgeLog& log,
-                             std::string edgeNode)
+                             MetricRegistry& metrics, std::string edgeNode)
     : settings_(std::move(settings)),
       project_(project),
       log_(log),
       tags_(project),
+      counters_(metrics),
       format_(MakeFormat(settings_, tags_, std::move(edgeNode), counters_)),
       latest_(tags_.Count(), [this] { wake_.Signal(); }),
       writes_(settings_.writes ? std::make_unique<MqttWrites>(project, [this] { wake_.Signal(); })
@@ -140,6 +141,7 @@ std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
     if (stop.stop_requested() && answer_ == Answer::kAccepted) SayGoodbye(client);
   }
   connected_ = false;
+  counters_.connected.Set(0);
   return ended;
 }
 
@@ -231,6 +233,7 @@ void MqttPublisher::Connected(int code) {
   answer_ = Answer::kAccepted;
   starting_ = true;
   connected_ = true;
+  counters_.connected.Set(1);
   log_.LogMessage("MQTT: connected to " + settings_.url, 0);
 }
 
@@ -244,5 +247,5 @@ std::unique_ptr<ValuePushSink> MakeMqttPublisher(BridgeRuntime& runtime) {
   for (const std::string& note : reading.notes) runtime.Log().LogMessage(note, 0);
   if (!reading.settings) return nullptr;
   return std::make_unique<MqttPublisher>(std::move(*reading.settings), runtime.Project(),
-                                         runtime.Log(), ThisComputerName());
+                                         runtime.Log(), runtime.Metrics(), ThisComputerName());
 }

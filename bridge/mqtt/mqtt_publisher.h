@@ -42,9 +42,10 @@ class BridgeRuntime;
 
 class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handler {
  public:
-  // `edgeNode`: the Sparkplug edge node id (the computer name).
+  // `edgeNode`: the Sparkplug edge node id (the computer name). What is published is counted in
+  // `metrics` (MqttCounters).
   MqttPublisher(MqttSettings settings, BridgeProject& project, BridgeLog& log,
-                std::string edgeNode);
+                MetricRegistry& metrics, std::string edgeNode);
   ~MqttPublisher() override;
   MqttPublisher(const MqttPublisher&) = delete;
   MqttPublisher& operator=(const MqttPublisher&) = delete;
