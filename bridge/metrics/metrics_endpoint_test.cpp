@@ -83,15 +83,8 @@ std::string RequestSeries(const std::string& request) {
   return "tavrel_api_requests_total{request=\"" + request + "\"}";
 }
 
-class MetricsEndpointTest : public ::testing::Test {
+class MetricsEndpointTest : public engine_test::SimulatedServersTest {
  protected:
-  static void SetUpTestSuite() {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
-  }
-  static void TearDownTestSuite() { CoUninitialize(); }
-
   void Configure(const std::string& metricsElement) const {
     WriteTestFile(directory_ / "config.xml", std::string(kProjectDeclaration) + "<root port=\"" +
                                                  std::to_string(apiPort_) +

@@ -33,15 +33,8 @@ inline std::string TestProject(const std::string& valueTags) {
          "<tag id=\"Echo.Int4\" vt=\"3\" dir=\"3\"/>\r\n</group>\r\n</server>\r\n</root>\r\n";
 }
 
-class MqttBridgeTest : public ::testing::Test {
+class MqttBridgeTest : public engine_test::SimulatedServersTest {
  protected:
-  static void SetUpTestSuite() {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
-  }
-  static void TearDownTestSuite() { CoUninitialize(); }
-
   void SetUp() override {
     ASSERT_FALSE(directory_.Path().empty());
     SimulationSettings settings;

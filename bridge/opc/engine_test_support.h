@@ -140,7 +140,8 @@ inline ProjectServerRecord LegacyServer(std::vector<ProjectGroupRecord> groups) 
   return server;
 }
 
-class EngineTest : public ::testing::Test {
+// A suite on the simulated servers: COM entered and the servers registered once.
+class SimulatedServersTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -148,7 +149,10 @@ class EngineTest : public ::testing::Test {
     RegisterSimulatedServers();
   }
   static void TearDownTestSuite() { CoUninitialize(); }
+};
 
+class EngineTest : public SimulatedServersTest {
+ protected:
   EngineTest()
       : directory_(MakeDirectory()), log_(directory_), capture_(std::make_shared<LogCapture>()) {
     log_.AttachLogSink(capture_);
