@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/opc/ignoring_data_sink.h"
 #include "platform/com/com.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr double kTargetChangesPerSecond = 2'000'000.0;
 
 // Counts the values it receives; Wait returns after the next call.
-class CountingCallback final : public ComObject<IOPCDataCallback> {
+class CountingCallback final : public IgnoringDataSink {
  public:
   STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD count, OPCHANDLE*,
                             VARIANT* values, WORD*, FILETIME*, HRESULT*) override {
@@ -38,14 +39,6 @@ class CountingCallback final : public ComObject<IOPCDataCallback> {
     arrived_.notify_all();
     return S_OK;
   }
-  STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                              WORD*, FILETIME*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
-    return S_OK;
-  }
-  STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 
   // Waits for the next call; returns the values received so far.
   std::uint64_t WaitForNextCall() {
