@@ -14,10 +14,18 @@
 //   CPU:       the process's CPU time (bridge and simulated server; the subscriber and the
 //              broker are other processes) per million updates applied, with MQTT off and on,
 //              for the JSON load; the broker's own CPU is shown beside.
+//   Ceiling:   what the broker itself routes to the same subscriber when the publisher costs
+//              next to nothing: PUBLISH packets shaped like the bridge's JSON messages, encoded
+//              once and written in large blocks by a plain socket. The JSON figure is shown as
+//              a share of it: the broker handles each message on its own (a wake and several
+//              reads and writes), so neither the bridge nor the subscriber can go past it.
 //
 // Each measurement runs in a child process of its own, so none inherits another's threads or
 // memory; the subscriber is forked before the measuring process starts any thread.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -267,14 +275,107 @@ Figures Measure(const Load& load, int brokerPort, pid_t brokerPid) {
   return figures;
 }
 
-// Runs Measure in a child process and returns its figures.
-Figures MeasureInChild(const Load& load, int brokerPort, pid_t brokerPid) {
+// An MQTT 3.1.1 packet of `type` (the first byte) and `body`.
+std::string MqttPacket(char type, const std::string& body) {
+  std::string packet(1, type);
+  for (std::size_t length = body.size();;) {
+    const char digit = static_cast<char>(length % 128);
+    length /= 128;
+    packet += length > 0 ? static_cast<char>(digit | 0x80) : digit;
+    if (length == 0) break;
+  }
+  return packet + body;
+}
+
+std::string MqttString(std::string_view text) {
+  return {static_cast<char>(text.size() >> 8), static_cast<char>(text.size() & 0xff)};
+}
+
+// A plain socket connected to the broker as an MQTT client; -1 when the broker refused.
+int ConnectRawClient(int brokerPort) {
+  const int client = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(brokerPort));
+  const std::string clientId = "ceiling";
+  // protocol "MQTT" level 4, clean session, keep-alive 60 s
+  const std::string hello =
+      MqttPacket(0x10, MqttString("MQTT") + "MQTT" + std::string("\x04\x02\x00\x3c", 4) +
+                           MqttString(clientId) + clientId);
+  char connack[4] = {};
+  if (connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      write(client, hello.data(), hello.size()) != static_cast<ssize_t>(hello.size()) ||
+      read(client, connack, sizeof connack) != sizeof connack || connack[3] != 0) {
+    close(client);
+    return -1;
+  }
+  return client;
+}
+
+// The broker's ceiling: the subscriber of the JSON load, and a publisher that writes ready
+// PUBLISH packets like the bridge's, at QoS 0, as fast as the broker takes them.
+Figures MeasureBrokerCeiling(int brokerPort, pid_t brokerPid) {
+  int commands[2];
+  int results[2];
+  if (pipe(commands) != 0 || pipe(results) != 0) return {};
+  const pid_t subscriberPid = fork();
+  if (subscriberPid == 0) RunSubscriber(brokerPort, Mode::kJson, commands[0], results[1]);
+  char ready = 0;
+  [[maybe_unused]] ssize_t io = read(results[0], &ready, 1);
+  const int publisher = ConnectRawClient(brokerPort);
+  if (publisher < 0) return {};
+  const std::string topic = "tavrel/Bulk/Bulk0/" + BulkItemId(1, 10'000);
+  const std::string payload = R"({"v":12345.678,"q":"good","t":"2026-12-08T07:47:18.945Z","h":1})";
+  std::string block;
+  constexpr std::uint64_t kPacketsPerBlock = 2'000;
+  for (std::uint64_t i = 0; i < kPacketsPerBlock; ++i) {
+    block += MqttPacket(0x30, MqttString(topic) + topic + payload);
+  }
+  std::atomic<std::uint64_t> sent{0};
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    while (!stop.load()) {
+      if (send(publisher, block.data(), block.size(), MSG_NOSIGNAL) !=
+          static_cast<ssize_t>(block.size())) {
+        break;
+      }
+      sent.fetch_add(kPacketsPerBlock);
+    }
+  });
+  std::this_thread::sleep_for(1s);
+  const std::uint64_t sent0 = sent.load();
+  const double broker0 = ProcessCpuSeconds(brokerPid);
+  const auto start = std::chrono::steady_clock::now();
+  io = write(commands[1], "s", 1);
+  std::this_thread::sleep_for(kMeasure);
+  io = write(commands[1], "w", 1);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Figures figures;
+  figures.applied = static_cast<double>(sent.load() - sent0) / seconds;
+  figures.published = figures.applied;
+  figures.brokerCpuPerMillion =
+      (ProcessCpuSeconds(brokerPid) - broker0) / (figures.applied * seconds / 1e6);
+  stop = true;
+  writer.join();
+  close(publisher);
+  figures.publishedTotal = sent.load();
+  io = write(commands[1], "e", 1);
+  io = read(results[0], &figures.received, sizeof figures.received);
+  waitpid(subscriberPid, nullptr, 0);
+  return figures;
+}
+
+// Runs `measure` in a child process and returns its figures.
+template <typename Measuring>
+Figures InChild(const Measuring& measure) {
   std::fflush(stdout);
   int channel[2];
   if (pipe(channel) != 0) return {};
   const pid_t child = fork();
   if (child == 0) {
-    const Figures figures = Measure(load, brokerPort, brokerPid);
+    const Figures figures = measure();
     [[maybe_unused]] const ssize_t written = write(channel[1], &figures, sizeof figures);
     _exit(0);
   }
@@ -306,6 +407,17 @@ void Print(const Load& load, const Figures& f, double target) {
       f.brokerCpuPerMillion);
 }
 
+void PrintCeiling(const Figures& ceiling, const Figures& json) {
+  const double seconds = std::chrono::duration<double>(kMeasure).count();
+  const double routed = static_cast<double>(ceiling.received.windowValues) / seconds;
+  std::printf("Broker ceiling, ready packets from a plain socket, QoS 0, the same subscriber:\n");
+  std::printf("  written %.0f/s, received %.0f/s; broker %.2f s CPU per million written\n",
+              ceiling.published, routed, ceiling.brokerCpuPerMillion);
+  std::printf("  the bridge's JSON received: %.2f x the ceiling; the JSON target: %.2f x it\n",
+              static_cast<double>(json.received.windowValues) / seconds / std::max(routed, 1.0),
+              kJsonTarget / std::max(routed, 1.0));
+}
+
 }  // namespace
 
 int main() {
@@ -318,12 +430,18 @@ int main() {
                   10};
   const Load sparkplug{"Sparkplug B, 100,000 items in 100 groups every 100 ms", Mode::kSparkplug,
                        100'000, 100};
+  const auto measured = [&](const Load& load) {
+    return InChild([&] { return Measure(load, broker.Port(), broker.Pid()); });
+  };
   for (const Load* load : {&off, &sparkplugOff}) {
-    const Figures figures = MeasureInChild(*load, broker.Port(), broker.Pid());
+    const Figures figures = measured(*load);
     std::printf("%s:\n  applied %.0f/s; CPU %.2f s per million updates applied\n", load->name,
                 figures.applied, figures.cpuPerMillion);
   }
-  Print(json, MeasureInChild(json, broker.Port(), broker.Pid()), kJsonTarget);
-  Print(sparkplug, MeasureInChild(sparkplug, broker.Port(), broker.Pid()), kSparkplugTarget);
+  const Figures jsonFigures = measured(json);
+  Print(json, jsonFigures, kJsonTarget);
+  PrintCeiling(InChild([&] { return MeasureBrokerCeiling(broker.Port(), broker.Pid()); }),
+               jsonFigures);
+  Print(sparkplug, measured(sparkplug), kSparkplugTarget);
   return 0;
 }
