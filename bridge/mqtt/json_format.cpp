@@ -54,6 +54,9 @@ void JsonFormat::Receive(MosquittoClient& /*client*/, std::string_view topic,
                          std::string_view payload, std::vector<MqttWriteRequest>& writes) {
   if (!settings_.writes || !topic.starts_with(prefix_) || !topic.ends_with(kSetSuffix)) return;
   topic.remove_prefix(prefix_.size());
+  // The value topic of a tag whose id ends in "/set" (this bridge's own message, retained or
+  // not, comes back through the write subscription): a value, never a write to another tag.
+  if (tags_.FindPath(topic)) return;
   topic.remove_suffix(sizeof kSetSuffix - 1);
   if (const std::optional<TagHandle> handle = tags_.FindPath(topic)) {
     writes.push_back({*handle, Utf8ToAnsi(payload)});

@@ -5,8 +5,9 @@
 // messages never keep a stale picture.
 //
 // With writes on, a message on "<topic>/<path>/set" writes its payload (the value as text,
-// UTF-8) to the tag of that path; the result goes to "<topic>/write_result". With writes off
-// the bridge subscribes to nothing.
+// UTF-8) to the tag of that path; the result goes to "<topic>/write_result". A topic that is
+// itself a tag's value topic (its id ends in "/set") is never taken as a write. With writes
+// off the bridge subscribes to nothing.
 #pragma once
 
 #include "bridge/mqtt/mqtt_formatter.h"
