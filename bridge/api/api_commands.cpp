@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bridge/opc/body_document.h"
+#include "bridge/opc/body_element_list.h"
 #include "bridge/opc/server_discovery.h"
 #include "bridge/opc/server_tag_browse.h"
 #include "common/decimal_text.h"
@@ -249,7 +250,7 @@ void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
 }
 
 std::string ApiCommands::ConfigurationDocument() const {
-  MarkupDocument body = NewBodyDocument();
+  BodyElementList body(runtime_.Project().Tags().size() + runtime_.Connections().size());
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -271,11 +272,11 @@ std::string ApiCommands::ConfigurationDocument() const {
     body.SetAttribute("a", 1);
     body.SetAttribute("h", status.handle);
   }
-  return body.GetText();
+  return body.TakeText();
 }
 
 std::string ApiCommands::SnapshotDocument() const {
-  MarkupDocument body = NewBodyDocument();
+  BodyElementList body(runtime_.Project().Tags().size() + runtime_.Connections().size());
   for (const auto& server : runtime_.Project().Servers()) {
     for (const auto& group : server->groups) {
       for (const auto& tag : group->tags) {
@@ -311,7 +312,7 @@ std::string ApiCommands::SnapshotDocument() const {
     body.SetAttribute("q", 0);
     body.SetAttribute("h", status.handle);
   }
-  return body.GetText();
+  return body.TakeText();
 }
 
 std::string ApiCommands::StoreProject(MarkupDocument& request) const {

@@ -1,10 +1,9 @@
 #include "bridge/core/bridge_process.h"
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <optional>
 
+#include "bridge/core/allocator_settings.h"
 #include "bridge/core/bridge_runtime.h"
 #include "common/crash_report.h"
 #include "common/program_directory.h"
@@ -21,13 +20,6 @@ namespace {
 // not keep the bridge from ending when it was asked to.
 constexpr std::chrono::milliseconds kStopDeadline{5000};
 
-// Blocks of this size and more (push frames, snapshot replies, the queue of a slow client) are
-// mapped one by one, so that freeing one gives its memory back to the system. Left alone, the
-// allocator raises this threshold to the size of every large block freed, later bursts come
-// from the heap, whose free space it keeps, and the resident size of a long run creeps up with
-// each new peak.
-constexpr int kSeparatelyMappedBlockBytes = 256 * 1024;
-
 }  // namespace
 
 int RunBridgeProcess(const ClassRegistration& registerClasses,
@@ -36,7 +28,7 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
                      const BridgeDesktopFactory& makeDesktop,
                      const ValueListenerFactory& makeValueListener) {
   BlockQuitSignals();
-  mallopt(M_MMAP_THRESHOLD, kSeparatelyMappedBlockBytes);
+  UseBridgeAllocatorSettings();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
                        RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);

@@ -1,0 +1,11 @@
+#include "bridge/core/allocator_settings.h"
+
+#include <malloc.h>
+
+namespace {
+
+constexpr int kSeparatelyMappedBlockBytes = 256 * 1024;
+
+}  // namespace
+
+void UseBridgeAllocatorSettings() { mallopt(M_MMAP_THRESHOLD, kSeparatelyMappedBlockBytes); }
