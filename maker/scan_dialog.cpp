@@ -20,6 +20,7 @@
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 #include "maker/node_discovery.h"
+#include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_ids.h"
 
 namespace {
@@ -59,7 +60,8 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
       log_(new QListWidget),
       runner_(*this, {[this](const QString& line, bool timed) { AddLogLine(line, timed); },
                       [this](const ScanProgress& progress) { ShowProgress(progress); },
-                      [this] { ScanEnded(); }}) {
+                      [this] { ScanEnded(); }}),
+      discovery_([this](const NodeDiscovery& found) { ShowDiscovery(found); }) {
   if (!openFolder_) {
     openFolder_ = [](const std::string& folder) {
       QDesktopServices::openUrl(QUrl::fromLocalFile(FromGbk(folder)));
@@ -162,19 +164,28 @@ void ScanDialog::AddRow(const std::string& name, const char* mark, int entry) {
 }
 
 void ScanDialog::DiscoverAndSave() {
-  const std::string node = ToGbk(node_->text());
+  if (discovery_.Running()) return;
   table_->setRowCount(0);
   entries_.clear();
-  NodeDiscoveryRequest request;
-  request.node = node;
-  request.category = version10_->isChecked() ? CATID_OPCDAServer10 : CATID_OPCDAServer20;
-  request.useCredentials = useCredentials_->isChecked();
-  request.user = ToGbk(user_->text());
-  request.password = ToGbk(key_->text());
-  request.domain = ToGbk(domain_->text());
-  NodeDiscovery discovery = DiscoverNodeServers(request);
+  listSaved_ = false;
+  discoveryRequest_.node = ToGbk(node_->text());
+  discoveryRequest_.category = version10_->isChecked() ? CATID_OPCDAServer10 : CATID_OPCDAServer20;
+  discoveryRequest_.useCredentials = useCredentials_->isChecked();
+  discoveryRequest_.user = ToGbk(user_->text());
+  discoveryRequest_.password = ToGbk(key_->text());
+  discoveryRequest_.domain = ToGbk(domain_->text());
+  // A remote node may take long to answer, or not at all until the system gives up.
+  discovery_.Start([request = discoveryRequest_] {
+    const ComApartment apartment;
+    return DiscoverNodeServers(request);
+  });
+  UpdateButtons();
+}
+
+void ScanDialog::ShowDiscovery(const NodeDiscovery& discovery) {
+  const NodeDiscoveryRequest& request = discoveryRequest_;
   if (!discovery.message.empty()) boxes_.Inform(discovery.message, kHintCaption);
-  entries_ = std::move(discovery.servers);
+  entries_ = discovery.servers;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const ServerListEntry& server = entries_[i];
     AddRow(server.progId + "  (" + server.description + ")",
@@ -187,10 +198,10 @@ void ScanDialog::DiscoverAndSave() {
   list.user = request.user;
   list.password = request.password;
   list.domain = request.domain;
-  list.node = node;
+  list.node = request.node;
   list.servers = entries_;
   SaveServerList(ServerListPath(programDirectory_), list);
-  access_.node = node;
+  access_.node = request.node;
   access_.c1 = list.useCredentials;
   access_.c2 = list.user;
   access_.c3 = list.password;
@@ -252,8 +263,9 @@ void ScanDialog::ScanEnded() { UpdateButtons(); }
 
 void ScanDialog::UpdateButtons() {
   const bool scanning = runner_.IsRunning();
-  deepScan_->setEnabled(listSaved_ && !scanning);
-  discover_->setEnabled(!scanning);
+  const bool discovering = discovery_.Running();
+  deepScan_->setEnabled(listSaved_ && !scanning && !discovering);
+  discover_->setEnabled(!scanning && !discovering);
   cancel_->setEnabled(scanning);
 }
 

@@ -4,9 +4,10 @@
 //
 // Rows: "序号", "OPC名称" and "选择" ("√" to be scanned, "□" not; a click on the cell toggles
 // it). Rows restored from the server list file when the dialog opens have no server behind them
-// and are never scanned; only the rows of a discovery made in this dialog can be. The deep scan
-// button is enabled once this dialog has written the server list, and disabled while a scan
-// runs; a scan shows the servers done of all and the items found, and can be stopped. Closing
+// and are never scanned; only the rows of a discovery made in this dialog can be. A discovery
+// runs on a thread of its own (a remote node may be slow to answer), with both buttons off. The
+// deep scan button is enabled once this dialog has written the server list, and disabled while a
+// scan runs; a scan shows the servers done of all and the items found, and can be stopped. Closing
 // the dialog stops a running scan and waits for its worker.
 #pragma once
 
@@ -16,7 +17,9 @@
 #include <vector>
 
 #include "common/browse_files.h"
+#include "desktop/background_call.h"
 #include "desktop/message_boxes.h"
+#include "maker/node_discovery.h"
 #include "maker/scan_runner.h"
 
 class QCheckBox;
@@ -48,6 +51,7 @@ class ScanDialog : public QDialog {
   void ToggleMark(int row);
 
   bool IsScanning() const { return runner_.IsRunning(); }
+  bool IsDiscovering() const { return discovery_.Running(); }
   QTableWidget& ServerTable() { return *table_; }
   QListWidget& Log() { return *log_; }
 
@@ -56,6 +60,8 @@ class ScanDialog : public QDialog {
 
  private:
   void RestoreServerList();
+  // Lists the servers a discovery found and saves the server list file.
+  void ShowDiscovery(const NodeDiscovery& discovery);
   void AddRow(const std::string& name, const char* mark, int entry);
   void AddLogLine(const QString& line, bool timed);
   void ShowProgress(const ScanProgress& progress);
@@ -85,4 +91,6 @@ class ScanDialog : public QDialog {
   QLabel* progressText_;
   QListWidget* log_;
   ScanRunner runner_;
+  NodeDiscoveryRequest discoveryRequest_;  // of the discovery running or shown last
+  BackgroundCall<NodeDiscovery> discovery_;
 };

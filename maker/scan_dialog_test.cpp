@@ -82,6 +82,10 @@ TEST_F(ScanDialogTest, DiscoveryMarksUnscannedServersAndTheScanWritesTheMarkedOn
   WriteTestFile(TagListFile(kFlat.progId), "");  // scanned before
   const auto dialog = Open();
   dialog->DiscoverAndSave();
+  // The discovery runs aside; its result arrives through the window's event loop.
+  EXPECT_TRUE(dialog->IsDiscovering());
+  EXPECT_FALSE(DeepScanButton(*dialog).isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->IsDiscovering(); }, 10000));
   ASSERT_GE(RowOf(*dialog, kFlat.progId), 0);
   EXPECT_EQ(Cell(*dialog, RowOf(*dialog, kFlat.progId), 2), kMarkSkip);
   EXPECT_EQ(Cell(*dialog, RowOf(*dialog, kTree.progId), 1), "Scan.Tree.1  (Scan.Tree.1 test)");
@@ -117,6 +121,7 @@ TEST_F(ScanDialogTest, DiscoveryMarksUnscannedServersAndTheScanWritesTheMarkedOn
 TEST_F(ScanDialogTest, ClosingDuringAScanStopsAndWaitsForTheWorker) {
   const auto dialog = Open();
   dialog->DiscoverAndSave();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->IsDiscovering(); }, 10000));
   MarkOnly(*dialog, kLarge.progId);
   dialog->StartDeepScan();
   ASSERT_TRUE(dialog->IsScanning());

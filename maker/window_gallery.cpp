@@ -62,6 +62,7 @@ bool DrawScan(MessageBoxes& boxes, const std::string& output) {
   }
   ScanDialog dialog(directory.path().toStdString(), boxes);
   dialog.DiscoverAndSave();
+  while (dialog.IsDiscovering()) QApplication::processEvents(QEventLoop::AllEvents, 50);
   QTableWidget& table = dialog.ServerTable();
   for (int row = 0; row < table.rowCount(); ++row) {
     if (!table.item(row, 1)->text().startsWith(QString::fromLatin1(kOpcSimFlatProgId))) {

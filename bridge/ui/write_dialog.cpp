@@ -21,7 +21,8 @@ WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter wr
       write_(std::move(write)),
       boxes_(boxes),
       value_(new QLineEdit),
-      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel)) {
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel)),
+      writing_([this](const WriteResult& result) { Finish(result); }) {
   setWindowTitle(FromGbk(kWriteCaption));
   value_->setText(FromGbk(value));
   value_->setAccessibleName(FromGbk("当前值"));
@@ -33,29 +34,21 @@ WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter wr
   connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   setMinimumWidth(360);
-  resultPoll_.setInterval(kResultPollMs);
-  connect(&resultPoll_, &QTimer::timeout, this, &WriteDialog::TakeResult);
 }
 
 void WriteDialog::accept() {
   if (Writing()) return;
   value_->setEnabled(false);
   buttons_->setEnabled(false);
-  writing_ = std::async(std::launch::async,
-                        [this, value = ToGbk(value_->text())] { return write_(tag_, value); });
-  resultPoll_.start();
+  writing_.Start(
+      [&tag = tag_, &write = write_, value = ToGbk(value_->text())] { return write(tag, value); });
 }
 
 void WriteDialog::reject() {
   if (!Writing()) QDialog::reject();
 }
 
-void WriteDialog::TakeResult() {
-  if (!Writing() || writing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-    return;
-  }
-  resultPoll_.stop();
-  const WriteResult result = writing_.get();
+void WriteDialog::Finish(const WriteResult& result) {
   value_->setEnabled(true);
   buttons_->setEnabled(true);
   if (result.code == 0) {

@@ -5,18 +5,16 @@
 // leaves the windows responsive; meanwhile the dialog keeps its place with its controls off and
 // cannot be dismissed. Its result is shown before the dialog closes: kWriteAcceptedText when
 // the server took the value, else the error text the API would answer (kWriteRefusedText when
-// the engine gives none). The dialog looks for the result every kResultPollMs; destroying it
-// waits for a write in progress.
+// the engine gives none). Destroying the dialog waits for a write in progress.
 #pragma once
 
 #include <QDialog>
-#include <QTimer>
 #include <functional>
-#include <future>
 #include <string_view>
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
+#include "desktop/background_call.h"
 #include "desktop/message_boxes.h"
 
 class QDialogButtonBox;
@@ -39,23 +37,21 @@ class WriteDialog : public QDialog {
               QWidget* parent = nullptr);
 
   QLineEdit& ValueEdit() { return *value_; }
-  static constexpr int kResultPollMs = 20;
 
-  bool Writing() const { return writing_.valid(); }
+  bool Writing() const { return writing_.Running(); }
   // Starts the write of the edited text (OK).
   void accept() override;
   // Closes the dialog unless a write is in progress.
   void reject() override;
 
  private:
-  // Shows the result once the write has one.
-  void TakeResult();
+  // Shows the result of the write and closes.
+  void Finish(const WriteResult& result);
 
   ProjectTag& tag_;
   TagWriter write_;
   MessageBoxes& boxes_;
   QLineEdit* value_;
   QDialogButtonBox* buttons_;
-  QTimer resultPoll_;
-  std::future<WriteResult> writing_;  // declared last: waited for before the members it uses go
+  BackgroundCall<WriteResult> writing_;  // declared last: waited for before the members go
 };
