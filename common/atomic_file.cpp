@@ -63,28 +63,6 @@ std::pair<std::string, std::string> SplitDirectory(const std::string& path) {
   return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// The file that a write to `path` lands in: `path` itself, or the final target of the symbolic
-// links at it, a relative target taken from the directory of the link that names it. Only the
-// last component is followed; directories on the way are the system's to resolve. Empty, with
-// errno set, when a link cannot be read or the chain does not end within 40 links.
-std::optional<std::string> FinalTarget(std::string path) {
-  for (int links = 0; links <= 40; ++links) {
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
-    if (length < 0) return std::nullopt;
-    if (static_cast<size_t>(length) == sizeof target) {
-      errno = ENAMETOOLONG;
-      return std::nullopt;
-    }
-    const std::string next(target, static_cast<size_t>(length));
-    path = next.starts_with('/') ? next : SplitDirectory(path).first + next;
-  }
-  errno = ELOOP;
-  return std::nullopt;
-}
-
 // Creates a new file beside `path` named ".<name>.<pid>.<n>.tmp", exclusively, with mode 0666
 // (less the umask). Returns the descriptor, or -1 with errno set.
 int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
@@ -121,6 +99,24 @@ void SyncDirectoryOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<std::string> FinalTarget(std::string path) {
+  for (int links = 0; links <= 40; ++links) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+    if (length < 0) return std::nullopt;
+    if (static_cast<size_t>(length) == sizeof target) {
+      errno = ENAMETOOLONG;
+      return std::nullopt;
+    }
+    const std::string next(target, static_cast<size_t>(length));
+    path = next.starts_with('/') ? next : SplitDirectory(path).first + next;
+  }
+  errno = ELOOP;
+  return std::nullopt;
+}
 
 bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts,
                            std::string& error) {

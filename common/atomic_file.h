@@ -13,8 +13,15 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+
+// The file that a write to `path` lands in: `path` itself, or the final target of the symbolic
+// links at it, a relative target taken from the directory of the link that names it. Only the
+// last component is followed; directories on the way are the system's to resolve. None, with
+// errno set, when a link cannot be read or the chain does not end within 40 links.
+std::optional<std::string> FinalTarget(std::string path);
 
 // Writes `parts`, one after the other, as the new content of the file at `path`. On failure
 // returns false with the system's error text in `error` (which is left alone on success).

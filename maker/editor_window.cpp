@@ -122,7 +122,7 @@ void EditorWindow::ReportLoadProblem() {
   boxes_.Inform(store_.Path() + " could not be read:\n" + store_.LoadError() +
                     "\n\nThe editor starts with an empty project. The file is not replaced "
                     "unless you save (\"Save Config?\" Yes); it is then kept as " +
-                    store_.Path() + kBackupSuffix + ".",
+                    store_.BackupPath() + ".",
                 kHintCaption);
 }
 

@@ -128,6 +128,20 @@ TEST_F(ProjectStoreTest, AFileThatDoesNotParseIsReportedAndKeptAsBackupWhenRepla
   std::filesystem::remove(backup);
   ASSERT_TRUE(store.Save(project, error));
   EXPECT_FALSE(std::filesystem::exists(backup));
+
+  // A project reached through a link (the installation folder may be read-only) keeps its
+  // copy beside the file the link names.
+  const std::string data = directory / "data";
+  std::filesystem::create_directory(data);
+  WriteTestFile(data + "/opc_db.xml", damaged);
+  const std::string link = directory / "linked.xml";
+  std::filesystem::create_symlink(data + "/opc_db.xml", link);
+  ProjectStore linked(link);
+  linked.Load();
+  ASSERT_TRUE(linked.Save(project, error)) << error;
+  EXPECT_EQ(linked.BackupPath(), data + "/opc_db.xml.bak");
+  EXPECT_EQ(ReadTestFile(data + "/opc_db.xml.bak"), damaged);
+  EXPECT_FALSE(std::filesystem::exists(link + ".bak"));
 }
 
 TEST_F(ProjectStoreTest, AFailedSaveSaysWhy) {

@@ -76,17 +76,21 @@ ProjectServerRecord ServerRecordOf(const ServerNode& server, RecordDepth depth) 
 
 namespace {
 
-// Copies the file at `path` to `path`.bak; true when there is nothing to copy.
-bool KeepBackup(const std::string& path, std::string& error) {
+// Copies the file at `path` to `backup`; true when there is nothing to copy.
+bool KeepBackup(const std::string& path, const std::string& backup, std::string& error) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return !std::filesystem::exists(path);
   std::ostringstream content;
   content << file.rdbuf();
   const std::string bytes = content.str();
-  return ReplaceFileAtomically(path + kBackupSuffix, {bytes}, error);
+  return ReplaceFileAtomically(backup, {bytes}, error);
 }
 
 }  // namespace
+
+std::string ProjectStore::BackupPath() const {
+  return FinalTarget(path_).value_or(path_) + kBackupSuffix;
+}
 
 MakerProject ProjectStore::Load() {
   loadError_.clear();
@@ -106,7 +110,7 @@ MakerProject ProjectStore::Load() {
 
 bool ProjectStore::Save(const MakerProject& project, std::string& error) {
   if (!loadError_.empty()) {
-    if (!KeepBackup(path_, error)) return false;
+    if (!KeepBackup(path_, BackupPath(), error)) return false;
   }
   std::vector<ProjectServerRecord> records;
   records.reserve(project.servers.size());

@@ -5,8 +5,9 @@
 // project. A file that exists but does not parse is an empty project as well, and LoadError()
 // says why, so that the editor can tell the user before anything replaces the file. Save
 // writes the whole tree over the file atomically; when the file it replaces is the one that
-// did not parse, a copy of it is kept first as "<path>.bak", and the save fails rather than
-// replace it without that copy.
+// did not parse, a copy of it is kept first as "<file>.bak" beside the file (beside the final
+// target when the path is a symbolic link, as in an installation whose project lives in a data
+// directory), and the save fails rather than replace it without that copy.
 #pragma once
 
 #include <string>
@@ -21,6 +22,8 @@ class ProjectStore {
   explicit ProjectStore(std::string path) : path_(std::move(path)) {}
 
   const std::string& Path() const { return path_; }
+  // Where the copy of a file that did not parse is kept.
+  std::string BackupPath() const;
 
   MakerProject Load();
   // Empty unless the last load found a file it could not read.
