@@ -80,3 +80,10 @@ void BridgeProject::BothSinks::PushValue(const TagLiveValue& value) {
   if (ValuePushSink* const push = project_.pushSink_.load()) push->PushValue(value);
   if (ValuePushSink* const listener = project_.listener_.load()) listener->PushValue(value);
 }
+
+void BridgeProject::BothSinks::PushServerValue(const TagLiveValue& value, const VARIANT& source) {
+  if (ValuePushSink* const push = project_.pushSink_.load()) push->PushServerValue(value, source);
+  if (ValuePushSink* const listener = project_.listener_.load()) {
+    listener->PushServerValue(value, source);
+  }
+}

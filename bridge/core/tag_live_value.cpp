@@ -84,7 +84,7 @@ void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIM
   ++value_.updateCount;
   value_.textValue.swap(converted.text);
   if (converted.number) StoreNumber(value_, *converted.number);
-  if (push != nullptr) push->PushValue(value_);
+  if (push != nullptr) push->PushServerValue(value_, value);
 }
 
 void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quality,

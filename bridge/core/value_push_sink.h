@@ -18,6 +18,11 @@ class ValuePushSink {
  public:
   virtual ~ValuePushSink() = default;
   virtual void PushValue(const TagLiveValue& value) = 0;
+  // A value applied from a server's variant, with that variant (under the same rules). Those
+  // who need more than the value's text and number (an array's elements) override it.
+  virtual void PushServerValue(const TagLiveValue& value, const VARIANT& /*source*/) {
+    PushValue(value);
+  }
 };
 
 // Makes the value listener of a runtime whose project, settings and connections are ready, or

@@ -96,25 +96,12 @@ std::string ElementText(VARTYPE vt, const void* element) {
 }
 
 std::string ArrayText(const VARIANT& value) {
-  SAFEARRAY* array = value.parray;
-  LONG lower = 0;
-  LONG upper = -1;
-  if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
-    return {};
-  }
-  const VARTYPE elementType = value.vt & VT_TYPEMASK;
-  void* data = nullptr;
-  const bool readable =
-      ArrayElementsAre(array, elementType) && SUCCEEDED(SafeArrayAccessData(array, &data));
-  const size_t elementSize = SafeArrayGetElemsize(array);
+  const std::vector<std::string> elements = ArrayElementTexts(value);
   std::string text;
-  for (LONG index = lower; index <= upper; ++index) {
-    if (index != lower) text += ", ";
-    const char* element = static_cast<const char*>(data) + (index - lower) * elementSize;
-    text += readable ? ElementText(elementType, element) : "?";
+  for (std::size_t index = 0; index < elements.size(); ++index) {
+    if (index != 0) text += ", ";
+    text += elements[index];
   }
-  if (readable) SafeArrayUnaccessData(array);
   return text;
 }
 
@@ -154,6 +141,29 @@ bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType) {
   VARTYPE stored = VT_EMPTY;
   return array != nullptr && size != 0 && SafeArrayGetElemsize(array) == size &&
          SUCCEEDED(SafeArrayGetVartype(array, &stored)) && stored == elementType;
+}
+
+std::vector<std::string> ArrayElementTexts(const VARIANT& value) {
+  SAFEARRAY* array = value.parray;
+  LONG lower = 0;
+  LONG upper = -1;
+  if ((value.vt & VT_ARRAY) == 0 || (value.vt & VT_BYREF) != 0 || array == nullptr ||
+      FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    return {};
+  }
+  const VARTYPE elementType = value.vt & VT_TYPEMASK;
+  void* data = nullptr;
+  const bool readable =
+      ArrayElementsAre(array, elementType) && SUCCEEDED(SafeArrayAccessData(array, &data));
+  const size_t elementSize = SafeArrayGetElemsize(array);
+  std::vector<std::string> elements;
+  for (LONG index = lower; index <= upper; ++index) {
+    const char* element = static_cast<const char*>(data) + (index - lower) * elementSize;
+    elements.push_back(readable ? ElementText(elementType, element) : "?");
+  }
+  if (readable) SafeArrayUnaccessData(array);
+  return elements;
 }
 
 VariantText VariantToText(const VARIANT& value) {

@@ -26,6 +26,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
@@ -37,6 +38,10 @@ struct VariantText {
 };
 
 VariantText VariantToText(const VARIANT& value);
+
+// The texts of an array's elements, as VariantToText joins them; none for a value that is no
+// array. For those who need the elements apart: a text element may itself hold ", ".
+std::vector<std::string> ArrayElementTexts(const VARIANT& value);
 
 // True when the elements of `array` can be read as values of `elementType`: the array's own
 // element type is `elementType` and its element size that type's size. False for a null array

@@ -13,9 +13,10 @@ constexpr int kStatusQos = 1;
 }  // namespace
 
 JsonFormat::JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
-                       MqttCounters& counters)
+                       const TextArrayElements& textArrays, MqttCounters& counters)
     : settings_(settings),
       tags_(tags),
+      textArrays_(textArrays),
       counters_(counters),
       prefix_(settings.topic + "/"),
       statusTopic_(prefix_ + "status") {}
@@ -46,8 +47,11 @@ void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<TagLi
 void JsonFormat::PublishValue(MosquittoClient& client, const TagLiveValue& value) {
   const PublishedTag& published = tags_.Of(value.handle);
   topic_.assign(prefix_).append(published.path);
-  PublishCounted(client, counters_, topic_, JsonValueMessage(*published.tag, value), settings_.qos,
-                 settings_.retain, 1);
+  const std::optional<std::vector<std::string>> elements =
+      (published.tag->vt & VT_ARRAY) != 0 ? textArrays_.Of(value.handle) : std::nullopt;
+  PublishCounted(client, counters_, topic_,
+                 JsonValueMessage(*published.tag, value, elements ? &*elements : nullptr),
+                 settings_.qos, settings_.retain, 1);
 }
 
 void JsonFormat::Receive(MosquittoClient& /*client*/, std::string_view topic,

@@ -13,10 +13,12 @@
 #include "bridge/mqtt/mqtt_formatter.h"
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/published_tags.h"
+#include "bridge/mqtt/text_array_elements.h"
 
 class JsonFormat final : public MqttFormatter {
  public:
-  JsonFormat(const MqttSettings& settings, const PublishedTags& tags, MqttCounters& counters);
+  JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
+             const TextArrayElements& textArrays, MqttCounters& counters);
 
   MosquittoClient::Will NextWill() override;
   void Start(MosquittoClient& client) override;
@@ -31,6 +33,7 @@ class JsonFormat final : public MqttFormatter {
 
   const MqttSettings& settings_;
   const PublishedTags& tags_;
+  const TextArrayElements& textArrays_;
   MqttCounters& counters_;
   const std::string prefix_;  // "<topic>/"
   const std::string statusTopic_;

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include "bridge/mqtt/json_messages.h"
+#include "bridge/mqtt/sparkplug_values.h"
+#include "bridge/mqtt/text_array_elements.h"
 #include "bridge/opc/engine_test_support.h"
+#include "platform/com/owned_variant.h"
 
 namespace {
 
@@ -25,7 +31,8 @@ TEST(JsonFormatReceive, OnlyWriteTopicsThatAreNoTagsValueTopicWrite) {
   MqttCounters counters(metrics);
   MqttSettings settings;
   settings.writes = true;
-  JsonFormat format(settings, tags, counters);
+  const TextArrayElements textArrays;
+  JsonFormat format(settings, tags, textArrays, counters);
   NoHandler handler;
   MosquittoClient client(settings, handler);
 
@@ -53,6 +60,44 @@ TEST(JsonFormatReceive, OnlyWriteTopicsThatAreNoTagsValueTopicWrite) {
       EXPECT_EQ(writes[0].value, "7");
     }
   }
+}
+
+// A text element may hold the ", " that joins the elements in the value's text: the elements of
+// the server's array travel whole, in JSON and in Sparkplug. Arrays of numbers are not kept.
+TEST(TextArrays, ElementsHoldingTheSeparatorTravelWhole) {
+  BridgeProject project({TreeServer({GroupRecord(
+      "G", 1, false,
+      {TagRecord("Texts", VT_ARRAY | VT_BSTR), TagRecord("Reals", VT_ARRAY | VT_R8)})})});
+  OwnedVariant texts;
+  texts.Mutable()->vt = VT_ARRAY | VT_BSTR;
+  texts.Mutable()->parray = SafeArrayCreateVector(VT_BSTR, 0, 2);
+  const OLECHAR* const elements[] = {OLESTR("a, b"), OLESTR("c")};
+  for (LONG index = 0; index < 2; ++index) {
+    const BSTR element = SysAllocString(elements[index]);
+    ASSERT_EQ(SafeArrayPutElement(texts.Get().parray, &index, element), S_OK);
+    SysFreeString(element);
+  }
+  OwnedVariant reals;
+  reals.Mutable()->vt = VT_ARRAY | VT_R8;
+  reals.Mutable()->parray = SafeArrayCreateVector(VT_R8, 0, 2);
+
+  TextArrayElements arrays;
+  arrays.Put(0, texts.Get());
+  arrays.Put(1, reals.Get());
+  EXPECT_FALSE(arrays.Of(1).has_value());
+  const std::optional<std::vector<std::string>> kept = arrays.Of(0);
+  ASSERT_TRUE(kept.has_value());
+
+  TagLiveValue value;
+  value.valueClass = ApiValueType::kText;
+  value.textValue = "a, b, c";
+  value.updateCount = 1;
+  const ProjectTag& tag = *project.FindTag(0);
+  EXPECT_EQ(nlohmann::json::parse(JsonValueMessage(tag, value, &*kept)).at("v"),
+            nlohmann::json::array({"a, b", "c"}));
+  tavrel::sparkplug::Metric metric;
+  SetMetricValue(metric, tag.vt, value, &*kept);
+  EXPECT_EQ(metric.bytes_value(), std::string("a, b\0c\0", 7));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
 #include "platform/com/variant.h"
 
@@ -66,15 +67,12 @@ json ElementOfText(Element element, std::string_view text) {
   return AnsiToUtf8(text);
 }
 
-json ArrayOfText(Element element, std::string_view text) {
+json ArrayValue(Element element, std::string_view text,
+                const std::vector<std::string>* textElements) {
   json array = json::array();
-  if (text.empty()) return array;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = text.find(", ", start);
-    array.push_back(ElementOfText(element, text.substr(start, comma - start)));
-    if (comma == std::string_view::npos) break;
-    start = comma + 2;
-  }
+  ForEachArrayElement(text, textElements, [&](std::string_view part) {
+    array.push_back(ElementOfText(element, part));
+  });
   return array;
 }
 
@@ -111,10 +109,11 @@ json TimeOf(const TagLiveValue& value) {
 
 }  // namespace
 
-std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value) {
+std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
+                             const std::vector<std::string>* textElements) {
   json message = json::object();
   message["v"] = (tag.vt & VT_ARRAY) != 0
-                     ? ArrayOfText(ElementOf(tag.vt & ~VT_ARRAY), value.textValue)
+                     ? ArrayValue(ElementOf(tag.vt & ~VT_ARRAY), value.textValue, textElements)
                      : ScalarValue(tag, value);
   message["q"] = value.badFlag == 0 ? "good" : "bad";
   message["t"] = TimeOf(value);

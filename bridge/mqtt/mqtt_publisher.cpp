@@ -33,11 +33,13 @@ constexpr std::size_t kMaxUnacknowledged = 1000;
 constexpr int kReadsPerWake = 16;
 
 std::unique_ptr<MqttFormatter> MakeFormat(const MqttSettings& settings, const PublishedTags& tags,
-                                          std::string edgeNode, MqttCounters& counters) {
+                                          const TextArrayElements& textArrays, std::string edgeNode,
+                                          MqttCounters& counters) {
   if (settings.format == MqttFormat::kSparkplugB) {
-    return std::make_unique<SparkplugFormat>(settings, tags, std::move(edgeNode), counters);
+    return std::make_unique<SparkplugFormat>(settings, tags, textArrays, std::move(edgeNode),
+                                             counters);
   }
-  return std::make_unique<JsonFormat>(settings, tags, counters);
+  return std::make_unique<JsonFormat>(settings, tags, textArrays, counters);
 }
 
 // Holds back partial TCP segments while it exists.
@@ -68,7 +70,7 @@ MqttPublisher::MqttPublisher(MqttSettings settings, BridgeProject& project, Brid
       log_(log),
       tags_(project),
       counters_(metrics),
-      format_(MakeFormat(settings_, tags_, std::move(edgeNode), counters_)),
+      format_(MakeFormat(settings_, tags_, textArrays_, std::move(edgeNode), counters_)),
       latest_(tags_.Count(), [this] { wake_.Signal(); }),
       writes_(settings_.writes ? std::make_unique<MqttWrites>(project, [this] { wake_.Signal(); })
                                : nullptr),

@@ -36,6 +36,7 @@
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/mqtt_writes.h"
 #include "bridge/mqtt/published_tags.h"
+#include "bridge/mqtt/text_array_elements.h"
 #include "common/bridge_log.h"
 
 class BridgeRuntime;
@@ -51,6 +52,10 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   MqttPublisher& operator=(const MqttPublisher&) = delete;
 
   void PushValue(const TagLiveValue& value) override { latest_.Put(value); }
+  void PushServerValue(const TagLiveValue& value, const VARIANT& source) override {
+    textArrays_.Put(value.handle, source);
+    latest_.Put(value);
+  }
 
   // True while a connection is accepted; any thread.
   bool Connected() const { return connected_.load(); }
@@ -79,6 +84,7 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   BridgeProject& project_;
   BridgeLog& log_;
   const PublishedTags tags_;
+  TextArrayElements textArrays_;
   MqttCounters counters_;
   std::unique_ptr<MqttFormatter> format_;
   WakeEvent wake_;

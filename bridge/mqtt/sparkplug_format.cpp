@@ -42,9 +42,11 @@ void AddStringProperty(PropertySet& properties, const char* key, const std::stri
 }  // namespace
 
 SparkplugFormat::SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
-                                 std::string edgeNode, MqttCounters& counters)
+                                 const TextArrayElements& textArrays, std::string edgeNode,
+                                 MqttCounters& counters)
     : settings_(settings),
       tags_(tags),
+      textArrays_(textArrays),
       counters_(counters),
       edgeNode_(std::move(edgeNode)),
       lastBad_(tags.Count(), 0),
@@ -100,7 +102,9 @@ Metric& SparkplugFormat::AddMetric(const TagLiveValue& value, bool birth) {
   if (value.seconds != 0) {
     metric.set_timestamp(static_cast<std::uint64_t>(value.seconds) * 1000 + value.milliseconds);
   }
-  SetMetricValue(metric, published.tag->vt, value);
+  const std::optional<std::vector<std::string>> elements =
+      (published.tag->vt & VT_ARRAY) != 0 ? textArrays_.Of(value.handle) : std::nullopt;
+  SetMetricValue(metric, published.tag->vt, value, elements ? &*elements : nullptr);
   std::uint8_t& lastBad = lastBad_[static_cast<std::size_t>(value.handle)];
   if (birth || value.badFlag != 0 || lastBad != 0) {
     AddInt32Property(*metric.mutable_properties(), "Quality",

@@ -27,13 +27,15 @@
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/published_tags.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
+#include "bridge/mqtt/text_array_elements.h"
 
 inline constexpr char kRebirthMetric[] = "Node Control/Rebirth";
 inline constexpr char kBdSeqMetric[] = "bdSeq";
 
 class SparkplugFormat final : public MqttFormatter {
  public:
-  SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags, std::string edgeNode,
+  SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
+                  const TextArrayElements& textArrays, std::string edgeNode,
                   MqttCounters& counters);
 
   MosquittoClient::Will NextWill() override;
@@ -59,6 +61,7 @@ class SparkplugFormat final : public MqttFormatter {
 
   const MqttSettings& settings_;
   const PublishedTags& tags_;
+  const TextArrayElements& textArrays_;
   MqttCounters& counters_;
   const std::string edgeNode_;
   std::uint64_t bdSeq_ = 0;  // of the session being made or run

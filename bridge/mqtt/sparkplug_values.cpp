@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
 #include "platform/com/variant.h"
 
@@ -120,16 +121,12 @@ void PackElement(std::uint32_t arrayType, std::string_view element, std::string&
   for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
-void SetArrayValue(Metric& metric, std::uint32_t arrayType, std::string_view text) {
+void SetArrayValue(Metric& metric, std::uint32_t arrayType, std::string_view text,
+                   const std::vector<std::string>* textElements) {
   std::string& bytes = *metric.mutable_bytes_value();
   bytes.clear();
-  if (text.empty()) return;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = text.find(", ", start);
-    PackElement(arrayType, text.substr(start, comma - start), bytes);
-    if (comma == std::string_view::npos) break;
-    start = comma + 2;
-  }
+  ForEachArrayElement(text, textElements,
+                      [&](std::string_view element) { PackElement(arrayType, element, bytes); });
 }
 
 }  // namespace
@@ -155,7 +152,8 @@ std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass) {
   return type::kDouble;
 }
 
-void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value) {
+void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
+                    const std::vector<std::string>* textElements) {
   const std::uint32_t dataType = SparkplugTypeOf(vt, value.valueClass);
   metric.set_datatype(dataType);
   if (value.updateCount == 0) {
@@ -202,7 +200,7 @@ void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value) {
       }
       return;
     default:
-      SetArrayValue(metric, dataType, text);
+      SetArrayValue(metric, dataType, text, textElements);
       return;
   }
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bridge/core/tag_live_value.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
@@ -50,8 +51,10 @@ inline constexpr std::uint32_t kStringArray = 33;
 // The data type of a tag requesting `vt` whose value class is `valueClass`.
 std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass);
 
-// Sets the data type and the value of `metric` (is_null for a tag that has no value yet).
-void SetMetricValue(tavrel::sparkplug::Metric& metric, int vt, const TagLiveValue& value);
+// Sets the data type and the value of `metric` (is_null for a tag that has no value yet). An
+// array's elements are those of `textElements` when given, else read from the value's text.
+void SetMetricValue(tavrel::sparkplug::Metric& metric, int vt, const TagLiveValue& value,
+                    const std::vector<std::string>* textElements = nullptr);
 
 // The text of a commanded metric value as the bridge's write takes it (system code page), by
 // the metric's data type or, without one, by `tagType`; none when the metric has no value the
