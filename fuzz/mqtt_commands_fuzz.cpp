@@ -102,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: {
       const std::size_t device = data[1] % tags.Devices().size();
       const std::string id = data[0] % 4 == 2 ? tags.Devices()[device].id : "S:Nowhere";
-      receivers.sparkplug.Receive(receivers.client, "spBv1.0/tavrel/DCMD/edge/" + id, rest,
-                                  writes);
+      receivers.sparkplug.Receive(receivers.client, "spBv1.0/tavrel/DCMD/edge/" + id, rest, writes);
       for (const MqttWriteRequest& write : writes) {
         if (data[0] % 4 == 3 || write.handle < 0 ||
             static_cast<std::size_t>(write.handle) >= tags.Count() ||

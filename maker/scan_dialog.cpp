@@ -179,10 +179,12 @@ void ScanDialog::DiscoverAndSave() {
     const ComApartment apartment;
     return DiscoverNodeServers(request);
   });
+  setCursor(Qt::BusyCursor);
   UpdateButtons();
 }
 
 void ScanDialog::ShowDiscovery(const NodeDiscovery& discovery) {
+  unsetCursor();
   const NodeDiscoveryRequest& request = discoveryRequest_;
   if (!discovery.message.empty()) boxes_.Inform(discovery.message, kHintCaption);
   entries_ = discovery.servers;

@@ -5,10 +5,10 @@
 // Rows: "序号", "OPC名称" and "选择" ("√" to be scanned, "□" not; a click on the cell toggles
 // it). Rows restored from the server list file when the dialog opens have no server behind them
 // and are never scanned; only the rows of a discovery made in this dialog can be. A discovery
-// runs on a thread of its own (a remote node may be slow to answer), with both buttons off. The
-// deep scan button is enabled once this dialog has written the server list, and disabled while a
-// scan runs; a scan shows the servers done of all and the items found, and can be stopped. Closing
-// the dialog stops a running scan and waits for its worker.
+// runs on a thread of its own (a remote node may be slow to answer), with both buttons off and
+// a busy cursor. The deep scan button is enabled once this dialog has written the server list,
+// and disabled while a scan runs; a scan shows the servers done of all and the items found, and
+// can be stopped. Closing the dialog stops a running scan and waits for its worker.
 #pragma once
 
 #include <QDialog>
