@@ -183,6 +183,13 @@ class ApiServerTest : public ::testing::Test {
   void Passes(int n = 5) {
     for (int i = 0; i < n; ++i) server_.Pass(kStepWait);
   }
+  // Has `client`'s snapshot request (type 1) answered; from then on it receives pushes.
+  void Subscribe(TestClient& client) {
+    Passes();
+    client.Send(1);
+    Passes();
+    ASSERT_EQ(client.Receive().size(), 1u);
+  }
 
   ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
@@ -241,10 +248,7 @@ TEST_F(ApiServerTest, PushesGoOnlyToSubscribersAndOnlyWhileSomeoneIsConnected) {
   server_.AppendPush(record);  // nobody connected: not kept
   TestClient subscriber(server_.ListeningPort());
   TestClient bystander(server_.ListeningPort());
-  Passes();
-  subscriber.Send(1);
-  Passes();
-  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(subscriber));
 
   server_.AppendPush(record);
   server_.AppendPush(record);
@@ -266,10 +270,7 @@ TEST_F(ApiServerTest, AWaitingPassEndsOnWakeAndOnAPush) {
   EXPECT_TRUE(Returns(pass, unblock));
 
   TestClient subscriber(server_.ListeningPort());
-  Passes();
-  subscriber.Send(1);
-  Passes();
-  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(subscriber));
   pass = StartPass(server_);
   server_.AppendPush(PushRecord{.handle = 3, .valueClass = 2, .integer = 1});
   EXPECT_TRUE(Returns(pass, unblock));
@@ -340,10 +341,7 @@ TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) 
 TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   Passes(1);
   TestClient slow(server_.ListeningPort(), 4096);
-  Passes();
-  slow.Send(1);
-  Passes();
-  ASSERT_EQ(slow.Receive().size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(slow));
   constexpr int kPushes = 200;
   for (int i = 0; i < kPushes; ++i) {
     server_.AppendPush(
@@ -365,10 +363,7 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
 TEST_F(ApiServerTest, AFlushTooLargeForOneFrameGoesOutInSeveral) {
   Passes(1);
   TestClient subscriber(server_.ListeningPort());
-  Passes();
-  subscriber.Send(1);
-  Passes();
-  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(subscriber));
   constexpr int kPushes = 200;  // 13 MB
   for (int i = 0; i < kPushes; ++i) {
     server_.AppendPush(
@@ -425,10 +420,7 @@ TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
   log_.AttachLogSink(capture);
   Passes(1);
   TestClient subscriber(server_.ListeningPort());
-  Passes();
-  subscriber.Send(1);
-  Passes();
-  ASSERT_EQ(subscriber.Receive().size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(subscriber));
 
   constexpr std::size_t kIntegerRecordSize = 20;
   const std::size_t overCap = ApiServer::kMaxPendingPushBytes / kIntegerRecordSize + 1;

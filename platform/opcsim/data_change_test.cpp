@@ -10,17 +10,11 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class DataChanges : public SimulatedServerTest {
+class DataChanges : public TreeDeviceTest {
  protected:
   void SetUp() override {
-    SimulatedServerTest::SetUp();
-    device_ = SimulatedDevice::Create(ServerProfile::kTree, FastSettings());
-    client_ = std::make_unique<TestClient>(device_);
+    TreeDeviceTest::SetUp();
     callback_ = MakeComObject<RecordingCallback>();
-  }
-  void TearDown() override {
-    client_.reset();
-    SimulatedServerTest::TearDown();
   }
 
   static std::vector<OPCHANDLE> ClientHandlesOf(const ReceivedCall& call) {
@@ -35,8 +29,6 @@ class DataChanges : public SimulatedServerTest {
     CoTaskMemFree(errors);
   }
 
-  std::shared_ptr<SimulatedDevice> device_;
-  std::unique_ptr<TestClient> client_;
   ComPtr<RecordingCallback> callback_;
 };
 

@@ -59,18 +59,8 @@ DWORD AdviseStream(const TestClient::Group& group, CLIPFORMAT format, IAdviseSin
   return connection;
 }
 
-class GroupIo : public SimulatedServerTest {
+class GroupIo : public TreeDeviceTest {
  protected:
-  void SetUp() override {
-    SimulatedServerTest::SetUp();
-    device_ = SimulatedDevice::Create(ServerProfile::kTree, FastSettings());
-    client_ = std::make_unique<TestClient>(device_);
-  }
-  void TearDown() override {
-    client_.reset();
-    SimulatedServerTest::TearDown();
-  }
-
   // Sync-reads one item; returns its error and, in `value`, what was read.
   static HRESULT ReadOne(const TestClient::Group& group, OPCHANDLE handle, OPCDATASOURCE source,
                          OwnedVariant* value = nullptr, WORD* quality = nullptr) {
@@ -93,9 +83,6 @@ class GroupIo : public SimulatedServerTest {
     CoTaskMemFree(errors);
     return error;
   }
-
-  std::shared_ptr<SimulatedDevice> device_;
-  std::unique_ptr<TestClient> client_;
 };
 
 TEST_F(GroupIo, SyncReadsGiveValueQualityAndTimeOrThePerItemError) {

@@ -5,21 +5,7 @@
 
 namespace {
 
-class ServerContract : public SimulatedServerTest {
- protected:
-  void SetUp() override {
-    SimulatedServerTest::SetUp();
-    device_ = SimulatedDevice::Create(ServerProfile::kTree, FastSettings());
-    client_ = std::make_unique<TestClient>(device_);
-  }
-  void TearDown() override {
-    client_.reset();
-    SimulatedServerTest::TearDown();
-  }
-
-  std::shared_ptr<SimulatedDevice> device_;
-  std::unique_ptr<TestClient> client_;
-};
+using ServerContract = TreeDeviceTest;
 
 TEST_F(ServerContract, AddGroupRevisesFastRatesAndKeepsTheGroupsParameters) {
   LONG bias = -480;

@@ -146,3 +146,20 @@ class SimulatedServerTest : public ::testing::Test {
     return settings;
   }
 };
+
+// A tree-profile device with FastSettings() and a client of it, for each test.
+class TreeDeviceTest : public SimulatedServerTest {
+ protected:
+  void SetUp() override {
+    SimulatedServerTest::SetUp();
+    device_ = SimulatedDevice::Create(ServerProfile::kTree, FastSettings());
+    client_ = std::make_unique<TestClient>(device_);
+  }
+  void TearDown() override {
+    client_.reset();
+    SimulatedServerTest::TearDown();
+  }
+
+  std::shared_ptr<SimulatedDevice> device_;
+  std::unique_ptr<TestClient> client_;
+};
