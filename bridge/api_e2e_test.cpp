@@ -14,7 +14,7 @@
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "tools/api_connection.h"
-#include "tools/cli_commands.h"
+#include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
 
 namespace {
@@ -75,13 +75,7 @@ class BridgeApiTest : public TavrelTest {
     options.raw = raw;
     options.command = command;
     options.arguments = arguments;
-    std::FILE* out = std::tmpfile();
-    const int result = RunCliCommand(options, out, stderr);
-    std::rewind(out);
-    output.clear();
-    for (int c; (c = std::fgetc(out)) != EOF;) output += static_cast<char>(c);
-    std::fclose(out);
-    return result;
+    return RunCliCommandCapturing(options, output);
   }
 
   int port_ = 0;

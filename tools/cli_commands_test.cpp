@@ -1,5 +1,3 @@
-#include "tools/cli_commands.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,6 +14,7 @@
 #include "common/log_time.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
 
 namespace {
@@ -87,13 +86,7 @@ class CliTest : public ::testing::Test {
   int Run(CliOptions options, std::string& output) {
     options.port = port_;
     options.timeout = 2000ms;
-    std::FILE* out = std::tmpfile();
-    const int result = RunCliCommand(options, out, stderr);
-    std::rewind(out);
-    output.clear();
-    for (int c; (c = std::fgetc(out)) != EOF;) output += static_cast<char>(c);
-    std::fclose(out);
-    return result;
+    return RunCliCommandCapturing(options, output);
   }
 
   ExitFlag exitFlag_;
