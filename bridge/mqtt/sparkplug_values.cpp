@@ -113,6 +113,8 @@ void PackElement(std::uint32_t arrayType, std::string_view element, std::string&
   } else if (arrayType == type::kDoubleArray) {
     const double real = NumberOfText<double>(element).value_or(0);
     std::memcpy(&bits, &real, sizeof bits);
+  } else if (arrayType == type::kDateTimeArray) {
+    bits = MillisecondsOfDateText(std::string(element)).value_or(0);
   } else if (arrayType < type::kUInt8Array) {
     bits = static_cast<std::uint64_t>(NumberOfText<std::int64_t>(element).value_or(0));
   } else {
@@ -136,6 +138,7 @@ std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass) {
     const std::uint32_t element = ScalarTypeOf(vt & ~VT_ARRAY);
     if (element >= type::kInt8 && element <= type::kDouble) return element - 1 + type::kInt8Array;
     if (element == type::kString) return type::kStringArray;
+    if (element == type::kDateTime) return type::kDateTimeArray;
     return type::kString;
   }
   if (const std::uint32_t scalar = ScalarTypeOf(vt); scalar != 0) return scalar;

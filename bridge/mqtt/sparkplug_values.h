@@ -3,13 +3,14 @@
 //
 // The data type follows the tag's requested VARTYPE: VT_I1 Int8, VT_I2 Int16, VT_I4 Int32,
 // VT_I8 Int64, VT_UI1 UInt8, VT_UI2 UInt16, VT_UI4 UInt32, VT_UI8 UInt64, VT_R4 Float, VT_R8
-// Double, VT_BOOL Boolean, VT_BSTR String, VT_DATE DateTime, and arrays of the integers, reals
-// and texts the matching array type (packed little-endian in the bytes value; a string array as
-// NUL-terminated strings). Any other type goes by the tag's value class: a real Double, an
-// integer Int32, a boolean Boolean, a text String; so do arrays of booleans, dates and variants,
-// as the String of their text. 64-bit integers and array elements are read from the value's
-// text, which holds all their digits; a date's text is taken as UTC. Signed integers travel as
-// their two's-complement bits.
+// Double, VT_BOOL Boolean, VT_BSTR String, VT_DATE DateTime, and arrays of the integers, reals,
+// texts and dates the matching array type (packed little-endian in the bytes value, a date as
+// its 8-byte milliseconds; a string array as NUL-terminated strings). Any other type goes by the
+// tag's value class: a real Double, an integer Int32, a boolean Boolean, a text String; so do
+// arrays of booleans and variants, as the String of their text. 64-bit integers and array
+// elements are read from the value's text, which holds all their digits; a date's text is taken
+// as UTC. Signed integers travel as their two's-complement bits; an element that cannot be read
+// packs as 0.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,7 @@ inline constexpr std::uint32_t kUInt64Array = 29;
 inline constexpr std::uint32_t kFloatArray = 30;
 inline constexpr std::uint32_t kDoubleArray = 31;
 inline constexpr std::uint32_t kStringArray = 33;
+inline constexpr std::uint32_t kDateTimeArray = 34;
 }  // namespace sparkplug_type
 
 // The data type of a tag requesting `vt` whose value class is `valueClass`.

@@ -65,6 +65,11 @@ TEST(SparkplugValues, EachRequestedTypeGivesItsDataTypeAndValueField) {
        [](const Metric& m) {
          EXPECT_EQ(m.bytes_value(), std::string("a\0", 2) + kUtf8Text + '\0');
        }},
+      {VT_ARRAY | VT_DATE, Value(ApiValueType::kText, 0, 0, "1970-01-01 00:00:01 002, not a date"),
+       type::kDateTimeArray,
+       [](const Metric& m) {
+         EXPECT_EQ(m.bytes_value(), Bytes({0xEA, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+       }},
       {VT_ARRAY | VT_BOOL, Value(ApiValueType::kReal, 0, 0, "1, 0"), type::kString,
        [](const Metric& m) { EXPECT_EQ(m.string_value(), "1, 0"); }},
       {VT_EMPTY, Value(ApiValueType::kReal, 1.5, 0, "1.5"), type::kDouble,
