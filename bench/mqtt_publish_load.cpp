@@ -287,7 +287,8 @@ std::string MqttPacket(char type, const std::string& body) {
   return packet + body;
 }
 
-std::string MqttString(std::string_view text) {
+// The two bytes of length that precede a string in an MQTT packet.
+std::string StringLengthPrefix(std::string_view text) {
   return {static_cast<char>(text.size() >> 8), static_cast<char>(text.size() & 0xff)};
 }
 
@@ -301,8 +302,8 @@ int ConnectRawClient(int brokerPort) {
   const std::string clientId = "ceiling";
   // protocol "MQTT" level 4, clean session, keep-alive 60 s
   const std::string hello =
-      MqttPacket(0x10, MqttString("MQTT") + "MQTT" + std::string("\x04\x02\x00\x3c", 4) +
-                           MqttString(clientId) + clientId);
+      MqttPacket(0x10, StringLengthPrefix("MQTT") + "MQTT" + std::string("\x04\x02\x00\x3c", 4) +
+                           StringLengthPrefix(clientId) + clientId);
   char connack[4] = {};
   if (connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       write(client, hello.data(), hello.size()) != static_cast<ssize_t>(hello.size()) ||
@@ -330,7 +331,7 @@ Figures MeasureBrokerCeiling(int brokerPort, pid_t brokerPid) {
   std::string block;
   constexpr std::uint64_t kPacketsPerBlock = 2'000;
   for (std::uint64_t i = 0; i < kPacketsPerBlock; ++i) {
-    block += MqttPacket(0x30, MqttString(topic) + topic + payload);
+    block += MqttPacket(0x30, StringLengthPrefix(topic) + topic + payload);
   }
   std::atomic<std::uint64_t> sent{0};
   std::atomic<bool> stop{false};
