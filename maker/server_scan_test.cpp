@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "common/log_time.h"
@@ -147,6 +149,22 @@ TEST_F(ServerScanTest, DiscoveryListsTheCategoryChosenOrSaysWhyNot) {
   request.node = "nowhere";
   EXPECT_EQ(DiscoverNodeServers(request).message,
             "Error connecting to OPC 2.0 Server Browser on nowhere.");
+}
+
+// On a computer without the OPC core components (no server list class registered) discovery
+// asks for them. A process of its own, which registers nothing, stands for that computer.
+TEST(DiscoveryWithoutTheOpcComponents, AsksForThemToBeInstalled) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        NodeDiscoveryRequest request;
+        request.category = CATID_OPCDAServer20;
+        const NodeDiscovery discovery = DiscoverNodeServers(request);
+        std::fprintf(stderr, "[%s] %zu", discovery.message.c_str(), discovery.servers.size());
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "\\[Please install the OPC 2\\.0 Components\\.\\] 0");
 }
 
 }  // namespace
