@@ -4,11 +4,12 @@
 // view asks for them, so a list of 100,000 ids costs the ids alone. Holds no widgets.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <string>
 #include <vector>
 
-class IdListModel final : public QAbstractTableModel {
+#include "desktop/titled_table_model.h"
+
+class IdListModel final : public TitledTableModel {
  public:
   IdListModel(QString indexTitle, QString idTitle, QObject* parent = nullptr);
 
@@ -17,13 +18,9 @@ class IdListModel final : public QAbstractTableModel {
   // Keeps the ids containing `part` (exact, case-sensitive), numbered again from 1.
   void KeepContaining(const std::string& part);
 
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation,
-                      int role = Qt::DisplayRole) const override;
-
  private:
-  QString titles_[2];
+  int RowCount() const override;
+  QVariant Cell(int row, int column) const override;
+
   std::vector<std::string> ids_;
 };

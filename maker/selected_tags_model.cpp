@@ -4,25 +4,22 @@
 #include "desktop/gbk_text.h"
 #include "maker/tag_texts.h"
 
+SelectedTagsModel::SelectedTagsModel(std::vector<TagCandidate>& tags, QObject* parent)
+    : TitledTableModel({"index", "tag ID", "data type", "direction", "path"}, parent),
+      tags_(tags) {}
+
 void SelectedTagsModel::Rebuild() {
   beginResetModel();
   endResetModel();
 }
 
-int SelectedTagsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(tags_.size());
-}
+int SelectedTagsModel::RowCount() const { return static_cast<int>(tags_.size()); }
 
-int SelectedTagsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
-}
-
-QVariant SelectedTagsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || role != Qt::DisplayRole || index.row() >= rowCount()) return {};
-  const TagCandidate& tag = tags_[static_cast<std::size_t>(index.row())];
-  switch (index.column()) {
+QVariant SelectedTagsModel::Cell(int row, int column) const {
+  const TagCandidate& tag = tags_[static_cast<std::size_t>(row)];
+  switch (column) {
     case kIndexColumn:
-      return index.row() + 1;
+      return row + 1;
     case kIdColumn:
       return FromGbk(tag.id);
     case kTypeColumn:
@@ -34,11 +31,4 @@ QVariant SelectedTagsModel::data(const QModelIndex& index, int role) const {
     default:
       return {};
   }
-}
-
-QVariant SelectedTagsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static constexpr const char* kTitles[] = {"index", "tag ID", "data type", "direction", "path"};
-  if (section < 0 || section >= kColumnCount) return {};
-  return QString::fromLatin1(kTitles[section]);
 }

@@ -4,27 +4,23 @@
 // access right's name) and "path". Holds no widgets.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <vector>
 
+#include "desktop/titled_table_model.h"
 #include "maker/tag_candidates.h"
 
-class SelectedTagsModel final : public QAbstractTableModel {
+class SelectedTagsModel final : public TitledTableModel {
  public:
   enum Column { kIndexColumn, kIdColumn, kTypeColumn, kDirectionColumn, kPathColumn, kColumnCount };
 
-  explicit SelectedTagsModel(std::vector<TagCandidate>& tags, QObject* parent = nullptr)
-      : QAbstractTableModel(parent), tags_(tags) {}
+  explicit SelectedTagsModel(std::vector<TagCandidate>& tags, QObject* parent = nullptr);
 
   // After the tags changed.
   void Rebuild();
 
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation,
-                      int role = Qt::DisplayRole) const override;
-
  private:
+  int RowCount() const override;
+  QVariant Cell(int row, int column) const override;
+
   std::vector<TagCandidate>& tags_;
 };

@@ -12,6 +12,9 @@ void AppendTags(const GroupNode& group, std::vector<TagNode*>& tags) {
 
 }  // namespace
 
+TagTableModel::TagTableModel(QObject* parent)
+    : TitledTableModel({"INDEX", "ID", "TYPE", "READ/WRITE"}, parent) {}
+
 void TagTableModel::ShowTagsOf(const ProjectNode* node) {
   beginResetModel();
   tags_.clear();
@@ -38,34 +41,20 @@ TagNode* TagTableModel::TagAt(int row) const {
                                                           : nullptr;
 }
 
-int TagTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(tags_.size());
-}
+int TagTableModel::RowCount() const { return static_cast<int>(tags_.size()); }
 
-int TagTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
-}
-
-QVariant TagTableModel::data(const QModelIndex& index, int role) const {
-  const TagNode* tag = index.isValid() ? TagAt(index.row()) : nullptr;
-  if (tag == nullptr || role != Qt::DisplayRole) return {};
-  switch (index.column()) {
+QVariant TagTableModel::Cell(int row, int column) const {
+  const TagNode& tag = *tags_[static_cast<std::size_t>(row)];
+  switch (column) {
     case kIndexColumn:
-      return index.row() + 1;
+      return row + 1;
     case kIdColumn:
-      return FromGbk(tag->id);
+      return FromGbk(tag.id);
     case kTypeColumn:
-      return FromGbk(TagListTypeText(tag->vt));
+      return FromGbk(TagListTypeText(tag.vt));
     case kDirectionColumn:
-      return FromGbk(AccessRightText(tag->dir));
+      return FromGbk(AccessRightText(tag.dir));
     default:
       return {};
   }
-}
-
-QVariant TagTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static constexpr const char* kTitles[] = {"INDEX", "ID", "TYPE", "READ/WRITE"};
-  if (section < 0 || section >= kColumnCount) return {};
-  return QString::fromLatin1(kTitles[section]);
 }

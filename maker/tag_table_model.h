@@ -6,16 +6,16 @@
 // of 100,000 tags costs one pointer per row. The model holds no widgets.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <vector>
 
+#include "desktop/titled_table_model.h"
 #include "maker/project_nodes.h"
 
-class TagTableModel final : public QAbstractTableModel {
+class TagTableModel final : public TitledTableModel {
  public:
   enum Column { kIndexColumn, kIdColumn, kTypeColumn, kDirectionColumn, kColumnCount };
 
-  using QAbstractTableModel::QAbstractTableModel;
+  explicit TagTableModel(QObject* parent = nullptr);
 
   // The tags of `node` (server or group), or none for any other node or null.
   void ShowTagsOf(const ProjectNode* node);
@@ -27,13 +27,10 @@ class TagTableModel final : public QAbstractTableModel {
   const ProjectNode* ShownNode() const { return shown_; }
   TagNode* TagAt(int row) const;
 
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation,
-                      int role = Qt::DisplayRole) const override;
-
  private:
+  int RowCount() const override;
+  QVariant Cell(int row, int column) const override;
+
   const ProjectNode* shown_ = nullptr;
   std::vector<TagNode*> tags_;
 };

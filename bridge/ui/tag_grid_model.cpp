@@ -8,10 +8,18 @@
 
 namespace {
 
-constexpr const char* kHeaders[TagGridModel::kColumnCount] = {
-    "序号", "组名称", "TagId", "当前值", "质量戳", "最后更新时间", "类型", "方向", "更新计数"};
+QStringList Titles() {
+  QStringList titles;
+  for (const char* title : {"序号", "组名称", "TagId", "当前值", "质量戳", "最后更新时间", "类型",
+                            "方向", "更新计数"}) {
+    titles.push_back(FromGbk(title));
+  }
+  return titles;
+}
 
 }  // namespace
+
+TagGridModel::TagGridModel(QObject* parent) : TitledTableModel(Titles(), parent) {}
 
 void TagGridModel::ShowGroup(const ProjectGroup* group) {
   beginResetModel();
@@ -53,30 +61,23 @@ int TagGridModel::RefreshRows(int first, int last) {
   return changed;
 }
 
-int TagGridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(shown_.size());
-}
+int TagGridModel::RowCount() const { return static_cast<int>(shown_.size()); }
 
-int TagGridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
-}
-
-QVariant TagGridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-  const ProjectTag& tag = *group_->tags[index.row()];
-  switch (index.column()) {
+QVariant TagGridModel::Cell(int row, int column) const {
+  const ProjectTag& tag = *group_->tags[row];
+  switch (column) {
     case kRowColumn:
-      return index.row() + 1;
+      return row + 1;
     case kGroupColumn:
       return FromGbk(group_->name);
     case kTagColumn:
       return FromGbk(tag.id);
     case kValueColumn:
-      return FromGbk(ValueAt(index.row()).textValue);
+      return FromGbk(ValueAt(row).textValue);
     case kQualityColumn:
-      return FromGbk(QualityText(ValueAt(index.row()).badFlag));
+      return FromGbk(QualityText(ValueAt(row).badFlag));
     case kTimeColumn: {
-      const TagLiveValue& value = ValueAt(index.row());
+      const TagLiveValue& value = ValueAt(row);
       return FromGbk(FormatTagTime(value.seconds, value.milliseconds));
     }
     case kTypeColumn:
@@ -84,16 +85,8 @@ QVariant TagGridModel::data(const QModelIndex& index, int role) const {
     case kDirectionColumn:
       return FromGbk(AccessRightText(tag.dir));
     case kCountColumn:
-      return QString::number(ValueAt(index.row()).updateCount);
+      return QString::number(ValueAt(row).updateCount);
     default:
       return {};
   }
-}
-
-QVariant TagGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
-      section >= kColumnCount) {
-    return QAbstractTableModel::headerData(section, orientation, role);
-  }
-  return FromGbk(kHeaders[section]);
 }

@@ -9,13 +9,13 @@
 // The model holds no widgets; it is used on the user-interface thread only.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <array>
 #include <vector>
 
 #include "bridge/core/project_tree.h"
+#include "desktop/titled_table_model.h"
 
-class TagGridModel final : public QAbstractTableModel {
+class TagGridModel final : public TitledTableModel {
  public:
   enum Column {
     kRowColumn,
@@ -33,7 +33,7 @@ class TagGridModel final : public QAbstractTableModel {
   static constexpr std::array<int, kColumnCount> kColumnWidths{50,  70, 180, 160, 50,
                                                                160, 80, 80,  80};
 
-  using QAbstractTableModel::QAbstractTableModel;
+  explicit TagGridModel(QObject* parent = nullptr);
 
   // The tags of `group`, or none for null.
   void ShowGroup(const ProjectGroup* group);
@@ -45,13 +45,10 @@ class TagGridModel final : public QAbstractTableModel {
   // reports those that changed; returns how many did.
   int RefreshRows(int first, int last);
 
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation,
-                      int role = Qt::DisplayRole) const override;
-
  private:
+  int RowCount() const override;
+  QVariant Cell(int row, int column) const override;
+
   struct ShownValue {
     bool taken = false;
     TagLiveValue value;
