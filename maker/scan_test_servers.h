@@ -13,6 +13,9 @@
 
 #include "common/code_page.h"
 #include "common/test_files.h"
+#include "desktop/message_boxes.h"
+#include "maker/project_nodes.h"
+#include "maker/server_link.h"
 #include "platform/com/activation.h"
 #include "platform/com/class_registry.h"
 #include "platform/opcda/opc_server_list.h"
@@ -66,6 +69,17 @@ inline void RegisterScanTestServers() {
     return true;
   }();
   (void)registered;
+}
+
+// Links `node` to `server` (its ProgID and CLSID) as the maker connects a configured server,
+// dropping an earlier link first; the test fails when the connection does.
+inline ServerLink& LinkToTestServer(ServerNode& node, const TestServer& server,
+                                    MessageBoxes& boxes) {
+  node.link.reset();
+  node.settings.sid = server.progId;
+  node.settings.clsid = server.clsid;
+  EXPECT_TRUE(ConnectServer(node, boxes));
+  return *node.link;
 }
 
 // A test against the scan test servers: they are registered once, each test runs in COM with a

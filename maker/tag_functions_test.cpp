@@ -65,11 +65,7 @@ class TagFunctionsTest : public ::testing::Test {
     return ids;
   }
   const ServerLink& Link(const TestServer& server) {
-    linkServer.link.reset();
-    linkServer.settings.sid = server.progId;
-    linkServer.settings.clsid = server.clsid;
-    EXPECT_TRUE(ConnectServer(linkServer, boxes));
-    return *linkServer.link;
+    return LinkToTestServer(linkServer, server, boxes);
   }
 
   TestDirectory directory;

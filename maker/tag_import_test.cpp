@@ -100,12 +100,7 @@ class OnlineTagsTest : public ::testing::Test {
     server.link.reset();
     CoUninitialize();
   }
-  ServerLink& Connect(const TestServer& test) {
-    server.settings.sid = test.progId;
-    server.settings.clsid = test.clsid;
-    EXPECT_TRUE(ConnectServer(server, boxes));
-    return *server.link;
-  }
+  ServerLink& Connect(const TestServer& test) { return LinkToTestServer(server, test, boxes); }
 
   ServerNode server;
   RecordingMessageBoxes boxes;
