@@ -34,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bulk_project.h"
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/opc/opc_connection.h"
@@ -78,33 +79,12 @@ double CpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-std::string BulkItemId(std::size_t index) {
-  char id[32];
-  std::snprintf(id, sizeof id, "Bulk.Item%05zu", index);  // five digits from 10,000 items
-  return id;
-}
-
 void WriteProgramDirectory(const std::string& directory, int port, std::size_t groups) {
   std::filesystem::create_directories(directory + "/log");
   std::ofstream(directory + "/config.xml")
       << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root port=\"" << port
       << "\" port_h=\"9527\" programe_name=\"bench\"/>\r\n";
-  std::ofstream project(directory + "/opc_db.xml");
-  project << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root>\r\n"
-          << "<server name=\"Bulk\" desc=\"\" node=\"\" sid=\"OPCSim.Tree.1\" "
-             "clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}\" c1=\"0\">\r\n";
-  const std::size_t perGroup = kTags / groups;
-  for (std::size_t group = 0; group < groups; ++group) {
-    project << "<group name=\"Bulk" << group
-            << "\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" percent_deadband=\"0\" "
-               "language_id=\"1033\" active_state=\"1\" datachange_type=\"1\" "
-               "cycle_time=\"3600000\" additem=\"1\">\r\n";
-    for (std::size_t i = group * perGroup; i < (group + 1) * perGroup; ++i) {
-      project << "<tag id=\"" << BulkItemId(i) << "\" vt=\"5\" dir=\"1\"/>\r\n";
-    }
-    project << "</group>\r\n";
-  }
-  project << "</server>\r\n</root>\r\n";
+  WriteBulkProject(directory + "/opc_db.xml", kTags, groups);
 }
 
 // The resident memory the simulated server adds for one more group holding every Bulk item
@@ -125,7 +105,7 @@ class ServerShareProbe {
     std::vector<OPCITEMDEF> definitions(perCall);
     for (std::size_t first = 0; first < kTags; first += perCall) {
       for (std::size_t i = 0; i < perCall; ++i) {
-        const std::string id = BulkItemId(first + i);
+        const std::string id = BulkItemId(first + i, kTags);
         ids[i].assign(id.begin(), id.end());
         definitions[i] = OPCITEMDEF{};
         definitions[i].szItemID = ids[i].data();

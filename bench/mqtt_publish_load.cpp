@@ -41,6 +41,7 @@
 #include <string_view>
 #include <thread>
 
+#include "bench/bulk_project.h"
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/mqtt/mqtt_publisher.h"
 #include "bridge/mqtt/mqtt_test_support.h"
@@ -95,13 +96,6 @@ double ProcessCpuSeconds(pid_t pid) {
   return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-std::string BulkItemId(std::size_t index, std::size_t count) {
-  const int width = count > 10'000 ? 5 : 4;
-  char id[32];
-  std::snprintf(id, sizeof id, "Bulk.Item%0*zu", width, index);
-  return id;
-}
-
 void WriteProgramDirectory(const std::string& directory, const Load& load, int brokerPort) {
   std::filesystem::create_directories(directory + "/log");
   std::string mqtt;
@@ -112,22 +106,7 @@ void WriteProgramDirectory(const std::string& directory, const Load& load, int b
   std::ofstream(directory + "/config.xml")
       << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root port=\"0\">" << mqtt
       << "</root>\r\n";
-  std::ofstream project(directory + "/opc_db.xml");
-  project << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root>\r\n"
-          << "<server name=\"Bulk\" desc=\"\" node=\"\" sid=\"OPCSim.Tree.1\" "
-             "clsid=\"{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}\" c1=\"0\">\r\n";
-  const std::size_t perGroup = load.items / load.groups;
-  for (std::size_t group = 0; group < load.groups; ++group) {
-    project << "<group name=\"Bulk" << group
-            << "\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" percent_deadband=\"0\" "
-               "language_id=\"1033\" active_state=\"1\" datachange_type=\"1\" "
-               "cycle_time=\"3600000\" additem=\"1\">\r\n";
-    for (std::size_t i = group * perGroup; i < (group + 1) * perGroup; ++i) {
-      project << "<tag id=\"" << BulkItemId(i, load.items) << "\" vt=\"5\" dir=\"1\"/>\r\n";
-    }
-    project << "</group>\r\n";
-  }
-  project << "</server>\r\n</root>\r\n";
+  WriteBulkProject(directory + "/opc_db.xml", load.items, load.groups);
 }
 
 // Counts in the subscriber's process.
