@@ -1,6 +1,5 @@
 #include "tools/cli_commands.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -28,13 +27,6 @@ constexpr int kSnapshotTt = 0;
 constexpr int kConfigurationTt = 1;
 constexpr int kStoreProjectTt = 300;
 constexpr auto kHeartbeatPeriod = 20s;
-
-std::optional<long> ParseNumber(std::string_view text) {
-  long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
 
 // Prints GBK text as the user asked: unchanged, or as UTF-8.
 std::string ForTerminal(const CliOptions& options, std::string_view gbk) {
@@ -114,7 +106,7 @@ int PrintDocumentReply(CliSession& session, const std::string& header, int type)
 }
 
 int Write(CliSession& session, const std::string& handleText, const std::string& value) {
-  const std::optional<long> handle = ParseNumber(handleText);
+  const std::optional<long> handle = WholeNumber<long>(handleText);
   if (!handle) {
     std::fprintf(session.err(), "tavrel-cli: HANDLE must be a number\n");
     return kCliUsage;

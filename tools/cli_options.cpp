@@ -2,9 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
-#include <charconv>
 #include <limits>
 #include <string_view>
+
+#include "common/decimal_text.h"
 
 const char kCliUsageText[] =
     "usage: tavrel-cli [--host HOST] [--port PORT] [--timeout MS] [--raw] COMMAND [ARGS]\n"
@@ -44,10 +45,8 @@ const std::array<CommandShape, 9> kCommands = {{
 // Accepts a decimal number from 0 to the largest long.
 const CLI::Validator kNonNegative(
     [](const std::string& text) -> std::string {
-      long value = 0;
-      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-      const bool number = error == std::errc() && end == text.data() + text.size() && value >= 0;
-      return number ? "" : "needs a number";
+      const std::optional<long> value = WholeNumber<long>(text);
+      return value && *value >= 0 ? "" : "needs a number";
     },
     "N");
 

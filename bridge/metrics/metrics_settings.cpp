@@ -2,17 +2,14 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
-
+#include "common/decimal_text.h"
 #include "common/markup_document.h"
 
 namespace {
 
 std::optional<int> PortOf(const std::string& text) {
-  int port = 0;
-  const char* const end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, port);
-  if (error != std::errc() || stop != end || port < 1 || port > 65535) return std::nullopt;
+  const std::optional<int> port = WholeNumber<int>(text);
+  if (!port || *port < 1 || *port > 65535) return std::nullopt;
   return port;
 }
 

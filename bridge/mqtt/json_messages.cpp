@@ -1,6 +1,5 @@
 #include "bridge/mqtt/json_messages.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -8,6 +7,7 @@
 
 #include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "platform/com/variant.h"
 
 namespace {
@@ -40,15 +40,15 @@ Element ElementOf(int vt) {
   }
 }
 
+// The whole of `text` as a JSON number; null when it is none, or not finite.
 template <typename Number>
 json NumberOfText(std::string_view text) {
-  Number number{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size()) return nullptr;
+  const std::optional<Number> number = WholeNumber<Number>(text);
+  if (!number) return nullptr;
   if constexpr (std::is_floating_point_v<Number>) {
-    if (!std::isfinite(number)) return nullptr;
+    if (!std::isfinite(*number)) return nullptr;
   }
-  return number;
+  return *number;
 }
 
 json ElementOfText(Element element, std::string_view text) {

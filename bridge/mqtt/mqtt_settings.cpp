@@ -1,9 +1,9 @@
 #include "bridge/mqtt/mqtt_settings.h"
 
-#include <charconv>
 #include <string_view>
 
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "common/markup_document.h"
 
 namespace {
@@ -46,8 +46,9 @@ bool ParseUrl(std::string_view url, MqttSettings& settings) {
   if (host.empty() || host.find_first_of("/@ ") != std::string_view::npos) return false;
   int port = tls ? kTlsPort : kPlainPort;
   if (!portText.empty()) {
-    const auto [end, error] = std::from_chars(portText.begin(), portText.end(), port);
-    if (error != std::errc() || end != portText.end() || port < 1 || port > 65535) return false;
+    const std::optional<int> given = WholeNumber<int>(portText);
+    if (!given || *given < 1 || *given > 65535) return false;
+    port = *given;
   }
   settings.host = std::string(host);
   settings.port = port;

@@ -1,6 +1,5 @@
 #include "bridge/mqtt/sparkplug_values.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +7,7 @@
 
 #include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "platform/com/variant.h"
 
 namespace {
@@ -69,14 +69,6 @@ std::size_t ElementSize(std::uint32_t arrayType) {
   }
 }
 
-template <typename Number>
-std::optional<Number> NumberOfText(std::string_view text) {
-  Number number{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
-}
-
 // "YYYY-MM-DD hh:mm:ss mmm" as milliseconds since 1970, read as UTC.
 std::optional<std::uint64_t> MillisecondsOfDateText(const std::string& text) {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -106,19 +98,19 @@ void PackElement(std::uint32_t arrayType, std::string_view element, std::string&
   }
   std::uint64_t bits = 0;
   if (arrayType == type::kFloatArray) {
-    const float real = static_cast<float>(NumberOfText<double>(element).value_or(0));
+    const float real = static_cast<float>(WholeNumber<double>(element).value_or(0));
     std::uint32_t word = 0;
     std::memcpy(&word, &real, sizeof word);
     bits = word;
   } else if (arrayType == type::kDoubleArray) {
-    const double real = NumberOfText<double>(element).value_or(0);
+    const double real = WholeNumber<double>(element).value_or(0);
     std::memcpy(&bits, &real, sizeof bits);
   } else if (arrayType == type::kDateTimeArray) {
     bits = MillisecondsOfDateText(std::string(element)).value_or(0);
   } else if (arrayType < type::kUInt8Array) {
-    bits = static_cast<std::uint64_t>(NumberOfText<std::int64_t>(element).value_or(0));
+    bits = static_cast<std::uint64_t>(WholeNumber<std::int64_t>(element).value_or(0));
   } else {
-    bits = NumberOfText<std::uint64_t>(element).value_or(0);
+    bits = WholeNumber<std::uint64_t>(element).value_or(0);
   }
   for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
@@ -177,11 +169,11 @@ void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
       return;
     case type::kInt64:
       metric.set_long_value(static_cast<std::uint64_t>(
-          NumberOfText<std::int64_t>(text).value_or(static_cast<std::int64_t>(value.realValue))));
+          WholeNumber<std::int64_t>(text).value_or(static_cast<std::int64_t>(value.realValue))));
       return;
     case type::kUInt64:
       metric.set_long_value(
-          NumberOfText<std::uint64_t>(text).value_or(static_cast<std::uint64_t>(value.realValue)));
+          WholeNumber<std::uint64_t>(text).value_or(static_cast<std::uint64_t>(value.realValue)));
       return;
     case type::kFloat:
       metric.set_float_value(static_cast<float>(value.realValue));
