@@ -47,10 +47,8 @@ void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<TagLi
 void JsonFormat::PublishValue(MosquittoClient& client, const TagLiveValue& value) {
   const PublishedTag& published = tags_.Of(value.handle);
   topic_.assign(prefix_).append(published.path);
-  const std::optional<std::vector<std::string>> elements =
-      (published.tag->vt & VT_ARRAY) != 0 ? textArrays_.Of(value.handle) : std::nullopt;
   PublishCounted(client, counters_, topic_,
-                 JsonValueMessage(*published.tag, value, elements ? &*elements : nullptr),
+                 JsonValueMessage(*published.tag, value, textArrays_.Of(*published.tag)),
                  settings_.qos, settings_.retain, 1);
 }
 

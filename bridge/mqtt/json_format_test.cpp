@@ -84,19 +84,19 @@ TEST(TextArrays, ElementsHoldingTheSeparatorTravelWhole) {
   TextArrayElements arrays;
   arrays.Put(0, texts.Get());
   arrays.Put(1, reals.Get());
-  EXPECT_FALSE(arrays.Of(1).has_value());
-  const std::optional<std::vector<std::string>> kept = arrays.Of(0);
+  const ProjectTag& tag = *project.FindTag(0);
+  EXPECT_FALSE(arrays.Of(*project.FindTag(1)).has_value());
+  const TextElements kept = arrays.Of(tag);
   ASSERT_TRUE(kept.has_value());
 
   TagLiveValue value;
   value.valueClass = ApiValueType::kText;
   value.textValue = "a, b, c";
   value.updateCount = 1;
-  const ProjectTag& tag = *project.FindTag(0);
-  EXPECT_EQ(nlohmann::json::parse(JsonValueMessage(tag, value, &*kept)).at("v"),
+  EXPECT_EQ(nlohmann::json::parse(JsonValueMessage(tag, value, kept)).at("v"),
             nlohmann::json::array({"a, b", "c"}));
   tavrel::sparkplug::Metric metric;
-  SetMetricValue(metric, tag.vt, value, &*kept);
+  SetMetricValue(metric, tag.vt, value, kept);
   EXPECT_EQ(metric.bytes_value(), std::string("a, b\0c\0", 7));
 }
 

@@ -67,8 +67,7 @@ json ElementOfText(Element element, std::string_view text) {
   return AnsiToUtf8(text);
 }
 
-json ArrayValue(Element element, std::string_view text,
-                const std::vector<std::string>* textElements) {
+json ArrayValue(Element element, std::string_view text, const TextElements& textElements) {
   json array = json::array();
   ForEachArrayElement(text, textElements, [&](std::string_view part) {
     array.push_back(ElementOfText(element, part));
@@ -110,7 +109,7 @@ json TimeOf(const TagLiveValue& value) {
 }  // namespace
 
 std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
-                             const std::vector<std::string>* textElements) {
+                             const TextElements& textElements) {
   json message = json::object();
   message["v"] = (tag.vt & VT_ARRAY) != 0
                      ? ArrayValue(ElementOf(tag.vt & ~VT_ARRAY), value.textValue, textElements)

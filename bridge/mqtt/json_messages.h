@@ -18,8 +18,9 @@
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
+#include "bridge/mqtt/text_array_elements.h"
 
 std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
-                             const std::vector<std::string>* textElements = nullptr);
+                             const TextElements& textElements = std::nullopt);
 std::string JsonWriteResultMessage(const std::string& path, TagHandle handle,
                                    const WriteResult& result);

@@ -39,6 +39,14 @@ void AddStringProperty(PropertySet& properties, const char* key, const std::stri
   property.set_string_value(value);
 }
 
+// The birth and death sequence number, as NBIRTH and NDEATH both carry it.
+void AddBdSeq(Payload& payload, std::uint64_t bdSeq) {
+  Metric& metric = *payload.add_metrics();
+  metric.set_name(kBdSeqMetric);
+  metric.set_datatype(sparkplug_type::kUInt64);
+  metric.set_long_value(bdSeq);
+}
+
 }  // namespace
 
 SparkplugFormat::SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
@@ -63,10 +71,7 @@ std::string SparkplugFormat::DeviceTopic(std::string_view messageType, std::size
 std::string SparkplugFormat::NodeDeathPayload() const {
   Payload death;
   death.set_timestamp(NowMilliseconds());
-  Metric& bdSeq = *death.add_metrics();
-  bdSeq.set_name(kBdSeqMetric);
-  bdSeq.set_datatype(sparkplug_type::kUInt64);
-  bdSeq.set_long_value(bdSeq_);
+  AddBdSeq(death, bdSeq_);
   return death.SerializeAsString();
 }
 
@@ -102,9 +107,7 @@ Metric& SparkplugFormat::AddMetric(const TagLiveValue& value, bool birth) {
   if (value.seconds != 0) {
     metric.set_timestamp(static_cast<std::uint64_t>(value.seconds) * 1000 + value.milliseconds);
   }
-  const std::optional<std::vector<std::string>> elements =
-      (published.tag->vt & VT_ARRAY) != 0 ? textArrays_.Of(value.handle) : std::nullopt;
-  SetMetricValue(metric, published.tag->vt, value, elements ? &*elements : nullptr);
+  SetMetricValue(metric, published.tag->vt, value, textArrays_.Of(*published.tag));
   std::uint8_t& lastBad = lastBad_[static_cast<std::size_t>(value.handle)];
   if (birth || value.badFlag != 0 || lastBad != 0) {
     AddInt32Property(*metric.mutable_properties(), "Quality",
@@ -118,10 +121,7 @@ void SparkplugFormat::PublishBirths(MosquittoClient& client) {
   born_ = true;
   seq_ = 0;
   payload_.Clear();
-  Metric& bdSeq = *payload_.add_metrics();
-  bdSeq.set_name(kBdSeqMetric);
-  bdSeq.set_datatype(sparkplug_type::kUInt64);
-  bdSeq.set_long_value(bdSeq_);
+  AddBdSeq(payload_, bdSeq_);
   Metric& rebirth = *payload_.add_metrics();
   rebirth.set_name(kRebirthMetric);
   rebirth.set_datatype(sparkplug_type::kBoolean);

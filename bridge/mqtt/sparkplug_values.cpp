@@ -116,7 +116,7 @@ void PackElement(std::uint32_t arrayType, std::string_view element, std::string&
 }
 
 void SetArrayValue(Metric& metric, std::uint32_t arrayType, std::string_view text,
-                   const std::vector<std::string>* textElements) {
+                   const TextElements& textElements) {
   std::string& bytes = *metric.mutable_bytes_value();
   bytes.clear();
   ForEachArrayElement(text, textElements,
@@ -148,7 +148,7 @@ std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass) {
 }
 
 void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
-                    const std::vector<std::string>* textElements) {
+                    const TextElements& textElements) {
   const std::uint32_t dataType = SparkplugTypeOf(vt, value.valueClass);
   metric.set_datatype(dataType);
   if (value.updateCount == 0) {

@@ -20,6 +20,7 @@
 
 #include "bridge/core/tag_live_value.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
+#include "bridge/mqtt/text_array_elements.h"
 
 namespace sparkplug_type {
 inline constexpr std::uint32_t kInt8 = 1;
@@ -56,7 +57,7 @@ std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass);
 // Sets the data type and the value of `metric` (is_null for a tag that has no value yet). An
 // array's elements are those of `textElements` when given, else read from the value's text.
 void SetMetricValue(tavrel::sparkplug::Metric& metric, int vt, const TagLiveValue& value,
-                    const std::vector<std::string>* textElements = nullptr);
+                    const TextElements& textElements = std::nullopt);
 
 // The text of a commanded metric value as the bridge's write takes it (system code page), by
 // the metric's data type or, without one, by `tagType`; none when the metric has no value the

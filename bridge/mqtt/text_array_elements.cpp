@@ -10,9 +10,10 @@ void TextArrayElements::Put(TagHandle handle, const VARIANT& source) {
   elements_[handle] = std::move(elements);
 }
 
-std::optional<std::vector<std::string>> TextArrayElements::Of(TagHandle handle) const {
+TextElements TextArrayElements::Of(const ProjectTag& tag) const {
+  if ((tag.vt & VT_ARRAY) == 0) return std::nullopt;
   const std::lock_guard lock(mutex_);
-  const auto found = elements_.find(handle);
+  const auto found = elements_.find(tag.handle);
   if (found == elements_.end()) return std::nullopt;
   return found->second;
 }

@@ -18,12 +18,16 @@
 #include "bridge/core/project_tree.h"
 #include "platform/com/variant.h"
 
+// The elements of one array value, when they were kept apart from its text.
+using TextElements = std::optional<std::vector<std::string>>;
+
 class TextArrayElements {
  public:
   // Keeps the elements of `source` for `handle` when it is an array of texts.
   void Put(TagHandle handle, const VARIANT& source);
-  // The elements of the tag's latest array of texts; none when no such value arrived.
-  std::optional<std::vector<std::string>> Of(TagHandle handle) const;
+  // The elements of the tag's latest array of texts; none for a tag that is no array, or when
+  // no such value arrived.
+  TextElements Of(const ProjectTag& tag) const;
 
  private:
   mutable std::mutex mutex_;
@@ -33,9 +37,8 @@ class TextArrayElements {
 // Calls `visit` with each element of an array value: those of `elements` when given, else the
 // parts of `text` between the ", " that join them. An empty text is an empty array.
 template <typename Visit>
-void ForEachArrayElement(std::string_view text, const std::vector<std::string>* elements,
-                         Visit visit) {
-  if (elements != nullptr) {
+void ForEachArrayElement(std::string_view text, const TextElements& elements, Visit visit) {
+  if (elements) {
     for (const std::string& element : *elements) visit(std::string_view(element));
     return;
   }
