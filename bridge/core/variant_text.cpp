@@ -2,11 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 
+#include "bridge/core/typed_value.h"
 #include "common/code_page.h"
 #include "platform/com/safearray.h"
-#include "platform/com/variant_time.h"
 #include "platform/com/wide_string.h"
 
 namespace {
@@ -37,62 +36,43 @@ std::string RealText(double value, RealFormat format) {
   return std::string(buffer, end);
 }
 
-// Reads a value of type T stored at `data`, a variant's union or an array element.
-template <typename T>
-T Load(const void* data) {
-  T value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
 std::string DateText(DATE date) {
-  SYSTEMTIME time{};
-  if (!VariantTimeToSystemTime(date, &time)) return "0000-00-00 00:00:00 000";
-  char text[64];  // room for any WORD fields
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d %03d", time.wYear, time.wMonth,
-                time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
-  return text;
+  const std::optional<TypedDate> moment = TypedDateOfVariantTime(date);
+  return moment ? TypedDateText(*moment) : "0000-00-00 00:00:00 000";
 }
 
 // The text of a value of type `vt` (without the array or reference bits) stored at `data`.
 std::string ValueText(VARTYPE vt, const void* data, RealFormat realFormat) {
   switch (vt) {
     case VT_I1:
-      return IntegerText(Load<signed char>(data));
+      return IntegerText(LoadVariantData<signed char>(data));
     case VT_I2:
-      return IntegerText(Load<SHORT>(data));
+      return IntegerText(LoadVariantData<SHORT>(data));
     case VT_I4:
-      return IntegerText(Load<LONG>(data));
+      return IntegerText(LoadVariantData<LONG>(data));
     case VT_UI1:
-      return IntegerText(Load<BYTE>(data));
+      return IntegerText(LoadVariantData<BYTE>(data));
     case VT_UI2:
-      return IntegerText(Load<USHORT>(data));
+      return IntegerText(LoadVariantData<USHORT>(data));
     case VT_UI4:
-      return IntegerText(Load<ULONG>(data));
+      return IntegerText(LoadVariantData<ULONG>(data));
     case VT_I8:
-      return IntegerText(Load<LONGLONG>(data));
+      return IntegerText(LoadVariantData<LONGLONG>(data));
     case VT_UI8:
-      return IntegerText(Load<ULONGLONG>(data));
+      return IntegerText(LoadVariantData<ULONGLONG>(data));
     case VT_R4:
-      return RealText(Load<FLOAT>(data), realFormat);
+      return RealText(LoadVariantData<FLOAT>(data), realFormat);
     case VT_R8:
-      return RealText(Load<DOUBLE>(data), realFormat);
+      return RealText(LoadVariantData<DOUBLE>(data), realFormat);
     case VT_BOOL:
-      return Load<VARIANT_BOOL>(data) != 0 ? "1" : "0";
+      return LoadVariantData<VARIANT_BOOL>(data) != 0 ? "1" : "0";
     case VT_DATE:
-      return DateText(Load<DATE>(data));
+      return DateText(LoadVariantData<DATE>(data));
     case VT_BSTR:
-      return WideToAnsi(BstrView(Load<BSTR>(data)));
+      return WideToAnsi(BstrView(LoadVariantData<BSTR>(data)));
     default:
       return "?";
   }
-}
-
-std::string ElementText(VARTYPE vt, const void* element) {
-  if (vt != VT_VARIANT) return ValueText(vt, element, RealFormat::kShortest);
-  const auto* held = static_cast<const VARIANT*>(element);
-  if ((held->vt & (VT_ARRAY | VT_BYREF)) != 0) return "?";
-  return ValueText(held->vt, &held->llVal, RealFormat::kShortest);
 }
 
 std::string ArrayText(const VARIANT& value) {
@@ -143,26 +123,45 @@ bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType) {
          SUCCEEDED(SafeArrayGetVartype(array, &stored)) && stored == elementType;
 }
 
-std::vector<std::string> ArrayElementTexts(const VARIANT& value) {
+bool VisitArrayElements(const VARIANT& value,
+                        const std::function<void(VARTYPE vt, const void* data)>& visit) {
   SAFEARRAY* array = value.parray;
   LONG lower = 0;
   LONG upper = -1;
   if ((value.vt & VT_ARRAY) == 0 || (value.vt & VT_BYREF) != 0 || array == nullptr ||
       FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
       FAILED(SafeArrayGetUBound(array, 1, &upper))) {
-    return {};
+    return false;
   }
   const VARTYPE elementType = value.vt & VT_TYPEMASK;
   void* data = nullptr;
   const bool readable =
       ArrayElementsAre(array, elementType) && SUCCEEDED(SafeArrayAccessData(array, &data));
   const size_t elementSize = SafeArrayGetElemsize(array);
-  std::vector<std::string> elements;
   for (LONG index = lower; index <= upper; ++index) {
+    if (!readable) {
+      visit(VT_EMPTY, nullptr);
+      continue;
+    }
     const char* element = static_cast<const char*>(data) + (index - lower) * elementSize;
-    elements.push_back(readable ? ElementText(elementType, element) : "?");
+    if (elementType != VT_VARIANT) {
+      visit(elementType, element);
+    } else if (const auto* held = reinterpret_cast<const VARIANT*>(element);
+               (held->vt & (VT_ARRAY | VT_BYREF)) != 0) {
+      visit(VT_EMPTY, nullptr);
+    } else {
+      visit(held->vt, &held->llVal);
+    }
   }
   if (readable) SafeArrayUnaccessData(array);
+  return true;
+}
+
+std::vector<std::string> ArrayElementTexts(const VARIANT& value) {
+  std::vector<std::string> elements;
+  VisitArrayElements(value, [&](VARTYPE vt, const void* data) {
+    elements.push_back(ValueText(vt, data, RealFormat::kShortest));
+  });
   return elements;
 }
 

@@ -24,6 +24,8 @@
 // stamp of a moment that cannot be shown.
 #pragma once
 
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,3 +50,20 @@ std::vector<std::string> ArrayElementTexts(const VARIANT& value);
 // and for the types arrays cannot hold (decimals). Elements of a type that has no text
 // (currency, errors, interfaces) read as "?" all the same.
 bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType);
+
+// Calls `visit(vt, data)` for each element of the array that `value` holds (its first dimension,
+// from the lower to the upper bound), `data` pointing to a value of type `vt`. A VT_VARIANT
+// element is passed as the value it holds. An element that cannot be read (see above), or a
+// VT_VARIANT element holding an array or a reference, is passed as VT_EMPTY with null data.
+// False, with nothing visited, when `value` is no array, a reference, or an array whose bounds
+// cannot be read. The array stays locked while `visit` runs.
+bool VisitArrayElements(const VARIANT& value,
+                        const std::function<void(VARTYPE vt, const void* data)>& visit);
+
+// Reads a value of type T stored at `data`, a variant's union or an array element.
+template <typename T>
+T LoadVariantData(const void* data) {
+  T value;
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
