@@ -17,7 +17,6 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/mqtt/json_format.h"
 #include "bridge/mqtt/sparkplug_format.h"
-#include "bridge/mqtt/text_array_elements.h"
 #include "platform/com/variant.h"
 
 namespace {
@@ -60,12 +59,12 @@ struct Receivers {
   }
   BridgeProject project{{Server()}};
   PublishedTags tags{project};
-  TextArrayElements textArrays;
+  LatestValues latest{tags.LiveValues(), nullptr};
   MetricRegistry metrics;
   MqttCounters counters{metrics};
   MqttSettings settings;
-  JsonFormat json{settings, tags, textArrays, counters};
-  SparkplugFormat sparkplug{settings, tags, textArrays, "edge", counters};
+  JsonFormat json{settings, tags, latest, counters};
+  SparkplugFormat sparkplug{settings, tags, latest, "edge", counters};
   NoHandler handler;
   MosquittoClient client{settings, handler};
 };

@@ -81,9 +81,9 @@ void BridgeProject::BothSinks::PushValue(const TagLiveValue& value) {
   if (ValuePushSink* const listener = project_.listener_.load()) listener->PushValue(value);
 }
 
-void BridgeProject::BothSinks::PushServerValue(const TagLiveValue& value, const VARIANT& source) {
-  if (ValuePushSink* const push = project_.pushSink_.load()) push->PushServerValue(value, source);
+void BridgeProject::BothSinks::PushTypedValue(const TagLiveValue& value, const TypedValue& typed) {
+  if (ValuePushSink* const push = project_.pushSink_.load()) push->PushTypedValue(value, typed);
   if (ValuePushSink* const listener = project_.listener_.load()) {
-    listener->PushServerValue(value, source);
+    listener->PushTypedValue(value, typed);
   }
 }

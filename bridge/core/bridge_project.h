@@ -54,7 +54,7 @@ class BridgeProject {
    public:
     explicit BothSinks(const BridgeProject& project) : project_(project) {}
     void PushValue(const TagLiveValue& value) override;
-    void PushServerValue(const TagLiveValue& value, const VARIANT& source) override;
+    void PushTypedValue(const TagLiveValue& value, const TypedValue& typed) override;
 
    private:
     const BridgeProject& project_;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
+#include <optional>
+#include <type_traits>
+#include <variant>
 
+#include "bridge/core/typed_value.h"
 #include "bridge/core/value_push_sink.h"
 #include "bridge/core/variant_text.h"
 #include "common/decimal_text.h"
@@ -39,10 +42,18 @@ void StoreNumber(TagLiveValue& value, double number) {
   }
 }
 
-// The number of `text` by the class's reading rule (C atof for reals, atoi for the others).
-double NumberOfText(const std::string& text, ApiValueType valueClass) {
-  if (valueClass == ApiValueType::kReal) return std::strtod(text.c_str(), nullptr);
-  return ParseDecimal(text);
+// The number of a value read as text, as the class reads it (typed_value.h); none for a text.
+std::optional<double> NumberOf(const TypedValue& typed) {
+  return std::visit(
+      [](const auto& held) -> std::optional<double> {
+        using Held = std::decay_t<decltype(held)>;
+        if constexpr (std::is_arithmetic_v<Held>) {
+          return static_cast<double>(held);
+        } else {
+          return std::nullopt;
+        }
+      },
+      typed.value);
 }
 
 }  // namespace
@@ -76,6 +87,7 @@ TagLiveValue LiveValueSlot::Snapshot() const {
 void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
                                ValuePushSink* push) {
   VariantText converted = VariantToText(value);
+  const TypedValue typed = TypedValueOfVariant(value);
   const TagTime time = TagTimeOfFileTime(timeStamp);
   std::lock_guard lock(mutex_);
   value_.badFlag = quality != kGoodQuality ? 1 : 0;
@@ -84,7 +96,7 @@ void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIM
   ++value_.updateCount;
   value_.textValue.swap(converted.text);
   if (converted.number) StoreNumber(value_, *converted.number);
-  if (push != nullptr) push->PushServerValue(value_, value);
+  if (push != nullptr) push->PushTypedValue(value_, typed);
 }
 
 void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quality,
@@ -93,13 +105,14 @@ void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quali
   const bool bad = ParseDecimal(quality) != kGoodQuality;
   const TagTime time = TagTimeOfWallTime(timeStamp);
   // The class is fixed at construction, so it is read without the lock.
-  const double number = NumberOfText(newText, value_.valueClass);
+  const TypedValue typed = TypedValueOfText(newText, value_.valueClass);
+  const std::optional<double> number = NumberOf(typed);
   std::lock_guard lock(mutex_);
   value_.badFlag = bad ? 1 : 0;
-  StoreNumber(value_, number);
+  if (number) StoreNumber(value_, *number);
   ++value_.updateCount;
   value_.seconds = time.seconds;
   value_.milliseconds = time.milliseconds;
   value_.textValue.swap(newText);
-  if (push != nullptr) push->PushValue(value_);
+  if (push != nullptr) push->PushTypedValue(value_, typed);
 }

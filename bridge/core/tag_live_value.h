@@ -65,15 +65,17 @@ class LiveValueSlot {
   // class, whatever the variant's type (a real for class 1, an integer for class 2, 1 or 0 for
   // class 3); a variant without a number leaves it unchanged.
   //
-  // `push`, when not null, receives the updated value before the slot's lock is released, so
-  // the pushes of one tag keep the order of its updates.
+  // `push`, when not null, receives the updated value with its typed form (TypedValueOfVariant)
+  // before the slot's lock is released, so the pushes of one tag keep the order of its updates.
+  // The typed form is built for the push and not kept.
   void ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
                   ValuePushSink* push);
 
   // A value read as text (item properties): bad flag = (quality read as a decimal != 192);
   // the number read from the text by the tag's class (a real for class 1, a decimal integer
   // for class 2, 1 for a non-zero decimal and 0 otherwise for class 3); count + 1; time from
-  // `timeStamp`; the text kept as given. `push` as for ApplyValue.
+  // `timeStamp`; the text kept as given. `push` as for ApplyValue, the typed form read from the
+  // text by the class (TypedValueOfText).
   void ApplyTextValue(std::string_view text, std::string_view quality, WallTime timeStamp,
                       ValuePushSink* push);
 

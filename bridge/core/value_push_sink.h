@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "bridge/core/tag_live_value.h"
+#include "bridge/core/typed_value.h"
 
 class BridgeRuntime;
 
@@ -18,9 +19,9 @@ class ValuePushSink {
  public:
   virtual ~ValuePushSink() = default;
   virtual void PushValue(const TagLiveValue& value) = 0;
-  // A value applied from a server's variant, with that variant (under the same rules). Those
-  // who need more than the value's text and number (an array's elements) override it.
-  virtual void PushServerValue(const TagLiveValue& value, const VARIANT& /*source*/) {
+  // Every applied value, with its typed form (typed_value.h) built once at arrival, under the
+  // same rules. Those who need more than the value's text and its class's number override it.
+  virtual void PushTypedValue(const TagLiveValue& value, const TypedValue& /*typed*/) {
     PushValue(value);
   }
 };

@@ -13,10 +13,10 @@ constexpr int kStatusQos = 1;
 }  // namespace
 
 JsonFormat::JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
-                       const TextArrayElements& textArrays, MqttCounters& counters)
+                       const LatestValues& latest, MqttCounters& counters)
     : settings_(settings),
       tags_(tags),
-      textArrays_(textArrays),
+      latest_(latest),
       counters_(counters),
       prefix_(settings.topic + "/"),
       statusTopic_(prefix_ + "status") {}
@@ -35,21 +35,21 @@ void JsonFormat::Start(MosquittoClient& client) {
   }
   PublishCounted(client, counters_, statusTopic_, kOnline, kStatusQos, true, 0);
   for (std::size_t handle = 0; handle < tags_.Count(); ++handle) {
-    const TagLiveValue value = tags_.Of(static_cast<TagHandle>(handle)).tag->liveValue.Snapshot();
-    if (value.updateCount != 0) PublishValue(client, value);
+    const LatestValue& latest = latest_.Current(static_cast<TagHandle>(handle));
+    if (latest.value.updateCount != 0) PublishValue(client, latest);
   }
 }
 
-void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<TagLiveValue>& changes) {
-  for (const TagLiveValue& value : changes) PublishValue(client, value);
+void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<LatestValue>& changes) {
+  for (const LatestValue& latest : changes) PublishValue(client, latest);
 }
 
-void JsonFormat::PublishValue(MosquittoClient& client, const TagLiveValue& value) {
-  const PublishedTag& published = tags_.Of(value.handle);
+void JsonFormat::PublishValue(MosquittoClient& client, const LatestValue& latest) {
+  const PublishedTag& published = tags_.Of(latest.value.handle);
   topic_.assign(prefix_).append(published.path);
   PublishCounted(client, counters_, topic_,
-                 JsonValueMessage(*published.tag, value, textArrays_.Of(*published.tag)),
-                 settings_.qos, settings_.retain, 1);
+                 JsonValueMessage(*published.tag, latest.value, latest.typed), settings_.qos,
+                 settings_.retain, 1);
 }
 
 void JsonFormat::Receive(MosquittoClient& /*client*/, std::string_view topic,

@@ -10,30 +10,31 @@
 // off the bridge subscribes to nothing.
 #pragma once
 
+#include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mqtt_formatter.h"
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/published_tags.h"
-#include "bridge/mqtt/text_array_elements.h"
 
 class JsonFormat final : public MqttFormatter {
  public:
-  JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
-             const TextArrayElements& textArrays, MqttCounters& counters);
+  // `latest`: the publisher's values, read on its thread.
+  JsonFormat(const MqttSettings& settings, const PublishedTags& tags, const LatestValues& latest,
+             MqttCounters& counters);
 
   MosquittoClient::Will NextWill() override;
   void Start(MosquittoClient& client) override;
-  void PublishChanges(MosquittoClient& client, const std::vector<TagLiveValue>& changes) override;
+  void PublishChanges(MosquittoClient& client, const std::vector<LatestValue>& changes) override;
   void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
                std::vector<MqttWriteRequest>& writes) override;
   void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) override;
   void Stop(MosquittoClient& client) override;
 
  private:
-  void PublishValue(MosquittoClient& client, const TagLiveValue& value);
+  void PublishValue(MosquittoClient& client, const LatestValue& latest);
 
   const MqttSettings& settings_;
   const PublishedTags& tags_;
-  const TextArrayElements& textArrays_;
+  const LatestValues& latest_;
   MqttCounters& counters_;
   const std::string prefix_;  // "<topic>/"
   const std::string statusTopic_;

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "bridge/mqtt/json_messages.h"
 #include "bridge/mqtt/sparkplug_values.h"
-#include "bridge/mqtt/text_array_elements.h"
 #include "bridge/opc/engine_test_support.h"
-#include "platform/com/owned_variant.h"
 
 namespace {
 
@@ -31,8 +30,8 @@ TEST(JsonFormatReceive, OnlyWriteTopicsThatAreNoTagsValueTopicWrite) {
   MqttCounters counters(metrics);
   MqttSettings settings;
   settings.writes = true;
-  const TextArrayElements textArrays;
-  JsonFormat format(settings, tags, textArrays, counters);
+  const LatestValues latest(tags.LiveValues(), nullptr);
+  JsonFormat format(settings, tags, latest, counters);
   NoHandler handler;
   MosquittoClient client(settings, handler);
 
@@ -62,42 +61,68 @@ TEST(JsonFormatReceive, OnlyWriteTopicsThatAreNoTagsValueTopicWrite) {
   }
 }
 
-// A text element may hold the ", " that joins the elements in the value's text: the elements of
-// the server's array travel whole, in JSON and in Sparkplug. Arrays of numbers are not kept.
-TEST(TextArrays, ElementsHoldingTheSeparatorTravelWhole) {
-  BridgeProject project({TreeServer({GroupRecord(
-      "G", 1, false,
-      {TagRecord("Texts", VT_ARRAY | VT_BSTR), TagRecord("Reals", VT_ARRAY | VT_R8)})})});
-  OwnedVariant texts;
-  texts.Mutable()->vt = VT_ARRAY | VT_BSTR;
-  texts.Mutable()->parray = SafeArrayCreateVector(VT_BSTR, 0, 2);
-  const OLECHAR* const elements[] = {OLESTR("a, b"), OLESTR("c")};
-  for (LONG index = 0; index < 2; ++index) {
-    const BSTR element = SysAllocString(elements[index]);
-    ASSERT_EQ(SafeArrayPutElement(texts.Get().parray, &index, element), S_OK);
-    SysFreeString(element);
+// "v" of each kind of tag: scalars by the tag's class (64-bit integers whole), arrays by the
+// type each typed element arrived in.
+TEST(JsonValueMessage, ScalarsByClassAndArraysByElement) {
+  const auto elements = [](TypedArray values) { return TypedValue{std::move(values)}; };
+  const struct {
+    int vt;
+    ApiValueType valueClass;
+    double real;
+    std::int32_t integer;
+    std::string text;
+    TypedValue typed;
+    const char* v;
+  } cases[] = {
+      {VT_I4, ApiValueType::kInteger, 0, -7, "-7", {std::int64_t{-7}}, "-7"},
+      {VT_EMPTY, ApiValueType::kReal, 2, 0, "2", {std::int64_t{2}}, "2.0"},  // the class's real
+      {VT_R8, ApiValueType::kReal, NAN, 0, "nan", {NAN}, "null"},
+      {VT_I8,
+       ApiValueType::kReal,
+       -9007199254740992.0,
+       0,
+       "",
+       {std::int64_t{-9007199254740993}},
+       "-9007199254740993"},
+      {VT_UI8,
+       ApiValueType::kReal,
+       1.8446744073709552e19,
+       0,
+       "",
+       {std::uint64_t{18446744073709551615u}},
+       "18446744073709551615"},
+      {VT_BOOL, ApiValueType::kBoolean, 0, 1, "1", {true}, "true"},
+      {VT_DATE,
+       ApiValueType::kText,
+       0,
+       0,
+       "2026-12-08 07:47:18 000",
+       {TypedDate{0}},
+       "\"2026-12-08 07:47:18 000\""},
+      {VT_ARRAY | VT_R8, ApiValueType::kReal, 0, 0, "98.9235, nan", elements({{98.923456}, {NAN}}),
+       "[98.923456,null]"},
+      {VT_ARRAY | VT_BSTR, ApiValueType::kText, 0, 0, "a, b, c",
+       elements({{std::string("a, b")}, {std::string("c")}}), "[\"a, b\",\"c\"]"},
+      {VT_ARRAY | VT_VARIANT, ApiValueType::kReal, 0, 0, "1, 0.5, 1970-01-01 00:00:01 000, ?",
+       elements({{true}, {0.5}, {TypedDate{1000}}, {}}),
+       "[true,0.5,\"1970-01-01 00:00:01 000\",null]"},
+      {VT_ARRAY | VT_I4, ApiValueType::kReal, 0, 0, "7", {std::string("7")}, "null"},
+  };
+  std::vector<ProjectTagRecord> records;
+  for (const auto& c : cases) records.push_back(TagRecord(c.v, c.vt));
+  const BridgeProject project({TreeServer({GroupRecord("G", 1, false, records)})});
+  for (std::size_t handle = 0; handle < std::size(cases); ++handle) {
+    const auto& c = cases[handle];
+    SCOPED_TRACE(c.v);
+    const ProjectTag& tag = *project.FindTag(static_cast<TagHandle>(handle));
+    TagLiveValue value;
+    value.valueClass = c.valueClass;
+    value.realValue = c.real;
+    value.integerValue = c.integer;
+    value.textValue = c.text;
+    value.updateCount = 1;
+    EXPECT_EQ(nlohmann::json::parse(JsonValueMessage(tag, value, c.typed)).at("v").dump(), c.v);
   }
-  OwnedVariant reals;
-  reals.Mutable()->vt = VT_ARRAY | VT_R8;
-  reals.Mutable()->parray = SafeArrayCreateVector(VT_R8, 0, 2);
-
-  TextArrayElements arrays;
-  arrays.Put(0, texts.Get());
-  arrays.Put(1, reals.Get());
-  const ProjectTag& tag = *project.FindTag(0);
-  EXPECT_FALSE(arrays.Of(*project.FindTag(1)).has_value());
-  const TextElements kept = arrays.Of(tag);
-  ASSERT_TRUE(kept.has_value());
-
-  TagLiveValue value;
-  value.valueClass = ApiValueType::kText;
-  value.textValue = "a, b, c";
-  value.updateCount = 1;
-  EXPECT_EQ(nlohmann::json::parse(JsonValueMessage(tag, value, kept)).at("v"),
-            nlohmann::json::array({"a, b", "c"}));
-  tavrel::sparkplug::Metric metric;
-  SetMetricValue(metric, tag.vt, value, kept);
-  EXPECT_EQ(metric.bytes_value(), std::string("a, b\0c\0", 7));
 }
 
 }  // namespace

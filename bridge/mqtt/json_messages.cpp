@@ -3,83 +3,51 @@
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <string_view>
+#include <type_traits>
+#include <variant>
 
-#include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
-#include "common/decimal_text.h"
 #include "platform/com/variant.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
-enum class Element { kSigned, kUnsigned, kReal, kBoolean, kText };
-
-Element ElementOf(int vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_INT:
-      return Element::kSigned;
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_UINT:
-      return Element::kUnsigned;
-    case VT_R4:
-    case VT_R8:
-      return Element::kReal;
-    case VT_BOOL:
-      return Element::kBoolean;
-    default:
-      return Element::kText;
-  }
+// An element of an array by the type it arrived in.
+json ElementValue(const TypedValue& element) {
+  return std::visit(
+      [](const auto& held) -> json {
+        using Held = std::decay_t<decltype(held)>;
+        if constexpr (std::is_same_v<Held, double>) {
+          return std::isfinite(held) ? json(held) : json(nullptr);
+        } else if constexpr (std::is_arithmetic_v<Held>) {
+          return held;
+        } else if constexpr (std::is_same_v<Held, TypedDate>) {
+          return TypedDateText(held);
+        } else if constexpr (std::is_same_v<Held, std::string>) {
+          return AnsiToUtf8(held);
+        } else {
+          return nullptr;  // none, or an array, which no element is
+        }
+      },
+      element.value);
 }
 
-// The whole of `text` as a JSON number; null when it is none, or not finite.
-template <typename Number>
-json NumberOfText(std::string_view text) {
-  const std::optional<Number> number = WholeNumber<Number>(text);
-  if (!number) return nullptr;
-  if constexpr (std::is_floating_point_v<Number>) {
-    if (!std::isfinite(*number)) return nullptr;
-  }
-  return *number;
-}
-
-json ElementOfText(Element element, std::string_view text) {
-  switch (element) {
-    case Element::kSigned:
-      return NumberOfText<std::int64_t>(text);
-    case Element::kUnsigned:
-      return NumberOfText<std::uint64_t>(text);
-    case Element::kReal:
-      return NumberOfText<double>(text);
-    case Element::kBoolean:
-      return text == "1" ? json(true) : text == "0" ? json(false) : json(nullptr);
-    case Element::kText:
-      break;
-  }
-  return AnsiToUtf8(text);
-}
-
-json ArrayValue(Element element, std::string_view text, const TextElements& textElements) {
+json ArrayValue(const TypedValue& typed) {
+  const auto* elements = std::get_if<TypedArray>(&typed.value);
+  if (elements == nullptr) return nullptr;
   json array = json::array();
-  ForEachArrayElement(text, textElements, [&](std::string_view part) {
-    array.push_back(ElementOfText(element, part));
-  });
+  for (const TypedValue& element : *elements) array.push_back(ElementValue(element));
   return array;
 }
 
-json ScalarValue(const ProjectTag& tag, const TagLiveValue& value) {
-  // 64-bit integers lose digits in the real the value keeps; their text has them all.
+json ScalarValue(const ProjectTag& tag, const TagLiveValue& value, const TypedValue& typed) {
+  // 64-bit integers lose digits in the real of the value's class; the typed value has them all.
   if (tag.vt == VT_I8 || tag.vt == VT_UI8) {
-    json exact = ElementOfText(ElementOf(tag.vt), value.textValue);
-    if (!exact.is_null()) return exact;
+    if (std::holds_alternative<std::int64_t>(typed.value) ||
+        std::holds_alternative<std::uint64_t>(typed.value)) {
+      return ElementValue(typed);
+    }
   }
   switch (value.valueClass) {
     case ApiValueType::kReal:
@@ -109,11 +77,9 @@ json TimeOf(const TagLiveValue& value) {
 }  // namespace
 
 std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
-                             const TextElements& textElements) {
+                             const TypedValue& typed) {
   json message = json::object();
-  message["v"] = (tag.vt & VT_ARRAY) != 0
-                     ? ArrayValue(ElementOf(tag.vt & ~VT_ARRAY), value.textValue, textElements)
-                     : ScalarValue(tag, value);
+  message["v"] = (tag.vt & VT_ARRAY) != 0 ? ArrayValue(typed) : ScalarValue(tag, value, typed);
   message["q"] = value.badFlag == 0 ? "good" : "bad";
   message["t"] = TimeOf(value);
   message["h"] = value.handle;

@@ -1,12 +1,14 @@
 // The payloads of the JSON format.
 //
 // A value:  {"v":<value>,"q":"good"|"bad","t":"2026-12-08T07:47:18.945Z","h":<handle>}
-// "v" follows the tag's requested type: integers and reals as JSON numbers (64-bit integers
-// exactly, from the value's text), booleans as true or false, texts and dates as strings,
-// arrays as JSON arrays of those (from `textElements` when given, else read from the value's
-// text, whose elements are joined by ", "); a number the value does not hold (a non-finite real, an
-// element that could not be read) is null. "t" is the server's time stamp in UTC, null when the
-// value has none.
+// "v" of a tag that requests a scalar follows the tag's value class: reals and integers as JSON
+// numbers (a 64-bit integer tag's value exactly, as its typed value holds it), booleans as true
+// or false, texts and dates as the value's text; a real that is not finite is null. "v" of a
+// tag that requests an array is a JSON array of the value's typed elements, each by the type it
+// arrived in: integers and reals as numbers, booleans as true or false, dates as their text,
+// texts as strings; an element without a value, or a real that is not finite, is null; a value
+// that is no array (one read as text) is null. "t" is the server's time stamp in UTC, null when
+// the value has none.
 //
 // A write's result, on "<topic>/write_result":
 //           {"tag":"<path>","h":<handle>,"result":<code>,"error":"<text>"}
@@ -18,9 +20,9 @@
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
-#include "bridge/mqtt/text_array_elements.h"
+#include "bridge/core/typed_value.h"
 
 std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
-                             const TextElements& textElements = std::nullopt);
+                             const TypedValue& typed);
 std::string JsonWriteResultMessage(const std::string& path, TagHandle handle,
                                    const WriteResult& result);

@@ -3,7 +3,7 @@
 // The publisher makes one client per connection and calls, on its thread:
 //   NextWill() before each connect (a new session);
 //   Start() once the broker accepted it: the subscriptions, then the whole state, read from
-//     the live values;
+//     the latest values the publisher took (LatestValues::Current);
 //   PublishChanges() with the values applied since the last call;
 //   Receive() for each message on a subscribed topic, handing the writes it asks for to
 //     `writes`;
@@ -20,6 +20,7 @@
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
 #include "bridge/metrics/metric_registry.h"
+#include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mosquitto_client.h"
 
 // A write asked for through the broker: the tag and the value as text in the system code page.
@@ -56,8 +57,7 @@ class MqttFormatter {
   virtual ~MqttFormatter() = default;
   virtual MosquittoClient::Will NextWill() = 0;
   virtual void Start(MosquittoClient& client) = 0;
-  virtual void PublishChanges(MosquittoClient& client,
-                              const std::vector<TagLiveValue>& changes) = 0;
+  virtual void PublishChanges(MosquittoClient& client, const std::vector<LatestValue>& changes) = 0;
   virtual void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
                        std::vector<MqttWriteRequest>& writes) = 0;
   virtual void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) = 0;

@@ -33,13 +33,12 @@ constexpr std::size_t kMaxUnacknowledged = 1000;
 constexpr int kReadsPerWake = 16;
 
 std::unique_ptr<MqttFormatter> MakeFormat(const MqttSettings& settings, const PublishedTags& tags,
-                                          const TextArrayElements& textArrays, std::string edgeNode,
+                                          const LatestValues& latest, std::string edgeNode,
                                           MqttCounters& counters) {
   if (settings.format == MqttFormat::kSparkplugB) {
-    return std::make_unique<SparkplugFormat>(settings, tags, textArrays, std::move(edgeNode),
-                                             counters);
+    return std::make_unique<SparkplugFormat>(settings, tags, latest, std::move(edgeNode), counters);
   }
-  return std::make_unique<JsonFormat>(settings, tags, textArrays, counters);
+  return std::make_unique<JsonFormat>(settings, tags, latest, counters);
 }
 
 // Holds back partial TCP segments while it exists.
@@ -70,8 +69,8 @@ MqttPublisher::MqttPublisher(MqttSettings settings, BridgeProject& project, Brid
       log_(log),
       tags_(project),
       counters_(metrics),
-      format_(MakeFormat(settings_, tags_, textArrays_, std::move(edgeNode), counters_)),
-      latest_(tags_.Count(), [this] { wake_.Signal(); }),
+      latest_(tags_.LiveValues(), [this] { wake_.Signal(); }),
+      format_(MakeFormat(settings_, tags_, latest_, std::move(edgeNode), counters_)),
       writes_(settings_.writes ? std::make_unique<MqttWrites>(project, [this] { wake_.Signal(); })
                                : nullptr),
       thread_([this](std::stop_token stop) { Run(stop); }) {
@@ -209,7 +208,7 @@ void MqttPublisher::PauseBeforeRetry(std::chrono::seconds pause, const std::stop
 void MqttPublisher::HandleArrivals(MosquittoClient& client) {
   if (starting_) {
     starting_ = false;
-    // The whole state goes out now, read from the live values; what waits is in it already.
+    // The whole state goes out now, read from the latest values, which take in what waits.
     latest_.TakeAll(batch_);
     format_->Start(client);
   }

@@ -36,7 +36,6 @@
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/mqtt_writes.h"
 #include "bridge/mqtt/published_tags.h"
-#include "bridge/mqtt/text_array_elements.h"
 #include "common/bridge_log.h"
 
 class BridgeRuntime;
@@ -51,10 +50,10 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   MqttPublisher(const MqttPublisher&) = delete;
   MqttPublisher& operator=(const MqttPublisher&) = delete;
 
-  void PushValue(const TagLiveValue& value) override { latest_.Put(value); }
-  void PushServerValue(const TagLiveValue& value, const VARIANT& source) override {
-    textArrays_.Put(value.handle, source);
-    latest_.Put(value);
+  // A value without its typed form publishes as one that has none.
+  void PushValue(const TagLiveValue& value) override { latest_.Put(value, {}); }
+  void PushTypedValue(const TagLiveValue& value, const TypedValue& typed) override {
+    latest_.Put(value, typed);
   }
 
   // True while a connection is accepted; any thread.
@@ -84,13 +83,12 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   BridgeProject& project_;
   BridgeLog& log_;
   const PublishedTags tags_;
-  TextArrayElements textArrays_;
   MqttCounters counters_;
-  std::unique_ptr<MqttFormatter> format_;
   WakeEvent wake_;
   LatestValues latest_;
+  std::unique_ptr<MqttFormatter> format_;
   std::unique_ptr<MqttWrites> writes_;  // only with writes on
-  std::vector<TagLiveValue> batch_;
+  std::vector<LatestValue> batch_;
   std::vector<MqttWriteRequest> requests_;
   std::vector<std::pair<std::string, std::string>> arrived_;  // topic and payload
   Answer answer_ = Answer::kNone;

@@ -53,6 +53,13 @@ PublishedTags::PublishedTags(const BridgeProject& project) {
   std::sort(pathLevels_.begin(), pathLevels_.end());
 }
 
+std::vector<TagLiveValue> PublishedTags::LiveValues() const {
+  std::vector<TagLiveValue> values;
+  values.reserve(tags_.size());
+  for (const PublishedTag& published : tags_) values.push_back(published.tag->liveValue.Snapshot());
+  return values;
+}
+
 std::optional<TagHandle> PublishedTags::FindPath(std::string_view path) const {
   const auto found = byPath_.find(path);
   if (found == byPath_.end()) return std::nullopt;

@@ -43,6 +43,9 @@ class PublishedTags {
   const PublishedTag& Of(TagHandle handle) const { return tags_[static_cast<std::size_t>(handle)]; }
   const std::vector<PublishedDevice>& Devices() const { return devices_; }
 
+  // A copy of every tag's live value, by handle.
+  std::vector<TagLiveValue> LiveValues() const;
+
   std::optional<TagHandle> FindPath(std::string_view path) const;
   std::optional<std::size_t> FindDevice(std::string_view id) const;
   // The distinct numbers of topic levels of the paths, smallest first.

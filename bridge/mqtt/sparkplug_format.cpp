@@ -50,11 +50,11 @@ void AddBdSeq(Payload& payload, std::uint64_t bdSeq) {
 }  // namespace
 
 SparkplugFormat::SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
-                                 const TextArrayElements& textArrays, std::string edgeNode,
+                                 const LatestValues& latest, std::string edgeNode,
                                  MqttCounters& counters)
     : settings_(settings),
       tags_(tags),
-      textArrays_(textArrays),
+      latest_(latest),
       counters_(counters),
       edgeNode_(std::move(edgeNode)),
       lastBad_(tags.Count(), 0),
@@ -99,7 +99,8 @@ void SparkplugFormat::PublishPayload(MosquittoClient& client, const std::string&
   PublishCounted(client, counters_, topic, bytes_, kDataQos, false, values);
 }
 
-Metric& SparkplugFormat::AddMetric(const TagLiveValue& value, bool birth) {
+Metric& SparkplugFormat::AddMetric(const LatestValue& latest, bool birth) {
+  const TagLiveValue& value = latest.value;
   const PublishedTag& published = tags_.Of(value.handle);
   Metric& metric = *payload_.add_metrics();
   if (birth) metric.set_name(published.metricName);
@@ -107,7 +108,7 @@ Metric& SparkplugFormat::AddMetric(const TagLiveValue& value, bool birth) {
   if (value.seconds != 0) {
     metric.set_timestamp(static_cast<std::uint64_t>(value.seconds) * 1000 + value.milliseconds);
   }
-  SetMetricValue(metric, published.tag->vt, value, textArrays_.Of(*published.tag));
+  SetMetricValue(metric, published.tag->vt, value, latest.typed);
   std::uint8_t& lastBad = lastBad_[static_cast<std::size_t>(value.handle)];
   if (birth || value.badFlag != 0 || lastBad != 0) {
     AddInt32Property(*metric.mutable_properties(), "Quality",
@@ -132,22 +133,22 @@ void SparkplugFormat::PublishBirths(MosquittoClient& client) {
     payload_.Clear();
     const std::vector<TagHandle>& handles = tags_.Devices()[device].handles;
     for (const TagHandle handle : handles) {
-      AddMetric(tags_.Of(handle).tag->liveValue.Snapshot(), true);
+      AddMetric(latest_.Current(handle), true);
     }
     PublishPayload(client, DeviceTopic("DBIRTH", device), handles.size());
   }
 }
 
 void SparkplugFormat::PublishChanges(MosquittoClient& client,
-                                     const std::vector<TagLiveValue>& changes) {
-  for (const TagLiveValue& value : changes) {
-    byDevice_[tags_.Of(value.handle).device].push_back(&value);
+                                     const std::vector<LatestValue>& changes) {
+  for (const LatestValue& latest : changes) {
+    byDevice_[tags_.Of(latest.value.handle).device].push_back(&latest);
   }
   for (std::size_t device = 0; device < byDevice_.size(); ++device) {
-    std::vector<const TagLiveValue*>& values = byDevice_[device];
+    std::vector<const LatestValue*>& values = byDevice_[device];
     if (values.empty()) continue;
     payload_.Clear();
-    for (const TagLiveValue* value : values) AddMetric(*value, false);
+    for (const LatestValue* latest : values) AddMetric(*latest, false);
     PublishPayload(client, DeviceTopic("DDATA", device), values.size());
     values.clear();
   }
@@ -202,8 +203,7 @@ void SparkplugFormat::ReceiveCommand(MosquittoClient& client, std::string_view d
 void SparkplugFormat::PublishWriteOutcome(MosquittoClient& client,
                                           const MqttWriteOutcome& outcome) {
   payload_.Clear();
-  const TagLiveValue value = tags_.Of(outcome.handle).tag->liveValue.Snapshot();
-  PropertySet& properties = *AddMetric(value, false).mutable_properties();
+  PropertySet& properties = *AddMetric(latest_.Current(outcome.handle), false).mutable_properties();
   AddInt32Property(properties, "WriteResult", outcome.result.code);
   AddStringProperty(properties, "WriteError", AnsiToUtf8(outcome.result.message));
   PublishPayload(client, DeviceTopic("DDATA", tags_.Of(outcome.handle).device), 1);

@@ -23,24 +23,24 @@
 #include <string>
 #include <vector>
 
+#include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mqtt_formatter.h"
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/published_tags.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
-#include "bridge/mqtt/text_array_elements.h"
 
 inline constexpr char kRebirthMetric[] = "Node Control/Rebirth";
 inline constexpr char kBdSeqMetric[] = "bdSeq";
 
 class SparkplugFormat final : public MqttFormatter {
  public:
+  // `latest`: the publisher's values, read on its thread.
   SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
-                  const TextArrayElements& textArrays, std::string edgeNode,
-                  MqttCounters& counters);
+                  const LatestValues& latest, std::string edgeNode, MqttCounters& counters);
 
   MosquittoClient::Will NextWill() override;
   void Start(MosquittoClient& client) override;
-  void PublishChanges(MosquittoClient& client, const std::vector<TagLiveValue>& changes) override;
+  void PublishChanges(MosquittoClient& client, const std::vector<LatestValue>& changes) override;
   void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
                std::vector<MqttWriteRequest>& writes) override;
   void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) override;
@@ -52,8 +52,8 @@ class SparkplugFormat final : public MqttFormatter {
   void PublishBirths(MosquittoClient& client);
   // Stamps payload_ with the time and the next seq and publishes it.
   void PublishPayload(MosquittoClient& client, const std::string& topic, std::uint64_t values);
-  // Adds the metric of `value` to payload_ (with its name in a birth).
-  tavrel::sparkplug::Metric& AddMetric(const TagLiveValue& value, bool birth);
+  // Adds the metric of `latest` to payload_ (with its name in a birth).
+  tavrel::sparkplug::Metric& AddMetric(const LatestValue& latest, bool birth);
   void ReceiveCommand(MosquittoClient& client, std::string_view device,
                       const tavrel::sparkplug::Payload& command,
                       std::vector<MqttWriteRequest>& writes);
@@ -61,14 +61,14 @@ class SparkplugFormat final : public MqttFormatter {
 
   const MqttSettings& settings_;
   const PublishedTags& tags_;
-  const TextArrayElements& textArrays_;
+  const LatestValues& latest_;
   MqttCounters& counters_;
   const std::string edgeNode_;
   std::uint64_t bdSeq_ = 0;  // of the session being made or run
   bool born_ = false;        // its NBIRTH went out: the next connection is a new session
   std::uint64_t seq_ = 0;
   std::vector<std::uint8_t> lastBad_;  // by handle: the last value published was bad
-  std::vector<std::vector<const TagLiveValue*>> byDevice_;
+  std::vector<std::vector<const LatestValue*>> byDevice_;
   tavrel::sparkplug::Payload payload_;  // reused, so its metrics' memory is too
   std::string bytes_;
 };

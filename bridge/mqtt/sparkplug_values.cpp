@@ -1,13 +1,10 @@
 #include "bridge/mqtt/sparkplug_values.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <variant>
 
-#include "bridge/mqtt/text_array_elements.h"
 #include "common/code_page.h"
-#include "common/decimal_text.h"
 #include "platform/com/variant.h"
 
 namespace {
@@ -69,58 +66,69 @@ std::size_t ElementSize(std::uint32_t arrayType) {
   }
 }
 
-// "YYYY-MM-DD hh:mm:ss mmm" as milliseconds since 1970, read as UTC.
-std::optional<std::uint64_t> MillisecondsOfDateText(const std::string& text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d %d", &year, &month, &day, &hour, &minute,
-                  &second, &millisecond) != 7) {
-    return std::nullopt;
+// The two's-complement bits of a typed integer or boolean; none for any other value.
+std::optional<std::uint64_t> IntegerBits(const TypedValue& typed) {
+  if (const auto* value = std::get_if<std::int64_t>(&typed.value)) {
+    return static_cast<std::uint64_t>(*value);
   }
-  const std::chrono::year_month_day date{std::chrono::year(year),
-                                         std::chrono::month(static_cast<unsigned>(month)),
-                                         std::chrono::day(static_cast<unsigned>(day))};
-  if (!date.ok() || year < 1970) return std::nullopt;
-  const auto time = std::chrono::sys_days(date) + std::chrono::hours(hour) +
-                    std::chrono::minutes(minute) + std::chrono::seconds(second) +
-                    std::chrono::milliseconds(millisecond);
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
+  if (const auto* value = std::get_if<std::uint64_t>(&typed.value)) return *value;
+  if (const auto* value = std::get_if<bool>(&typed.value)) return *value ? 1 : 0;
+  return std::nullopt;
 }
 
-// Appends `element` (text) packed as an element of `arrayType`; an element that does not read
-// as a number packs as 0.
-void PackElement(std::uint32_t arrayType, std::string_view element, std::string& bytes) {
+// A typed number as a real; none for any other value.
+std::optional<double> RealOf(const TypedValue& typed) {
+  if (const auto* value = std::get_if<double>(&typed.value)) return *value;
+  if (const auto* value = std::get_if<std::int64_t>(&typed.value)) {
+    return static_cast<double>(*value);
+  }
+  if (const auto* value = std::get_if<std::uint64_t>(&typed.value)) {
+    return static_cast<double>(*value);
+  }
+  return std::nullopt;
+}
+
+// A typed date as Sparkplug's unsigned milliseconds; none for any other value and for a moment
+// before 1970.
+std::optional<std::uint64_t> DateMilliseconds(const TypedValue& typed) {
+  const auto* date = std::get_if<TypedDate>(&typed.value);
+  if (date == nullptr || date->milliseconds < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(date->milliseconds);
+}
+
+// Appends `element` packed as an element of `arrayType`; an element that is not of the array's
+// kind (no number for a number array, no date for a date array) packs as 0, or as an empty
+// string in a string array.
+void PackElement(std::uint32_t arrayType, const TypedValue& element, std::string& bytes) {
   const std::size_t size = ElementSize(arrayType);
   if (size == 0) {
-    bytes += AnsiToUtf8(element);
+    if (const auto* text = std::get_if<std::string>(&element.value)) bytes += AnsiToUtf8(*text);
     bytes += '\0';
     return;
   }
   std::uint64_t bits = 0;
   if (arrayType == type::kFloatArray) {
-    const float real = static_cast<float>(WholeNumber<double>(element).value_or(0));
+    const float real = static_cast<float>(RealOf(element).value_or(0));
     std::uint32_t word = 0;
     std::memcpy(&word, &real, sizeof word);
     bits = word;
   } else if (arrayType == type::kDoubleArray) {
-    const double real = WholeNumber<double>(element).value_or(0);
+    const double real = RealOf(element).value_or(0);
     std::memcpy(&bits, &real, sizeof bits);
   } else if (arrayType == type::kDateTimeArray) {
-    bits = MillisecondsOfDateText(std::string(element)).value_or(0);
-  } else if (arrayType < type::kUInt8Array) {
-    bits = static_cast<std::uint64_t>(WholeNumber<std::int64_t>(element).value_or(0));
+    bits = DateMilliseconds(element).value_or(0);
   } else {
-    bits = WholeNumber<std::uint64_t>(element).value_or(0);
+    bits = IntegerBits(element).value_or(0);
   }
   for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
-void SetArrayValue(Metric& metric, std::uint32_t arrayType, std::string_view text,
-                   const TextElements& textElements) {
+void SetArrayValue(Metric& metric, std::uint32_t arrayType, const TypedValue& typed) {
   std::string& bytes = *metric.mutable_bytes_value();
   bytes.clear();
-  ForEachArrayElement(text, textElements,
-                      [&](std::string_view element) { PackElement(arrayType, element, bytes); });
+  if (const auto* elements = std::get_if<TypedArray>(&typed.value)) {
+    for (const TypedValue& element : *elements) PackElement(arrayType, element, bytes);
+  }
 }
 
 }  // namespace
@@ -147,15 +155,13 @@ std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass) {
   return type::kDouble;
 }
 
-void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
-                    const TextElements& textElements) {
+void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value, const TypedValue& typed) {
   const std::uint32_t dataType = SparkplugTypeOf(vt, value.valueClass);
   metric.set_datatype(dataType);
   if (value.updateCount == 0) {
     metric.set_is_null(true);
     return;
   }
-  const std::string& text = value.textValue;
   switch (dataType) {
     case type::kInt8:
     case type::kInt16:
@@ -168,12 +174,12 @@ void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
       metric.set_int_value(static_cast<std::uint32_t>(value.realValue));
       return;
     case type::kInt64:
-      metric.set_long_value(static_cast<std::uint64_t>(
-          WholeNumber<std::int64_t>(text).value_or(static_cast<std::int64_t>(value.realValue))));
+      metric.set_long_value(IntegerBits(typed).value_or(
+          static_cast<std::uint64_t>(static_cast<std::int64_t>(value.realValue))));
       return;
     case type::kUInt64:
       metric.set_long_value(
-          WholeNumber<std::uint64_t>(text).value_or(static_cast<std::uint64_t>(value.realValue)));
+          IntegerBits(typed).value_or(static_cast<std::uint64_t>(value.realValue)));
       return;
     case type::kFloat:
       metric.set_float_value(static_cast<float>(value.realValue));
@@ -185,17 +191,17 @@ void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value,
       metric.set_boolean_value(value.integerValue != 0);
       return;
     case type::kString:
-      metric.set_string_value(AnsiToUtf8(text));
+      metric.set_string_value(AnsiToUtf8(value.textValue));
       return;
     case type::kDateTime:
-      if (const std::optional<std::uint64_t> milliseconds = MillisecondsOfDateText(text)) {
+      if (const std::optional<std::uint64_t> milliseconds = DateMilliseconds(typed)) {
         metric.set_long_value(*milliseconds);
       } else {
         metric.set_is_null(true);
       }
       return;
     default:
-      SetArrayValue(metric, dataType, text, textElements);
+      SetArrayValue(metric, dataType, typed);
       return;
   }
 }

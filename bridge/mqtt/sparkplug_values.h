@@ -7,10 +7,11 @@
 // texts and dates the matching array type (packed little-endian in the bytes value, a date as
 // its 8-byte milliseconds; a string array as NUL-terminated strings). Any other type goes by the
 // tag's value class: a real Double, an integer Int32, a boolean Boolean, a text String; so do
-// arrays of booleans and variants, as the String of their text. 64-bit integers and array
-// elements are read from the value's text, which holds all their digits; a date's text is taken
-// as UTC. Signed integers travel as their two's-complement bits; an element that cannot be read
-// packs as 0.
+// arrays of booleans and variants, as the String of their text. 64-bit integers, dates and
+// array elements are taken from the value's typed form (typed_value.h), which holds all their
+// digits; the other scalars from the number of the value's class. Signed integers travel as
+// their two's-complement bits; a date before 1970, or a value that is no date, is null; an
+// element that is not of the array's kind packs as 0 (an empty string in a string array).
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,8 @@
 #include <vector>
 
 #include "bridge/core/tag_live_value.h"
+#include "bridge/core/typed_value.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
-#include "bridge/mqtt/text_array_elements.h"
 
 namespace sparkplug_type {
 inline constexpr std::uint32_t kInt8 = 1;
@@ -54,10 +55,10 @@ inline constexpr std::uint32_t kDateTimeArray = 34;
 // The data type of a tag requesting `vt` whose value class is `valueClass`.
 std::uint32_t SparkplugTypeOf(int vt, ApiValueType valueClass);
 
-// Sets the data type and the value of `metric` (is_null for a tag that has no value yet). An
-// array's elements are those of `textElements` when given, else read from the value's text.
+// Sets the data type and the value of `metric` (is_null for a tag that has no value yet) from
+// `value` and its typed form `typed`.
 void SetMetricValue(tavrel::sparkplug::Metric& metric, int vt, const TagLiveValue& value,
-                    const TextElements& textElements = std::nullopt);
+                    const TypedValue& typed);
 
 // The text of a commanded metric value as the bridge's write takes it (system code page), by
 // the metric's data type or, without one, by `tagType`; none when the metric has no value the

@@ -19,6 +19,8 @@ TagLiveValue Value(ApiValueType valueClass, double real, std::int32_t integer, s
   return value;
 }
 
+TypedValue Elements(TypedArray elements) { return {std::move(elements)}; }
+
 std::string Bytes(std::initializer_list<unsigned char> bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
@@ -31,67 +33,122 @@ TEST(SparkplugValues, EachRequestedTypeGivesItsDataTypeAndValueField) {
   struct Case {
     int vt;
     TagLiveValue value;
+    TypedValue typed;
     std::uint32_t dataType;
     std::function<void(const Metric&)> check;
   };
   const Case cases[] = {
-      {VT_I1, Value(ApiValueType::kInteger, 0, -1, "-1"), type::kInt8,
+      {VT_I1,
+       Value(ApiValueType::kInteger, 0, -1, "-1"),
+       {std::int64_t{-1}},
+       type::kInt8,
        [](const Metric& m) { EXPECT_EQ(m.int_value(), 0xFFFFFFFFu); }},
-      {VT_UI4, Value(ApiValueType::kReal, 4e9, 0, "4000000000"), type::kUInt32,
+      {VT_UI4,
+       Value(ApiValueType::kReal, 4e9, 0, "4000000000"),
+       {std::uint64_t{4000000000}},
+       type::kUInt32,
        [](const Metric& m) { EXPECT_EQ(m.int_value(), 4000000000u); }},
-      // Beyond a double's 53 bits: the text has every digit.
-      {VT_I8, Value(ApiValueType::kReal, -9007199254740992.0, 0, "-9007199254740993"), type::kInt64,
+      // Beyond a double's 53 bits: the typed value has every digit.
+      {VT_I8,
+       Value(ApiValueType::kReal, -9007199254740992.0, 0, "-9007199254740993"),
+       {std::int64_t{-9007199254740993}},
+       type::kInt64,
        [](const Metric& m) {
          EXPECT_EQ(m.long_value(), static_cast<std::uint64_t>(-9007199254740993));
        }},
-      {VT_R4, Value(ApiValueType::kReal, 2.5, 0, "2.500000"), type::kFloat,
+      {VT_UI8,
+       Value(ApiValueType::kReal, 1.8446744073709552e19, 0, "18446744073709551615"),
+       {std::uint64_t{18446744073709551615u}},
+       type::kUInt64,
+       [](const Metric& m) { EXPECT_EQ(m.long_value(), 18446744073709551615u); }},
+      {VT_R4,
+       Value(ApiValueType::kReal, 2.5, 0, "2.500000"),
+       {2.5},
+       type::kFloat,
        [](const Metric& m) { EXPECT_EQ(m.float_value(), 2.5f); }},
-      {VT_BOOL, Value(ApiValueType::kBoolean, 0, 1, "1"), type::kBoolean,
+      {VT_BOOL,
+       Value(ApiValueType::kBoolean, 0, 1, "1"),
+       {true},
+       type::kBoolean,
        [](const Metric& m) { EXPECT_TRUE(m.boolean_value()); }},
-      {VT_BSTR, Value(ApiValueType::kText, 0, 0, kGbkText), type::kString,
+      {VT_BSTR,
+       Value(ApiValueType::kText, 0, 0, kGbkText),
+       {kGbkText},
+       type::kString,
        [](const Metric& m) { EXPECT_EQ(m.string_value(), kUtf8Text); }},
-      {VT_DATE, Value(ApiValueType::kText, 0, 0, "2026-12-08 07:47:18 945"), type::kDateTime,
+      {VT_DATE,
+       Value(ApiValueType::kText, 0, 0, "2026-12-08 07:47:18 945"),
+       {TypedDate{1796716038945}},
+       type::kDateTime,
        [](const Metric& m) { EXPECT_EQ(m.long_value(), 1796716038945u); }},
       {VT_ARRAY | VT_I4, Value(ApiValueType::kReal, 0, 0, "123456789, 987654321"),
-       type::kInt32Array,
+       Elements({{std::int64_t{123456789}}, {std::int64_t{987654321}}}), type::kInt32Array,
        [](const Metric& m) {
          EXPECT_EQ(m.bytes_value(), Bytes({0x15, 0xCD, 0x5B, 0x07, 0xB1, 0x68, 0xDE, 0x3A}));
        }},
-      {VT_ARRAY | VT_I2, Value(ApiValueType::kReal, 0, 0, "-2, 3"), type::kInt16Array,
+      {VT_ARRAY | VT_I2, Value(ApiValueType::kReal, 0, 0, "-2, 3"),
+       Elements({{std::int64_t{-2}}, {std::int64_t{3}}}), type::kInt16Array,
        [](const Metric& m) {
          EXPECT_EQ(m.bytes_value(), Bytes({0xFE, 0xFF, 0x03, 0x00}));
        }},
-      {VT_ARRAY | VT_BSTR, Value(ApiValueType::kText, 0, 0, "a, " + kGbkText), type::kStringArray,
+      // An element may hold the ", " that joins the elements in the value's text.
+      {VT_ARRAY | VT_BSTR, Value(ApiValueType::kText, 0, 0, "a, b, " + kGbkText),
+       Elements({{std::string("a, b")}, {kGbkText}}), type::kStringArray,
        [](const Metric& m) {
-         EXPECT_EQ(m.bytes_value(), std::string("a\0", 2) + kUtf8Text + '\0');
+         EXPECT_EQ(m.bytes_value(), std::string("a, b\0", 5) + kUtf8Text + '\0');
        }},
-      {VT_ARRAY | VT_DATE, Value(ApiValueType::kText, 0, 0, "1970-01-01 00:00:01 002, not a date"),
-       type::kDateTimeArray,
+      // Reals whole, not as the six digits of the text's "%g".
+      {VT_ARRAY | VT_R8, Value(ApiValueType::kReal, 0, 0, "98.9235"), Elements({{98.923456}}),
+       type::kDoubleArray,
+       [](const Metric& m) {
+         EXPECT_EQ(m.bytes_value(), Bytes({0xE1, 0xD2, 0x31, 0xE7, 0x19, 0xBB, 0x58, 0x40}));
+       }},
+      {VT_ARRAY | VT_DATE, Value(ApiValueType::kText, 0, 0, "1970-01-01 00:00:01 002, ?"),
+       Elements({{TypedDate{1002}}, {}}), type::kDateTimeArray,
        [](const Metric& m) {
          EXPECT_EQ(m.bytes_value(), Bytes({0xEA, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
        }},
-      {VT_ARRAY | VT_BOOL, Value(ApiValueType::kReal, 0, 0, "1, 0"), type::kString,
-       [](const Metric& m) { EXPECT_EQ(m.string_value(), "1, 0"); }},
-      {VT_EMPTY, Value(ApiValueType::kReal, 1.5, 0, "1.5"), type::kDouble,
+      {VT_ARRAY | VT_BOOL, Value(ApiValueType::kReal, 0, 0, "1, 0"), Elements({{true}, {false}}),
+       type::kString, [](const Metric& m) { EXPECT_EQ(m.string_value(), "1, 0"); }},
+      {VT_EMPTY,
+       Value(ApiValueType::kReal, 1.5, 0, "1.5"),
+       {std::int64_t{2}},
+       type::kDouble,
        [](const Metric& m) { EXPECT_EQ(m.double_value(), 1.5); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.vt);
     Metric metric;
-    SetMetricValue(metric, c.vt, c.value);
+    SetMetricValue(metric, c.vt, c.value, c.typed);
     EXPECT_EQ(metric.datatype(), c.dataType);
     EXPECT_FALSE(metric.is_null());
     c.check(metric);
   }
 }
 
-TEST(SparkplugValues, ATagWithoutAValueIsNull) {
+// No value yet, and a date that is none (refused by the conversion, before 1970, or a value
+// that arrived as text).
+TEST(SparkplugValues, NoValueAndNoDateAreNull) {
   TagLiveValue never;
   never.valueClass = ApiValueType::kReal;
-  Metric metric;
-  SetMetricValue(metric, VT_R8, never);
-  EXPECT_TRUE(metric.is_null());
-  EXPECT_EQ(metric.value_case(), Metric::VALUE_NOT_SET);
+  const TagLiveValue date = Value(ApiValueType::kText, 0, 0, "1969-12-31 23:59:59 000");
+  const struct {
+    int vt;
+    const TagLiveValue& value;
+    TypedValue typed;
+  } cases[] = {
+      {VT_R8, never, {}},
+      {VT_DATE, date, {}},
+      {VT_DATE, date, {TypedDate{-1000}}},
+      {VT_DATE, date, {date.textValue}},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    Metric metric;
+    SetMetricValue(metric, cases[i].vt, cases[i].value, cases[i].typed);
+    EXPECT_TRUE(metric.is_null());
+    EXPECT_EQ(metric.value_case(), Metric::VALUE_NOT_SET);
+  }
 }
 
 TEST(SparkplugValues, CommandedValuesBecomeTheTextsTheWriteTakes) {
