@@ -38,7 +38,7 @@ bool SameRecord(const PushRecord& read, const PushRecord& reread) {
 }
 
 void CheckJsonLine(const PushRecord& record) {
-  const WatchValue value = PushWatchValue(record, "S1G1温度");
+  const WatchValue value = PushWatchValue(record, "S1G1温度", WatchForm::kNumber);
   const nlohmann::json line = nlohmann::json::parse(WatchLine(value, true, false));
   Check(line.at("handle") == record.handle);
   Check(line.at("quality") == (record.bad ? "bad" : "good"));
@@ -46,6 +46,9 @@ void CheckJsonLine(const PushRecord& record) {
   switch (record.valueClass) {
     case 1:
       Check(std::isfinite(record.real) ? json == record.real : json.is_null());
+      break;
+    case 3:
+      Check(json == (record.integer != 0));
       break;
     case 4:
       Check(json.is_string());

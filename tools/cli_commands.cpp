@@ -4,7 +4,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -150,8 +149,9 @@ void PrintValue(const CliSession& session, const WatchValue& value) {
   std::fflush(session.out());
 }
 
-// The handles of the tags whose values are texts, from the configured tags' VARTYPEs.
-int FindTextHandles(CliSession& session, std::set<int>& handles) {
+// How JSON shows each tag's values, from the configured tags' VARTYPEs; tags not in `forms`
+// are numbers.
+int FindWatchForms(CliSession& session, std::map<int, WatchForm>& forms) {
   ApiReply reply;
   const int result = session.Request(RequestHeader(kRequestUid, 1, kConfigurationTt), 1, reply);
   if (result != kCliOk) return result;
@@ -160,16 +160,22 @@ int FindTextHandles(CliSession& session, std::set<int>& handles) {
   configuration.FindElement("root");
   configuration.EnterElement();
   while (configuration.FindElement("t")) {
-    if (IsTextVarType(ParseDecimal(configuration.GetAttribute("t")))) {
-      handles.insert(ParseDecimal(configuration.GetAttribute("h")));
+    if (const WatchForm form = WatchFormOfVarType(ParseDecimal(configuration.GetAttribute("t")));
+        form != WatchForm::kNumber) {
+      forms[ParseDecimal(configuration.GetAttribute("h"))] = form;
     }
   }
   return kCliOk;
 }
 
+WatchForm FormOf(const std::map<int, WatchForm>& forms, int handle) {
+  const auto found = forms.find(handle);
+  return found == forms.end() ? WatchForm::kNumber : found->second;
+}
+
 // Prints the snapshot's values and returns each handle's key.
 std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::string& payload,
-                                         const std::set<int>& textHandles) {
+                                         const std::map<int, WatchForm>& forms) {
   std::map<int, std::string> keys;
   MarkupDocument snapshot(MarkupBuild::kBridge);
   snapshot.SetText(payload);
@@ -181,22 +187,22 @@ std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::s
     const std::string key = isStatus ? "status" : snapshot.GetAttribute("k");
     keys[handle] = key;
     const std::string ms = snapshot.GetAttribute(isStatus ? "m" : "ms");
-    PrintValue(session, SnapshotWatchValue(
-                            handle, key, snapshot.GetAttribute("v"), textHandles.contains(handle),
-                            snapshot.GetAttribute("q") != "0",
-                            std::atoll(snapshot.GetAttribute("s").c_str()), ParseDecimal(ms)));
+    PrintValue(session, SnapshotWatchValue(handle, key, snapshot.GetAttribute("v"),
+                                           FormOf(forms, handle), snapshot.GetAttribute("q") != "0",
+                                           std::atoll(snapshot.GetAttribute("s").c_str()),
+                                           ParseDecimal(ms)));
   }
   return keys;
 }
 
 int Watch(CliSession& session) {
-  std::set<int> textHandles;  // JSON only: the tab-separated form prints every value as text
-  int result = session.options().json ? FindTextHandles(session, textHandles) : kCliOk;
+  std::map<int, WatchForm> forms;  // JSON only: the tab-separated form prints every value as text
+  int result = session.options().json ? FindWatchForms(session, forms) : kCliOk;
   if (result != kCliOk) return result;
   ApiReply reply;
   result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
   if (result != kCliOk) return result;
-  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, textHandles);
+  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, forms);
 
   long printed = 0;
   auto nextHeartbeat = std::chrono::steady_clock::now() + kHeartbeatPeriod;
@@ -222,7 +228,8 @@ int Watch(CliSession& session) {
     const bool whole = ReadPushRecords(reply.payload, records);
     for (const PushRecord& record : records) {
       if (session.options().count >= 0 && printed >= session.options().count) break;
-      PrintValue(session, PushWatchValue(record, keys[record.handle]));
+      PrintValue(session,
+                 PushWatchValue(record, keys[record.handle], FormOf(forms, record.handle)));
       ++printed;
     }
     if (!whole) {

@@ -27,8 +27,8 @@ std::string ReplyHeader(int type, int flag) {
 }
 
 // A bridge-like peer: answers heartbeats, the configuration and a snapshot of a real, the
-// status of a server, a text, and reals that are no numbers; after the snapshot the client
-// gets the pushes the test appends.
+// status of a server, a text, reals that are no numbers, a boolean and an array of reals (which
+// the API sends as the real 0); after the snapshot the client gets the pushes the test appends.
 class FakeBridgeHandler : public ApiRequestHandler {
  public:
   explicit FakeBridgeHandler(ApiServer& server) : server_(server) {}
@@ -43,6 +43,8 @@ class FakeBridgeHandler : public ApiRequestHandler {
           "<root ver=\"0\">\r\n<t i=\"温度\" d=\"\" t=\"5\" a=\"1\" h=\"0\"/>\r\n"
           "<t i=\"s\" d=\"\" t=\"8\" a=\"1\" h=\"2\"/>\r\n"
           "<t i=\"n\" d=\"\" t=\"4\" a=\"1\" h=\"3\"/>\r\n"
+          "<t i=\"b\" d=\"\" t=\"11\" a=\"1\" h=\"4\"/>\r\n"
+          "<t i=\"a\" d=\"\" t=\"8197\" a=\"1\" h=\"5\"/>\r\n"
           "<t i=\"qz_server_status_0\" d=\"\" t=\"5\" a=\"1\" h=\"1\"/>\r\n</root>\r\n";
       server_.SendFrame(client, ReplyHeader(1, kBodyRaw), configuration, kBodyRaw);
     } else if (request.GetAttribute("tt") == "0") {
@@ -52,7 +54,9 @@ class FakeBridgeHandler : public ApiRequestHandler {
           "<t v=\"1.500000\" s=\"0\" ms=\"0\" q=\"0\" h=\"0\" k=\"S1G1温度\"/>\r\n"
           "<t v=\"1\" s=\"0\" m=\"0\" q=\"0\" h=\"1\"/>\r\n"
           "<t v=\"12 &quot;温&quot;\\&#9;&#10;\" s=\"0\" ms=\"0\" q=\"1\" h=\"2\" k=\"S1G1s\"/>\r\n"
-          "<t v=\"-nan\" s=\"0\" ms=\"0\" q=\"0\" h=\"3\" k=\"S1G1n\"/>\r\n</root>\r\n";
+          "<t v=\"-nan\" s=\"0\" ms=\"0\" q=\"0\" h=\"3\" k=\"S1G1n\"/>\r\n"
+          "<t v=\"1\" s=\"0\" ms=\"0\" q=\"0\" h=\"4\" k=\"S1G1b\"/>\r\n"
+          "<t v=\"0.000000\" s=\"0\" ms=\"0\" q=\"0\" h=\"5\" k=\"S1G1a\"/>\r\n</root>\r\n";
       server_.SendFrame(client, ReplyHeader(1, kBodyRaw), snapshot, kBodyRaw);
       client.pushesWanted = true;
       subscribed = true;
@@ -110,7 +114,7 @@ TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {
   CliOptions options;
   options.command = "watch";
   options.json = true;
-  options.count = 5;
+  options.count = 7;
   const std::string pushedText = "温\"\x01";
   std::thread pusher([&] {
     while (!handler_.subscribed) std::this_thread::sleep_for(1ms);
@@ -119,6 +123,8 @@ TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {
     server_.AppendPush(PushRecord{.handle = 0, .valueClass = 1, .real = HUGE_VAL});
     server_.AppendPush(PushRecord{.handle = 2, .valueClass = 4, .text = pushedText});
     server_.AppendPush(PushRecord{.handle = 3, .valueClass = 2, .integer = -7});
+    server_.AppendPush(PushRecord{.handle = 4, .valueClass = 3, .integer = 0});
+    server_.AppendPush(PushRecord{.handle = 5, .valueClass = 1, .real = 0});
   });
   std::string output;
   EXPECT_EQ(Run(options, output), kCliOk);
@@ -137,11 +143,15 @@ TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {
       line(1, "status", 1, "good"),
       line(2, "S1G1s", "12 \"\xE6\xB8\xA9\"\\\t\n", "bad"),
       line(3, "S1G1n", nullptr, "good"),
+      line(4, "S1G1b", true, "good"),
+      line(5, "S1G1a", nullptr, "good"),
       line(0, key, 2.25, "good"),
       line(0, key, -1.0, "bad"),
       line(0, key, nullptr, "good"),
       line(2, "S1G1s", "\xE6\xB8\xA9\"\x01", "good"),
       line(3, "S1G1n", -7, "good"),
+      line(4, "S1G1b", false, "good"),
+      line(5, "S1G1a", nullptr, "good"),
   };
   std::vector<nlohmann::ordered_json> printed;
   std::istringstream lines(output);

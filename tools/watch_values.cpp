@@ -6,15 +6,19 @@
 #include <utility>
 
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "common/log_time.h"
 
 namespace {
 
 constexpr int kVtDate = 7;
 constexpr int kVtText = 8;
-constexpr int kVtTextArray = 0x2000 | kVtText;
+constexpr int kVtBoolean = 11;
+constexpr int kVtArray = 0x2000;
+constexpr int kVtTextArray = kVtArray | kVtText;
 
 constexpr int kRealClass = 1;
+constexpr int kBooleanClass = 3;
 constexpr int kTextClass = 4;
 
 // A JSON number for `text` when all of it is one, else null (also for NaN and infinities).
@@ -35,22 +39,28 @@ nlohmann::ordered_json NumberOfText(std::string_view text) {
 
 }  // namespace
 
-bool IsTextVarType(int vt) { return vt == kVtDate || vt == kVtText || vt == kVtTextArray; }
+WatchForm WatchFormOfVarType(int vt) {
+  if (vt == kVtDate || vt == kVtText || vt == kVtTextArray) return WatchForm::kText;
+  if (vt == kVtBoolean) return WatchForm::kBoolean;
+  if ((vt & kVtArray) != 0) return WatchForm::kNone;
+  return WatchForm::kNumber;
+}
 
 WatchValue SnapshotWatchValue(std::int32_t handle, std::string key, std::string_view valueText,
-                              bool isText, bool bad, std::int64_t seconds, int milliseconds) {
+                              WatchForm form, bool bad, std::int64_t seconds, int milliseconds) {
   WatchValue value;
   value.handle = handle;
   value.key = std::move(key);
   value.text = valueText;
-  value.isText = isText;
-  if (!isText) value.number = NumberOfText(valueText);
+  value.isText = form == WatchForm::kText;
+  if (form == WatchForm::kNumber) value.number = NumberOfText(valueText);
+  if (form == WatchForm::kBoolean) value.number = ParseDecimal(valueText) != 0;
   value.bad = bad;
   value.time = FormatTagTime(seconds, milliseconds);
   return value;
 }
 
-WatchValue PushWatchValue(const PushRecord& record, std::string key) {
+WatchValue PushWatchValue(const PushRecord& record, std::string key, WatchForm form) {
   WatchValue value;
   value.handle = record.handle;
   value.key = std::move(key);
@@ -58,10 +68,13 @@ WatchValue PushWatchValue(const PushRecord& record, std::string key) {
     char text[512];
     std::snprintf(text, sizeof text, "%f", record.real);
     value.text = text;
-    if (std::isfinite(record.real)) value.number = record.real;
+    if (std::isfinite(record.real) && form != WatchForm::kNone) value.number = record.real;
   } else if (record.valueClass == kTextClass) {
     value.text = record.text;
     value.isText = true;
+  } else if (record.valueClass == kBooleanClass) {
+    value.text = std::to_string(record.integer);
+    value.number = record.integer != 0;
   } else {
     value.text = std::to_string(record.integer);
     value.number = record.integer;
