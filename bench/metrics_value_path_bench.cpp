@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bridge/core/bridge_project.h"
-#include "bridge/metrics/metric_registry.h"
+#include "bridge/core/metric_registry.h"
 #include "bridge/opc/opc_sinks.h"
 
 namespace {

@@ -42,7 +42,7 @@
 #include "bridge/api/aside_calls.h"
 #include "bridge/api/wake_event.h"
 #include "bridge/core/exit_flag.h"
-#include "bridge/metrics/metric_registry.h"
+#include "bridge/core/metric_registry.h"
 #include "common/bridge_log.h"
 #include "common/period_timer.h"
 #include "wire/byte_buffer.h"

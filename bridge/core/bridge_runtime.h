@@ -41,9 +41,9 @@
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/exit_flag.h"
+#include "bridge/core/metric_registry.h"
 #include "bridge/core/server_connection.h"
 #include "bridge/core/value_push_sink.h"
-#include "bridge/metrics/metric_registry.h"
 #include "bridge/metrics/metrics_endpoint.h"
 #include "common/bridge_log.h"
 

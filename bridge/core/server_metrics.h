@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "bridge/metrics/metric_registry.h"
+#include "bridge/core/metric_registry.h"
 
 struct ServerMetrics {
   // `serverName` in GBK, as in the project.

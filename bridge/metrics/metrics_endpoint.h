@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "bridge/metrics/metric_registry.h"
+#include "bridge/core/metric_registry.h"
 #include "bridge/metrics/metrics_settings.h"
 
 class BridgeLog;

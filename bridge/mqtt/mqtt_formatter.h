@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "bridge/core/connection_engine.h"
+#include "bridge/core/metric_registry.h"
 #include "bridge/core/project_tree.h"
-#include "bridge/metrics/metric_registry.h"
 #include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mosquitto_client.h"
 

@@ -1,5 +1,6 @@
-// MetricRegistry: the bridge's counters and gauges, by name and labels, for the metrics
-// endpoint (metrics_endpoint.h).
+// MetricRegistry: the bridge's counters and gauges, by name and labels. Counting is the core's
+// business: every part counts here whether or not a front end serves the registry (the metrics
+// front end, bridge/metrics, does when config.xml asks for it).
 //
 // A part of the bridge registers what it counts once, when it is made, and keeps the reference:
 // the registry makes a series on its first registration and returns the same object for the
@@ -12,8 +13,7 @@
 // label values are UTF-8; the first registration of a name gives its help text. An invalid
 // name, or one registered before as the other kind, throws std::invalid_argument (a
 // programming error, found by the first start). Series live as long
-// as the registry, which the runtime keeps longer than every part that counts; the registry
-// counts whether or not an endpoint exposes it.
+// as the registry, which the runtime keeps longer than every part that counts.
 #pragma once
 
 #include <prometheus/counter.h>

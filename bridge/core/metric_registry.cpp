@@ -1,4 +1,4 @@
-#include "bridge/metrics/metric_registry.h"
+#include "bridge/core/metric_registry.h"
 
 MetricRegistry::MetricRegistry() : registry_(std::make_shared<prometheus::Registry>()) {}
 
