@@ -14,6 +14,7 @@
 #include "common/decimal_text.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "common/markup_file.h"
 #include "common/project_file.h"
 #include "wire/api_frame.h"
 
@@ -178,9 +179,13 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
       return;
     }
     case kReadProjectTt: {
-      MarkupDocument project(MarkupBuild::kBridge);
-      project.LoadFile(runtime_.ProgramDirectory() + "/" + kProjectFileName);
-      const std::string& payload = project.GetText();
+      // The file's bytes as they are, whether or not they parse; nothing when it cannot be read.
+      std::string payload;
+      std::string readResult;
+      if (!ReadFileBytes(runtime_.ProgramDirectory() + "/" + kProjectFileName, payload,
+                         readResult)) {
+        payload.clear();
+      }
       log.LogMessage(Format("Get OPC Config,XML SIZE=%d,replying...", payload.size()), 0);
       ReplyDocument(server_, client, header.uid, header.tt, payload);
       return;
