@@ -238,7 +238,8 @@ void MeasureProject(std::size_t groups) {
   WriteProgramDirectory(directory, port, groups);
   const long residentBefore = ResidentKilobytes();
   {
-    BridgeRuntime runtime(directory, MakeBridgeApi, SystemWallTime, MakeOpcConnection);
+    BridgeRuntime runtime(directory,
+                          {.makeEngine = MakeOpcConnection, .frontEnds = {MakeApiFrontEnd}});
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(3s);  // registration done, values flowing
     const long whole = ResidentKilobytes() - residentBefore;

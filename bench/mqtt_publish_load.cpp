@@ -207,12 +207,13 @@ Figures Measure(const Load& load, int brokerPort, pid_t brokerPid) {
   Figures figures;
   {
     MqttPublisher* publisher = nullptr;
-    BridgeRuntime runtime(directory, {}, SystemWallTime, MakeOpcConnection, {},
-                          [&](BridgeRuntime& bridge) {
-                            std::unique_ptr<ValuePushSink> made = MakeMqttPublisher(bridge);
-                            publisher = static_cast<MqttPublisher*>(made.get());
-                            return made;
-                          });
+    const auto makePublisher = [&publisher](const FrontEndContext& context) {
+      std::unique_ptr<FrontEnd> made = MakeMqttFrontEnd(context);
+      publisher = static_cast<MqttPublisher*>(made.get());
+      return made;
+    };
+    BridgeRuntime runtime(directory,
+                          {.makeEngine = MakeOpcConnection, .frontEnds = {makePublisher}});
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(kWarmUp);
     const auto published = [&] {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bridge/core/app_settings.h"
+#include "bridge/core/settings_document.h"
 #include "common/markup_document.h"
 #include "common/project_file.h"
 #include "common/test_files.h"
@@ -15,7 +16,8 @@ namespace {
 const std::string kInstallDirectory = TAVREL_INSTALL_FILES;
 
 TEST(InstalledSettings, ApiAndManagerPorts) {
-  const AppSettings settings = ReadAppSettings(kInstallDirectory + "/config.xml");
+  SettingsDocument config(kInstallDirectory + "/config.xml");
+  const AppSettings settings = AppSettingsOf(config.FromTop());
   EXPECT_EQ(settings.port, 21215);
   EXPECT_EQ(settings.port_h, 9527);
   EXPECT_FALSE(settings.programe_name.empty());

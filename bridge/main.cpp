@@ -1,12 +1,22 @@
 // Tavrel, the bridge between OPC DA servers and the programs that use their values.
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_process.h"
+#include "bridge/metrics/metrics_endpoint.h"
 #include "bridge/mqtt/mqtt_publisher.h"
 #include "bridge/opc/opc_connection.h"
 #include "bridge/ui/bridge_desktop_app.h"
 #include "platform/opcsim/simulated_servers.h"
 
 int main() {
-  return RunBridgeProcess(RegisterSimulatedServers, MakeBridgeApi, MakeOpcConnection,
-                          MakeBridgeDesktop, MakeMqttPublisher);
+  return RunBridgeProcess({
+      .registerClasses = RegisterSimulatedServers,
+      .makeEngine = MakeOpcConnection,
+      .frontEnds =
+          {
+              MakeApiFrontEnd,
+              MakeMqttFrontEnd,
+              MakeMetricsFrontEnd,
+          },
+      .makeDesktop = MakeBridgeDesktop,
+  });
 }

@@ -52,9 +52,9 @@ class CommandBench {
     RegisterOpcCoreClasses();
     std::filesystem::create_directory(directory_ / "log");
     WriteTestFile(directory_ / "opc_db.xml", kProject);
-    runtime_.emplace(directory_.Path(), ApiServiceFactory(), [] {
-      return WallTime{1700000000, 250};
-    });
+    runtime_.emplace(directory_.Path(), BridgeParts{.clock = [] {
+                       return WallTime{1700000000, 250};
+                     }});
     server_.emplace(0, runtime_->Log(), runtime_->GetExitFlag(), runtime_->Metrics());
     commands_.emplace(*server_, *runtime_, [] { return WallTime{1700000000, 250}; });
     server_->SetRequestHandler(&*commands_);

@@ -1,14 +1,16 @@
 #include "bridge/api/bridge_api.h"
 
 BridgeApi::BridgeApi(BridgeRuntime& runtime)
-    : runtime_(runtime),
+    : exitFlag_(runtime.GetExitFlag()),
       server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag(), runtime.Metrics()),
       commands_(server_, runtime) {
   server_.SetRequestHandler(&commands_);
-  runtime_.Project().AttachValuePushSink(this);
 }
 
-BridgeApi::~BridgeApi() { runtime_.Project().AttachValuePushSink(nullptr); }
+void BridgeApi::Start() {
+  ApiService& passes = *this;
+  thread_.emplace(exitFlag_, passes);
+}
 
 void BridgeApi::PushValue(const TagLiveValue& value) {
   server_.AppendPush(PushRecord{.handle = value.handle,
@@ -22,6 +24,6 @@ void BridgeApi::PushValue(const TagLiveValue& value) {
                                 .text = value.textValue});
 }
 
-std::unique_ptr<ApiService> MakeBridgeApi(BridgeRuntime& runtime) {
-  return std::make_unique<BridgeApi>(runtime);
+std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context) {
+  return std::make_unique<BridgeApi>(context.runtime);
 }

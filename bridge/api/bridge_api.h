@@ -1,35 +1,42 @@
-// BridgeApi: the bridge's API service: the TCP server on the configured port, its commands,
-// and the value pushes of the project.
+// BridgeApi: the bridge's TCP API front end (front_end.h): the server on the configured port,
+// its commands, the value pushes of the project, and ApiThread, which runs the server's passes
+// from Start to Stop.
 //
-// Made by the start-up at its place in the order; it attaches itself as the project's value
-// push sink and detaches when destroyed, which happens after ApiThread has been joined.
-// Values applied by threads that are still running at that point are no longer pushed.
+// Its value sink appends every applied value to the server's pending pushes; after Stop the
+// pushes still gather (and are dropped with the server) until the runtime detaches the sink.
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "bridge/api/api_commands.h"
 #include "bridge/api/api_server.h"
-#include "bridge/core/api_service.h"
+#include "bridge/api/api_service.h"
+#include "bridge/api/api_thread.h"
 #include "bridge/core/bridge_runtime.h"
+#include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
 
-class BridgeApi : public ApiService, public ValuePushSink {
+class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSink {
  public:
   explicit BridgeApi(BridgeRuntime& runtime);
-  ~BridgeApi() override;
   BridgeApi(const BridgeApi&) = delete;
   BridgeApi& operator=(const BridgeApi&) = delete;
 
+  ValuePushSink* ValueSink() override { return this; }
+  void Start() override;
+  void Stop() override { thread_.reset(); }
+
+ private:
   void Pass() override { server_.Pass(); }
   void Wake() override { server_.Wake(); }
   void PushValue(const TagLiveValue& value) override;
 
- private:
-  BridgeRuntime& runtime_;
+  const ExitFlag& exitFlag_;
   ApiServer server_;
   ApiCommands commands_;
+  std::optional<ApiThread> thread_;  // last: its passes use the rest
 };
 
-// The ApiServiceFactory of the bridge program.
-std::unique_ptr<ApiService> MakeBridgeApi(BridgeRuntime& runtime);
+// The API's FrontEndFactory: it is always made (its port is the root's `port`, app_settings.h).
+std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context);

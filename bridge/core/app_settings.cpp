@@ -3,12 +3,11 @@
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 
-AppSettings ReadAppSettings(const std::string& path) {
+AppSettings AppSettingsOf(MarkupDocument& config) {
   AppSettings settings;
-  MarkupDocument document(MarkupBuild::kBridge);
-  if (!document.LoadFile(path) || !document.FindElement("root")) return settings;
-  settings.port = ParseDecimal(document.GetAttribute("port"));
-  settings.port_h = ParseDecimal(document.GetAttribute("port_h"));
-  settings.programe_name = document.GetAttribute("programe_name");
+  if (!config.FindElement("root")) return settings;
+  settings.port = ParseDecimal(config.GetAttribute("port"));
+  settings.port_h = ParseDecimal(config.GetAttribute("port_h"));
+  settings.programe_name = config.GetAttribute("programe_name");
   return settings;
 }

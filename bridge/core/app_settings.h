@@ -1,17 +1,19 @@
-// AppSettings: the bridge's settings from <ProgramDirectory>/config.xml.
+// AppSettings: the bridge's settings from the attributes of config.xml's `root`.
 //
 //   <root port="21215" port_h="9527" programe_name="..." .../>
 //
 // The bridge reads three attributes of the document element `root` and never writes the file
-// (the manager reads other attributes of the same file). When the file cannot be loaded, is
-// not well formed or has no `root`, the defaults stay. Otherwise each attribute is read as
-// found: a missing `port` or `port_h` reads as 0 (decimal by the C atoi rules), a missing
-// `programe_name` as empty text.
+// (the manager reads other attributes of the same file). When the document has no `root` (the
+// file could not be loaded or is not well formed: settings_document.h), the defaults stay.
+// Otherwise each attribute is read as found: a missing `port` or `port_h` reads as 0 (decimal
+// by the C atoi rules), a missing `programe_name` as empty text.
 #pragma once
 
 #include <string>
 
 #include "common/program_files.h"
+
+class MarkupDocument;
 
 struct AppSettings {
   int port = kDefaultApiPort;     // TCP port of the API server
@@ -19,4 +21,5 @@ struct AppSettings {
   std::string programe_name;      // display name of the program
 };
 
-AppSettings ReadAppSettings(const std::string& path);
+// The settings of `config` positioned at its top; moves its positions.
+AppSettings AppSettingsOf(MarkupDocument& config);

@@ -22,18 +22,14 @@ constexpr std::chrono::milliseconds kStopDeadline{5000};
 
 }  // namespace
 
-int RunBridgeProcess(const ClassRegistration& registerClasses,
-                     const ApiServiceFactory& makeApiService,
-                     const ConnectionEngineFactory& makeEngine,
-                     const BridgeDesktopFactory& makeDesktop,
-                     const ValueListenerFactory& makeValueListener) {
+int RunBridgeProcess(const BridgeProgram& program) {
   BlockQuitSignals();
   UseBridgeAllocatorSettings();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
                        RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
   RegisterOpcCoreClasses();
-  if (registerClasses) registerClasses();
+  if (program.registerClasses) program.registerClasses();
 
   const SingleInstanceLock instance(kBridgeInstanceName);
   if (!instance.held()) return 0;
@@ -45,10 +41,11 @@ int RunBridgeProcess(const ClassRegistration& registerClasses,
   }
   const std::string& programDirectory = *found;
   InstallCrashReport(programDirectory);
-  std::unique_ptr<BridgeDesktop> desktop = makeDesktop ? makeDesktop() : nullptr;
+  std::unique_ptr<BridgeDesktop> desktop = program.makeDesktop ? program.makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
-  BridgeRuntime runtime(programDirectory, makeApiService, SystemWallTime, makeEngine,
-                        desktop ? desktop->LogLines() : nullptr, makeValueListener);
+  BridgeRuntime runtime(programDirectory, {.makeEngine = program.makeEngine,
+                                           .frontEnds = program.frontEnds,
+                                           .logSink = desktop ? desktop->LogLines() : nullptr});
   if (desktop) {
     desktop->RunUntilQuit(runtime);
   } else {

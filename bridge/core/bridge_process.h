@@ -11,8 +11,8 @@
 //   4. Find the program directory (when it cannot be found, say so on stderr and end with
 //      exit code 1) and install the crash report.
 //   5. Make the desktop front end when a factory is given and a display is available
-//      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its API service, its
-//      OPC engine, the front end's log list and its value listener.
+//      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its OPC engine, its
+//      front ends (front_end.h) and the desktop's log list.
 //   6. Wait on the main thread for a quit signal, or run the front end until a quit signal or
 //      its "退出系统".
 //   7. The orderly stop, leave the apartment and end with exit code 0.
@@ -20,23 +20,27 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
-#include "bridge/core/api_service.h"
 #include "bridge/core/bridge_desktop.h"
 #include "bridge/core/connection_engine.h"
-#include "bridge/core/value_push_sink.h"
+#include "bridge/core/front_end.h"
 
 inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 
 // Registers classes with the process's class registry, at step 2.
 using ClassRegistration = std::function<void()>;
 
-// Runs the bridge with the classes `registerClasses` registers, the API service that
-// `makeApiService` makes, the connection engines that `makeEngine` makes and the desktop front
-// end that `makeDesktop` makes (headless without one) and the value listener that
-// `makeValueListener` makes; returns the exit code.
-int RunBridgeProcess(const ClassRegistration& registerClasses,
-                     const ApiServiceFactory& makeApiService,
-                     const ConnectionEngineFactory& makeEngine,
-                     const BridgeDesktopFactory& makeDesktop = {},
-                     const ValueListenerFactory& makeValueListener = {});
+// What a bridge program is made of (bridge/main.cpp).
+struct BridgeProgram {
+  // The program's classes beside the runtime's own (the simulated OPC servers).
+  ClassRegistration registerClasses = {};
+  ConnectionEngineFactory makeEngine = {};
+  // The front ends, in start-up order.
+  std::vector<FrontEndFactory> frontEnds = {};
+  // Headless without one.
+  BridgeDesktopFactory makeDesktop = {};
+};
+
+// Runs the bridge `program` describes; returns the exit code.
+int RunBridgeProcess(const BridgeProgram& program);

@@ -67,23 +67,3 @@ ProjectTag* BridgeProject::FindTag(TagHandle handle) const {
   return handle >= 0 && static_cast<std::size_t>(handle) < tagMap_.size() ? tagMap_[handle]
                                                                           : nullptr;
 }
-
-ValuePushSink* BridgeProject::PushSink() const {
-  ValuePushSink* const push = pushSink_.load();
-  ValuePushSink* const listener = listener_.load();
-  if (push == nullptr) return listener;
-  if (listener == nullptr) return push;
-  return &bothSinks_;
-}
-
-void BridgeProject::BothSinks::PushValue(const TagLiveValue& value) {
-  if (ValuePushSink* const push = project_.pushSink_.load()) push->PushValue(value);
-  if (ValuePushSink* const listener = project_.listener_.load()) listener->PushValue(value);
-}
-
-void BridgeProject::BothSinks::PushTypedValue(const TagLiveValue& value, const TypedValue& typed) {
-  if (ValuePushSink* const push = project_.pushSink_.load()) push->PushTypedValue(value, typed);
-  if (ValuePushSink* const listener = project_.listener_.load()) {
-    listener->PushTypedValue(value, typed);
-  }
-}

@@ -36,31 +36,17 @@ class BridgeProject {
   // The next handle of the counter, which then moves on; for the status tags at start-up.
   TagHandle TakeNextHandle() { return nextHandle_++; }
 
-  // Where applied values go: the API server's pushes. Attach before the first value arrives
-  // and detach (null) only when no thread applies values any more; the sink must outlive its
-  // attachment. Null: values are applied without a push.
+  // Where applied values go: the front ends' sinks, joined by the runtime's fan-out
+  // (value_fan_out.h). Attach before the first value arrives and detach (null) only when no
+  // thread applies values any more; the sink must outlive its attachment. Null: values are
+  // applied without a push.
   void AttachValuePushSink(ValuePushSink* sink) { pushSink_.store(sink); }
-  // A second receiver of every applied value, under the same rules (the MQTT publisher).
-  void AttachValueListener(ValuePushSink* listener) { listener_.store(listener); }
-  // Where the live values hand what they apply: the push sink, the listener, both or none.
-  ValuePushSink* PushSink() const;
+  // Where the live values hand what they apply; any thread.
+  ValuePushSink* PushSink() const { return pushSink_.load(); }
 
  private:
   std::vector<std::unique_ptr<ProjectServer>> servers_;
   TagMap tagMap_;
   TagHandle nextHandle_ = 0;
-  // Hands each value to both attachments.
-  class BothSinks final : public ValuePushSink {
-   public:
-    explicit BothSinks(const BridgeProject& project) : project_(project) {}
-    void PushValue(const TagLiveValue& value) override;
-    void PushTypedValue(const TagLiveValue& value, const TypedValue& typed) override;
-
-   private:
-    const BridgeProject& project_;
-  };
-
   std::atomic<ValuePushSink*> pushSink_{nullptr};
-  std::atomic<ValuePushSink*> listener_{nullptr};
-  mutable BothSinks bothSinks_{*this};  // handed out by the const PushSink()
 };

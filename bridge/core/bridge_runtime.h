@@ -2,7 +2,8 @@
 //
 // Making a runtime is the start-up, in this order:
 //   1. log "begin load config...";
-//   2. the settings from config.xml (app_settings.h);
+//   2. config.xml read and parsed once (settings_document.h), and the core's settings from it
+//      (app_settings.h);
 //   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing or
 //      unreadable file gives an empty project, and a file that exists but is not well formed
 //      logs "opc_db.xml: " and the parse's diagnostics; then the log sink, when one is given
@@ -10,19 +11,20 @@
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags), with its engine when a factory is given;
-//   6. the API service (api_service.h), when a factory is given, and ApiThread running its
-//      passes; then the value listener (value_push_sink.h), when a factory is given and makes
-//      one, attached to the project;
-//   7. the metrics endpoint, when config.xml configures one (metrics_endpoint.h);
-//   8. log "end load config...", "程序启动" into the daily log file only, and the start time;
-//   9. each connection's engine started in project order (ConnectionEngine::Start).
+//   6. the front ends in the order of the list (front_end.h): each made from the parsed
+//      config.xml, logging its settings' notes, and started before the next is made (the
+//      bridge program's are the API server and its thread, the MQTT publisher, the metrics
+//      endpoint); then their value sinks attached to the project (value_fan_out.h);
+//   7. log "end load config...", "程序启动" into the daily log file only, and the start time;
+//   8. each connection's engine started in project order (ConnectionEngine::Start).
 // The process-wide steps that come first (COM, the single instance, the crash report) are the
 // caller's (bridge_process.h).
 //
-// Stop() is the orderly stop: set ExitFlag, then end and join the threads: the API thread,
-// woken from its wait, then each engine's worker, woken from whatever wait it is in, then the
-// value listener is detached and destroyed. The destructor stops a runtime that is still
-// running; the metrics endpoint serves until then.
+// Stop() is the orderly stop: set ExitFlag, stop the front ends in reverse order (the API
+// thread, woken from its wait, is joined; the MQTT publisher says goodbye), then end and join
+// each engine's worker, woken from whatever wait it is in, then detach the value sinks. The
+// destructor stops a runtime that is still running and destroys the front ends in reverse
+// order; the metrics endpoint serves until then.
 //
 // Other parts of the program reach the bridge through this object: the log (whose sink may be
 // attached), read access to the project and its live values, the metric registry they count
@@ -36,23 +38,31 @@
 #include <string>
 #include <vector>
 
-#include "bridge/core/api_service.h"
-#include "bridge/core/api_thread.h"
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/exit_flag.h"
+#include "bridge/core/front_end.h"
 #include "bridge/core/metric_registry.h"
 #include "bridge/core/server_connection.h"
-#include "bridge/core/value_push_sink.h"
-#include "bridge/metrics/metrics_endpoint.h"
+#include "bridge/core/value_fan_out.h"
 #include "common/bridge_log.h"
+
+class SettingsDocument;
+
+// What a runtime is made with besides its directory; every part is optional.
+struct BridgeParts {
+  WallClock clock = SystemWallTime;
+  // One engine per connection; none: nothing touches the servers.
+  ConnectionEngineFactory makeEngine = {};
+  // The front ends, in start-up order.
+  std::vector<FrontEndFactory> frontEnds = {};
+  // Attached at step 3 (the desktop's log list).
+  std::shared_ptr<LogSink> logSink = {};
+};
 
 class BridgeRuntime {
  public:
-  BridgeRuntime(std::string programDirectory, const ApiServiceFactory& makeApiService = {},
-                WallClock clock = SystemWallTime, const ConnectionEngineFactory& makeEngine = {},
-                std::shared_ptr<LogSink> logSink = {},
-                const ValueListenerFactory& makeValueListener = {});
+  explicit BridgeRuntime(std::string programDirectory, BridgeParts parts = {});
   ~BridgeRuntime();
 
   BridgeRuntime(const BridgeRuntime&) = delete;
@@ -71,6 +81,9 @@ class BridgeRuntime {
   std::int64_t StartTime() const { return startTime_; }
 
  private:
+  // Step 6: makes and starts the front ends, then attaches their sinks.
+  void StartFrontEnds(const std::vector<FrontEndFactory>& factories, SettingsDocument& config);
+
   const std::string programDirectory_;
   BridgeLog log_;
   ExitFlag exitFlag_;
@@ -78,9 +91,7 @@ class BridgeRuntime {
   AppSettings settings_;
   std::unique_ptr<BridgeProject> project_;
   std::vector<std::unique_ptr<ServerConnection>> connections_;
-  std::unique_ptr<ApiService> apiService_;  // outlives apiThread_, which runs its passes
-  std::optional<ApiThread> apiThread_;
-  std::unique_ptr<ValuePushSink> valueListener_;
-  std::unique_ptr<MetricsEndpoint> metricsEndpoint_;  // destroyed first: scrapes end first
+  std::vector<std::unique_ptr<FrontEnd>> frontEnds_;  // destroyed in reverse order
+  std::optional<ValueFanOut> valueSinks_;             // over the front ends' sinks
   std::int64_t startTime_ = 0;
 };

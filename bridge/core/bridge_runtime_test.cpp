@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "common/daily_log.h"
 #include "common/test_clock.h"
@@ -21,8 +24,8 @@ class BridgeRuntimeTest : public ::testing::Test {
   }
 
   std::unique_ptr<BridgeRuntime> Start() {
-    return std::make_unique<BridgeRuntime>(directory_.Path(), ApiServiceFactory(),
-                                           clock_.AsClock());
+    return std::make_unique<BridgeRuntime>(directory_.Path(),
+                                           BridgeParts{.clock = clock_.AsClock()});
   }
 
   TestDirectory directory_;
@@ -113,6 +116,80 @@ TEST_F(BridgeRuntimeTest, AProjectThatIsNotWellFormedRunsEmptyAndSaysWhy) {
   const std::size_t line = log.find("011 opc_db.xml: ");
   ASSERT_NE(line, std::string::npos) << log;
   EXPECT_NE(log.find("Element 'server' at offset 50 not ended", line), std::string::npos) << log;
+}
+
+// Records the life of a front end, or of an engine, in the order it happens.
+using Journal = std::vector<std::string>;
+
+class JournalFrontEnd final : public FrontEnd, public ValuePushSink {
+ public:
+  JournalFrontEnd(std::string name, bool takesValues, Journal& journal)
+      : name_(std::move(name)), takesValues_(takesValues), journal_(journal) {}
+  ~JournalFrontEnd() override { journal_.push_back("destroy " + name_); }
+  ValuePushSink* ValueSink() override { return takesValues_ ? this : nullptr; }
+  void Start() override { journal_.push_back("start " + name_); }
+  void Stop() override { journal_.push_back("stop " + name_); }
+  void PushValue(const TagLiveValue& value) override {
+    journal_.push_back(name_ + " value " + value.textValue);
+  }
+
+ private:
+  const std::string name_;
+  const bool takesValues_;
+  Journal& journal_;
+};
+
+class JournalEngine final : public ConnectionEngine {
+ public:
+  explicit JournalEngine(Journal& journal) : journal_(journal) {}
+  int Start() override {
+    journal_.push_back("start engine");
+    return 0;
+  }
+  void Stop() override { journal_.push_back("stop engine"); }
+  bool IsConnected() const override { return false; }
+  WriteResult WriteTag(ProjectTag& /*tag*/, std::string_view /*value*/) override { return {}; }
+
+ private:
+  Journal& journal_;
+};
+
+// Each factory reads config.xml from its top, the front ends start in the list's order before
+// the engines and stop in reverse before them, and only those that take values receive them.
+TEST_F(BridgeRuntimeTest, FrontEndsStartInOrderBeforeTheEnginesAndStopInReverse) {
+  WriteTestFile(directory_ / kSettingsFileName, "<root port=\"5\"><a/><b/></root>");
+  ASSERT_TRUE(SaveProjectFile(directory_ / kProjectFileName, {ServerOfThreeTags("S.", "{A}")}));
+  Journal journal;
+  const auto frontEnd = [&journal](std::string name, bool takesValues) {
+    return [&journal, name, takesValues](const FrontEndContext& context) {
+      MarkupDocument& config = context.config;
+      const bool found = config.FindElement("root") && config.EnterElement() &&
+                         config.FindElement(name) && config.EnterElement();
+      journal.push_back("make " + name + (found ? "" : " without its element"));
+      return std::make_unique<JournalFrontEnd>(name, takesValues, journal);
+    };
+  };
+  const FrontEndFactory none = [&journal](const FrontEndContext&) {
+    journal.push_back("make none");
+    return nullptr;
+  };
+  auto runtime = std::make_unique<BridgeRuntime>(
+      directory_.Path(), BridgeParts{.clock = clock_.AsClock(),
+                                     .makeEngine =
+                                         [&journal](const ConnectionEngineContext&) {
+                                           return std::make_unique<JournalEngine>(journal);
+                                         },
+                                     .frontEnds = {frontEnd("a", true), none, frontEnd("b", false),
+                                                   frontEnd("c", true)}});
+  runtime->Project().FindTag(0)->liveValue.ApplyTextValue("1.5", "192", clock_.AsClock()(),
+                                                          runtime->Project().PushSink());
+  runtime->Stop();
+  EXPECT_EQ(runtime->Project().PushSink(), nullptr);
+  runtime.reset();
+  EXPECT_EQ(journal, (Journal{"make a", "start a", "make none", "make b", "start b",
+                              "make c without its element", "start c", "start engine",
+                              "a value 1.5", "c value 1.5", "stop c", "stop b", "stop a",
+                              "stop engine", "destroy c", "destroy b", "destroy a"}));
 }
 
 }  // namespace

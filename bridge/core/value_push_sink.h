@@ -1,19 +1,15 @@
-// ValuePushSink: where every applied value goes, to reach the API clients that asked for it,
-// and a value listener beside it (the MQTT publisher).
+// ValuePushSink: where every applied value goes: the API server's pending pushes, the MQTT
+// publisher's latest values, any front end that takes values (front_end.h; several are joined
+// by value_fan_out.h).
 //
-// The API server implements it with its pending pushes. A live value slot calls PushValue on
-// the thread that applied the value (a COM call-back thread or a connection worker), with the
-// slot's lock held: PushValue must not block for long, and must not read or apply live values
-// (the lock order is a tag's slot first, then the sink's own lock).
+// A live value slot calls PushValue on the thread that applied the value (a COM call-back
+// thread or a connection worker), with the slot's lock held: PushValue must not block for long,
+// and must not read or apply live values (the lock order is a tag's slot first, then the sink's
+// own lock).
 #pragma once
-
-#include <functional>
-#include <memory>
 
 #include "bridge/core/tag_live_value.h"
 #include "bridge/core/typed_value.h"
-
-class BridgeRuntime;
 
 class ValuePushSink {
  public:
@@ -25,7 +21,3 @@ class ValuePushSink {
     PushValue(value);
   }
 };
-
-// Makes the value listener of a runtime whose project, settings and connections are ready, or
-// null when the settings ask for none.
-using ValueListenerFactory = std::function<std::unique_ptr<ValuePushSink>(BridgeRuntime& runtime)>;

@@ -1,38 +1,38 @@
-// MetricsEndpoint: serves a MetricRegistry over HTTP at /metrics in the Prometheus text format,
-// for a scraper that pulls it. The HTTP server runs on a thread of its own; a scrape reads the
-// registry's atomic values and takes none of the bridge's locks, so it never holds up a value.
+// MetricsEndpoint: the metrics front end (front_end.h). It serves the core's MetricRegistry
+// over HTTP at /metrics in the Prometheus text format, for a scraper that pulls it. The HTTP
+// server runs on a thread of its own; a scrape reads the registry's atomic values and takes
+// none of the bridge's locks, so it never holds up a value. It takes no values itself.
 //
-// StartMetricsEndpoint is the start-up's one call: it reads the settings from config.xml
-// (metrics_settings.h), logs each bad value once, and when the file configures metrics listens
-// on the address and port it names, logging where. A port that cannot be had is logged and the
-// bridge runs on without metrics. The endpoint stops listening when destroyed; the registry
-// must outlive it.
+// The factory reads the `metrics` element of config.xml (metrics_settings.h), logs each bad
+// value once, and makes no endpoint when there is no element. Start listens on the address and
+// port the settings name and logs where; a port that cannot be had is logged and the bridge
+// runs on without metrics. Stop leaves the endpoint serving, so that the counts of a stopped
+// bridge can still be read; it stops listening when destroyed, before the registry is.
 #pragma once
 
 #include <prometheus/exposer.h>
 
 #include <memory>
-#include <string>
+#include <optional>
 
+#include "bridge/core/front_end.h"
 #include "bridge/core/metric_registry.h"
 #include "bridge/metrics/metrics_settings.h"
+#include "common/bridge_log.h"
 
-class BridgeLog;
-
-class MetricsEndpoint {
+class MetricsEndpoint final : public FrontEnd {
  public:
-  // Listens at once; throws std::runtime_error when the address and port cannot be had.
-  MetricsEndpoint(const MetricsSettings& settings, const MetricRegistry& registry);
+  MetricsEndpoint(MetricsSettings settings, const MetricRegistry& registry, BridgeLog& log);
 
-  // The port it listens on.
-  int Port() const;
+  void Start() override;
+  void Stop() override {}
 
  private:
-  prometheus::Exposer exposer_;
+  const MetricsSettings settings_;
+  const MetricRegistry& registry_;
+  BridgeLog& log_;
+  std::optional<prometheus::Exposer> exposer_;  // while listening
 };
 
-// The endpoint config.xml at `settingsPath` asks for; null when it asks for none or the port
-// cannot be had.
-std::unique_ptr<MetricsEndpoint> StartMetricsEndpoint(const std::string& settingsPath,
-                                                      const MetricRegistry& registry,
-                                                      BridgeLog& log);
+// The metrics FrontEndFactory.
+std::unique_ptr<FrontEnd> MakeMetricsFrontEnd(const FrontEndContext& context);

@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/bridge_runtime.h"
@@ -128,7 +129,9 @@ TEST_F(MetricsEndpointTest, AScrapeCountsTheValuesRequestsPushesWritesAndReconne
     return std::make_unique<OpcConnection>(context, engine_test::FastTiming());
   };
   std::optional<BridgeRuntime> runtime;
-  runtime.emplace(directory_.Path(), MakeBridgeApi, SystemWallTime, fastEngine);
+  runtime.emplace(
+      directory_.Path(),
+      BridgeParts{.makeEngine = fastEngine, .frontEnds = {MakeApiFrontEnd, MakeMetricsFrontEnd}});
   const std::string servers[] = {"SimTree", "SimFlat"};
   ASSERT_TRUE(Eventually([&] {
     const std::string scrape = Scrape(metricsPort);
@@ -192,18 +195,17 @@ TEST_F(MetricsEndpointTest, BadValuesAndATakenPortAreLoggedAndNoMetricsAreServed
   getsockname(holder.get(), reinterpret_cast<sockaddr*>(&address), &length);
   const std::string port = std::to_string(ntohs(address.sin_port));
   Configure("<metrics port=\"" + port + "\" bind=\"localhost\"/>");
-
-  BridgeLog log(directory_.Path());
   const auto lines = std::make_shared<LogCapture>();
-  log.AttachLogSink(lines);
-  const MetricRegistry registry;
-  EXPECT_EQ(StartMetricsEndpoint(directory_ / "config.xml", registry, log), nullptr);
-  log.DetachLogSink();
-  ASSERT_EQ(lines->Lines().size(), 2u);
-  EXPECT_EQ(lines->Lines()[0],
-            "metrics: bind \"localhost\" is not an IPv4 address; using 127.0.0.1");
-  EXPECT_TRUE(lines->Lines()[1].starts_with("metrics: cannot listen on 127.0.0.1:" + port + " ("))
-      << lines->Lines()[1];
+  const BridgeRuntime runtime(directory_.Path(),
+                              {.frontEnds = {MakeMetricsFrontEnd}, .logSink = lines});
+  std::vector<std::string> metricsLines;
+  for (const std::string& line : lines->Lines()) {
+    if (line.starts_with("metrics: ")) metricsLines.push_back(line);
+  }
+  ASSERT_EQ(metricsLines.size(), 2u);
+  EXPECT_EQ(metricsLines[0], "metrics: bind \"localhost\" is not an IPv4 address; using 127.0.0.1");
+  EXPECT_TRUE(metricsLines[1].starts_with("metrics: cannot listen on 127.0.0.1:" + port + " ("))
+      << metricsLines[1];
 }
 
 }  // namespace

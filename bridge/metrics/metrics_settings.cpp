@@ -45,10 +45,3 @@ std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
   }
   return settings;
 }
-
-std::optional<MetricsSettings> ReadMetricsSettings(const std::string& path,
-                                                   std::vector<std::string>& problems) {
-  MarkupDocument config(MarkupBuild::kBridge);
-  if (!config.LoadFile(path)) return std::nullopt;
-  return MetricsSettingsOf(config, problems);
-}

@@ -28,10 +28,7 @@ struct MetricsSettings {
   bool operator==(const MetricsSettings&) const = default;
 };
 
-// The settings of the `root` of a document as loaded (positions at the top); nothing when it
-// has no `metrics` child. Moves the document's positions.
+// The settings of the `root` of `config` positioned at its top (settings_document.h); nothing
+// when it has no `metrics` child. Moves the document's positions.
 std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
                                                  std::vector<std::string>& problems);
-// The same for the file at `path`; nothing when it cannot be read.
-std::optional<MetricsSettings> ReadMetricsSettings(const std::string& path,
-                                                   std::vector<std::string>& problems);

@@ -50,13 +50,15 @@ class MqttBridgeTest : public engine_test::SimulatedServersTest {
                                                  "</root>\r\n");
     WriteTestFile(directory_ / "opc_db.xml", project);
     std::filesystem::create_directories(directory_ / "log");
+    const auto makePublisher = [this](const FrontEndContext& context) {
+      std::unique_ptr<FrontEnd> publisher = MakeMqttFrontEnd(context);
+      publisher_ = static_cast<MqttPublisher*>(publisher.get());
+      return publisher;
+    };
     runtime_ = std::make_unique<BridgeRuntime>(
-        directory_.Path(), ApiServiceFactory{}, SystemWallTime, MakeOpcConnection, log_,
-        [this](BridgeRuntime& runtime) {
-          std::unique_ptr<ValuePushSink> publisher = MakeMqttPublisher(runtime);
-          publisher_ = static_cast<MqttPublisher*>(publisher.get());
-          return publisher;
-        });
+        directory_.Path(),
+        BridgeParts{
+            .makeEngine = MakeOpcConnection, .frontEnds = {makePublisher}, .logSink = log_});
   }
   void StopBridge() {
     runtime_.reset();

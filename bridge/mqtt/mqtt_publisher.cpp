@@ -72,12 +72,17 @@ MqttPublisher::MqttPublisher(MqttSettings settings, BridgeProject& project, Brid
       latest_(tags_.LiveValues(), [this] { wake_.Signal(); }),
       format_(MakeFormat(settings_, tags_, latest_, std::move(edgeNode), counters_)),
       writes_(settings_.writes ? std::make_unique<MqttWrites>(project, [this] { wake_.Signal(); })
-                               : nullptr),
-      thread_([this](std::stop_token stop) { Run(stop); }) {
+                               : nullptr) {}
+
+MqttPublisher::~MqttPublisher() { Stop(); }
+
+void MqttPublisher::Start() {
+  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   pthread_setname_np(thread_.native_handle(), "MqttPublisher");
 }
 
-MqttPublisher::~MqttPublisher() {
+void MqttPublisher::Stop() {
+  if (!thread_.joinable()) return;
   thread_.request_stop();
   wake_.Signal();
   thread_.join();
@@ -242,9 +247,9 @@ void MqttPublisher::MessageArrived(std::string_view topic, std::string_view payl
   arrived_.emplace_back(topic, payload);
 }
 
-std::unique_ptr<ValuePushSink> MakeMqttPublisher(BridgeRuntime& runtime) {
-  MqttSettingsReading reading =
-      ReadMqttSettings(runtime.ProgramDirectory() + "/" + kSettingsFileName);
+std::unique_ptr<FrontEnd> MakeMqttFrontEnd(const FrontEndContext& context) {
+  MqttSettingsReading reading = MqttSettingsOf(context.config);
+  BridgeRuntime& runtime = context.runtime;
   for (const std::string& note : reading.notes) runtime.Log().LogMessage(note, 0);
   if (!reading.settings) return nullptr;
   return std::make_unique<MqttPublisher>(std::move(*reading.settings), runtime.Project(),

@@ -1,6 +1,7 @@
-// MqttPublisher: the bridge's values to an MQTT broker, on a thread of its own.
+// MqttPublisher: the MQTT front end (front_end.h): the bridge's values to an MQTT broker, on a
+// thread of its own from Start to Stop.
 //
-// The publisher is a value sink beside the API's pushes: every applied value is kept as its
+// The publisher's value sink sits beside the API's pushes: every applied value is kept as its
 // tag's latest (latest_values.h) and the thread publishes what is kept in the configured format
 // (json_format.h, sparkplug_format.h). The engine's threads only copy a value under a short
 // lock; nothing they do waits for the broker. While the broker lags (the library holds
@@ -14,9 +15,10 @@
 // stale picture. The log says when the connection is made, lost, or cannot be made (once per
 // outage, not once per attempt).
 //
-// The destructor is the orderly stop: the format's goodbye (the "offline" status, or NDEATH),
-// DISCONNECT, and up to two seconds for the broker to take what is queued; then the threads
-// are joined. Destroy it only once no thread applies values any more (the sink contract).
+// Stop is the orderly stop: the format's goodbye (the "offline" status, or NDEATH), DISCONNECT,
+// and up to two seconds for the broker to take what is queued; then the thread is joined.
+// Values pushed after Stop are kept and never published. The destructor stops a publisher that
+// is still running; destroy it only once no thread applies values any more (the sink contract).
 #pragma once
 
 #include <atomic>
@@ -29,6 +31,7 @@
 
 #include "bridge/api/wake_event.h"
 #include "bridge/core/bridge_project.h"
+#include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
 #include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mosquitto_client.h"
@@ -38,9 +41,9 @@
 #include "bridge/mqtt/published_tags.h"
 #include "common/bridge_log.h"
 
-class BridgeRuntime;
-
-class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handler {
+class MqttPublisher final : public FrontEnd,
+                            public ValuePushSink,
+                            private MosquittoClient::Handler {
  public:
   // `edgeNode`: the Sparkplug edge node id (the computer name). What is published is counted in
   // `metrics` (MqttCounters).
@@ -49,6 +52,10 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   ~MqttPublisher() override;
   MqttPublisher(const MqttPublisher&) = delete;
   MqttPublisher& operator=(const MqttPublisher&) = delete;
+
+  ValuePushSink* ValueSink() override { return this; }
+  void Start() override;
+  void Stop() override;
 
   // A value without its typed form publishes as one that has none.
   void PushValue(const TagLiveValue& value) override { latest_.Put(value, {}); }
@@ -95,9 +102,9 @@ class MqttPublisher final : public ValuePushSink, private MosquittoClient::Handl
   bool starting_ = false;  // accepted, the state not yet published
   int refusal_ = 0;
   std::atomic<bool> connected_{false};
-  std::jthread thread_;  // last: starts when the rest is ready
+  std::jthread thread_;  // from Start to Stop
 };
 
-// The publisher of a runtime whose config.xml has an `mqtt` element (its notes logged), or
-// null; a ValueListenerFactory.
-std::unique_ptr<ValuePushSink> MakeMqttPublisher(BridgeRuntime& runtime);
+// The MQTT FrontEndFactory: the publisher when config.xml has an `mqtt` element (its notes
+// logged), else null.
+std::unique_ptr<FrontEnd> MakeMqttFrontEnd(const FrontEndContext& context);

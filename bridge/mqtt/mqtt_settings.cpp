@@ -67,15 +67,13 @@ std::string_view FlagText(bool flag) { return flag ? "1" : "0"; }
 
 }  // namespace
 
-MqttSettingsReading ReadMqttSettings(const std::string& path) {
+MqttSettingsReading MqttSettingsOf(MarkupDocument& config) {
   MqttSettingsReading reading;
-  MarkupDocument document(MarkupBuild::kBridge);
-  if (!document.LoadFile(path) || !document.FindElement("root") || !document.EnterElement() ||
-      !document.FindElement("mqtt")) {
+  if (!config.FindElement("root") || !config.EnterElement() || !config.FindElement("mqtt")) {
     return reading;
   }
   MqttSettings settings;
-  const auto read = [&document](std::string_view name) { return document.GetAttribute(name); };
+  const auto read = [&config](std::string_view name) { return config.GetAttribute(name); };
 
   if (const std::string url = read("url"); !url.empty()) {
     if (ParseUrl(url, settings)) {

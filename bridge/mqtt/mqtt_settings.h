@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+class MarkupDocument;
+
 enum class MqttFormat { kJson, kSparkplugB };
 
 struct MqttSettings {
@@ -48,9 +50,10 @@ struct MqttSettings {
 };
 
 struct MqttSettingsReading {
-  std::optional<MqttSettings> settings;  // none: no `mqtt` element (or no readable file)
+  std::optional<MqttSettings> settings;  // none: no `mqtt` element
   std::vector<std::string> notes;        // one line per value that was replaced
 };
 
-// Reads the `mqtt` element of the settings file at `path`.
-MqttSettingsReading ReadMqttSettings(const std::string& path);
+// Reads the `mqtt` element of `config` positioned at its top (settings_document.h); moves its
+// positions.
+MqttSettingsReading MqttSettingsOf(MarkupDocument& config);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/core/settings_document.h"
 #include "common/markup_declarations.h"
 #include "common/test_files.h"
 
@@ -80,7 +81,8 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
     const std::string path = directory / "config.xml";
     WriteTestFile(path, std::string(kProjectDeclaration) + "<root port=\"21215\">" + c.children +
                             "</root>\r\n");
-    const MqttSettingsReading reading = ReadMqttSettings(path);
+    SettingsDocument config(path);
+    const MqttSettingsReading reading = MqttSettingsOf(config.FromTop());
     EXPECT_EQ(reading.notes, c.notes);
     ASSERT_EQ(reading.settings.has_value(), c.expected.has_value());
     if (!c.expected) continue;

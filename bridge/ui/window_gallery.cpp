@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   PrintingMessageBoxes boxes;
   const auto queue = std::make_shared<LogLineQueue>();
   LogListWindow logList(queue, boxes);
-  BridgeRuntime runtime(runDirectory, {}, SystemWallTime, MakeOpcConnection, queue);
+  BridgeRuntime runtime(runDirectory, {.makeEngine = MakeOpcConnection, .logSink = queue});
   MainPanel panel(
       {.project = runtime.Project(),
        .log = runtime.Log(),

@@ -1,4 +1,5 @@
-// ApiThread: the thread that does all network work of the API server.
+// ApiThread: the thread that does all network work of the API server, owned by the API front
+// end (bridge_api.h): started by its Start, joined by its Stop.
 //
 // While ExitFlag is clear it runs the API service's passes (listen, accept, read and answer
 // requests, flush pending pushes) one after the other; a pass waits for work inside itself.
@@ -8,15 +9,14 @@
 
 #include <thread>
 
-#include "bridge/core/api_service.h"
+#include "bridge/api/api_service.h"
 #include "bridge/core/exit_flag.h"
 
 class ApiThread {
  public:
-  // Starts the thread running the passes of `service`, which must outlive the thread. Without
-  // a service (a runtime made without an API server) there is nothing to run and no thread
-  // starts.
-  ApiThread(const ExitFlag& exitFlag, ApiService* service);
+  // Starts the thread, named "ApiThread", running the passes of `service`, which must outlive
+  // the thread.
+  ApiThread(const ExitFlag& exitFlag, ApiService& service);
   // Wakes and joins the thread, so ExitFlag must have been set.
   ~ApiThread();
 
@@ -24,12 +24,12 @@ class ApiThread {
   ApiThread& operator=(const ApiThread&) = delete;
 
   // Any thread, once ExitFlag is set: ends the pass in progress, so the thread ends promptly.
-  void Wake();
+  void Wake() { service_.Wake(); }
 
  private:
   void Run();
 
   const ExitFlag& exitFlag_;
-  ApiService* const service_;
+  ApiService& service_;
   std::thread thread_;
 };

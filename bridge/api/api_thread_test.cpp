@@ -1,4 +1,4 @@
-#include "bridge/core/api_thread.h"
+#include "bridge/api/api_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ class IdleApiService : public ApiService {
 TEST(ApiThread, WakeEndsTheWaitingPassAndTheThreadEndsOnceExitFlagIsSet) {
   ExitFlag exitFlag;
   IdleApiService service;
-  std::optional<ApiThread> thread(std::in_place, exitFlag, &service);
+  std::optional<ApiThread> thread(std::in_place, exitFlag, service);
   ASSERT_TRUE(service.PassesStarted(1));
   thread->Wake();  // the flag is clear: the loop goes on with the next pass
   ASSERT_TRUE(service.PassesStarted(2));
