@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <variant>
-
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
