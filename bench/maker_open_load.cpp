@@ -13,7 +13,7 @@
 
 #include "common/test_files.h"
 #include "desktop/message_boxes.h"
-#include "maker/editor_window.h"
+#include "maker/ui/editor_window.h"
 
 namespace {
 

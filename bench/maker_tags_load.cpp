@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "common/test_files.h"
-#include "maker/add_tag_dialog.h"
-#include "maker/editor_window.h"
-#include "maker/server_link.h"
-#include "maker/server_scan.h"
-#include "maker/tag_match.h"
+#include "maker/online/server_link.h"
+#include "maker/online/server_scan.h"
+#include "maker/online/tag_match.h"
+#include "maker/ui/add_tag_dialog.h"
+#include "maker/ui/editor_window.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/com.h"
 #include "platform/com/com_apartment.h"

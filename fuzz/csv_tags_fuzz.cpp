@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "maker/csv_tags.h"
+#include "maker/project/csv_tags.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,5 +1,5 @@
 // Keldrin, the configuration maker: edits the project the bridge runs.
-#include "maker/maker_process.h"
+#include "maker/ui/maker_process.h"
 #include "platform/opcsim/simulated_servers.h"
 
 int main(int argc, char** argv) { return RunMakerProcess(argc, argv, RegisterSimulatedServers); }

@@ -1,0 +1,377 @@
+#include "maker/ui/editor_window.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTableView>
+#include <QTreeView>
+#include <unordered_set>
+
+#include "desktop/gbk_text.h"
+#include "maker/online/server_link.h"
+#include "maker/project/csv_tags.h"
+#include "maker/project/test_launch.h"
+#include "maker/ui/add_tag_dialog.h"
+#include "maker/ui/group_dialog.h"
+#include "maker/ui/match_dialog.h"
+#include "maker/ui/tag_pick_dialog.h"
+#include "maker/ui/tag_property_dialog.h"
+
+namespace {
+
+constexpr int kColumnWidths[] = {80, 280, 120, 100};
+
+std::string ChooseCsvFile(QWidget* parent) {
+  QFileDialog dialog(parent, QStringLiteral("open csv file"), QString(), FromGbk("csv文件(*.csv)"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A name that does not exist yet is accepted: the import creates the file empty.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToGbk(dialog.selectedFiles().front());
+}
+
+QAction* AddEntry(QMenu& menu, const char* text) { return menu.addAction(FromGbk(text)); }
+
+void AddShortcuts(QWidget* view, std::initializer_list<QKeySequence> keys,
+                  const std::function<void()>& action) {
+  for (const QKeySequence& key : keys) {
+    auto* shortcut = new QShortcut(key, view);
+    shortcut->setContext(Qt::WidgetShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, view, action);
+  }
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QWidget* parent,
+                           ServerChooserLauncher chooser)
+    : QMainWindow(parent),
+      programDirectory_(std::move(programDirectory)),
+      boxes_(boxes),
+      chooser_(std::move(chooser)),
+      csvChooser_([this] { return ChooseCsvFile(this); }),
+      store_(programDirectory_ + "/" + kProjectFileName),
+      project_(store_.Load()),
+      treeModel_(project_),
+      tree_(new QTreeView),
+      tagList_(new QTableView) {
+  setWindowTitle(QString::fromLatin1(kMakerTitle));
+  tree_->setModel(&treeModel_);
+  tree_->setHeaderHidden(true);
+  tree_->setUniformRowHeights(true);
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  tree_->setAccessibleName(QStringLiteral("Project tree"));
+  tree_->expand(treeModel_.RootIndex());
+  // Labels are long: the tree scrolls sideways rather than cut them.
+  tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tree_->header()->setStretchLastSection(false);
+  tagList_->setModel(&tagModel_);
+  tagList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tagList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  tagList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tagList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  tagList_->setAccessibleName(QStringLiteral("Tag list"));
+  tagList_->verticalHeader()->hide();
+  tagList_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  tagList_->verticalHeader()->setDefaultSectionSize(tagList_->fontMetrics().height() + 6);
+  tagList_->horizontalHeader()->setStretchLastSection(true);
+  for (int column = 0; column < TagTableModel::kColumnCount; ++column) {
+    tagList_->setColumnWidth(column, kColumnWidths[column]);
+  }
+
+  auto* splitter = new QSplitter;
+  splitter->addWidget(tree_);
+  splitter->addWidget(tagList_);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({340, 620});
+  setCentralWidget(splitter);
+  resize(1000, 600);
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  connect(help->addAction(FromGbk("关于 Keldrin(&A)...")), &QAction::triggered, this,
+          &EditorWindow::ShowAbout);
+
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) { SetCurrent(index); });
+  connect(tree_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (auto menu = TreeMenuAt(tree_->indexAt(at))) menu->exec(tree_->viewport()->mapToGlobal(at));
+  });
+  connect(tagList_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (auto menu = TagListMenu()) menu->exec(tagList_->viewport()->mapToGlobal(at));
+  });
+  connect(tagList_, &QTableView::doubleClicked, this, &EditorWindow::OpenTagProperties);
+  AddShortcuts(tree_, {QKeySequence::Delete}, [this] { DeleteCurrent(); });
+  AddShortcuts(tree_, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F2}, [this] { ConfigureCurrent(); });
+  AddShortcuts(tagList_, {QKeySequence::Delete}, [this] { DeleteSelectedTags(); });
+  AddShortcuts(tagList_, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F2},
+               [this] { OpenTagProperties(); });
+}
+
+EditorWindow::~EditorWindow() {
+  // The views go before the models they show.
+  delete takeCentralWidget();
+}
+
+void EditorWindow::ReportLoadProblem() {
+  if (store_.LoadError().empty()) return;
+  boxes_.Inform(store_.Path() + " could not be read:\n" + store_.LoadError() +
+                    "\n\nThe editor starts with an empty project. The file is not replaced "
+                    "unless you save (\"Save Config?\" Yes); it is then kept as " +
+                    store_.BackupPath() + ".",
+                kHintCaption);
+}
+
+ProjectNode* EditorWindow::CurrentNode() const { return treeModel_.NodeAt(current_); }
+
+void EditorWindow::SetCurrent(const QModelIndex& index) {
+  current_ = index;
+  tagModel_.ShowTagsOf(CurrentNode());
+}
+
+std::unique_ptr<QMenu> EditorWindow::TreeMenuAt(const QModelIndex& index) {
+  if (!index.isValid()) return nullptr;
+  tree_->setCurrentIndex(index);  // the current item from now on (SetCurrent)
+  auto menu = std::make_unique<QMenu>(this);
+  const ProjectNode* node = CurrentNode();
+  if (node == nullptr) {
+    connect(AddEntry(*menu, "new server"), &QAction::triggered, this, &EditorWindow::NewServer);
+    AddEntry(*menu, "config");  // the root has nothing to configure
+  } else if (node->kind == NodeKind::kServer) {
+    connect(AddEntry(*menu, "new group"), &QAction::triggered, this, &EditorWindow::NewGroup);
+    connect(AddEntry(*menu, "config"), &QAction::triggered, this, &EditorWindow::ConfigureCurrent);
+    connect(AddEntry(*menu, "delete"), &QAction::triggered, this, &EditorWindow::DeleteCurrent);
+    menu->addSeparator();
+    connect(AddEntry(*menu, "高级扫点操作"), &QAction::triggered, this, &EditorWindow::LaunchTest);
+  } else {
+    connect(AddEntry(*menu, "config"), &QAction::triggered, this, &EditorWindow::ConfigureCurrent);
+    connect(AddEntry(*menu, "delete"), &QAction::triggered, this, &EditorWindow::DeleteCurrent);
+  }
+  return menu;
+}
+
+std::unique_ptr<QMenu> EditorWindow::TagListMenu() {
+  const ProjectNode* node = CurrentNode();
+  if (node == nullptr || node->kind != NodeKind::kGroup) return nullptr;
+  auto menu = std::make_unique<QMenu>(this);
+  const std::pair<const char*, void (EditorWindow::*)()> entries[] = {
+      {"Select tag online", &EditorWindow::SelectTagOnline},
+      {"Load Tag From Disk", &EditorWindow::LoadTagsFromDisk},
+      {"Auto Match Tag Attribute", &EditorWindow::AutoMatchTagAttributes},
+      {"从全部标签中筛点", &EditorWindow::PickFromTagList}};
+  for (const auto& [text, command] : entries) {
+    if (!menu->isEmpty()) menu->addSeparator();
+    connect(AddEntry(*menu, text), &QAction::triggered, this, command);
+  }
+  if (tagList_->selectionModel()->hasSelection()) {
+    menu->addSeparator();
+    connect(AddEntry(*menu, "delete"), &QAction::triggered, this,
+            &EditorWindow::DeleteSelectedTags);
+  }
+  return menu;
+}
+
+bool EditorWindow::RunServerDialog(ServerNode& server) {
+  const ServerNameLookups lookups{
+      [&](const std::string& name) { return project_.FindServer(name, &server) != nullptr; },
+      [&](const std::string& node, const std::string& sid) {
+        return project_.FindServerBySource(node, sid, &server) != nullptr;
+      }};
+  ServerConfigDialog dialog({server.name, server.desc, server.settings},
+                            project_.ProposeServerName(), lookups, boxes_, this, chooser_);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void EditorWindow::NewServer() {
+  auto server = std::make_unique<ServerNode>();
+  if (!RunServerDialog(*server)) return;
+  treeModel_.AppendNewServer(std::move(server));
+  tree_->expand(treeModel_.RootIndex());
+  // Labels are long: the tree scrolls sideways rather than cut them.
+  tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tree_->header()->setStretchLastSection(false);
+  MarkModified();
+}
+
+void EditorWindow::ConfigureServer(ServerNode& server) {
+  if (!RunServerDialog(server)) return;
+  treeModel_.NodeConfigured(server);
+  tree_->expand(treeModel_.IndexOf(server));
+  MarkModified();
+}
+
+void EditorWindow::ConfigureGroup(GroupNode& group) {
+  GroupDialog dialog({group.name, group.desc, group.settings}, boxes_, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const GroupFields& fields = dialog.Fields();
+  if (MakerProject::FindGroup(*group.parent, fields.name, &group) != nullptr) {
+    boxes_.Inform("Group exsit " + fields.name, kMakerTitle);
+    return;
+  }
+  group.name = fields.name;
+  group.desc = fields.desc;
+  group.settings = fields.settings;
+  treeModel_.NodeConfigured(group);
+  MarkModified();
+}
+
+void EditorWindow::ConfigureCurrent() {
+  ProjectNode* node = CurrentNode();
+  if (node == nullptr) return;
+  if (node->kind == NodeKind::kServer) ConfigureServer(static_cast<ServerNode&>(*node));
+  if (node->kind == NodeKind::kGroup) ConfigureGroup(static_cast<GroupNode&>(*node));
+}
+
+void EditorWindow::NewGroup() {
+  ProjectNode* node = CurrentNode();
+  if (node == nullptr || node->kind != NodeKind::kServer) return;
+  auto& server = static_cast<ServerNode&>(*node);
+  const auto [name, desc] = MakerProject::ProposeGroupName(server);
+  GroupDialog dialog({name, desc, GroupParameters{}}, boxes_, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const GroupFields& fields = dialog.Fields();
+  if (MakerProject::FindGroup(server, fields.name, nullptr) != nullptr) {
+    boxes_.Inform("Group Exsit " + fields.name, kMakerTitle);
+    return;
+  }
+  auto group = std::make_unique<GroupNode>(&server);
+  group->name = fields.name;
+  group->desc = fields.desc;
+  group->settings = fields.settings;
+  treeModel_.AppendGroup(server, std::move(group));
+  tree_->expand(treeModel_.IndexOf(server));
+  MarkModified();
+}
+
+void EditorWindow::DeleteCurrent() {
+  ProjectNode* node = CurrentNode();
+  if (node == nullptr) return;
+  if (node->kind == NodeKind::kServer) {
+    if (!boxes_.AskYesNo("will delete all sub project,continue?", kHintCaption)) return;
+    tagModel_.ShowTagsOf(nullptr);
+    treeModel_.RemoveServer(static_cast<ServerNode&>(*node));
+  } else {
+    if (!boxes_.AskYesNo("will delete all sub project ,continue?", kHintCaption)) return;
+    tagModel_.ShowTagsOf(nullptr);
+    treeModel_.RemoveGroup(static_cast<GroupNode&>(*node));
+  }
+  SetCurrent(tree_->currentIndex());
+  MarkModified();
+}
+
+void EditorWindow::LaunchTest() {
+  const ProjectNode* node = CurrentNode();
+  if (node == nullptr || node->kind != NodeKind::kServer) return;
+  LaunchTestClient(static_cast<const ServerNode&>(*node), programDirectory_);
+}
+
+void EditorWindow::DeleteSelectedTags() {
+  ProjectNode* node = CurrentNode();
+  if (node == nullptr || node->kind != NodeKind::kGroup) return;
+  const QModelIndexList rows = tagList_->selectionModel()->selectedRows();
+  if (rows.isEmpty()) return;
+  std::unordered_set<const TagNode*> selected;
+  for (const QModelIndex& row : rows) selected.insert(tagModel_.TagAt(row.row()));
+  MakerProject::RemoveTags(static_cast<GroupNode&>(*node), selected);
+  MarkModified();
+  tagModel_.Rebuild();
+}
+
+void EditorWindow::OpenTagProperties() {
+  const ProjectNode* node = CurrentNode();
+  if (node == nullptr || node->kind != NodeKind::kGroup) return;
+  const QModelIndexList rows = tagList_->selectionModel()->selectedRows();
+  if (rows.isEmpty()) return;
+  const int row = rows.front().row();
+  TagPropertyDialog dialog(*tagModel_.TagAt(row), boxes_, this);
+  if (dialog.exec() == QDialog::Accepted) tagModel_.RefreshRow(row);
+}
+
+GroupNode* EditorWindow::CurrentGroup() const {
+  ProjectNode* node = CurrentNode();
+  return node != nullptr && node->kind == NodeKind::kGroup ? static_cast<GroupNode*>(node)
+                                                           : nullptr;
+}
+
+void EditorWindow::RelistTags() {
+  const int top = tagList_->verticalScrollBar()->value();
+  tagModel_.Rebuild();
+  tagList_->verticalScrollBar()->setValue(top);
+}
+
+void EditorWindow::AddCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates) {
+  const CandidatesAdded outcome = AddTagCandidates(group, candidates);
+  if (outcome.skipped > 0) boxes_.Inform(kTagExistsMessage, kHintCaption);
+  if (outcome.added == 0) return;
+  MarkModified();
+  RelistTags();
+}
+
+void EditorWindow::SelectTagOnline() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  if (!ConnectServer(*group->parent, boxes_)) {
+    boxes_.Inform("cannot connect server", kHintCaption);
+    return;
+  }
+  AddTagDialog dialog(*group->parent->link, boxes_, this);
+  if (dialog.exec() == QDialog::Accepted) AddCandidates(*group, dialog.Selected());
+}
+
+void EditorWindow::LoadTagsFromDisk() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  const std::string path = csvChooser_();
+  if (path.empty()) return;
+  std::string text;
+  if (!ReadOrCreateCsvFile(path, &text)) {
+    boxes_.InformError("Load csv error", kHintCaption);
+    return;
+  }
+  if (!boxes_.AskOkCancel("load csv will clear all tags,continue？", kHintCaption)) return;
+  tagModel_.ShowTagsOf(nullptr);  // the list shows no tag that is about to go
+  group->tags.clear();
+  AppendUnnamedTags(*group, ParseCsvTags(text));
+  tagModel_.ShowTagsOf(group);
+  MarkModified();
+}
+
+void EditorWindow::AutoMatchTagAttributes() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  if (!ConnectServer(*group->parent, boxes_)) {
+    boxes_.Inform("cannot connetc server", kHintCaption);
+    return;
+  }
+  MatchDialog dialog(*group->parent->link, *group, boxes_, this);
+  dialog.exec();
+  MarkModified();
+  RelistTags();
+}
+
+void EditorWindow::PickFromTagList() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  TagPickDialog dialog(programDirectory_, group->parent->settings.sid, this);
+  if (dialog.exec() == QDialog::Accepted) AddCandidates(*group, dialog.Picked());
+}
+
+void EditorWindow::ShowAbout() {
+  QMessageBox::about(this, FromGbk("关于 Keldrin"),
+                     QStringLiteral("<b>Keldrin</b><p>Builds the project of OPC DA servers, "
+                                    "groups and tags that the bridge Tavrel runs.</p>"));
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+  if (modified_ && boxes_.AskYesNo("Save Config?", kHintCaption)) {
+    std::string error;
+    if (!store_.Save(project_, error)) {
+      boxes_.Inform("Save Config failed: " + store_.Path() + "\n" + error, kHintCaption);
+    }
+  }
+  event->accept();
+}

@@ -1,0 +1,106 @@
+// EditorWindow: the project editor. The tree of servers and groups on the left, the tags of
+// the current item on the right, every command in the context menus and on the keyboard.
+//
+// The current item is the one last selected or right-clicked; commands act on its node.
+// Every change of servers, groups or tags sets the modified flag (editing a tag's name or
+// description does not: the project file keeps neither). Closing the window with the flag
+// set asks "Save Config?"; Yes saves, and a failed save is reported before the window goes.
+//
+// The tag list's functions on the current group: "Select tag online" (add_tag_dialog.h), "Load
+// Tag From Disk" (csv_tags.h), "Auto Match Tag Attribute" (match_dialog.h) and "从全部标签中筛点"
+// (tag_pick_dialog.h). The adding ways skip ids a tag of the server is already named with and
+// then say "tag has exsit!" once; every way that changed tags sets the modified flag and lists
+// the group's tags again.
+//
+// Keyboard: Delete deletes the selection (the current tree item, or the selected tag rows);
+// Enter or F2 opens the configuration of the current tree item, or the properties of the
+// current tag row.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/message_boxes.h"
+#include "desktop/server_config_dialog.h"
+#include "maker/project/maker_project.h"
+#include "maker/project/project_store.h"
+#include "maker/project/tag_candidates.h"
+#include "maker/ui/server_tree_model.h"
+#include "maker/ui/tag_table_model.h"
+
+class QMenu;
+class QTableView;
+class QTreeView;
+
+class EditorWindow : public QMainWindow {
+ public:
+  // Loads the project of `programDirectory`. `chooser` runs the server chooser for the server
+  // dialog's "SEL SERVER" (default: the chooser dialog).
+  EditorWindow(std::string programDirectory, MessageBoxes& boxes, QWidget* parent = nullptr,
+               ServerChooserLauncher chooser = {});
+  ~EditorWindow() override;
+
+  // Asks for the CSV file to import; empty when the user cancelled.
+  using CsvFileChooser = std::function<std::string()>;
+  // Replaces the file dialog "open csv file" (tests).
+  void SetCsvFileChooser(CsvFileChooser chooser) { csvChooser_ = std::move(chooser); }
+
+  // Tells the user, once the window shows, when the project file did not parse.
+  void ReportLoadProblem();
+
+  // The context menus, built for the current state; null where no menu shows.
+  std::unique_ptr<QMenu> TreeMenuAt(const QModelIndex& index);
+  std::unique_ptr<QMenu> TagListMenu();
+
+  // The commands, on the current item.
+  void NewServer();
+  void ConfigureCurrent();
+  void DeleteCurrent();
+  void NewGroup();
+  void LaunchTest();
+  void DeleteSelectedTags();
+  void OpenTagProperties();
+  void SelectTagOnline();
+  void LoadTagsFromDisk();
+  void AutoMatchTagAttributes();
+  void PickFromTagList();
+
+  bool IsModified() const { return modified_; }
+  MakerProject& Project() { return project_; }
+  ServerTreeModel& TreeModel() { return treeModel_; }
+  TagTableModel& TagModel() { return tagModel_; }
+  QTreeView& Tree() { return *tree_; }
+  QTableView& TagList() { return *tagList_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  ProjectNode* CurrentNode() const;
+  void SetCurrent(const QModelIndex& index);
+  void ConfigureServer(ServerNode& server);
+  void ConfigureGroup(GroupNode& group);
+  bool RunServerDialog(ServerNode& server);
+  void ShowAbout();
+  void MarkModified() { modified_ = true; }
+  GroupNode* CurrentGroup() const;
+  void AddCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates);
+  // A tag list of 100,000 rows scrolls back to the top when it is listed again; keep it.
+  void RelistTags();
+
+  std::string programDirectory_;
+  MessageBoxes& boxes_;
+  ServerChooserLauncher chooser_;
+  CsvFileChooser csvChooser_;
+  ProjectStore store_;
+  MakerProject project_;
+  ServerTreeModel treeModel_;
+  TagTableModel tagModel_;
+  QTreeView* tree_;
+  QTableView* tagList_;
+  QPersistentModelIndex current_;
+  bool modified_ = false;
+};
