@@ -2,50 +2,72 @@
 // completion on the window's thread, so that a window stays responsive while an OPC server or
 // a remote node is slow to answer.
 //
-// A timer of the window's thread looks for the result every kPollMs, so the completion runs
-// where the window lives without any signal crossing threads. The call must not touch the
-// window; it may use what outlives this object. Destroying it waits for a call in progress
-// (and drops its result).
+// The worker hands the result back through a WindowHandback (window_handback.h): the completion
+// runs on the thread that made this object, at a later pass of its event loop. The call must not
+// touch the window; it may use what outlives this object. Destroying this object waits for a
+// call in progress and drops its result. Result may be void: the completion then takes nothing.
 #pragma once
 
-#include <QTimer>
-#include <chrono>
 #include <functional>
-#include <future>
+#include <optional>
+#include <thread>
+#include <type_traits>
 #include <utility>
+#include <variant>
+
+#include "desktop/window_handback.h"
+
+// The completion of a call: it takes the call's result, or nothing after a void call.
+template <typename Result>
+struct BackgroundCompletion {
+  using Type = std::function<void(Result)>;
+};
+template <>
+struct BackgroundCompletion<void> {
+  using Type = std::function<void()>;
+};
 
 template <typename Result>
 class BackgroundCall {
  public:
-  static constexpr int kPollMs = 20;
+  using Completion = typename BackgroundCompletion<Result>::Type;
 
-  explicit BackgroundCall(std::function<void(Result)> done) : done_(std::move(done)) {
-    poll_.setInterval(kPollMs);
-    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { TakeResult(); });
-  }
+  explicit BackgroundCall(Completion done) : done_(std::move(done)) {}
   BackgroundCall(const BackgroundCall&) = delete;
   BackgroundCall& operator=(const BackgroundCall&) = delete;
 
-  bool Running() const { return running_.valid(); }
+  // True from Start until the completion has been called.
+  bool Running() const { return worker_.joinable(); }
 
   // Starts `call`; false, and nothing started, while another call runs.
   bool Start(std::function<Result()> call) {
     if (Running()) return false;
-    running_ = std::async(std::launch::async, std::move(call));
-    poll_.start();
+    worker_ = std::jthread([this, call = std::move(call)] {
+      if constexpr (std::is_void_v<Result>) {
+        call();
+      } else {
+        result_.emplace(call());
+      }
+      handback_.Post([this] { Complete(); });
+    });
     return true;
   }
 
  private:
-  void TakeResult() {
-    if (!Running() || running_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-      return;
+  void Complete() {
+    worker_.join();  // the worker has posted this; its result is now safe to read
+    if constexpr (std::is_void_v<Result>) {
+      done_();
+    } else {
+      Result result = std::move(*result_);
+      result_.reset();
+      done_(std::move(result));
     }
-    poll_.stop();
-    done_(running_.get());
   }
 
-  const std::function<void(Result)> done_;
-  QTimer poll_;
-  std::future<Result> running_;  // declared last: waited for before the members it uses go
+  const Completion done_;
+  WindowHandback handback_;
+  // Written by the worker before it posts the completion, read by the completion after the join.
+  std::conditional_t<std::is_void_v<Result>, std::monostate, std::optional<Result>> result_;
+  std::jthread worker_;  // declared last: joined before the members it uses go
 };
