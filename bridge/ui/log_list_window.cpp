@@ -66,10 +66,7 @@ LogListWindow::LogListWindow(std::shared_ptr<LogLineQueue> queue, MessageBoxes& 
   connect(clear, &QPushButton::clicked, lines_, &QListWidget::clear);
   connect(save, &QPushButton::clicked, this, [this] { SaveLines(); });
   connect(pause_, &QPushButton::clicked, this, [this] { TogglePause(); });
-  queue_->SetWakeUp([this] {
-    QMetaObject::invokeMethod(
-        this, [this] { MoveQueuedLines(); }, Qt::QueuedConnection);
-  });
+  queue_->SetWakeUp([this] { handback_.Post([this] { MoveQueuedLines(); }); });
 }
 
 LogListWindow::~LogListWindow() { queue_->SetWakeUp({}); }

@@ -1,9 +1,9 @@
 // The log list window "查看日志": the bridge's recent log lines.
 //
 // Lines reach it only through its LogLineQueue: the logging thread queues them and posts a
-// wake-up to this window, and the window moves them into its list on the user-interface
-// thread. The list holds at most kLogListLines lines: a line that arrives when it is full
-// empties it first. The last line is selected.
+// wake-up through the window's WindowHandback, and the window moves them into its list on the
+// user-interface thread. The list holds at most kLogListLines lines: a line that arrives when it is
+// full empties it first. The last line is selected.
 //
 // Buttons: "清空" empties the list; "保存报文" asks for a folder ("选择工程路径：") and writes
 // every line, each followed by CR LF, to "%02d-%02d-%02d.txt" (hour, minute, second of now)
@@ -21,6 +21,7 @@
 #include "bridge/ui/log_line_queue.h"
 #include "common/log_time.h"
 #include "desktop/message_boxes.h"
+#include "desktop/window_handback.h"
 
 class QListWidget;
 class QPushButton;
@@ -53,4 +54,5 @@ class LogListWindow : public QWidget {
   WallClock clock_;
   QListWidget* lines_;
   QPushButton* pause_;
+  WindowHandback handback_;
 };

@@ -64,7 +64,8 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       tree_(new QTreeWidget),
       root_(nullptr),
       grid_(new QTableView),
-      runningTime_(new QLabel) {
+      runningTime_(new QLabel),
+      traversal_([this] { EndTraversal(); }) {
   if (!actions_.chooseTemplateFile) {
     actions_.chooseTemplateFile = [this] { return AskTemplateFile(this); };
   }
@@ -149,7 +150,7 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
   clockTimer_.start(kClockPeriodMs);
 }
 
-MainPanel::~MainPanel() = default;  // the traversal thread is joined before the widgets go
+MainPanel::~MainPanel() = default;  // the traversal is waited for before the widgets go
 
 void MainPanel::FillTree() {
   root_ = NewNode(nullptr, kTreeRootLabel, kRootNode);
@@ -229,16 +230,12 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
   busy_->setMinimumDuration(0);
   busy_->setWindowModality(Qt::WindowModal);
   busy_->show();
-  traversal_ = std::jthread([this, &server, forceFlat] {
-    actions_.traverse(server, forceFlat);
-    QMetaObject::invokeMethod(
-        this, [this] { EndTraversal(); }, Qt::QueuedConnection);
-  });
+  traversal_.Start(
+      [&traverse = actions_.traverse, &server, forceFlat] { traverse(server, forceFlat); });
   return true;
 }
 
 void MainPanel::EndTraversal() {
-  traversal_ = {};  // joins the thread, which has done its work
   delete busy_;
   busy_ = nullptr;
 }

@@ -12,9 +12,9 @@
 // "保存模板成功". Add server: the server configuration dialog for a new entry; on OK the tree gains
 // the node "源:%s_%s[%s]". The project file and the running connections stay as they are.
 // Traversals: the server's whole address space walked as a tree or flat list on a worker
-// thread while a busy indication shows; the walk appends its document to the server's text
-// file under log/ and logs as the API's traversal does. One walk runs at a time; closing the
-// panel waits for it.
+// thread (a BackgroundCall) while a busy indication shows; the walk appends its document to the
+// server's text file under log/ and logs as the API's traversal does. One walk runs at a time;
+// closing the panel waits for it.
 #pragma once
 
 #include <QTimer>
@@ -23,12 +23,12 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "bridge/core/bridge_project.h"
 #include "bridge/ui/tag_grid_model.h"
 #include "bridge/ui/write_dialog.h"
 #include "common/bridge_log.h"
+#include "desktop/background_call.h"
 #include "desktop/message_boxes.h"
 #include "desktop/server_settings.h"
 
@@ -75,7 +75,7 @@ class MainPanel : public QWidget {
   void AddServer();
   // Starts a walk of the server at `serverIndex`; false while another walk runs.
   bool StartTraversal(int serverIndex, bool forceFlat);
-  bool TraversalRunning() const { return traversal_.joinable(); }
+  bool TraversalRunning() const { return traversal_.Running(); }
   // Opens the write dialog for the grid's `row`.
   void OpenWriteDialog(int row);
   // The 500 ms and 1000 ms timers' work.
@@ -98,5 +98,5 @@ class MainPanel : public QWidget {
   QTimer refreshTimer_;
   QTimer clockTimer_;
   QProgressDialog* busy_ = nullptr;
-  std::jthread traversal_;
+  BackgroundCall<void> traversal_;  // declared last: waited for before the members go
 };

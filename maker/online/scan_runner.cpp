@@ -7,17 +7,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Posts what the scan reports to the receiver's thread.
+// Hands what the scan reports back to the runner's thread.
 class PostingListener final : public ScanListener {
  public:
-  PostingListener(QObject& receiver, const ScanRunner::Reports& reports)
-      : receiver_(receiver), reports_(reports) {}
+  PostingListener(WindowHandback& handback, const ScanRunner::Reports& reports)
+      : handback_(handback), reports_(reports) {}
 
   void AddLine(const std::string& text, bool timed) override {
-    QMetaObject::invokeMethod(
-        &receiver_,
-        [&reports = reports_, line = FromGbk(text), timed] { reports.line(line, timed); },
-        Qt::QueuedConnection);
+    handback_.Post(
+        [&reports = reports_, line = FromGbk(text), timed] { reports.line(line, timed); });
   }
 
   void ReportProgress(const ScanProgress& progress) override {
@@ -31,13 +29,11 @@ class PostingListener final : public ScanListener {
 
   // Posts the figures last reported, throttled or not.
   void PostLatest() {
-    QMetaObject::invokeMethod(
-        &receiver_, [&reports = reports_, progress = latest_] { reports.progress(progress); },
-        Qt::QueuedConnection);
+    handback_.Post([&reports = reports_, progress = latest_] { reports.progress(progress); });
   }
 
  private:
-  QObject& receiver_;
+  WindowHandback& handback_;
   const ScanRunner::Reports& reports_;
   ScanProgress latest_;
   Clock::time_point lastPosted_{};
@@ -45,8 +41,7 @@ class PostingListener final : public ScanListener {
 
 }  // namespace
 
-ScanRunner::ScanRunner(QObject& receiver, Reports reports)
-    : receiver_(receiver), reports_(std::move(reports)) {}
+ScanRunner::ScanRunner(Reports reports) : reports_(std::move(reports)) {}
 
 ScanRunner::~ScanRunner() {
   Cancel();
@@ -59,16 +54,13 @@ bool ScanRunner::Start(ScanRequest request) {
   running_ = true;
   worker_ = std::jthread([this, request = std::move(request)](std::stop_token stop) {
     const ComApartment apartment;
-    PostingListener listener(receiver_, reports_);
+    PostingListener listener(handback_, reports_);
     RunServerScan(request, listener, stop);
     listener.PostLatest();
-    QMetaObject::invokeMethod(
-        &receiver_,
-        [this] {
-          running_ = false;
-          reports_.finished();
-        },
-        Qt::QueuedConnection);
+    handback_.Post([this] {
+      running_ = false;
+      reports_.finished();
+    });
   });
   return true;
 }

@@ -1,33 +1,33 @@
-// ScanRunner: the deep scan (server_scan.h) on a worker thread of its own, reporting to a
-// window's thread.
+// ScanRunner: the deep scan (server_scan.h) on a worker thread of its own, reporting to the
+// thread that made the runner (a window's).
 //
 // The worker gets everything it needs in the ScanRequest when it starts and touches no widget:
-// its lines, its progress and its end reach the receiver through queued calls on the
-// receiver's thread (progress at most every kProgressInterval, the last figures always).
-// Destroying the runner stops the scan and waits for the worker, so nothing it reports can
-// outlive the receiver that owns the runner.
+// its lines, its progress and its end reach the runner's thread through its WindowHandback
+// (progress at most every kProgressInterval, the last figures always). Destroying the runner
+// stops the scan and waits for the worker; what the worker posted and was not yet delivered is
+// then dropped, so nothing it reports can outlive the runner.
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <thread>
 
+#include "desktop/window_handback.h"
 #include "maker/online/server_scan.h"
 
 inline constexpr std::chrono::milliseconds kProgressInterval{50};
 
 class ScanRunner {
  public:
-  // Called on the receiver's thread.
+  // Called on the runner's thread.
   struct Reports {
     std::function<void(const QString& line, bool timed)> line;
     std::function<void(const ScanProgress&)> progress;
     std::function<void()> finished;
   };
 
-  ScanRunner(QObject& receiver, Reports reports);
+  explicit ScanRunner(Reports reports);
   ~ScanRunner();
   ScanRunner(const ScanRunner&) = delete;
   ScanRunner& operator=(const ScanRunner&) = delete;
@@ -38,12 +38,12 @@ class ScanRunner {
   void Cancel();
   // Waits until the worker has ended.
   void Wait();
-  // True from Start until the end was reported on the receiver's thread.
+  // True from Start until the end was reported on the runner's thread.
   bool IsRunning() const { return running_; }
 
  private:
-  QObject& receiver_;
   Reports reports_;
   bool running_ = false;
-  std::jthread worker_;
+  WindowHandback handback_;
+  std::jthread worker_;  // declared last: joined before the handback and the reports go
 };

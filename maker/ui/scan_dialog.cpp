@@ -58,9 +58,9 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
       progressBar_(new QProgressBar),
       progressText_(new QLabel),
       log_(new QListWidget),
-      runner_(*this, {[this](const QString& line, bool timed) { AddLogLine(line, timed); },
-                      [this](const ScanProgress& progress) { ShowProgress(progress); },
-                      [this] { ScanEnded(); }}),
+      runner_({[this](const QString& line, bool timed) { AddLogLine(line, timed); },
+               [this](const ScanProgress& progress) { ShowProgress(progress); },
+               [this] { ScanEnded(); }}),
       discovery_([this](const NodeDiscovery& found) { ShowDiscovery(found); }) {
   if (!openFolder_) {
     openFolder_ = [](const std::string& folder) {
