@@ -2,8 +2,8 @@
 // and queue a job, which the update thread completes (group_updates.cpp).
 #include <algorithm>
 
-#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
+#include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/simulated_group.h"
 
 namespace {
@@ -31,30 +31,18 @@ DWORD SimulatedGroup::QueueJob(Job job) {
 
 HRESULT SimulatedGroup::CheckItems(DWORD count, const OPCHANDLE* serverItems, const VARIANT* values,
                                    HRESULT** errors, Job* job) {
-  if (count == 0 || serverItems == nullptr || errors == nullptr) return E_INVALIDARG;
-  *errors = nullptr;
-  TaskArray<HRESULT> results(count);
-  if (!results) return E_OUTOFMEMORY;
   const Access access = job->kind == JobKind::kWrite ? Access::kWrite : Access::kRead;
-  HRESULT overall = S_OK;
-  {
-    std::lock_guard lock(mutex_);
-    for (DWORD i = 0; i < count; ++i) {
-      const GroupItem* item = FindLocked(serverItems[i]);
-      if (item == nullptr) {
-        results[i] = OPC_E_INVALIDHANDLE;
-      } else if (!Allows(device_->Catalogue().Item(item->index).accessRights, access)) {
-        results[i] = OPC_E_BADRIGHTS;
-      } else {
-        results[i] = S_OK;
-        job->serverHandles.push_back(serverItems[i]);
-        if (values != nullptr) job->values.emplace_back(values[i]);
-      }
-      if (results[i] != S_OK) overall = S_FALSE;
+  std::lock_guard lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+    const GroupItem* item = FindLocked(handle);
+    if (item == nullptr) return OPC_E_INVALIDHANDLE;
+    if (!Allows(device_->Catalogue().Item(item->index).accessRights, access)) {
+      return OPC_E_BADRIGHTS;
     }
-  }
-  *errors = results.Release();
-  return overall;
+    job->serverHandles.push_back(handle);
+    if (values != nullptr) job->values.emplace_back(values[i]);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP SimulatedGroup::Read(DWORD count, OPCHANDLE* serverItems, DWORD transactionId,

@@ -5,6 +5,7 @@
 #include "platform/com/task_memory_ptr.h"
 #include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
+#include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/item_attributes_enumerator.h"
 #include "platform/opcsim/simulated_group.h"
 #include "platform/opcsim/variant_compare.h"
@@ -19,23 +20,6 @@ bool IsMalformedItemId(WideStringView id) {
   }
   const WCHAR twoSeparators[] = {ItemCatalogue::kSeparator, ItemCatalogue::kSeparator, 0};
   return id.find(twoSeparators) != WideStringView::npos;
-}
-
-// The per-item loop of the handle-based methods: `apply` runs on each item found, the others
-// get OPC_E_INVALIDHANDLE; returns S_OK or S_FALSE with the errors in task memory.
-template <typename Apply>
-HRESULT ForEachHandle(DWORD count, const OPCHANDLE* serverItems, HRESULT** errors, Apply&& apply) {
-  if (count == 0 || serverItems == nullptr || errors == nullptr) return E_INVALIDARG;
-  *errors = nullptr;
-  TaskArray<HRESULT> results(count);
-  if (!results) return E_OUTOFMEMORY;
-  HRESULT overall = S_OK;
-  for (DWORD i = 0; i < count; ++i) {
-    results[i] = apply(i, serverItems[i]);
-    if (results[i] != S_OK) overall = S_FALSE;
-  }
-  *errors = results.Release();
-  return overall;
 }
 
 }  // namespace

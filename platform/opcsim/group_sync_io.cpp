@@ -5,6 +5,7 @@
 // quality "out of service", as the cache of an inactive item is not kept up to date.
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
+#include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/simulated_group.h"
 
 STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* serverItems,
@@ -17,19 +18,14 @@ STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* 
   *values = nullptr;
   *errors = nullptr;
   TaskArray<OPCITEMSTATE> states(count);  // zero-filled: VT_EMPTY values
-  TaskArray<HRESULT> results(count);
-  if (!states || !results) return E_OUTOFMEMORY;
+  if (!states) return E_OUTOFMEMORY;
   const auto now = std::chrono::steady_clock::now();
-  HRESULT overall = S_OK;
+  HRESULT overall;
   {
     std::lock_guard lock(mutex_);
-    for (DWORD i = 0; i < count; ++i) {
-      const GroupItem* item = FindLocked(serverItems[i]);
-      if (item == nullptr) {
-        results[i] = OPC_E_INVALIDHANDLE;
-        overall = S_FALSE;
-        continue;
-      }
+    overall = ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+      const GroupItem* item = FindLocked(handle);
+      if (item == nullptr) return OPC_E_INVALIDHANDLE;
       ItemSample sample = SampleLocked(*item, now);
       if (source == OPC_DS_CACHE && (!active_ || !item->active) && SUCCEEDED(sample.error)) {
         sample.quality = OPC_QUALITY_OUT_OF_SERVICE;
@@ -37,37 +33,22 @@ STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* 
       states[i].hClient = item->clientHandle;
       states[i].ftTimeStamp = sample.timeStamp;
       states[i].wQuality = sample.quality;
-      results[i] = sample.error;
-      if (FAILED(sample.error)) {
-        overall = S_FALSE;
-      } else {
-        sample.value.MoveTo(&states[i].vDataValue);
-      }
-    }
+      if (SUCCEEDED(sample.error)) sample.value.MoveTo(&states[i].vDataValue);
+      return sample.error;
+    });
   }
+  if (FAILED(overall)) return overall;
   *values = states.Release();
-  *errors = results.Release();
   return overall;
 }
 
 STDMETHODIMP SimulatedGroup::Write(DWORD count, OPCHANDLE* serverItems, VARIANT* values,
                                    HRESULT** errors) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
-  if (count == 0 || serverItems == nullptr || values == nullptr || errors == nullptr) {
-    return E_INVALIDARG;
-  }
-  *errors = nullptr;
-  TaskArray<HRESULT> results(count);
-  if (!results) return E_OUTOFMEMORY;
-  HRESULT overall = S_OK;
-  {
-    std::lock_guard lock(mutex_);
-    for (DWORD i = 0; i < count; ++i) {
-      const GroupItem* item = FindLocked(serverItems[i]);
-      results[i] = item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
-      if (FAILED(results[i])) overall = S_FALSE;
-    }
-  }
-  *errors = results.Release();
-  return overall;
+  if (values == nullptr) return E_INVALIDARG;
+  std::lock_guard lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+    const GroupItem* item = FindLocked(handle);
+    return item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
+  });
 }
