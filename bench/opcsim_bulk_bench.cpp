@@ -15,7 +15,7 @@
 
 #include "bridge/opc/ignoring_data_sink.h"
 #include "platform/com/com.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 // The one header of platform/ that common/ uses: a dependency-free leaf spelling UTF-16 text.
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 inline constexpr unsigned kSystemCodePage = 936;  // GBK
 inline constexpr unsigned kUtf8CodePage = 65001;

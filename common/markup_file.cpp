@@ -14,7 +14,7 @@
 #include "common/encoding_detection.h"
 #include "common/encoding_name_table.h"
 #include "common/markup_result.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 using namespace std::string_view_literals;
 

@@ -5,7 +5,7 @@
 
 #include "common/code_page.h"
 #include "common/markup_entities.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

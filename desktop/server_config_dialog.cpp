@@ -14,7 +14,7 @@
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 #include "platform/com/task_memory.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "bridge/core/typed_value.h"
 #include "common/code_page.h"
+#include "common/wide_string.h"
 #include "platform/com/safearray.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

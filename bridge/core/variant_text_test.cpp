@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bridge/core/test_variant.h"
+#include "common/wide_string.h"
 #include "platform/com/variant_time.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

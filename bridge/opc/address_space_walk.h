@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/markup_document.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
 class AddressSpaceWalk {

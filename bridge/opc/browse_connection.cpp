@@ -6,7 +6,7 @@
 #include "bridge/opc/ignoring_data_sink.h"
 #include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

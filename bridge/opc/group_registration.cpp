@@ -4,7 +4,7 @@
 #include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
 #include "platform/com/connection_point.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "bridge/opc/engine_test_support.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace engine_test {
 namespace {

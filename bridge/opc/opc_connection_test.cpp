@@ -1,7 +1,7 @@
 #include "bridge/opc/opc_connection.h"
 
 #include "bridge/opc/engine_test_support.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace engine_test {
 namespace {

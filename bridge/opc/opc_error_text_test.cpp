@@ -4,7 +4,7 @@
 
 #include "platform/com/activation.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcsim/simulated_servers.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/wide_string.h"
 #include "platform/com/bstr.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "common/wide_string.h"
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "bridge/opc/opc_result_owners.h"
 #include "bridge/opc/property_text.h"
 #include "common/code_page.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/com/client_security.h"
 #include "platform/com/computer_name.h"
 #include "platform/com/task_memory.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

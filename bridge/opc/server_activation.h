@@ -5,7 +5,7 @@
 #include "bridge/opc/engine_log.h"
 #include "bridge/opc/server_session.h"
 #include "platform/com/auth_identity.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 // True when `node` names another computer: not empty and, without regard to case, neither
 // "127.0.0.1", "localhost" nor this computer's name.

@@ -3,7 +3,7 @@
 #include "bridge/opc/category_classes.h"
 #include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/com/com.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
 using BranchPath = std::vector<WideString>;

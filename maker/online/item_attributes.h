@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
 struct ItemAttributes {

@@ -10,7 +10,7 @@
 #include "common/decimal_text.h"
 #include "maker/project/project_nodes.h"
 #include "platform/com/com.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 constexpr WCHAR kInternalGroupName[] = OLESTR("Tomelund");
 constexpr DWORD kInternalGroupRate = 1000;

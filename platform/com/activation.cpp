@@ -4,10 +4,10 @@
 #include <string>
 
 #include "common/code_page.h"
+#include "common/wide_string.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/task_memory.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

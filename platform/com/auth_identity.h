@@ -6,7 +6,7 @@
 // SEC_WINNT_AUTH_IDENTITY_ANSI; lengths are in characters, without a NUL.
 #pragma once
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
 inline constexpr ULONG SEC_WINNT_AUTH_IDENTITY_ANSI = 0x1;

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
 using BSTR = OLECHAR*;

@@ -10,9 +10,9 @@
 #include <mutex>
 #include <optional>
 
+#include "common/wide_string.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/unknown.h"
-#include "platform/com/wide_string.h"
 
 inline constexpr IID IID_IClientSecurity = {
     0x0000013D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

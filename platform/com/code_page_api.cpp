@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "common/code_page.h"
+#include "common/wide_string.h"
 #include "platform/com/last_error.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

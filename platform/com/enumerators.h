@@ -6,9 +6,9 @@
 
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
-#include "platform/com/wide_string.h"
 
 inline constexpr IID IID_IEnumString = {
     0x00000101, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/wide_string.h"
 #include "platform/com/hresult.h"
-#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 struct GUID {

@@ -7,8 +7,8 @@
 
 #include <utility>
 
+#include "common/wide_string.h"
 #include "platform/com/variant.h"
-#include "platform/com/wide_string.h"
 
 class OwnedVariant {
  public:

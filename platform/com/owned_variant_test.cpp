@@ -5,9 +5,9 @@
 
 #include <utility>
 
+#include "common/wide_string.h"
 #include "platform/com/bstr.h"
 #include "platform/com/test_objects.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
 // Returns a block of `size` bytes (a distinct non-null block also for 0), or null when memory

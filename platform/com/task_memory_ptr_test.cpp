@@ -5,8 +5,8 @@
 
 #include <cstring>
 
+#include "common/wide_string.h"
 #include "platform/com/variant.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

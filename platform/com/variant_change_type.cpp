@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "common/wide_string.h"
 #include "platform/com/variant_date_text.h"
 #include "platform/com/variant_number_text.h"
 #include "platform/com/variant_time.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 // 100..9999 and anything else are refused.
 #pragma once
 
+#include "common/wide_string.h"
 #include "platform/com/variant.h"
-#include "platform/com/wide_string.h"
 
 bool ParseDateText(WideStringView text, DATE* date);
 // False for a DATE outside the valid range.

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 // The exact value of a number read from text: digits x 10^exponent.
 struct ParsedNumber {

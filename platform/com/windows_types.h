@@ -2,11 +2,14 @@
 //
 // The OPC DA client code is written against Windows' type names; here every name has the
 // width it has there: DWORD, LONG and ULONG are 32 bits, WCHAR is a UTF-16 code unit.
-// Wide strings and literals are spelled through wide_string.h (wchar_t is 32 bits on Linux).
+// WCHAR, wide strings and literals come from common/wide_string.h (wchar_t is 32 bits on
+// Linux).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "common/wide_string.h"
 
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -35,7 +38,6 @@ using LPDWORD = DWORD*;
 using LPSTR = char*;
 using LPCSTR = const char*;
 using LPCCH = const char*;
-using WCHAR = char16_t;
 using LPWSTR = WCHAR*;
 using LPCWSTR = const WCHAR*;
 using LPCWCH = const WCHAR*;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 
 namespace {

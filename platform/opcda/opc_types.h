@@ -7,10 +7,10 @@
 // CoTaskMemFree; VARIANTs inside them are cleared by the client with VariantClear.
 #pragma once
 
+#include "common/wide_string.h"
 #include "platform/com/file_time.h"
 #include "platform/com/hresult.h"
 #include "platform/com/variant.h"
-#include "platform/com/wide_string.h"
 #include "platform/com/windows_types.h"
 
 using OPCHANDLE = DWORD;

@@ -17,7 +17,7 @@
 
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"
 

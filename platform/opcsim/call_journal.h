@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
 struct JournalEntry {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

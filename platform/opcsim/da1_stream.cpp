@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/safearray.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

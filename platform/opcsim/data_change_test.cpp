@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
 namespace {

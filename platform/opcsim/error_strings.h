@@ -6,8 +6,8 @@
 
 #include <optional>
 
+#include "common/wide_string.h"
 #include "platform/com/hresult.h"
-#include "platform/com/wide_string.h"
 
 // Nothing for a code that has no text.
 std::optional<WideString> ErrorText(HRESULT error);

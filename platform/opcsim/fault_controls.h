@@ -19,7 +19,7 @@
 #include <set>
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 

@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
 enum class FaultAction {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
 class SimulatedGroup;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/test_client.h"
 

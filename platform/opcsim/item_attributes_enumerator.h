@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 
 struct ItemAttributes {

@@ -12,10 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/hresult.h"
 #include "platform/com/owned_variant.h"
 #include "platform/com/variant.h"
-#include "platform/com/wide_string.h"
 
 // Where an item's value comes from.
 enum class SignalKind {

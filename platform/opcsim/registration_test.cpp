@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/opcsim/test_client.h"
 

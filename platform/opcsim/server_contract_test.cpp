@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
 namespace {

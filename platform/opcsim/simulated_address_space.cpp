@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "common/wide_string.h"
 #include "platform/com/safearray.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/value_generators.h"

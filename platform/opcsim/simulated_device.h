@@ -18,8 +18,8 @@
 #include <mutex>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/unknown.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcsim/call_journal.h"
 #include "platform/opcsim/fault_controls.h"
 #include "platform/opcsim/item_catalogue.h"

@@ -16,9 +16,9 @@
 #include <mutex>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/address_space_browser.h"
 #include "platform/opcsim/group_table.h"

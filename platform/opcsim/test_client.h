@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/com.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/wide_string.h"
 #include "platform/com/safearray.h"
-#include "platform/com/wide_string.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
+#include "common/wide_string.h"
 #include "platform/com/owned_variant.h"
-#include "platform/com/wide_string.h"
 #include "platform/opcsim/value_generators.h"
 
 namespace {
