@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "bridge/opc/ignoring_data_sink.h"
-#include "platform/com/com.h"
 #include "common/wide_string.h"
+#include "opcclient/ignoring_data_sink.h"
+#include "platform/com/com.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "bridge/opc/server_chooser.h"
 #include "desktop/message_boxes.h"
+#include "opcclient/server_chooser.h"
 
 class QComboBox;
 class QListWidget;

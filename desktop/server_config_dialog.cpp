@@ -9,10 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
+#include "opcclient/opc_error_text.h"
+#include "opcclient/remote_identity.h"
 #include "platform/com/task_memory.h"
 #include "common/wide_string.h"
 
@@ -122,8 +123,7 @@ void ServerConfigDialog::SelectServer() {
   start.category = ChooserCategoryFromText(chosenCatid_);
   start.remoteServer = true;
   if (settings.c1 == "1") {
-    start.identity =
-        AuthIdentity{AnsiToWide(settings.c2), AnsiToWide(settings.c4), AnsiToWide(settings.c3)};
+    start.identity = IdentityFromText(settings.c2, settings.c4, settings.c3);
   }
   const std::optional<ChosenServer> chosen =
       chooser_ ? chooser_(start) : ChooseServer(start, boxes_, this);

@@ -3,8 +3,8 @@
 #include <array>
 #include <functional>
 
-#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
+#include "opcclient/opc_result_owners.h"
 #include "platform/com/task_memory_ptr.h"
 
 namespace {

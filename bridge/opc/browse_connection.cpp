@@ -3,10 +3,10 @@
 #include <string>
 #include <thread>
 
-#include "bridge/opc/ignoring_data_sink.h"
-#include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
+#include "opcclient/ignoring_data_sink.h"
+#include "opcclient/opc_error_text.h"
 
 namespace {
 

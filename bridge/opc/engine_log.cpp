@@ -1,6 +1,6 @@
 #include "bridge/opc/engine_log.h"
 
-#include "bridge/opc/opc_error_text.h"
+#include "opcclient/opc_error_text.h"
 
 std::string EngineLog::FormatOpcError(std::string_view text, HRESULT hr) const {
   const ComPtr<IOPCServer> server = session_.Server();

@@ -1,10 +1,10 @@
 #include "bridge/opc/group_registration.h"
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
-#include "platform/com/connection_point.h"
 #include "common/wide_string.h"
+#include "opcclient/opc_result_owners.h"
+#include "platform/com/connection_point.h"
 
 namespace {
 

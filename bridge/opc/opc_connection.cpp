@@ -7,9 +7,9 @@
 
 #include "bridge/opc/engine_text.h"
 #include "bridge/opc/group_registration.h"
-#include "bridge/opc/opc_result_owners.h"
 #include "bridge/opc/server_activation.h"
 #include "bridge/opc/tag_write.h"
+#include "opcclient/opc_result_owners.h"
 #include "platform/com/connection_point.h"
 
 namespace {

@@ -21,9 +21,9 @@
 #include <string>
 
 #include "bridge/core/bridge_project.h"
-#include "bridge/opc/ignoring_data_sink.h"
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/worker_wakeup.h"
+#include "opcclient/ignoring_data_sink.h"
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "bridge/opc/engine_text.h"
-#include "bridge/opc/opc_result_owners.h"
 #include "bridge/opc/property_text.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
+#include "opcclient/opc_result_owners.h"
 
 namespace {
 

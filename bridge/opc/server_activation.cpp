@@ -1,17 +1,13 @@
 #include "bridge/opc/server_activation.h"
 
-#include <strings.h>
-
 #include "common/code_page.h"
+#include "common/wide_string.h"
+#include "opcclient/remote_identity.h"
 #include "platform/com/activation.h"
 #include "platform/com/client_security.h"
-#include "platform/com/computer_name.h"
 #include "platform/com/task_memory.h"
-#include "common/wide_string.h"
 
 namespace {
-
-bool SameText(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
 CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const EngineLog& log) {
   CLSID clsid{};
@@ -42,7 +38,9 @@ ComPtr<IUnknown> ActivateLocally(const CLSID& clsid, const EngineLog& log) {
 ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& server,
                                   const EngineLog& log) {
   WideString node = AnsiToWide(server.node);
-  ExplicitIdentity identity(server.credentials.value_or(ServerCredentials{}));
+  const ServerCredentials credentials = server.credentials.value_or(ServerCredentials{});
+  ExplicitIdentity identity(
+      IdentityFromText(credentials.user, credentials.domain, credentials.password));
   COAUTHINFO authInfo{
       RPC_C_AUTHN_DEFAULT,         RPC_C_AUTHZ_DEFAULT, nullptr,  RPC_C_AUTHN_LEVEL_DEFAULT,
       RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),      EOAC_NONE};
@@ -69,28 +67,6 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& serve
 }
 
 }  // namespace
-
-bool IsRemoteNode(const std::string& node) {
-  if (node.empty() || SameText(node, "127.0.0.1") || SameText(node, "localhost")) return false;
-  char name[16] = "";
-  DWORD size = sizeof name;
-  if (!GetComputerNameA(name, &size)) return true;
-  return !SameText(node, name);
-}
-
-ExplicitIdentity::ExplicitIdentity(const ServerCredentials& credentials)
-    : user_(AnsiToWide(credentials.user)),
-      domain_(AnsiToWide(credentials.domain)),
-      password_(AnsiToWide(credentials.password)) {
-  const auto chars = [](WideString& text) { return reinterpret_cast<USHORT*>(text.data()); };
-  identity_ = {chars(user_),
-               static_cast<ULONG>(user_.size()),
-               chars(domain_),
-               static_cast<ULONG>(domain_.size()),
-               chars(password_),
-               static_cast<ULONG>(password_.size()),
-               SEC_WINNT_AUTH_IDENTITY_UNICODE};
-}
 
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
                                   const EngineLog& log) {

@@ -1,7 +1,7 @@
 #include "bridge/opc/tag_write.h"
 
-#include "bridge/opc/opc_result_owners.h"
 #include "common/code_page.h"
+#include "opcclient/opc_result_owners.h"
 #include "platform/com/bstr.h"
 #include "platform/com/owned_variant.h"
 #include "platform/com/variant_change_type.h"

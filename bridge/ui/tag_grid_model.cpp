@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "bridge/core/type_text.h"
 #include "common/log_time.h"
 #include "desktop/gbk_text.h"
+#include "desktop/type_text.h"
 
 namespace {
 

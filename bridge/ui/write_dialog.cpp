@@ -6,8 +6,8 @@
 #include <QLineEdit>
 
 #include "bridge/core/server_connection.h"
-#include "bridge/core/type_text.h"
 #include "desktop/gbk_text.h"
+#include "desktop/type_text.h"
 
 WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value) {
   if (tag.connection == nullptr) return {1, kNotConnectedText};

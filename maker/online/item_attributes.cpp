@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "bridge/opc/opc_result_owners.h"
+#include "opcclient/opc_result_owners.h"
 #include "platform/com/variant_change_type.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "maker/online/node_discovery.h"
 
-#include "bridge/opc/category_classes.h"
-#include "bridge/opc/opc_error_text.h"
-#include "bridge/opc/server_activation.h"
 #include "common/code_page.h"
+#include "opcclient/category_classes.h"
+#include "opcclient/opc_error_text.h"
+#include "opcclient/remote_identity.h"
 #include "platform/opcda/opcda.h"
 
 namespace {
@@ -14,7 +14,7 @@ std::string OnNode(const std::string& text, const std::string& node) {
 
 ComPtr<IOPCServerList> ConnectService(const NodeDiscoveryRequest& request, std::string& message) {
   WideString node = AnsiToWide(request.node);
-  ExplicitIdentity identity(ServerCredentials{request.user, request.password, request.domain});
+  ExplicitIdentity identity(IdentityFromText(request.user, request.domain, request.password));
   COAUTHINFO authentication{
       RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,
       RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),   EOAC_NONE};

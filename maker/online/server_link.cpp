@@ -3,14 +3,14 @@
 #include <mutex>
 #include <thread>
 
-#include "bridge/opc/ignoring_data_sink.h"
-#include "bridge/opc/opc_error_text.h"
-#include "bridge/opc/server_activation.h"
 #include "common/code_page.h"
 #include "common/decimal_text.h"
-#include "maker/project/project_nodes.h"
-#include "platform/com/com.h"
 #include "common/wide_string.h"
+#include "maker/project/project_nodes.h"
+#include "opcclient/ignoring_data_sink.h"
+#include "opcclient/opc_error_text.h"
+#include "opcclient/remote_identity.h"
+#include "platform/com/com.h"
 
 constexpr WCHAR kInternalGroupName[] = OLESTR("Tomelund");
 constexpr DWORD kInternalGroupRate = 1000;
@@ -56,7 +56,7 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ServerSettings& sett
                                   MessageBoxes& boxes) {
   const bool withIdentity = ParseDecimal(settings.c1) != 0;
   WideString node = AnsiToWide(settings.node);
-  ExplicitIdentity identity(ServerCredentials{settings.c2, settings.c3, settings.c4});
+  ExplicitIdentity identity(IdentityFromText(settings.c2, settings.c4, settings.c3));
   COAUTHINFO authentication{
       RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,
       RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),   EOAC_NONE};

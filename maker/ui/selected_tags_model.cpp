@@ -1,7 +1,7 @@
 #include "maker/ui/selected_tags_model.h"
 
-#include "bridge/core/type_text.h"
 #include "desktop/gbk_text.h"
+#include "desktop/type_text.h"
 #include "maker/project/tag_texts.h"
 
 SelectedTagsModel::SelectedTagsModel(std::vector<TagCandidate>& tags, QObject* parent)

@@ -1,7 +1,7 @@
 #include "maker/ui/tag_table_model.h"
 
-#include "bridge/core/type_text.h"
 #include "desktop/gbk_text.h"
+#include "desktop/type_text.h"
 #include "maker/project/tag_texts.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "bridge/core/type_text.h"
+#include "desktop/type_text.h"
 
 #include "platform/com/variant.h"
 

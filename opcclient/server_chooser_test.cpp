@@ -1,11 +1,11 @@
-#include "bridge/opc/server_chooser.h"
+#include "opcclient/server_chooser.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "platform/com/com.h"
 #include "common/wide_string.h"
+#include "platform/com/com.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

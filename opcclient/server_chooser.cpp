@@ -1,9 +1,10 @@
-#include "bridge/opc/server_chooser.h"
+#include "opcclient/server_chooser.h"
 
-#include "bridge/opc/category_classes.h"
-#include "bridge/opc/opc_error_text.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
+#include "opcclient/category_classes.h"
+#include "opcclient/opc_error_text.h"
+#include "opcclient/remote_identity.h"
 #include "platform/opcda/opcda.h"
 
 namespace {
@@ -18,29 +19,15 @@ void AddEntry(ServerChooserEntry entry, const std::string& chosenProgId, ServerC
 ComPtr<IOPCServerList> ConnectServerList(const ServerChooserRequest& request,
                                          ServerChooserList& list) {
   WideString host = AnsiToWide(request.host);
-  WideString user, domain, password;
-  COAUTHIDENTITY identity{};
+  ExplicitIdentity identity(request.identity.value_or(AuthIdentity{}));
   COAUTHINFO authentication{
       RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  RPC_C_AUTHN_LEVEL_CONNECT,
-      RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,          EOAC_NONE};
+      RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),   EOAC_NONE};
   COSERVERINFO server{0, host.data(), nullptr, 0};
   DWORD context = CLSCTX_ALL;
   if (request.remoteServer && !request.host.empty()) {
     context = CLSCTX_REMOTE_SERVER;
-    if (request.identity) {
-      user = request.identity->user;
-      domain = request.identity->domain;
-      password = request.identity->password;
-      identity = {reinterpret_cast<USHORT*>(user.data()),
-                  static_cast<ULONG>(user.size()),
-                  reinterpret_cast<USHORT*>(domain.data()),
-                  static_cast<ULONG>(domain.size()),
-                  reinterpret_cast<USHORT*>(password.data()),
-                  static_cast<ULONG>(password.size()),
-                  SEC_WINNT_AUTH_IDENTITY_UNICODE};
-      authentication.pAuthIdentityData = &identity;
-      server.pAuthInfo = &authentication;
-    }
+    if (request.identity) server.pAuthInfo = &authentication;
   }
   MULTI_QI query{&IID_IOPCServerList, nullptr, S_OK};
   const HRESULT created = CoCreateInstanceEx(CLSID_OpcServerList, nullptr, context,

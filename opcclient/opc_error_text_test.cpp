@@ -1,10 +1,10 @@
-#include "bridge/opc/opc_error_text.h"
+#include "opcclient/opc_error_text.h"
 
 #include <gtest/gtest.h>
 
+#include "common/wide_string.h"
 #include "platform/com/activation.h"
 #include "platform/com/com_ptr.h"
-#include "common/wide_string.h"
 #include "platform/opcsim/simulated_servers.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "bridge/opc/category_classes.h"
+#include "opcclient/category_classes.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "bridge/opc/opc_error_text.h"
+#include "opcclient/opc_error_text.h"
 
 #include "common/code_page.h"
 #include "common/wide_string.h"

@@ -1,5 +1,5 @@
-// Display texts of a tag's data type, access direction and quality. Nothing shows them yet:
-// they are the texts every display of a tag (a tag grid, a template export) uses.
+// Display texts of a tag's data type, access direction and quality: what every window that
+// shows tags (the bridge's tag grid and write dialog, the maker's tag lists) writes for them.
 #pragma once
 
 #include <cstdint>
