@@ -48,20 +48,30 @@ struct ProjectGroupRecord {
   bool operator==(const ProjectGroupRecord&) const = default;
 };
 
-struct ProjectServerRecord {
-  std::string name;
-  std::string desc;
-  std::string node;
-  std::string sid;    // ProgID
-  std::string clsid;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
-  std::string catid;
-  std::string outtime;
-  int solution = 0;
-  std::string csouttime;
-  std::string c1;  // non-zero: explicit credentials c2 (user), c3 (password), c4 (domain)
+// A server's connection settings: where it runs, which class it is, what happens on a fault and
+// the identity it is reached with. The maker and the bridge's window edit them; a server
+// record carries them.
+struct ServerSettings {
+  std::string node;     // computer running the server; empty (or a name of this one): local
+  std::string sid;      // ProgID
+  std::string clsid;    // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+  std::string catid;    // category of the server's DA version, registry form
+  std::string outtime;  // fault check period, seconds
+  int solution = 0;     // fault handling: 0 none; 1 value kept, 2 set to zero, quality bad
+  // Non-zero: remote activation presents c2 (user), c3 (password) and c4 (domain). The dialogs
+  // tick their credentials box for "1" and write "1" or "0".
+  std::string c1;
   std::string c2;
   std::string c3;
   std::string c4;
+
+  bool operator==(const ServerSettings&) const = default;
+};
+
+struct ProjectServerRecord : ServerSettings {
+  std::string name;
+  std::string desc;
+  std::string csouttime;
   std::vector<ProjectGroupRecord> groups;
 
   bool operator==(const ProjectServerRecord&) const = default;

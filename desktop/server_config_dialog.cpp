@@ -1,25 +1,28 @@
 #include "desktop/server_config_dialog.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "common/code_page.h"
+#include "common/wide_string.h"
+#include "desktop/credentials_box.h"
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 #include "opcclient/opc_error_text.h"
 #include "opcclient/remote_identity.h"
 #include "platform/com/task_memory.h"
-#include "common/wide_string.h"
 
 namespace {
 
 constexpr char kShownOuttime[] = "120";
+
+// The entries of the "Fault Deal With" list; a server's `solution` is an index into it.
+constexpr const char* kFaultHandlingNames[] = {"NO DEAL WITH", "data no change,quality is bad",
+                                               "date set zero,quality is bad"};
 
 // The registry form of `guid`; none after the message "StringFromCLSID: " with the system's
 // text when the conversion fails.
@@ -36,6 +39,12 @@ std::optional<std::string> GuidText(const GUID& guid, MessageBoxes& boxes) {
 }
 
 }  // namespace
+
+ServerSettings NewServerSettings() {
+  ServerSettings settings;
+  settings.c2 = kDefaultServerUser;
+  return settings;
+}
 
 ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
                                        std::pair<std::string, std::string> proposal,
@@ -61,14 +70,8 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
   for (const char* entry : kFaultHandlingNames) solution_->addItem(QString::fromLatin1(entry));
   const int solution = isNew ? 0 : settings.solution;
   if (solution >= 0 && solution < solution_->count()) solution_->setCurrentIndex(solution);
-  useCredentials_ = new QCheckBox(FromGbk("使用指定用户名、密码、域(仅在远程访问时使用)"));
-  useCredentials_->setObjectName(QStringLiteral("credentials"));
-  useCredentials_->setChecked(settings.c1 == "1");
-  user_ = MakeNamedEdit(settings.c2, "user");
-  key_ = MakeNamedEdit(settings.c3, "key");
-  key_->setEchoMode(QLineEdit::Password);
-  domain_ = MakeNamedEdit(settings.c4, "domain");
-  EnableCredentials(useCredentials_->isChecked());
+  credentials_ = new CredentialsBox;
+  credentials_->Show({settings.c1 == "1", settings.c2, settings.c3, settings.c4});
 
   auto* select = new QPushButton(QStringLiteral("SEL SERVER"));
   select->setObjectName(QStringLiteral("select"));
@@ -81,37 +84,25 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
   fields->addRow(QString(), select);
   fields->addRow(QStringLiteral("Fault Check(s)"), outtime_);
   fields->addRow(QStringLiteral("Fault Deal With"), solution_);
-  auto* credentialsBox = new QGroupBox;
-  auto* credentials = new QFormLayout(credentialsBox);
-  credentials->addRow(useCredentials_);
-  credentials->addRow(FromGbk("User："), user_);
-  credentials->addRow(FromGbk("Key："), key_);
-  credentials->addRow(FromGbk("Domain："), domain_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
-  layout->addWidget(credentialsBox);
+  layout->addWidget(credentials_);
   layout->addWidget(buttons);
   setMinimumWidth(460);
 
-  connect(useCredentials_, &QCheckBox::toggled, this, &ServerConfigDialog::EnableCredentials);
   connect(select, &QPushButton::clicked, this, &ServerConfigDialog::SelectServer);
   connect(buttons, &QDialogButtonBox::accepted, this, &ServerConfigDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &ServerConfigDialog::reject);
 }
 
-void ServerConfigDialog::EnableCredentials(bool enabled) {
-  user_->setEnabled(enabled);
-  key_->setEnabled(enabled);
-  domain_->setEnabled(enabled);
-}
-
 void ServerConfigDialog::StoreCredentials() {
+  const CredentialsEntry entered = credentials_->Entered();
   ServerSettings& settings = server_.settings;
-  settings.c1.assign(1, useCredentials_->isChecked() ? '1' : '0');
-  settings.c2 = ToGbk(user_->text());
-  settings.c3 = ToGbk(key_->text());
-  settings.c4 = ToGbk(domain_->text());
+  settings.c1.assign(1, entered.used ? '1' : '0');
+  settings.c2 = entered.user;
+  settings.c3 = entered.password;
+  settings.c4 = entered.domain;
 }
 
 void ServerConfigDialog::SelectServer() {

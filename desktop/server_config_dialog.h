@@ -15,12 +15,12 @@
 #include <optional>
 #include <string>
 
+#include "common/project_file.h"
 #include "desktop/message_boxes.h"
 #include "desktop/server_chooser_dialog.h"
 #include "desktop/server_config_check.h"
-#include "desktop/server_settings.h"
 
-class QCheckBox;
+class CredentialsBox;
 class QComboBox;
 class QLineEdit;
 
@@ -29,6 +29,9 @@ using ServerChooserLauncher =
     std::function<std::optional<ChosenServer>(const ServerChooserRequest& start)>;
 
 // The server the dialog edits: fields it writes on OK (and c1 to c4 on "SEL SERVER").
+// The settings a new server starts from: all empty but the user, kDefaultServerUser.
+ServerSettings NewServerSettings();
+
 struct ServerUnderEdit {
   std::string& name;
   std::string& desc;
@@ -48,7 +51,6 @@ class ServerConfigDialog : public QDialog {
  private:
   void StoreCredentials();
   void SelectServer();
-  void EnableCredentials(bool enabled);
 
   ServerUnderEdit server_;
   ServerNameLookups lookups_;
@@ -62,8 +64,5 @@ class ServerConfigDialog : public QDialog {
   QLineEdit* clsid_;
   QLineEdit* outtime_;
   QComboBox* solution_;
-  QCheckBox* useCredentials_;
-  QLineEdit* user_;
-  QLineEdit* key_;
-  QLineEdit* domain_;
+  CredentialsBox* credentials_;
 };

@@ -30,7 +30,7 @@ class ServerDialogsTest : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   std::string name, desc;
-  ServerSettings settings;
+  ServerSettings settings = NewServerSettings();
   RecordingMessageBoxes boxes;
 };
 

@@ -211,7 +211,7 @@ void MainPanel::ExportTemplate() {
 void MainPanel::AddServer() {
   std::string name;
   std::string desc;
-  ServerSettings settings;
+  ServerSettings settings = NewServerSettings();
   if (!actions_.editNewServer(name, desc, settings)) return;
   NewNode(root_, AddedServerLabel(name, desc, settings.node), kAddedServerNode);
 }

@@ -28,9 +28,9 @@
 #include "bridge/ui/tag_grid_model.h"
 #include "bridge/ui/write_dialog.h"
 #include "common/bridge_log.h"
+#include "common/project_file.h"
 #include "desktop/background_call.h"
 #include "desktop/message_boxes.h"
-#include "desktop/server_settings.h"
 
 class QProgressDialog;
 class QTableView;

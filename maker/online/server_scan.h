@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/server_settings.h"
+#include "common/project_file.h"
 
 inline constexpr std::size_t kMaxScanDepth = 32;
 

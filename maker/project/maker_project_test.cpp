@@ -104,9 +104,7 @@ TEST_F(ProjectStoreTest, MissingAttributesAreEmptyAndAMissingUserStaysEmpty) {
                 "<group name=\"G1\"/>\r\n</server>\r\n</root>\r\n");
   const MakerProject loaded = store.Load();
   ASSERT_EQ(loaded.servers.size(), 1u);
-  ServerSettings empty;
-  empty.c2.clear();  // no "Administrator" for a server whose file has no user
-  EXPECT_EQ(loaded.servers[0]->settings, empty);
+  EXPECT_EQ(loaded.servers[0]->settings, ServerSettings{});  // no proposed user either
   EXPECT_EQ(loaded.servers[0]->groups.at(0)->settings.cycle_time, "");
   EXPECT_EQ(loaded.servers[0]->groups.at(0)->settings.uptime, "");
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/server_settings.h"
+#include "common/project_file.h"
 
 class ServerLink;
 struct GroupNode;

@@ -14,8 +14,7 @@ std::unique_ptr<ServerNode> ServerFromRecord(const ProjectServerRecord& record) 
   auto server = std::make_unique<ServerNode>();
   server->name = record.name;
   server->desc = record.desc;
-  server->settings = {record.node,     record.sid, record.clsid, record.catid, record.outtime,
-                      record.solution, record.c1,  record.c2,    record.c3,    record.c4};
+  server->settings = record;
   for (const ProjectGroupRecord& groupRecord : record.groups) {
     auto group = std::make_unique<GroupNode>(server.get());
     group->name = groupRecord.name;
@@ -40,20 +39,10 @@ std::unique_ptr<ServerNode> ServerFromRecord(const ProjectServerRecord& record) 
 }  // namespace
 
 ProjectServerRecord ServerRecordOf(const ServerNode& server, RecordDepth depth) {
-  const ServerSettings& s = server.settings;
   ProjectServerRecord record;
+  static_cast<ServerSettings&>(record) = server.settings;
   record.name = server.name;
   record.desc = server.desc;
-  record.node = s.node;
-  record.sid = s.sid;
-  record.clsid = s.clsid;
-  record.catid = s.catid;
-  record.outtime = s.outtime;
-  record.solution = s.solution;
-  record.c1 = s.c1;
-  record.c2 = s.c2;
-  record.c3 = s.c3;
-  record.c4 = s.c4;
   if (depth == RecordDepth::kServerOnly) return record;
   for (const auto& group : server.groups) {
     const GroupParameters& g = group->settings;

@@ -188,6 +188,7 @@ bool EditorWindow::RunServerDialog(ServerNode& server) {
 
 void EditorWindow::NewServer() {
   auto server = std::make_unique<ServerNode>();
+  server->settings = NewServerSettings();
   if (!RunServerDialog(*server)) return;
   treeModel_.AppendNewServer(std::move(server));
   tree_->expand(treeModel_.RootIndex());

@@ -1,10 +1,7 @@
 #include "maker/ui/scan_dialog.h"
 
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QDesktopServices>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "desktop/credentials_box.h"
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 #include "maker/online/node_discovery.h"
@@ -47,10 +45,7 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
       node_(MakeNamedEdit("", "node")),
       version10_(new QRadioButton(QStringLiteral("1.0"))),
       version20_(new QRadioButton(QStringLiteral("2.0"))),
-      useCredentials_(new QCheckBox(FromGbk("使用指定用户名、密码、域(仅在远程访问时使用)"))),
-      user_(MakeNamedEdit("", "user")),
-      key_(MakeNamedEdit("", "key")),
-      domain_(MakeNamedEdit("", "domain")),
+      credentials_(new CredentialsBox),
       discover_(new QPushButton(FromGbk("获取并保存OPC列表"))),
       deepScan_(new QPushButton(FromGbk("深度扫描点表并保存"))),
       cancel_(new QPushButton(FromGbk("停止扫描"))),
@@ -68,8 +63,6 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
     };
   }
   setWindowTitle(FromGbk("OPC数据点遍历并保存"));
-  key_->setEchoMode(QLineEdit::Password);
-  useCredentials_->setObjectName(QStringLiteral("credentials"));
   for (QRadioButton* radio : {version10_, version20_}) {
     radio->setObjectName(QStringLiteral("version ") + radio->text());
   }
@@ -100,12 +93,6 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
   nodeRow->addWidget(node_, 1);
   nodeRow->addWidget(version10_);
   nodeRow->addWidget(version20_);
-  auto* credentialsBox = new QGroupBox;
-  auto* credentials = new QFormLayout(credentialsBox);
-  credentials->addRow(useCredentials_);
-  credentials->addRow(FromGbk("User："), user_);
-  credentials->addRow(FromGbk("Key："), key_);
-  credentials->addRow(FromGbk("Domain："), domain_);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(discover_);
   buttons->addWidget(openSaved);
@@ -116,16 +103,13 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
   progressRow->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(nodeRow);
-  layout->addWidget(credentialsBox);
+  layout->addWidget(credentials_);
   layout->addLayout(buttons);
   layout->addWidget(table_, 2);
   layout->addLayout(progressRow);
   layout->addWidget(log_, 1);
   resize(560, 640);
 
-  connect(useCredentials_, &QCheckBox::toggled, this, [this](bool on) {
-    for (QLineEdit* edit : {user_, key_, domain_}) edit->setEnabled(on);
-  });
   connect(discover_, &QPushButton::clicked, this, &ScanDialog::DiscoverAndSave);
   connect(openSaved, &QPushButton::clicked, this, &ScanDialog::OpenSavedFiles);
   connect(deepScan_, &QPushButton::clicked, this, &ScanDialog::StartDeepScan);
@@ -136,7 +120,6 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
 
   version20_->setChecked(true);
   RestoreServerList();
-  for (QLineEdit* edit : {user_, key_, domain_}) edit->setEnabled(useCredentials_->isChecked());
   progressBar_->setRange(0, 1);
   progressBar_->setValue(0);
   UpdateButtons();
@@ -145,10 +128,9 @@ ScanDialog::ScanDialog(std::string programDirectory, MessageBoxes& boxes, QWidge
 void ScanDialog::RestoreServerList() {
   const std::optional<ServerList> list = LoadServerList(ServerListPath(programDirectory_));
   if (!list) return;
-  useCredentials_->setChecked(list->useCredentials == "1");
-  user_->setText(FromGbk(list->user.empty() ? kDefaultServerUser : list->user));
-  key_->setText(FromGbk(list->password));
-  domain_->setText(FromGbk(list->domain));
+  credentials_->Show({list->useCredentials == "1",
+                      list->user.empty() ? kDefaultServerUser : list->user, list->password,
+                      list->domain});
   node_->setText(FromGbk(list->node));
   for (const ServerListEntry& server : list->servers) AddRow(server.progId, "", -1);
 }
@@ -170,10 +152,11 @@ void ScanDialog::DiscoverAndSave() {
   listSaved_ = false;
   discoveryRequest_.node = ToGbk(node_->text());
   discoveryRequest_.category = version10_->isChecked() ? CATID_OPCDAServer10 : CATID_OPCDAServer20;
-  discoveryRequest_.useCredentials = useCredentials_->isChecked();
-  discoveryRequest_.user = ToGbk(user_->text());
-  discoveryRequest_.password = ToGbk(key_->text());
-  discoveryRequest_.domain = ToGbk(domain_->text());
+  const CredentialsEntry credentials = credentials_->Entered();
+  discoveryRequest_.useCredentials = credentials.used;
+  discoveryRequest_.user = credentials.user;
+  discoveryRequest_.password = credentials.password;
+  discoveryRequest_.domain = credentials.domain;
   // A remote node may take long to answer, or not at all until the system gives up.
   discovery_.Start([request = discoveryRequest_] {
     const ComApartment apartment;

@@ -22,7 +22,7 @@
 #include "maker/online/node_discovery.h"
 #include "maker/online/scan_runner.h"
 
-class QCheckBox;
+class CredentialsBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -79,10 +79,7 @@ class ScanDialog : public QDialog {
   QLineEdit* node_;
   QRadioButton* version10_;
   QRadioButton* version20_;
-  QCheckBox* useCredentials_;
-  QLineEdit* user_;
-  QLineEdit* key_;
-  QLineEdit* domain_;
+  CredentialsBox* credentials_;
   QPushButton* discover_;
   QPushButton* deepScan_;
   QPushButton* cancel_;
