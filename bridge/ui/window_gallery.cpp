@@ -1,6 +1,5 @@
-// Draws the bridge's and the manager's windows into PNG files for the documentation: the main
-// panel with live values of the demo project, the log list, the write dialog and both tray
-// menus.
+// Draws the bridge's windows into PNG files for the documentation: the main panel with live
+// values of the demo project, the log list, the write dialog and the tray menu.
 //
 //   tavrel_window_gallery <program directory> <output directory>
 //
@@ -22,7 +21,6 @@
 #include "bridge/ui/main_panel.h"
 #include "desktop/desktop_application.h"
 #include "desktop/window_picture.h"
-#include "manager/qt_manager_tray.h"
 #include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
@@ -74,8 +72,6 @@ int main(int argc, char** argv) {
 
   const auto bridgeMenu = BridgeTrayMenu({});
   drawn &= SaveWindowPicture(*bridgeMenu, output, "tavrel-tray-menu");
-  const auto managerMenu = ManagerTrayMenu({});
-  drawn &= SaveWindowPicture(*managerMenu, output, "morvane-tray-menu");
   runtime.Stop();
   return drawn ? 0 : 1;
 }
