@@ -1,7 +1,7 @@
 // The logic of the server chooser: which hosts to offer, and which OPC servers a host has.
 //
-// Nothing in the programs calls it yet: it is the logic under a server settings form, which
-// shows what these functions return.
+// The logic under the desktop's ServerChooserDialog, which shows what these functions return;
+// it knows no widgets.
 //
 // FillServerChooser(request):
 //  1. Activates the OPC server list service (CLSCTX_ALL; with `remoteServer`,
