@@ -40,7 +40,7 @@
 #include "bridge/api/api_client.h"
 #include "bridge/api/api_peer_registry.h"
 #include "bridge/api/aside_calls.h"
-#include "bridge/api/wake_event.h"
+#include "wire/wake_event.h"
 #include "bridge/core/exit_flag.h"
 #include "bridge/core/metric_registry.h"
 #include "common/bridge_log.h"

@@ -8,7 +8,7 @@
 #include "common/code_page.h"
 #include "common/decimal_text.h"
 #include "platform/com/variant_time.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "bridge/core/test_variant.h"
 #include "bridge/core/variant_text.h"
 #include "platform/com/variant_time.h"
-#include "platform/com/wide_string.h"
+#include "common/wide_string.h"
 
 namespace {
 

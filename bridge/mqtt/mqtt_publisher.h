@@ -29,7 +29,7 @@
 #include <utility>
 #include <vector>
 
-#include "bridge/api/wake_event.h"
+#include "wire/wake_event.h"
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"

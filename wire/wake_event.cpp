@@ -1,4 +1,4 @@
-#include "bridge/api/wake_event.h"
+#include "wire/wake_event.h"
 
 #include <sys/eventfd.h>
 
