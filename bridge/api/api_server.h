@@ -40,7 +40,6 @@
 #include "bridge/api/api_client.h"
 #include "bridge/api/api_peer_registry.h"
 #include "bridge/api/aside_calls.h"
-#include "wire/wake_event.h"
 #include "bridge/core/exit_flag.h"
 #include "bridge/core/metric_registry.h"
 #include "common/bridge_log.h"
@@ -49,6 +48,7 @@
 #include "wire/frame_codec.h"
 #include "wire/push_record.h"
 #include "wire/unique_socket.h"
+#include "wire/wake_event.h"
 
 class MarkupDocument;
 

@@ -7,8 +7,8 @@
 #include "bridge/core/variant_text.h"
 #include "common/code_page.h"
 #include "common/decimal_text.h"
-#include "platform/com/variant_time.h"
 #include "common/wide_string.h"
+#include "platform/com/variant_time.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "bridge/core/test_variant.h"
 #include "bridge/core/variant_text.h"
-#include "platform/com/variant_time.h"
 #include "common/wide_string.h"
+#include "platform/com/variant_time.h"
 
 namespace {
 

@@ -46,9 +46,8 @@ TEST(ValueFanOut, SeveralSinksReceiveEveryValueInTheirOrder) {
   value.handle = 7;
   fanOut.Entry()->PushValue(value);
   fanOut.Entry()->PushTypedValue(value, TypedValue{std::int64_t{3}});
-  EXPECT_EQ(record,
-            (std::vector<std::string>{"first value 7", "second value 7", "first typed value 7 3",
-                                      "second typed value 7 3"}));
+  EXPECT_EQ(record, (std::vector<std::string>{"first value 7", "second value 7",
+                                              "first typed value 7 3", "second typed value 7 3"}));
 }
 
 }  // namespace

@@ -29,7 +29,6 @@
 #include <utility>
 #include <vector>
 
-#include "wire/wake_event.h"
 #include "bridge/core/bridge_project.h"
 #include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
@@ -40,6 +39,7 @@
 #include "bridge/mqtt/mqtt_writes.h"
 #include "bridge/mqtt/published_tags.h"
 #include "common/bridge_log.h"
+#include "wire/wake_event.h"
 
 class MqttPublisher final : public FrontEnd,
                             public ValuePushSink,
