@@ -1,0 +1,88 @@
+#include "common/mutex.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Whether another thread finds `mutex` free (and lets it go again at once).
+bool FreeForAnotherThread(Mutex& mutex) {
+  bool taken = false;
+  std::thread([&] {
+    if (mutex.TryLock()) {
+      taken = true;
+      mutex.Unlock();
+    }
+  }).join();
+  return taken;
+}
+
+TEST(MutexLock, HoldsTheMutexForItsScope) {
+  Mutex mutex;
+  {
+    MutexLock lock(mutex);
+    EXPECT_FALSE(FreeForAnotherThread(mutex));
+  }
+  EXPECT_TRUE(FreeForAnotherThread(mutex));
+}
+
+TEST(MutexLock, UnlockGivesItBackEarlyAndLockTakesItAgain) {
+  Mutex mutex;
+  MutexLock lock(mutex);
+  lock.Unlock();
+  EXPECT_TRUE(FreeForAnotherThread(mutex));
+  lock.Lock();
+  EXPECT_FALSE(FreeForAnotherThread(mutex));
+}
+
+// A flag set on one thread and awaited on another, as the library's classes use their locks.
+struct Flag {
+  Mutex mutex;
+  bool ready GUARDED_BY(mutex) = false;
+  std::condition_variable_any changed;
+};
+
+TEST(MutexLock, ConditionVariableWaitsOnIt) {
+  Flag flag;
+  std::thread setter([&] {
+    MutexLock lock(flag.mutex);
+    flag.ready = true;
+    flag.changed.notify_all();
+  });
+  {
+    MutexLock lock(flag.mutex);
+    flag.changed.wait(lock, [&]() REQUIRES(flag.mutex) { return flag.ready; });
+    EXPECT_TRUE(flag.ready);
+  }
+  setter.join();
+  EXPECT_TRUE(FreeForAnotherThread(flag.mutex));
+}
+
+TEST(SharedMutex, ReadersShareItAndAWriterExcludesThem) {
+  SharedMutex mutex;
+  {
+    ReaderLock reader(mutex);
+    std::thread([&] { ReaderLock second(mutex); }).join();  // would hang if readers excluded
+  }
+  std::atomic<bool> read = false;
+  std::thread reader;
+  {
+    WriterLock writer(mutex);
+    reader = std::thread([&] {
+      ReaderLock lock(mutex);
+      read = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(read);
+  }
+  reader.join();
+  EXPECT_TRUE(read);
+}
+
+}  // namespace
