@@ -10,7 +10,7 @@ void BridgeLog::LogMessage(std::string_view text, int level) {
   const WallTime now = files_.Now();
   {
     // Held across the call so that DetachLogSink cannot return while the sink still runs.
-    std::lock_guard lock(sinkMutex_);
+    MutexLock lock(sinkMutex_);
     if (sink_) sink_->AddLogMessage(now, text);
   }
   AppendToFile(files_.DailyLogPath(now), FormatLogLine(now, text));
@@ -25,14 +25,14 @@ void BridgeLog::WriteLogText(std::string_view name, std::string_view text) const
 void BridgeLog::WriteLogLine(std::string_view text) const { files_.WriteLogLine(text); }
 
 void BridgeLog::AttachLogSink(std::shared_ptr<LogSink> sink) {
-  std::lock_guard lock(sinkMutex_);
+  MutexLock lock(sinkMutex_);
   sink_ = std::move(sink);
 }
 
 void BridgeLog::DetachLogSink() {
   std::shared_ptr<LogSink> detached;
   {
-    std::lock_guard lock(sinkMutex_);
+    MutexLock lock(sinkMutex_);
     detached = std::move(sink_);
   }
   // `detached` may be the last owner; it is released outside the lock.

@@ -6,11 +6,11 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "common/daily_log.h"
+#include "common/mutex.h"
 
 // Receiver of the bridge's log messages, attached with BridgeLog::AttachLogSink. AddLogMessage is
 // called on the thread that logged and must not block for long: a sink that shows the line on
@@ -31,7 +31,7 @@ class BridgeLog {
   BridgeLog& operator=(const BridgeLog&) = delete;
 
   // A level below 0 drops the message; otherwise it goes to the sink and the daily log.
-  void LogMessage(std::string_view text, int level);
+  void LogMessage(std::string_view text, int level) EXCLUDES(sinkMutex_);
   // One stamped line in the check log; the sink does not receive it.
   void LogCheck(std::string_view text) const;
   // `text` appended unchanged to log/<name>.txt (see DailyLog::WriteLogText).
@@ -40,11 +40,11 @@ class BridgeLog {
   void WriteLogLine(std::string_view text) const;
 
   // Attaches `sink`; replaces any earlier sink.
-  void AttachLogSink(std::shared_ptr<LogSink> sink);
-  void DetachLogSink();
+  void AttachLogSink(std::shared_ptr<LogSink> sink) EXCLUDES(sinkMutex_);
+  void DetachLogSink() EXCLUDES(sinkMutex_);
 
  private:
   DailyLog files_;
-  std::mutex sinkMutex_;
-  std::shared_ptr<LogSink> sink_;
+  Mutex sinkMutex_;
+  std::shared_ptr<LogSink> sink_ GUARDED_BY(sinkMutex_);
 };
