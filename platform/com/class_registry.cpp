@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "common/code_page.h"
@@ -69,7 +68,7 @@ ClassRegistry& ClassRegistry::Instance() {
     const std::string path = RegistryFileBesideExecutable();
     if (!path.empty() && std::filesystem::exists(path)) {
       std::vector<std::string> errors = registry.LoadFile(path);
-      std::unique_lock lock(registry.mutex_);
+      WriterLock lock(registry.mutex_);
       registry.startupFileErrors_ = std::move(errors);
     }
   });
@@ -87,7 +86,7 @@ void ClassRegistry::RegisterDeclaredClass(ClassDescriptor descriptor) {
 void ClassRegistry::Register(ClassDescriptor descriptor, ClassFactory factory) {
   Entry entry{std::move(descriptor), std::move(factory), {}};
   entry.nodeKeys = NodeKeysOf(entry.descriptor);
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   std::erase_if(entries_, [&](const Entry& existing) {
     return existing.descriptor.clsid == entry.descriptor.clsid &&
            SharesANode(existing.nodeKeys, entry.nodeKeys);
@@ -96,7 +95,7 @@ void ClassRegistry::Register(ClassDescriptor descriptor, ClassFactory factory) {
 }
 
 void ClassRegistry::RegisterNode(NodeDescriptor node) {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   const std::string key = CanonicalNodeName(node.name);
   std::erase_if(nodes_, [&](const NodeDescriptor& existing) {
     return CanonicalNodeName(existing.name) == key;
@@ -115,12 +114,12 @@ std::vector<std::string> ClassRegistry::LoadFile(const std::string& path) {
 }
 
 std::vector<std::string> ClassRegistry::StartupFileErrors() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return startupFileErrors_;
 }
 
 std::vector<ClassDescriptor> ClassRegistry::Classes() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   std::vector<ClassDescriptor> classes;
   for (const Entry& entry : entries_) classes.push_back(entry.descriptor);
   return classes;
@@ -128,7 +127,7 @@ std::vector<ClassDescriptor> ClassRegistry::Classes() const {
 
 std::vector<ClassDescriptor> ClassRegistry::ClassesOnNode(std::string_view node) const {
   const std::string key = CanonicalNodeName(node);
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   std::vector<ClassDescriptor> classes;
   for (const Entry& entry : entries_) {
     if (AnswersOn(entry, key)) classes.push_back(entry.descriptor);
@@ -137,7 +136,7 @@ std::vector<ClassDescriptor> ClassRegistry::ClassesOnNode(std::string_view node)
 }
 
 std::vector<std::string> ClassRegistry::KnownNodes() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   std::vector<std::string> names;
   std::vector<std::string> keys;
   const auto add = [&](const std::string& name) {
@@ -155,7 +154,7 @@ std::vector<std::string> ClassRegistry::KnownNodes() const {
 }
 
 bool ClassRegistry::IsKnownNode(std::string_view node) const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return IsKnownNodeLocked(CanonicalNodeName(node));
 }
 
@@ -191,7 +190,7 @@ const ClassRegistry::Entry* ClassRegistry::FindLocked(
 std::optional<ClassDescriptor> ClassRegistry::FindByProgId(std::string_view progId,
                                                            std::string_view node) const {
   const std::string wanted = LowerAscii(progId);
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   const Entry* entry = FindLocked(CanonicalNodeName(node), [&](const ClassDescriptor& d) {
     return LowerAscii(d.progId) == wanted;
   });
@@ -200,7 +199,7 @@ std::optional<ClassDescriptor> ClassRegistry::FindByProgId(std::string_view prog
 
 std::optional<ClassDescriptor> ClassRegistry::FindByClsid(const CLSID& clsid,
                                                           std::string_view node) const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   const Entry* entry = FindLocked(CanonicalNodeName(node),
                                   [&](const ClassDescriptor& d) { return d.clsid == clsid; });
   return entry != nullptr ? std::optional(entry->descriptor) : std::nullopt;
@@ -214,7 +213,7 @@ HRESULT ClassRegistry::CreateObject(const CLSID& clsid, std::string_view node,
   ClassDescriptor descriptor;
   ClassFactory factory;
   {
-    std::shared_lock lock(mutex_);
+    ReaderLock lock(mutex_);
     if (!IsKnownNodeLocked(nodeKey)) return HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
     const Entry* entry =
         FindLocked(nodeKey, [&](const ClassDescriptor& d) { return d.clsid == clsid; });

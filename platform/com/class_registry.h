@@ -20,11 +20,11 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/mutex.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
@@ -113,15 +113,16 @@ class ClassRegistry {
   };
 
   void Register(ClassDescriptor descriptor, ClassFactory factory);
-  bool IsKnownNodeLocked(const std::string& nodeKey) const;
+  bool IsKnownNodeLocked(const std::string& nodeKey) const REQUIRES_SHARED(mutex_);
   const Entry* FindLocked(const std::string& nodeKey,
-                          const std::function<bool(const ClassDescriptor&)>& matches) const;
-  bool AnswersOn(const Entry& entry, const std::string& nodeKey) const;
+                          const std::function<bool(const ClassDescriptor&)>& matches) const
+      REQUIRES_SHARED(mutex_);
+  bool AnswersOn(const Entry& entry, const std::string& nodeKey) const REQUIRES_SHARED(mutex_);
 
-  mutable std::shared_mutex mutex_;
-  std::vector<Entry> entries_;
-  std::vector<NodeDescriptor> nodes_;
-  std::vector<std::string> startupFileErrors_;
+  mutable SharedMutex mutex_;
+  std::vector<Entry> entries_ GUARDED_BY(mutex_);
+  std::vector<NodeDescriptor> nodes_ GUARDED_BY(mutex_);
+  std::vector<std::string> startupFileErrors_ GUARDED_BY(mutex_);
 };
 
 // Our own shorthand for the process registry.

@@ -19,7 +19,7 @@ STDMETHODIMP ClientSecurity::QueryBlanket(IUnknown* /*proxy*/, DWORD* authentica
                                           OLECHAR** serverPrincipalName, DWORD* authenticationLevel,
                                           DWORD* impersonationLevel, void** authenticationInfo,
                                           DWORD* capabilities) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (serverPrincipalName != nullptr) {
     *serverPrincipalName = principalName_ ? TaskMemStringDuplicate(*principalName_) : nullptr;
     if (principalName_ && *serverPrincipalName == nullptr) return E_OUTOFMEMORY;
@@ -41,7 +41,7 @@ STDMETHODIMP ClientSecurity::SetBlanket(IUnknown* /*proxy*/, DWORD authenticatio
   const bool hasIdentity =
       ReadAuthIdentity(static_cast<const COAUTHIDENTITY*>(authenticationInfo), &identity);
   if (authenticationInfo != nullptr && !hasIdentity) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   authenticationService_ = authenticationService;
   authorizationService_ = authorizationService;
   if (serverPrincipalName != nullptr) {
@@ -71,7 +71,7 @@ STDMETHODIMP ClientSecurity::CopyProxy(IUnknown* /*proxy*/, IUnknown** copy) {
 }
 
 std::optional<AuthIdentity> ClientSecurity::BlanketIdentity() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return identity_;
 }
 

@@ -7,9 +7,9 @@
 // fails with E_NOINTERFACE, as it does on Windows for an object that is not a proxy.
 #pragma once
 
-#include <mutex>
 #include <optional>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/unknown.h"
@@ -55,14 +55,14 @@ class ClientSecurity : public IClientSecurity {
   ~ClientSecurity() = default;
 
  private:
-  mutable std::mutex mutex_;
-  DWORD authenticationService_ = 0;
-  DWORD authorizationService_ = 0;
-  std::optional<WideString> principalName_;
-  DWORD authenticationLevel_ = 0;
-  DWORD impersonationLevel_ = 0;
-  DWORD capabilities_ = 0;
-  std::optional<AuthIdentity> identity_;
+  mutable Mutex mutex_;
+  DWORD authenticationService_ GUARDED_BY(mutex_) = 0;
+  DWORD authorizationService_ GUARDED_BY(mutex_) = 0;
+  std::optional<WideString> principalName_ GUARDED_BY(mutex_);
+  DWORD authenticationLevel_ GUARDED_BY(mutex_) = 0;
+  DWORD impersonationLevel_ GUARDED_BY(mutex_) = 0;
+  DWORD capabilities_ GUARDED_BY(mutex_) = 0;
+  std::optional<AuthIdentity> identity_ GUARDED_BY(mutex_);
   COAUTHIDENTITY identityView_{};  // points into identity_
 };
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/code_page.h"
+#include "common/mutex.h"
 #include "platform/com/last_error.h"
 
 namespace {
@@ -15,8 +15,9 @@ namespace {
 constexpr UINT kFirstFormat = 0xC000;
 constexpr UINT kLastFormat = 0xFFFF;
 
-std::mutex formatsMutex;
-std::vector<std::string> formatNames;  // format kFirstFormat + i is formatNames[i]
+Mutex formatsMutex;
+std::vector<std::string> formatNames
+    GUARDED_BY(formatsMutex);  // format kFirstFormat + i is formatNames[i]
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -32,7 +33,7 @@ UINT RegisterClipboardFormatA(LPCSTR name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::lock_guard lock(formatsMutex);
+  MutexLock lock(formatsMutex);
   for (size_t i = 0; i < formatNames.size(); ++i) {
     if (SameName(formatNames[i], name)) return kFirstFormat + static_cast<UINT>(i);
   }
@@ -55,7 +56,7 @@ int GetClipboardFormatNameA(UINT format, LPSTR name, int capacity) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::lock_guard lock(formatsMutex);
+  MutexLock lock(formatsMutex);
   if (format < kFirstFormat || format - kFirstFormat >= formatNames.size()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

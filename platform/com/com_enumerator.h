@@ -17,9 +17,9 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "common/mutex.h"
 #include "platform/com/com_object.h"
 
 // EnumeratorCursor: what every enumerator shares: a snapshot of items taken when it was made,
@@ -32,21 +32,21 @@ class EnumeratorCursor : public ComObject<IEnum> {
   using Items = std::vector<Stored>;
 
   STDMETHODIMP Skip(ULONG count) override {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const size_t skipped = std::min<size_t>(count, items_->size() - position_);
     position_ += skipped;
     return skipped == count ? S_OK : S_FALSE;
   }
 
   STDMETHODIMP Reset() override {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     position_ = 0;
     return S_OK;
   }
 
   STDMETHODIMP Clone(IEnum** clone) override {
     if (clone == nullptr) return kNullClone;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     *clone = MakeComObject<Derived>(items_, position_).Detach();
     return S_OK;
   }
@@ -56,8 +56,8 @@ class EnumeratorCursor : public ComObject<IEnum> {
       : items_(std::move(items)), position_(position) {}
 
   const std::shared_ptr<const Items> items_;
-  std::mutex mutex_;
-  size_t position_;
+  Mutex mutex_;
+  size_t position_ GUARDED_BY(mutex_);
 };
 
 template <typename IEnum, typename Policy>
@@ -79,7 +79,7 @@ class ComEnumerator final
     if (fetched != nullptr) *fetched = 0;
     if (count > 0 && elements == nullptr) return E_POINTER;
     if (count > 1 && fetched == nullptr) return E_POINTER;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     ULONG delivered = 0;
     while (delivered < count && position_ < items_->size()) {
       if (!Policy::CopyOut((*items_)[position_], &elements[delivered])) {

@@ -77,7 +77,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   // Every interface begins with IUnknown, so the sink interface is also an IUnknown pointer.
   ComPtr<IUnknown> held;
   held.Attach(static_cast<IUnknown*>(sinkInterface));
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (nextCookie_ == 0) return CONNECT_E_ADVISELIMIT;  // every cookie has been handed out
   *cookie = nextCookie_++;
   sinks_.emplace(*cookie, std::move(held));
@@ -87,7 +87,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
   ComPtr<IUnknown> released;  // released after the lock, as its Release may call back
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const auto found = sinks_.find(cookie);
     if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
     released = std::move(found->second);
@@ -100,7 +100,7 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
   if (connections == nullptr) return E_POINTER;
   std::vector<ConnectionPolicy::Stored> snapshot;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     snapshot.assign(sinks_.begin(), sinks_.end());
   }
   *connections = MakeEnumerator<IEnumConnections, ConnectionPolicy>(std::move(snapshot)).Detach();

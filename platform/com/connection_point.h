@@ -13,9 +13,9 @@
 #include <atomic>
 #include <initializer_list>
 #include <map>
-#include <mutex>
 #include <vector>
 
+#include "common/mutex.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
 
@@ -93,7 +93,7 @@ class ConnectionPoint final : public IConnectionPoint {
   template <typename Sink>
   std::vector<ComPtr<Sink>> Sinks() const {
     std::vector<ComPtr<Sink>> sinks;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     for (const auto& [cookie, sink] : sinks_) sinks.emplace_back(static_cast<Sink*>(sink.Get()));
     return sinks;
   }
@@ -101,10 +101,10 @@ class ConnectionPoint final : public IConnectionPoint {
  private:
   IConnectionPointContainer& container_;
   const IID sinkIid_;
-  mutable std::mutex mutex_;
+  mutable Mutex mutex_;
   // Cookie -> the sink's `sinkIid_` interface, held as IUnknown.
-  std::map<DWORD, ComPtr<IUnknown>> sinks_;
-  DWORD nextCookie_ = 1;
+  std::map<DWORD, ComPtr<IUnknown>> sinks_ GUARDED_BY(mutex_);
+  DWORD nextCookie_ GUARDED_BY(mutex_) = 1;
 };
 
 // FindConnectionPoint and EnumConnectionPoints of a container over its `points`.

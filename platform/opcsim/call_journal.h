@@ -6,11 +6,11 @@
 #pragma once
 
 #include <deque>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
@@ -29,6 +29,6 @@ class CallJournal {
   std::vector<JournalEntry> Entries(std::string_view call) const;
 
  private:
-  mutable std::mutex mutex_;
-  std::deque<JournalEntry> entries_;
+  mutable Mutex mutex_;
+  std::deque<JournalEntry> entries_ GUARDED_BY(mutex_);
 };

@@ -1,39 +1,39 @@
 #include "platform/opcsim/fault_controls.h"
 
 void FaultControls::SetServerState(OPCSERVERSTATE state) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   state_ = state;
 }
 
 OPCSERVERSTATE FaultControls::ServerState() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return state_;
 }
 
 void FaultControls::Die() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (!dead_) ++epoch_;
   dead_ = true;
 }
 
 void FaultControls::Revive() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   dead_ = false;
 }
 
 bool FaultControls::IsDead() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return dead_;
 }
 
 std::uint64_t FaultControls::Epoch() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return epoch_;
 }
 
 void FaultControls::Hang(std::chrono::milliseconds duration) {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     hangUntil_ = std::chrono::steady_clock::now() + duration;
   }
   hangEnded_.notify_all();
@@ -41,51 +41,51 @@ void FaultControls::Hang(std::chrono::milliseconds duration) {
 
 void FaultControls::EndHang() {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     hangUntil_ = SteadyTime();
   }
   hangEnded_.notify_all();
 }
 
 std::optional<FaultControls::SteadyTime> FaultControls::HangEnd(SteadyTime now) const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (now < hangUntil_) return hangUntil_;
   return std::nullopt;
 }
 
 void FaultControls::RefuseAddGroup(HRESULT error) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   addGroupRefusal_ = error;
 }
 
 HRESULT FaultControls::AddGroupRefusal() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return addGroupRefusal_;
 }
 
 void FaultControls::RefuseBrowsing(bool refused) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   browsingRefused_ = refused;
 }
 
 bool FaultControls::IsBrowsingRefused() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return browsingRefused_;
 }
 
 void FaultControls::RejectItemIds(std::vector<WideString> itemIds, HRESULT error) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   rejectedIds_ = std::set<WideString, std::less<>>(itemIds.begin(), itemIds.end());
   rejection_ = error;
 }
 
 HRESULT FaultControls::ItemRejection(WideStringView itemId) const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return rejectedIds_.find(itemId) != rejectedIds_.end() ? rejection_ : S_OK;
 }
 
 HRESULT FaultControls::AdmitCall(std::uint64_t epoch) const {
-  std::unique_lock lock(mutex_);
+  MutexLock lock(mutex_);
   while (std::chrono::steady_clock::now() < hangUntil_) hangEnded_.wait_until(lock, hangUntil_);
   return dead_ || epoch != epoch_ ? RPC_E_DISCONNECTED : S_OK;
 }

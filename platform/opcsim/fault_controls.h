@@ -14,11 +14,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
@@ -62,14 +62,14 @@ class FaultControls {
   HRESULT AdmitCall(std::uint64_t epoch) const;
 
  private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable hangEnded_;
-  OPCSERVERSTATE state_ = OPC_STATUS_RUNNING;
-  bool dead_ = false;
-  std::uint64_t epoch_ = 0;
-  SteadyTime hangUntil_{};
-  HRESULT addGroupRefusal_ = S_OK;
-  bool browsingRefused_ = false;
-  std::set<WideString, std::less<>> rejectedIds_;
-  HRESULT rejection_ = OPC_E_UNKNOWNITEMID;
+  mutable Mutex mutex_;
+  mutable std::condition_variable_any hangEnded_;
+  OPCSERVERSTATE state_ GUARDED_BY(mutex_) = OPC_STATUS_RUNNING;
+  bool dead_ GUARDED_BY(mutex_) = false;
+  std::uint64_t epoch_ GUARDED_BY(mutex_) = 0;
+  SteadyTime hangUntil_ GUARDED_BY(mutex_){};
+  HRESULT addGroupRefusal_ GUARDED_BY(mutex_) = S_OK;
+  bool browsingRefused_ GUARDED_BY(mutex_) = false;
+  std::set<WideString, std::less<>> rejectedIds_ GUARDED_BY(mutex_);
+  HRESULT rejection_ GUARDED_BY(mutex_) = OPC_E_UNKNOWNITEMID;
 };

@@ -19,7 +19,7 @@ bool Allows(DWORD rights, Access access) {
 DWORD SimulatedGroup::QueueJob(Job job) {
   DWORD id;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     job.cancelId = nextCancelId_++;
     if (job.streamed) job.transactionId = nextTransactionId_++;
     id = job.streamed ? job.transactionId : job.cancelId;
@@ -32,8 +32,8 @@ DWORD SimulatedGroup::QueueJob(Job job) {
 HRESULT SimulatedGroup::CheckItems(DWORD count, const OPCHANDLE* serverItems, const VARIANT* values,
                                    HRESULT** errors, Job* job) {
   const Access access = job->kind == JobKind::kWrite ? Access::kWrite : Access::kRead;
-  std::lock_guard lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+  MutexLock lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
     const GroupItem* item = FindLocked(handle);
     if (item == nullptr) return OPC_E_INVALIDHANDLE;
     if (!Allows(device_->Catalogue().Item(item->index).accessRights, access)) {
@@ -74,7 +74,7 @@ STDMETHODIMP SimulatedGroup::Write(DWORD count, OPCHANDLE* serverItems, VARIANT*
 }
 
 bool SimulatedGroup::HasActiveItems() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return active_ && std::any_of(items_.begin(), items_.end(),
                                 [](const GroupItem& item) { return item.active; });
 }
@@ -97,7 +97,7 @@ STDMETHODIMP SimulatedGroup::Refresh2(OPCDATASOURCE source, DWORD transactionId,
 STDMETHODIMP SimulatedGroup::Cancel2(DWORD cancelId) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const auto found = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) {
       return !job.streamed && job.kind != JobKind::kCancelled && job.cancelId == cancelId;
     });
@@ -111,7 +111,7 @@ STDMETHODIMP SimulatedGroup::Cancel2(DWORD cancelId) {
 STDMETHODIMP SimulatedGroup::SetEnable(BOOL enable) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (!HasDataSink()) return CONNECT_E_NOCONNECTION;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   enabled_ = enable != FALSE;
   return S_OK;
 }
@@ -120,13 +120,13 @@ STDMETHODIMP SimulatedGroup::GetEnable(BOOL* enable) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (enable == nullptr) return E_INVALIDARG;
   if (!HasDataSink()) return CONNECT_E_NOCONNECTION;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   *enable = enabled_ ? TRUE : FALSE;
   return S_OK;
 }
 
 bool SimulatedGroup::HasAdvise(DWORD connection, bool forWrite) const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return FindAdviseLocked(connection, forWrite) != nullptr;
 }
 
@@ -179,7 +179,7 @@ STDMETHODIMP SimulatedGroup::Refresh(DWORD connection, OPCDATASOURCE source, DWO
 
 STDMETHODIMP SimulatedGroup::Cancel(DWORD transactionId) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   const auto found = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) {
     return job.streamed && job.transactionId == transactionId;
   });

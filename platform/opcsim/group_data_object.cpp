@@ -15,7 +15,7 @@ STDMETHODIMP SimulatedGroup::DAdvise(FORMATETC* format, DWORD /*advf*/, IAdviseS
   const bool known = formats.IsData(format->cfFormat) || format->cfFormat == formats.writeComplete;
   if (!known || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     for (const StreamAdvise& advise : streamAdvises_) {
       if (advise.format == format->cfFormat) return CONNECT_E_ADVISELIMIT;
     }
@@ -31,7 +31,7 @@ STDMETHODIMP SimulatedGroup::DUnadvise(DWORD connection) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   ComPtr<IAdviseSink> released;  // released without the lock
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const auto found =
         std::find_if(streamAdvises_.begin(), streamAdvises_.end(),
                      [&](const StreamAdvise& advise) { return advise.connection == connection; });

@@ -57,7 +57,7 @@ STDMETHODIMP SimulatedGroup::AddItems(DWORD count, OPCITEMDEF* items, OPCITEMRES
   if (!itemResults || !itemErrors) return E_OUTOFMEMORY;
   HRESULT overall = S_OK;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     for (DWORD i = 0; i < count; ++i) {
       std::size_t index = 0;
       itemErrors[i] = ValidateDefinition(items[i], &itemResults[i], &index);
@@ -110,12 +110,13 @@ STDMETHODIMP SimulatedGroup::RemoveItems(DWORD count, OPCHANDLE* serverItems, HR
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   HRESULT overall;
   {
-    std::lock_guard lock(mutex_);
-    overall = ForEachHandle(count, serverItems, errors, [&](DWORD, OPCHANDLE handle) {
-      return itemPositions_.erase(handle) > 0 ? S_OK : OPC_E_INVALIDHANDLE;
-    });
+    MutexLock lock(mutex_);
+    overall =
+        ForEachHandle(count, serverItems, errors, [&](DWORD, OPCHANDLE handle) REQUIRES(mutex_) {
+          return itemPositions_.erase(handle) > 0 ? S_OK : OPC_E_INVALIDHANDLE;
+        });
     if (FAILED(overall)) return overall;
-    std::erase_if(items_, [&](const GroupItem& item) {
+    std::erase_if(items_, [&](const GroupItem& item) REQUIRES(mutex_) {
       return itemPositions_.count(item.serverHandle) == 0;
     });
     for (std::size_t i = 0; i < items_.size(); ++i) itemPositions_[items_[i].serverHandle] = i;
@@ -130,14 +131,15 @@ STDMETHODIMP SimulatedGroup::SetActiveState(DWORD count, OPCHANDLE* serverItems,
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   HRESULT overall;
   {
-    std::lock_guard lock(mutex_);
-    overall = ForEachHandle(count, serverItems, errors, [&](DWORD, OPCHANDLE handle) {
-      GroupItem* item = FindLocked(handle);
-      if (item == nullptr) return OPC_E_INVALIDHANDLE;
-      if (active != FALSE && !item->active) item->sent = false;
-      item->active = active != FALSE;
-      return S_OK;
-    });
+    MutexLock lock(mutex_);
+    overall =
+        ForEachHandle(count, serverItems, errors, [&](DWORD, OPCHANDLE handle) REQUIRES(mutex_) {
+          GroupItem* item = FindLocked(handle);
+          if (item == nullptr) return OPC_E_INVALIDHANDLE;
+          if (active != FALSE && !item->active) item->sent = false;
+          item->active = active != FALSE;
+          return S_OK;
+        });
     nextUpdate_ = std::min(nextUpdate_, std::chrono::steady_clock::now());
   }
   device_->Scheduler().Wake();
@@ -148,8 +150,8 @@ STDMETHODIMP SimulatedGroup::SetClientHandles(DWORD count, OPCHANDLE* serverItem
                                               OPCHANDLE* clientItems, HRESULT** errors) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (clientItems == nullptr) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) {
+  MutexLock lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) {
     GroupItem* item = FindLocked(handle);
     if (item == nullptr) return OPC_E_INVALIDHANDLE;
     item->clientHandle = clientItems[i];
@@ -161,8 +163,8 @@ STDMETHODIMP SimulatedGroup::SetDatatypes(DWORD count, OPCHANDLE* serverItems,
                                           VARTYPE* requestedDatatypes, HRESULT** errors) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (requestedDatatypes == nullptr) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) {
+  MutexLock lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) {
     GroupItem* item = FindLocked(handle);
     if (item == nullptr) return OPC_E_INVALIDHANDLE;
     const VARTYPE canonical = device_->Catalogue().Item(item->index).canonicalType;
@@ -183,7 +185,7 @@ STDMETHODIMP SimulatedGroup::CreateEnumerator(REFIID iid, LPUNKNOWN* enumerator)
   if (iid != IID_IEnumOPCItemAttributes) return E_NOINTERFACE;
   std::vector<ItemAttributes> snapshot;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     for (const GroupItem& item : items_) {
       const ItemDefinition& definition = device_->Catalogue().Item(item.index);
       snapshot.push_back({definition.itemId, item.active, item.clientHandle, item.serverHandle,

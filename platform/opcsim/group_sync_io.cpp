@@ -22,8 +22,8 @@ STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* 
   const auto now = std::chrono::steady_clock::now();
   HRESULT overall;
   {
-    std::lock_guard lock(mutex_);
-    overall = ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+    MutexLock lock(mutex_);
+    overall = ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
       const GroupItem* item = FindLocked(handle);
       if (item == nullptr) return OPC_E_INVALIDHANDLE;
       ItemSample sample = SampleLocked(*item, now);
@@ -46,8 +46,8 @@ STDMETHODIMP SimulatedGroup::Write(DWORD count, OPCHANDLE* serverItems, VARIANT*
                                    HRESULT** errors) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (values == nullptr) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) -> HRESULT {
+  MutexLock lock(mutex_);
+  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
     const GroupItem* item = FindLocked(handle);
     return item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
   });

@@ -13,7 +13,7 @@ bool GroupTable::NameTakenLocked(WideStringView name) const {
 }
 
 HRESULT GroupTable::Add(WideString name, const Factory& make, ComPtr<SimulatedGroup>* group) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (name.empty()) {
     do {
       const std::string number = std::to_string(++generatedNames_);
@@ -32,7 +32,7 @@ HRESULT GroupTable::Add(WideString name, const Factory& make, ComPtr<SimulatedGr
 }
 
 ComPtr<SimulatedGroup> GroupTable::Remove(OPCHANDLE serverHandle) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   const auto found = groups_.find(serverHandle);
   if (found == groups_.end()) return nullptr;
   ComPtr<SimulatedGroup> group = std::move(found->second.group);
@@ -41,7 +41,7 @@ ComPtr<SimulatedGroup> GroupTable::Remove(OPCHANDLE serverHandle) {
 }
 
 ComPtr<SimulatedGroup> GroupTable::FindByName(WideStringView name) const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   for (const auto& [handle, entry] : groups_) {
     if (entry.name == name) return entry.group;
   }
@@ -49,7 +49,7 @@ ComPtr<SimulatedGroup> GroupTable::FindByName(WideStringView name) const {
 }
 
 HRESULT GroupTable::Rename(OPCHANDLE serverHandle, WideStringView name) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   const auto found = groups_.find(serverHandle);
   if (found == groups_.end()) return E_FAIL;
   if (found->second.name == name) return S_OK;
@@ -59,19 +59,19 @@ HRESULT GroupTable::Rename(OPCHANDLE serverHandle, WideStringView name) {
 }
 
 std::vector<WideString> GroupTable::Names() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   std::vector<WideString> names;
   for (const auto& [handle, entry] : groups_) names.push_back(entry.name);
   return names;
 }
 
 DWORD GroupTable::Count() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return static_cast<DWORD>(groups_.size());
 }
 
 std::vector<ComPtr<SimulatedGroup>> GroupTable::RemoveAll() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   std::vector<ComPtr<SimulatedGroup>> groups;
   for (auto& [handle, entry] : groups_) groups.push_back(std::move(entry.group));
   groups_.clear();

@@ -8,9 +8,9 @@
 #include <atomic>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opc_types.h"
@@ -44,11 +44,11 @@ class GroupTable {
     ComPtr<SimulatedGroup> group;
     WideString name;
   };
-  bool NameTakenLocked(WideStringView name) const;
+  bool NameTakenLocked(WideStringView name) const REQUIRES(mutex_);
 
-  mutable std::mutex mutex_;
-  std::map<OPCHANDLE, Entry> groups_;
-  OPCHANDLE nextGroupHandle_ = 1;
-  unsigned generatedNames_ = 0;
+  mutable Mutex mutex_;
+  std::map<OPCHANDLE, Entry> groups_ GUARDED_BY(mutex_);
+  OPCHANDLE nextGroupHandle_ GUARDED_BY(mutex_) = 1;
+  unsigned generatedNames_ GUARDED_BY(mutex_) = 0;
   std::atomic<OPCHANDLE> nextItemHandle_{1};
 };

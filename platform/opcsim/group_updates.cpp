@@ -8,7 +8,7 @@
 #include "platform/opcsim/stream_formats.h"
 
 void SimulatedGroup::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wakeAt) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (withdrawn_) return;
   while (!jobs_.empty()) {
     Job job = std::move(jobs_.front());

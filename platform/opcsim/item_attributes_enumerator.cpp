@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
+#include "common/mutex.h"
 #include "platform/com/com_enumerator.h"
 #include "platform/com/safearray.h"
 #include "platform/com/task_memory.h"
@@ -52,7 +52,7 @@ class ItemAttributesEnumerator final
     if (items == nullptr || fetched == nullptr) return E_INVALIDARG;
     *items = nullptr;
     *fetched = 0;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const std::size_t available = std::min<std::size_t>(count, items_->size() - position_);
     TaskArray<OPCITEMATTRIBUTES> result(available);
     if (!result) return E_OUTOFMEMORY;

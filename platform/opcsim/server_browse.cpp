@@ -8,13 +8,14 @@
 STDMETHODIMP SimulatedServer::QueryOrganization(OPCNAMESPACETYPE* nameSpaceType) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (nameSpaceType == nullptr) return E_INVALIDARG;
+  MutexLock lock(mutex_);
   *nameSpaceType = browser_.Organization();
   return S_OK;
 }
 
 STDMETHODIMP SimulatedServer::ChangeBrowsePosition(OPCBROWSEDIRECTION direction, LPCWSTR name) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return browser_.ChangePosition(direction, name != nullptr ? name : OLESTR(""));
 }
 
@@ -26,7 +27,7 @@ STDMETHODIMP SimulatedServer::BrowseOPCItemIDs(OPCBROWSETYPE browseFilterType,
   *strings = nullptr;
   std::vector<WideString> names;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const HRESULT hr =
         browser_.Browse(browseFilterType, filterCriteria != nullptr ? filterCriteria : OLESTR(""),
                         dataTypeFilter, accessRightsFilter, &names);
@@ -44,7 +45,7 @@ STDMETHODIMP SimulatedServer::GetItemID(LPWSTR itemDataId, LPWSTR* itemId) {
   *itemId = nullptr;
   WideString id;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const HRESULT hr = browser_.ItemIdOf(itemDataId != nullptr ? itemDataId : OLESTR(""), &id);
     if (FAILED(hr)) return hr;
   }

@@ -94,7 +94,7 @@ ItemSample SimulatedDevice::Read(std::size_t index, SteadyTime now) const {
     return sample;
   }
   if (item.signal != SignalKind::kStored) return GenerateSample(item, clock_, now);
-  std::lock_guard lock(valuesMutex_);
+  MutexLock lock(valuesMutex_);
   sample.value = storedValues_[index];
   sample.timeStamp = storedTimes_[index];
   return sample;
@@ -115,7 +115,7 @@ HRESULT SimulatedDevice::Write(std::size_t index, const VARIANT& value) {
   }
   if (converted.Type() != item.canonicalType) return OPC_E_BADTYPE;
   const FILETIME now = FileTimeFromSystemClock(std::chrono::system_clock::now());
-  std::lock_guard lock(valuesMutex_);
+  MutexLock lock(valuesMutex_);
   storedValues_[index].Swap(converted);
   storedTimes_[index] = now;
   return S_OK;
@@ -123,19 +123,19 @@ HRESULT SimulatedDevice::Write(std::size_t index, const VARIANT& value) {
 
 void SimulatedDevice::RequestShutdown(WideString reason) {
   {
-    std::lock_guard lock(connectionsMutex_);
+    MutexLock lock(connectionsMutex_);
     pendingShutdowns_.push_back(std::move(reason));
   }
   scheduler_->Wake();
 }
 
 void SimulatedDevice::AddConnection(SimulatedServer* server) {
-  std::lock_guard lock(connectionsMutex_);
+  MutexLock lock(connectionsMutex_);
   connections_.push_back(server);
 }
 
 void SimulatedDevice::RemoveConnection(SimulatedServer* server) {
-  std::lock_guard lock(connectionsMutex_);
+  MutexLock lock(connectionsMutex_);
   std::erase(connections_, server);
 }
 
@@ -150,7 +150,7 @@ void SimulatedDevice::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wak
 }
 
 void SimulatedDevice::CollectShutdowns(DeliveryList& out) {
-  std::lock_guard lock(connectionsMutex_);
+  MutexLock lock(connectionsMutex_);
   if (faults_.IsDead()) pendingShutdowns_.clear();
   for (WideString& reason : pendingShutdowns_) {
     std::vector<ComPtr<IOPCShutdown>> sinks;
@@ -183,7 +183,7 @@ void SimulatedDevice::RunStep(const ScriptStep& step) {
       faults_.SetServerState(step.undo ? OPC_STATUS_RUNNING : event.state);
       break;
     case FaultAction::kShutdown: {
-      std::lock_guard lock(connectionsMutex_);
+      MutexLock lock(connectionsMutex_);
       pendingShutdowns_.push_back(event.reason);
       break;
     }

@@ -15,9 +15,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/unknown.h"
 #include "platform/opcsim/call_journal.h"
@@ -100,13 +100,14 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
   CallJournal journal_;
   std::atomic<std::int64_t> lastUpdateMs_{-1};  // since clock_.start
 
-  mutable std::mutex valuesMutex_;
-  std::vector<OwnedVariant> storedValues_;  // by item index; only stored items use theirs
-  std::vector<FILETIME> storedTimes_;
+  mutable Mutex valuesMutex_;
+  std::vector<OwnedVariant> storedValues_
+      GUARDED_BY(valuesMutex_);  // by item index; only stored items use theirs
+  std::vector<FILETIME> storedTimes_ GUARDED_BY(valuesMutex_);
 
-  std::mutex connectionsMutex_;
-  std::vector<SimulatedServer*> connections_;
-  std::vector<WideString> pendingShutdowns_;
+  Mutex connectionsMutex_;
+  std::vector<SimulatedServer*> connections_ GUARDED_BY(connectionsMutex_);
+  std::vector<WideString> pendingShutdowns_ GUARDED_BY(connectionsMutex_);
 
   std::vector<ScriptStep> script_;  // by time; read by the update thread only
   std::size_t nextStep_ = 0;

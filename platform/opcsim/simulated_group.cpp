@@ -42,7 +42,7 @@ SimulatedGroup::~SimulatedGroup() { Withdraw(); }
 
 void SimulatedGroup::Withdraw() {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (withdrawn_) return;
     withdrawn_ = true;
   }
@@ -55,7 +55,7 @@ DWORD SimulatedGroup::ReviseRate(DWORD requested) const {
 }
 
 DWORD SimulatedGroup::UpdateRate() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return updateRate_;
 }
 
@@ -78,7 +78,7 @@ STDMETHODIMP SimulatedGroup::GetState(DWORD* updateRate, BOOL* active, LPWSTR* n
       serverGroup == nullptr) {
     return E_INVALIDARG;
   }
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   *name = TaskMemStringDuplicate(name_);
   if (*name == nullptr) return E_OUTOFMEMORY;
   *updateRate = updateRate_;
@@ -100,7 +100,7 @@ STDMETHODIMP SimulatedGroup::SetState(DWORD* requestedUpdateRate, DWORD* revised
   HRESULT result = S_OK;
   bool wake = false;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (requestedUpdateRate != nullptr) {
       updateRate_ = ReviseRate(*requestedUpdateRate);
       if (updateRate_ != *requestedUpdateRate) result = OPC_S_UNSUPPORTEDRATE;
@@ -127,7 +127,7 @@ STDMETHODIMP SimulatedGroup::SetState(DWORD* requestedUpdateRate, DWORD* revised
 }
 
 WideString SimulatedGroup::Name() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return name_;
 }
 
@@ -136,7 +136,7 @@ STDMETHODIMP SimulatedGroup::SetName(LPCWSTR name) {
   if (name == nullptr || *name == OLESTR('\0')) return E_INVALIDARG;
   const HRESULT hr = table_->Rename(serverHandle_, name);
   if (FAILED(hr)) return hr;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   name_ = name;
   return S_OK;
 }
@@ -148,7 +148,7 @@ STDMETHODIMP SimulatedGroup::CloneGroup(LPCWSTR name, REFIID iid, LPUNKNOWN* clo
   Parameters parameters;
   std::vector<GroupItem> items;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     parameters.active = false;  // a clone starts inactive
     parameters.requestedUpdateRate = updateRate_;
     parameters.clientHandle = clientHandle_;
@@ -174,7 +174,7 @@ STDMETHODIMP SimulatedGroup::CloneGroup(LPCWSTR name, REFIID iid, LPUNKNOWN* clo
       &made);
   if (FAILED(added)) return added;
   {
-    std::lock_guard lock(made->mutex_);
+    MutexLock lock(made->mutex_);
     for (GroupItem& item : items) {
       item.serverHandle = table_->NextItemHandle();
       made->itemPositions_.emplace(item.serverHandle, made->items_.size());

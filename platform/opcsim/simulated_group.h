@@ -25,10 +25,10 @@
 
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
@@ -165,10 +165,10 @@ class SimulatedGroup final
 
   HRESULT Admit() const { return device_->Faults().AdmitCall(epoch_); }
   DWORD ReviseRate(DWORD requested) const;
-  GroupItem* FindLocked(OPCHANDLE serverHandle);
+  GroupItem* FindLocked(OPCHANDLE serverHandle) REQUIRES(mutex_);
   // The value of `item` as the client asked for it (its requested type).
-  ItemSample SampleLocked(const GroupItem& item, SteadyTime now) const;
-  bool ChangedLocked(const GroupItem& item, const ItemSample& sample) const;
+  ItemSample SampleLocked(const GroupItem& item, SteadyTime now) const REQUIRES(mutex_);
+  bool ChangedLocked(const GroupItem& item, const ItemSample& sample) const REQUIRES(mutex_);
   HRESULT ValidateDefinition(const OPCITEMDEF& definition, OPCITEMRESULT* result,
                              std::size_t* index) const;
   // Queues a job and wakes the update thread; returns its cancel id, or for a DA 1.0 call the
@@ -181,19 +181,19 @@ class SimulatedGroup final
   bool HasActiveItems() const;
   bool HasDataSink() const;
   bool HasAdvise(DWORD connection, bool forWrite) const;
-  void ResendAllLocked();
+  void ResendAllLocked() REQUIRES(mutex_);
   // The advise of a DA 1.0 call: data formats for reads and refreshes, the write-complete
   // format for writes.
-  const StreamAdvise* FindAdviseLocked(DWORD connection, bool forWrite) const;
+  const StreamAdvise* FindAdviseLocked(DWORD connection, bool forWrite) const REQUIRES(mutex_);
 
   // The update thread's side (group_updates.cpp).
   void Collect(SteadyTime now, DeliveryList& out, SteadyTime* wakeAt) override;
-  void SendChangesLocked(SteadyTime now, DeliveryList& out);
-  void CompleteJobLocked(Job& job, SteadyTime now, DeliveryList& out);
+  void SendChangesLocked(SteadyTime now, DeliveryList& out) REQUIRES(mutex_);
+  void CompleteJobLocked(Job& job, SteadyTime now, DeliveryList& out) REQUIRES(mutex_);
   DataReport ReportLocked(const std::vector<OPCHANDLE>& serverHandles, SteadyTime now,
-                          DWORD transactionId);
+                          DWORD transactionId) REQUIRES(mutex_);
   void DeliverReportLocked(DataReport report, bool readComplete, const Job* streamedJob,
-                           DeliveryList& out);
+                           DeliveryList& out) REQUIRES(mutex_);
 
   const std::shared_ptr<SimulatedDevice> device_;
   const std::shared_ptr<GroupTable> table_;
@@ -201,22 +201,22 @@ class SimulatedGroup final
   const OPCHANDLE serverHandle_;
   ConnectionPoint dataPoint_;
 
-  mutable std::mutex mutex_;  // guards what follows
-  WideString name_;
-  bool active_;
-  DWORD updateRate_;
-  OPCHANDLE clientHandle_;
-  LONG timeBias_;
-  float percentDeadband_;
-  LCID locale_;
-  bool enabled_ = true;
-  bool withdrawn_ = false;
-  std::vector<GroupItem> items_;  // in the order they were added
-  std::unordered_map<OPCHANDLE, std::size_t> itemPositions_;
-  std::deque<Job> jobs_;
-  DWORD nextCancelId_ = 1;
-  DWORD nextTransactionId_ = 1;
-  std::vector<StreamAdvise> streamAdvises_;
-  DWORD nextConnection_ = 1;
-  SteadyTime nextUpdate_;
+  mutable Mutex mutex_;  // guards what follows
+  WideString name_ GUARDED_BY(mutex_);
+  bool active_ GUARDED_BY(mutex_);
+  DWORD updateRate_ GUARDED_BY(mutex_);
+  OPCHANDLE clientHandle_ GUARDED_BY(mutex_);
+  LONG timeBias_ GUARDED_BY(mutex_);
+  float percentDeadband_ GUARDED_BY(mutex_);
+  LCID locale_ GUARDED_BY(mutex_);
+  bool enabled_ GUARDED_BY(mutex_) = true;
+  bool withdrawn_ GUARDED_BY(mutex_) = false;
+  std::vector<GroupItem> items_ GUARDED_BY(mutex_);  // in the order they were added
+  std::unordered_map<OPCHANDLE, std::size_t> itemPositions_ GUARDED_BY(mutex_);
+  std::deque<Job> jobs_ GUARDED_BY(mutex_);
+  DWORD nextCancelId_ GUARDED_BY(mutex_) = 1;
+  DWORD nextTransactionId_ GUARDED_BY(mutex_) = 1;
+  std::vector<StreamAdvise> streamAdvises_ GUARDED_BY(mutex_);
+  DWORD nextConnection_ GUARDED_BY(mutex_) = 1;
+  SteadyTime nextUpdate_ GUARDED_BY(mutex_);
 };

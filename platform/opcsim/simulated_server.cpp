@@ -168,7 +168,7 @@ STDMETHODIMP SimulatedServer::CreateGroupEnumerator(OPCENUMSCOPE scope, REFIID i
 STDMETHODIMP SimulatedServer::SetLocaleID(LCID locale) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (!IsKnownLocale(locale)) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   locale_ = locale;
   return S_OK;
 }
@@ -176,7 +176,7 @@ STDMETHODIMP SimulatedServer::SetLocaleID(LCID locale) {
 STDMETHODIMP SimulatedServer::GetLocaleID(LCID* locale) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (locale == nullptr) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   *locale = locale_;
   return S_OK;
 }
@@ -200,7 +200,7 @@ STDMETHODIMP SimulatedServer::GetErrorString(HRESULT error, LPWSTR* text) {
 STDMETHODIMP SimulatedServer::SetClientName(LPCWSTR name) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (name == nullptr) return E_INVALIDARG;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   clientName_ = name;
   return S_OK;
 }

@@ -13,9 +13,9 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
@@ -82,8 +82,8 @@ class SimulatedServer final : public ComObject<IOPCServer, IOPCCommon, IOPCBrows
   const std::uint64_t epoch_;
   const std::shared_ptr<GroupTable> groups_;
   ConnectionPoint shutdownPoint_;
-  mutable std::mutex mutex_;  // guards what follows
-  AddressSpaceBrowser browser_;
-  LCID locale_ = LOCALE_SYSTEM_DEFAULT;
-  WideString clientName_;
+  mutable Mutex mutex_;  // guards what follows
+  AddressSpaceBrowser browser_ GUARDED_BY(mutex_);
+  LCID locale_ GUARDED_BY(mutex_) = LOCALE_SYSTEM_DEFAULT;
+  WideString clientName_ GUARDED_BY(mutex_);
 };

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "common/mutex.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/computer_name.h"
 #include "platform/opcda/opc_ids.h"
@@ -55,7 +55,7 @@ class DeviceRegistry {
   // The device of (class, node), made on first use; null when its settings are not valid.
   std::shared_ptr<SimulatedDevice> Get(const ClassDescriptor& descriptor, ServerProfile profile,
                                        const std::string& nodeKey) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     std::shared_ptr<SimulatedDevice>& device = devices_[{GuidToString(descriptor.clsid), nodeKey}];
     if (device) return device;
     SimulationSettings settings;
@@ -74,7 +74,7 @@ class DeviceRegistry {
     std::shared_ptr<SimulatedDevice> fresh = SimulatedDevice::Create(profile, std::move(settings));
     std::shared_ptr<SimulatedDevice> old;
     {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       std::shared_ptr<SimulatedDevice>& device =
           devices_[{GuidToString(descriptor.clsid), nodeKey}];
       old = std::exchange(device, fresh);
@@ -83,8 +83,9 @@ class DeviceRegistry {
   }
 
  private:
-  std::mutex mutex_;
-  std::map<std::pair<std::string, std::string>, std::shared_ptr<SimulatedDevice>> devices_;
+  Mutex mutex_;
+  std::map<std::pair<std::string, std::string>, std::shared_ptr<SimulatedDevice>> devices_
+      GUARDED_BY(mutex_);
 };
 
 HRESULT CreateSimulatedServer(const ActivationRequest& request, REFIID iid, void** object) {

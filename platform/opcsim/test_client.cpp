@@ -59,7 +59,7 @@ void RecordingCallback::Record(ReceivedCall call) {
   call.arrival = std::chrono::steady_clock::now();
   call.thread = std::this_thread::get_id();
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     calls_.push_back(std::move(call));
   }
   changed_.notify_all();
@@ -68,8 +68,8 @@ void RecordingCallback::Record(ReceivedCall call) {
 std::vector<ReceivedCall> RecordingCallback::WaitFor(
     const std::function<bool(const std::vector<ReceivedCall>&)>& done,
     std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, timeout, [&] { return done(calls_); });
+  MutexLock lock(mutex_);
+  changed_.wait_for(lock, timeout, [&]() REQUIRES(mutex_) { return done(calls_); });
   return calls_;
 }
 
@@ -80,18 +80,18 @@ std::vector<ReceivedCall> RecordingCallback::WaitForCalls(ReceivedCall::Kind kin
 }
 
 std::vector<ReceivedCall> RecordingCallback::Calls() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return calls_;
 }
 
 void RecordingCallback::Clear() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   calls_.clear();
 }
 
 STDMETHODIMP RecordingShutdown::ShutdownRequest(LPCWSTR reason) {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     reasons_.emplace_back(reason != nullptr ? reason : OLESTR(""));
   }
   changed_.notify_all();
@@ -100,8 +100,8 @@ STDMETHODIMP RecordingShutdown::ShutdownRequest(LPCWSTR reason) {
 
 std::vector<WideString> RecordingShutdown::WaitForReasons(std::size_t count,
                                                           std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, timeout, [&] { return reasons_.size() >= count; });
+  MutexLock lock(mutex_);
+  changed_.wait_for(lock, timeout, [&]() REQUIRES(mutex_) { return reasons_.size() >= count; });
   return reasons_;
 }
 

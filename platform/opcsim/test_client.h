@@ -7,10 +7,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "platform/com/com.h"
 #include "platform/opcda/opcda.h"
@@ -72,9 +72,9 @@ class RecordingCallback final : public ComObject<IOPCDataCallback> {
                                const WORD* qualities, const FILETIME* timeStamps,
                                const HRESULT* errors);
 
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<ReceivedCall> calls_;
+  mutable Mutex mutex_;
+  std::condition_variable_any changed_;
+  std::vector<ReceivedCall> calls_ GUARDED_BY(mutex_);
 };
 
 class RecordingShutdown final : public ComObject<IOPCShutdown> {
@@ -84,9 +84,9 @@ class RecordingShutdown final : public ComObject<IOPCShutdown> {
   std::vector<WideString> WaitForReasons(std::size_t count, std::chrono::milliseconds timeout);
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<WideString> reasons_;
+  Mutex mutex_;
+  std::condition_variable_any changed_;
+  std::vector<WideString> reasons_ GUARDED_BY(mutex_);
 };
 
 // Counts of the calls of `kind` in `calls`.

@@ -11,14 +11,14 @@ constexpr std::chrono::seconds kIdleWait{1};
 
 UpdateScheduler::UpdateScheduler(ScheduledWork& server, Gate& gate)
     : state_(std::make_shared<State>(server, gate)) {
-  std::lock_guard lock(state_->mutex);
+  MutexLock lock(state_->mutex);
   thread_ = std::thread([state = state_] { Run(state); });
   state_->threadId = thread_.get_id();
 }
 
 UpdateScheduler::~UpdateScheduler() {
   {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->stopping = true;
   }
   state_->wake.notify_all();
@@ -31,7 +31,7 @@ UpdateScheduler::~UpdateScheduler() {
 
 void UpdateScheduler::Attach(ScheduledWork* source) {
   {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->sources.push_back(source);
     state_->woken = true;
   }
@@ -40,7 +40,7 @@ void UpdateScheduler::Attach(ScheduledWork* source) {
 
 void UpdateScheduler::Detach(ScheduledWork* source) {
   {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     std::erase(state_->sources, source);
   }
   AwaitDispatch(source);
@@ -48,13 +48,14 @@ void UpdateScheduler::Detach(ScheduledWork* source) {
 
 void UpdateScheduler::AwaitDispatch(ScheduledWork* source) {
   if (OnSchedulerThread()) return;
-  std::unique_lock lock(state_->mutex);
-  state_->dispatched.wait(lock, [&] { return state_->dispatching.count(source) == 0; });
+  MutexLock lock(state_->mutex);
+  state_->dispatched.wait(
+      lock, [&]() REQUIRES(state_->mutex) { return state_->dispatching.count(source) == 0; });
 }
 
 void UpdateScheduler::Wake() {
   {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->woken = true;
   }
   state_->wake.notify_all();
@@ -65,7 +66,7 @@ bool UpdateScheduler::OnSchedulerThread() const {
 }
 
 void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
-  std::unique_lock lock(state->mutex);
+  MutexLock lock(state->mutex);
   while (!state->stopping) {
     const SteadyTime now = std::chrono::steady_clock::now();
     SteadyTime wakeAt = now + kIdleWait;
@@ -90,7 +91,8 @@ void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
       state->dispatched.notify_all();
       continue;
     }
-    state->wake.wait_until(lock, wakeAt, [&] { return state->stopping || state->woken; });
+    state->wake.wait_until(
+        lock, wakeAt, [&]() REQUIRES(state->mutex) { return state->stopping || state->woken; });
     state->woken = false;
   }
 }

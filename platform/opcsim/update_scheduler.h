@@ -15,10 +15,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
+
+#include "common/mutex.h"
 
 // One call to a client, prepared under the source's lock and made without any lock.
 class Delivery {
@@ -76,14 +77,14 @@ class UpdateScheduler {
     State(ScheduledWork& server, Gate& gate) : server(server), gate(gate) {}
     ScheduledWork& server;
     Gate& gate;
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::condition_variable dispatched;
-    std::vector<ScheduledWork*> sources;
-    std::set<ScheduledWork*> dispatching;
+    Mutex mutex;
+    std::condition_variable_any wake;
+    std::condition_variable_any dispatched;
+    std::vector<ScheduledWork*> sources GUARDED_BY(mutex);
+    std::set<ScheduledWork*> dispatching GUARDED_BY(mutex);
     std::thread::id threadId;
-    bool woken = false;
-    bool stopping = false;
+    bool woken GUARDED_BY(mutex) = false;
+    bool stopping GUARDED_BY(mutex) = false;
   };
   static void Run(const std::shared_ptr<State>& state);
 

@@ -6,8 +6,8 @@
 
 StopDeadline::StopDeadline(std::chrono::milliseconds limit, int exitCode)
     : watch_([this, limit, exitCode] {
-        std::unique_lock lock(mutex_);
-        if (done_.wait_for(lock, limit, [this] { return finished_; })) return;
+        MutexLock lock(mutex_);
+        if (done_.wait_for(lock, limit, [this]() REQUIRES(mutex_) { return finished_; })) return;
         std::fprintf(stderr, "the stop took longer than %lld ms: ending now\n",
                      static_cast<long long>(limit.count()));
         _exit(exitCode);
@@ -15,7 +15,7 @@ StopDeadline::StopDeadline(std::chrono::milliseconds limit, int exitCode)
 
 StopDeadline::~StopDeadline() {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     finished_ = true;
   }
   done_.notify_all();

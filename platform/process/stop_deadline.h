@@ -10,8 +10,9 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <thread>
+
+#include "common/mutex.h"
 
 class StopDeadline {
  public:
@@ -22,8 +23,8 @@ class StopDeadline {
   StopDeadline& operator=(const StopDeadline&) = delete;
 
  private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
+  Mutex mutex_;
+  std::condition_variable_any done_;
+  bool finished_ GUARDED_BY(mutex_) = false;
   std::thread watch_;
 };
