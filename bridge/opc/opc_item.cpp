@@ -1,7 +1,5 @@
 #include "bridge/opc/opc_item.h"
 
-#include <mutex>
-
 const Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
   if (table_.closed_ || clientHandle < table_.firstHandle_) return nullptr;
   const std::size_t index = clientHandle - table_.firstHandle_;
@@ -11,19 +9,19 @@ const Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
 }
 
 void ItemTable::Reserve(std::size_t count) {
-  std::lock_guard lock(mutex_);
+  WriterLock lock(mutex_);
   records_.reserve(records_.size() + count);
 }
 
 OPCHANDLE ItemTable::Add(ProjectTag& tag) {
-  std::lock_guard lock(mutex_);
+  WriterLock lock(mutex_);
   records_.push_back(Item{&tag});
   ++live_;
   return firstHandle_ + static_cast<OPCHANDLE>(records_.size() - 1);
 }
 
 void ItemTable::Erase(OPCHANDLE clientHandle) {
-  std::lock_guard lock(mutex_);
+  WriterLock lock(mutex_);
   if (clientHandle < firstHandle_) return;
   const std::size_t index = clientHandle - firstHandle_;
   if (index >= records_.size() || records_[index].tag == nullptr) return;
@@ -32,20 +30,20 @@ void ItemTable::Erase(OPCHANDLE clientHandle) {
 }
 
 void ItemTable::Clear() {
-  std::lock_guard lock(mutex_);
+  WriterLock lock(mutex_);
   firstHandle_ += static_cast<OPCHANDLE>(records_.size());
   records_.clear();  // the capacity serves the next registration
   live_ = 0;
 }
 
 std::size_t ItemTable::Size() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return live_;
 }
 
 void ItemTable::Close() {
   {
-    std::lock_guard lock(mutex_);
+    WriterLock lock(mutex_);
     closed_ = true;
   }
   Clear();

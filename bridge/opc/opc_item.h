@@ -19,10 +19,10 @@
 // the table is held while the server is called.
 #pragma once
 
-#include <shared_mutex>
 #include <vector>
 
 #include "bridge/core/project_tree.h"
+#include "common/mutex.h"
 #include "platform/com/file_time.h"
 #include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
@@ -43,17 +43,19 @@ struct Item {
 class ItemTable {
  public:
   // A shared hold of the table: records found through it stay in place while it exists.
+  // Find and Closed read the table under that hold, which the analysis cannot follow through
+  // the `table_` reference, so they are not analysed for locks.
   class Reader {
    public:
     explicit Reader(const ItemTable& table) : table_(table), lock_(table.mutex_) {}
     // The record of `clientHandle`, or null when the handle names no live record.
-    const Item* Find(OPCHANDLE clientHandle) const;
+    const Item* Find(OPCHANDLE clientHandle) const NO_THREAD_SAFETY_ANALYSIS;
     // True once the table was closed: its owner is going away.
-    bool Closed() const { return table_.closed_; }
+    bool Closed() const NO_THREAD_SAFETY_ANALYSIS { return table_.closed_; }
 
    private:
     const ItemTable& table_;
-    std::shared_lock<std::shared_mutex> lock_;
+    ReaderLock lock_;
   };
 
   // Makes room for `count` records in the current run (the tags of a connection), so that
@@ -72,9 +74,9 @@ class ItemTable {
   void Close();
 
  private:
-  mutable std::shared_mutex mutex_;
-  std::vector<Item> records_;  // records_[h - firstHandle_] for handle h
-  OPCHANDLE firstHandle_ = 1;
-  std::size_t live_ = 0;
-  bool closed_ = false;
+  mutable SharedMutex mutex_;
+  std::vector<Item> records_ GUARDED_BY(mutex_);  // records_[h - firstHandle_] for handle h
+  OPCHANDLE firstHandle_ GUARDED_BY(mutex_) = 1;
+  std::size_t live_ GUARDED_BY(mutex_) = 0;
+  bool closed_ GUARDED_BY(mutex_) = false;
 };

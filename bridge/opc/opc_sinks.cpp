@@ -27,13 +27,13 @@ STDMETHODIMP OPCCallback::OnDataChange(DWORD /*transactionId*/, OPCHANDLE /*clie
 }
 
 std::string OPCShutdown::LastReason() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return reason_;
 }
 
 STDMETHODIMP OPCShutdown::ShutdownRequest(LPCWSTR reason) {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     reason_ = reason != nullptr ? WideToAnsi(WideStringView(reason)) : std::string();
   }
   worker_->RequestRestart();

@@ -17,12 +17,12 @@
 #include <prometheus/counter.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "bridge/core/bridge_project.h"
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/worker_wakeup.h"
+#include "common/mutex.h"
 #include "opcclient/ignoring_data_sink.h"
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
@@ -53,6 +53,6 @@ class OPCShutdown final : public ComObject<IOPCShutdown> {
 
  private:
   const std::shared_ptr<WorkerWakeup> worker_;
-  mutable std::mutex mutex_;
-  std::string reason_;
+  mutable Mutex mutex_;
+  std::string reason_ GUARDED_BY(mutex_);
 };

@@ -10,12 +10,12 @@
 // order, tags by ServerTagRange.
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "bridge/core/project_tree.h"
+#include "common/mutex.h"
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opcda.h"
 
@@ -91,10 +91,10 @@ class ServerSession {
   void SetClsidText(std::string text);
 
  private:
-  mutable std::mutex mutex_;
-  ComPtr<IOPCServer> server_;
-  std::vector<GroupInterfaces> groups_;
-  std::vector<OPCHANDLE> serverHandles_;  // by tag index; 0 when none
-  bool groupsAdded_ = false;
-  std::string clsidText_;
+  mutable Mutex mutex_;
+  ComPtr<IOPCServer> server_ GUARDED_BY(mutex_);
+  std::vector<GroupInterfaces> groups_ GUARDED_BY(mutex_);
+  std::vector<OPCHANDLE> serverHandles_ GUARDED_BY(mutex_);  // by tag index; 0 when none
+  bool groupsAdded_ GUARDED_BY(mutex_) = false;
+  std::string clsidText_ GUARDED_BY(mutex_);
 };

@@ -2,7 +2,7 @@
 
 void WorkerWakeup::RequestRestart() {
   {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     ++pendingRestarts_;
   }
   changed_.notify_all();
@@ -10,8 +10,9 @@ void WorkerWakeup::RequestRestart() {
 
 WorkerWakeup::Wake WorkerWakeup::WaitUntil(const std::stop_token& stop,
                                            Clock::time_point deadline) {
-  std::unique_lock lock(mutex_);
-  changed_.wait_until(lock, stop, deadline, [this] { return pendingRestarts_ > 0; });
+  MutexLock lock(mutex_);
+  changed_.wait_until(lock, stop, deadline,
+                      [this]() REQUIRES(mutex_) { return pendingRestarts_ > 0; });
   if (stop.stop_requested()) return Wake::kStop;
   if (pendingRestarts_ == 0) return Wake::kDeadline;
   --pendingRestarts_;
@@ -19,7 +20,7 @@ WorkerWakeup::Wake WorkerWakeup::WaitUntil(const std::stop_token& stop,
 }
 
 bool WorkerWakeup::Pause(const std::stop_token& stop, Clock::duration duration) {
-  std::unique_lock lock(mutex_);
+  MutexLock lock(mutex_);
   changed_.wait_for(lock, stop, duration, [] { return false; });
   return !stop.stop_requested();
 }

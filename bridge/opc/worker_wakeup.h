@@ -9,8 +9,9 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <stop_token>
+
+#include "common/mutex.h"
 
 class WorkerWakeup {
  public:
@@ -27,7 +28,7 @@ class WorkerWakeup {
   bool Pause(const std::stop_token& stop, Clock::duration duration);
 
  private:
-  std::mutex mutex_;
+  Mutex mutex_;
   std::condition_variable_any changed_;
-  int pendingRestarts_ = 0;  // guarded by mutex_; each is taken by one wait
+  int pendingRestarts_ GUARDED_BY(mutex_) = 0;  // each is taken by one wait
 };
