@@ -27,28 +27,28 @@ std::string LogListLine(WallTime when, std::string_view text) {
 
 void LogLineQueue::AddLogMessage(WallTime when, std::string_view text) {
   std::string line = LogListLine(when, text);
-  const std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   if (paused_) return;
   lines_.push_back(std::move(line));
   if (lines_.size() == 1 && wakeUp_) wakeUp_();
 }
 
 std::vector<std::string> LogLineQueue::TakeLines() {
-  const std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   return std::exchange(lines_, {});
 }
 
 void LogLineQueue::SetPaused(bool paused) {
-  const std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   paused_ = paused;
 }
 
 bool LogLineQueue::Paused() const {
-  const std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   return paused_;
 }
 
 void LogLineQueue::SetWakeUp(std::function<void()> wakeUp) {
-  const std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   wakeUp_ = std::move(wakeUp);
 }

@@ -7,12 +7,12 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/bridge_log.h"
+#include "common/mutex.h"
 
 inline constexpr std::size_t kLogListMessageLength = 1024;
 
@@ -33,8 +33,8 @@ class LogLineQueue final : public LogSink {
   void SetWakeUp(std::function<void()> wakeUp);
 
  private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-  bool paused_ = false;
-  std::function<void()> wakeUp_;
+  mutable Mutex mutex_;
+  std::vector<std::string> lines_ GUARDED_BY(mutex_);
+  bool paused_ GUARDED_BY(mutex_) = false;
+  std::function<void()> wakeUp_ GUARDED_BY(mutex_);
 };
