@@ -3,10 +3,11 @@
 // read the registry (for display) while ApiThread changes it.
 #pragma once
 
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "common/mutex.h"
 
 class ApiPeerRegistry {
  public:
@@ -18,6 +19,6 @@ class ApiPeerRegistry {
   std::vector<Peer> Peers() const;
 
  private:
-  mutable std::mutex mutex_;
-  std::vector<Peer> peers_;
+  mutable Mutex mutex_;
+  std::vector<Peer> peers_ GUARDED_BY(mutex_);
 };

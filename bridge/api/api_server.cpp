@@ -146,7 +146,7 @@ int ApiServer::ListeningPort() const {
 void ApiServer::SelectPass(std::optional<std::chrono::milliseconds> waitLimit) {
   bool pushesWaiting = false;
   {
-    const std::lock_guard lock(pushMutex_);
+    const MutexLock lock(pushMutex_);
     clientCount_ = static_cast<int>(clients_.size());
     pushesWaiting = pendingPushes_.Length() > 0;
   }
@@ -276,7 +276,7 @@ void ApiServer::Accept() {
 
 void ApiServer::AppendPush(const PushRecord& record) {
   {
-    const std::lock_guard lock(pushMutex_);
+    const MutexLock lock(pushMutex_);
     if (clientCount_ <= 0) return;
     if (pendingPushes_.Length() > kMaxPendingPushBytes) {
       pushesDropped_.Increment(static_cast<double>(pendingRecords_));
@@ -316,7 +316,7 @@ void ApiServer::FlushPushes() {
   if (now < nextPushFlush_) return;  // a later pass flushes them
   {
     // Constant time under the lock: the writers wait for it while holding their tags' locks.
-    const std::lock_guard lock(pushMutex_);
+    const MutexLock lock(pushMutex_);
     if (pendingPushes_.Length() == 0) return;
     flushedPushes_.Swap(pendingPushes_);
     pendingPushes_.Clear();

@@ -31,7 +31,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +42,7 @@
 #include "bridge/core/exit_flag.h"
 #include "bridge/core/metric_registry.h"
 #include "common/bridge_log.h"
+#include "common/mutex.h"
 #include "common/period_timer.h"
 #include "wire/byte_buffer.h"
 #include "wire/frame_codec.h"
@@ -139,12 +139,13 @@ class ApiServer {
   prometheus::Counter& pushesSent_;
   prometheus::Counter& pushesDropped_;
 
-  std::mutex pushMutex_;  // guards clientCount_, pendingPushes_ and pendingRecords_
-  int clientCount_ = 0;   // clients at the start of the last select pass, as writers see it
-  ByteBuffer pendingPushes_;
-  std::size_t pendingRecords_ = 0;  // the records in pendingPushes_
-  WakeEvent pushesPending_;         // signalled when pendingPushes_ stops being empty
-  WakeEvent wake_;                  // signalled by Wake() and by a finished aside call
+  Mutex pushMutex_;
+  int clientCount_ GUARDED_BY(pushMutex_) =
+      0;  // clients at the start of the last select pass, as writers see it
+  ByteBuffer pendingPushes_ GUARDED_BY(pushMutex_);
+  std::size_t pendingRecords_ GUARDED_BY(pushMutex_) = 0;  // the records in pendingPushes_
+  WakeEvent pushesPending_;  // signalled when pendingPushes_ stops being empty
+  WakeEvent wake_;           // signalled by Wake() and by a finished aside call
   std::chrono::steady_clock::time_point nextPushFlush_;  // ApiThread only
   ByteBuffer flushedPushes_;         // ApiThread only: the pushes of the frame being sent
   ByteBuffer pushFrame_;             // ApiThread only

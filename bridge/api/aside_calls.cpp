@@ -12,7 +12,7 @@ void AsideCalls::Start(int clientSerial, Job job) {
       // An allocation that failed in a huge reply: the client gets none, the bridge goes on.
     }
     {
-      const std::lock_guard lock(mutex_);
+      const MutexLock lock(mutex_);
       done_.push_back({clientSerial, std::move(reply)});
       ended_.push_back(std::this_thread::get_id());
     }
@@ -24,7 +24,7 @@ std::vector<AsideCalls::Finished> AsideCalls::TakeFinished() {
   std::vector<Finished> finished;
   std::vector<std::thread::id> ended;
   {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     finished.swap(done_);
     ended.swap(ended_);
   }

@@ -10,9 +10,10 @@
 
 #include <functional>
 #include <list>
-#include <mutex>
 #include <thread>
 #include <vector>
+
+#include "common/mutex.h"
 
 class ApiClient;
 
@@ -37,8 +38,9 @@ class AsideCalls {
 
  private:
   std::function<void()> finished_;
-  std::mutex mutex_;  // guards done_ and ended_
-  std::vector<Finished> done_;
-  std::vector<std::thread::id> ended_;  // threads whose job is done and that end now
-  std::list<std::jthread> threads_;     // ApiThread only; joined at destruction
+  Mutex mutex_;
+  std::vector<Finished> done_ GUARDED_BY(mutex_);
+  std::vector<std::thread::id> ended_
+      GUARDED_BY(mutex_);            // threads whose job is done and that end now
+  std::list<std::jthread> threads_;  // ApiThread only; joined at destruction
 };

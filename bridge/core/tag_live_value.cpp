@@ -80,7 +80,7 @@ LiveValueSlot::LiveValueSlot(std::int32_t handle, ApiValueType valueClass) {
 }
 
 TagLiveValue LiveValueSlot::Snapshot() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return value_;
 }
 
@@ -89,7 +89,7 @@ void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIM
   VariantText converted = VariantToText(value);
   const TypedValue typed = TypedValueOfVariant(value);
   const TagTime time = TagTimeOfFileTime(timeStamp);
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   value_.badFlag = quality != kGoodQuality ? 1 : 0;
   value_.seconds = time.seconds;
   value_.milliseconds = time.milliseconds;
@@ -104,10 +104,9 @@ void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quali
   std::string newText(text);
   const bool bad = ParseDecimal(quality) != kGoodQuality;
   const TagTime time = TagTimeOfWallTime(timeStamp);
-  // The class is fixed at construction, so it is read without the lock.
-  const TypedValue typed = TypedValueOfText(newText, value_.valueClass);
+  const TypedValue typed = TypedValueOfText(newText, ValueClass());
   const std::optional<double> number = NumberOf(typed);
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   value_.badFlag = bad ? 1 : 0;
   if (number) StoreNumber(value_, *number);
   ++value_.updateCount;

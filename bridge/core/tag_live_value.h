@@ -11,12 +11,12 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "bridge/core/api_value_type.h"
 #include "common/log_time.h"
+#include "common/mutex.h"
 #include "platform/com/file_time.h"
 #include "platform/com/variant.h"
 
@@ -80,6 +80,10 @@ class LiveValueSlot {
                       ValuePushSink* push);
 
  private:
-  mutable std::mutex mutex_;
-  TagLiveValue value_;
+  // The tag's class: fixed at construction, so it is read without the lock (and not analysed
+  // for it, as the rest of the value is guarded).
+  ApiValueType ValueClass() const NO_THREAD_SAFETY_ANALYSIS { return value_.valueClass; }
+
+  mutable Mutex mutex_;
+  TagLiveValue value_ GUARDED_BY(mutex_);
 };

@@ -11,7 +11,7 @@ LatestValues::LatestValues(const std::vector<TagLiveValue>& initial,
 
 void LatestValues::Put(const TagLiveValue& value, const TypedValue& typed) {
   if (value.handle < 0 || static_cast<std::size_t>(value.handle) >= places_.size()) return;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   Place& place = places_[static_cast<std::size_t>(value.handle)];
   if (place.generation == generation_) {
     LatestValue& waiting = waiting_[place.index];
@@ -27,7 +27,7 @@ void LatestValues::Put(const TagLiveValue& value, const TypedValue& typed) {
 void LatestValues::TakeAll(std::vector<LatestValue>& out) {
   out.clear();
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     out.swap(waiting_);
     // Every place now names the previous take; the wrap after four billion takes would need a
     // handle untouched for exactly that long to alias, so clear them then.

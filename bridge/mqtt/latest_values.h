@@ -12,11 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "bridge/core/tag_live_value.h"
 #include "bridge/core/typed_value.h"
+#include "common/mutex.h"
 
 struct LatestValue {
   TagLiveValue value;
@@ -52,9 +52,9 @@ class LatestValues {
   };
 
   const std::function<void()> becameNonEmpty_;
-  std::mutex mutex_;
-  std::vector<Place> places_;  // by handle
-  std::vector<LatestValue> waiting_;
-  std::uint32_t generation_ = 1;
+  Mutex mutex_;
+  std::vector<Place> places_ GUARDED_BY(mutex_);  // by handle
+  std::vector<LatestValue> waiting_ GUARDED_BY(mutex_);
+  std::uint32_t generation_ GUARDED_BY(mutex_) = 1;
   std::vector<LatestValue> current_;  // by handle; the taking thread's
 };

@@ -18,7 +18,7 @@ MqttWrites::~MqttWrites() {
 
 bool MqttWrites::Queue(MqttWriteRequest request) {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (waiting_.size() >= kMaxWaiting) return false;
     waiting_.push_back(std::move(request));
   }
@@ -27,12 +27,12 @@ bool MqttWrites::Queue(MqttWriteRequest request) {
 }
 
 std::vector<MqttWriteOutcome> MqttWrites::TakeOutcomes() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return std::exchange(outcomes_, {});
 }
 
 void MqttWrites::Run(std::stop_token stop) {
-  std::unique_lock lock(mutex_);
+  MutexLock lock(mutex_);
   while (ready_.wait(lock, stop, [this] { return !waiting_.empty(); })) {
     const MqttWriteRequest request = std::move(waiting_.front());
     waiting_.pop_front();

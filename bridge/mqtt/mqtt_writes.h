@@ -10,12 +10,12 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "bridge/core/bridge_project.h"
 #include "bridge/mqtt/mqtt_formatter.h"
+#include "common/mutex.h"
 
 inline constexpr char kTooManyWritesText[] = "too many writes are waiting";
 
@@ -39,9 +39,9 @@ class MqttWrites {
 
   BridgeProject& project_;
   const std::function<void()> finished_;
-  std::mutex mutex_;
+  Mutex mutex_;
   std::condition_variable_any ready_;
-  std::deque<MqttWriteRequest> waiting_;
-  std::vector<MqttWriteOutcome> outcomes_;
+  std::deque<MqttWriteRequest> waiting_ GUARDED_BY(mutex_);
+  std::vector<MqttWriteOutcome> outcomes_ GUARDED_BY(mutex_);
   std::jthread thread_;  // last: starts when the rest is ready, stops first
 };

@@ -1,10 +1,10 @@
 #include "maker/online/server_link.h"
 
-#include <mutex>
 #include <thread>
 
 #include "common/code_page.h"
 #include "common/decimal_text.h"
+#include "common/mutex.h"
 #include "common/wide_string.h"
 #include "maker/project/project_nodes.h"
 #include "opcclient/ignoring_data_sink.h"
@@ -20,18 +20,18 @@ constexpr char kStreamCaption[] = "Hollvik Client";
 class ShutdownReasonSink final : public ComObject<IOPCShutdown> {
  public:
   STDMETHODIMP ShutdownRequest(LPCWSTR reason) override {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     reason_ = reason != nullptr ? WideToAnsi(WideStringView(reason)) : std::string();
     return S_OK;
   }
   std::string Reason() const {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return reason_;
   }
 
  private:
-  mutable std::mutex mutex_;
-  std::string reason_;
+  mutable Mutex mutex_;
+  std::string reason_ GUARDED_BY(mutex_);
 };
 
 namespace {
