@@ -10,8 +10,8 @@ LatestValues::LatestValues(const std::vector<TagLiveValue>& initial,
 }
 
 void LatestValues::Put(const TagLiveValue& value, const TypedValue& typed) {
-  if (value.handle < 0 || static_cast<std::size_t>(value.handle) >= places_.size()) return;
   MutexLock lock(mutex_);
+  if (value.handle < 0 || static_cast<std::size_t>(value.handle) >= places_.size()) return;
   Place& place = places_[static_cast<std::size_t>(value.handle)];
   if (place.generation == generation_) {
     LatestValue& waiting = waiting_[place.index];

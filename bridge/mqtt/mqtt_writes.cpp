@@ -33,7 +33,7 @@ std::vector<MqttWriteOutcome> MqttWrites::TakeOutcomes() {
 
 void MqttWrites::Run(std::stop_token stop) {
   MutexLock lock(mutex_);
-  while (ready_.wait(lock, stop, [this] { return !waiting_.empty(); })) {
+  while (ready_.wait(lock, stop, [this]() REQUIRES(mutex_) { return !waiting_.empty(); })) {
     const MqttWriteRequest request = std::move(waiting_.front());
     waiting_.pop_front();
     lock.unlock();
