@@ -33,16 +33,17 @@ HRESULT SimulatedGroup::CheckItems(DWORD count, const OPCHANDLE* serverItems, co
                                    HRESULT** errors, Job* job) {
   const Access access = job->kind == JobKind::kWrite ? Access::kWrite : Access::kRead;
   MutexLock lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
-    const GroupItem* item = FindLocked(handle);
-    if (item == nullptr) return OPC_E_INVALIDHANDLE;
-    if (!Allows(device_->Catalogue().Item(item->index).accessRights, access)) {
-      return OPC_E_BADRIGHTS;
-    }
-    job->serverHandles.push_back(handle);
-    if (values != nullptr) job->values.emplace_back(values[i]);
-    return S_OK;
-  });
+  return ForEachHandle(count, serverItems, errors,
+                       [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
+                         const GroupItem* item = FindLocked(handle);
+                         if (item == nullptr) return OPC_E_INVALIDHANDLE;
+                         if (!Allows(device_->Catalogue().Item(item->index).accessRights, access)) {
+                           return OPC_E_BADRIGHTS;
+                         }
+                         job->serverHandles.push_back(handle);
+                         if (values != nullptr) job->values.emplace_back(values[i]);
+                         return S_OK;
+                       });
 }
 
 STDMETHODIMP SimulatedGroup::Read(DWORD count, OPCHANDLE* serverItems, DWORD transactionId,

@@ -23,19 +23,20 @@ STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* 
   HRESULT overall;
   {
     MutexLock lock(mutex_);
-    overall = ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
-      const GroupItem* item = FindLocked(handle);
-      if (item == nullptr) return OPC_E_INVALIDHANDLE;
-      ItemSample sample = SampleLocked(*item, now);
-      if (source == OPC_DS_CACHE && (!active_ || !item->active) && SUCCEEDED(sample.error)) {
-        sample.quality = OPC_QUALITY_OUT_OF_SERVICE;
-      }
-      states[i].hClient = item->clientHandle;
-      states[i].ftTimeStamp = sample.timeStamp;
-      states[i].wQuality = sample.quality;
-      if (SUCCEEDED(sample.error)) sample.value.MoveTo(&states[i].vDataValue);
-      return sample.error;
-    });
+    overall = ForEachHandle(
+        count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
+          const GroupItem* item = FindLocked(handle);
+          if (item == nullptr) return OPC_E_INVALIDHANDLE;
+          ItemSample sample = SampleLocked(*item, now);
+          if (source == OPC_DS_CACHE && (!active_ || !item->active) && SUCCEEDED(sample.error)) {
+            sample.quality = OPC_QUALITY_OUT_OF_SERVICE;
+          }
+          states[i].hClient = item->clientHandle;
+          states[i].ftTimeStamp = sample.timeStamp;
+          states[i].wQuality = sample.quality;
+          if (SUCCEEDED(sample.error)) sample.value.MoveTo(&states[i].vDataValue);
+          return sample.error;
+        });
   }
   if (FAILED(overall)) return overall;
   *values = states.Release();
@@ -47,8 +48,9 @@ STDMETHODIMP SimulatedGroup::Write(DWORD count, OPCHANDLE* serverItems, VARIANT*
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (values == nullptr) return E_INVALIDARG;
   MutexLock lock(mutex_);
-  return ForEachHandle(count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
-    const GroupItem* item = FindLocked(handle);
-    return item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
-  });
+  return ForEachHandle(
+      count, serverItems, errors, [&](DWORD i, OPCHANDLE handle) REQUIRES(mutex_) -> HRESULT {
+        const GroupItem* item = FindLocked(handle);
+        return item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
+      });
 }
