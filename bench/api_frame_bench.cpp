@@ -11,6 +11,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string RequestFrame() {
@@ -44,5 +46,7 @@ void BM_ScanTakeDispatch(benchmark::State& state) {
 BENCHMARK(BM_ScanTakeDispatch)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace tavrel
 
 BENCHMARK_MAIN();

@@ -23,6 +23,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 namespace {
 
 // A request frame; any request subscribes its client (SubscribeAll).
@@ -104,5 +106,7 @@ void BM_PushFlush(benchmark::State& state) {
 BENCHMARK(BM_PushFlush)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
+
+}  // namespace tavrel
 
 BENCHMARK_MAIN();

@@ -30,6 +30,8 @@
 #include "wire/frame_codec.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kTags = 100'000;
@@ -100,7 +102,10 @@ void PrintFraming(const char* name, const std::string& payload, int frames) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main() {
+  using namespace tavrel;
   UseBridgeAllocatorSettings();
   std::string documentText;
   std::string listText;

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+namespace tavrel {
+
 // The id of Bulk item `index` of a server simulating `count` of them: four digits up to
 // 10,000 items, five beyond, as the simulated server names them.
 inline std::string BulkItemId(std::size_t index, std::size_t count) {
@@ -36,3 +38,5 @@ inline void WriteBulkProject(const std::string& path, std::size_t items, std::si
   }
   project << "</server>\r\n</root>\r\n";
 }
+
+}  // namespace tavrel

@@ -49,6 +49,8 @@
 #include "tools/api_connection.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -95,7 +97,7 @@ class ServerShareProbe {
  public:
   explicit ServerShareProbe(std::size_t perCall) {
     const long before = ResidentKilobytes();
-    CoCreateInstance(CLSID_OPCSimTree, nullptr, CLSCTX_ALL, IID_IOPCServer,
+    CoCreateInstance(opcsim::CLSID_OPCSimTree, nullptr, CLSCTX_ALL, IID_IOPCServer,
                      server_.ReleaseAndGetVoidAddressOf());
     OPCHANDLE group = 0;
     DWORD revised = 0;
@@ -265,11 +267,11 @@ void MeasureProjectInChild(std::size_t groups) {
   if (child == 0) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
-    SimulationSettings settings;
+    opcsim::RegisterSimulatedServers();
+    opcsim::SimulationSettings settings;
     settings.bulkItemCount = kTags;
     settings.bulkPeriod = 100ms;
-    ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
     MeasureProject(groups);
     CoUninitialize();
     std::fflush(stdout);
@@ -280,7 +282,10 @@ void MeasureProjectInChild(std::size_t groups) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main() {
+  using namespace tavrel;
   MeasureProjectInChild(100);
   MeasureProjectInChild(1);
   return 0;

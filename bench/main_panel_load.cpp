@@ -24,6 +24,8 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/ui/main_panel.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -68,7 +70,10 @@ double MeasureEventLoop() {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   QApplication application(argc, argv);
   const auto project = LargeProject();
   QTemporaryDir directory;

@@ -15,6 +15,8 @@
 #include "desktop/message_boxes.h"
 #include "maker/ui/editor_window.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kGroups = 10;
@@ -63,7 +65,10 @@ double Median(std::vector<double> values) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   TestDirectory directory;

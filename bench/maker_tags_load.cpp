@@ -35,6 +35,8 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kCsvLines = 100000;
@@ -214,12 +216,15 @@ std::vector<double> MatchTagsPerSecond(MessageBoxes& boxes) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   const ComApartment apartment;
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
+  opcsim::RegisterSimulatedServers();
   TestDirectory directory;
   std::filesystem::create_directory(directory / "servers");
   if (!RegisterBulkServers(directory)) {

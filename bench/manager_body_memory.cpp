@@ -22,6 +22,8 @@
 #include "manager/manager_test_support.h"
 #include "platform/process/spawn.h"
 
+namespace tavrel {
+
 namespace {
 
 // The manager's peak resident set in kB, from /proc/<pid>/status; -1 when unreadable.
@@ -39,7 +41,10 @@ void ResetPeak(pid_t pid) { std::ofstream("/proc/" + std::to_string(pid) + "/cle
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (argc < 2) {
     std::fprintf(stderr, "usage: manager_body_memory <ProgramDirectory> [megabytes]\n");
     return 2;

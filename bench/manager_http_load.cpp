@@ -21,6 +21,8 @@
 #include "manager/loopback_http_client.h"
 #include "manager/manager_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kServers = 10;
@@ -57,7 +59,10 @@ std::vector<ProjectServerRecord> LargeProject() {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   const std::chrono::seconds duration(argc > 1 ? std::atoi(argv[1]) : 5);
   const TemporaryInstallation folder;
   if (!SaveProjectFile(folder.File(kProjectFileName), LargeProject())) {

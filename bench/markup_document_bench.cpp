@@ -11,6 +11,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kServers = 10;
@@ -152,7 +154,10 @@ class RecordingReporter : public benchmark::ConsoleReporter {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   std::printf("project document: %d tags, %.1f MB\n", kTags, ProjectText().size() / 1e6);

@@ -14,6 +14,8 @@
 #include "bridge/core/metric_registry.h"
 #include "bridge/opc/opc_sinks.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kBatch = 1000;
@@ -64,5 +66,7 @@ void BM_CounterAddition(benchmark::State& state) {
 BENCHMARK(BM_CounterAddition)->Threads(1)->Threads(2);
 
 }  // namespace
+
+}  // namespace tavrel
 
 BENCHMARK_MAIN();

@@ -52,6 +52,8 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -195,11 +197,11 @@ Figures Measure(const Load& load, int brokerPort, pid_t brokerPid) {
   }
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
-  SimulationSettings settings;
+  opcsim::RegisterSimulatedServers();
+  opcsim::SimulationSettings settings;
   settings.bulkItemCount = load.items;
   settings.bulkPeriod = 100ms;
-  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
   const std::string directory =
       (std::filesystem::temp_directory_path() / ("mqtt_publish_load_" + std::to_string(getpid())))
           .string();
@@ -401,7 +403,10 @@ void PrintCeiling(const Figures& ceiling, const Figures& json) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main() {
+  using namespace tavrel;
   std::signal(SIGPIPE, SIG_IGN);
   const TestDirectory directory;
   mqtt_test::TestBroker broker(directory.Path());

@@ -19,6 +19,8 @@
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr double kTargetChangesPerSecond = 2'000'000.0;
@@ -58,11 +60,11 @@ class CountingCallback final : public IgnoringDataSink {
 void BM_BulkDataChangesToOneCallback(benchmark::State& state) {
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   const auto itemCount = static_cast<std::size_t>(state.range(0));
-  SimulationSettings settings;
+  opcsim::SimulationSettings settings;
   settings.minimumUpdateRate = std::chrono::milliseconds(1);
   settings.bulkPeriod = std::chrono::milliseconds(1);
   settings.bulkItemCount = itemCount;
-  const auto device = SimulatedDevice::Create(ServerProfile::kTree, settings);
+  const auto device = opcsim::SimulatedDevice::Create(opcsim::ServerProfile::kTree, settings);
   {
     ComPtr<IOPCServer> server;
     device->Connect(IID_IOPCServer, server.ReleaseAndGetVoidAddressOf());
@@ -118,5 +120,7 @@ BENCHMARK(BM_BulkDataChangesToOneCallback)
     ->UseRealTime();
 
 }  // namespace
+
+}  // namespace tavrel
 
 BENCHMARK_MAIN();

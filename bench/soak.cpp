@@ -50,6 +50,8 @@
 #include "tools/api_connection.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -415,7 +417,10 @@ class Soak {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   Options options;
   if (argc > 1) options.minutes = std::max(1, std::atoi(argv[1]));
   if (argc > 2) options.tags = std::max<std::size_t>(1, std::strtoul(argv[2], nullptr, 10));

@@ -17,9 +17,11 @@
 #include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
 
+namespace tavrel {
+
 namespace {
 
-using namespace tavrel_e2e;
+using namespace e2e;
 
 // The `t` elements of a body document, each as its attributes in order `names`.
 std::vector<std::vector<std::string>> Entries(const std::string& document,
@@ -324,3 +326,5 @@ TEST_F(BridgeApiTest, CliBrowseAnswersTheTagListShapeForBothSimulatedServers) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -13,9 +13,11 @@
 #include "tools/api_connection.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
-using namespace tavrel_e2e;
+using namespace e2e;
 
 // Handles in the test's project: the demo project with shorter read cycles, then a group with
 // an item whose writes fail, then a server that does not exist.
@@ -127,3 +129,5 @@ TEST_F(EngineE2eTest, ValuesOfEveryReadModeArePushedAndWritesReachTheServers) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

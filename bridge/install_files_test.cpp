@@ -11,6 +11,8 @@
 #include "common/project_file.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 const std::string kInstallDirectory = TAVREL_INSTALL_FILES;
@@ -85,3 +87,5 @@ TEST(DemoProject, UsesBothSimulatedServersInEveryReadAndRegistrationMode) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -8,8 +8,9 @@
 #include "platform/opcsim/simulated_servers.h"
 
 int main() {
+  using namespace tavrel;
   return RunBridgeProcess({
-      .registerClasses = RegisterSimulatedServers,
+      .registerClasses = opcsim::RegisterSimulatedServers,
       .makeEngine = MakeOpcConnection,
       .frontEnds =
           {

@@ -7,9 +7,11 @@
 
 #include "bridge/tavrel_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
-using namespace tavrel_e2e;
+using namespace e2e;
 
 // Names the offscreen platform as the display for the programs started while it lives.
 class OffscreenDisplay {
@@ -33,3 +35,5 @@ TEST_F(TavrelTest, WithADisplayAQuitSignalEndsTheWindowLoopWithCodeZero) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -5,9 +5,11 @@
 
 #include "bridge/tavrel_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
-using namespace tavrel_e2e;
+using namespace e2e;
 
 TEST_F(TavrelTest, SecondStartEndsWithCodeZeroAndLeavesTheFirstRunning) {
   BridgeProcess first(Executable());
@@ -91,3 +93,5 @@ TEST_F(TavrelTest, KilledBridgeLeavesNoLockBehind) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

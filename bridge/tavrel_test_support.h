@@ -20,7 +20,9 @@
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 
-namespace tavrel_e2e {
+namespace tavrel {
+
+namespace e2e {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -140,4 +142,6 @@ class TavrelTest : public ::testing::Test {
   const std::string programDirectory_ = directory_ / "ProgramDirectory";
 };
 
-}  // namespace tavrel_e2e
+}  // namespace e2e
+
+}  // namespace tavrel

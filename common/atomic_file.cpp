@@ -13,6 +13,8 @@
 #include <system_error>
 #include <utility>
 
+namespace tavrel {
+
 namespace {
 
 std::string ErrorText(int error) { return std::generic_category().message(error); }
@@ -157,3 +159,5 @@ bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::s
   SyncDirectoryOf(file);
   return true;
 }
+
+}  // namespace tavrel

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 // The file that a write to `path` lands in: `path` itself, or the final target of the symbolic
 // links at it, a relative target taken from the directory of the link that names it. Only the
 // last component is followed; directories on the way are the system's to resolve. None, with
@@ -27,3 +29,5 @@ std::optional<std::string> FinalTarget(std::string path);
 // returns false with the system's error text in `error` (which is left alone on success).
 bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts,
                            std::string& error);
+
+}  // namespace tavrel

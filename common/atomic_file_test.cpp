@@ -8,6 +8,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 mode_t PermissionsOf(const std::string& path) {
@@ -119,3 +121,5 @@ TEST(ReplaceFileAtomically, ASaveThroughASymbolicLinkReplacesTheTargetAndKeepsTh
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace tavrel {
+
 BridgeLog::BridgeLog(std::string programDirectory, WallClock clock)
     : files_(std::move(programDirectory), std::move(clock)) {}
 
@@ -37,3 +39,5 @@ void BridgeLog::DetachLogSink() {
   }
   // `detached` may be the last owner; it is released outside the lock.
 }
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "common/daily_log.h"
 #include "common/mutex.h"
 
+namespace tavrel {
+
 // Receiver of the bridge's log messages, attached with BridgeLog::AttachLogSink. AddLogMessage is
 // called on the thread that logged and must not block for long: a sink that shows the line on
 // another thread queues it. Calls are serialised, and none is made once DetachLogSink has returned
@@ -48,3 +50,5 @@ class BridgeLog {
   Mutex sinkMutex_;
   std::shared_ptr<LogSink> sink_ GUARDED_BY(sinkMutex_);
 };
+
+}  // namespace tavrel

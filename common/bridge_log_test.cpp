@@ -9,6 +9,8 @@
 #include "common/test_clock.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 // A log list that records what reaches it. AddLogMessage runs on the logging threads.
@@ -118,3 +120,5 @@ TEST_F(BridgeLogTest, SinkCanBeSwappedWhileOtherThreadsLog) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

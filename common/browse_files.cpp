@@ -6,6 +6,8 @@
 #include "common/decimal_text.h"
 #include "common/plain_file_name.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string ServersDirectory(std::string_view programDirectory) {
@@ -108,3 +110,5 @@ std::map<std::string, TagListAttributes> LoadTagList(const std::string& path) {
   }
   return items;
 }
+
+}  // namespace tavrel

@@ -28,6 +28,8 @@
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 // <ProgramDirectory>/servers/serverlist.xml
 std::string ServerListPath(std::string_view programDirectory);
 // <ProgramDirectory>/servers/<progId>.xml; no path when `progId` is not a plain file name
@@ -91,3 +93,5 @@ struct TagListAttributes {
 // an id wins. Elements with other names are skipped; missing dt or ar read as 0. A missing
 // or unparsable file gives an empty map.
 std::map<std::string, TagListAttributes> LoadTagList(const std::string& path);
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 // "模拟" (simulation) in GBK bytes.
@@ -129,3 +131,5 @@ TEST_F(BrowseFilesTest, MissingOrUnparsableTagListIsEmpty) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

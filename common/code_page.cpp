@@ -8,6 +8,8 @@
 #include <string>
 #include <type_traits>
 
+namespace tavrel {
+
 namespace {
 
 // Code pages whose iconv name is not "CP" followed by the number. The code pages that markup
@@ -285,3 +287,5 @@ std::string AnsiToUtf8(std::string_view ansi) {
 std::string Utf8ToAnsi(std::string_view utf8) {
   return ConvertByRuns(utf8, kUtf8CodePage, kSystemCodePage);
 }
+
+}  // namespace tavrel

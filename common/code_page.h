@@ -11,6 +11,8 @@
 // The one header of platform/ that common/ uses: a dependency-free leaf spelling UTF-16 text.
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 inline constexpr unsigned kSystemCodePage = 936;  // GBK
 inline constexpr unsigned kUtf8CodePage = 65001;
 inline constexpr unsigned kUtf16LeCodePage = 1200;
@@ -36,3 +38,5 @@ WideString AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(WideStringView wide);
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
+
+}  // namespace tavrel

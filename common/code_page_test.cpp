@@ -4,6 +4,8 @@
 
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace {
 
 // "版本" in GBK, UTF-16 and UTF-8, spelled as bytes so the test does not depend on how
@@ -132,3 +134,5 @@ TEST(CodePage, CodePagesWithOwnIconvNamesConvert) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 
 #include "common/signal_safe_text.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::size_t kSignalStackSize = 128 * 1024;
@@ -168,3 +170,5 @@ CrashSignalStack::~CrashSignalStack() {
   disabled.ss_flags = SS_DISABLE;
   sigaltstack(&disabled, nullptr);
 }
+
+}  // namespace tavrel

@@ -21,6 +21,8 @@
 #include <memory>
 #include <string>
 
+namespace tavrel {
+
 inline constexpr char kCrashDumpFileName[] = "bridge_error_info.dump";
 
 // Installs the handlers and an alternate signal stack for the calling thread. Call once, at
@@ -46,3 +48,5 @@ class CrashSignalStack {
   std::unique_ptr<char[]> memory_;
   bool active_ = false;
 };
+
+}  // namespace tavrel

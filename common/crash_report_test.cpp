@@ -12,6 +12,8 @@
 
 extern char** environ;
 
+namespace tavrel {
+
 namespace {
 
 struct CrashCase {
@@ -116,3 +118,5 @@ TEST_F(CrashReportTest, MissingLogDirectoryStillGivesTheDump) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 
 #include "common/crash_report.h"
 
+namespace tavrel {
+
 namespace {
 
 // Volatile, so that the compiler cannot see through the bad address or the endless recursion.
@@ -41,7 +43,10 @@ void Fail(const char* how) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   // The test looks at the report; a core file would only fill the disk.
   const rlimit noCore{0, 0};
   setrlimit(RLIMIT_CORE, &noCore);

@@ -9,6 +9,8 @@
 
 #include "common/plain_file_name.h"
 
+namespace tavrel {
+
 std::string FormatLogLine(WallTime now, std::string_view text) {
   std::string line = FormatTagTime(now.seconds, now.milliseconds);
   line.reserve(line.size() + 1 + text.size() + 2);
@@ -67,3 +69,5 @@ bool DailyLog::WriteLogText(std::string_view name, std::string_view text) const 
   path += ".txt";
   return AppendToFile(path, text);
 }
+
+}  // namespace tavrel

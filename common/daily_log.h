@@ -21,6 +21,8 @@
 
 #include "common/log_time.h"
 
+namespace tavrel {
+
 // stamp + " " + text + CR LF.
 std::string FormatLogLine(WallTime now, std::string_view text);
 
@@ -55,3 +57,5 @@ class DailyLog {
   std::string logDirectory_;
   WallClock clock_;
 };
+
+}  // namespace tavrel

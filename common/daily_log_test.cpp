@@ -10,6 +10,8 @@
 #include "common/test_clock.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 class DailyLogTest : public ::testing::Test {
@@ -115,3 +117,5 @@ TEST(DailyLogConcurrency, LinesFromManyThreadsNeverMix) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace tavrel {
+
 int ParseDecimal(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
@@ -17,3 +19,5 @@ int ParseDecimal(std::string_view text) {
   if (negative) return static_cast<int>(-magnitude);
   return static_cast<int>(std::min(magnitude, kLimit - 1));
 }
+
+}  // namespace tavrel

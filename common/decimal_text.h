@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+namespace tavrel {
+
 // The value of `text` by the C atoi rules: leading white space, an optional sign, then
 // decimal digits up to the first other character; no digits give 0. Unlike atoi, a value
 // beyond the int range is clamped to it instead of being undefined.
@@ -20,3 +22,5 @@ std::optional<Number> WholeNumber(std::string_view text) {
   if (error != std::errc() || stop != end) return std::nullopt;
   return number;
 }
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+namespace tavrel {
+
 namespace {
 
 TEST(DecimalText, FollowsTheAtoiRules) {
@@ -26,3 +28,5 @@ TEST(DecimalText, ClampsToTheIntRange) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace tavrel {
+
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
@@ -216,3 +218,5 @@ bool IsUtf8Text(std::string_view bytes) {
   }
   return true;
 }
+
+}  // namespace tavrel

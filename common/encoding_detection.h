@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 // How many bytes at the start of a text are examined for a declared encoding.
 inline constexpr size_t kEncodingHeadSize = 1024;
 
@@ -24,3 +26,5 @@ std::optional<std::string> FindDeclaredEncoding(std::string_view text);
 // (no overlong forms, no surrogates, nothing above U+10FFFF). A sequence cut by the end of
 // `bytes` does not count against it.
 bool IsUtf8Text(std::string_view bytes);
+
+}  // namespace tavrel

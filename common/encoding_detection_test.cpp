@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 namespace {
 
 TEST(FindDeclaredEncoding, XmlDeclarationAtOffsetZero) {
@@ -60,3 +62,5 @@ TEST(IsUtf8Text, EveryHighByteMustBelongToAWellFormedSequence) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

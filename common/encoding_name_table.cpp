@@ -6,6 +6,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 struct EncodingName {
@@ -175,3 +177,5 @@ std::optional<unsigned> CodePageOfEncodingName(std::string_view name) {
   if (found == kNamesInOrder.end() || found->name != lower) return std::nullopt;
   return found->codePage;
 }
+
+}  // namespace tavrel

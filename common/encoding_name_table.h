@@ -13,8 +13,12 @@
 #include <optional>
 #include <string_view>
 
+namespace tavrel {
+
 inline constexpr size_t kMaxEncodingNameLength = 100;
 inline constexpr unsigned kUtf32NameCodePage = 65005;
 
 // The code page that `name` stands for, or nothing when the name is unknown.
 std::optional<unsigned> CodePageOfEncodingName(std::string_view name);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 namespace {
 
 TEST(EncodingNameTable, LookUpRules) {
@@ -35,3 +37,5 @@ TEST(EncodingNameTable, NamesOfAHundredCharactersAreUnknown) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

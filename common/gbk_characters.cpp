@@ -1,5 +1,7 @@
 #include "common/gbk_characters.h"
 
+namespace tavrel {
+
 size_t GbkCharacterLength(std::string_view text) {
   if (text.empty()) return 0;
   const auto lead = static_cast<unsigned char>(text[0]);
@@ -7,3 +9,5 @@ size_t GbkCharacterLength(std::string_view text) {
   const auto trail = static_cast<unsigned char>(text[1]);
   return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
 }
+
+}  // namespace tavrel

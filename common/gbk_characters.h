@@ -8,7 +8,11 @@
 #include <cstddef>
 #include <string_view>
 
+namespace tavrel {
+
 // The length of the character that begins `text`: 2 for a lead byte followed by a trail
 // byte, else 1 (a lead byte at the end of the text, or before a byte that cannot follow it,
 // stands alone); 0 for an empty text.
 size_t GbkCharacterLength(std::string_view text);
+
+}  // namespace tavrel

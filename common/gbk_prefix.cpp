@@ -1,5 +1,7 @@
 #include "common/gbk_prefix.h"
 
+namespace tavrel {
+
 std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   std::size_t end = 0;
@@ -11,3 +13,5 @@ std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes) {
   }
   return text.substr(0, end);
 }
+
+}  // namespace tavrel

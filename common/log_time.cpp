@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace tavrel {
+
 WallTime SystemWallTime() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
@@ -39,3 +41,5 @@ std::size_t FormatLogTime(char* buffer, std::size_t length, WallTime now) {
 std::size_t FormatLogTime(char* buffer, std::size_t length) {
   return FormatLogTime(buffer, length, SystemWallTime());
 }
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+namespace tavrel {
+
 // A moment of the system's real-time clock: seconds since 1970-01-01 00:00 UTC and the
 // millisecond within that second (0..999).
 struct WallTime {
@@ -35,3 +37,5 @@ std::string FormatTagTime(std::int64_t seconds, int milliseconds);
 std::size_t FormatLogTime(char* buffer, std::size_t length, WallTime now);
 // The same for the current time.
 std::size_t FormatLogTime(char* buffer, std::size_t length);
+
+}  // namespace tavrel

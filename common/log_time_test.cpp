@@ -6,6 +6,8 @@
 
 #include "common/test_clock.h"
 
+namespace tavrel {
+
 namespace {
 
 const WallTime kMorning{LocalSeconds(2024, 1, 31, 8, 5, 9), 42};
@@ -46,3 +48,5 @@ TEST(LogTime, ShortBufferGetsAShortenedStampThatIsStillTerminated) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "common/markup_references.h"
 #include "common/markup_tag.h"
 
+namespace tavrel {
+
 namespace {
 
 // Bytes that would end or break a name inside a tag, so a name holding one would change the
@@ -305,3 +307,5 @@ void MarkupDocument::GrowEnclosing(uint32_t element, uint32_t delta) {
 }
 
 const std::string& MarkupDocument::GetResult() const { return result_; }
+
+}  // namespace tavrel

@@ -28,6 +28,8 @@
 #include "common/markup_element_index.h"
 #include "common/markup_file.h"
 
+namespace tavrel {
+
 enum class MarkupBuild { kFull, kBridge };
 
 class MarkupDocument {
@@ -130,3 +132,5 @@ class MarkupDocument {
   MarkupFileOrigin origin_;   // of the file the text came from
   std::string result_;
 };
+
+}  // namespace tavrel

@@ -1,6 +1,8 @@
 // Loading and saving a MarkupDocument through the file layer (common/markup_file.h).
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 bool MarkupDocument::LoadFile(const std::string& path) {
   result_.clear();
   std::string text;
@@ -26,3 +28,5 @@ bool MarkupDocument::SaveFile(const std::string& path) {
   if (build_ == MarkupBuild::kFull) return WriteMarkupFile(path, text_, origin_, result_);
   return WriteFileBytes(path, text_, result_);
 }
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 // A directory of its own for one test, removed with everything in it.
@@ -125,3 +127,5 @@ TEST(MarkupDocumentFile, LoadingAMissingFileFailsAndEmptiesTheDocument) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

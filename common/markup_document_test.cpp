@@ -5,6 +5,8 @@
 #include "common/markup_result.h"
 #include "common/markup_test_tree.h"
 
+namespace tavrel {
+
 namespace {
 
 // A document using every kind of token, with ">" inside an attribute value and markup inside
@@ -186,3 +188,5 @@ TEST(MarkupDocument, DeeplyNestedMismatchesAreHandled) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

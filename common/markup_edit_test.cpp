@@ -3,6 +3,8 @@
 #include "common/markup_document.h"
 #include "common/markup_test_tree.h"
 
+namespace tavrel {
+
 namespace {
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n";
@@ -277,3 +279,5 @@ TEST(MarkupEdit, IndexStaysConsistentThroughLongEditSequences) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

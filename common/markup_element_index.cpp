@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tavrel {
+
 namespace {
 
 constexpr size_t kFirstRoomDivisor = 64;
@@ -43,3 +45,5 @@ void MarkupElementIndex::Reserve(size_t capacity) {
     capacity_ = segment * kSegmentSize + wanted;
   }
 }
+
+}  // namespace tavrel

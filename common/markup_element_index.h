@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+namespace tavrel {
+
 // One element: where it lies in the text and how it is linked to its neighbours. Offsets and
 // lengths are in bytes of the text; links are indices, 0 meaning none (or the document, for
 // `parent`).
@@ -60,3 +62,5 @@ class MarkupElementIndex {
   size_t capacity_ = 0;  // records allocated across all segments
   uint32_t size_ = 0;
 };
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tavrel {
+
 namespace {
 
 struct HtmlEntity {
@@ -107,3 +109,5 @@ std::optional<char32_t> LookupHtmlEntity(std::string_view name) {
   if (second != kHtmlEntities.end() && second->name == name) return second->codePoint;
   return first->codePoint;
 }
+
+}  // namespace tavrel

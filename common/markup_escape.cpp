@@ -1,5 +1,7 @@
 #include "common/markup_escape.h"
 
+namespace tavrel {
+
 namespace {
 
 // The reference for `c` in `set`, or an empty view when `c` is copied as it is.
@@ -36,3 +38,5 @@ std::string EscapeMarkupText(std::string_view text, MarkupEscapeSet set) {
   escaped.append(text, copiedTo);
   return escaped;
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 enum class MarkupEscapeSet {
   kElementText,  // "<", "&", ">"
   kAttribute,    // all five characters of the escape table
@@ -16,3 +18,5 @@ enum class MarkupEscapeSet {
 
 // Returns `text` with every character of `set` replaced by its reference.
 std::string EscapeMarkupText(std::string_view text, MarkupEscapeSet set);
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 #include "common/markup_result.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 using namespace std::string_view_literals;
 
 namespace {
@@ -313,3 +315,5 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string
   result.clear();
   return ReplaceFileAtomically(path, {bytes}, result);
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 enum class ByteOrderMark { kNone, kUtf8, kUtf16Le, kUtf16Be };
 
 // What the file a text was read from tells about writing the text back.
@@ -43,3 +45,5 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& res
 
 // Bridge build. Writes `bytes` unchanged; `result` holds the system's error text on failure.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& result);
+
+}  // namespace tavrel

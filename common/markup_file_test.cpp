@@ -5,6 +5,8 @@
 #include "common/markup_result.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::string_literals;
@@ -243,3 +245,5 @@ TEST(FileBytes, BytesAreReadAndWrittenUnchanged) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

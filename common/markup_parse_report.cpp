@@ -2,6 +2,8 @@
 
 #include "common/markup_result.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string_view RecordName(MarkupIssueKind kind) {
@@ -126,3 +128,5 @@ void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText
   }
   for (const MarkupParseIssue& issue : issues) AppendRecord(issue, result);
 }
+
+}  // namespace tavrel

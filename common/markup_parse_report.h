@@ -17,6 +17,8 @@
 #include "common/markup_document.h"
 #include "common/markup_parser.h"
 
+namespace tavrel {
+
 // Appends the diagnostics of a parse of a text that was empty (`emptyText`) or produced
 // `issues` to `result`.
 void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText, MarkupBuild build,
@@ -24,3 +26,5 @@ void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText
 
 // Appends one error text of the bridge build to `result`, after ", " when it is not empty.
 void AppendMarkupErrorText(std::string& result, std::string_view text);
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 #include "common/markup_tag.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr size_t kStop = std::string_view::npos;
@@ -379,3 +381,5 @@ void MarkupParser::CheckRoot() {
 std::vector<MarkupParseIssue> ParseMarkup(std::string_view text, MarkupElementIndex& index) {
   return MarkupParser(text, index).Run();
 }
+
+}  // namespace tavrel

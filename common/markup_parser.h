@@ -20,6 +20,8 @@
 
 #include "common/markup_element_index.h"
 
+namespace tavrel {
+
 enum class MarkupIssueKind {
   kNoRootElement,
   kRootHasSibling,
@@ -69,3 +71,5 @@ inline constexpr size_t kMaxMarkupParseIssues = 100;
 // no elements and no problems; a text longer than kMaxMarkupTextLength gives no elements and
 // kNoRootElement.
 std::vector<MarkupParseIssue> ParseMarkup(std::string_view text, MarkupElementIndex& index);
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "common/markup_entities.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr size_t kFullMaxBodyLength = 9;           // between "&" and ";"
@@ -110,3 +112,5 @@ std::string ResolveMarkupReferences(std::string_view value, MarkupBuild build) {
   resolved.append(value, at);
   return resolved;
 }
+
+}  // namespace tavrel

@@ -19,4 +19,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 std::string ResolveMarkupReferences(std::string_view value, MarkupBuild build);
+
+}  // namespace tavrel

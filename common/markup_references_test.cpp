@@ -5,6 +5,8 @@
 #include "common/markup_escape.h"
 #include "common/markup_result.h"
 
+namespace tavrel {
+
 namespace {
 
 // GBK bytes, spelled out so the test does not depend on how literals are compiled.
@@ -91,3 +93,5 @@ TEST(MarkupEscape, ResultRecordsEscapeTheirValues) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

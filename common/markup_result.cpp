@@ -2,6 +2,8 @@
 
 #include "common/markup_escape.h"
 
+namespace tavrel {
+
 void AppendMarkupResult(std::string& results, std::string_view name,
                         std::initializer_list<MarkupResultAttribute> attributes) {
   results += '<';
@@ -27,3 +29,5 @@ bool HasMarkupResult(std::string_view results, std::string_view name) {
   }
   return false;
 }
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <utility>
 
+namespace tavrel {
+
 using MarkupResultAttribute = std::pair<std::string_view, std::string>;
 
 // Appends the record `name` with `attributes` (values escaped as attribute values).
@@ -21,3 +23,5 @@ void AppendMarkupResult(std::string& results, std::string_view name,
 
 // True when `results` holds a record named `name`.
 bool HasMarkupResult(std::string_view results, std::string_view name);
+
+}  // namespace tavrel

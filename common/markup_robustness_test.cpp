@@ -8,6 +8,8 @@
 #include "common/markup_parser.h"
 #include "common/markup_test_tree.h"
 
+namespace tavrel {
+
 namespace {
 
 const std::string kSample =
@@ -160,3 +162,5 @@ TEST(MarkupRobustness, ReportOfAHostileTextKeepsOnlyTheFirstProblems) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tavrel {
+
 namespace {
 
 constexpr bool IsQuote(char c) { return c == '"' || c == '\''; }
@@ -68,3 +70,5 @@ MarkupAttributeLookup FindMarkupAttribute(std::string_view startTag, std::string
     if (attributeName == name) return {span, end};
   }
 }
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+namespace tavrel {
+
 // Blank, tab, CR or LF.
 constexpr bool IsMarkupSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -39,3 +41,5 @@ struct MarkupAttributeLookup {
 // a value in double quotes or apostrophes (an unquoted value runs to white space); the first
 // attribute with the name answers. Bytes that fit no attribute are skipped.
 MarkupAttributeLookup FindMarkupAttribute(std::string_view startTag, std::string_view name);
+
+}  // namespace tavrel

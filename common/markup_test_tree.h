@@ -6,6 +6,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 // Describes the elements under the document's current parent, from its first child: each as
 // the value of its attribute `label` ("?" when it has none) followed by its children in
 // parentheses, siblings separated by ",". Ends with the main position reset.
@@ -24,3 +26,5 @@ inline std::string DescribeElements(MarkupDocument& document, std::string_view l
   document.ResetMainPosition();
   return description;
 }
+
+}  // namespace tavrel

@@ -20,6 +20,8 @@
 
 #include "common/thread_annotations.h"
 
+namespace tavrel {
+
 class CAPABILITY("mutex") Mutex {
  public:
   Mutex() = default;
@@ -91,3 +93,5 @@ class SCOPED_CAPABILITY ReaderLock {
  private:
   std::shared_lock<std::shared_mutex> lock_;
 };
+
+}  // namespace tavrel

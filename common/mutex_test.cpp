@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <thread>
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -86,3 +88,5 @@ TEST(SharedMutex, ReadersShareItAndAWriterExcludesThem) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "common/gbk_characters.h"
 
+namespace tavrel {
+
 std::string PeerTextForLog(std::string_view text) {
   size_t kept = 0;
   while (kept < text.size()) {
@@ -27,3 +29,5 @@ std::string PeerTextForLog(std::string_view text) {
   if (kept < text.size()) line += "...";
   return line;
 }
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 // The most bytes of a peer's text that a log line carries.
 inline constexpr size_t kPeerTextLogLimit = 1024;
 
@@ -15,3 +17,5 @@ inline constexpr size_t kPeerTextLogLimit = 1024;
 // character boundary, and then followed by "..."; every control character (0x00-0x1F, 0x7F)
 // written as "\x" and two upper-case hex digits. Other bytes are kept.
 std::string PeerTextForLog(std::string_view text);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 TEST(PeerTextForLog, CutsLongTextOnACharacterBoundaryAndEscapesControlCharacters) {
@@ -40,3 +42,5 @@ TEST(PeerTextForLog, CutsLongTextOnACharacterBoundaryAndEscapesControlCharacters
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace tavrel {
+
 std::uint64_t MonotonicMilliseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -36,3 +38,5 @@ bool PeriodTimer::Restart(bool force) {
   startTick_ = ticks_();
   return true;
 }
+
+}  // namespace tavrel

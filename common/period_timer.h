@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace tavrel {
+
 // Milliseconds of CLOCK_MONOTONIC: never goes back, unaffected by changes of the wall clock.
 std::uint64_t MonotonicMilliseconds();
 
@@ -40,3 +42,5 @@ class PeriodTimer {
   TickSource ticks_;
   std::uint64_t startTick_;
 };
+
+}  // namespace tavrel

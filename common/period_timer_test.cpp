@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 // A tick counter that the test moves by hand.
@@ -82,3 +84,5 @@ TEST(PeriodTimer, NonPositivePeriodIsAlwaysElapsed) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "common/gbk_characters.h"
 
+namespace tavrel {
+
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name.size() > kMaxFileNameLength || name == "." || name == "..") {
     return false;
@@ -15,3 +17,5 @@ bool IsPlainFileName(std::string_view name) {
   }
   return true;
 }
+
+}  // namespace tavrel

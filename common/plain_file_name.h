@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace tavrel {
+
 // The longest name a directory entry may have, in bytes (NAME_MAX).
 inline constexpr size_t kMaxFileNameLength = 255;
 
@@ -14,3 +16,5 @@ inline constexpr size_t kMaxFileNameLength = 255;
 // be used to form a path, since it could reach a file outside that directory (or is no name a
 // directory can hold).
 bool IsPlainFileName(std::string_view name);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 TEST(PlainFileName, SeparatorsAreCharactersNotTrailBytes) {
@@ -39,3 +41,5 @@ TEST(PlainFileName, SeparatorsAreCharactersNotTrailBytes) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+namespace tavrel {
+
 std::optional<std::string> ProgramDirectory(const std::filesystem::path& executableLink) {
   std::error_code error;
   const std::filesystem::path executable = std::filesystem::read_symlink(executableLink, error);
@@ -11,3 +13,5 @@ std::optional<std::string> ProgramDirectory(const std::filesystem::path& executa
   while (!directory.empty() && directory.back() == '/') directory.pop_back();
   return directory;
 }
+
+}  // namespace tavrel

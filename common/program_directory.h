@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace tavrel {
+
 // The directory of the executable that the link `executableLink` names (the running one by
 // default), without a trailing slash: an executable in "/" gives the empty text, so that
 // appending "/name" still forms a correct path. Nothing when the link cannot be read (no
@@ -16,3 +18,5 @@
 // not fall back to one rooted at "/".
 std::optional<std::string> ProgramDirectory(
     const std::filesystem::path& executableLink = "/proc/self/exe");
+
+}  // namespace tavrel

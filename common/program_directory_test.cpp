@@ -7,6 +7,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(ProgramDirectory, IsTheAbsoluteDirectoryHoldingThisExecutable) {
@@ -30,3 +32,5 @@ TEST(ProgramDirectory, ExecutableInTheRootIsEmptyTextAndAnUnreadableLinkIsNothin
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -7,7 +7,11 @@
 // connect to kDefaultApiPort unless told otherwise.
 #pragma once
 
+namespace tavrel {
+
 inline constexpr char kSettingsFileName[] = "config.xml";
 inline constexpr char kProjectFileName[] = "opc_db.xml";
 inline constexpr int kDefaultApiPort = 21215;
 inline constexpr int kDefaultHttpPort = 9527;
+
+}  // namespace tavrel

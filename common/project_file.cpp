@@ -5,6 +5,8 @@
 
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 namespace {
 
 // The attributes of a group element, in the order the writer sets them.
@@ -134,3 +136,5 @@ bool SaveProjectFile(const std::string& path, const std::vector<ProjectServerRec
   BuildProjectDocument(document, servers);
   return document.SaveFile(path);
 }
+
+}  // namespace tavrel

@@ -24,6 +24,8 @@
 #include "common/markup_document.h"
 #include "common/program_files.h"
 
+namespace tavrel {
+
 struct ProjectTagRecord {
   std::string id;  // item identifier on the server
   int vt = 0;      // requested VARTYPE
@@ -105,3 +107,5 @@ void BuildProjectDocument(MarkupDocument& document,
 // a save that fails or is interrupted leaves the previous file whole. False when the save
 // failed (the directory is not created).
 bool SaveProjectFile(const std::string& path, const std::vector<ProjectServerRecord>& servers);
+
+}  // namespace tavrel

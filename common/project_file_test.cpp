@@ -9,6 +9,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 // GBK bytes, spelled out so the test does not depend on how literals are compiled:
@@ -253,3 +255,5 @@ TEST_F(ProjectFileSaveTest, SaveIntoAMissingDirectoryFailsWithoutCreatingIt) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "common/signal_safe_text.h"
 
+namespace tavrel {
+
 SignalSafeText& SignalSafeText::Append(std::string_view text) {
   for (const char c : text) {
     if (size_ == capacity_) break;
@@ -87,3 +89,5 @@ void AppendLogTime(SignalSafeText& text, std::int64_t seconds, int milliseconds,
       .Append(" ")
       .AppendPadded(static_cast<std::uint64_t>(milliseconds < 0 ? 0 : milliseconds % 1000), 3);
 }
+
+}  // namespace tavrel

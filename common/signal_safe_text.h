@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace tavrel {
+
 // Appends to a fixed buffer; what does not fit is cut off.
 class SignalSafeText {
  public:
@@ -45,3 +47,5 @@ CalendarTime CalendarFromSeconds(std::int64_t seconds);
 // Appends "%04d-%02d-%02d %02d:%02d:%02d %03d" of `seconds` shifted by `utcOffsetSeconds`.
 void AppendLogTime(SignalSafeText& text, std::int64_t seconds, int milliseconds,
                    std::int64_t utcOffsetSeconds);
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "common/log_time.h"
 #include "common/test_clock.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(SignalSafeText, FormatsNumbersAndCutsWhatDoesNotFit) {
@@ -53,3 +55,5 @@ TEST(SignalSafeText, LogTimeMatchesFormatTagTimeWithTheLocalOffset) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 
 #include "common/log_time.h"
 
+namespace tavrel {
+
 // Seconds since the epoch of a local calendar time (daylight saving decided by the C library).
 inline std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
   tm local{};
@@ -37,3 +39,5 @@ class FakeWallClock {
  private:
   std::atomic<std::int64_t> now_{0};
 };
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+namespace tavrel {
+
 // A fresh directory under the system's temporary directory, removed with its content.
 class TestDirectory {
  public:
@@ -64,3 +66,5 @@ inline bool RunWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body
   return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
          WEXITSTATUS(status) == 0;
 }
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace tavrel {
+
 // A port that was free on 127.0.0.1 a moment ago (the system's choice for port 0). Another
 // program may take it before the test binds it; tests use it for programs they configure by
 // file, where the system cannot choose for them.
@@ -20,3 +22,5 @@ inline int FreeLoopbackPort() {
   close(probe);
   return ntohs(address.sin_port);
 }
+
+}  // namespace tavrel

@@ -11,9 +11,13 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 using WCHAR = char16_t;
 using WideString = std::basic_string<WCHAR>;
 using WideStringView = std::basic_string_view<WCHAR>;
 
 // A wide string literal: OLESTR("OPC.Server") is a `const WCHAR[]`.
 #define OLESTR(text) u##text
+
+}  // namespace tavrel

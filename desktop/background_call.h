@@ -17,6 +17,8 @@
 
 #include "desktop/window_handback.h"
 
+namespace tavrel {
+
 // The completion of a call: it takes the call's result, or nothing after a void call.
 template <typename Result>
 struct BackgroundCompletion {
@@ -71,3 +73,5 @@ class BackgroundCall {
   std::conditional_t<std::is_void_v<Result>, std::monostate, std::optional<Result>> result_;
   std::jthread worker_;  // declared last: joined before the members it uses go
 };
+
+}  // namespace tavrel

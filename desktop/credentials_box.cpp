@@ -7,6 +7,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 
+namespace tavrel {
+
 CredentialsBox::CredentialsBox(QWidget* parent)
     : QGroupBox(parent),
       used_(new QCheckBox(FromGbk("使用指定用户名、密码、域(仅在远程访问时使用)"))),
@@ -40,3 +42,5 @@ CredentialsEntry CredentialsBox::Entered() const {
 void CredentialsBox::EnableEdits(bool enabled) {
   for (QLineEdit* edit : {user_, key_, domain_}) edit->setEnabled(enabled);
 }
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 class QCheckBox;
 class QLineEdit;
 
+namespace tavrel {
+
 // The user name proposed for remote access where none is stored yet: a new server's, and a
 // saved server list's without one.
 inline constexpr char kDefaultServerUser[] = "Administrator";
@@ -39,3 +41,5 @@ class CredentialsBox : public QGroupBox {
   QLineEdit* key_;
   QLineEdit* domain_;
 };
+
+}  // namespace tavrel

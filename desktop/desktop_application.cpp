@@ -5,6 +5,8 @@
 
 #include "desktop/program_icon.h"
 
+namespace tavrel {
+
 namespace {
 
 bool IsSet(const char* variable) {
@@ -29,3 +31,5 @@ std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, co
   QApplication::setWindowIcon(ProgramIcon());
   return application;
 }
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <memory>
 
+namespace tavrel {
+
 inline constexpr char kNeedsDisplayLine[] =
     "needs a display: set DISPLAY, or QT_QPA_PLATFORM=offscreen";
 
@@ -15,3 +17,5 @@ bool DisplayAvailable();
 // The application named `name`, with the program icon; null after printing kNeedsDisplayLine
 // to stderr when no display is available (Qt would abort instead).
 std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, const char* name);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 QString FromGbk(std::string_view gbk) {
   const WideString wide = AnsiToWide(gbk);
   return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
@@ -11,3 +13,5 @@ std::string ToGbk(const QString& text) {
   return WideToAnsi(WideStringView(reinterpret_cast<const WCHAR*>(text.utf16()),
                                    static_cast<size_t>(text.size())));
 }
+
+}  // namespace tavrel

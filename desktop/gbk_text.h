@@ -9,5 +9,9 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 QString FromGbk(std::string_view gbk);
 std::string ToGbk(const QString& text);
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 inline constexpr char kHintCaption[] = "hint";
 
 class MessageBoxes {
@@ -25,3 +27,5 @@ class MessageBoxes {
     return AskYesNo(text, caption);
   }
 };
+
+}  // namespace tavrel

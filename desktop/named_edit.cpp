@@ -2,6 +2,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 QLineEdit* MakeNamedEdit(const std::string& gbkText, const char* name) {
   auto* edit = new QLineEdit(FromGbk(gbkText));
   edit->setCursorPosition(0);  // a long text shows its beginning
@@ -9,3 +11,5 @@ QLineEdit* MakeNamedEdit(const std::string& gbkText, const char* name) {
   edit->setAccessibleName(QString::fromLatin1(name));
   return edit;
 }
+
+}  // namespace tavrel

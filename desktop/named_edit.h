@@ -4,4 +4,8 @@
 #include <QLineEdit>
 #include <string>
 
+namespace tavrel {
+
 QLineEdit* MakeNamedEdit(const std::string& gbkText, const char* name);
+
+}  // namespace tavrel

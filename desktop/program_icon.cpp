@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+namespace tavrel {
+
 namespace {
 
 QPixmap DrawIcon(int size) {
@@ -35,3 +37,5 @@ QIcon ProgramIcon() {
   for (int size : {16, 32, 64}) icon.addPixmap(DrawIcon(size));
   return icon;
 }
+
+}  // namespace tavrel

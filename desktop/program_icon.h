@@ -3,4 +3,8 @@
 
 #include <QIcon>
 
+namespace tavrel {
+
 QIcon ProgramIcon();
+
+}  // namespace tavrel

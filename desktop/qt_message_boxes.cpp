@@ -5,6 +5,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 void QtMessageBoxes::Inform(const std::string& text, const std::string& caption) {
   QMessageBox::information(QApplication::activeWindow(), FromGbk(caption), FromGbk(text));
 }
@@ -22,3 +24,5 @@ bool QtMessageBoxes::AskOkCancel(const std::string& text, const std::string& cap
   return QMessageBox::question(QApplication::activeWindow(), FromGbk(caption), FromGbk(text),
                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 
 #include "desktop/message_boxes.h"
 
+namespace tavrel {
+
 class QtMessageBoxes final : public MessageBoxes {
  public:
   void Inform(const std::string& text, const std::string& caption) override;
@@ -10,3 +12,5 @@ class QtMessageBoxes final : public MessageBoxes {
   void InformError(const std::string& text, const std::string& caption) override;
   bool AskOkCancel(const std::string& text, const std::string& caption) override;
 };
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 
 #include "platform/process/quit_signal_descriptor.h"
 
+namespace tavrel {
+
 void RunUntilQuitOrQuitSignal() {
   const QuitSignalDescriptor quitSignal;
   QSocketNotifier quitNotifier(quitSignal.Descriptor(), QSocketNotifier::Read);
@@ -14,3 +16,5 @@ void RunUntilQuitOrQuitSignal() {
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::exec();
 }
+
+}  // namespace tavrel

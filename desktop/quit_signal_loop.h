@@ -3,6 +3,10 @@
 // window closed.
 #pragma once
 
+namespace tavrel {
+
 // Runs the application's event loop until then; the quit signals must be blocked
 // (BlockQuitSignals, first in main).
 void RunUntilQuitOrQuitSignal();
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "desktop/message_boxes.h"
 
+namespace tavrel {
+
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
   struct Box {
@@ -49,3 +51,5 @@ class RecordingMessageBoxes final : public MessageBoxes {
   std::vector<Box> okCancel;
   std::deque<bool> answers;
 };
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 ServerChooserDialog::ServerChooserDialog(ServerChooserRequest start, MessageBoxes& boxes,
                                          QWidget* parent)
     : QDialog(parent),
@@ -91,3 +93,5 @@ std::optional<ChosenServer> ChooseServer(const ServerChooserRequest& start, Mess
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Chosen();
 }
+
+}  // namespace tavrel

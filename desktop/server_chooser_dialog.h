@@ -18,6 +18,8 @@ class QComboBox;
 class QListWidget;
 class QRadioButton;
 
+namespace tavrel {
+
 // What the chooser hands back on OK.
 struct ChosenServer {
   std::string host;
@@ -52,3 +54,5 @@ class ServerChooserDialog : public QDialog {
 // Runs the chooser modally; none when it was cancelled.
 std::optional<ChosenServer> ChooseServer(const ServerChooserRequest& start, MessageBoxes& boxes,
                                          QWidget* parent);
+
+}  // namespace tavrel

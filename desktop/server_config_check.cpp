@@ -1,5 +1,7 @@
 #include "desktop/server_config_check.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
@@ -35,3 +37,5 @@ std::optional<std::string> CheckServerFields(const std::string& name, const std:
   if (lookups.sourceTaken && lookups.sourceTaken(node, sid)) return "source has defined!";
   return std::nullopt;
 }
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 // Look-ups over the other servers of the project (the one being edited excluded).
 struct ServerNameLookups {
   std::function<bool(const std::string& name)> nameTaken;
@@ -26,3 +28,5 @@ bool IsServerNameText(std::string_view name);
 std::optional<std::string> CheckServerFields(const std::string& name, const std::string& node,
                                              const std::string& sid,
                                              const ServerNameLookups& lookups);
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <set>
 #include <utility>
 
+namespace tavrel {
+
 namespace {
 
 struct Case {
@@ -47,3 +49,5 @@ TEST(ServerConfigCheckTest, ChecksInOrderWithTheirTexts) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

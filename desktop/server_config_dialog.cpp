@@ -16,6 +16,8 @@
 #include "opcclient/remote_identity.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kShownOuttime[] = "120";
@@ -148,3 +150,5 @@ void ServerConfigDialog::accept() {
   StoreCredentials();
   QDialog::accept();
 }
+
+}  // namespace tavrel

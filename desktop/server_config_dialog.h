@@ -20,9 +20,12 @@
 #include "desktop/server_chooser_dialog.h"
 #include "desktop/server_config_check.h"
 
-class CredentialsBox;
 class QComboBox;
 class QLineEdit;
+
+namespace tavrel {
+
+class CredentialsBox;
 
 // Runs the server chooser for "SEL SERVER"; none when it was cancelled.
 using ServerChooserLauncher =
@@ -66,3 +69,5 @@ class ServerConfigDialog : public QDialog {
   QComboBox* solution_;
   CredentialsBox* credentials_;
 };
+
+}  // namespace tavrel

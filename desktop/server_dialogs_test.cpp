@@ -14,6 +14,8 @@
 #include "platform/com/com.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 QLineEdit* Edit(QWidget& dialog, const char* name) {
@@ -24,7 +26,7 @@ class ServerDialogsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
   }
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
   void TearDown() override { CoUninitialize(); }
@@ -67,7 +69,8 @@ TEST_F(ServerDialogsTest, SelServerStoresCredentialsFirstAndFillsTheChoice) {
   ServerChooserRequest seen;
   const auto chooser = [&](const ServerChooserRequest& start) -> std::optional<ChosenServer> {
     seen = start;
-    return ChosenServer{"plc-8", "OPCSim.Legacy.1", CLSID_OPCSimLegacy, CATID_OPCDAServer10};
+    return ChosenServer{"plc-8", "OPCSim.Legacy.1", opcsim::CLSID_OPCSimLegacy,
+                        CATID_OPCDAServer10};
   };
   {
     ServerConfigDialog dialog({name, desc, settings}, {}, {}, boxes, nullptr, chooser);
@@ -101,7 +104,7 @@ TEST_F(ServerDialogsTest, SelServerStoresCredentialsFirstAndFillsTheChoice) {
 
 TEST_F(ServerDialogsTest, ChooserListsTheVersionsServersAndRefusesNoChoice) {
   ServerChooserRequest start;
-  start.chosenProgId = kOpcSimFlatProgId;
+  start.chosenProgId = opcsim::kOpcSimFlatProgId;
   ServerChooserDialog dialog(start, boxes);
   auto* servers = dialog.findChild<QListWidget*>(QStringLiteral("servers"));
   ASSERT_GE(servers->currentRow(), 0);
@@ -109,12 +112,12 @@ TEST_F(ServerDialogsTest, ChooserListsTheVersionsServersAndRefusesNoChoice) {
   const auto listed = [&](const char* progId) {
     return !servers->findItems(QString::fromLatin1(progId), Qt::MatchStartsWith).isEmpty();
   };
-  EXPECT_FALSE(listed(kOpcSimLegacyProgId));
+  EXPECT_FALSE(listed(opcsim::kOpcSimLegacyProgId));
 
   // This computer's list service answers for DA 1.0 too: none of the simulated servers is
   // in that category, so the list is empty and OK has nothing to take.
   dialog.findChild<QRadioButton*>(QStringLiteral("version10"))->setChecked(true);
-  EXPECT_FALSE(listed(kOpcSimFlatProgId));
+  EXPECT_FALSE(listed(opcsim::kOpcSimFlatProgId));
   dialog.accept();
   EXPECT_EQ(boxes.ShownTexts(), std::vector<std::string>{"服务名不能为空!"});
   EXPECT_NE(dialog.result(), QDialog::Accepted);
@@ -128,3 +131,5 @@ TEST_F(ServerDialogsTest, ChooserListsTheVersionsServersAndRefusesNoChoice) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "desktop/titled_table_model.h"
 
+namespace tavrel {
+
 int TitledTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : RowCount();
 }
@@ -23,3 +25,5 @@ QVariant TitledTableModel::headerData(int section, Qt::Orientation orientation, 
   }
   return titles_[section];
 }
+
+}  // namespace tavrel

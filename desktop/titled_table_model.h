@@ -9,6 +9,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+namespace tavrel {
+
 class TitledTableModel : public QAbstractTableModel {
  public:
   int rowCount(const QModelIndex& parent = {}) const final;
@@ -28,3 +30,5 @@ class TitledTableModel : public QAbstractTableModel {
  private:
   const QStringList titles_;
 };
+
+}  // namespace tavrel

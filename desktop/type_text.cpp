@@ -2,6 +2,8 @@
 
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 const char* DataTypeName(int vt) {
   switch (vt & ~VT_ARRAY) {
     case VT_I2:
@@ -49,3 +51,5 @@ const char* AccessRightText(int dir) {
 }
 
 const char* QualityText(std::uint32_t badFlag) { return badFlag == 0 ? "good" : "bad"; }
+
+}  // namespace tavrel

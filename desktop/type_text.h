@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tavrel {
+
 // The name of VARTYPE `vt`; the array bit is ignored, so an array shows its element type.
 //   2 Short, 3 Long, 4 Float, 5 Double, 7 DataTime, 8 String, 11 Boolean, 16 Char, 17 Byte,
 //   18 Word, 19 DWord, 20 LongLong, 21 ULongLong, anything else Native.
@@ -14,3 +16,5 @@ const char* AccessRightText(int dir);
 
 // The quality column: "good" for bad flag 0, "bad" for any other.
 const char* QualityText(std::uint32_t badFlag);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 TEST(TypeTexts, DataTypeAccessRightAndQuality) {
@@ -20,3 +22,5 @@ TEST(TypeTexts, DataTypeAccessRightAndQuality) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "desktop/window_handback.h"
 
+namespace tavrel {
+
 WindowHandback::WindowHandback() {
   connect(
       this, &WindowHandback::Posted, this,
@@ -7,3 +9,5 @@ WindowHandback::WindowHandback() {
 }
 
 void WindowHandback::Post(const std::function<void()>& delivery) { Q_EMIT Posted(delivery); }
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include <QObject>
 #include <functional>
 
+namespace tavrel {
+
 class WindowHandback final : public QObject {
   Q_OBJECT
 
@@ -26,3 +28,5 @@ class WindowHandback final : public QObject {
   // Emitted on the posting thread; delivered queued.
   void Posted(const std::function<void()>& delivery);
 };
+
+}  // namespace tavrel

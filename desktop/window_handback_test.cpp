@@ -12,6 +12,8 @@
 
 #include "desktop/background_call.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(WindowHandback, PostsRunOnItsThreadInOrderAtTheNextPassOfTheEventLoop) {
@@ -87,3 +89,5 @@ TEST(BackgroundCall, DestroyingItWaitsForTheCallAndDropsItsCompletion) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+namespace tavrel {
+
 bool SaveWindowPicture(QWidget& window, const std::string& directory, const char* name,
                        int settleMs) {
   window.show();
@@ -16,3 +18,5 @@ bool SaveWindowPicture(QWidget& window, const std::string& directory, const char
   std::fprintf(stderr, "cannot write %s\n", path.c_str());
   return false;
 }
+
+}  // namespace tavrel

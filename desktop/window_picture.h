@@ -7,6 +7,8 @@
 
 #include "desktop/message_boxes.h"
 
+namespace tavrel {
+
 // Message boxes for a gallery run without a person: texts go to stderr, questions are
 // answered No.
 class PrintingMessageBoxes final : public MessageBoxes {
@@ -21,3 +23,5 @@ class PrintingMessageBoxes final : public MessageBoxes {
 // `directory`/`name`.png; false (said on stderr) when the file cannot be written.
 bool SaveWindowPicture(QWidget& window, const std::string& directory, const char* name,
                        int settleMs = 200);
+
+}  // namespace tavrel

@@ -27,6 +27,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 namespace {
 
 // GBK bytes, whatever the build does with narrow literals: 温度 is CE C2 B6 C8.
@@ -140,3 +142,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bench.Run({reinterpret_cast<const char*>(data), size});
   return 0;
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "wire/byte_buffer.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const size_t segment = data[0] == 0 ? size : data[0];
@@ -31,3 +33,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include "common/test_files.h"
 #include "manager/configuration_routes.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::string_view kOutsideMarker = "outside-the-servers-folder";
@@ -87,3 +89,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace tavrel

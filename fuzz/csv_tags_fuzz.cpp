@@ -10,6 +10,8 @@
 
 #include "maker/project/csv_tags.h"
 
+namespace tavrel {
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::vector<TagCandidate> tags = ParseCsvTags(text);
@@ -27,3 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ParseCsvTags(written) != tags) std::abort();
   return 0;
 }
+
+}  // namespace tavrel

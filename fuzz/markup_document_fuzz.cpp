@@ -9,6 +9,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 void LeaveToTopLevel(MarkupDocument& document) {
@@ -75,3 +77,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (wellFormed && Walk(document) != Walk(parsed)) std::abort();
   return 0;
 }
+
+}  // namespace tavrel

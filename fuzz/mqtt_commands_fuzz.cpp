@@ -19,6 +19,8 @@
 #include "bridge/mqtt/sparkplug_format.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 namespace {
 
 class NoHandler final : public MosquittoClient::Handler {
@@ -113,3 +115,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 }
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #include "wire/frame_codec.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 void Check(bool condition) {
@@ -90,3 +92,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (run.bytes == 0) == records.empty());
   return 0;
 }
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace tavrel {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace {
@@ -43,7 +45,10 @@ bool CollectInputs(const fs::path& path, std::vector<fs::path>& inputs) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
     if (!CollectInputs(argv[i], inputs)) {

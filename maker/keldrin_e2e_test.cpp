@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+namespace tavrel {
+
 namespace {
 
 // Qt would abort without a display; the maker says what it needs and ends with status 1.
@@ -23,3 +25,5 @@ TEST(KeldrinTest, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

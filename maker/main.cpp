@@ -2,4 +2,7 @@
 #include "maker/ui/maker_process.h"
 #include "platform/opcsim/simulated_servers.h"
 
-int main(int argc, char** argv) { return RunMakerProcess(argc, argv, RegisterSimulatedServers); }
+int main(int argc, char** argv) {
+  using namespace tavrel;
+  return RunMakerProcess(argc, argv, opcsim::RegisterSimulatedServers);
+}

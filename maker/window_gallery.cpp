@@ -33,6 +33,8 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 // The browser on `server` with the leaves of "Random" listed and three of them selected.
@@ -65,7 +67,7 @@ bool DrawScan(MessageBoxes& boxes, const std::string& output) {
   while (dialog.IsDiscovering()) QApplication::processEvents(QEventLoop::AllEvents, 50);
   QTableWidget& table = dialog.ServerTable();
   for (int row = 0; row < table.rowCount(); ++row) {
-    if (!table.item(row, 1)->text().startsWith(QString::fromLatin1(kOpcSimFlatProgId))) {
+    if (!table.item(row, 1)->text().startsWith(QString::fromLatin1(opcsim::kOpcSimFlatProgId))) {
       dialog.ToggleMark(row);
     }
   }
@@ -80,7 +82,10 @@ bool DrawScan(MessageBoxes& boxes, const std::string& output) {
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s <program directory> <output directory>\n", argv[0]);
     return 2;
@@ -91,7 +96,7 @@ int main(int argc, char** argv) {
   if (!application) return 1;
   const ComApartment apartment;
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
+  opcsim::RegisterSimulatedServers();
   PrintingMessageBoxes boxes;
   bool drawn = true;
 

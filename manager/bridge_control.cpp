@@ -7,6 +7,8 @@
 #include "platform/process/quit_signal.h"
 #include "platform/process/spawn.h"
 
+namespace tavrel {
+
 BridgeControl::BridgeControl(std::string programDirectory, std::string programName,
                              std::chrono::milliseconds stopTimeout)
     : programPath_(std::move(programDirectory) + "/" + programName),
@@ -30,3 +32,5 @@ bool BridgeControl::StopBridge() const {
   ReapEndedChildren();
   return true;
 }
+
+}  // namespace tavrel

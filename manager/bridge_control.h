@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 
+namespace tavrel {
+
 inline constexpr char kBridgeProgramName[] = "Tavrel";
 
 // How long StopBridge waits for the bridge to end.
@@ -49,3 +51,5 @@ class BridgeControl {
   std::string programName_;
   std::chrono::milliseconds stopTimeout_;
 };
+
+}  // namespace tavrel

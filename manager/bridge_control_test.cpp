@@ -18,6 +18,8 @@
 #include "platform/process/process_list.h"
 #include "platform/process/quit_signal.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -159,3 +161,5 @@ TEST_F(BridgeControlTest, WatchdogRestartsAKilledBridgeUntilTheQuitSignal) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

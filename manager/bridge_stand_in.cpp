@@ -3,6 +3,7 @@
 #include "platform/process/quit_signal.h"
 
 int main() {
+  using namespace tavrel;
   BlockQuitSignals();
   WaitForQuitSignal();
   return 0;

@@ -7,6 +7,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 // libevent reports an allocation failure by its result; it is thrown as one, which the server
@@ -76,3 +78,5 @@ void ConfigurationInterface::AfterReply(const HttpAnswer& answer) const noexcept
     // The watchdog starts a bridge that is missing.
   }
 }
+
+}  // namespace tavrel

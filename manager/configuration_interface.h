@@ -18,6 +18,8 @@
 #include "manager/bridge_control.h"
 #include "manager/configuration_routes.h"
 
+namespace tavrel {
+
 // Sends `text` (system code page) converted to UTF-8, with status 200 "OK" and the header
 // "Content-Type: application/json; charset=UTF-8". The body carries no terminating NUL. Throws
 // std::bad_alloc, having sent nothing, when the reply cannot be made.
@@ -40,3 +42,5 @@ class ConfigurationInterface {
   const DailyLog& log_;
   const BridgeControl& bridge_;
 };
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include "common/peer_text.h"
 #include "common/project_file.h"
 
+namespace tavrel {
+
 namespace {
 
 // A read route: the document text of the file at `path`, or an empty body when the file
@@ -100,3 +102,5 @@ HttpAnswer ConfigurationRoutes::SetOpcDb(std::string_view body) const {
   }
   return answer;
 }
+
+}  // namespace tavrel

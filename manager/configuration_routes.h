@@ -23,6 +23,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 enum class ReplyKind {
   kJson,              // 200 OK, Content-Type application/json; charset=UTF-8, the body
   kNotFound,          // 404, empty body
@@ -54,3 +56,5 @@ class ConfigurationRoutes {
 
   std::string programDirectory_;
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "common/peer_text.h"
 #include "manager/manager_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 // Narrow literals are GBK at run time; UTF-8 request bodies are written as u8 literals.
@@ -197,3 +199,5 @@ TEST_F(ConfigurationRoutesTest, PeerTextsInLogLinesAreCutAndEscaped) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

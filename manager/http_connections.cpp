@@ -5,6 +5,8 @@
 #include <new>
 #include <string_view>
 
+namespace tavrel {
+
 namespace {
 
 // The status line evhttp writes for a body over the limit; it adds a status line with one
@@ -102,3 +104,5 @@ void HttpConnections::OnReplyBytes(evbuffer* output, const evbuffer_cb_info* add
     // The line is lost; the reply goes out all the same.
   }
 }
+
+}  // namespace tavrel

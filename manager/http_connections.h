@@ -24,6 +24,8 @@
 
 #include "common/daily_log.h"
 
+namespace tavrel {
+
 class HttpConnections {
  public:
   using Clock = std::chrono::steady_clock;
@@ -69,3 +71,5 @@ class HttpConnections {
   const DailyLog& log_;
   std::vector<Connection> connections_;
 };
+
+}  // namespace tavrel

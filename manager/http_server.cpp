@@ -12,6 +12,8 @@
 #include <new>
 #include <utility>
 
+namespace tavrel {
+
 namespace {
 
 // The pause after the first failed accept of a run; each further failure doubles it.
@@ -167,3 +169,5 @@ void HttpServerThread::UpdateAccepting(size_t openConnections) {
   const int changed = accept ? evconnlistener_enable(listener_) : evconnlistener_disable(listener_);
   if (changed == 0) accepting_ = accept;
 }
+
+}  // namespace tavrel

@@ -38,6 +38,8 @@
 #include "common/daily_log.h"
 #include "manager/http_connections.h"
 
+namespace tavrel {
+
 // What one peer, or many, may take of the server; the defaults are the manager's.
 struct HttpServerLimits {
   size_t maxBodySize = size_t{64} << 20;  // bytes of one request body
@@ -107,3 +109,5 @@ class HttpServerThread {
   std::uint16_t boundPort_ = 0;
   std::thread thread_;
 };
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #include "manager/loopback_http_client.h"
 #include "manager/manager_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(HttpServerThread, HandsEveryRequestToTheHandlerAndKeepsTheConnection) {
@@ -259,3 +261,5 @@ TEST_F(LimitedServerTest, FailingAcceptPausesInsteadOfSpinningAndIsLoggedOnce) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

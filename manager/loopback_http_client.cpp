@@ -12,6 +12,8 @@
 
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string Lower(std::string_view text) {
@@ -117,3 +119,5 @@ std::optional<HttpReply> LoopbackHttpClient::Send(std::string_view method, std::
   buffer_.erase(0, bodyStart + bodyLength);
   return reply;
 }
+
+}  // namespace tavrel

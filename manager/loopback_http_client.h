@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 struct HttpReply {
   int status = 0;
   std::map<std::string, std::string> headers;  // names in lower case
@@ -44,3 +46,5 @@ class LoopbackHttpClient {
   std::chrono::milliseconds timeout_;
   std::string buffer_;  // received bytes not yet taken by a reply
 };
+
+}  // namespace tavrel

@@ -7,6 +7,7 @@
 #include "platform/process/quit_signal.h"
 
 int main() {
+  using namespace tavrel;
   BlockQuitSignals();
   const std::optional<std::string> programDirectory = ProgramDirectory();
   if (!programDirectory) {

@@ -11,6 +11,8 @@
 #include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 
+namespace tavrel {
+
 int RunManager(const std::string& programDirectory, const ManagerTrayFactory& makeTray) {
   const SingleInstanceLock instance(kManagerInstanceName);
   if (!instance.held()) return 0;
@@ -43,3 +45,5 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
   bridge.StopBridge();
   return 0;
 }
+
+}  // namespace tavrel

@@ -19,9 +19,13 @@
 
 #include "manager/manager_tray.h"
 
+namespace tavrel {
+
 inline constexpr char kManagerInstanceName[] = "Global\\QZ_OPC_PLATFORM_MORVANE";
 
 // Runs the manager installed in `programDirectory`, with the tray that `makeTray` makes (none
 // without one), until it is asked to quit; returns the process's exit code. The calling thread
 // must be the only one, with the quit signals blocked (BlockQuitSignals).
 int RunManager(const std::string& programDirectory, const ManagerTrayFactory& makeTray = {});
+
+}  // namespace tavrel

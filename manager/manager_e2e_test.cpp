@@ -21,6 +21,8 @@
 #include "platform/process/spawn.h"
 #include "tools/api_connection.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -257,3 +259,5 @@ TEST_F(ManagerProgramTest, QuitDuringTheFirstWaitEndsWithoutStartingTheBridge) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

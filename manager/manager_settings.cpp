@@ -3,6 +3,8 @@
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 ManagerSettings LoadManagerSettings(const std::string& path) {
   MarkupDocument document(MarkupBuild::kFull);
   if (!document.LoadFile(path) || !document.FindElement("root")) return {};
@@ -12,3 +14,5 @@ ManagerSettings LoadManagerSettings(const std::string& path) {
   settings.httpPort = ParseDecimal(document.GetAttribute("port_h"));
   return settings;
 }
+
+}  // namespace tavrel

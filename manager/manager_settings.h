@@ -11,6 +11,8 @@
 
 #include "common/program_files.h"
 
+namespace tavrel {
+
 struct ManagerSettings {
   std::string watch;  // tip text of the tray icon
   int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
@@ -26,3 +28,5 @@ struct ManagerSettings {
 // resolved, `sleep` and `port_h` by the atoi rules; a missing attribute reads as empty text,
 // so as 0 for the numbers (a missing port_h lets the system choose the port).
 ManagerSettings LoadManagerSettings(const std::string& path);
+
+}  // namespace tavrel

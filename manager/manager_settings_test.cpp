@@ -4,6 +4,8 @@
 
 #include "manager/manager_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 class ManagerSettingsTest : public ::testing::Test {
@@ -53,3 +55,5 @@ TEST_F(ManagerSettingsTest, NumbersFollowTheAtoiRulesAndThePortKeepsItsLow16Bits
 }
 
 }  // namespace
+
+}  // namespace tavrel

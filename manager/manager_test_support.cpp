@@ -12,6 +12,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace fs = std::filesystem;
 
 TemporaryInstallation::TemporaryInstallation() {
@@ -107,3 +109,5 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
   }
   return condition();
 }
+
+}  // namespace tavrel

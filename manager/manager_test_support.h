@@ -13,6 +13,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 // A fresh directory under the system's temporary directory, with the `log` and `servers`
 // directories that an installation has; removed with everything in it.
 class TemporaryInstallation {
@@ -66,3 +68,5 @@ class DescriptorsUsedUp {
 // Polls `condition` every 10 ms until it holds or `limit` has passed; the last answer.
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+}  // namespace tavrel

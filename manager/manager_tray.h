@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+namespace tavrel {
+
 class ManagerTray {
  public:
   virtual ~ManagerTray() = default;
@@ -22,3 +24,5 @@ class ManagerTray {
 
 // Makes the tray with tip `tip` (the settings' `watch`), or null when there is no display.
 using ManagerTrayFactory = std::function<std::unique_ptr<ManagerTray>(const std::string& tip)>;
+
+}  // namespace tavrel

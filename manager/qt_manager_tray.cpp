@@ -10,6 +10,8 @@
 #include "desktop/program_icon.h"
 #include "desktop/quit_signal_loop.h"
 
+namespace tavrel {
+
 namespace {
 
 class QtManagerTray final : public ManagerTray {
@@ -57,3 +59,5 @@ std::unique_ptr<ManagerTray> MakeManagerTray(const std::string& watch) {
   if (!application) return nullptr;
   return std::make_unique<QtManagerTray>(std::move(application), watch);
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 
 #include "manager/manager_tray.h"
 
+namespace tavrel {
+
 inline constexpr std::size_t kTrayTipLength = 127;
 
 // The tip the tray shows for the settings' `watch` (GBK).
@@ -19,3 +21,5 @@ std::unique_ptr<QMenu> ManagerTrayMenu(const std::function<void()>& quit);
 
 // The tray, or null when no display is available (the manager then runs headless).
 std::unique_ptr<ManagerTray> MakeManagerTray(const std::string& watch);
+
+}  // namespace tavrel

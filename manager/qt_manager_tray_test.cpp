@@ -4,6 +4,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(ManagerTray, MenuHoldsOnlyTheExit) {
@@ -26,3 +28,5 @@ TEST(ManagerTray, TipKeepsAtMost127BytesOfWholeCharacters) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/process/quit_signal.h"
 
+namespace tavrel {
+
 Watchdog::Watchdog(const BridgeControl& bridge, std::chrono::milliseconds period)
     : bridge_(bridge), period_(period) {}
 
@@ -19,3 +21,5 @@ int Watchdog::RunUntilQuit() const {
     Tick();
   }
 }
+
+}  // namespace tavrel

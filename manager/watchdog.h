@@ -11,6 +11,8 @@
 
 #include "manager/bridge_control.h"
 
+namespace tavrel {
+
 inline constexpr std::chrono::milliseconds kWatchdogPeriod{5000};
 
 class Watchdog {
@@ -31,3 +33,5 @@ class Watchdog {
   const BridgeControl& bridge_;
   std::chrono::milliseconds period_;
 };
+
+}  // namespace tavrel

@@ -12,6 +12,7 @@
 #include "manager/qt_manager_tray.h"
 
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s <output directory>\n", argv[0]);
     return 2;

@@ -4,6 +4,8 @@
 
 #include "platform/com/task_memory_ptr.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONG kClassesPerCall = 100;
@@ -34,3 +36,5 @@ HRESULT ListCategoryClasses(IOPCServerList& service, const CATID& category,
   }
   return S_OK;
 }
+
+}  // namespace tavrel

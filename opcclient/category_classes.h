@@ -6,6 +6,8 @@
 
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 struct CategoryClass {
   std::string progId;
   std::string description;  // the class's user type name
@@ -18,3 +20,5 @@ struct CategoryClass {
 // enumeration: a failure there leaves `classes` as it was.
 HRESULT ListCategoryClasses(IOPCServerList& service, const CATID& category,
                             std::vector<CategoryClass>& classes);
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 class IgnoringDataSink : public ComObject<IOPCDataCallback> {
  public:
   STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
@@ -22,3 +24,5 @@ class IgnoringDataSink : public ComObject<IOPCDataCallback> {
   }
   STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 };
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "common/code_page.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr DWORD kMaxMessage = 260;
@@ -36,3 +38,5 @@ std::string FormatOpcError(std::string_view text, HRESULT hr, IOPCServer* server
   }
   return std::string(text) + " " + message;
 }
+
+}  // namespace tavrel

@@ -11,4 +11,8 @@
 
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 std::string FormatOpcError(std::string_view text, HRESULT hr, IOPCServer* server);
+
+}  // namespace tavrel

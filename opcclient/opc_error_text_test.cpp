@@ -7,6 +7,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(FormatOpcError, SystemTextThenServerTextThenUnknown) {
@@ -16,7 +18,7 @@ TEST(FormatOpcError, SystemTextThenServerTextThenUnknown) {
 
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
+  opcsim::RegisterSimulatedServers();
   CLSID clsid;
   ASSERT_EQ(CLSIDFromProgID(OLESTR("OPCSim.Tree.1"), &clsid), S_OK);
   ComPtr<IOPCServer> server;
@@ -32,3 +34,5 @@ TEST(FormatOpcError, SystemTextThenServerTextThenUnknown) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

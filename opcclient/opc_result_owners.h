@@ -6,6 +6,8 @@
 #include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 // `count` elements in task memory (none when `elements` is null): each is released with
 // `ReleaseElement`, then the array is freed.
 template <typename T, void (*ReleaseElement)(T&)>
@@ -33,3 +35,5 @@ inline void ClearVariant(VARIANT& value) { VariantClear(&value); }
 using ItemStates = OpcResultArray<OPCITEMSTATE, ClearItemStateValue>;
 using ItemResults = OpcResultArray<OPCITEMRESULT, FreeItemResultBlob>;
 using VariantArray = OpcResultArray<VARIANT, ClearVariant>;
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include "common/code_page.h"
 #include "platform/com/computer_name.h"
 
+namespace tavrel {
+
 namespace {
 
 bool SameText(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
@@ -34,3 +36,5 @@ ExplicitIdentity::ExplicitIdentity(AuthIdentity identity) : text_(std::move(iden
                static_cast<ULONG>(text_.password.size()),
                SEC_WINNT_AUTH_IDENTITY_UNICODE};
 }
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 #include "platform/com/auth_identity.h"
 
+namespace tavrel {
+
 // True when `node` names another computer: not empty and, without regard to case, neither
 // "127.0.0.1", "localhost" nor this computer's name.
 bool IsRemoteNode(const std::string& node);
@@ -27,3 +29,5 @@ class ExplicitIdentity {
   AuthIdentity text_;
   COAUTHIDENTITY identity_{};
 };
+
+}  // namespace tavrel

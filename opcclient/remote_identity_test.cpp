@@ -7,6 +7,8 @@
 
 #include "platform/com/computer_name.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string ThisComputer() {
@@ -49,3 +51,5 @@ TEST(ExplicitIdentity, PresentsGbkTextAsUnicodeWithLengthsInCharacters) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "opcclient/remote_identity.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 namespace {
 
 void AddEntry(ServerChooserEntry entry, const std::string& chosenProgId, ServerChooserList& list) {
@@ -87,3 +89,5 @@ CATID ChooserCategoryFromText(std::string_view catid) {
   CATID category;
   return ParseGuid(catid, &category) ? category : CATID_OPCDAServer20;
 }
+
+}  // namespace tavrel

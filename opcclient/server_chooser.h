@@ -31,6 +31,8 @@
 #include "platform/com/guid.h"
 #include "platform/opcda/opc_ids.h"
 
+namespace tavrel {
+
 struct ServerChooserEntry {
   std::string progId;
   std::string description;
@@ -62,3 +64,5 @@ std::vector<std::string> EnumNetworkHosts();
 // The category of a server entry's catid text: that GUID, or the DA 2.0 server category when
 // the text is not a registry form.
 CATID ChooserCategoryFromText(std::string_view catid);
+
+}  // namespace tavrel

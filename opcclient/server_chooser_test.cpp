@@ -9,6 +9,8 @@
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kGuardedHost[] = "chooser-guarded";
@@ -27,7 +29,7 @@ class ServerChooserTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
     ClassRegistry& registry = ClassRegistry::Instance();
     registry.RegisterNode({kGuardedHost, NodeIdentity{"operator", "PLANT", "secret"}});
     const auto declare = [&](const char* progId, const CLSID& clsid, const char* version,
@@ -57,20 +59,20 @@ class ServerChooserTest : public ::testing::Test {
 
 TEST_F(ServerChooserTest, ThisComputersDa2ServersWithTheChosenOneSelected) {
   ServerChooserRequest request;
-  request.chosenProgId = kOpcSimFlatProgId;
+  request.chosenProgId = opcsim::kOpcSimFlatProgId;
   const ServerChooserList list = FillServerChooser(request);
   EXPECT_TRUE(list.messages.empty());
   const std::vector<std::string> ids = ProgIds(list);
   ASSERT_EQ(list.lines.size(), ids.size());
-  const auto flat = std::find(ids.begin(), ids.end(), kOpcSimFlatProgId);
+  const auto flat = std::find(ids.begin(), ids.end(), opcsim::kOpcSimFlatProgId);
   ASSERT_NE(flat, ids.end());
-  ASSERT_NE(std::find(ids.begin(), ids.end(), kOpcSimTreeProgId), ids.end());
-  EXPECT_EQ(std::find(ids.begin(), ids.end(), kOpcSimLegacyProgId), ids.end());
+  ASSERT_NE(std::find(ids.begin(), ids.end(), opcsim::kOpcSimTreeProgId), ids.end());
+  EXPECT_EQ(std::find(ids.begin(), ids.end(), opcsim::kOpcSimLegacyProgId), ids.end());
   const auto index = flat - ids.begin();
   EXPECT_EQ(list.selected, index);
-  EXPECT_EQ(list.entries[index].clsid, CLSID_OPCSimFlat);
+  EXPECT_EQ(list.entries[index].clsid, opcsim::CLSID_OPCSimFlat);
   EXPECT_EQ(list.lines[index],
-            std::string(kOpcSimFlatProgId) + "  (" + list.entries[index].description + ")");
+            std::string(opcsim::kOpcSimFlatProgId) + "  (" + list.entries[index].description + ")");
 
   request.chosenProgId = "opcsim.flat.1";  // the selection compares exactly
   EXPECT_EQ(FillServerChooser(request).selected, -1);
@@ -128,3 +130,5 @@ TEST_F(ServerChooserTest, HostsAreTheKnownNodesAndCategoriesFallBackToDa2) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -146,3 +148,5 @@ std::string WriteRequestHeader(int writeUid, int handle, std::string_view value)
   request.SetAttribute("value", value);
   return request.GetText();
 }
+
+}  // namespace tavrel

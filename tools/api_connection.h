@@ -12,6 +12,8 @@
 #include "wire/byte_buffer.h"
 #include "wire/unique_socket.h"
 
+namespace tavrel {
+
 // One frame from the bridge: its header document's text, the `type` and `flag` of its root,
 // and the decoded payload (inflated when the body was compressed).
 struct ApiReply {
@@ -53,3 +55,5 @@ std::string RequestHeader(int uid, int type, int tt = -1);
 // The header of a write request (type 5): root with a `base` child carrying `write_uid`,
 // `handle`, `cmd_type` 0 and `value` (GBK text).
 std::string WriteRequestHeader(int writeUid, int handle, std::string_view value);
+
+}  // namespace tavrel

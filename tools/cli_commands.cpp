@@ -17,6 +17,8 @@
 #include "tools/watch_values.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -273,3 +275,5 @@ int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
   if (result == kCliOk) std::fputs("pong\n", out);
   return result;
 }
+
+}  // namespace tavrel

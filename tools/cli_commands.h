@@ -5,6 +5,8 @@
 
 #include "tools/cli_options.h"
 
+namespace tavrel {
+
 // Exit codes of tavrel-cli.
 enum CliExit : int {
   kCliOk = 0,
@@ -16,3 +18,5 @@ enum CliExit : int {
 
 // Runs the command, printing results to `out` and messages to `err`; returns a CliExit.
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err);
+
+}  // namespace tavrel

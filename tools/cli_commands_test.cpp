@@ -17,6 +17,8 @@
 #include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -234,3 +236,5 @@ TEST(Cli, ReportsUsageAndConnectionFailuresWithTheirExitCodes) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

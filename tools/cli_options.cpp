@@ -7,6 +7,8 @@
 
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 const char kCliUsageText[] =
     "usage: tavrel-cli [--host HOST] [--port PORT] [--timeout MS] [--raw] COMMAND [ARGS]\n"
     "       tavrel-cli --help\n"
@@ -107,3 +109,5 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
   }
   return true;
 }
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "common/program_files.h"
 
+namespace tavrel {
+
 struct CliOptions {
   std::string host = "127.0.0.1";
   int port = kDefaultApiPort;
@@ -24,3 +26,5 @@ struct CliOptions {
 bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
 
 extern const char kCliUsageText[];
+
+}  // namespace tavrel

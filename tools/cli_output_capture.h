@@ -6,6 +6,8 @@
 
 #include "tools/cli_commands.h"
 
+namespace tavrel {
+
 // Runs `options` as the program would, with errors to this process's standard error; returns
 // the exit code and sets `output` to everything the command printed.
 inline int RunCliCommandCapturing(const CliOptions& options, std::string& output) {
@@ -17,3 +19,5 @@ inline int RunCliCommandCapturing(const CliOptions& options, std::string& output
   std::fclose(out);
   return result;
 }
+
+}  // namespace tavrel

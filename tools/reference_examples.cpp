@@ -1,5 +1,7 @@
 #include "tools/reference_examples.h"
 
+namespace tavrel {
+
 namespace {
 
 // The documents are UTF-8; these are the UTF-8 bytes, which narrow literals (GBK) are not.
@@ -65,3 +67,5 @@ std::vector<ExampleMessage> ConversationOf(const ExampleBlock& block) {
   }
   return messages;
 }
+
+}  // namespace tavrel

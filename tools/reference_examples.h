@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+namespace tavrel {
+
 struct ExampleBlock {
   std::string info;                // the info string after the opening fence
   int line = 0;                    // line number of the opening fence
@@ -36,3 +38,5 @@ struct ExampleMessage {
   std::vector<std::string> lines;
 };
 std::vector<ExampleMessage> ConversationOf(const ExampleBlock& block);
+
+}  // namespace tavrel

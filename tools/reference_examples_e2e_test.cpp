@@ -25,6 +25,8 @@
 #include "tools/reference_examples.h"
 #include "wire/unique_socket.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -265,3 +267,5 @@ TEST_F(ReferenceExamplesTest, EveryExampleRunsAsShown) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -5,6 +5,7 @@
 #include "tools/cli_commands.h"
 
 int main(int argc, char** argv) {
+  using namespace tavrel;
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, options, error)) {

@@ -9,6 +9,8 @@
 #include "common/decimal_text.h"
 #include "common/log_time.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kVtDate = 7;
@@ -103,3 +105,5 @@ std::string WatchLine(const WatchValue& value, bool json, bool raw) {
   line["time"] = value.time;
   return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 struct WatchValue {
   std::int32_t handle = 0;
   std::string key;                // GBK
@@ -47,3 +49,5 @@ WatchValue PushWatchValue(const PushRecord& record, std::string key, WatchForm f
 // The line (with its newline) for `value`: JSON when `json`, else tab-separated with texts
 // in GBK when `raw` and UTF-8 otherwise.
 std::string WatchLine(const WatchValue& value, bool json, bool raw);
+
+}  // namespace tavrel

@@ -18,6 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tavrel {
+
 inline constexpr uint8_t kFrameSync1[4] = {0x68, 0x68, 0x16, 0x16};
 inline constexpr uint8_t kFrameSync2[4] = {0x68, 0x68, 0x68, 0x68};
 inline constexpr uint8_t kFrameTrailer[4] = {0x55, 0xAA, 0x55, 0xAA};
@@ -52,3 +54,5 @@ inline int BodyModeFor(size_t size) {
 
 // Logged when a frame passed its checks but its header is no document.
 inline constexpr char kUndecodableFrameText[] = "校验成功，但无法解析，缓冲强制清零!";
+
+}  // namespace tavrel

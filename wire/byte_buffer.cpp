@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace tavrel {
+
 ByteBuffer::ByteBuffer(size_t capacity)
     : storage_(std::make_unique_for_overwrite<uint8_t[]>(capacity)), capacity_(capacity) {}
 
@@ -41,3 +43,5 @@ void ByteBuffer::RemoveFront(size_t n) {
 }
 
 void ByteBuffer::SetLength(size_t length) { length_ = std::min(length, capacity_); }
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include <memory>
 #include <utility>
 
+namespace tavrel {
+
 class ByteBuffer {
  public:
   static constexpr size_t kDefaultCapacity = 10240;
@@ -58,3 +60,5 @@ class ByteBuffer {
   size_t capacity_;
   size_t length_ = 0;
 };
+
+}  // namespace tavrel

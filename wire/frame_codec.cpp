@@ -11,6 +11,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_crc16.h"
 
+namespace tavrel {
+
 namespace {
 
 int32_t ReadInt32(const uint8_t* bytes) {
@@ -193,3 +195,5 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
   frame.Append(kFrameTrailer, 4);
   return FrameBuild::kBuilt;
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 
 #include "wire/byte_buffer.h"
 
+namespace tavrel {
+
 class MarkupDocument;
 
 enum class FrameScan {
@@ -55,3 +57,5 @@ enum class FrameBuild {
 // already names `mode`, and `payload` (raw or compressed as `mode` says; no body when empty).
 FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
                       ByteBuffer& frame);
+
+}  // namespace tavrel

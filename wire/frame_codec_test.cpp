@@ -11,6 +11,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_crc16.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string Header(const std::string& type) {
@@ -211,3 +213,5 @@ TEST(ByteBuffer, GrowsByTheDoublingRule) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

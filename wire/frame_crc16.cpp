@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace tavrel {
+
 namespace {
 
 using CrcTables = std::array<std::array<uint16_t, 256>, 8>;
@@ -46,3 +48,5 @@ uint16_t FrameCrc16(const uint8_t* data, size_t length) {
   }
   return crc;
 }
+
+}  // namespace tavrel

@@ -5,5 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tavrel {
+
 // An absent `data` yields the initial value 0xFFFF.
 uint16_t FrameCrc16(const uint8_t* data, size_t length);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <bit>
 
+namespace tavrel {
+
 namespace {
 
 template <typename T>
@@ -153,3 +155,5 @@ bool ReadPushRecords(std::string_view bytes, std::vector<PushRecord>& records) {
   }
   return true;
 }
+
+}  // namespace tavrel

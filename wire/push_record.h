@@ -19,6 +19,8 @@
 
 #include "wire/byte_buffer.h"
 
+namespace tavrel {
+
 struct PushRecord {
   std::int32_t handle = 0;
   std::uint32_t seconds = 0;
@@ -47,3 +49,5 @@ PushRecordRun PushRecordsPrefix(std::string_view bytes, std::size_t limit);
 // False when the bytes end inside a record or name an unknown value class; the records read
 // before that stay in `records`.
 bool ReadPushRecords(std::string_view bytes, std::vector<PushRecord>& records);
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace tavrel {
+
 namespace {
 
 TEST(PushRecord, LaysOutEveryValueClass) {
@@ -77,3 +79,5 @@ TEST(PushRecord, PrefixesEndOnRecordBoundaries) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+namespace tavrel {
+
 class UniqueSocket {
  public:
   UniqueSocket() = default;
@@ -31,3 +33,5 @@ class UniqueSocket {
  private:
   int fd_ = -1;
 };
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tavrel {
+
 WakeEvent::WakeEvent() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 void WakeEvent::Signal() {
@@ -16,3 +18,5 @@ void WakeEvent::Drain() {
   std::uint64_t count = 0;
   [[maybe_unused]] const ssize_t taken = read(fd_.get(), &count, sizeof count);
 }
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "wire/unique_socket.h"
 
+namespace tavrel {
+
 class WakeEvent {
  public:
   WakeEvent();
@@ -18,3 +20,5 @@ class WakeEvent {
  private:
   UniqueSocket fd_;
 };
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 
 #include <thread>
 
+namespace tavrel {
+
 namespace {
 
 short ReadableWithin(const WakeEvent& event, int milliseconds) {
@@ -29,3 +31,5 @@ TEST(WakeEvent, SignalFromAnotherThreadEndsAWaitAndDrainResetsIt) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

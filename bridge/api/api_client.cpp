@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::size_t kSendChunk = 8192;
@@ -77,3 +79,5 @@ bool ApiClient::SendStalled() { return HasQueuedBytes() && stallTimer_.Elapsed()
 std::int64_t ApiClient::MsUntilSendStalled() {
   return HasQueuedBytes() ? stallTimer_.Remaining() : -1;
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "wire/byte_buffer.h"
 #include "wire/unique_socket.h"
 
+namespace tavrel {
+
 class ApiClient {
  public:
   // A client silent this long (no decodable request) is dropped.
@@ -76,3 +78,5 @@ class ApiClient {
   std::size_t queuedSent_ = 0;
   PeriodTimer stallTimer_;  // restarted whenever the peer takes queued bytes
 };
+
+}  // namespace tavrel

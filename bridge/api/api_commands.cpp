@@ -18,6 +18,8 @@
 #include "common/project_file.h"
 #include "wire/api_frame.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kQueryType = 1;
@@ -335,3 +337,5 @@ std::string ApiCommands::StoreProject(MarkupDocument& request) const {
                     saved ? "Update Tag Server Successful." : "Update Tag Server not Successful.");
   return body.GetText();
 }
+
+}  // namespace tavrel

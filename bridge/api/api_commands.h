@@ -23,6 +23,8 @@
 #include "bridge/core/bridge_runtime.h"
 #include "common/log_time.h"
 
+namespace tavrel {
+
 class ApiCommands : public ApiRequestHandler {
  public:
   ApiCommands(ApiServer& server, BridgeRuntime& runtime, WallClock clock = SystemWallTime);
@@ -51,3 +53,5 @@ class ApiCommands : public ApiRequestHandler {
   WallClock clock_;
   std::vector<prometheus::Counter*> requestCounters_;  // by the kinds of api_commands.cpp
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tavrel {
+
 void ApiPeerRegistry::Add(const std::string& address, int port) {
   const MutexLock lock(mutex_);
   const Peer peer(address, port);
@@ -17,3 +19,5 @@ std::vector<ApiPeerRegistry::Peer> ApiPeerRegistry::Peers() const {
   const MutexLock lock(mutex_);
   return peers_;
 }
+
+}  // namespace tavrel

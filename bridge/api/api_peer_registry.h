@@ -9,6 +9,8 @@
 
 #include "common/mutex.h"
 
+namespace tavrel {
+
 class ApiPeerRegistry {
  public:
   using Peer = std::pair<std::string, int>;  // dotted IPv4 address, TCP port
@@ -22,3 +24,5 @@ class ApiPeerRegistry {
   mutable Mutex mutex_;
   std::vector<Peer> peers_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel

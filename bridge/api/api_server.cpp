@@ -18,6 +18,8 @@
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kBacklog = 32;
@@ -350,3 +352,5 @@ void ApiServer::SendFlushedPushes() {
     pushesSent_.Increment(static_cast<double>(run.records));
   }
 }
+
+}  // namespace tavrel

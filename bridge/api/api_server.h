@@ -50,6 +50,8 @@
 #include "wire/unique_socket.h"
 #include "wire/wake_event.h"
 
+namespace tavrel {
+
 class MarkupDocument;
 
 // Runs one decoded request of a client on ApiThread, replying through ApiServer::SendFrame.
@@ -153,3 +155,5 @@ class ApiServer {
   const std::string compressedPushHeader_;
   AsideCalls asideCalls_{[this] { Wake(); }};  // declared last: its jobs end before the rest
 };
+
+}  // namespace tavrel

@@ -25,6 +25,8 @@
 #include "wire/frame_codec.h"
 #include "wire/push_record.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -473,3 +475,5 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

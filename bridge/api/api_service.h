@@ -2,6 +2,8 @@
 // stand-in for it.
 #pragma once
 
+namespace tavrel {
+
 class ApiService {
  public:
   virtual ~ApiService() = default;
@@ -12,3 +14,5 @@ class ApiService {
   // once. ApiThread calls it once ExitFlag is set, so that its loop sees the flag.
   virtual void Wake() = 0;
 };
+
+}  // namespace tavrel

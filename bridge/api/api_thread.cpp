@@ -4,6 +4,8 @@
 
 #include "common/crash_report.h"
 
+namespace tavrel {
+
 ApiThread::ApiThread(const ExitFlag& exitFlag, ApiService& service)
     : exitFlag_(exitFlag), service_(service), thread_([this] { Run(); }) {
   // Named here rather than by the thread itself, so that it carries its name before the
@@ -20,3 +22,5 @@ void ApiThread::Run() {
   const CrashSignalStack signalStack;
   while (!exitFlag_.IsSet()) service_.Pass();
 }
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "bridge/api/api_service.h"
 #include "bridge/core/exit_flag.h"
 
+namespace tavrel {
+
 class ApiThread {
  public:
   // Starts the thread, named "ApiThread", running the passes of `service`, which must outlive
@@ -33,3 +35,5 @@ class ApiThread {
   ApiService& service_;
   std::thread thread_;
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -65,3 +67,5 @@ TEST(ApiThread, WakeEndsTheWaitingPassAndTheThreadEndsOnceExitFlagIsSet) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

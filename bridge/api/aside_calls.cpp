@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace tavrel {
+
 void AsideCalls::Start(int clientSerial, Job job) {
   threads_.emplace_back([this, clientSerial, job = std::move(job)] {
     Reply reply;
@@ -34,3 +36,5 @@ std::vector<AsideCalls::Finished> AsideCalls::TakeFinished() {
   }
   return finished;
 }
+
+}  // namespace tavrel

@@ -15,6 +15,8 @@
 
 #include "common/mutex.h"
 
+namespace tavrel {
+
 class ApiClient;
 
 class AsideCalls {
@@ -44,3 +46,5 @@ class AsideCalls {
       GUARDED_BY(mutex_);            // threads whose job is done and that end now
   std::list<std::jthread> threads_;  // ApiThread only; joined at destruction
 };
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "bridge/api/bridge_api.h"
 
+namespace tavrel {
+
 BridgeApi::BridgeApi(BridgeRuntime& runtime)
     : exitFlag_(runtime.GetExitFlag()),
       server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag(), runtime.Metrics()),
@@ -27,3 +29,5 @@ void BridgeApi::PushValue(const TagLiveValue& value) {
 std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context) {
   return std::make_unique<BridgeApi>(context.runtime);
 }
+
+}  // namespace tavrel

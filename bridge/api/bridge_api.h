@@ -17,6 +17,8 @@
 #include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
 
+namespace tavrel {
+
 class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSink {
  public:
   explicit BridgeApi(BridgeRuntime& runtime);
@@ -40,3 +42,5 @@ class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSi
 
 // The API's FrontEndFactory: it is always made (its port is the root's `port`, app_settings.h).
 std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kSeparatelyMappedBlockBytes = 256 * 1024;
@@ -9,3 +11,5 @@ constexpr int kSeparatelyMappedBlockBytes = 256 * 1024;
 }  // namespace
 
 void UseBridgeAllocatorSettings() { mallopt(M_MMAP_THRESHOLD, kSeparatelyMappedBlockBytes); }
+
+}  // namespace tavrel

@@ -9,4 +9,8 @@
 // would give them back and fault them in each time: such work keeps its memory (frame_codec).
 #pragma once
 
+namespace tavrel {
+
 void UseBridgeAllocatorSettings();
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 ApiValueType ApiValueTypeOfVarType(int vt) {
   switch (vt) {
     case VT_I2:
@@ -20,3 +22,5 @@ ApiValueType ApiValueTypeOfVarType(int vt) {
       return ApiValueType::kReal;
   }
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace tavrel {
+
 enum class ApiValueType : std::int32_t {
   kReal = 1,
   kInteger = 2,
@@ -19,3 +21,5 @@ enum class ApiValueType : std::int32_t {
 
 // The class of a tag that requests VARTYPE `vt`.
 ApiValueType ApiValueTypeOfVarType(int vt);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace tavrel {
+
 namespace {
 
 TEST(ApiValueType, FollowsTheRequestedType) {
@@ -16,3 +18,5 @@ TEST(ApiValueType, FollowsTheRequestedType) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 AppSettings AppSettingsOf(MarkupDocument& config) {
   AppSettings settings;
   if (!config.FindElement("root")) return settings;
@@ -11,3 +13,5 @@ AppSettings AppSettingsOf(MarkupDocument& config) {
   settings.programe_name = config.GetAttribute("programe_name");
   return settings;
 }
+
+}  // namespace tavrel

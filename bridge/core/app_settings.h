@@ -13,6 +13,8 @@
 
 #include "common/program_files.h"
 
+namespace tavrel {
+
 class MarkupDocument;
 
 struct AppSettings {
@@ -23,3 +25,5 @@ struct AppSettings {
 
 // The settings of `config` positioned at its top; moves its positions.
 AppSettings AppSettingsOf(MarkupDocument& config);
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 
 #include "common/bridge_log.h"
 
+namespace tavrel {
+
 class BridgeRuntime;
 
 class BridgeDesktop {
@@ -28,3 +30,5 @@ class BridgeDesktop {
 
 // Makes the front end, or null when no display is available.
 using BridgeDesktopFactory = std::function<std::unique_ptr<BridgeDesktop>()>;
+
+}  // namespace tavrel

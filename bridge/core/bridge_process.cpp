@@ -14,6 +14,8 @@
 #include "platform/process/single_instance.h"
 #include "platform/process/stop_deadline.h"
 
+namespace tavrel {
+
 namespace {
 
 // The orderly stop takes milliseconds; a connection stuck in a call to a hung server must
@@ -56,3 +58,5 @@ int RunBridgeProcess(const BridgeProgram& program) {
   runtime.Stop();
   return 0;
 }
+
+}  // namespace tavrel

@@ -26,6 +26,8 @@
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/front_end.h"
 
+namespace tavrel {
+
 inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 
 // Registers classes with the process's class registry, at step 2.
@@ -44,3 +46,5 @@ struct BridgeProgram {
 
 // Runs the bridge `program` describes; returns the exit code.
 int RunBridgeProcess(const BridgeProgram& program);
+
+}  // namespace tavrel

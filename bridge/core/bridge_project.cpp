@@ -4,6 +4,8 @@
 
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 namespace {
 
 ReadMode ReadModeOf(std::string_view datachangeType) {
@@ -67,3 +69,5 @@ ProjectTag* BridgeProject::FindTag(TagHandle handle) const {
   return handle >= 0 && static_cast<std::size_t>(handle) < tagMap_.size() ? tagMap_[handle]
                                                                           : nullptr;
 }
+
+}  // namespace tavrel

@@ -20,6 +20,8 @@
 #include "bridge/core/value_push_sink.h"
 #include "common/project_file.h"
 
+namespace tavrel {
+
 class BridgeProject {
  public:
   explicit BridgeProject(const std::vector<ProjectServerRecord>& servers);
@@ -50,3 +52,5 @@ class BridgeProject {
   TagHandle nextHandle_ = 0;
   std::atomic<ValuePushSink*> pushSink_{nullptr};
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -86,3 +88,5 @@ TEST(BridgeProject, CredentialsArePresentOnlyWhenTheSwitchIsANonZeroNumber) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

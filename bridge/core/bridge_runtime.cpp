@@ -4,6 +4,8 @@
 
 #include "bridge/core/settings_document.h"
 
+namespace tavrel {
+
 BridgeRuntime::BridgeRuntime(std::string programDirectory, BridgeParts parts)
     : programDirectory_(std::move(programDirectory)), log_(programDirectory_, parts.clock) {
   log_.LogMessage("begin load config...", 0);
@@ -65,3 +67,5 @@ void BridgeRuntime::Stop() {
   }
   project_->AttachValuePushSink(nullptr);
 }
+
+}  // namespace tavrel

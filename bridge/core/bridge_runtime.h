@@ -47,6 +47,8 @@
 #include "bridge/core/value_fan_out.h"
 #include "common/bridge_log.h"
 
+namespace tavrel {
+
 class SettingsDocument;
 
 // What a runtime is made with besides its directory; every part is optional.
@@ -95,3 +97,5 @@ class BridgeRuntime {
   std::optional<ValueFanOut> valueSinks_;             // over the front ends' sinks
   std::int64_t startTime_ = 0;
 };
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include "common/test_clock.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -193,3 +195,5 @@ TEST_F(BridgeRuntimeTest, FrontEndsStartInOrderBeforeTheEnginesAndStopInReverse)
 }
 
 }  // namespace
+
+}  // namespace tavrel

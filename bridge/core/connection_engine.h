@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 class ServerConnection;
 class BridgeLog;
 class BridgeProject;
@@ -49,3 +51,5 @@ struct ConnectionEngineContext {
 
 using ConnectionEngineFactory =
     std::function<std::unique_ptr<ConnectionEngine>(const ConnectionEngineContext& context)>;
+
+}  // namespace tavrel

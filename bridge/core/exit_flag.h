@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+namespace tavrel {
+
 class ExitFlag {
  public:
   bool IsSet() const { return value_.load(std::memory_order_acquire) != 0; }
@@ -14,3 +16,5 @@ class ExitFlag {
  private:
   std::atomic<int> value_{0};
 };
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #include <functional>
 #include <memory>
 
+namespace tavrel {
+
 class BridgeRuntime;
 class MarkupDocument;
 class ValuePushSink;
@@ -48,3 +50,5 @@ struct FrontEndContext {
 // Makes a front end of a runtime whose settings, project and connections are ready, logging
 // what its settings reader notes; null when config.xml asks for none.
 using FrontEndFactory = std::function<std::unique_ptr<FrontEnd>(const FrontEndContext& context)>;
+
+}  // namespace tavrel

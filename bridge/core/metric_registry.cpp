@@ -1,5 +1,7 @@
 #include "bridge/core/metric_registry.h"
 
+namespace tavrel {
+
 MetricRegistry::MetricRegistry() : registry_(std::make_shared<prometheus::Registry>()) {}
 
 prometheus::Counter& MetricRegistry::Counter(const std::string& name, const std::string& help,
@@ -11,3 +13,5 @@ prometheus::Gauge& MetricRegistry::Gauge(const std::string& name, const std::str
                                          const prometheus::Labels& labels) {
   return prometheus::BuildGauge().Name(name).Help(help).Register(*registry_).Add(labels);
 }
+
+}  // namespace tavrel

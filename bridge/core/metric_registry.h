@@ -24,6 +24,8 @@
 #include <memory>
 #include <string>
 
+namespace tavrel {
+
 class MetricRegistry {
  public:
   MetricRegistry();
@@ -41,3 +43,5 @@ class MetricRegistry {
  private:
   const std::shared_ptr<prometheus::Registry> registry_;
 };
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #include "bridge/core/api_value_type.h"
 #include "bridge/core/tag_live_value.h"
 
+namespace tavrel {
+
 // The number by which API clients address a tag: tags take 0 .. T-1 in project order, then the
 // servers' status tags T .. T+S-1. Handles are given at each start and are not stored.
 using TagHandle = int;
@@ -104,3 +106,5 @@ struct ProjectServer {
 
 // Every tag by its handle: the tag of handle h is at index h.
 using TagMap = std::vector<ProjectTag*>;
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "bridge/core/server_connection.h"
 
+namespace tavrel {
+
 ServerConnection::ServerConnection(ProjectServer& server, int serverIndex, TagHandle statusHandle,
                                    MetricRegistry& metrics)
     : server_(server),
@@ -17,3 +19,5 @@ WriteResult ServerConnection::WriteTag(ProjectTag& tag, std::string_view value) 
   if (result.code != 0) metrics_.writeFailures.Increment();
   return result;
 }
+
+}  // namespace tavrel

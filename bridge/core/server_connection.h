@@ -16,6 +16,8 @@
 #include "bridge/core/server_metrics.h"
 #include "bridge/core/status_tag.h"
 
+namespace tavrel {
+
 inline constexpr char kNotConnectedText[] = "OPC服务还未连接成功";
 
 class ServerConnection {
@@ -51,3 +53,5 @@ class ServerConnection {
   ServerMetrics metrics_;
   std::unique_ptr<ConnectionEngine> engine_;
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 prometheus::Labels ServerLabels(int serverIndex, const std::string& serverName) {
@@ -27,3 +29,5 @@ ServerMetrics::ServerMetrics(MetricRegistry& registry, const prometheus::Labels&
       writeFailures(registry.Counter("tavrel_write_failures_total",
                                      "Writes of the server's tags that were not written.",
                                      labels)) {}
+
+}  // namespace tavrel

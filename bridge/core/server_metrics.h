@@ -17,6 +17,8 @@
 
 #include "bridge/core/metric_registry.h"
 
+namespace tavrel {
+
 struct ServerMetrics {
   // `serverName` in GBK, as in the project.
   ServerMetrics(MetricRegistry& registry, int serverIndex, const std::string& serverName);
@@ -30,3 +32,5 @@ struct ServerMetrics {
  private:
   ServerMetrics(MetricRegistry& registry, const prometheus::Labels& labels);
 };
+
+}  // namespace tavrel

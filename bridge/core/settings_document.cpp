@@ -1,5 +1,7 @@
 #include "bridge/core/settings_document.h"
 
+namespace tavrel {
+
 SettingsDocument::SettingsDocument(const std::string& path) {
   if (!document_.LoadFile(path)) document_.SetText("");
 }
@@ -10,3 +12,5 @@ MarkupDocument& SettingsDocument::FromTop() {
   document_.ResetMainPosition();
   return document_;
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 class SettingsDocument {
  public:
   explicit SettingsDocument(const std::string& path);
@@ -22,3 +24,5 @@ class SettingsDocument {
  private:
   MarkupDocument document_{MarkupBuild::kBridge};
 };
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 // Every reader finds `root` from the top, whatever the reader before it did with the positions.
@@ -40,3 +42,5 @@ TEST(SettingsDocument, AnUnreadableOrIllFormedFileIsEmpty) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

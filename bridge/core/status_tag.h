@@ -9,6 +9,8 @@
 
 #include "bridge/core/project_tree.h"
 
+namespace tavrel {
+
 struct StatusTag {
   // `serverIndex`: the server's 0-based place in the project; `clsid`: its class identifier.
   StatusTag(int serverIndex, const std::string& clsid, TagHandle handle);
@@ -18,3 +20,5 @@ struct StatusTag {
   const TagHandle handle;
   LiveValueSlot liveValue;
 };
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "bridge/core/variant_text.h"
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONGLONG kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
@@ -115,3 +117,5 @@ void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quali
   value_.textValue.swap(newText);
   if (push != nullptr) push->PushTypedValue(value_, typed);
 }
+
+}  // namespace tavrel

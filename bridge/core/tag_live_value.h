@@ -20,6 +20,8 @@
 #include "platform/com/file_time.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 class ValuePushSink;
 
 // The quality of a value that is good without limit bits; any other quality is bad.
@@ -87,3 +89,5 @@ class LiveValueSlot {
   mutable Mutex mutex_;
   TagLiveValue value_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel

@@ -17,6 +17,8 @@
 #include "bridge/core/test_variant.h"
 #include "bridge/core/value_push_sink.h"
 
+namespace tavrel {
+
 namespace {
 
 FILETIME FileTimeOfUnix(std::int64_t seconds, int milliseconds = 0) {
@@ -197,3 +199,5 @@ TEST(LiveValueSlot, ConcurrentWritersAndReadersSeeWholeValuesAndPushesKeepTheirO
 }
 
 }  // namespace
+
+}  // namespace tavrel

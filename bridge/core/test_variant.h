@@ -9,6 +9,8 @@
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 // A scalar of type `vt` whose union holds the bytes of `value`.
 template <typename T>
 OwnedVariant ScalarVariant(VARTYPE vt, T value) {
@@ -37,3 +39,5 @@ void SetArray(OwnedVariant& variant, VARTYPE vt, std::initializer_list<T> values
   variant.Mutable()->vt = static_cast<VARTYPE>(VT_ARRAY | vt);
   variant.Mutable()->parray = array;
 }
+
+}  // namespace tavrel

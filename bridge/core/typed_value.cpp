@@ -10,6 +10,8 @@
 #include "common/wide_string.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -108,3 +110,5 @@ TypedValue TypedValueOfText(std::string_view text, ApiValueType valueClass) {
   }
   return {std::string(text)};
 }
+
+}  // namespace tavrel

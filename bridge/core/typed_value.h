@@ -35,6 +35,8 @@
 #include "bridge/core/api_value_type.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 // A moment: milliseconds since 1970-01-01 00:00 UTC, negative before.
 struct TypedDate {
   std::int64_t milliseconds = 0;
@@ -66,3 +68,5 @@ std::optional<TypedDate> TypedDateOfVariantTime(DATE date);
 
 // The text of a date as the bridge shows dates: "YYYY-MM-DD hh:mm:ss mmm".
 std::string TypedDateText(TypedDate date);
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "common/wide_string.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 TypedValue None() { return {}; }
@@ -170,3 +172,5 @@ TEST(TypedDateText, ShowsTheMomentInUtcToTheMillisecond) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

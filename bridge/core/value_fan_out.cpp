@@ -1,5 +1,7 @@
 #include "bridge/core/value_fan_out.h"
 
+namespace tavrel {
+
 ValuePushSink* ValueFanOut::Entry() {
   if (sinks_.empty()) return nullptr;
   if (sinks_.size() == 1) return sinks_.front();
@@ -13,3 +15,5 @@ void ValueFanOut::PushValue(const TagLiveValue& value) {
 void ValueFanOut::PushTypedValue(const TagLiveValue& value, const TypedValue& typed) {
   for (ValuePushSink* const sink : sinks_) sink->PushTypedValue(value, typed);
 }
+
+}  // namespace tavrel

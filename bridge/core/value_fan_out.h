@@ -12,6 +12,8 @@
 
 #include "bridge/core/value_push_sink.h"
 
+namespace tavrel {
+
 class ValueFanOut final : public ValuePushSink {
  public:
   explicit ValueFanOut(std::vector<ValuePushSink*> sinks) : sinks_(std::move(sinks)) {}
@@ -26,3 +28,5 @@ class ValueFanOut final : public ValuePushSink {
  private:
   const std::vector<ValuePushSink*> sinks_;
 };
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+namespace tavrel {
+
 namespace {
 
 // Writes what it receives, with its name, into a shared record.
@@ -51,3 +53,5 @@ TEST(ValueFanOut, SeveralSinksReceiveEveryValueInTheirOrder) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

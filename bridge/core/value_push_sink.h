@@ -11,6 +11,8 @@
 #include "bridge/core/tag_live_value.h"
 #include "bridge/core/typed_value.h"
 
+namespace tavrel {
+
 class ValuePushSink {
  public:
   virtual ~ValuePushSink() = default;
@@ -21,3 +23,5 @@ class ValuePushSink {
     PushValue(value);
   }
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "common/wide_string.h"
 #include "platform/com/safearray.h"
 
+namespace tavrel {
+
 namespace {
 
 enum class RealFormat {
@@ -170,3 +172,5 @@ VariantText VariantToText(const VARIANT& value) {
   if ((value.vt & VT_ARRAY) != 0) return {ArrayText(value), std::nullopt};
   return {ValueText(value.vt, &value.llVal, RealFormat::kFixed), ScalarNumber(value)};
 }
+
+}  // namespace tavrel

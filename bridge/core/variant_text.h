@@ -33,6 +33,8 @@
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 struct VariantText {
   std::string text;
   // The numeric value, for the types that have one. Integers are exact in a double.
@@ -67,3 +69,5 @@ T LoadVariantData(const void* data) {
   std::memcpy(&value, data, sizeof value);
   return value;
 }
+
+}  // namespace tavrel

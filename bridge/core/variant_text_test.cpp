@@ -13,6 +13,8 @@
 #include "common/wide_string.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 struct ScalarRow {
@@ -179,3 +181,5 @@ TEST(VariantToText, ArraysOfAnotherElementTypeShowAQuestionMarkPerElement) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 
 #include "bridge/core/bridge_runtime.h"
 
+namespace tavrel {
+
 namespace {
 
 // The exposer's one thread is enough for the one scraper an endpoint has.
@@ -40,3 +42,5 @@ std::unique_ptr<FrontEnd> MakeMetricsFrontEnd(const FrontEndContext& context) {
   if (!settings) return nullptr;
   return std::make_unique<MetricsEndpoint>(std::move(*settings), context.runtime.Metrics(), log);
 }
+
+}  // namespace tavrel

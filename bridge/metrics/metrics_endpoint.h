@@ -20,6 +20,8 @@
 #include "bridge/metrics/metrics_settings.h"
 #include "common/bridge_log.h"
 
+namespace tavrel {
+
 class MetricsEndpoint final : public FrontEnd {
  public:
   MetricsEndpoint(MetricsSettings settings, const MetricRegistry& registry, BridgeLog& log);
@@ -36,3 +38,5 @@ class MetricsEndpoint final : public FrontEnd {
 
 // The metrics FrontEndFactory.
 std::unique_ptr<FrontEnd> MakeMetricsFrontEnd(const FrontEndContext& context);
+
+}  // namespace tavrel

@@ -28,6 +28,8 @@
 #include "wire/push_record.h"
 #include "wire/unique_socket.h"
 
+namespace tavrel {
+
 namespace {
 
 using engine_test::Eventually;
@@ -150,7 +152,7 @@ TEST_F(MetricsEndpointTest, AScrapeCountsTheValuesRequestsPushesWritesAndReconne
   Received received;
   ASSERT_TRUE(ReceiveUntil(*client, received, [&] { return received.writeReplies == 2; }));
 
-  SimulatedDeviceFor(CLSID_OPCSimTree)->RequestShutdown(OLESTR("maintenance"));
+  opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)->RequestShutdown(OLESTR("maintenance"));
   ASSERT_TRUE(ReceiveUntil(*client, received, [&] {
     const std::string scrape = Scrape(metricsPort);
     return Sample(scrape, ServerSeries("tavrel_server_reconnects_total", 0, servers[0])) == 1 &&
@@ -209,3 +211,5 @@ TEST_F(MetricsEndpointTest, BadValuesAndATakenPortAreLoggedAndNoMetricsAreServed
 }
 
 }  // namespace
+
+}  // namespace tavrel

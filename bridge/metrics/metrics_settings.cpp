@@ -5,6 +5,8 @@
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 std::optional<int> PortOf(const std::string& text) {
@@ -45,3 +47,5 @@ std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
   }
   return settings;
 }
+
+}  // namespace tavrel

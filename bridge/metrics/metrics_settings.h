@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace tavrel {
+
 class MarkupDocument;
 
 inline constexpr int kDefaultMetricsPort = 9121;
@@ -32,3 +34,5 @@ struct MetricsSettings {
 // when it has no `metrics` child. Moves the document's positions.
 std::optional<MetricsSettings> MetricsSettingsOf(MarkupDocument& config,
                                                  std::vector<std::string>& problems);
+
+}  // namespace tavrel

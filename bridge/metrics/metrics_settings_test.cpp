@@ -4,6 +4,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 struct SettingsCase {
@@ -63,3 +65,5 @@ TEST(MetricsSettings, ReadsTheElementAndReplacesEachBadValueWithItsDefault) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "bridge/mqtt/json_messages.h"
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kOnline[] = "online";
@@ -75,3 +77,5 @@ void JsonFormat::PublishWriteOutcome(MosquittoClient& client, const MqttWriteOut
 void JsonFormat::Stop(MosquittoClient& client) {
   PublishCounted(client, counters_, statusTopic_, kOffline, kStatusQos, true, 0);
 }
+
+}  // namespace tavrel

@@ -15,6 +15,8 @@
 #include "bridge/mqtt/mqtt_settings.h"
 #include "bridge/mqtt/published_tags.h"
 
+namespace tavrel {
+
 class JsonFormat final : public MqttFormatter {
  public:
   // `latest`: the publisher's values, read on its thread.
@@ -40,3 +42,5 @@ class JsonFormat final : public MqttFormatter {
   const std::string statusTopic_;
   std::string topic_;  // the topic being published, kept to reuse its memory
 };
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "bridge/mqtt/sparkplug_values.h"
 #include "bridge/opc/engine_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 using engine_test::GroupRecord;
@@ -126,3 +128,5 @@ TEST(JsonValueMessage, ScalarsByClassAndArraysByElement) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "common/code_page.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 namespace {
 
 using json = nlohmann::ordered_json;
@@ -95,3 +97,5 @@ std::string JsonWriteResultMessage(const std::string& path, TagHandle handle,
   message["error"] = AnsiToUtf8(result.message);
   return message.dump(-1, ' ', false, json::error_handler_t::replace);
 }
+
+}  // namespace tavrel

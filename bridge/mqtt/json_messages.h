@@ -22,7 +22,11 @@
 #include "bridge/core/project_tree.h"
 #include "bridge/core/typed_value.h"
 
+namespace tavrel {
+
 std::string JsonValueMessage(const ProjectTag& tag, const TagLiveValue& value,
                              const TypedValue& typed);
 std::string JsonWriteResultMessage(const std::string& path, TagHandle handle,
                                    const WriteResult& result);
+
+}  // namespace tavrel

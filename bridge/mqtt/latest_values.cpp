@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace tavrel {
+
 LatestValues::LatestValues(const std::vector<TagLiveValue>& initial,
                            std::function<void()> becameNonEmpty)
     : becameNonEmpty_(std::move(becameNonEmpty)), places_(initial.size()) {
@@ -39,3 +41,5 @@ void LatestValues::TakeAll(std::vector<LatestValue>& out) {
   for (const LatestValue& taken : out)
     current_[static_cast<std::size_t>(taken.value.handle)] = taken;
 }
+
+}  // namespace tavrel

@@ -18,6 +18,8 @@
 #include "bridge/core/typed_value.h"
 #include "common/mutex.h"
 
+namespace tavrel {
+
 struct LatestValue {
   TagLiveValue value;
   TypedValue typed;
@@ -58,3 +60,5 @@ class LatestValues {
   std::uint32_t generation_ GUARDED_BY(mutex_) = 1;
   std::vector<LatestValue> current_;  // by handle; the taking thread's
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 TagLiveValue Value(std::int32_t handle, std::uint32_t count) {
@@ -56,3 +58,5 @@ TEST(LatestValues, CurrentIsTheLastTakenOrTheInitialValue) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kKeepAliveSeconds = 30;
@@ -73,3 +75,5 @@ std::string MosquittoClient::ErrorText(int error) const {
 }
 
 std::string MosquittoClient::RefusalText(int code) { return mosquitto_connack_string(code); }
+
+}  // namespace tavrel

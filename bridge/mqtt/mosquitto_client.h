@@ -17,6 +17,8 @@
 
 #include "bridge/mqtt/mqtt_settings.h"
 
+namespace tavrel {
+
 class MosquittoClient {
  public:
   class Handler {
@@ -69,3 +71,5 @@ class MosquittoClient {
   std::string lastReport_;
   std::unordered_set<int> unacknowledged_;  // message ids
 };
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include "bridge/opc/engine_test_support.h"
 #include "common/markup_declarations.h"
 
+namespace tavrel {
+
 namespace mqtt_test {
 
 // UTF-8 text from a u8 literal (narrow literals are compiled to the system code page).
@@ -37,9 +39,9 @@ class MqttBridgeTest : public engine_test::SimulatedServersTest {
  protected:
   void SetUp() override {
     ASSERT_FALSE(directory_.Path().empty());
-    SimulationSettings settings;
+    opcsim::SimulationSettings settings;
     settings.signalPeriod = std::chrono::milliseconds(100);
-    ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
   }
   void TearDown() override { StopBridge(); }
 
@@ -78,3 +80,5 @@ class MqttBridgeTest : public engine_test::SimulatedServersTest {
 };
 
 }  // namespace mqtt_test
+
+}  // namespace tavrel

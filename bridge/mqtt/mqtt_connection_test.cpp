@@ -7,6 +7,8 @@
 #include "bridge/tavrel_test_support.h"
 #include "platform/com/computer_name.h"
 
+namespace tavrel {
+
 namespace mqtt_test {
 namespace {
 
@@ -123,7 +125,7 @@ TEST_F(MqttConnectionTest, TlsConnectsOnlyToABrokerThatTheConfiguredAuthoritySig
 }
 
 // The real program, killed: the broker publishes its will.
-class MqttWillTest : public tavrel_e2e::TavrelTest {};
+class MqttWillTest : public e2e::TavrelTest {};
 
 TEST_F(MqttWillTest, TheBrokerPublishesTheWillOfAKilledBridge) {
   struct WillCase {
@@ -156,7 +158,7 @@ TEST_F(MqttWillTest, TheBrokerPublishesTheWillOfAKilledBridge) {
                       broker.Url() + "\" format=\"" + c.format + "\"/></root>\r\n");
     TestSubscriber subscriber(broker.Port(), "#");
     {
-      tavrel_e2e::BridgeProcess bridge(Executable());
+      e2e::BridgeProcess bridge(Executable());
       const std::optional<Message> birth = subscriber.WaitForTopic(c.birthTopic);
       ASSERT_TRUE(birth);
       subscriber.Clear();
@@ -176,3 +178,5 @@ TEST_F(MqttWillTest, TheBrokerPublishesTheWillOfAKilledBridge) {
 
 }  // namespace
 }  // namespace mqtt_test
+
+}  // namespace tavrel

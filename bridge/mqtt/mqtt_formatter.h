@@ -23,6 +23,8 @@
 #include "bridge/mqtt/latest_values.h"
 #include "bridge/mqtt/mosquitto_client.h"
 
+namespace tavrel {
+
 // A write asked for through the broker: the tag and the value as text in the system code page.
 struct MqttWriteRequest {
   TagHandle handle = 0;
@@ -75,3 +77,5 @@ inline void PublishCounted(MosquittoClient& client, MqttCounters& counters,
   counters.messages.Increment();
   counters.values.Increment(static_cast<double>(values));
 }
+
+}  // namespace tavrel

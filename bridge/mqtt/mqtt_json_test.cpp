@@ -8,6 +8,8 @@
 
 #include "bridge/mqtt/mqtt_bridge_test_support.h"
 
+namespace tavrel {
+
 namespace mqtt_test {
 namespace {
 
@@ -153,3 +155,5 @@ TEST_F(MqttJsonTest, WritesAreRefusedWhenOffAndDoneAndAnsweredWhenOn) {
 
 }  // namespace
 }  // namespace mqtt_test
+
+}  // namespace tavrel

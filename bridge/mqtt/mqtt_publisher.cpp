@@ -13,6 +13,8 @@
 #include "bridge/mqtt/sparkplug_format.h"
 #include "platform/com/computer_name.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -255,3 +257,5 @@ std::unique_ptr<FrontEnd> MakeMqttFrontEnd(const FrontEndContext& context) {
   return std::make_unique<MqttPublisher>(std::move(*reading.settings), runtime.Project(),
                                          runtime.Log(), runtime.Metrics(), ThisComputerName());
 }
+
+}  // namespace tavrel

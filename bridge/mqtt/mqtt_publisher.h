@@ -41,6 +41,8 @@
 #include "common/bridge_log.h"
 #include "wire/wake_event.h"
 
+namespace tavrel {
+
 class MqttPublisher final : public FrontEnd,
                             public ValuePushSink,
                             private MosquittoClient::Handler {
@@ -108,3 +110,5 @@ class MqttPublisher final : public FrontEnd,
 // The MQTT FrontEndFactory: the publisher when config.xml has an `mqtt` element (its notes
 // logged), else null.
 std::unique_ptr<FrontEnd> MakeMqttFrontEnd(const FrontEndContext& context);
+
+}  // namespace tavrel

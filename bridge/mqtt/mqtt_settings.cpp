@@ -6,6 +6,8 @@
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kPlainPort = 1883;
@@ -127,3 +129,5 @@ MqttSettingsReading MqttSettingsOf(MarkupDocument& config) {
   reading.settings = std::move(settings);
   return reading;
 }
+
+}  // namespace tavrel

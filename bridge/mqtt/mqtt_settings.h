@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+namespace tavrel {
+
 class MarkupDocument;
 
 enum class MqttFormat { kJson, kSparkplugB };
@@ -57,3 +59,5 @@ struct MqttSettingsReading {
 // Reads the `mqtt` element of `config` positioned at its top (settings_document.h); moves its
 // positions.
 MqttSettingsReading MqttSettingsOf(MarkupDocument& config);
+
+}  // namespace tavrel

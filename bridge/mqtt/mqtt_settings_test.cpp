@@ -10,6 +10,8 @@
 #include "common/markup_declarations.h"
 #include "common/test_files.h"
 
+namespace tavrel {
+
 namespace {
 
 // The defaults with `change` made to them.
@@ -100,3 +102,5 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "bridge/mqtt/sparkplug_values.h"
 #include "platform/com/computer_name.h"
 
+namespace tavrel {
+
 namespace mqtt_test {
 namespace {
 
@@ -184,3 +186,5 @@ TEST_F(MqttSparkplugTest, DeviceCommandsWriteOnlyWhenWritesAreOnAndAnswerWithThe
 
 }  // namespace
 }  // namespace mqtt_test
+
+}  // namespace tavrel

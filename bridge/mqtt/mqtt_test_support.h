@@ -24,6 +24,8 @@
 #include "common/test_files.h"
 #include "common/test_ports.h"
 
+namespace tavrel {
+
 namespace mqtt_test {
 
 using namespace std::chrono_literals;
@@ -237,3 +239,5 @@ class TestSubscriber {
 };
 
 }  // namespace mqtt_test
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "bridge/core/server_connection.h"
 
+namespace tavrel {
+
 MqttWrites::MqttWrites(BridgeProject& project, std::function<void()> finished)
     : project_(project),
       finished_(std::move(finished)),
@@ -44,3 +46,5 @@ void MqttWrites::Run(std::stop_token stop) {
     finished_();
   }
 }
+
+}  // namespace tavrel

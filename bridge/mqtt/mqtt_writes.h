@@ -17,6 +17,8 @@
 #include "bridge/mqtt/mqtt_formatter.h"
 #include "common/mutex.h"
 
+namespace tavrel {
+
 inline constexpr char kTooManyWritesText[] = "too many writes are waiting";
 
 class MqttWrites {
@@ -45,3 +47,5 @@ class MqttWrites {
   std::vector<MqttWriteOutcome> outcomes_ GUARDED_BY(mutex_);
   std::jthread thread_;  // last: starts when the rest is ready, stops first
 };
+
+}  // namespace tavrel

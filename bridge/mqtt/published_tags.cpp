@@ -4,6 +4,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 // `text` in UTF-8 with every character of `forbidden` replaced by '_'.
@@ -72,3 +74,5 @@ std::optional<std::size_t> PublishedTags::FindDevice(std::string_view id) const 
   }
   return std::nullopt;
 }
+
+}  // namespace tavrel

@@ -17,6 +17,8 @@
 
 #include "bridge/core/bridge_project.h"
 
+namespace tavrel {
+
 struct PublishedTag {
   ProjectTag* tag = nullptr;
   std::string path;
@@ -57,3 +59,5 @@ class PublishedTags {
   std::unordered_map<std::string_view, TagHandle> byPath_;
   std::vector<std::size_t> pathLevels_;
 };
+
+}  // namespace tavrel

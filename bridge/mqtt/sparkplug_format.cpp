@@ -5,6 +5,8 @@
 #include "bridge/mqtt/sparkplug_values.h"
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 using tavrel::sparkplug::Metric;
@@ -212,3 +214,5 @@ void SparkplugFormat::PublishWriteOutcome(MosquittoClient& client,
 void SparkplugFormat::Stop(MosquittoClient& client) {
   PublishCounted(client, counters_, Topic("NDEATH"), NodeDeathPayload(), kStateQos, false, 0);
 }
+
+}  // namespace tavrel

@@ -29,6 +29,8 @@
 #include "bridge/mqtt/published_tags.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
 
+namespace tavrel {
+
 inline constexpr char kRebirthMetric[] = "Node Control/Rebirth";
 inline constexpr char kBdSeqMetric[] = "bdSeq";
 
@@ -72,3 +74,5 @@ class SparkplugFormat final : public MqttFormatter {
   tavrel::sparkplug::Payload payload_;  // reused, so its metrics' memory is too
   std::string bytes_;
 };
+
+}  // namespace tavrel

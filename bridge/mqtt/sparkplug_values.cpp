@@ -7,6 +7,8 @@
 #include "common/code_page.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 namespace {
 
 using tavrel::sparkplug::Metric;
@@ -242,3 +244,5 @@ std::optional<std::string> WriteTextOfMetric(const Metric& metric, std::uint32_t
       return std::nullopt;
   }
 }
+
+}  // namespace tavrel

@@ -23,6 +23,8 @@
 #include "bridge/core/typed_value.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
 
+namespace tavrel {
+
 namespace sparkplug_type {
 inline constexpr std::uint32_t kInt8 = 1;
 inline constexpr std::uint32_t kInt16 = 2;
@@ -65,3 +67,5 @@ void SetMetricValue(tavrel::sparkplug::Metric& metric, int vt, const TagLiveValu
 // bridge can write (a null, an array, a type we do not know).
 std::optional<std::string> WriteTextOfMetric(const tavrel::sparkplug::Metric& metric,
                                              std::uint32_t tagType);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 namespace {
 
 using tavrel::sparkplug::Metric;
@@ -181,3 +183,5 @@ TEST(SparkplugValues, CommandedValuesBecomeTheTextsTheWriteTakes) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "opcclient/opc_result_owners.h"
 #include "platform/com/task_memory_ptr.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONG kNamesPerCall = 100;
@@ -145,3 +147,5 @@ void AddressSpaceWalk::AddItem(WideStringView itemId) {
   document_.SetAttribute("dt", dataType);
   document_.SetAttribute("ar", accessRights);
 }
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 #include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 class AddressSpaceWalk {
  public:
   static constexpr std::size_t kMaxBranchDepth = 32;
@@ -46,3 +48,5 @@ class AddressSpaceWalk {
   MarkupDocument& document_;
   std::size_t branches_ = 0;
 };
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "platform/com/enumerators.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 // An enumerator that answers S_OK without a name, for ever.
@@ -86,3 +88,5 @@ TEST(AddressSpaceWalk, ListingsThatAnswerWithoutNamesEnd) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "common/markup_declarations.h"
 
+namespace tavrel {
+
 MarkupDocument NewBodyDocument() {
   MarkupDocument body(MarkupBuild::kBridge);
   body.SetText(kGbkDeclaration);
@@ -10,3 +12,5 @@ MarkupDocument NewBodyDocument() {
   body.EnterElement();
   return body;
 }
+
+}  // namespace tavrel

@@ -4,4 +4,8 @@
 
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 MarkupDocument NewBodyDocument();
+
+}  // namespace tavrel

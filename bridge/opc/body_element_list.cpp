@@ -5,6 +5,8 @@
 #include "common/markup_declarations.h"
 #include "common/markup_escape.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::string_view kRootStart = "<root ver=\"0\"";
@@ -58,3 +60,5 @@ std::string BodyElementList::TakeText() {
   hasElements_ = false;
   return text;
 }
+
+}  // namespace tavrel

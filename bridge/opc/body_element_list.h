@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel {
+
 class BodyElementList {
  public:
   // Room is made at once for `expectedElements` elements of a typical size: a list of a whole
@@ -36,3 +38,5 @@ class BodyElementList {
   bool elementOpen_ = false;
   bool hasElements_ = false;
 };
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 #include "bridge/opc/body_document.h"
 
+namespace tavrel {
+
 namespace {
 
 struct Attribute {
@@ -50,3 +52,5 @@ TEST(BodyElementList, WritesWhatTheDocumentWrites) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "opcclient/ignoring_data_sink.h"
 #include "opcclient/opc_error_text.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr WCHAR kBrowseGroupName[] = OLESTR("Tomelund");
@@ -82,3 +84,5 @@ BrowseConnection::~BrowseConnection() {
   dataSink_.Reset();
   if (reached && settle_) settle_();
 }
+
+}  // namespace tavrel

@@ -20,6 +20,8 @@
 #include "common/bridge_log.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 inline constexpr std::chrono::milliseconds kBrowseTeardownPause{100};
 void SleepBrowseTeardownPause();
 
@@ -52,3 +54,5 @@ class BrowseConnection {
   DWORD shutdownCookie_ = 0;
   DWORD dataCookie_ = 0;
 };
+
+}  // namespace tavrel

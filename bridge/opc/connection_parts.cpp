@@ -1,5 +1,7 @@
 #include "bridge/opc/connection_parts.h"
 
+namespace tavrel {
+
 void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITEMSTATE& state) {
   const ItemTable::Reader reader(*parts.items);
   if (const Item* record = reader.Find(item.clientHandle)) {
@@ -7,3 +9,5 @@ void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITE
     parts.metrics.valuesReceived.Increment();
   }
 }
+
+}  // namespace tavrel

@@ -15,6 +15,8 @@
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/server_session.h"
 
+namespace tavrel {
+
 // The worker's record of a tag's item on the current connection.
 struct TagItem {
   OPCHANDLE clientHandle = 0;  // its Item record; 0 when none
@@ -51,3 +53,5 @@ struct ConnectionParts {
 // Publishes a value read from the server to the tag of `item`'s record, if it still exists,
 // and counts it.
 void PublishRead(const ConnectionParts& parts, const TagItem& item, const OPCITEMSTATE& state);
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "bridge/opc/server_session.h"
 #include "common/bridge_log.h"
 
+namespace tavrel {
+
 class EngineLog {
  public:
   EngineLog(BridgeLog& log, const ServerSession& session) : log_(log), session_(session) {}
@@ -22,3 +24,5 @@ class EngineLog {
   BridgeLog& log_;
   const ServerSession& session_;
 };
+
+}  // namespace tavrel

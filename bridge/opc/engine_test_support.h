@@ -24,6 +24,8 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace engine_test {
 
 using namespace std::chrono_literals;
@@ -125,7 +127,7 @@ inline ProjectGroupRecord GroupRecord(std::string name, int mode, bool bulk,
 inline ProjectServerRecord TreeServer(std::vector<ProjectGroupRecord> groups) {
   ProjectServerRecord server;
   server.name = "SimTree";
-  server.sid = kOpcSimTreeProgId;
+  server.sid = opcsim::kOpcSimTreeProgId;
   server.clsid = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}";
   server.c1 = "0";
   server.groups = std::move(groups);
@@ -135,7 +137,7 @@ inline ProjectServerRecord TreeServer(std::vector<ProjectGroupRecord> groups) {
 inline ProjectServerRecord LegacyServer(std::vector<ProjectGroupRecord> groups) {
   ProjectServerRecord server = TreeServer(std::move(groups));
   server.name = "SimLegacy";
-  server.sid = kOpcSimLegacyProgId;
+  server.sid = opcsim::kOpcSimLegacyProgId;
   server.clsid = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
   return server;
 }
@@ -146,7 +148,7 @@ class SimulatedServersTest : public ::testing::Test {
   static void SetUpTestSuite() {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
   }
   static void TearDownTestSuite() { CoUninitialize(); }
 };
@@ -156,11 +158,11 @@ class EngineTest : public SimulatedServersTest {
   EngineTest()
       : directory_(MakeDirectory()), log_(directory_), capture_(std::make_shared<LogCapture>()) {
     log_.AttachLogSink(capture_);
-    SimulationSettings settings;
+    opcsim::SimulationSettings settings;
     settings.bulkItemCount = 20;
     settings.bulkPeriod = 10ms;
     settings.signalPeriod = 50ms;
-    device_ = ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+    device_ = opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
   }
 
   ~EngineTest() override {
@@ -203,7 +205,7 @@ class EngineTest : public SimulatedServersTest {
   const std::string directory_;
   BridgeLog log_;
   std::shared_ptr<LogCapture> capture_;
-  std::shared_ptr<SimulatedDevice> device_;
+  std::shared_ptr<opcsim::SimulatedDevice> device_;
   ExitFlag exit_;
   PushRecorder pushes_;
   MetricRegistry metrics_;
@@ -213,3 +215,5 @@ class EngineTest : public SimulatedServersTest {
 };
 
 }  // namespace engine_test
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "common/log_time.h"
 
+namespace tavrel {
+
 std::string CycleTimeText() {
   const WallTime now = SystemWallTime();
   const std::time_t seconds = static_cast<std::time_t>(now.seconds);
@@ -12,3 +14,5 @@ std::string CycleTimeText() {
   return FormatText("%04d-%02d-%02d %02d:%02d:%02d:%03d", local.tm_year + 1900, local.tm_mon + 1,
                     local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, now.milliseconds);
 }
+
+}  // namespace tavrel

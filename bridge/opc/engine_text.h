@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+namespace tavrel {
+
 // printf-style formatting into a string of any length.
 template <typename... Args>
 std::string FormatText(const char* format, Args... args) {
@@ -17,3 +19,5 @@ std::string FormatText(const char* format, Args... args) {
 
 // The local time now as "YYYY-MM-DD hh:mm:ss:mmm" (colon before the milliseconds).
 std::string CycleTimeText();
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace tavrel {
+
 struct EngineTiming {
   using Ms = std::chrono::milliseconds;
   Ms connectTick{1000};     // connection attempts while idle, the status watch while held
@@ -21,3 +23,5 @@ struct EngineTiming {
   // Seconds since 1970 for the status watch; the system clock when empty.
   std::function<std::int64_t()> now;
 };
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "opcclient/opc_result_owners.h"
 #include "platform/com/connection_point.h"
 
+namespace tavrel {
+
 namespace {
 
 // The item definitions of one AddItems call, with strings that live as long as this object.
@@ -201,3 +203,5 @@ Registration RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hoo
   }
   return Registration::kDone;
 }
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 
 #include "bridge/opc/connection_parts.h"
 
+namespace tavrel {
+
 struct RegistrationHooks {
   IOPCDataCallback* dataCallback = nullptr;  // advised on every call-back group
   // The worker's pause while a group is not usable; false when the worker is stopping.
@@ -27,3 +29,5 @@ enum class Registration {
 // gives `itemProperties` the server's IOPCItemProperties.
 Registration RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hooks,
                             ComPtr<IOPCItemProperties>& itemProperties);
+
+}  // namespace tavrel

@@ -1,6 +1,8 @@
 #include "bridge/opc/engine_test_support.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace engine_test {
 namespace {
 
@@ -25,7 +27,7 @@ TEST_F(EngineTest, GroupsAreAddedInFileOrderWithTheirParameters) {
   EXPECT_EQ(capture_->Count("组名：C 注册点完成"), 1u);
   EXPECT_EQ(Engine().ItemCount(), 3u);
   // Each group's client handle is its place in the server entry plus 1.
-  const std::vector<JournalEntry> added = device_->Journal().Entries("AddGroup");
+  const std::vector<opcsim::JournalEntry> added = device_->Journal().Entries("AddGroup");
   ASSERT_EQ(added.size(), 3u);
   for (DWORD place = 0; place < 3; ++place) {
     EXPECT_EQ(added[place].group, WideString(1, static_cast<WCHAR>(OLESTR('A') + place)));
@@ -80,3 +82,5 @@ TEST_F(EngineTest, AGroupTheServerRefusesDisconnects) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "opcclient/opc_result_owners.h"
 #include "platform/com/connection_point.h"
 
+namespace tavrel {
+
 namespace {
 
 // How long Start waits for the worker to run.
@@ -256,3 +258,5 @@ WriteResult OpcConnection::WriteTag(ProjectTag& tag, std::string_view value) {
 std::unique_ptr<ConnectionEngine> MakeOpcConnection(const ConnectionEngineContext& context) {
   return std::make_unique<OpcConnection>(context);
 }
+
+}  // namespace tavrel

@@ -29,6 +29,8 @@
 #include "bridge/opc/read_cycle.h"
 #include "bridge/opc/worker_wakeup.h"
 
+namespace tavrel {
+
 class OpcConnection final : public ConnectionEngine {
  public:
   OpcConnection(const ConnectionEngineContext& context, EngineTiming timing = {});
@@ -85,3 +87,5 @@ class OpcConnection final : public ConnectionEngine {
 
 // The factory the program gives the start-up.
 std::unique_ptr<ConnectionEngine> MakeOpcConnection(const ConnectionEngineContext& context);
+
+}  // namespace tavrel

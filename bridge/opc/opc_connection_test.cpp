@@ -3,6 +3,8 @@
 #include "bridge/opc/engine_test_support.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace engine_test {
 namespace {
 
@@ -128,3 +130,5 @@ TEST_F(EngineTest, ReconnectionsUnderStreamingCallbacksKeepTheRecordsSafe) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "bridge/opc/opc_item.h"
 
+namespace tavrel {
+
 const Item* ItemTable::Reader::Find(OPCHANDLE clientHandle) const {
   if (table_.closed_ || clientHandle < table_.firstHandle_) return nullptr;
   const std::size_t index = clientHandle - table_.firstHandle_;
@@ -48,3 +50,5 @@ void ItemTable::Close() {
   }
   Clear();
 }
+
+}  // namespace tavrel

@@ -27,6 +27,8 @@
 #include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 class ValuePushSink;
 
 struct Item {
@@ -80,3 +82,5 @@ class ItemTable {
   std::size_t live_ GUARDED_BY(mutex_) = 0;
   bool closed_ GUARDED_BY(mutex_) = false;
 };
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "common/code_page.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 STDMETHODIMP OPCCallback::OnDataChange(DWORD /*transactionId*/, OPCHANDLE /*clientGroup*/,
                                        HRESULT /*masterQuality*/, HRESULT /*masterError*/,
                                        DWORD count, OPCHANDLE* clientItems, VARIANT* values,
@@ -39,3 +41,5 @@ STDMETHODIMP OPCShutdown::ShutdownRequest(LPCWSTR reason) {
   worker_->RequestRestart();
   return S_OK;
 }
+
+}  // namespace tavrel

@@ -27,6 +27,8 @@
 #include "platform/com/com_object.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 class OPCCallback final : public IgnoringDataSink {
  public:
   OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project,
@@ -56,3 +58,5 @@ class OPCShutdown final : public ComObject<IOPCShutdown> {
   mutable Mutex mutex_;
   std::string reason_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel

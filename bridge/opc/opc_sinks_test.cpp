@@ -5,6 +5,8 @@
 #include "common/wide_string.h"
 #include "platform/com/bstr.h"
 
+namespace tavrel {
+
 namespace {
 
 ProjectServerRecord OneGroup(int tags) {
@@ -118,3 +120,5 @@ TEST(ShutdownSink, KeepsTheReasonAndAsksTheWorkerToRestartOnce) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

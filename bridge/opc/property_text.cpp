@@ -10,6 +10,8 @@
 #include "platform/com/safearray.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 template <typename... Args>
@@ -99,3 +101,5 @@ std::string PropertyText(const VARIANT& value) {
   }
   return ScalarText(value.vt, value);
 }
+
+}  // namespace tavrel

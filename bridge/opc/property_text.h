@@ -12,4 +12,8 @@
 
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 std::string PropertyText(const VARIANT& value);
+
+}  // namespace tavrel

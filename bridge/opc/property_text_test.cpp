@@ -9,6 +9,8 @@
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
 
+namespace tavrel {
+
 namespace {
 
 VARIANT Of(VARTYPE vt, std::uint64_t bits) {
@@ -109,3 +111,5 @@ TEST(PropertyText, ArraysOfAnotherElementTypeShowAQuestionMarkPerElement) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

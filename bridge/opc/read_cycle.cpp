@@ -8,6 +8,8 @@
 #include "common/wide_string.h"
 #include "opcclient/opc_result_owners.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr DWORD kRefreshTransaction = 6015;
@@ -151,3 +153,5 @@ void ReadCycle::ReadProperties(const ProjectGroup& group) {
     parts_.metrics.valuesReceived.Increment();
   }
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include "bridge/opc/connection_parts.h"
 #include "common/period_timer.h"
 
+namespace tavrel {
+
 class ReadCycle {
  public:
   enum class Outcome { kDone, kGroupLost };
@@ -39,3 +41,5 @@ class ReadCycle {
   std::vector<std::vector<DWORD>> propertyIds_;  // by tag index; empty without property reads
   ComPtr<IOPCItemProperties> itemProperties_;
 };
+
+}  // namespace tavrel

@@ -1,6 +1,8 @@
 #include "bridge/opc/engine_test_support.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace engine_test {
 namespace {
 
@@ -23,9 +25,9 @@ TEST_F(EngineTest, AllThreeReadModesDeliverChangingValues) {
               return line.ends_with(",组名=Callback,周期=20 正在异步读");
             }));
   // The call-back group's device refreshes carry the transaction id 6015.
-  const std::vector<JournalEntry> refreshes = device_->Journal().Entries("Refresh2");
+  const std::vector<opcsim::JournalEntry> refreshes = device_->Journal().Entries("Refresh2");
   ASSERT_FALSE(refreshes.empty());
-  for (const JournalEntry& refresh : refreshes) {
+  for (const opcsim::JournalEntry& refresh : refreshes) {
     EXPECT_EQ(refresh.group, OLESTR("Callback"));
     EXPECT_EQ(refresh.argument, 6015u);
   }
@@ -89,9 +91,9 @@ TEST_F(EngineTest, ReadFailuresAreLoggedWithTheItem) {
 // A read mode whose interface the group does not offer says so instead of reading: the cache
 // read without IOPCSyncIO, the call-back read (Refresh2) on a DA 1.0 server.
 TEST_F(EngineTest, AReadModeWithoutItsInterfaceSaysSo) {
-  SimulationSettings settings;
+  opcsim::SimulationSettings settings;
   settings.offersSyncIo = false;
-  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
+  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
   const ProjectServerRecord legacy =
       LegacyServer({GroupRecord("L", 1, false, {TagRecord("Echo.Int4", 3)}, "10")});
   Run({TreeServer({GroupRecord("S", 0, false, {TagRecord("Echo.Int4", 3)}, "10")}), legacy});
@@ -101,3 +103,5 @@ TEST_F(EngineTest, AReadModeWithoutItsInterfaceSaysSo) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "platform/com/client_security.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const EngineLog& log) {
@@ -83,3 +85,5 @@ ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& se
   }
   return opcServer;
 }
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 void SleepServerListPause() { std::this_thread::sleep_for(kServerListPause); }
 
 std::vector<ServerListEntry> ListServers(const DiscoveryPause& pause) {
@@ -55,3 +57,5 @@ std::string ServerListDocument(const std::vector<ServerListEntry>& servers) {
   }
   return body.GetText();
 }
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 
 #include "common/browse_files.h"
 
+namespace tavrel {
+
 inline constexpr std::chrono::milliseconds kServerListPause{200};
 
 // Waits before each server is described.
@@ -30,3 +32,5 @@ std::vector<ServerListEntry> ListServers(const DiscoveryPause& pause = SleepServ
 // The API's server list document: one `t` per server with `a` ProgID, `b` description, `c`
 // CLSID and `d` category; for an empty list one `t` with `error` "获取Server 列表失败".
 std::string ServerListDocument(const std::vector<ServerListEntry>& servers);
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 class ServerDiscoveryTest : public ::testing::Test {
@@ -16,7 +18,7 @@ class ServerDiscoveryTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
   }
   void TearDown() override { CoUninitialize(); }
 };
@@ -33,8 +35,8 @@ TEST_F(ServerDiscoveryTest, ListsTheDa2ServersAndPausesBeforeEach) {
   const std::vector<ServerListEntry> servers = ListServers([&] { ++pauses; });
   EXPECT_EQ(pauses, static_cast<int>(servers.size()));
 
-  const ServerListEntry* tree = Find(servers, kOpcSimTreeProgId);
-  const ServerListEntry* flat = Find(servers, kOpcSimFlatProgId);
+  const ServerListEntry* tree = Find(servers, opcsim::kOpcSimTreeProgId);
+  const ServerListEntry* flat = Find(servers, opcsim::kOpcSimFlatProgId);
   ASSERT_NE(tree, nullptr);
   ASSERT_NE(flat, nullptr);
   EXPECT_EQ(tree->clsid, "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}");
@@ -42,7 +44,7 @@ TEST_F(ServerDiscoveryTest, ListsTheDa2ServersAndPausesBeforeEach) {
   EXPECT_EQ(tree->catid, "{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}");
   EXPECT_FALSE(tree->description.empty());
   // The DA 1.0 server is in no category; the list service does not report it.
-  EXPECT_EQ(Find(servers, kOpcSimLegacyProgId), nullptr);
+  EXPECT_EQ(Find(servers, opcsim::kOpcSimLegacyProgId), nullptr);
   EXPECT_EQ(TaskMemoryBlocksInUse(), tasksBefore);
 }
 
@@ -88,3 +90,5 @@ TEST(ServerListDocument, OneEntryPerServerOrTheErrorForNone) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace tavrel {
+
 ServerTagRange::ServerTagRange(const ProjectServer& server) : server_(server) {
   for (const auto& group : server.groups) {
     if (count_ == 0 && !group->tags.empty()) firstHandle_ = group->tags.front()->handle;
@@ -114,3 +116,5 @@ void ServerSession::SetClsidText(std::string text) {
   const MutexLock lock(mutex_);
   clsidText_ = std::move(text);
 }
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 // The tags of one server take consecutive handles (bridge_project.h); this maps them to
 // 0-based indexes.
 class ServerTagRange {
@@ -98,3 +100,5 @@ class ServerSession {
   bool groupsAdded_ GUARDED_BY(mutex_) = false;
   std::string clsidText_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel

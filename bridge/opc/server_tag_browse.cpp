@@ -3,6 +3,8 @@
 #include "bridge/opc/address_space_walk.h"
 #include "bridge/opc/body_document.h"
 
+namespace tavrel {
+
 std::string BrowseServerTags(BridgeLog& log, std::string_view sid, std::string_view clsid,
                              bool forceFlat, const DiscoveryPause& settle) {
   log.LogMessage("开始遍历SERVER TAG", 0);
@@ -40,3 +42,5 @@ std::string BrowseServerTags(BridgeLog& log, std::string_view sid, std::string_v
   log.WriteLogText(server, text);
   return text;
 }
+
+}  // namespace tavrel

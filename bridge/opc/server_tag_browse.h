@@ -32,6 +32,10 @@
 #include "bridge/opc/browse_connection.h"
 #include "common/bridge_log.h"
 
+namespace tavrel {
+
 std::string BrowseServerTags(BridgeLog& log, std::string_view sid, std::string_view clsid,
                              bool forceFlat,
                              const DiscoveryPause& settle = SleepBrowseTeardownPause);
+
+}  // namespace tavrel

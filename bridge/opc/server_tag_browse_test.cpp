@@ -14,6 +14,8 @@
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 // More names than one enumeration call returns (100), and not a multiple of it: the walks must
@@ -63,9 +65,9 @@ std::vector<std::string> Ids(const BrowseResult& result) {
 
 // The ids of every branch's items, each branch before its sub-branches, without the items of
 // the top level itself: the order the tree walk must produce.
-void CollectTreeOrder(const ItemCatalogue& catalogue, std::size_t branch,
+void CollectTreeOrder(const opcsim::ItemCatalogue& catalogue, std::size_t branch,
                       std::vector<std::string>& ids) {
-  if (branch != ItemCatalogue::kRoot) {
+  if (branch != opcsim::ItemCatalogue::kRoot) {
     for (std::size_t item : catalogue.Branch(branch).items) {
       ids.push_back(WideToAnsi(catalogue.Item(item).itemId));
     }
@@ -107,19 +109,19 @@ class BrowseServerTagsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
-    SimulationSettings settings;
+    opcsim::RegisterSimulatedServers();
+    opcsim::SimulationSettings settings;
     settings.bulkItemCount = kBulkItems;
-    ResetSimulatedDevice(CLSID_OPCSimTree, settings);
-    ResetSimulatedDevice(CLSID_OPCSimFlat, settings);
-    ResetSimulatedDevice(CLSID_OPCSimLegacy, settings);
+    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
+    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimFlat, settings);
+    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimLegacy, settings);
     ClassDescriptor noBrowse;
     noBrowse.progId = "Test.NoBrowse.1";
     noBrowse.clsid = kNoBrowseClsid;
     noBrowse.description = "server without browsing";
     RegisterBuiltInClass(noBrowse, [](const ActivationRequest&, REFIID iid, void** object) {
       ComPtr<IOPCServer> inner;
-      const HRESULT connected = SimulatedDeviceFor(CLSID_OPCSimTree)
+      const HRESULT connected = opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)
                                     ->Connect(IID_IOPCServer, inner.ReleaseAndGetVoidAddressOf());
       if (FAILED(connected)) return connected;
       return MakeComObject<ServerWithoutBrowsing>(std::move(inner))->QueryInterface(iid, object);
@@ -193,9 +195,9 @@ TEST_F(BrowseServerTagsTest, ServerThatCannotBeOpenedIsLoggedWithTheCause) {
                 "456789ABCDEF} "),
             std::string::npos);
 
-  SimulatedDeviceFor(CLSID_OPCSimTree)->Faults().RefuseAddGroup(E_OUTOFMEMORY);
+  opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)->Faults().RefuseAddGroup(E_OUTOFMEMORY);
   const BrowseResult refused = Parse(Browse("S2", kTreeClsid));
-  SimulatedDeviceFor(CLSID_OPCSimTree)->Faults().AcceptAddGroup();
+  opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)->Faults().AcceptAddGroup();
   EXPECT_EQ(refused.error, "获取Server[S2] 点表失败");
   EXPECT_NE(DailyLogText().find("AddGroup node: "), std::string::npos);
   EXPECT_EQ(DailyLogText().find("遍历结束"), std::string::npos);
@@ -217,7 +219,8 @@ TEST_F(BrowseServerTagsTest, TreeWalkListsBranchesDepthFirstWithoutTopLevelItems
   const BrowseResult result = Parse(Browse("T", kTreeClsid));
   EXPECT_TRUE(result.error.empty());
   std::vector<std::string> expected;
-  CollectTreeOrder(BuildSimulatedAddressSpace(kBulkItems), ItemCatalogue::kRoot, expected);
+  CollectTreeOrder(opcsim::BuildSimulatedAddressSpace(kBulkItems), opcsim::ItemCatalogue::kRoot,
+                   expected);
   EXPECT_EQ(Ids(result), expected);
   for (const char* topLevel : {"Heartbeat", "Counter", "Version"}) {
     EXPECT_EQ(std::count(expected.begin(), expected.end(), topLevel), 0) << topLevel;
@@ -239,7 +242,7 @@ TEST_F(BrowseServerTagsTest, TreeWalkListsBranchesDepthFirstWithoutTopLevelItems
 }
 
 TEST_F(BrowseServerTagsTest, FlatSpaceAndForcedFlatWalkListEveryItemOnce) {
-  const ItemCatalogue catalogue = BuildSimulatedAddressSpace(kBulkItems);
+  const opcsim::ItemCatalogue catalogue = opcsim::BuildSimulatedAddressSpace(kBulkItems);
   std::vector<std::string> every;
   for (std::size_t i = 0; i < catalogue.ItemCount(); ++i) {
     every.push_back(WideToAnsi(catalogue.Item(i).itemId));
@@ -255,7 +258,7 @@ TEST_F(BrowseServerTagsTest, FlatSpaceAndForcedFlatWalkListEveryItemOnce) {
 }
 
 TEST_F(BrowseServerTagsTest, ItemThatCannotBeAddedGetsZeroTypeAndRights) {
-  FaultControls& faults = SimulatedDeviceFor(CLSID_OPCSimFlat)->Faults();
+  opcsim::FaultControls& faults = opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimFlat)->Faults();
   faults.RejectItemIds({OLESTR("Sine.Int2"), OLESTR("中文.设备一.压力")});
   const BrowseResult result = Parse(Browse("R", kFlatClsid));
   faults.RejectItemIds({});
@@ -290,3 +293,5 @@ TEST_F(BrowseServerTagsTest, EveryCompletedWalkIsAppendedToTheServersFile) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "platform/com/owned_variant.h"
 #include "platform/com/variant_change_type.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr DWORD kWriteTransaction = 2;
@@ -50,3 +52,5 @@ WriteResult WriteTagValue(const WriteTarget& target, VARTYPE type, std::string_v
   }
   return {0, ""};
 }
+
+}  // namespace tavrel

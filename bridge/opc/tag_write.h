@@ -12,5 +12,9 @@
 #include "bridge/opc/engine_log.h"
 #include "bridge/opc/server_session.h"
 
+namespace tavrel {
+
 WriteResult WriteTagValue(const WriteTarget& target, VARTYPE type, std::string_view value,
                           const EngineLog& log);
+
+}  // namespace tavrel

@@ -1,6 +1,8 @@
 #include "bridge/opc/engine_test_support.h"
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 namespace engine_test {
 namespace {
 
@@ -82,11 +84,11 @@ TEST_F(WriteTest, ATagNotRegisteredAgainIsNotWrittenThroughItsOldHandle) {
 // call-back: without one the call fails and says why. A DA 1.0 server offers neither once its
 // groups were added, so its tags are not written.
 TEST_F(EngineTest, WithoutSyncIoWritesGoThroughIOPCAsyncIO2) {
-  SimulationSettings settings;
+  opcsim::SimulationSettings settings;
   settings.offersSyncIo = false;
   settings.signalPeriod = 50ms;
-  ResetSimulatedDevice(CLSID_OPCSimTree, settings);
-  ResetSimulatedDevice(CLSID_OPCSimLegacy, settings);
+  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
+  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimLegacy, settings);
   const ProjectServerRecord legacy =
       LegacyServer({GroupRecord("L", 0, false, {TagRecord("Echo.Int4", 3)})});
   Run({TreeServer({GroupRecord("C", 1, false, {TagRecord("Echo.Int4", 3)}),
@@ -128,3 +130,5 @@ TEST(WriteWithoutEngine, AConnectionWithoutItsEngineRefusesWrites) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "bridge/opc/worker_wakeup.h"
 
+namespace tavrel {
+
 void WorkerWakeup::RequestRestart() {
   {
     const MutexLock lock(mutex_);
@@ -24,3 +26,5 @@ bool WorkerWakeup::Pause(const std::stop_token& stop, Clock::duration duration) 
   changed_.wait_for(lock, stop, duration, [] { return false; });
   return !stop.stop_requested();
 }
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 
 #include "common/mutex.h"
 
+namespace tavrel {
+
 class WorkerWakeup {
  public:
   using Clock = std::chrono::steady_clock;
@@ -32,3 +34,5 @@ class WorkerWakeup {
   std::condition_variable_any changed_;
   int pendingRestarts_ GUARDED_BY(mutex_) = 0;  // each is taken by one wait
 };
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include "desktop/qt_message_boxes.h"
 #include "desktop/quit_signal_loop.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kAboutText[] = "Tavrel 版本6.1.1";
@@ -75,3 +77,5 @@ std::unique_ptr<BridgeDesktop> MakeBridgeDesktop() {
   if (!application) return nullptr;
   return std::make_unique<QtBridgeDesktop>(std::move(application));
 }
+
+}  // namespace tavrel

@@ -11,5 +11,9 @@
 
 #include "bridge/core/bridge_desktop.h"
 
+namespace tavrel {
+
 // The front end, or null when no display is available (the bridge then runs headless).
 std::unique_ptr<BridgeDesktop> MakeBridgeDesktop();
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 std::unique_ptr<QMenu> BridgeTrayMenu(const BridgeTrayCommands& commands) {
   auto menu = std::make_unique<QMenu>();
   QObject::connect(menu->addAction(FromGbk("开主面板")), &QAction::triggered, commands.openPanel);
@@ -12,3 +14,5 @@ std::unique_ptr<QMenu> BridgeTrayMenu(const BridgeTrayCommands& commands) {
   QObject::connect(menu->addAction(FromGbk("退出系统")), &QAction::triggered, commands.quit);
   return menu;
 }
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+namespace tavrel {
+
 struct BridgeTrayCommands {
   std::function<void()> openPanel;
   std::function<void()> openLog;
@@ -13,3 +15,5 @@ struct BridgeTrayCommands {
 };
 
 std::unique_ptr<QMenu> BridgeTrayMenu(const BridgeTrayCommands& commands);
+
+}  // namespace tavrel

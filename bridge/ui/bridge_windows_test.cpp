@@ -19,6 +19,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/recording_message_boxes.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string ReadFile(const std::string& path) {
@@ -191,3 +193,5 @@ TEST(WriteDialog, WritesTheEditedTextAsideAndShowsTheResult) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

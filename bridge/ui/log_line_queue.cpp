@@ -6,6 +6,8 @@
 
 #include "common/gbk_prefix.h"
 
+namespace tavrel {
+
 std::string LogListLine(WallTime when, std::string_view text) {
   const std::time_t seconds = static_cast<std::time_t>(when.seconds);
   std::tm local{};
@@ -52,3 +54,5 @@ void LogLineQueue::SetWakeUp(std::function<void()> wakeUp) {
   const MutexLock lock(mutex_);
   wakeUp_ = std::move(wakeUp);
 }
+
+}  // namespace tavrel

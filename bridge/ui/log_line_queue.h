@@ -14,6 +14,8 @@
 #include "common/bridge_log.h"
 #include "common/mutex.h"
 
+namespace tavrel {
+
 inline constexpr std::size_t kLogListMessageLength = 1024;
 
 std::string LogListLine(WallTime when, std::string_view text);
@@ -38,3 +40,5 @@ class LogLineQueue final : public LogSink {
   bool paused_ GUARDED_BY(mutex_) = false;
   std::function<void()> wakeUp_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel

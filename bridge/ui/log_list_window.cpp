@@ -12,6 +12,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kPauseLabel[] = "暂停";
@@ -100,3 +102,5 @@ void LogListWindow::SaveLines() {
     file << ToGbk(lines_->item(row)->text()) << "\r\n";
   }
 }
+
+}  // namespace tavrel

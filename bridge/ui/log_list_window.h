@@ -26,6 +26,8 @@
 class QListWidget;
 class QPushButton;
 
+namespace tavrel {
+
 inline constexpr int kLogListLines = 1024;
 
 // Asks the user for a folder; none when cancelled.
@@ -56,3 +58,5 @@ class LogListWindow : public QWidget {
   QPushButton* pause_;
   WindowHandback handback_;
 };
+
+}  // namespace tavrel

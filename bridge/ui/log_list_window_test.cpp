@@ -14,6 +14,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/recording_message_boxes.h"
 
+namespace tavrel {
+
 namespace {
 
 // 2024-03-05 06:07:08 local time, 9 ms.
@@ -106,3 +108,5 @@ TEST_F(LogListWindowTest, SavesEveryLineIntoAFileNamedForTheTime) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

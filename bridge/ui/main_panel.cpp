@@ -22,6 +22,8 @@
 #include "desktop/server_config_dialog.h"
 #include "platform/com/com_apartment.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kRefreshPeriodMs = 500;
@@ -274,3 +276,5 @@ void MainPanel::ShowRunningState() {
         0, FromGbk(ServerStateLabel(servers[server]->name, sources_.serverConnected(server))));
   }
 }
+
+}  // namespace tavrel

@@ -38,6 +38,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QLabel;
 
+namespace tavrel {
+
 inline constexpr char kPromptCaption[] = "提示";
 
 // What the panel shows and uses of the running bridge.
@@ -100,3 +102,5 @@ class MainPanel : public QWidget {
   QProgressDialog* busy_ = nullptr;
   BackgroundCall<void> traversal_;  // declared last: waited for before the members go
 };
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/type_text.h"
 
+namespace tavrel {
+
 namespace {
 
 QStringList Titles() {
@@ -90,3 +92,5 @@ QVariant TagGridModel::Cell(int row, int column) const {
       return {};
   }
 }
+
+}  // namespace tavrel

@@ -15,6 +15,8 @@
 #include "bridge/core/project_tree.h"
 #include "desktop/titled_table_model.h"
 
+namespace tavrel {
+
 class TagGridModel final : public TitledTableModel {
  public:
   enum Column {
@@ -58,3 +60,5 @@ class TagGridModel final : public TitledTableModel {
   const ProjectGroup* group_ = nullptr;
   mutable std::vector<ShownValue> shown_;  // by row; taken when first asked for
 };
+
+}  // namespace tavrel

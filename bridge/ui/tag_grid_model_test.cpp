@@ -8,6 +8,8 @@
 #include "common/log_time.h"
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 namespace {
 
 class TagGridModelTest : public ::testing::Test {
@@ -80,3 +82,5 @@ TEST_F(TagGridModelTest, RefreshReportsOnlyChangedRowsInItsRange) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include "bridge/core/bridge_project.h"
 #include "common/markup_document.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kTemplateDeclaration[] = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n";
@@ -67,3 +69,5 @@ std::string TemplateDocument(const BridgeProject& project) {
 }
 
 std::string TemplateFilePath(const std::string& chosenPath) { return chosenPath + kTemplateSuffix; }
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 class BridgeProject;
 
 inline constexpr char kTemplatePlugName[] = "Quendrel";
@@ -24,3 +26,5 @@ std::string TemplateDocument(const BridgeProject& project);
 
 // The path a chosen file name is saved under: the name with ".tpl" appended.
 std::string TemplateFilePath(const std::string& chosenPath);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "bridge/ui/ui_test_project.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(TemplateExport, DocumentBytes) {
@@ -32,3 +34,5 @@ TEST(TemplateExport, ValueClassOfEveryType) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

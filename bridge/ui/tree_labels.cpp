@@ -1,5 +1,7 @@
 #include "bridge/ui/tree_labels.h"
 
+namespace tavrel {
+
 std::string ServerLabel(const std::string& name) { return name + ":断开"; }
 
 std::string ServerStateLabel(const std::string& name, bool connected) {
@@ -14,3 +16,5 @@ std::string AddedServerLabel(const std::string& name, const std::string& desc,
                              const std::string& node) {
   return "源:" + name + "_" + desc + "[" + node + "]";
 }
+
+}  // namespace tavrel

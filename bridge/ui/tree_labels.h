@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 inline constexpr char kTreeRootLabel[] = "OPC SERVER列表";
 
 // A server before its state is known: "%s:断开".
@@ -14,3 +16,5 @@ std::string GroupLabel(const std::string& name, const std::string& desc);
 // A server added in the panel: "源:%s_%s[%s]" with name, description and node.
 std::string AddedServerLabel(const std::string& name, const std::string& desc,
                              const std::string& node);
+
+}  // namespace tavrel

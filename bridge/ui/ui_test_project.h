@@ -6,6 +6,8 @@
 
 #include "bridge/core/bridge_project.h"
 
+namespace tavrel {
+
 inline std::unique_ptr<BridgeProject> MakeUiTestProject() {
   ProjectGroupRecord group;
   group.name = "G1";
@@ -16,3 +18,5 @@ inline std::unique_ptr<BridgeProject> MakeUiTestProject() {
   server.groups = {group};
   return std::make_unique<BridgeProject>(std::vector<ProjectServerRecord>{server});
 }
+
+}  // namespace tavrel

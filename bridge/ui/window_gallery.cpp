@@ -26,6 +26,7 @@
 #include "platform/opcsim/simulated_servers.h"
 
 int main(int argc, char** argv) {
+  using namespace tavrel;
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s <program directory> <output directory>\n", argv[0]);
     return 2;
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
   if (!application) return 1;
   const ComApartment apartment;
   RegisterOpcCoreClasses();
-  RegisterSimulatedServers();
+  opcsim::RegisterSimulatedServers();
   QTemporaryDir directory;
   const std::string runDirectory = directory.path().toStdString();
   for (const char* file : {"config.xml", "opc_db.xml"}) {

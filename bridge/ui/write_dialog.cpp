@@ -9,6 +9,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/type_text.h"
 
+namespace tavrel {
+
 WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value) {
   if (tag.connection == nullptr) return {1, kNotConnectedText};
   return tag.connection->WriteTag(tag, value);
@@ -58,3 +60,5 @@ void WriteDialog::Finish(const WriteResult& result) {
   }
   QDialog::accept();
 }
+
+}  // namespace tavrel

@@ -20,6 +20,8 @@
 class QDialogButtonBox;
 class QLineEdit;
 
+namespace tavrel {
+
 inline constexpr char kWriteCaption[] = "写入";
 inline constexpr char kWriteAcceptedText[] = "写入成功";
 inline constexpr char kWriteRefusedText[] = "写入失败";
@@ -55,3 +57,5 @@ class WriteDialog : public QDialog {
   QDialogButtonBox* buttons_;
   BackgroundCall<WriteResult> writing_;  // declared last: waited for before the members go
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/com/task_memory_ptr.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kClimbLimit = 1000;
@@ -66,3 +68,5 @@ WideString FullItemId(IOPCBrowseServerAddressSpace& browser, const WideString& n
   if (FAILED(hr) || itemId == nullptr) return {};
   return WideString(itemId);
 }
+
+}  // namespace tavrel

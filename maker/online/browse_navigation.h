@@ -12,6 +12,8 @@
 #include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 using BranchPath = std::vector<WideString>;
 
 // Goes UP until the server refuses.
@@ -36,3 +38,5 @@ std::vector<WideString> AllNames(IOPCBrowseServerAddressSpace& browser, OPCBROWS
 WideString FullItemId(IOPCBrowseServerAddressSpace& browser, const WideString& name);
 
 inline constexpr WCHAR kAnyName[] = OLESTR("*");
+
+}  // namespace tavrel

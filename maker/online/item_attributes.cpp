@@ -5,6 +5,8 @@
 #include "opcclient/opc_result_owners.h"
 #include "platform/com/variant_change_type.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr DWORD kCanonicalTypeProperty = 1;
@@ -121,3 +123,5 @@ std::optional<ItemAttributes> ReadItemProperties(IOPCItemProperties& properties,
   if (!vt && !dir) return std::nullopt;
   return ItemAttributes{vt.value_or(0), dir.value_or(0)};
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "common/wide_string.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 struct ItemAttributes {
   int vt = 0;   // canonical data type
   int dir = 0;  // access rights
@@ -36,3 +38,5 @@ std::optional<std::vector<ItemAttributes>> ValidateItemBatch(
 // properties; nothing when the server offers neither or cannot read them.
 std::optional<ItemAttributes> ReadItemProperties(IOPCItemProperties& properties,
                                                  const WideString& itemId);
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "opcclient/remote_identity.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string OnNode(const std::string& text, const std::string& node) {
@@ -56,3 +58,5 @@ NodeDiscovery DiscoverNodeServers(const NodeDiscoveryRequest& request) {
   }
   return discovery;
 }
+
+}  // namespace tavrel

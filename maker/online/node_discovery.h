@@ -20,6 +20,8 @@
 #include "common/browse_files.h"
 #include "platform/com/guid.h"
 
+namespace tavrel {
+
 struct NodeDiscoveryRequest {
   std::string node;  // empty: this computer
   CATID category{};
@@ -36,3 +38,5 @@ struct NodeDiscovery {
 };
 
 NodeDiscovery DiscoverNodeServers(const NodeDiscoveryRequest& request);
+
+}  // namespace tavrel

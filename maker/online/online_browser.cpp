@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONG kLeavesPerCall = 1000;
@@ -80,3 +82,5 @@ std::optional<ItemAttributes> OnlineBrowser::ReadProperties(const std::string& i
   if (!properties_) return std::nullopt;
   return ReadItemProperties(*properties_.Get(), AnsiToWide(id));
 }
+
+}  // namespace tavrel

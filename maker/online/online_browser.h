@@ -13,6 +13,8 @@
 #include "maker/online/item_attributes.h"
 #include "maker/online/server_link.h"
 
+namespace tavrel {
+
 class OnlineBrowser {
  public:
   explicit OnlineBrowser(const ServerLink& link);
@@ -45,3 +47,5 @@ class OnlineBrowser {
   ComPtr<IOPCItemProperties> properties_;
   IOPCItemMgt* items_;
 };
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include "maker/project/tag_candidates.h"
 #include "platform/com/com.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace scan_test;
@@ -86,3 +88,5 @@ TEST_F(OnlineTagsTest, TwoFailingTagsGiveTheExactMatchText) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

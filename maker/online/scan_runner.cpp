@@ -3,6 +3,8 @@
 #include "desktop/gbk_text.h"
 #include "platform/com/com_apartment.h"
 
+namespace tavrel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -70,3 +72,5 @@ void ScanRunner::Cancel() { worker_.request_stop(); }
 void ScanRunner::Wait() {
   if (worker_.joinable()) worker_.join();
 }
+
+}  // namespace tavrel

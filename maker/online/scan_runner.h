@@ -16,6 +16,8 @@
 #include "desktop/window_handback.h"
 #include "maker/online/server_scan.h"
 
+namespace tavrel {
+
 inline constexpr std::chrono::milliseconds kProgressInterval{50};
 
 class ScanRunner {
@@ -47,3 +49,5 @@ class ScanRunner {
   WindowHandback handback_;
   std::jthread worker_;  // declared last: joined before the handback and the reports go
 };
+
+}  // namespace tavrel

@@ -23,6 +23,8 @@
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace scan_test {
 
 inline constexpr std::size_t kBulkItems = 250;  // more than one batch of names, not a multiple
@@ -52,16 +54,16 @@ inline std::string ClassSection(const TestServer& server, const char* implementa
 inline void RegisterScanTestServers() {
   static const bool registered = [] {
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
     const TestDirectory directory;
     const std::string bulk = "bulk_items = " + std::to_string(kBulkItems) + "\n";
     WriteTestFile(directory / "com_registry.conf",
-                  ClassSection(kTree, kOpcSimTreeProgId, kDa20, bulk) +
-                      ClassSection(kFlat, kOpcSimFlatProgId, kDa20, bulk) +
-                      ClassSection(kLegacy, kOpcSimLegacyProgId, kDa10, bulk) +
-                      ClassSection(kNoBrowse, kOpcSimTreeProgId, kDa20,
+                  ClassSection(kTree, opcsim::kOpcSimTreeProgId, kDa20, bulk) +
+                      ClassSection(kFlat, opcsim::kOpcSimFlatProgId, kDa20, bulk) +
+                      ClassSection(kLegacy, opcsim::kOpcSimLegacyProgId, kDa10, bulk) +
+                      ClassSection(kNoBrowse, opcsim::kOpcSimTreeProgId, kDa20,
                                    bulk + "faults = at 0 refuse-browse\n") +
-                      ClassSection(kLarge, kOpcSimTreeProgId, kDa20,
+                      ClassSection(kLarge, opcsim::kOpcSimTreeProgId, kDa20,
                                    "bulk_items = " + std::to_string(kLargeBulkItems) +
                                        "\nfaults = at 0 reject " + kRejectedId + "\n"));
     EXPECT_EQ(ClassRegistry::Instance().LoadFile(directory / "com_registry.conf"),
@@ -99,7 +101,7 @@ class ScanServersTest : public ::testing::Test {
 // Every item id of the simulated address space in the order the scan lists them: the items of
 // a branch (the top included) before those of its sub-branches, depth first.
 inline std::vector<std::string> PreOrderIds(std::size_t bulkItems) {
-  const ItemCatalogue catalogue = BuildSimulatedAddressSpace(bulkItems);
+  const opcsim::ItemCatalogue catalogue = opcsim::BuildSimulatedAddressSpace(bulkItems);
   std::vector<std::string> ids;
   std::function<void(std::size_t)> collect = [&](std::size_t branch) {
     for (std::size_t item : catalogue.Branch(branch).items) {
@@ -107,8 +109,10 @@ inline std::vector<std::string> PreOrderIds(std::size_t bulkItems) {
     }
     for (std::size_t sub : catalogue.Branch(branch).branches) collect(sub);
   };
-  collect(ItemCatalogue::kRoot);
+  collect(opcsim::ItemCatalogue::kRoot);
   return ids;
 }
 
 }  // namespace scan_test
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "opcclient/remote_identity.h"
 #include "platform/com/com.h"
 
+namespace tavrel {
+
 constexpr WCHAR kInternalGroupName[] = OLESTR("Tomelund");
 constexpr DWORD kInternalGroupRate = 1000;
 constexpr std::chrono::milliseconds kTeardownPause{100};
@@ -176,3 +178,5 @@ bool ConnectServer(ServerNode& server, MessageBoxes& boxes) {
 }
 
 bool IsServerConnected(const ServerNode& server) { return server.link != nullptr; }
+
+}  // namespace tavrel

@@ -30,6 +30,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 class ShutdownReasonSink;
 struct ServerNode;
 
@@ -73,3 +75,5 @@ class ServerLink {
 // Connects the server unless it is connected; true when it is afterwards.
 bool ConnectServer(ServerNode& server, MessageBoxes& boxes);
 bool IsServerConnected(const ServerNode& server);
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "platform/com/com.h"
 #include "platform/opcsim/simulated_servers.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kGuardedNode[] = "maker-guarded";
@@ -21,14 +23,14 @@ class ServerLinkTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterOpcCoreClasses();
-    RegisterSimulatedServers();
+    opcsim::RegisterSimulatedServers();
     const TestDirectory directory;
     const std::string file = directory / "com_registry.conf";
     WriteTestFile(file, std::string("[node ") + kGuardedNode +
                             "]\nuser = operator\ndomain = PLANT\npassword = secret\n\n"
                             "[class]\nprogid = Remote.Sim.1\nclsid = " +
                             kRemoteClsid + "\nnode = " + kGuardedNode +
-                            "\nimplementation = " + kOpcSimTreeProgId + "\n");
+                            "\nimplementation = " + opcsim::kOpcSimTreeProgId + "\n");
     ASSERT_EQ(ClassRegistry::Instance().LoadFile(file), std::vector<std::string>{});
   }
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
@@ -119,3 +121,5 @@ TEST_F(ServerLinkTest, RemoteNodeIsReachedWithTheServersCredentials) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "maker/online/server_link.h"
 #include "maker/project/project_nodes.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONG kNamesPerBatch = 100;
@@ -182,3 +184,5 @@ void RunServerScan(const ScanRequest& request, ScanListener& listener, std::stop
   }
   listener.AddLine(TimedLine("扫描结束"), true);
 }
+
+}  // namespace tavrel

@@ -36,6 +36,8 @@
 
 #include "common/project_file.h"
 
+namespace tavrel {
+
 inline constexpr std::size_t kMaxScanDepth = 32;
 
 struct ScanTarget {
@@ -68,3 +70,5 @@ void RunServerScan(const ScanRequest& request, ScanListener& listener, std::stop
 
 // "<time> <message>" with the current local time.
 std::string TimedLine(const std::string& message);
+
+}  // namespace tavrel

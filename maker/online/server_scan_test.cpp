@@ -13,6 +13,8 @@
 #include "platform/com/com.h"
 #include "platform/opcda/opc_ids.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace scan_test;
@@ -141,8 +143,8 @@ TEST_F(ServerScanTest, DiscoveryListsTheCategoryChosenOrSaysWhyNot) {
     progIds.push_back(server.progId);
     EXPECT_EQ(server.catid, kDa20);
   }
-  for (const char* expected :
-       {kOpcSimTreeProgId, kOpcSimFlatProgId, kTree.progId, kFlat.progId, kNoBrowse.progId}) {
+  for (const char* expected : {opcsim::kOpcSimTreeProgId, opcsim::kOpcSimFlatProgId, kTree.progId,
+                               kFlat.progId, kNoBrowse.progId}) {
     EXPECT_NE(std::find(progIds.begin(), progIds.end(), expected), progIds.end()) << expected;
   }
 
@@ -168,3 +170,5 @@ TEST(DiscoveryWithoutTheOpcComponents, AsksForThemToBeInstalled) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

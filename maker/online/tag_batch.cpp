@@ -1,5 +1,7 @@
 #include "maker/online/tag_batch.h"
 
+namespace tavrel {
+
 TagBatch::TagBatch(std::vector<TagCandidate>& selected, bool checkDuplicates, int limit,
                    Resolver resolve)
     : selected_(selected),
@@ -33,3 +35,5 @@ void TagBatch::Resolve() {
   }
   batch_.clear();
 }
+
+}  // namespace tavrel

@@ -17,6 +17,8 @@
 #include "maker/online/item_attributes.h"
 #include "maker/project/tag_candidates.h"
 
+namespace tavrel {
+
 inline constexpr int kDefaultBatchLimit = 3000;
 
 class TagBatch {
@@ -42,3 +44,5 @@ class TagBatch {
   std::unordered_set<std::string> selectedIds_;
   std::vector<std::string> batch_;
 };
+
+}  // namespace tavrel

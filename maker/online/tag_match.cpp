@@ -3,6 +3,8 @@
 #include "common/code_page.h"
 #include "maker/online/item_attributes.h"
 
+namespace tavrel {
+
 void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode>>& tags,
                    std::size_t from, std::size_t to, std::string& errors) {
   std::vector<ItemRequest> requests;
@@ -25,3 +27,5 @@ void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode
 std::string MatchResultText(const std::string& errors) {
   return errors.empty() ? "Match Finished No Error" : "Match Finished Error List:" + errors;
 }
+
+}  // namespace tavrel

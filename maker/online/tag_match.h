@@ -12,6 +12,8 @@
 #include "maker/project/project_nodes.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel {
+
 // The tags matched per AddItems call; the dialog's chunk of work.
 inline constexpr std::size_t kMatchChunk = 500;
 
@@ -22,3 +24,5 @@ void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode
 
 // "Match Finished No Error", or "Match Finished Error List:" directly followed by `errors`.
 std::string MatchResultText(const std::string& errors);
+
+}  // namespace tavrel

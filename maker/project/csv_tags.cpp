@@ -6,6 +6,8 @@
 
 #include "common/decimal_text.h"
 
+namespace tavrel {
+
 namespace {
 
 // The first three fields of `line` and how many fields it has (the empty field after a last
@@ -59,3 +61,5 @@ bool ReadOrCreateCsvFile(const std::string& path, std::string* text) {
   text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
+
+}  // namespace tavrel

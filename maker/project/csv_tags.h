@@ -17,6 +17,8 @@
 
 #include "maker/project/tag_candidates.h"
 
+namespace tavrel {
+
 inline constexpr char kCsvHeaderId[] = "id___opc";
 
 // The tags of the CSV `text`: id, vt and dir; name, description and path stay empty.
@@ -25,3 +27,5 @@ std::vector<TagCandidate> ParseCsvTags(std::string_view text);
 // Reads the file at `path` into `text`, creating it empty when it does not exist; false when
 // it can be neither read nor created.
 bool ReadOrCreateCsvFile(const std::string& path, std::string* text);
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "maker/project/maker_project.h"
 
+namespace tavrel {
+
 namespace {
 
 template <typename Node>
@@ -75,3 +77,5 @@ size_t MakerProject::TagCount() const {
   }
   return count;
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 
 #include "maker/project/project_nodes.h"
 
+namespace tavrel {
+
 class MakerProject {
  public:
   std::vector<std::unique_ptr<ServerNode>> servers;
@@ -38,3 +40,5 @@ class MakerProject {
 
   size_t TagCount() const;
 };
+
+}  // namespace tavrel

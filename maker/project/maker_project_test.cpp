@@ -7,6 +7,8 @@
 #include "common/test_files.h"
 #include "maker/project/project_store.h"
 
+namespace tavrel {
+
 namespace {
 
 ServerNode& AddServer(MakerProject& project, const std::string& name) {
@@ -150,3 +152,5 @@ TEST_F(ProjectStoreTest, AFailedSaveSaysWhy) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

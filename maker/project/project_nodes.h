@@ -15,6 +15,8 @@
 
 #include "common/project_file.h"
 
+namespace tavrel {
+
 class ServerLink;
 struct GroupNode;
 struct ServerNode;
@@ -76,3 +78,5 @@ struct ServerNode final : ProjectNode {
   // needs no definition of ServerLink and the project code does not depend on the online code.
   std::shared_ptr<ServerLink> link;
 };
+
+}  // namespace tavrel

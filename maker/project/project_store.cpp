@@ -8,6 +8,8 @@
 #include "common/markup_document.h"
 #include "common/project_file.h"
 
+namespace tavrel {
+
 namespace {
 
 std::unique_ptr<ServerNode> ServerFromRecord(const ProjectServerRecord& record) {
@@ -114,3 +116,5 @@ bool ProjectStore::Save(const MakerProject& project, std::string& error) {
   loadError_.clear();  // the file now holds this project
   return true;
 }
+
+}  // namespace tavrel

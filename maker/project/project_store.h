@@ -15,6 +15,8 @@
 #include "common/project_file.h"
 #include "maker/project/maker_project.h"
 
+namespace tavrel {
+
 inline constexpr char kBackupSuffix[] = ".bak";
 
 class ProjectStore {
@@ -40,3 +42,5 @@ class ProjectStore {
 // The project file's record of a server: with its groups and tags, or its own attributes only.
 enum class RecordDepth { kWithGroups, kServerOnly };
 ProjectServerRecord ServerRecordOf(const ServerNode& server, RecordDepth depth);
+
+}  // namespace tavrel

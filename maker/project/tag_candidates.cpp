@@ -2,6 +2,8 @@
 
 #include <unordered_set>
 
+namespace tavrel {
+
 namespace {
 
 TagNode& AppendTag(GroupNode& group, const TagCandidate& candidate) {
@@ -37,3 +39,5 @@ CandidatesAdded AddTagCandidates(GroupNode& group, const std::vector<TagCandidat
   }
   return outcome;
 }
+
+}  // namespace tavrel

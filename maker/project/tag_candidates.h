@@ -8,6 +8,8 @@
 
 #include "maker/project/project_nodes.h"
 
+namespace tavrel {
+
 struct TagCandidate {
   std::string id;    // OPC item id
   std::string desc;  // description
@@ -34,3 +36,5 @@ void AppendUnnamedTags(GroupNode& group, const std::vector<TagCandidate>& candid
 
 // The message shown once when AddTagCandidates skipped a candidate.
 inline constexpr char kTagExistsMessage[] = "tag has exsit!";
+
+}  // namespace tavrel

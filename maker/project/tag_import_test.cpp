@@ -9,6 +9,8 @@
 #include "maker/project/tag_candidates.h"
 #include "maker/project/tag_list_pick.h"
 
+namespace tavrel {
+
 namespace {
 
 TagCandidate Csv(const char* id, int vt, int dir) {
@@ -86,3 +88,5 @@ TEST(TagListPick, ExactLinesInTheOrderTyped) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

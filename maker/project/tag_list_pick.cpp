@@ -1,5 +1,7 @@
 #include "maker/project/tag_list_pick.h"
 
+namespace tavrel {
+
 std::vector<TagCandidate> PickFromTagList(const std::map<std::string, TagListAttributes>& tagList,
                                           std::string_view text) {
   std::vector<TagCandidate> picked;
@@ -17,3 +19,5 @@ std::vector<TagCandidate> PickFromTagList(const std::map<std::string, TagListAtt
   }
   return picked;
 }
+
+}  // namespace tavrel

@@ -10,8 +10,12 @@
 #include "common/browse_files.h"
 #include "maker/project/tag_candidates.h"
 
+namespace tavrel {
+
 // The lines of `text` (split at every CR and LF, empty lines dropped) found in `tagList` by
 // exact, case-sensitive match, in the order typed: id, vt = dt, dir = ar. Lines not found are
 // dropped.
 std::vector<TagCandidate> PickFromTagList(const std::map<std::string, TagListAttributes>& tagList,
                                           std::string_view text);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kArrayFlag = 0x2000;
@@ -57,3 +59,5 @@ std::string SelectedTagTypeText(int vt) {
   const int code = vt & ~kArrayFlag;
   return TypeText(MakerTypeName(code), code);
 }
+
+}  // namespace tavrel

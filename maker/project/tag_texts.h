@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 // The maker's own VARTYPE names: 2 Short, 3 Long, 4 Float, 5 Double, 7 DataTime, 8 String,
 // 11 Boolean, 16 Char, 17 Byte, 18 Word, 19 DWord, 20 LongLong, 21 ULongLong, 22 Int,
 // 23 Uint, anything else (an array among them) "UnKown".
@@ -15,3 +17,5 @@ std::string TagListTypeText(int vt);
 // "<name>(<code>)" as the online browser's selected tags show it: the array flag removed before
 // the lookup as well.
 std::string SelectedTagTypeText(int vt);
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include "maker/project/project_store.h"
 #include "platform/process/spawn.h"
 
+namespace tavrel {
+
 void LaunchTestClient(const ServerNode& server, const std::string& programDirectory) {
   MarkupDocument document(MarkupBuild::kFull);
   AddServerElement(document, ServerRecordOf(server, RecordDepth::kServerOnly));
@@ -12,3 +14,5 @@ void LaunchTestClient(const ServerNode& server, const std::string& programDirect
   ReapEndedChildren();  // clients started earlier that have ended
   StartProgram(programDirectory + "/" + kTestClientName, {kTestClientName});
 }
+
+}  // namespace tavrel

@@ -8,7 +8,11 @@
 
 #include "maker/project/project_nodes.h"
 
+namespace tavrel {
+
 inline constexpr char kTestLaunchFileName[] = "temp.xml";
 inline constexpr char kTestClientName[] = "Vostic";
 
 void LaunchTestClient(const ServerNode& server, const std::string& programDirectory);
+
+}  // namespace tavrel

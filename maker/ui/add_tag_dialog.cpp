@@ -23,6 +23,8 @@
 #include "maker/online/tag_batch.h"
 #include "maker/ui/chunked_work.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kPlaceholder[] = "Dummy";
@@ -261,3 +263,5 @@ void AddTagDialog::DeleteSelectedTags() {
 }
 
 void AddTagDialog::SetStatus(const char* text) { status_->setText(FromGbk(text)); }
+
+}  // namespace tavrel

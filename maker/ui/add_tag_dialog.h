@@ -38,6 +38,8 @@ class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace tavrel {
+
 inline constexpr std::size_t kAddChunk = 500;
 
 class AddTagDialog : public QDialog {
@@ -87,3 +89,5 @@ class AddTagDialog : public QDialog {
   QCheckBox* checkDuplicates_;
   QLineEdit* status_;
 };
+
+}  // namespace tavrel

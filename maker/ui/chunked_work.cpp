@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kShowAfterMs = 300;
@@ -27,3 +29,5 @@ bool RunInChunks(QWidget* parent, const QString& label, std::size_t total, const
   }
   return true;
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 
 class QWidget;
 
+namespace tavrel {
+
 // Does one chunk of the work and returns how much of `total` is done after it.
 using WorkChunk = std::function<std::size_t()>;
 
@@ -16,3 +18,5 @@ using WorkChunk = std::function<std::size_t()>;
 // when the work lasts longer than a moment. False when the user cancelled (the chunks done
 // stay done).
 bool RunInChunks(QWidget* parent, const QString& label, std::size_t total, const WorkChunk& chunk);
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 // Runs `answer` on the next modal dialog once the event loop shows it.
 inline void AnswerNextDialog(std::function<void(QDialog&)> answer) {
   QTimer::singleShot(0, [answer = std::move(answer)] {
@@ -23,3 +25,5 @@ inline void AnswerNextDialog(std::function<void(QDialog&)> answer) {
 inline void SetEdit(QWidget& dialog, const char* name, const char* text) {
   dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(FromGbk(text));
 }
+
+}  // namespace tavrel

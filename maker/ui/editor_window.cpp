@@ -23,6 +23,8 @@
 #include "maker/ui/tag_pick_dialog.h"
 #include "maker/ui/tag_property_dialog.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr int kColumnWidths[] = {80, 280, 120, 100};
@@ -376,3 +378,5 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
   }
   event->accept();
 }
+
+}  // namespace tavrel

@@ -35,6 +35,8 @@ class QMenu;
 class QTableView;
 class QTreeView;
 
+namespace tavrel {
+
 class EditorWindow : public QMainWindow {
  public:
   // Loads the project of `programDirectory`. `chooser` runs the server chooser for the server
@@ -104,3 +106,5 @@ class EditorWindow : public QMainWindow {
   QPersistentModelIndex current_;
   bool modified_ = false;
 };
+
+}  // namespace tavrel

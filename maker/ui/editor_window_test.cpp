@@ -17,6 +17,8 @@
 #include "desktop/recording_message_boxes.h"
 #include "maker/ui/dialog_test_support.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kProject[] =
@@ -227,3 +229,5 @@ TEST_F(EditorWindowTest, KeyboardDeletesTheSelectionAndOpensTheConfiguration) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr const char* kCollectionNames[] = {"同步", "异步", "读属性"};
@@ -104,3 +106,5 @@ void GroupDialog::accept() {
   settings.additem = batch_->isChecked() ? "1" : "0";
   QDialog::accept();
 }
+
+}  // namespace tavrel

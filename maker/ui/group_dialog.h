@@ -16,6 +16,8 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
+namespace tavrel {
+
 struct GroupFields {
   std::string name;
   std::string desc;
@@ -46,3 +48,5 @@ class GroupDialog : public QDialog {
   QRadioButton* single_;
   QRadioButton* batch_;
 };
+
+}  // namespace tavrel

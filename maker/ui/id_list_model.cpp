@@ -2,6 +2,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 IdListModel::IdListModel(QString indexTitle, QString idTitle, QObject* parent)
     : TitledTableModel({std::move(indexTitle), std::move(idTitle)}, parent) {}
 
@@ -23,3 +25,5 @@ QVariant IdListModel::Cell(int row, int column) const {
   if (column == 0) return row + 1;
   return FromGbk(ids_[static_cast<std::size_t>(row)]);
 }
+
+}  // namespace tavrel

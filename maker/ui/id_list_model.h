@@ -9,6 +9,8 @@
 
 #include "desktop/titled_table_model.h"
 
+namespace tavrel {
+
 class IdListModel final : public TitledTableModel {
  public:
   IdListModel(QString indexTitle, QString idTitle, QObject* parent = nullptr);
@@ -24,3 +26,5 @@ class IdListModel final : public TitledTableModel {
 
   std::vector<std::string> ids_;
 };
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 #include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_server_list.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kGeometryKey[] = "editor/geometry";
@@ -64,3 +66,5 @@ int RunMakerProcess(int argc, char** argv, const std::function<void()>& register
   }
   return 0;
 }
+
+}  // namespace tavrel

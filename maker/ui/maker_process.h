@@ -3,6 +3,10 @@
 
 #include <functional>
 
+namespace tavrel {
+
 // `registerClasses` registers the program's own COM classes (the simulated servers) after the
 // OPC core classes. Returns the exit status: 1 without a display, else 0.
 int RunMakerProcess(int argc, char** argv, const std::function<void()>& registerClasses);
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "maker/project/project_nodes.h"
 #include "maker/ui/chunked_work.h"
 
+namespace tavrel {
+
 MatchDialog::MatchDialog(const ServerLink& link, GroupNode& group, MessageBoxes& boxes,
                          QWidget* parent)
     : QDialog(parent),
@@ -55,3 +57,5 @@ void MatchDialog::BeginMatch() {
   boxes_.Inform(MatchResultText(errors), kHintCaption);
   accept();
 }
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 class QLabel;
 class QPushButton;
 
+namespace tavrel {
+
 class MatchDialog : public QDialog {
  public:
   MatchDialog(const ServerLink& link, GroupNode& group, MessageBoxes& boxes,
@@ -30,3 +32,5 @@ class MatchDialog : public QDialog {
   QPushButton* begin_;
   QLabel* status_;
 };
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 ModeDialog::ModeDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(FromGbk("服务选择"));
   auto* scan = new QPushButton(FromGbk("扫描保存OPC所有点"));
@@ -31,3 +33,5 @@ ModeDialog::ModeDialog(QWidget* parent) : QDialog(parent) {
     accept();
   });
 }
+
+}  // namespace tavrel

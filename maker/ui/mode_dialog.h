@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+namespace tavrel {
+
 enum class MakerMode { kNone, kScan, kEdit };
 
 class ModeDialog : public QDialog {
@@ -14,3 +16,5 @@ class ModeDialog : public QDialog {
  private:
   MakerMode chosen_ = MakerMode::kNone;
 };
+
+}  // namespace tavrel

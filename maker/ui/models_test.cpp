@@ -7,6 +7,8 @@
 #include "maker/ui/server_tree_model.h"
 #include "maker/ui/tag_table_model.h"
 
+namespace tavrel {
+
 namespace {
 
 using Tester = QAbstractItemModelTester;
@@ -110,3 +112,5 @@ TEST_F(ModelsTest, TagTableShowsAGroupOrAllGroupsOfAServer) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -21,6 +21,8 @@
 #include "platform/com/com_apartment.h"
 #include "platform/opcda/opc_ids.h"
 
+namespace tavrel {
+
 namespace {
 
 enum Column { kIndexColumn, kNameColumn, kMarkColumn, kColumnCount };
@@ -260,3 +262,5 @@ void ScanDialog::done(int result) {
   runner_.Wait();
   QDialog::done(result);
 }
+
+}  // namespace tavrel

@@ -22,7 +22,6 @@
 #include "maker/online/node_discovery.h"
 #include "maker/online/scan_runner.h"
 
-class CredentialsBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -30,6 +29,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+
+namespace tavrel {
+
+class CredentialsBox;
 
 inline constexpr char kMarkScan[] = "√";
 inline constexpr char kMarkSkip[] = "□";
@@ -91,3 +94,5 @@ class ScanDialog : public QDialog {
   NodeDiscoveryRequest discoveryRequest_;  // of the discovery running or shown last
   BackgroundCall<NodeDiscovery> discovery_;
 };
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 #include "maker/online/scan_test_servers.h"
 #include "platform/com/com.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace scan_test;
@@ -137,3 +139,5 @@ TEST_F(ScanDialogTest, ClosingDuringAScanStopsAndWaitsForTheWorker) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 #include "desktop/type_text.h"
 #include "maker/project/tag_texts.h"
 
+namespace tavrel {
+
 SelectedTagsModel::SelectedTagsModel(std::vector<TagCandidate>& tags, QObject* parent)
     : TitledTableModel({"index", "tag ID", "data type", "direction", "path"}, parent),
       tags_(tags) {}
@@ -32,3 +34,5 @@ QVariant SelectedTagsModel::Cell(int row, int column) const {
       return {};
   }
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "desktop/titled_table_model.h"
 #include "maker/project/tag_candidates.h"
 
+namespace tavrel {
+
 class SelectedTagsModel final : public TitledTableModel {
  public:
   enum Column { kIndexColumn, kIdColumn, kTypeColumn, kDirectionColumn, kPathColumn, kColumnCount };
@@ -24,3 +26,5 @@ class SelectedTagsModel final : public TitledTableModel {
 
   std::vector<TagCandidate>& tags_;
 };
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 
 #include "desktop/gbk_text.h"
 
+namespace tavrel {
+
 namespace {
 
 template <typename Node>
@@ -138,3 +140,5 @@ int ServerTreeModel::ServerRow(const ServerNode& server) const {
 }
 
 int ServerTreeModel::GroupRow(const GroupNode& group) { return RowOf(group.parent->groups, group); }
+
+}  // namespace tavrel

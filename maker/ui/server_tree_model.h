@@ -14,6 +14,8 @@
 
 #include "maker/project/maker_project.h"
 
+namespace tavrel {
+
 class ServerTreeModel final : public QAbstractItemModel {
  public:
   explicit ServerTreeModel(MakerProject& project, QObject* parent = nullptr);
@@ -46,3 +48,5 @@ class ServerTreeModel final : public QAbstractItemModel {
   MakerProject& project_;
   std::unordered_set<const ServerNode*> newServers_;
 };
+
+}  // namespace tavrel

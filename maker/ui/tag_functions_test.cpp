@@ -15,6 +15,8 @@
 #include "maker/ui/editor_window.h"
 #include "platform/com/com.h"
 
+namespace tavrel {
+
 namespace {
 
 using namespace scan_test;
@@ -229,3 +231,5 @@ TEST_F(TagFunctionsTest, FlatServersShowOneListAndServersWithoutBrowsingNothing)
 }
 
 }  // namespace
+
+}  // namespace tavrel

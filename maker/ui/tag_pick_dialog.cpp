@@ -10,6 +10,8 @@
 #include "desktop/gbk_text.h"
 #include "maker/project/tag_list_pick.h"
 
+namespace tavrel {
+
 TagPickDialog::TagPickDialog(const std::string& programDirectory, const std::string& sid,
                              QWidget* parent)
     : QDialog(parent), ids_(new QPlainTextEdit) {
@@ -46,3 +48,5 @@ void TagPickDialog::Pick() {
   tagList_.clear();
   accept();
 }
+
+}  // namespace tavrel

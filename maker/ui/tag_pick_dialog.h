@@ -13,6 +13,8 @@
 
 class QPlainTextEdit;
 
+namespace tavrel {
+
 class TagPickDialog : public QDialog {
  public:
   TagPickDialog(const std::string& programDirectory, const std::string& sid,
@@ -26,3 +28,5 @@ class TagPickDialog : public QDialog {
   QPlainTextEdit* ids_;
   std::vector<TagCandidate> picked_;
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "desktop/gbk_text.h"
 #include "maker/project/maker_project.h"
 
+namespace tavrel {
+
 TagPropertyDialog::TagPropertyDialog(TagNode& tag, MessageBoxes& boxes, QWidget* parent)
     : QDialog(parent),
       tag_(tag),
@@ -43,3 +45,5 @@ void TagPropertyDialog::accept() {
   tag_.desc = ToGbk(desc_->text());
   QDialog::accept();
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 
 class QLineEdit;
 
+namespace tavrel {
+
 class TagPropertyDialog : public QDialog {
  public:
   TagPropertyDialog(TagNode& tag, MessageBoxes& boxes, QWidget* parent = nullptr);
@@ -21,3 +23,5 @@ class TagPropertyDialog : public QDialog {
   QLineEdit* name_;
   QLineEdit* desc_;
 };
+
+}  // namespace tavrel

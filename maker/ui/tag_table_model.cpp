@@ -4,6 +4,8 @@
 #include "desktop/type_text.h"
 #include "maker/project/tag_texts.h"
 
+namespace tavrel {
+
 namespace {
 
 void AppendTags(const GroupNode& group, std::vector<TagNode*>& tags) {
@@ -58,3 +60,5 @@ QVariant TagTableModel::Cell(int row, int column) const {
       return {};
   }
 }
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include "desktop/titled_table_model.h"
 #include "maker/project/project_nodes.h"
 
+namespace tavrel {
+
 class TagTableModel final : public TitledTableModel {
  public:
   enum Column { kIndexColumn, kIdColumn, kTypeColumn, kDirectionColumn, kColumnCount };
@@ -34,3 +36,5 @@ class TagTableModel final : public TitledTableModel {
   const ProjectNode* shown_ = nullptr;
   std::vector<TagNode*> tags_;
 };
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 // Threads that have entered the apartment, and how often the calling thread has.
@@ -112,3 +114,5 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* progId) {
   *progId = TaskMemStringDuplicate(AnsiToWide(found->progId));
   return *progId != nullptr ? S_OK : E_OUTOFMEMORY;
 }
+
+}  // namespace tavrel

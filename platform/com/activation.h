@@ -17,6 +17,8 @@
 #include "platform/com/hresult.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 inline constexpr DWORD COINIT_MULTITHREADED = 0x0;
 inline constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 inline constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
@@ -107,3 +109,5 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, LPCLSID clsid);
 // The ProgID of class `clsid` on this computer in task memory; REGDB_E_CLASSNOTREG when
 // there is no such class.
 HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* progId);
+
+}  // namespace tavrel

@@ -18,6 +18,8 @@
 #include "platform/com/task_memory.h"
 #include "platform/com/test_objects.h"
 
+namespace tavrel {
+
 // Test interfaces: their InterfaceTraits must live in the global namespace.
 inline constexpr IID IID_IDemo = {
     0x6A1C0201, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x05}};
@@ -345,3 +347,5 @@ TEST_F(Activation, RequiresAnInitialisedApartmentAndNoAggregation) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 WideString ReadField(const USHORT* text, ULONG length, bool unicode) {
@@ -41,3 +43,5 @@ bool IdentityMatches(const AuthIdentity& demanded, const AuthIdentity& offered) 
          demanded.password == offered.password &&
          (demanded.domain.empty() || EqualsIgnoringAsciiCase(demanded.domain, offered.domain));
 }
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 inline constexpr ULONG SEC_WINNT_AUTH_IDENTITY_ANSI = 0x1;
 inline constexpr ULONG SEC_WINNT_AUTH_IDENTITY_UNICODE = 0x2;
 
@@ -38,3 +40,5 @@ bool ReadAuthIdentity(const COAUTHIDENTITY* identity, AuthIdentity* result);
 // True when `offered` satisfies `demanded`: the same user and password, and the same domain
 // unless `demanded` names none. User and domain are compared without regard to ASCII case.
 bool IdentityMatches(const AuthIdentity& demanded, const AuthIdentity& offered);
+
+}  // namespace tavrel

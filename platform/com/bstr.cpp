@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+namespace tavrel {
+
 namespace {
 
 std::atomic<std::size_t> stringsInUse{0};
@@ -88,3 +90,5 @@ BSTR BstrFromView(WideStringView text) {
 }
 
 std::size_t BstrsInUse() { return stringsInUse.load(std::memory_order_relaxed); }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 using BSTR = OLECHAR*;
 
 // A copy of the NUL-terminated `text`; null `text` gives null.
@@ -34,3 +36,5 @@ WideStringView BstrView(BSTR string);
 BSTR BstrFromView(WideStringView text);
 // BSTRs allocated and not yet freed, process-wide (a leak check for tests).
 std::size_t BstrsInUse();
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "platform/com/calendar.h"
 
+namespace tavrel {
+
 // The era-based algorithms: an era is 400 years (146097 days), and years are counted from
 // 1 March so that the leap day falls at the end of the year.
 
@@ -36,3 +38,5 @@ int DayOfWeek(long long days) {
   const long long weekday = (days + 4) % 7;  // 1 January 1970 was a Thursday
   return static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
 }
+
+}  // namespace tavrel

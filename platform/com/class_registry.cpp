@@ -10,6 +10,8 @@
 #include "platform/com/computer_name.h"
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr const char* kEveryNode = "*";
@@ -247,3 +249,5 @@ HRESULT ClassRegistry::CreateObject(const CLSID& clsid, std::string_view node,
 void RegisterBuiltInClass(ClassDescriptor descriptor, ClassFactory factory) {
   ClassRegistry::Instance().RegisterBuiltInClass(std::move(descriptor), std::move(factory));
 }
+
+}  // namespace tavrel

@@ -29,6 +29,8 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
+namespace tavrel {
+
 // The identity a remote node demands of its callers.
 struct NodeIdentity {
   std::string user;
@@ -127,3 +129,5 @@ class ClassRegistry {
 
 // Our own shorthand for the process registry.
 void RegisterBuiltInClass(ClassDescriptor descriptor, ClassFactory factory);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -165,3 +167,5 @@ class Parser {
 ClassRegistryFileContents ParseClassRegistryFile(std::string_view utf8Text) {
   return Parser().Parse(utf8Text);
 }
+
+}  // namespace tavrel

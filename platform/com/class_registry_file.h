@@ -28,6 +28,8 @@
 
 #include "platform/com/class_registry.h"
 
+namespace tavrel {
+
 struct ClassRegistryFileContents {
   std::vector<ClassDescriptor> classes;
   std::vector<NodeDescriptor> nodes;
@@ -36,3 +38,5 @@ struct ClassRegistryFileContents {
 
 // Strings of the result are in the system code page.
 ClassRegistryFileContents ParseClassRegistryFile(std::string_view utf8Text);
+
+}  // namespace tavrel

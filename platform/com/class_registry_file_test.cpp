@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel {
+
 namespace {
 
 constexpr CLSID kDemo = {
@@ -78,3 +80,5 @@ TEST(ClassRegistryFile, FaultySectionsAreLeftOutAndReportedByLine) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 USHORT* Units(WideString& text) { return reinterpret_cast<USHORT*>(text.data()); }
@@ -102,3 +104,5 @@ HRESULT CoQueryProxyBlanket(IUnknown* proxy, DWORD* authenticationService,
                                 serverPrincipalName, authenticationLevel, impersonationLevel,
                                 authenticationInfo, capabilities);
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 #include "platform/com/auth_identity.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 inline constexpr IID IID_IClientSecurity = {
     0x0000013D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
@@ -79,3 +81,5 @@ HRESULT CoQueryProxyBlanket(IUnknown* proxy, DWORD* authenticationService,
                             DWORD* authorizationService, LPOLESTR* serverPrincipalName,
                             DWORD* authenticationLevel, DWORD* impersonationLevel,
                             RPC_AUTH_IDENTITY_HANDLE* authenticationInfo, DWORD* capabilities);
+
+}  // namespace tavrel

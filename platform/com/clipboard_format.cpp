@@ -10,6 +10,8 @@
 #include "common/mutex.h"
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr UINT kFirstFormat = 0xC000;
@@ -67,3 +69,5 @@ int GetClipboardFormatNameA(UINT format, LPSTR name, int capacity) {
   name[length] = '\0';
   return static_cast<int>(length);
 }
+
+}  // namespace tavrel

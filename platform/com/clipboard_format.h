@@ -6,6 +6,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 using CLIPFORMAT = WORD;
 
 // 0 (ERROR_INVALID_PARAMETER) for a null or empty name, or when the range is exhausted.
@@ -14,3 +16,5 @@ UINT RegisterClipboardFormatW(LPCWSTR name);
 // Copies the name of a registered format (truncated to `capacity` - 1 characters) and
 // returns its length; 0 for a number that was not registered.
 int GetClipboardFormatNameA(UINT format, LPSTR name, int capacity);
+
+}  // namespace tavrel

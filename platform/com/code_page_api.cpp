@@ -9,6 +9,8 @@
 #include "common/wide_string.h"
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 UINT ResolveCodePage(UINT codePage) {
@@ -134,3 +136,5 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
   }
   return Deliver(converted, multiByte, multiByteCapacity);
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_OEMCP = 1;
 inline constexpr UINT CP_THREAD_ACP = 3;
@@ -37,3 +39,5 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiBy
 // fails the call under WC_ERR_INVALID_CHARS.
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multiByte,
                         int multiByteCapacity, LPCCH defaultChar, LPBOOL usedDefaultChar);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "platform/com/activation.h"
 
+namespace tavrel {
+
 class ComApartment {
  public:
   ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
@@ -11,3 +13,5 @@ class ComApartment {
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 };
+
+}  // namespace tavrel

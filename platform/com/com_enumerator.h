@@ -22,6 +22,8 @@
 #include "common/mutex.h"
 #include "platform/com/com_object.h"
 
+namespace tavrel {
+
 // EnumeratorCursor: what every enumerator shares: a snapshot of items taken when it was made,
 // a position guarded by a lock, and Skip, Reset and Clone. Clones share the snapshot and start
 // at the clone's position. `Derived` is the concrete enumerator, constructible from a snapshot
@@ -101,3 +103,5 @@ ComPtr<IEnum> MakeEnumerator(std::vector<typename Policy::Stored> items) {
   return MakeComObject<ComEnumerator<IEnum, Policy>>(
       std::make_shared<const std::vector<typename Policy::Stored>>(std::move(items)));
 }
+
+}  // namespace tavrel

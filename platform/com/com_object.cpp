@@ -1,5 +1,7 @@
 #include "platform/com/com_object.h"
 
+namespace tavrel {
+
 namespace {
 std::atomic<std::size_t> objectsAlive{0};
 }  // namespace
@@ -13,3 +15,5 @@ void CountConstruction() { objectsAlive.fetch_add(1, std::memory_order_relaxed);
 void CountDestruction() { objectsAlive.fetch_sub(1, std::memory_order_relaxed); }
 
 }  // namespace com_object_internal
+
+}  // namespace tavrel

@@ -21,6 +21,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 // COM objects of ComObject type alive in the process. Tests use it to prove that every
 // reference was released.
 std::size_t ComObjectsAlive();
@@ -77,3 +79,5 @@ template <typename T, typename... Args>
 ComPtr<T> MakeComObject(Args&&... args) {
   return ComPtr<T>(new T(std::forward<Args>(args)...));
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "platform/com/task_memory.h"
 #include "platform/com/test_objects.h"
 
+namespace tavrel {
+
 // Test interfaces: their InterfaceTraits must live in the global namespace.
 inline constexpr IID IID_IFirst = {
     0x6A1C0001, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x01}};
@@ -150,3 +152,5 @@ TEST(Enumerators, SkipResetAndCloneShareTheSnapshot) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

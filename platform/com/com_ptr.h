@@ -10,6 +10,8 @@
 
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 template <typename T>
 class ComPtr {
  public:
@@ -89,3 +91,5 @@ class ComPtr {
 
   T* pointer_ = nullptr;
 };
+
+}  // namespace tavrel

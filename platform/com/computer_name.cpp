@@ -8,6 +8,8 @@
 
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 std::string HostName() {
@@ -60,3 +62,5 @@ std::string CanonicalNodeName(std::string_view node) {
   }
   return lower;
 }
+
+}  // namespace tavrel

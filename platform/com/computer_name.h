@@ -6,6 +6,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 
 // The NetBIOS-style name: the host name up to its first dot, in capitals, at most 15
@@ -20,3 +22,5 @@ BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
 // host name and the computer name, in any case) as "".
 std::string CanonicalNodeName(std::string_view node);
 inline bool IsThisComputer(std::string_view node) { return CanonicalNodeName(node).empty(); }
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "platform/com/com_enumerator.h"
 
+namespace tavrel {
+
 namespace {
 
 struct ConnectionPolicy {
@@ -155,3 +157,5 @@ HRESULT AtlUnadvise(IUnknown* container, REFIID iid, DWORD cookie) {
   const HRESULT hr = FindPointOf(container, iid, &point);
   return FAILED(hr) ? hr : point->Unadvise(cookie);
 }
+
+}  // namespace tavrel

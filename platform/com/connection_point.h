@@ -19,6 +19,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 inline constexpr IID IID_IConnectionPointContainer = {
     0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 inline constexpr IID IID_IEnumConnectionPoints = {
@@ -117,3 +119,5 @@ HRESULT EnumerateConnectionPoints(std::initializer_list<ConnectionPoint*> points
 // it), as the Windows helpers of these names do.
 HRESULT AtlAdvise(IUnknown* container, IUnknown* sink, REFIID iid, LPDWORD cookie);
 HRESULT AtlUnadvise(IUnknown* container, REFIID iid, DWORD cookie);
+
+}  // namespace tavrel

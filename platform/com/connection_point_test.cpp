@@ -9,6 +9,8 @@
 #include "platform/com/com_object.h"
 #include "platform/com/test_objects.h"
 
+namespace tavrel {
+
 // Test interfaces: their InterfaceTraits must live in the global namespace.
 inline constexpr IID IID_ITicker = {
     0x6A1C0101, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x03}};
@@ -157,3 +159,5 @@ TEST(ConnectionPoint, ConcurrentAdviseUnadviseAndFiring) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

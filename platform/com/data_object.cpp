@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+namespace tavrel {
+
 namespace {
 
 // The block in front of every HGLOBAL: its size and lock count.
@@ -68,3 +70,5 @@ void ReleaseStgMedium(LPSTGMEDIUM medium) {
   medium->hGlobal = nullptr;
   medium->pUnkForRelease = nullptr;
 }
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "platform/com/clipboard_format.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 using HGLOBAL = void*;
 
 inline constexpr UINT GMEM_FIXED = 0x0000;
@@ -139,3 +141,5 @@ struct IDataObject : public IUnknown {
   STDMETHOD(EnumDAdvise)(IEnumSTATDATA** advises) PURE;
 };
 COM_INTERFACE_ID(IDataObject);
+
+}  // namespace tavrel

@@ -3,6 +3,8 @@
 #include "platform/com/com_enumerator.h"
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 struct StringPolicy {
@@ -37,3 +39,5 @@ ComPtr<IEnumString> CreateStringEnumerator(std::vector<WideString> strings) {
 ComPtr<IEnumGUID> CreateGuidEnumerator(std::vector<GUID> guids) {
   return MakeEnumerator<IEnumGUID, GuidPolicy>(std::move(guids));
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/unknown.h"
 
+namespace tavrel {
+
 inline constexpr IID IID_IEnumString = {
     0x00000101, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID_IEnumGUID = {
@@ -37,3 +39,5 @@ using LPENUMGUID = IEnumGUID*;
 // Our own helpers: enumerators over a snapshot of the given items.
 ComPtr<IEnumString> CreateStringEnumerator(std::vector<WideString> strings);
 ComPtr<IEnumGUID> CreateGuidEnumerator(std::vector<GUID> guids);
+
+}  // namespace tavrel

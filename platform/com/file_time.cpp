@@ -4,6 +4,8 @@
 
 #include "platform/com/calendar.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr long long kTicksPerMillisecond = 10'000;
@@ -136,3 +138,5 @@ void GetLocalTime(LPSYSTEMTIME systemTime) {
   FileTimeToLocalFileTime(&now, &local);
   FileTimeToSystemTime(&local, systemTime);
 }
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 struct FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
@@ -49,3 +51,5 @@ ULONGLONG FileTimeTicks(const FILETIME& fileTime);
 FILETIME FileTimeFromTicks(ULONGLONG ticks);
 // The FILETIME of a system clock instant (for servers stamping values).
 FILETIME FileTimeFromSystemClock(std::chrono::system_clock::time_point time);
+
+}  // namespace tavrel

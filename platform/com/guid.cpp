@@ -4,6 +4,8 @@
 
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -116,3 +118,5 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
 }
 
 HRESULT StringFromIID(REFIID iid, LPOLESTR* text) { return StringFromCLSID(iid, text); }
+
+}  // namespace tavrel

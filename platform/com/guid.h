@@ -11,6 +11,8 @@
 #include "platform/com/hresult.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 struct GUID {
   DWORD Data1;
   WORD Data2;
@@ -61,3 +63,5 @@ std::string GuidToString(const GUID& guid);
 // text is not exactly that form.
 bool ParseGuid(std::string_view text, GUID* guid);
 bool ParseGuid(WideStringView text, GUID* guid);
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "platform/com/task_memory.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr GUID kServerList = {
@@ -74,3 +76,5 @@ TEST(Guid, NarrowParserAgreesWithTheWideOne) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

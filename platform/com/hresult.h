@@ -7,6 +7,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 using HRESULT = LONG;
 using SCODE = LONG;
 
@@ -69,3 +71,5 @@ inline constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
 inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
 inline constexpr HRESULT CO_E_SERVER_EXEC_FAILURE = static_cast<HRESULT>(0x80080005);
 inline constexpr HRESULT CO_S_NOTALLINTERFACES = static_cast<HRESULT>(0x00080012);
+
+}  // namespace tavrel

@@ -1,5 +1,7 @@
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }  // namespace
@@ -7,3 +9,5 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD errorCode) { lastError = errorCode; }
+
+}  // namespace tavrel

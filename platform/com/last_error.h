@@ -4,6 +4,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
@@ -23,3 +25,5 @@ inline constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
 
 DWORD GetLastError();
 void SetLastError(DWORD errorCode);
+
+}  // namespace tavrel

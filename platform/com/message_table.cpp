@@ -7,6 +7,8 @@
 #include "platform/com/hresult.h"
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 struct Message {
@@ -139,3 +141,5 @@ HLOCAL LocalFree(HLOCAL block) {
   std::free(block);
   return nullptr;
 }
+
+}  // namespace tavrel

@@ -15,6 +15,8 @@
 
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 inline constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x00000100;
 inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
 inline constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x00000400;
@@ -35,3 +37,5 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
                      DWORD size, va_list* arguments);
 // Frees a block that FormatMessage allocated; returns null.
 HLOCAL LocalFree(HLOCAL block);
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/com/bstr.h"
 
+namespace tavrel {
+
 OwnedVariant::OwnedVariant(const VARIANT& value) {
   VariantInit(&value_);
   if (FAILED(VariantCopy(&value_, &value))) VariantInit(&value_);
@@ -27,3 +29,5 @@ OwnedVariant OwnedVariant::FromText(WideStringView text) {
   if (result.value_.bstrVal != nullptr) result.value_.vt = VT_BSTR;
   return result;
 }
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "common/wide_string.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 class OwnedVariant {
  public:
   OwnedVariant() { VariantInit(&value_); }
@@ -44,3 +46,5 @@ class OwnedVariant {
  private:
   VARIANT value_;
 };
+
+}  // namespace tavrel

@@ -9,6 +9,8 @@
 #include "platform/com/bstr.h"
 #include "platform/com/test_objects.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(OwnedVariant, CopiesAreDeepAndEachOwnerFreesItsOwn) {
@@ -92,3 +94,5 @@ TEST(OwnedVariant, AValueOfATypeTheRuntimeDoesNotHoldBecomesEmpty) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

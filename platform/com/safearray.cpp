@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace tavrel {
+
 namespace {
 
 // The allocation behind a SAFEARRAY: the element type travels in front of the descriptor.
@@ -262,3 +264,5 @@ HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value) {
   std::memcpy(element, copy, SafeArrayElementSizeOf(vt));
   return S_OK;
 }
+
+}  // namespace tavrel

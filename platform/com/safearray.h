@@ -14,6 +14,8 @@
 #include "platform/com/variant.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 struct SAFEARRAYBOUND {
   ULONG cElements;
   LONG lLbound;
@@ -74,3 +76,5 @@ HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value);
 // `value` is the BSTR itself for VT_BSTR arrays and the IUnknown* itself for VT_UNKNOWN
 // arrays; for every other type it points at the value.
 HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value);
+
+}  // namespace tavrel

@@ -10,6 +10,8 @@
 #include "platform/com/last_error.h"
 #include "platform/com/message_table.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr DWORD kSystemFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
@@ -108,3 +110,5 @@ TEST(GlobalMemory, BlocksKeepSizeLocksAndTravelInMedia) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

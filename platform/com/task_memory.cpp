@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace tavrel {
+
 namespace {
 std::atomic<std::size_t> blocksInUse{0};
 }  // namespace
@@ -34,3 +36,5 @@ LPWSTR TaskMemStringDuplicate(WideStringView text) {
 }
 
 std::size_t TaskMemoryBlocksInUse() { return blocksInUse.load(std::memory_order_relaxed); }
+
+}  // namespace tavrel

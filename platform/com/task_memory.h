@@ -9,6 +9,8 @@
 #include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 // Returns a block of `size` bytes (a distinct non-null block also for 0), or null when memory
 // is exhausted.
 LPVOID CoTaskMemAlloc(SIZE_T size);
@@ -25,3 +27,5 @@ LPWSTR TaskMemStringDuplicate(WideStringView text);
 // Task memory blocks allocated and not yet freed, process-wide. Tests use it to prove that
 // every block a callee handed out was freed by its caller.
 std::size_t TaskMemoryBlocksInUse();
+
+}  // namespace tavrel

@@ -2,7 +2,11 @@
 
 #include "common/code_page.h"
 
+namespace tavrel {
+
 std::string TakeTaskMemoryString(LPOLESTR text) {
   const TaskMemoryPtr<OLECHAR> owned(text);
   return text == nullptr ? std::string() : WideToAnsi(text);
 }
+
+}  // namespace tavrel

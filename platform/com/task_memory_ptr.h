@@ -17,6 +17,8 @@
 #include "platform/com/task_memory.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 struct TaskMemoryFree {
   void operator()(void* block) const { CoTaskMemFree(block); }
 };
@@ -50,3 +52,5 @@ class TaskArray {
   TaskMemoryPtr<T> block_;
   std::size_t count_;
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "common/wide_string.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(TakeTaskMemoryString, GivesSystemCodePageTextAndFreesTheString) {
@@ -55,3 +57,5 @@ TEST(TaskArray, StartsZeroFilledAndIsFreedUnlessReleased) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

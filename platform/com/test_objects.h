@@ -5,6 +5,8 @@
 
 #include "platform/com/com_object.h"
 
+namespace tavrel {
+
 // A plain object that counts its own destructions.
 class CountedObject final : public ComObject<IUnknown> {
  public:
@@ -22,3 +24,5 @@ inline ULONG ReferencesOf(IUnknown* object) {
   object->AddRef();
   return object->Release();
 }
+
+}  // namespace tavrel

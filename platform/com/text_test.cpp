@@ -8,6 +8,8 @@
 #include "platform/com/code_page_api.h"
 #include "platform/com/last_error.h"
 
+namespace tavrel {
+
 namespace {
 
 // "温度传感器" in GBK bytes, UTF-16 and UTF-8.
@@ -118,3 +120,5 @@ TEST(CodePage, UnrepresentableCharactersUseTheDefaultCharacter) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

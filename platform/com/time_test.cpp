@@ -8,6 +8,8 @@
 #include "platform/com/file_time.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 SYSTEMTIME Calendar(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0,
@@ -159,3 +161,5 @@ TEST(FileTime, SystemClockAndCompare) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -19,6 +19,8 @@
 #define STDMETHODIMP_(type) type STDMETHODCALLTYPE
 #define PURE = 0
 
+namespace tavrel {
+
 // The interface an IID names. Specialised for every interface by COM_INTERFACE_ID.
 template <typename Interface>
 struct InterfaceTraits;
@@ -55,3 +57,5 @@ struct IUnknown {
 COM_INTERFACE_ID(IUnknown);
 
 using LPUNKNOWN = IUnknown*;
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/com/safearray.h"
 
+namespace tavrel {
+
 namespace {
 
 bool IsSupportedScalarType(VARTYPE vt) {
@@ -94,3 +96,5 @@ HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source) {
   *destination = copy;
   return S_OK;
 }
+
+}  // namespace tavrel

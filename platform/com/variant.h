@@ -16,6 +16,8 @@
 #include "platform/com/unknown.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 using VARTYPE = unsigned short;
 using VARIANT_BOOL = short;
 // Days since 30 December 1899, midnight; the fraction is the time of day.
@@ -135,3 +137,5 @@ HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source);
 // Our own helpers.
 // True when `vt` (with its VT_ARRAY / VT_BYREF bits) is a type this runtime holds.
 bool IsSupportedVariantType(VARTYPE vt);
+
+}  // namespace tavrel

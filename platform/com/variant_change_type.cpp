@@ -12,6 +12,8 @@
 #include "platform/com/variant_number_text.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr std::int64_t kCurrencyScale = 10000;
@@ -503,3 +505,5 @@ HRESULT VariantChangeType(VARIANTARG* destination, const VARIANTARG* source, USH
                           VARTYPE vt) {
   return VariantChangeTypeEx(destination, source, LOCALE_INVARIANT, flags, vt);
 }
+
+}  // namespace tavrel

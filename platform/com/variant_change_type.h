@@ -27,6 +27,8 @@
 #include "platform/com/hresult.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 inline constexpr USHORT VARIANT_NOVALUEPROP = 0x01;
 inline constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 inline constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x04;
@@ -36,3 +38,5 @@ HRESULT VariantChangeType(VARIANTARG* destination, const VARIANTARG* source, USH
                           VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* destination, const VARIANTARG* source, LCID locale,
                             USHORT flags, VARTYPE vt);
+
+}  // namespace tavrel

@@ -7,6 +7,8 @@
 #include "platform/com/owned_variant.h"
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 // Converts `text` to `vt` into `*result`.
@@ -314,3 +316,5 @@ TEST(VariantChangeType, EmptyNullAndOtherTypes) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

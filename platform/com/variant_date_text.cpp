@@ -4,6 +4,8 @@
 
 #include "platform/com/variant_time.h"
 
+namespace tavrel {
+
 namespace {
 
 // A cursor over ASCII text (other characters never match).
@@ -167,3 +169,5 @@ bool FormatDateText(DATE date, WideString* text) {
   text->assign(narrow.begin(), narrow.end());
   return true;
 }
+
+}  // namespace tavrel

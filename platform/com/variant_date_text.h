@@ -14,6 +14,10 @@
 #include "common/wide_string.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 bool ParseDateText(WideStringView text, DATE* date);
 // False for a DATE outside the valid range.
 bool FormatDateText(DATE date, WideString* text);
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+namespace tavrel {
+
 namespace {
 
 // Exponents beyond this are certain overflow or underflow; clamping keeps int arithmetic safe.
@@ -266,3 +268,5 @@ WideString FormatCurrencyText(std::int64_t scaled) {
   }
   return text;
 }
+
+}  // namespace tavrel

@@ -16,6 +16,8 @@
 
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 // The exact value of a number read from text: digits x 10^exponent.
 struct ParsedNumber {
   bool negative = false;
@@ -38,3 +40,5 @@ WideString FormatRealText(double value, int significantDigits);
 WideString FormatIntegerText(bool negative, std::uint64_t magnitude);
 // A currency value (scaled by 10000) with at most four decimals, trailing zeros dropped.
 WideString FormatCurrencyText(std::int64_t scaled);
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 #include "platform/com/safearray.h"
 #include "platform/com/test_objects.h"
 
+namespace tavrel {
+
 namespace {
 
 TEST(Variant, CopyIsDeepAndClearFreesEverything) {
@@ -180,3 +182,5 @@ TEST(SafeArray, OnlyOneDimensionAndKnownElementTypes) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include "platform/com/calendar.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr long long kSecondsPerDay = 86'400;
@@ -59,3 +61,5 @@ INT VariantTimeToSystemTime(DATE date, LPSYSTEMTIME systemTime) {
   systemTime->wMilliseconds = 0;
   return TRUE;
 }
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include "platform/com/file_time.h"
 #include "platform/com/variant.h"
 
+namespace tavrel {
+
 // The calendar time of `date`, rounded to the nearest second (wMilliseconds is always 0, as on
 // Windows). FALSE outside the valid range.
 INT VariantTimeToSystemTime(DATE date, LPSYSTEMTIME systemTime);
@@ -25,3 +27,5 @@ constexpr bool IsValidVariantDate(DATE date) {
 }
 // As SystemTimeToVariantTime, but keeping the milliseconds.
 bool VariantDateFromCalendar(const SYSTEMTIME& time, DATE* date);
+
+}  // namespace tavrel

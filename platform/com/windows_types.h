@@ -11,6 +11,8 @@
 
 #include "common/wide_string.h"
 
+namespace tavrel {
+
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
@@ -59,3 +61,5 @@ inline constexpr LCID LOCALE_NEUTRAL = 0x0000;
 inline constexpr LCID LOCALE_INVARIANT = 0x007F;
 inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
 inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
+
+}  // namespace tavrel

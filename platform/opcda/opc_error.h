@@ -5,6 +5,8 @@
 
 #include "platform/com/hresult.h"
 
+namespace tavrel {
+
 inline constexpr HRESULT OPC_E_INVALIDHANDLE = static_cast<HRESULT>(0xC0040001);
 inline constexpr HRESULT OPC_E_BADTYPE = static_cast<HRESULT>(0xC0040004);
 inline constexpr HRESULT OPC_E_PUBLIC = static_cast<HRESULT>(0xC0040005);
@@ -21,3 +23,5 @@ inline constexpr HRESULT OPC_S_INUSE = static_cast<HRESULT>(0x0004000F);
 inline constexpr HRESULT OPC_E_INVALIDCONFIGFILE = static_cast<HRESULT>(0xC0040010);
 inline constexpr HRESULT OPC_E_NOTFOUND = static_cast<HRESULT>(0xC0040011);
 inline constexpr HRESULT OPC_E_INVALID_PID = static_cast<HRESULT>(0xC0040203);
+
+}  // namespace tavrel

@@ -13,6 +13,8 @@
 #include "platform/opcda/opc_ids.h"
 #include "platform/opcda/opc_types.h"
 
+namespace tavrel {
+
 struct IEnumOPCItemAttributes : public IUnknown {
   STDMETHOD(Next)(ULONG count, OPCITEMATTRIBUTES** items, ULONG* fetched) PURE;
   STDMETHOD(Skip)(ULONG count) PURE;
@@ -173,3 +175,5 @@ struct IOPCServerList : public IUnknown {
   STDMETHOD(CLSIDFromProgID)(LPCOLESTR progId, LPCLSID clsid) PURE;
 };
 COM_INTERFACE_ID(IOPCServerList);
+
+}  // namespace tavrel

@@ -12,6 +12,8 @@
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_interfaces.h"
 
+namespace tavrel {
+
 namespace {
 
 constexpr ULONG kEveryCategory = static_cast<ULONG>(-1);
@@ -83,3 +85,5 @@ void RegisterOpcCoreClasses() {
         return MakeComObject<OpcServerList>(request.node)->QueryInterface(iid, object);
       });
 }
+
+}  // namespace tavrel

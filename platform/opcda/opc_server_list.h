@@ -8,6 +8,8 @@
 // excludes one.
 #pragma once
 
+namespace tavrel {
+
 // The setting that marks a registry class as an OPC server, its value the DA version ("2.0",
 // "1.0"): the counterpart of the "OPC" key an OPC server has below its ProgID in the Windows
 // registry, by which a walk of the registry tells OPC servers from other classes.
@@ -16,3 +18,5 @@ inline constexpr const char* kOpcServerSetting = "opc";
 // Registers the service as a built-in class. Call once at start-up, before the first
 // activation; calling it again changes nothing.
 void RegisterOpcCoreClasses();
+
+}  // namespace tavrel

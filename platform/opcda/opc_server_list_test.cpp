@@ -9,6 +9,8 @@
 #include "platform/com/com.h"
 #include "platform/opcda/opc_interfaces.h"
 
+namespace tavrel {
+
 namespace {
 
 class NothingServer final : public ComObject<IUnknown> {};
@@ -150,3 +152,5 @@ TEST(OpcIds, PublishedValues) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

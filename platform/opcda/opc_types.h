@@ -13,6 +13,8 @@
 #include "platform/com/variant.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel {
+
 using OPCHANDLE = DWORD;
 
 enum OPCDATASOURCE : DWORD { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
@@ -215,3 +217,5 @@ struct OPCITEMRESULT {
   DWORD dwBlobSize;
   BYTE* pBlob;
 };
+
+}  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include "platform/opcsim/variant_compare.h"
 
+namespace tavrel::opcsim {
+
 bool MatchesFilter(WideStringView text, WideStringView pattern) {
   if (pattern.empty()) return true;
   // Greedy matching with one backtracking point: the last "*" seen.
@@ -121,3 +123,5 @@ HRESULT AddressSpaceBrowser::ItemIdOf(WideStringView name, WideString* itemId) c
   }
   return E_INVALIDARG;
 }
+
+}  // namespace tavrel::opcsim

@@ -21,6 +21,8 @@
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"
 
+namespace tavrel::opcsim {
+
 // True when `text` matches `pattern` ("*" and "?" as above).
 bool MatchesFilter(WideStringView text, WideStringView pattern);
 
@@ -48,3 +50,5 @@ class AddressSpaceBrowser {
   const bool hierarchical_;
   std::size_t position_ = ItemCatalogue::kRoot;
 };
+
+}  // namespace tavrel::opcsim

@@ -7,6 +7,8 @@
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/value_generators.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -178,3 +180,5 @@ TEST(StoredValues, StartAtZeroEmptyOrTheBaseDate) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

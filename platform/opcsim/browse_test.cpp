@@ -4,6 +4,8 @@
 #include "platform/opcsim/address_space_browser.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 class Browsing : public SimulatedServerTest {
@@ -203,3 +205,5 @@ TEST(Wildcards, MatchStarsAndQuestionMarks) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

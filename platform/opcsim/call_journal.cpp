@@ -1,5 +1,7 @@
 #include "platform/opcsim/call_journal.h"
 
+namespace tavrel::opcsim {
+
 void CallJournal::Note(std::string_view call, WideStringView group, DWORD argument) {
   MutexLock lock(mutex_);
   if (entries_.size() == kCapacity) entries_.pop_front();
@@ -14,3 +16,5 @@ std::vector<JournalEntry> CallJournal::Entries(std::string_view call) const {
   }
   return found;
 }
+
+}  // namespace tavrel::opcsim

@@ -14,6 +14,8 @@
 #include "common/wide_string.h"
 #include "platform/com/windows_types.h"
 
+namespace tavrel::opcsim {
+
 struct JournalEntry {
   std::string call;    // "AddGroup", "Refresh2"
   WideString group;    // the group's name
@@ -32,3 +34,5 @@ class CallJournal {
   mutable Mutex mutex_;
   std::deque<JournalEntry> entries_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel::opcsim

@@ -4,6 +4,8 @@
 
 #include "common/wide_string.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 TEST(CallJournal, SelectsByCallInOrderAndKeepsOnlyTheLatestEntries) {
@@ -18,3 +20,5 @@ TEST(CallJournal, SelectsByCallInOrderAndKeepsOnlyTheLatestEntries) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

@@ -7,6 +7,8 @@
 #include "common/wide_string.h"
 #include "platform/com/safearray.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr std::size_t kValueAlignment = 8;
@@ -120,3 +122,5 @@ HGLOBAL BuildWriteCompleteStream(const WriteReport& report) {
   }
   return writer.ToGlobal();
 }
+
+}  // namespace tavrel::opcsim

@@ -20,6 +20,10 @@
 #include "platform/com/data_object.h"
 #include "platform/opcsim/data_report.h"
 
+namespace tavrel::opcsim {
+
 // Null when memory is exhausted.
 HGLOBAL BuildDataStream(const DataReport& report, bool withTimeStamps);
 HGLOBAL BuildWriteCompleteStream(const WriteReport& report);
+
+}  // namespace tavrel::opcsim

@@ -6,6 +6,8 @@
 #include "common/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -204,3 +206,5 @@ TEST_F(DataChanges, ACallbackMayCallTheServerAndRemoveGroupEndsTheCallbacks) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

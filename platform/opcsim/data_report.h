@@ -7,6 +7,8 @@
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/value_generators.h"
 
+namespace tavrel::opcsim {
+
 struct DataReport {
   DataReport() = default;
   DataReport(DataReport&&) = default;
@@ -55,3 +57,5 @@ struct WriteReport {
   std::vector<HRESULT> errors;
   HRESULT MasterError() const;
 };
+
+}  // namespace tavrel::opcsim

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tavrel::opcsim {
+
 HRESULT DataReport::MasterQuality() const {
   return std::all_of(qualities.begin(), qualities.end(),
                      [](WORD q) { return (q & OPC_QUALITY_MASK) == OPC_QUALITY_GOOD; })
@@ -127,3 +129,5 @@ std::unique_ptr<Delivery> MakeStreamDelivery(ComPtr<IAdviseSink> sink, CLIPFORMA
                                              HGLOBAL stream) {
   return std::make_unique<StreamDelivery>(std::move(sink), format, stream);
 }
+
+}  // namespace tavrel::opcsim

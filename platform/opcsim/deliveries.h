@@ -10,6 +10,8 @@
 #include "platform/opcsim/data_report.h"
 #include "platform/opcsim/update_scheduler.h"
 
+namespace tavrel::opcsim {
+
 using DataCallbacks = std::vector<ComPtr<IOPCDataCallback>>;
 
 // OnDataChange (or OnReadComplete) of every sink with the report's arrays.
@@ -21,3 +23,5 @@ std::unique_ptr<Delivery> MakeCancelCompleteDelivery(DataCallbacks sinks, DWORD 
 // IAdviseSink::OnDataChange with a DA 1.0 stream; the delivery frees the stream afterwards.
 std::unique_ptr<Delivery> MakeStreamDelivery(ComPtr<IAdviseSink> sink, CLIPFORMAT format,
                                              HGLOBAL stream);
+
+}  // namespace tavrel::opcsim

@@ -3,6 +3,8 @@
 #include "platform/com/message_table.h"
 #include "platform/opcda/opc_error.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 struct CodeText {
@@ -50,3 +52,5 @@ std::optional<WideString> ErrorText(HRESULT error) {
   }
   return text;
 }
+
+}  // namespace tavrel::opcsim

@@ -9,5 +9,9 @@
 #include "common/wide_string.h"
 #include "platform/com/hresult.h"
 
+namespace tavrel::opcsim {
+
 // Nothing for a code that has no text.
 std::optional<WideString> ErrorText(HRESULT error);
+
+}  // namespace tavrel::opcsim

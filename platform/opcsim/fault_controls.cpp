@@ -1,5 +1,7 @@
 #include "platform/opcsim/fault_controls.h"
 
+namespace tavrel::opcsim {
+
 void FaultControls::SetServerState(OPCSERVERSTATE state) {
   MutexLock lock(mutex_);
   state_ = state;
@@ -89,3 +91,5 @@ HRESULT FaultControls::AdmitCall(std::uint64_t epoch) const {
   while (std::chrono::steady_clock::now() < hangUntil_) hangEnded_.wait_until(lock, hangUntil_);
   return dead_ || epoch != epoch_ ? RPC_E_DISCONNECTED : S_OK;
 }
+
+}  // namespace tavrel::opcsim

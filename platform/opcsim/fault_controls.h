@@ -23,6 +23,8 @@
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 
+namespace tavrel::opcsim {
+
 class FaultControls {
  public:
   using SteadyTime = std::chrono::steady_clock::time_point;
@@ -73,3 +75,5 @@ class FaultControls {
   std::set<WideString, std::less<>> rejectedIds_ GUARDED_BY(mutex_);
   HRESULT rejection_ GUARDED_BY(mutex_) = OPC_E_UNKNOWNITEMID;
 };
+
+}  // namespace tavrel::opcsim

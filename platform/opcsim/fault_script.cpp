@@ -6,6 +6,8 @@
 
 #include "common/code_page.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 std::vector<std::string> Words(std::string_view text) {
@@ -107,3 +109,5 @@ bool ParseFaultScript(std::string_view script, std::vector<FaultEvent>* events,
   }
   return true;
 }
+
+}  // namespace tavrel::opcsim

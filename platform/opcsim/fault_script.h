@@ -31,6 +31,8 @@
 #include "common/wide_string.h"
 #include "platform/opcda/opc_types.h"
 
+namespace tavrel::opcsim {
+
 enum class FaultAction {
   kState,
   kShutdown,
@@ -53,3 +55,5 @@ struct FaultEvent {
 // Reads a script whose texts are in the system code page. On an error returns false with a
 // message naming the event.
 bool ParseFaultScript(std::string_view script, std::vector<FaultEvent>* events, std::string* error);
+
+}  // namespace tavrel::opcsim

@@ -5,6 +5,8 @@
 #include "common/wide_string.h"
 #include "platform/opcsim/simulation_settings.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -69,3 +71,5 @@ TEST(SimulationSettings, ReadsItsKeysAndReportsBadValuesKeepingDefaults) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

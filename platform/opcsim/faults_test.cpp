@@ -3,6 +3,8 @@
 #include "common/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -190,3 +192,5 @@ TEST_F(Faults, ScriptStagesFaultsOnTheServersClock) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

@@ -14,6 +14,8 @@
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opcda.h"
 
+namespace tavrel::opcsim {
+
 template <typename Apply>
 HRESULT ForEachHandle(DWORD count, const OPCHANDLE* serverItems, HRESULT** errors,
                       Apply&& apply) NO_THREAD_SAFETY_ANALYSIS {
@@ -29,3 +31,5 @@ HRESULT ForEachHandle(DWORD count, const OPCHANDLE* serverItems, HRESULT** error
   *errors = results.Release();
   return overall;
 }
+
+}  // namespace tavrel::opcsim

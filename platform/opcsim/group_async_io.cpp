@@ -6,6 +6,8 @@
 #include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/simulated_group.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 enum class Access { kRead, kWrite };
@@ -188,3 +190,5 @@ STDMETHODIMP SimulatedGroup::Cancel(DWORD transactionId) {
   jobs_.erase(found);  // DA 1.0 has no cancel notification
   return S_OK;
 }
+
+}  // namespace tavrel::opcsim

@@ -6,6 +6,8 @@
 #include "platform/opcsim/simulated_group.h"
 #include "platform/opcsim/stream_formats.h"
 
+namespace tavrel::opcsim {
+
 STDMETHODIMP SimulatedGroup::DAdvise(FORMATETC* format, DWORD /*advf*/, IAdviseSink* sink,
                                      DWORD* connection) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
@@ -50,3 +52,5 @@ STDMETHODIMP SimulatedGroup::GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) { ret
 STDMETHODIMP SimulatedGroup::SetData(FORMATETC*, STGMEDIUM*, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP SimulatedGroup::EnumFormatEtc(DWORD, IEnumFORMATETC**) { return E_NOTIMPL; }
 STDMETHODIMP SimulatedGroup::EnumDAdvise(IEnumSTATDATA**) { return E_NOTIMPL; }
+
+}  // namespace tavrel::opcsim

@@ -10,6 +10,8 @@
 #include "platform/opcsim/simulated_group.h"
 #include "platform/opcsim/variant_compare.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 // Ids the server cannot even parse: empty, or with an empty branch or item name.
@@ -198,3 +200,5 @@ STDMETHODIMP SimulatedGroup::CreateEnumerator(REFIID iid, LPUNKNOWN* enumerator)
   *enumerator = CreateItemAttributesEnumerator(std::move(snapshot)).Detach();
   return hr;
 }
+
+}  // namespace tavrel::opcsim

@@ -8,6 +8,8 @@
 #include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/simulated_group.h"
 
+namespace tavrel::opcsim {
+
 STDMETHODIMP SimulatedGroup::Read(OPCDATASOURCE source, DWORD count, OPCHANDLE* serverItems,
                                   OPCITEMSTATE** values, HRESULT** errors) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
@@ -54,3 +56,5 @@ STDMETHODIMP SimulatedGroup::Write(DWORD count, OPCHANDLE* serverItems, VARIANT*
         return item != nullptr ? device_->Write(item->index, values[i]) : OPC_E_INVALIDHANDLE;
       });
 }
+
+}  // namespace tavrel::opcsim

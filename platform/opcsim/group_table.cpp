@@ -5,6 +5,8 @@
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/simulated_group.h"
 
+namespace tavrel::opcsim {
+
 bool GroupTable::NameTakenLocked(WideStringView name) const {
   for (const auto& [handle, entry] : groups_) {
     if (entry.name == name) return true;
@@ -77,3 +79,5 @@ std::vector<ComPtr<SimulatedGroup>> GroupTable::RemoveAll() {
   groups_.clear();
   return groups;
 }
+
+}  // namespace tavrel::opcsim

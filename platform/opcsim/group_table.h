@@ -15,6 +15,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opc_types.h"
 
+namespace tavrel::opcsim {
+
 class SimulatedGroup;
 
 class GroupTable {
@@ -52,3 +54,5 @@ class GroupTable {
   unsigned generatedNames_ GUARDED_BY(mutex_) = 0;
   std::atomic<OPCHANDLE> nextItemHandle_{1};
 };
+
+}  // namespace tavrel::opcsim

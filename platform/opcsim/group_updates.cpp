@@ -7,6 +7,8 @@
 #include "platform/opcsim/simulated_group.h"
 #include "platform/opcsim/stream_formats.h"
 
+namespace tavrel::opcsim {
+
 void SimulatedGroup::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wakeAt) {
   MutexLock lock(mutex_);
   if (withdrawn_) return;
@@ -139,3 +141,5 @@ void SimulatedGroup::CompleteJobLocked(Job& job, SteadyTime now, DeliveryList& o
     }
   }
 }
+
+}  // namespace tavrel::opcsim

@@ -6,6 +6,8 @@
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -290,3 +292,5 @@ TEST_F(GroupIo, Da1ServerSendsDataAsStreamsWithTimesAndStrings) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

@@ -9,6 +9,8 @@
 #include "platform/com/task_memory.h"
 #include "platform/com/task_memory_ptr.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using Snapshot = std::vector<ItemAttributes>;
@@ -75,3 +77,5 @@ ComPtr<IEnumOPCItemAttributes> CreateItemAttributesEnumerator(std::vector<ItemAt
   return MakeComObject<ItemAttributesEnumerator>(std::make_shared<const Snapshot>(std::move(items)),
                                                  0);
 }
+
+}  // namespace tavrel::opcsim

@@ -7,6 +7,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/opcda/opc_interfaces.h"
 
+namespace tavrel::opcsim {
+
 struct ItemAttributes {
   WideString itemId;
   bool active = true;
@@ -23,3 +25,5 @@ struct ItemAttributes {
 // Next hands out a task-memory array of OPCITEMATTRIBUTES; each one's strings are task memory
 // and its vEUInfo a VARIANT to clear, all for the caller to free.
 ComPtr<IEnumOPCItemAttributes> CreateItemAttributesEnumerator(std::vector<ItemAttributes> items);
+
+}  // namespace tavrel::opcsim

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace tavrel::opcsim {
+
 namespace {
 
 WideString JoinPath(WideStringView parentPath, WideStringView name) {
@@ -68,3 +70,5 @@ std::optional<std::size_t> ItemCatalogue::FindLeaf(std::size_t branch, WideStrin
   if (!item || items_[*item].branch != branch || items_[*item].name != name) return std::nullopt;
   return item;
 }
+
+}  // namespace tavrel::opcsim

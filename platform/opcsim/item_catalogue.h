@@ -17,6 +17,8 @@
 #include "platform/com/owned_variant.h"
 #include "platform/com/variant.h"
 
+namespace tavrel::opcsim {
+
 // Where an item's value comes from.
 enum class SignalKind {
   kRandom,        // a new pseudo-random value every signal period
@@ -87,3 +89,5 @@ class ItemCatalogue {
   std::unordered_map<WideString, std::size_t> itemsById_;
   std::unordered_map<WideString, std::size_t> branchesByPath_;
 };
+
+}  // namespace tavrel::opcsim

@@ -6,6 +6,8 @@
 #include "platform/com/variant_time.h"
 #include "platform/opcda/opc_error.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr PropertyInfo kCommonProperties[] = {
@@ -130,3 +132,5 @@ HRESULT ReadProperty(const SimulatedDevice& device, std::size_t item, DWORD prop
       return OPC_E_INVALID_PID;
   }
 }
+
+}  // namespace tavrel::opcsim

@@ -10,6 +10,8 @@
 
 #include "platform/opcsim/simulated_device.h"
 
+namespace tavrel::opcsim {
+
 struct PropertyInfo {
   DWORD id;
   const WCHAR* description;
@@ -24,3 +26,5 @@ std::vector<PropertyInfo> AvailableProperties(const ItemDefinition& item);
 // error.
 HRESULT ReadProperty(const SimulatedDevice& device, std::size_t item, DWORD propertyId,
                      std::chrono::steady_clock::time_point now, OwnedVariant* value);
+
+}  // namespace tavrel::opcsim

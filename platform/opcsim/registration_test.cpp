@@ -8,6 +8,8 @@
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr CLSID kFaultyClsid = {
@@ -170,3 +172,5 @@ TEST_F(Registration, FileEntriesConfigureTheServersTheyDeclare) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

@@ -5,6 +5,8 @@
 #include "platform/com/task_memory.h"
 #include "platform/opcsim/simulated_server.h"
 
+namespace tavrel::opcsim {
+
 STDMETHODIMP SimulatedServer::QueryOrganization(OPCNAMESPACETYPE* nameSpaceType) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
   if (nameSpaceType == nullptr) return E_INVALIDARG;
@@ -58,3 +60,5 @@ STDMETHODIMP SimulatedServer::BrowseAccessPaths(LPCWSTR /*itemId*/, LPENUMSTRING
   if (accessPaths != nullptr) *accessPaths = nullptr;
   return E_NOTIMPL;  // the simulated items have no access paths
 }
+
+}  // namespace tavrel::opcsim

@@ -3,6 +3,8 @@
 #include "common/wide_string.h"
 #include "platform/opcsim/test_client.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 using ServerContract = TreeDeviceTest;
@@ -288,3 +290,5 @@ TEST_F(ServerContract, LegacyServerOffersOnlyTheDa1Interfaces) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

@@ -5,6 +5,8 @@
 #include "platform/opcsim/item_properties.h"
 #include "platform/opcsim/simulated_server.h"
 
+namespace tavrel::opcsim {
+
 STDMETHODIMP SimulatedServer::QueryAvailableProperties(LPWSTR itemId, DWORD* count,
                                                        DWORD** propertyIds, LPWSTR** descriptions,
                                                        VARTYPE** dataTypes) {
@@ -87,3 +89,5 @@ STDMETHODIMP SimulatedServer::LookupItemIDs(LPWSTR itemId, DWORD count, DWORD* p
   *errors = results.Release();
   return S_FALSE;
 }
+
+}  // namespace tavrel::opcsim

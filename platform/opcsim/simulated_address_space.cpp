@@ -8,6 +8,8 @@
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/value_generators.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr DWORD kReadOnly = OPC_READABLE;
@@ -176,3 +178,5 @@ ItemCatalogue BuildSimulatedAddressSpace(std::size_t bulkItemCount) {
   catalogue.AddItem(ItemCatalogue::kRoot, std::move(version));
   return catalogue;
 }
+
+}  // namespace tavrel::opcsim

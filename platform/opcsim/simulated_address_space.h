@@ -21,4 +21,8 @@
 
 #include "platform/opcsim/item_catalogue.h"
 
+namespace tavrel::opcsim {
+
 ItemCatalogue BuildSimulatedAddressSpace(std::size_t bulkItemCount);
+
+}  // namespace tavrel::opcsim

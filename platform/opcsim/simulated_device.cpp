@@ -8,6 +8,8 @@
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_server.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 class ShutdownDelivery final : public Delivery {
@@ -208,3 +210,5 @@ void SimulatedDevice::RunStep(const ScriptStep& step) {
       break;
   }
 }
+
+}  // namespace tavrel::opcsim

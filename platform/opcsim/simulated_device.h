@@ -27,6 +27,8 @@
 #include "platform/opcsim/update_scheduler.h"
 #include "platform/opcsim/value_generators.h"
 
+namespace tavrel::opcsim {
+
 enum class ServerProfile { kTree, kFlat, kLegacy };
 
 class SimulatedServer;
@@ -114,3 +116,5 @@ class SimulatedDevice final : public std::enable_shared_from_this<SimulatedDevic
 
   std::unique_ptr<UpdateScheduler> scheduler_;  // last: stopped first
 };
+
+}  // namespace tavrel::opcsim

@@ -9,6 +9,8 @@
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/variant_compare.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 bool IsDa2GroupInterface(REFIID iid) {
@@ -259,3 +261,5 @@ const SimulatedGroup::StreamAdvise* SimulatedGroup::FindAdviseLocked(DWORD conne
 bool SimulatedGroup::HasDataSink() const {
   return device_->OffersDa2() && !dataPoint_.Sinks<IOPCDataCallback>().empty();
 }
+
+}  // namespace tavrel::opcsim

@@ -39,6 +39,8 @@
 #include "platform/opcsim/simulated_device.h"
 #include "platform/opcsim/update_scheduler.h"
 
+namespace tavrel::opcsim {
+
 class SimulatedGroup final
     : public ComObject<IOPCGroupStateMgt, IOPCItemMgt, IOPCSyncIO, IOPCAsyncIO2, IOPCAsyncIO,
                        IConnectionPointContainer, IDataObject>,
@@ -220,3 +222,5 @@ class SimulatedGroup final
   DWORD nextConnection_ GUARDED_BY(mutex_) = 1;
   SteadyTime nextUpdate_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel::opcsim

@@ -9,6 +9,8 @@
 #include "platform/opcsim/error_strings.h"
 #include "platform/opcsim/simulated_group.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr LCID kEnglishUs = 0x0409;
@@ -218,3 +220,5 @@ STDMETHODIMP SimulatedServer::FindConnectionPoint(REFIID iid, IConnectionPoint**
 std::vector<ComPtr<IOPCShutdown>> SimulatedServer::ShutdownSinks() const {
   return shutdownPoint_.Sinks<IOPCShutdown>();
 }
+
+}  // namespace tavrel::opcsim

@@ -24,6 +24,8 @@
 #include "platform/opcsim/group_table.h"
 #include "platform/opcsim/simulated_device.h"
 
+namespace tavrel::opcsim {
+
 class SimulatedServer final : public ComObject<IOPCServer, IOPCCommon, IOPCBrowseServerAddressSpace,
                                                IOPCItemProperties, IConnectionPointContainer> {
  public:
@@ -87,3 +89,5 @@ class SimulatedServer final : public ComObject<IOPCServer, IOPCCommon, IOPCBrows
   LCID locale_ GUARDED_BY(mutex_) = LOCALE_SYSTEM_DEFAULT;
   WideString clientName_ GUARDED_BY(mutex_);
 };
+
+}  // namespace tavrel::opcsim

@@ -11,6 +11,8 @@
 #include "platform/com/computer_name.h"
 #include "platform/opcda/opc_ids.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 struct BuiltInClass {
@@ -150,3 +152,5 @@ std::shared_ptr<SimulatedDevice> ResetSimulatedDevice(const CLSID& clsid,
   return DeviceRegistry::Instance().Replace(found->first, found->second, CanonicalNodeName(node),
                                             std::move(settings));
 }
+
+}  // namespace tavrel::opcsim

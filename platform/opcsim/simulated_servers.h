@@ -24,6 +24,8 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_device.h"
 
+namespace tavrel::opcsim {
+
 inline constexpr CLSID CLSID_OPCSimTree = {
     0x6F0C2A1E, 0x4B7D, 0x4C55, {0x9E, 0x2A, 0x3D, 0x1B, 0x7C, 0x5E, 0x8A, 0x01}};
 inline constexpr CLSID CLSID_OPCSimFlat = {
@@ -48,3 +50,5 @@ std::shared_ptr<SimulatedDevice> SimulatedDeviceFor(const CLSID& clsid, std::str
 std::shared_ptr<SimulatedDevice> ResetSimulatedDevice(const CLSID& clsid,
                                                       SimulationSettings settings,
                                                       std::string_view node = "");
+
+}  // namespace tavrel::opcsim

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <optional>
 
+namespace tavrel::opcsim {
+
 namespace {
 
 constexpr unsigned long long kLargestPeriodMs = 24ull * 3600 * 1000;
@@ -61,3 +63,5 @@ std::vector<std::string> ReadSimulationSettings(const std::map<std::string, std:
   }
   return errors;
 }
+
+}  // namespace tavrel::opcsim

@@ -20,6 +20,8 @@
 
 #include "platform/opcsim/fault_script.h"
 
+namespace tavrel::opcsim {
+
 struct SimulationSettings {
   std::chrono::milliseconds minimumUpdateRate{10};
   std::chrono::milliseconds signalPeriod{1000};
@@ -33,3 +35,5 @@ struct SimulationSettings {
 // value is not valid (that key is then left as it was).
 std::vector<std::string> ReadSimulationSettings(const std::map<std::string, std::string>& settings,
                                                 SimulationSettings* result);
+
+}  // namespace tavrel::opcsim

@@ -2,6 +2,8 @@
 
 #include "platform/opcda/opc_types.h"
 
+namespace tavrel::opcsim {
+
 const StreamFormats& OpcStreamFormats() {
   static const StreamFormats formats{
       static_cast<CLIPFORMAT>(RegisterClipboardFormatA(kOpcStreamFormatData)),
@@ -10,3 +12,5 @@ const StreamFormats& OpcStreamFormats() {
   };
   return formats;
 }
+
+}  // namespace tavrel::opcsim

@@ -3,6 +3,8 @@
 
 #include "platform/com/clipboard_format.h"
 
+namespace tavrel::opcsim {
+
 struct StreamFormats {
   CLIPFORMAT data;           // "OPCSTMFORMATDATA"
   CLIPFORMAT dataTime;       // "OPCSTMFORMATDATATIME"
@@ -11,3 +13,5 @@ struct StreamFormats {
 };
 
 const StreamFormats& OpcStreamFormats();
+
+}  // namespace tavrel::opcsim

@@ -2,6 +2,8 @@
 
 #include "platform/com/task_memory_ptr.h"
 
+namespace tavrel::opcsim {
+
 ReceivedCall RecordingCallback::DataCall(ReceivedCall::Kind kind, DWORD transactionId,
                                          OPCHANDLE group, HRESULT masterQuality,
                                          HRESULT masterError, DWORD count,
@@ -159,3 +161,5 @@ DWORD TestClient::Advise(const Group& group, IOPCDataCallback* callback) {
   EXPECT_EQ(AtlAdvise(group.state.Get(), callback, IID_IOPCDataCallback, &cookie), S_OK);
   return cookie;
 }
+
+}  // namespace tavrel::opcsim

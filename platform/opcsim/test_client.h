@@ -16,6 +16,8 @@
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_device.h"
 
+namespace tavrel::opcsim {
+
 struct ReceivedItem {
   OPCHANDLE clientHandle;
   OwnedVariant value;
@@ -163,3 +165,5 @@ class TreeDeviceTest : public SimulatedServerTest {
   std::shared_ptr<SimulatedDevice> device_;
   std::unique_ptr<TestClient> client_;
 };
+
+}  // namespace tavrel::opcsim

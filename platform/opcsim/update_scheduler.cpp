@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tavrel::opcsim {
+
 namespace {
 
 // How long the thread sleeps when no source has planned anything.
@@ -96,3 +98,5 @@ void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
     state->woken = false;
   }
 }
+
+}  // namespace tavrel::opcsim

@@ -21,6 +21,8 @@
 
 #include "common/mutex.h"
 
+namespace tavrel::opcsim {
+
 // One call to a client, prepared under the source's lock and made without any lock.
 class Delivery {
  public:
@@ -91,3 +93,5 @@ class UpdateScheduler {
   std::shared_ptr<State> state_;
   std::thread thread_;
 };
+
+}  // namespace tavrel::opcsim

@@ -9,6 +9,8 @@
 #include "common/wide_string.h"
 #include "platform/com/safearray.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 // 1 January 2024 as a DATE.
@@ -229,3 +231,5 @@ OwnedVariant InitialStoredValue(VARTYPE type) {
   if (type == (VT_ARRAY | VT_R8)) return RealArray({0.0, 0.0, 0.0});
   return Shaped(zero, 0.0, 0);
 }
+
+}  // namespace tavrel::opcsim

@@ -24,6 +24,8 @@
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"
 
+namespace tavrel::opcsim {
+
 struct SignalRange {
   double low;
   double high;
@@ -65,3 +67,5 @@ OwnedVariant InitialStoredValue(VARTYPE type);
 
 // The qualities the quality cycle goes through, one per signal period.
 inline constexpr WORD kQualityCycle[] = {192, 0, 64, 216, 193};
+
+}  // namespace tavrel::opcsim

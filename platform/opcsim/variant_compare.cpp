@@ -5,6 +5,8 @@
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 bool ArraysEqual(SAFEARRAY* a, SAFEARRAY* b) {
@@ -150,3 +152,5 @@ bool CanServeAs(VARTYPE canonical, VARTYPE requested) {
   if (requested == VT_EMPTY || requested == canonical) return true;
   return IsConvertibleScalarType(canonical) && IsConvertibleScalarType(requested);
 }
+
+}  // namespace tavrel::opcsim

@@ -7,6 +7,8 @@
 
 #include "platform/com/variant.h"
 
+namespace tavrel::opcsim {
+
 // True when both hold the same type and the same content (strings and arrays element by
 // element). Reals compare by value, so NaN never equals itself.
 bool VariantsEqual(const VARIANT& a, const VARIANT& b);
@@ -21,3 +23,5 @@ bool IsConvertibleScalarType(VARTYPE vt);
 // type itself), the same type, or, for scalars, any convertible scalar type. Arrays are served
 // only as themselves.
 bool CanServeAs(VARTYPE canonical, VARTYPE requested);
+
+}  // namespace tavrel::opcsim

@@ -9,6 +9,8 @@
 #include "platform/com/owned_variant.h"
 #include "platform/opcsim/value_generators.h"
 
+namespace tavrel::opcsim {
+
 namespace {
 
 TEST(VariantCompare, ValuesCompareByTypeAndContent) {
@@ -50,3 +52,5 @@ TEST(VariantCompare, ScalarsAreServedAsAnyScalarArraysOnlyAsThemselves) {
 }
 
 }  // namespace
+
+}  // namespace tavrel::opcsim

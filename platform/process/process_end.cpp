@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdint>
 
+namespace tavrel {
+
 namespace {
 
 // A process descriptor that closes itself. The calls go through syscall(): the C library's
@@ -47,3 +49,5 @@ bool SignalAndWaitForEnd(pid_t pid, int signal, std::chrono::milliseconds timeou
     if (ready == 0 || errno != EINTR) return false;
   }
 }
+
+}  // namespace tavrel

@@ -9,7 +9,11 @@
 
 #include <chrono>
 
+namespace tavrel {
+
 // Sends `signal` to process `pid` and waits up to `timeout` for it to end. True when it has
 // ended, or no such process exists; false when it still runs after the wait (or cannot be
 // waited for). Reaps nothing: a child that has ended is left for the caller to collect.
 bool SignalAndWaitForEnd(pid_t pid, int signal, std::chrono::milliseconds timeout);
+
+}  // namespace tavrel

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+namespace tavrel {
+
 namespace {
 
 struct ProcessStatus {
@@ -106,3 +108,5 @@ bool IsProcessRunning(pid_t pid) {
   ProcessStatus status;
   return pid > 0 && ReadProcessStatus(pid, status) == StatusRead::kRead && status.state != 'Z';
 }
+
+}  // namespace tavrel

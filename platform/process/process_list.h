@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+namespace tavrel {
+
 enum class NameMatch { kExact, kIgnoreCase };
 
 // The id of a running process named `name` (the lowest id when several match), or 0 when
@@ -20,3 +22,5 @@ std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match);
 
 // True while process `pid` exists and has not ended (a zombie has ended).
 bool IsProcessRunning(pid_t pid);
+
+}  // namespace tavrel

@@ -17,6 +17,8 @@
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 
+namespace tavrel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -158,3 +160,5 @@ TEST_F(ProbeProgram, MissingProgramIsNotStarted) {
 }
 
 }  // namespace
+
+}  // namespace tavrel

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+namespace tavrel {
+
 sigset_t QuitSignalSet() {
   sigset_t signals;
   sigemptyset(&signals);
@@ -44,3 +46,5 @@ int WaitForQuitSignalFor(std::chrono::milliseconds timeout) {
     if (errno == EAGAIN) return 0;
   }
 }
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 
 #include <chrono>
 
+namespace tavrel {
+
 inline constexpr int kQuitSignal = SIGTERM;
 
 // The set of SIGTERM and SIGINT.
@@ -24,3 +26,5 @@ int WaitForQuitSignal();
 // number, or 0 when the time ran out first. A negative timeout does not wait; a pending
 // signal is still taken. A timeout beyond a hundred years waits a hundred years.
 int WaitForQuitSignalFor(std::chrono::milliseconds timeout);
+
+}  // namespace tavrel

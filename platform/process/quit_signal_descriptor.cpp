@@ -6,6 +6,8 @@
 
 #include "platform/process/quit_signal.h"
 
+namespace tavrel {
+
 QuitSignalDescriptor::QuitSignalDescriptor() {
   const sigset_t signals = QuitSignalSet();
   descriptor_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
@@ -20,3 +22,5 @@ int QuitSignalDescriptor::Take() const {
   if (read(descriptor_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
   return static_cast<int>(info.ssi_signo);
 }
+
+}  // namespace tavrel

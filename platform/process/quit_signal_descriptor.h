@@ -5,6 +5,8 @@
 // then stays pending until Take() reads it, and the descriptor is readable meanwhile.
 #pragma once
 
+namespace tavrel {
+
 class QuitSignalDescriptor {
  public:
   QuitSignalDescriptor();
@@ -20,3 +22,5 @@ class QuitSignalDescriptor {
  private:
   int descriptor_;
 };
+
+}  // namespace tavrel

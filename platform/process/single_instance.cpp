@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace tavrel {
+
 SingleInstanceLock::SingleInstanceLock(const std::string& name) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -27,3 +29,5 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) {
 SingleInstanceLock::~SingleInstanceLock() {
   if (socket_ >= 0) close(socket_);
 }
+
+}  // namespace tavrel

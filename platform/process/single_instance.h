@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace tavrel {
+
 class SingleInstanceLock {
  public:
   // Tries to take the lock named `name`; held() tells whether it was taken.
@@ -23,3 +25,5 @@ class SingleInstanceLock {
  private:
   int socket_ = -1;
 };
+
+}  // namespace tavrel

@@ -6,6 +6,8 @@
 
 extern char** environ;
 
+namespace tavrel {
+
 pid_t StartProgram(const std::string& path, const std::vector<std::string>& arguments) {
   posix_spawnattr_t attributes;
   if (posix_spawnattr_init(&attributes) != 0) return 0;
@@ -30,3 +32,5 @@ void ReapEndedChildren() {
   while (waitpid(-1, nullptr, WNOHANG) > 0) {
   }
 }
+
+}  // namespace tavrel

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace tavrel {
+
 StopDeadline::StopDeadline(std::chrono::milliseconds limit, int exitCode)
     : watch_([this, limit, exitCode] {
         MutexLock lock(mutex_);
@@ -21,3 +23,5 @@ StopDeadline::~StopDeadline() {
   done_.notify_all();
   watch_.join();
 }
+
+}  // namespace tavrel

@@ -14,6 +14,8 @@
 
 #include "common/mutex.h"
 
+namespace tavrel {
+
 class StopDeadline {
  public:
   StopDeadline(std::chrono::milliseconds limit, int exitCode);
@@ -28,3 +30,5 @@ class StopDeadline {
   bool finished_ GUARDED_BY(mutex_) = false;
   std::thread watch_;
 };
+
+}  // namespace tavrel

@@ -8,6 +8,8 @@
 #include <functional>
 #include <thread>
 
+namespace tavrel {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -38,3 +40,5 @@ TEST(StopDeadline, AStuckStopEndsTheProcessWithTheCodeAndAFinishedOneLetsItGoOn)
 }
 
 }  // namespace
+
+}  // namespace tavrel
