@@ -25,7 +25,7 @@ namespace {
 
 class NoHandler final : public MosquittoClient::Handler {
   void Connected(int) override {}
-  void MessageArrived(std::string_view, std::string_view) override {}
+  void MessageArrived(std::string_view, std::string_view, bool) override {}
 };
 
 ProjectGroupRecord Group(std::string name, std::vector<ProjectTagRecord> tags) {

@@ -19,7 +19,7 @@ using engine_test::TreeServer;
 
 class NoHandler final : public MosquittoClient::Handler {
   void Connected(int) override {}
-  void MessageArrived(std::string_view, std::string_view) override {}
+  void MessageArrived(std::string_view, std::string_view, bool) override {}
 };
 
 // Which messages on the write subscription become writes, and to which tag. Tag ids may hold

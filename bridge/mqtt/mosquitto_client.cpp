@@ -31,8 +31,10 @@ MosquittoClient::MosquittoClient(const MqttSettings& settings, Handler& handler)
   mosquitto_message_callback_set(
       client_, [](mosquitto*, void* self, const mosquitto_message* message) {
         static_cast<MosquittoClient*>(self)->handler_.MessageArrived(
-            message->topic, std::string_view(static_cast<const char*>(message->payload),
-                                             static_cast<std::size_t>(message->payloadlen)));
+            message->topic,
+            std::string_view(static_cast<const char*>(message->payload),
+                             static_cast<std::size_t>(message->payloadlen)),
+            message->retain);
       });
 }
 

@@ -26,7 +26,9 @@ class MosquittoClient {
     virtual ~Handler() = default;
     // The broker's answer to the connect: 0 accepted, else the refusal's code.
     virtual void Connected(int code) = 0;
-    virtual void MessageArrived(std::string_view topic, std::string_view payload) = 0;
+    // `retained`: the broker kept the message and hands it to every new subscription.
+    virtual void MessageArrived(std::string_view topic, std::string_view payload,
+                                bool retained) = 0;
   };
 
   struct Will {

@@ -245,7 +245,11 @@ void MqttPublisher::Connected(int code) {
   log_.LogMessage("MQTT: connected to " + settings_.url, 0);
 }
 
-void MqttPublisher::MessageArrived(std::string_view topic, std::string_view payload) {
+void MqttPublisher::MessageArrived(std::string_view topic, std::string_view payload,
+                                   bool retained) {
+  // A retained command is an old one: the broker hands it out again at every subscription, so
+  // acting on it would write its value again at each reconnection, over newer writes.
+  if (retained) return;
   arrived_.emplace_back(topic, payload);
 }
 

@@ -86,7 +86,7 @@ class MqttPublisher final : public FrontEnd,
   void PauseBeforeRetry(std::chrono::seconds pause, const std::stop_token& stop);
 
   void Connected(int code) override;
-  void MessageArrived(std::string_view topic, std::string_view payload) override;
+  void MessageArrived(std::string_view topic, std::string_view payload, bool retained) override;
 
   const MqttSettings settings_;
   BridgeProject& project_;

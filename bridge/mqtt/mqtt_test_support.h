@@ -206,9 +206,10 @@ class TestSubscriber {
         limit);
     return found;
   }
-  void Publish(const std::string& topic, const std::string& payload, int qos = 1) {
+  void Publish(const std::string& topic, const std::string& payload, int qos = 1,
+               bool retain = false) {
     mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                      payload.data(), qos, false);
+                      payload.data(), qos, retain);
   }
   void Clear() {
     std::lock_guard lock(mutex_);
