@@ -1,5 +1,8 @@
 #include "manager/http_connections.h"
 
+#include <malloc.h>
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -18,26 +21,34 @@ bool IsPayloadTooLarge(std::string_view statusLine) {
 }  // namespace
 
 HttpConnections::HttpConnections(std::chrono::milliseconds deadline, size_t maxBodySize,
-                                 const DailyLog& log)
-    : deadline_(deadline), maxBodySize_(maxBodySize), log_(log) {}
+                                 size_t maxBuffered, const DailyLog& log)
+    : deadline_(deadline), maxBodySize_(maxBodySize), maxBuffered_(maxBuffered), log_(log) {}
 
 HttpConnections::~HttpConnections() {
-  for (const Connection& connection : connections_) Release(connection);
+  for (const auto& connection : connections_) Release(*connection);
 }
 
 bufferevent* HttpConnections::Open(event_base* base) {
   bufferevent* events = bufferevent_socket_new(base, -1, BEV_OPT_CLOSE_ON_FREE);
   if (events == nullptr) return nullptr;
-  evbuffer_cb_entry* watch =
-      evbuffer_add_cb(bufferevent_get_output(events), &HttpConnections::OnReplyBytes, this);
-  if (watch == nullptr) return events;
+  std::unique_ptr<Connection> connection;
   try {
-    connections_.push_back({events, watch, Clock::now()});
+    connection =
+        std::make_unique<Connection>(Connection{this, events, nullptr, nullptr, Clock::now()});
+    connections_.reserve(connections_.size() + 1);
   } catch (const std::bad_alloc&) {
-    (void)evbuffer_remove_cb_entry(bufferevent_get_output(events), watch);
     return events;
   }
   bufferevent_incref(events);
+  connection->replyWatch =
+      evbuffer_add_cb(bufferevent_get_output(events), &HttpConnections::OnReplyBytes, this);
+  connection->readWatch = evbuffer_add_cb(bufferevent_get_input(events),
+                                          &HttpConnections::OnReadBytes, connection.get());
+  if (connection->replyWatch == nullptr || connection->readWatch == nullptr) {
+    Release(*connection);
+    return events;
+  }
+  connections_.push_back(std::move(connection));
   return events;
 }
 
@@ -45,29 +56,66 @@ void HttpConnections::RequestArrived(evhttp_request* request) {
   evhttp_connection* connection = evhttp_request_get_connection(request);
   if (connection == nullptr) return;
   bufferevent* events = evhttp_connection_get_bufferevent(connection);
-  for (Connection& known : connections_) {
-    if (known.events == events) known.lastArrival = Clock::now();
+  for (const auto& known : connections_) {
+    if (known->events != events) continue;
+    known->lastArrival = Clock::now();
+    buffered_ -= known->received;
+    known->received = 0;
   }
 }
 
 size_t HttpConnections::ForgetClosed() {
-  std::erase_if(connections_, [](const Connection& connection) {
-    if (!IsClosed(connection.events)) return false;
-    Release(connection);
+  std::erase_if(connections_, [this](const std::unique_ptr<Connection>& connection) {
+    if (!IsClosed(connection->events)) return false;
+    buffered_ -= connection->received;
+    Release(*connection);
     return true;
   });
   return connections_.size();
 }
 
 size_t HttpConnections::Sweep(Clock::time_point now) {
-  for (const Connection& connection : connections_) {
-    if (now - connection.lastArrival < deadline_) continue;
-    void* evhttpConnection = CallbackArgument(connection.events);
-    if (evhttpConnection != nullptr) {
-      evhttp_connection_free(static_cast<evhttp_connection*>(evhttpConnection));
+  for (const auto& connection : connections_) {
+    void* evhttpConnection = CallbackArgument(connection->events);
+    if (evhttpConnection == nullptr) continue;
+    if (connection->refused) {
+      Refuse(*connection);
+    } else if (now - connection->lastArrival < deadline_) {
+      continue;
     }
+    evhttp_connection_free(static_cast<evhttp_connection*>(evhttpConnection));
   }
-  return ForgetClosed();
+  const size_t open = ForgetClosed();
+  if (trimDue_ && buffered_ < maxBuffered_ / 4) {
+    // The bodies came in small pieces that the allocator keeps in its heap after they are
+    // freed; without this the peak stays taken after the peers have gone.
+    malloc_trim(0);
+    trimDue_ = false;
+  }
+  return open;
+}
+
+void HttpConnections::OnReadBytes(evbuffer*, const evbuffer_cb_info* added, void* self) {
+  auto& connection = *static_cast<Connection*>(self);
+  HttpConnections& table = *connection.table;
+  if (added->n_added == 0 || connection.refused) return;
+  connection.received += added->n_added;
+  table.buffered_ += added->n_added;
+  if (table.buffered_ >= table.maxBuffered_ / 2) table.trimDue_ = true;
+  if (table.buffered_ <= table.maxBuffered_) return;
+  // What this connection holds goes with it; nothing more is read from it meanwhile.
+  connection.refused = true;
+  (void)bufferevent_disable(connection.events, EV_READ);
+}
+
+void HttpConnections::Refuse(const Connection& connection) {
+  static constexpr char kReply[] =
+      "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  const evutil_socket_t socket = bufferevent_getfd(connection.events);
+  if (socket < 0) return;
+  // Small enough for any socket buffer; a peer that does not read it loses it with the close.
+  (void)!send(socket, kReply, sizeof kReply - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+  (void)shutdown(socket, SHUT_WR);
 }
 
 void* HttpConnections::CallbackArgument(bufferevent* events) {
@@ -82,9 +130,16 @@ void* HttpConnections::CallbackArgument(bufferevent* events) {
 bool HttpConnections::IsClosed(bufferevent* events) { return CallbackArgument(events) == nullptr; }
 
 void HttpConnections::Release(const Connection& connection) {
-  // The entry is on that buffer, so its removal cannot fail; whether the decrement freed the
-  // bufferevent (evhttp let go of it already) or not (evhttp still holds it) is all the same.
-  (void)evbuffer_remove_cb_entry(bufferevent_get_output(connection.events), connection.replyWatch);
+  // The entries are on those buffers, so their removal cannot fail; whether the decrement freed
+  // the bufferevent (evhttp let go of it already) or not (evhttp still holds it) is all the
+  // same.
+  if (connection.replyWatch != nullptr) {
+    (void)evbuffer_remove_cb_entry(bufferevent_get_output(connection.events),
+                                   connection.replyWatch);
+  }
+  if (connection.readWatch != nullptr) {
+    (void)evbuffer_remove_cb_entry(bufferevent_get_input(connection.events), connection.readWatch);
+  }
   (void)bufferevent_decref(connection.events);
 }
 

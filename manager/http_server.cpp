@@ -57,7 +57,7 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
     : handler_(std::move(handler)),
       log_(log),
       limits_(limits),
-      connections_(limits.connectionTimeout, limits.maxBodySize, log) {
+      connections_(limits.connectionTimeout, limits.maxBodySize, limits.maxBufferedBytes, log) {
   signal(SIGPIPE, SIG_IGN);
   if (!UseLibeventThreads()) return;
   base_.reset(event_base_new());

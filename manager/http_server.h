@@ -13,9 +13,11 @@
 // joins the thread and frees the server, closing its connections.
 //
 // What a peer may take is bounded (HttpServerLimits): a body over the limit is answered 413
-// (Payload Too Large) by libevent, without being kept, and logged; a connection that goes the
-// time-out without a whole request arriving is closed, so neither idle nor trickling peers
-// hold descriptors; at the connection cap no more are accepted until some close. When accept
+// (Payload Too Large) by libevent, without being kept, and logged; so are the bodies being
+// received on all connections together (503 and the connection closed, http_connections.h); a
+// connection that goes the time-out without a whole request arriving is closed, so neither
+// idle nor trickling peers hold descriptors; at the connection cap no more are accepted until
+// some close. When accept
 // fails (no descriptor left), accepting pauses and resumes after a back-off that doubles up to
 // a few seconds, instead of retrying at once for ever; a run of failures is logged with one
 // line at its start (lost when no descriptor is left for the log) and one when it ends.
@@ -46,6 +48,9 @@ struct HttpServerLimits {
   // How long a connection may go without a whole request arriving (idle or slow alike).
   std::chrono::milliseconds connectionTimeout{30000};
   size_t maxConnections = 128;  // open at a time; more wait in the system's listen queue
+  // Bytes of requests not yet whole, across all connections; beyond it the connection that
+  // brings more is answered 503 (Service Unavailable) and closed.
+  size_t maxBufferedBytes = size_t{128} << 20;
 };
 
 class HttpServerThread {

@@ -221,6 +221,55 @@ TEST_F(LimitedServerTest, AtTheConnectionCapNewConnectionsWaitUntilOneCloses) {
   EXPECT_EQ(reply->status, 200);
 }
 
+// What `fd` receives within `limit` (until the peer closes it or the time is up).
+std::string ReceivedWithin(int fd, std::chrono::milliseconds limit) {
+  std::string received;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline &&
+         received.find("\r\n\r\n") == std::string::npos) {
+    pollfd readable{fd, POLLIN, 0};
+    if (poll(&readable, 1, 10) != 1) continue;
+    char bytes[512];
+    const ssize_t n = recv(fd, bytes, sizeof bytes, 0);
+    if (n <= 0) break;
+    received.append(bytes, static_cast<size_t>(n));
+  }
+  return received;
+}
+
+TEST_F(LimitedServerTest, BodiesBeingReceivedAreBoundedTogetherAndTheOneOverIsRefused) {
+  Start({.maxBufferedBytes = size_t{1} << 20});
+  const std::string head = "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 800000\r\n\r\n";
+  const int first = Connect(port());
+  const int second = Connect(port());
+  ASSERT_GE(first, 0);
+  ASSERT_GE(second, 0);
+  const auto sendAll = [](int fd, const std::string& bytes) {
+    for (size_t at = 0; at < bytes.size();) {
+      const ssize_t n = send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      at += static_cast<size_t>(n);
+    }
+    return true;
+  };
+  // Each body alone is far below the limit of one body; together they are over the bound.
+  ASSERT_TRUE(sendAll(first, head + std::string(700000, 'a')));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(sendAll(second, head + std::string(400000, 'b')));
+  EXPECT_TRUE(ReceivedWithin(second, 2s).starts_with("HTTP/1.1 503 Service Unavailable\r\n"));
+  EXPECT_TRUE(ClosedByPeerWithin(second, 2s));
+  // The first goes on, and what the second held is free again for the next.
+  ASSERT_TRUE(sendAll(first, std::string(100000, 'a')));
+  EXPECT_TRUE(ReceivedWithin(first, 2s).starts_with("HTTP/1.1 200 OK\r\n"));
+  LoopbackHttpClient third(port());
+  const std::optional<HttpReply> reply = third.Post("/", std::string(800000, 'c'));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 200);
+  EXPECT_EQ(handled_, 2);
+  close(first);
+  close(second);
+}
+
 std::atomic<int> acceptWarnings = 0;
 
 TEST_F(LimitedServerTest, FailingAcceptPausesInsteadOfSpinningAndIsLoggedOnce) {
