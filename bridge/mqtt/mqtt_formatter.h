@@ -8,6 +8,7 @@
 //   Receive() for each message on a subscribed topic, handing the writes it asks for to
 //     `writes`;
 //   PublishWriteOutcome() when a write asked for through the broker has its result;
+//   PublishDue() on every turn of the connection's loop, for what the format put off;
 //   Stop() before an orderly disconnect.
 // All publish through the client given, which queues what the socket does not take at once.
 #pragma once
@@ -63,6 +64,7 @@ class MqttFormatter {
   virtual void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
                        std::vector<MqttWriteRequest>& writes) = 0;
   virtual void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) = 0;
+  virtual void PublishDue(MosquittoClient& /*client*/) {}
   virtual void Stop(MosquittoClient& client) = 0;
 };
 

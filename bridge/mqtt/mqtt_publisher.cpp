@@ -141,6 +141,7 @@ std::string MqttPublisher::RunConnection(const std::stop_token& stop) {
       }
       if (answer_ != Answer::kAccepted) continue;
       HandleArrivals(client);
+      format_->PublishDue(client);
       if (Clock::now() >= nextTake) {
         PublishPending(client);
         if (settings_.format == MqttFormat::kSparkplugB) nextTake = Clock::now() + kSparkplugGather;

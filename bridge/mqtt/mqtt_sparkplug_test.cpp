@@ -134,6 +134,28 @@ TEST_F(MqttSparkplugTest, BirthsAndDataCountTheirSequenceAndCarryAliasesAndARebi
   EXPECT_EQ(nodeBirths, 2);
 }
 
+TEST_F(MqttSparkplugTest, ARebirthStormGetsOneBirthSequence) {
+  TestBroker broker(directory_.Path());
+  TestSubscriber subscriber(broker.Port(), "spBv1.0/#");
+  StartBridge("<mqtt url=\"" + broker.Url() + "\" format=\"sparkplugb\" topic=\"plant\"/>",
+              TestProject("<tag id=\"No.Such.Item\" vt=\"3\" dir=\"1\"/>"));
+  const std::string valuesBirth = Topic("DBIRTH") + "/SimTree:Values";
+  const std::optional<Message> birth = subscriber.WaitForTopic(valuesBirth);
+  ASSERT_TRUE(birth);
+
+  Payload rebirth;
+  Metric& command = *rebirth.add_metrics();
+  command.set_name(kRebirthMetric);
+  command.set_datatype(type::kBoolean);
+  command.set_boolean_value(true);
+  for (int i = 0; i < 200; ++i) subscriber.Publish(Topic("NCMD"), rebirth.SerializeAsString());
+  const auto births = [](std::size_t count) {
+    return [count](const std::vector<Message>& m) { return CountType(m, "NBIRTH") >= count; };
+  };
+  EXPECT_TRUE(subscriber.WaitFor(births(2)));
+  EXPECT_FALSE(subscriber.WaitFor(births(3), SparkplugFormat::kRebirthSpacing + 1s));
+}
+
 TEST_F(MqttSparkplugTest, DeviceCommandsWriteOnlyWhenWritesAreOnAndAnswerWithTheTagsData) {
   struct WriteCase {
     const char* writes;

@@ -122,6 +122,8 @@ Metric& SparkplugFormat::AddMetric(const LatestValue& latest, bool birth) {
 
 void SparkplugFormat::PublishBirths(MosquittoClient& client) {
   born_ = true;
+  rebirthAsked_ = false;
+  lastBirths_ = Clock::now();
   seq_ = 0;
   payload_.Clear();
   AddBdSeq(payload_, bdSeq_);
@@ -163,7 +165,8 @@ void SparkplugFormat::Receive(MosquittoClient& client, std::string_view topic,
   if (topic == Topic("NCMD")) {
     for (const Metric& metric : command.metrics()) {
       if (metric.name() == kRebirthMetric && metric.has_boolean_value() && metric.boolean_value()) {
-        PublishBirths(client);
+        rebirthAsked_ = true;
+        PublishDue(client);
         return;
       }
     }
@@ -209,6 +212,10 @@ void SparkplugFormat::PublishWriteOutcome(MosquittoClient& client,
   AddInt32Property(properties, "WriteResult", outcome.result.code);
   AddStringProperty(properties, "WriteError", AnsiToUtf8(outcome.result.message));
   PublishPayload(client, DeviceTopic("DDATA", tags_.Of(outcome.handle).device), 1);
+}
+
+void SparkplugFormat::PublishDue(MosquittoClient& client) {
+  if (rebirthAsked_ && Clock::now() - lastBirths_ >= kRebirthSpacing) PublishBirths(client);
 }
 
 void SparkplugFormat::Stop(MosquittoClient& client) {

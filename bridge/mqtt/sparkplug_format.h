@@ -13,13 +13,17 @@
 //   DDATA   per device, the changes handed over together, by alias with data type, value and
 //           time stamp; "Quality" when the value is bad or the metric's last one was.
 // seq counts 0..255 over the births and data of a session and wraps. A "Node Control/Rebirth"
-// true in an NCMD publishes the births again (seq from 0, same bdSeq).
+// true in an NCMD publishes the births again (seq from 0, same bdSeq), at most once every
+// kRebirthSpacing: the requests that arrive meanwhile are answered by one birth sequence when
+// the spacing has passed, so that no host can make the node publish its whole state without
+// end.
 //
 // With writes on, each metric of a DCMD (by alias, or by name within the device) is written to
 // its tag; the result is a DDATA of the tag with its current value and the properties
 // "WriteResult" (Int32, the write's code) and "WriteError" (String).
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -36,6 +40,9 @@ inline constexpr char kBdSeqMetric[] = "bdSeq";
 
 class SparkplugFormat final : public MqttFormatter {
  public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::seconds kRebirthSpacing{3};
+
   // `latest`: the publisher's values, read on its thread.
   SparkplugFormat(const MqttSettings& settings, const PublishedTags& tags,
                   const LatestValues& latest, std::string edgeNode, MqttCounters& counters);
@@ -46,6 +53,8 @@ class SparkplugFormat final : public MqttFormatter {
   void Receive(MosquittoClient& client, std::string_view topic, std::string_view payload,
                std::vector<MqttWriteRequest>& writes) override;
   void PublishWriteOutcome(MosquittoClient& client, const MqttWriteOutcome& outcome) override;
+  // The births a rebirth request asked for, once the spacing since the last ones has passed.
+  void PublishDue(MosquittoClient& client) override;
   void Stop(MosquittoClient& client) override;
 
  private:
@@ -69,6 +78,8 @@ class SparkplugFormat final : public MqttFormatter {
   std::uint64_t bdSeq_ = 0;  // of the session being made or run
   bool born_ = false;        // its NBIRTH went out: the next connection is a new session
   std::uint64_t seq_ = 0;
+  Clock::time_point lastBirths_;
+  bool rebirthAsked_ = false;          // a rebirth request waits for the spacing to pass
   std::vector<std::uint8_t> lastBad_;  // by handle: the last value published was bad
   std::vector<std::vector<const LatestValue*>> byDevice_;
   tavrel::sparkplug::Payload payload_;  // reused, so its metrics' memory is too
