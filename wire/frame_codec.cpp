@@ -62,10 +62,11 @@ void AppendUint32(ByteBuffer& buffer, uint32_t value) {
   buffer.Append(bytes, sizeof bytes);
 }
 
-// The smallest offset at which both sync patterns stand, or `length` when there is none.
-size_t FindFrameStart(const uint8_t* bytes, size_t length) {
+// The smallest offset from `from` on at which both sync patterns stand, or `length` when
+// there is none.
+size_t FindFrameStart(const uint8_t* bytes, size_t length, size_t from) {
   const size_t last = length - 12;
-  for (size_t i = 0; i <= last; ++i) {
+  for (size_t i = from; i <= last; ++i) {
     const void* sync1 = std::memchr(bytes + i, kFrameSync1[0], last + 1 - i);
     if (sync1 == nullptr) break;
     i = static_cast<size_t>(static_cast<const uint8_t*>(sync1) - bytes);
@@ -80,13 +81,26 @@ size_t FindFrameStart(const uint8_t* bytes, size_t length) {
 }  // namespace
 
 FrameScan ScanFrame(ByteBuffer& buffer) {
+  FrameSearch fresh;
+  return ScanFrame(buffer, fresh);
+}
+
+FrameScan ScanFrame(ByteBuffer& buffer, FrameSearch& search) {
   const size_t length = buffer.Length();
   if (length <= kFrameScanMinimum) return FrameScan::kNeedMore;
-  const size_t start = FindFrameStart(buffer.At(0), length);
+  const size_t start = FindFrameStart(buffer.At(0), length, search.searched);
   if (start == length) {
-    if (length > static_cast<size_t>(kFrameMaxLength)) buffer.Clear();
+    if (length > static_cast<size_t>(kFrameMaxLength)) {
+      buffer.Clear();
+      search.searched = 0;
+    } else {
+      // Offsets up to length - 12 hold no sync pattern; the later ones lack bytes yet.
+      search.searched = length - 11;
+    }
     return FrameScan::kNeedMore;
   }
+  // From here on the front of the buffer moves, or the frame is taken: start again at 0.
+  search.searched = 0;
   buffer.RemoveFront(start);
 
   const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
@@ -133,10 +147,10 @@ bool TakeFrame(ByteBuffer& buffer, const FrameDispatch& dispatch) {
   return decoded;
 }
 
-void ProcessFrames(ByteBuffer& buffer, const std::function<bool()>& stop,
+void ProcessFrames(ByteBuffer& buffer, FrameSearch& search, const std::function<bool()>& stop,
                    const FrameDispatch& dispatch, const std::function<void()>& undecodable) {
   while (!stop()) {
-    const FrameScan scan = ScanFrame(buffer);
+    const FrameScan scan = ScanFrame(buffer, search);
     if (scan == FrameScan::kNeedMore) return;
     if (scan == FrameScan::kComplete && !TakeFrame(buffer, dispatch)) undecodable();
   }

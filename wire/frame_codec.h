@@ -23,6 +23,16 @@ enum class FrameScan {
 // with a bad CRC, and 12 bytes of a candidate whose length or trailer is impossible.
 FrameScan ScanFrame(ByteBuffer& buffer);
 
+// How far the front of a receive buffer is known to hold no frame start: the offsets a scan
+// found no sync pattern at, while the buffer only grew at its end since. Kept beside the
+// buffer from one scan to the next, so that noise that never forms a header is looked at once,
+// not again at each arrival (which costs the square of its length).
+struct FrameSearch {
+  size_t searched = 0;
+};
+// ScanFrame resuming at `search`, with the same result and the same bytes discarded.
+FrameScan ScanFrame(ByteBuffer& buffer, FrameSearch& search);
+
 // The header text and the body bytes of the frame at the front of `buffer` (after ScanFrame
 // returned kComplete); none when its header length does not fit the frame. The views point
 // into the buffer.
@@ -38,9 +48,9 @@ std::optional<FrameParts> FrameAtFront(const ByteBuffer& buffer);
 using FrameDispatch = std::function<void(MarkupDocument& header)>;
 bool TakeFrame(ByteBuffer& buffer, const FrameDispatch& dispatch);
 
-// Scans and takes frames until more bytes are needed or `stop` returns true. Every frame that
-// cannot be decoded is reported to `undecodable`.
-void ProcessFrames(ByteBuffer& buffer, const std::function<bool()>& stop,
+// Scans (resuming at `search`) and takes frames until more bytes are needed or `stop` returns
+// true. Every frame that cannot be decoded is reported to `undecodable`.
+void ProcessFrames(ByteBuffer& buffer, FrameSearch& search, const std::function<bool()>& stop,
                    const FrameDispatch& dispatch, const std::function<void()>& undecodable);
 
 // The payload of a body in `mode`: raw bodies unchanged, compressed ones inflated. False on a

@@ -32,7 +32,7 @@ class Receiver {
   void Feed(const std::string& bytes) {
     buffer_.Append(bytes.data(), bytes.size());
     ProcessFrames(
-        buffer_, [] { return false; },
+        buffer_, search_, [] { return false; },
         [this](MarkupDocument& header) {
           header.FindElement("root");
           types_.push_back(header.GetAttribute("type"));
@@ -45,6 +45,7 @@ class Receiver {
 
  private:
   ByteBuffer buffer_;
+  FrameSearch search_;
   std::vector<std::string> types_;
   int undecodable_ = 0;
 };
@@ -191,6 +192,57 @@ TEST(FrameCodec, NoiseWithoutAnySyncIsThrownAwayPastTheLimit) {
   buffer.Append("n", 1);
   EXPECT_EQ(ScanFrame(buffer), FrameScan::kNeedMore);
   EXPECT_EQ(buffer.Length(), 0u);
+}
+
+// A search that resumes where the last stopped looks at noise once, and leaves after every
+// arrival what a search from the front leaves: the same frames, the same bytes discarded, the
+// clear past the limit included.
+TEST(FrameCodec, AResumedSearchDiscardsWhatASearchFromTheFrontDoes) {
+  const std::string frame = Frame(Header("f"));
+  const std::string noise(100000, '\x68');
+  struct Case {
+    const char* name;
+    std::string stream;
+    size_t segment;
+  };
+  const Case cases[] = {
+      {"noise, then a frame", noise + frame + frame, 4096},
+      {"noise, then a frame, byte by byte", noise.substr(0, 300) + frame, 1},
+      {"a sync 1 pattern that never finds its sync 2",
+       std::string(50000, '\x16') + "\x68\x68" + frame, 777},
+      {"past the limit", std::string(static_cast<size_t>(kFrameMaxLength) + 5, '\x68') + frame,
+       size_t{1} << 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteBuffer resumed;
+    ByteBuffer fromFront;
+    FrameSearch search;
+    int frames = 0;
+    const int expectedFrames = c.stream.ends_with(frame + frame) ? 2 : 1;
+    const size_t noiseEnd = c.stream.size() - static_cast<size_t>(expectedFrames) * frame.size();
+    for (size_t at = 0; at < c.stream.size(); at += c.segment) {
+      const std::string segment = c.stream.substr(at, c.segment);
+      resumed.Append(segment.data(), segment.size());
+      fromFront.Append(segment.data(), segment.size());
+      for (;;) {
+        const FrameScan scan = ScanFrame(resumed, search);
+        ASSERT_EQ(ScanFrame(fromFront), scan);
+        ASSERT_EQ(resumed.Length(), fromFront.Length());
+        if (scan == FrameScan::kNeedMore) break;
+        if (scan != FrameScan::kComplete) continue;
+        ++frames;
+        const auto take = [](MarkupDocument&) {};
+        TakeFrame(resumed, take);
+        TakeFrame(fromFront, take);
+      }
+      // While only noise has come, every offset that could hold a header was searched once.
+      if (at + segment.size() <= noiseEnd && resumed.Length() > kFrameScanMinimum) {
+        EXPECT_EQ(search.searched, resumed.Length() - 11);
+      }
+    }
+    EXPECT_EQ(frames, expectedFrames);
+  }
 }
 
 TEST(ByteBuffer, GrowsByTheDoublingRule) {

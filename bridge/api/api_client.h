@@ -8,6 +8,7 @@
 
 #include "common/period_timer.h"
 #include "wire/byte_buffer.h"
+#include "wire/frame_codec.h"
 #include "wire/unique_socket.h"
 
 namespace tavrel {
@@ -52,6 +53,8 @@ class ApiClient {
   int PeerPort() const { return peerPort_; }
   int Serial() const { return serial_; }
   ByteBuffer& ReceiveBuffer() { return receiveBuffer_; }
+  // How far the receive buffer was searched for a frame start (frame_codec.h).
+  FrameSearch& ReceiveSearch() { return receiveSearch_; }
   PeriodTimer& IdleTimer() { return idleTimer_; }
 
   // Set by the value snapshot command; from then on the client receives every value push.
@@ -71,6 +74,7 @@ class ApiClient {
   int peerPort_;
   int serial_;
   ByteBuffer receiveBuffer_;
+  FrameSearch receiveSearch_;
   PeriodTimer idleTimer_;
   // The bytes from queuedSent_ on wait for the socket. Sent bytes stay in front until they are
   // at least half the queue, so each byte is moved at most once on average.

@@ -249,7 +249,8 @@ void ApiServer::ReadFrom(ApiClient& client) {
 
 void ApiServer::RunRequests(ApiClient& client) {
   ProcessFrames(
-      client.ReceiveBuffer(), [this, &client] { return exitFlag_.IsSet() || client.awaitingReply; },
+      client.ReceiveBuffer(), client.ReceiveSearch(),
+      [this, &client] { return exitFlag_.IsSet() || client.awaitingReply; },
       [this, &client](MarkupDocument& request) {
         if (handler_ != nullptr) handler_->HandleRequest(client, request);
       },
