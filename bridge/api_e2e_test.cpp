@@ -134,6 +134,31 @@ TEST_F(BridgeApiTest, WritesAnswerUnknownHandles) {
   EXPECT_EQ(answer(loose), "999 42 3 点不存在");
 }
 
+TEST_F(BridgeApiTest, AWrittenTextThatCouldOverfillTheSnapshotIsRefused) {
+  auto connection = Connect();
+  ASSERT_NE(connection, nullptr);
+  const int echoString = 17;  // SimTree's Echo.String, read and write
+  const auto write = [&](std::size_t length) {
+    MarkupDocument reply(MarkupBuild::kBridge);
+    reply.SetText(
+        Ask(*connection, WriteRequestHeader(1, echoString, std::string(length, 'x')), 5).header);
+    reply.FindElement("root");
+    reply.EnterElement();
+    reply.FindElement("base");
+    return std::make_pair(reply.GetAttribute("ret1"), reply.GetAttribute("ret2"));
+  };
+  // 1.7 million quotes in each of two text tags would take 20 MB escaped, more than a reply
+  // frame holds; the bound is the same for any character.
+  const auto [code, reason] = write(1700000);
+  EXPECT_EQ(code, "1");
+  ASSERT_TRUE(reason.starts_with("value text longer than ")) << reason;
+  const std::size_t bound = std::stoul(reason.substr(23));
+  EXPECT_GT(bound, 10000u);
+  EXPECT_LT(bound, 1700000u);
+  EXPECT_EQ(write(bound + 1).second, reason);
+  EXPECT_NE(write(bound).second, reason);
+}
+
 TEST_F(BridgeApiTest, StoredProjectIsReadBackWithItsUpdateStamp) {
   auto connection = Connect();
   ASSERT_NE(connection, nullptr);

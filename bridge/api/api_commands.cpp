@@ -208,8 +208,8 @@ void ApiCommands::Query(ApiClient& client, MarkupDocument& request, const Reques
       MarkupDocument reply = ReplyHeader(kQueryType);
       reply.SetAttribute("uid", header.uid);
       reply.SetAttribute("flag", mode);
-      server_.SendFrame(client, reply.GetText(), payload, mode);
-      client.pushesWanted = true;
+      // Pushes are changes to the snapshot: a client that did not get it gets none.
+      if (server_.SendFrame(client, reply.GetText(), payload, mode)) client.pushesWanted = true;
       return;
     }
   }

@@ -1,5 +1,7 @@
 #include "bridge/api/bridge_api.h"
 
+#include "bridge/api/written_text_bound.h"
+
 namespace tavrel {
 
 BridgeApi::BridgeApi(BridgeRuntime& runtime)
@@ -7,6 +9,10 @@ BridgeApi::BridgeApi(BridgeRuntime& runtime)
       server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag(), runtime.Metrics()),
       commands_(server_, runtime) {
   server_.SetRequestHandler(&commands_);
+  // A written text that made the snapshot too large for its frame would leave every client
+  // without one.
+  const std::size_t bound = WrittenTextBound(runtime.Project(), runtime.Connections().size());
+  for (const auto& connection : runtime.Connections()) connection->LimitWrittenText(bound);
 }
 
 void BridgeApi::Start() {

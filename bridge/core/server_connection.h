@@ -7,6 +7,8 @@
 // through the tag's `connection`. Without an engine nothing touches the server.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,14 +46,25 @@ class ServerConnection {
   bool IsConnected() const { return engine_ && engine_->IsConnected(); }
 
   // Writes `value` (text) to `tag` of this server, counting the write and its failure; any
-  // thread. Without an engine nothing is written and the answer is {1, kNotConnectedText}.
+  // thread. Without an engine nothing is written and the answer is {1, kNotConnectedText}; a
+  // value longer than the bound below is not written either: {1, WrittenTextTooLongText()}.
   WriteResult WriteTag(ProjectTag& tag, std::string_view value);
+
+  // Bounds the bytes of a value text that WriteTag passes on, for every writer (the API, MQTT,
+  // the window): a front end whose replies must hold every value sets it (the API's snapshot).
+  // The smallest bound set wins; none: no bound. Set it before the engines start.
+  void LimitWrittenText(std::size_t maxBytes);
+  std::size_t WrittenTextLimit() const { return writtenTextLimit_; }
 
  private:
   ProjectServer& server_;
   StatusTag statusTag_;
   ServerMetrics metrics_;
   std::unique_ptr<ConnectionEngine> engine_;
+  std::size_t writtenTextLimit_ = SIZE_MAX;
 };
+
+// The answer to a write whose text is longer than `limit` bytes.
+std::string WrittenTextTooLongText(std::size_t limit);
 
 }  // namespace tavrel
