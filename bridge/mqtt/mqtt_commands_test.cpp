@@ -1,10 +1,12 @@
 // Commands through a real broker, in both formats: a retained write is never done (the broker
-// hands it out again at each reconnection, over newer writes).
+// hands it out again at each reconnection, over newer writes), and a read-only tag is never
+// written.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
 #include "bridge/mqtt/mqtt_bridge_test_support.h"
+#include "bridge/mqtt/mqtt_writes.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
 #include "bridge/mqtt/sparkplug_values.h"
 #include "platform/com/computer_name.h"
@@ -103,7 +105,7 @@ void TakeOverClientId(int port) {
 
 class MqttCommandsTest : public MqttBridgeTest {};
 
-TEST_F(MqttCommandsTest, RetainedWritesAreNotDone) {
+TEST_F(MqttCommandsTest, RetainedWritesAndWritesToReadOnlyTagsAreNotDone) {
   TestBroker broker(directory_.Path());
   for (const FormatCase& c : kFormats) {
     SCOPED_TRACE(c.format);
@@ -127,6 +129,19 @@ TEST_F(MqttCommandsTest, RetainedWritesAreNotDone) {
     }));
     c.write(client, kEcho, 7, false);
     ASSERT_TRUE(client.WaitFor(echoed(7)));
+
+    c.write(client, kReadOnly, 5, false);
+    std::optional<WriteAnswer> refused;
+    EXPECT_TRUE(client.WaitFor([&](const std::vector<Message>& messages) {
+      for (const Message& m : messages) {
+        if (const auto answer = c.answer(m); answer && answer->handle == kReadOnly)
+          refused = answer;
+      }
+      return refused.has_value();
+    }));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->code, 1);
+    EXPECT_EQ(refused->error, kReadOnlyTagText);
 
     TakeOverClientId(broker.Port());
     ASSERT_TRUE(engine_test::Eventually([&] { return !publisher_->Connected(); }));

@@ -33,6 +33,8 @@ constexpr std::chrono::milliseconds kSparkplugGather = 20ms;
 constexpr std::size_t kMaxUnacknowledged = 1000;
 // Packets read at most per wake of the socket.
 constexpr int kReadsPerWake = 16;
+// A tag's `dir` when the project marks it read only.
+constexpr int kReadOnlyDirection = 1;
 
 std::unique_ptr<MqttFormatter> MakeFormat(const MqttSettings& settings, const PublishedTags& tags,
                                           const LatestValues& latest, std::string edgeNode,
@@ -224,7 +226,9 @@ void MqttPublisher::HandleArrivals(MosquittoClient& client) {
     format_->Receive(client, topic, payload, requests_);
     for (MqttWriteRequest& request : requests_) {
       const TagHandle handle = request.handle;
-      if (!writes_ || !writes_->Queue(std::move(request))) {
+      if (project_.FindTag(handle)->dir == kReadOnlyDirection) {
+        format_->PublishWriteOutcome(client, {handle, {1, kReadOnlyTagText}});
+      } else if (!writes_ || !writes_->Queue(std::move(request))) {
         format_->PublishWriteOutcome(client, {handle, {1, kTooManyWritesText}});
       }
     }

@@ -20,6 +20,8 @@
 namespace tavrel {
 
 inline constexpr char kTooManyWritesText[] = "too many writes are waiting";
+// The answer to a write through the broker to a tag the project marks read only (dir="1").
+inline constexpr char kReadOnlyTagText[] = "the tag is read only";
 
 class MqttWrites {
  public:
