@@ -21,7 +21,8 @@ JsonFormat::JsonFormat(const MqttSettings& settings, const PublishedTags& tags,
       latest_(latest),
       counters_(counters),
       prefix_(settings.topic + "/"),
-      statusTopic_(prefix_ + "status") {}
+      statusTopic_(prefix_ + "status"),
+      lastPayload_(tags.Count()) {}
 
 MosquittoClient::Will JsonFormat::NextWill() {
   return {.topic = statusTopic_, .payload = kOffline, .qos = kStatusQos, .retain = true};
@@ -36,6 +37,7 @@ void JsonFormat::Start(MosquittoClient& client) {
     }
   }
   PublishCounted(client, counters_, statusTopic_, kOnline, kStatusQos, true, 0);
+  for (std::string& payload : lastPayload_) payload.clear();
   for (std::size_t handle = 0; handle < tags_.Count(); ++handle) {
     const LatestValue& latest = latest_.Current(static_cast<TagHandle>(handle));
     if (latest.value.updateCount != 0) PublishValue(client, latest);
@@ -48,10 +50,14 @@ void JsonFormat::PublishChanges(MosquittoClient& client, const std::vector<Lates
 
 void JsonFormat::PublishValue(MosquittoClient& client, const LatestValue& latest) {
   const PublishedTag& published = tags_.Of(latest.value.handle);
+  // The payload is the value, its quality, its source time and the handle: equal payloads say
+  // the same.
+  std::string payload = JsonValueMessage(*published.tag, latest.value, latest.typed);
+  std::string& last = lastPayload_[static_cast<std::size_t>(latest.value.handle)];
+  if (!settings_.every && payload == last) return;
   topic_.assign(prefix_).append(published.path);
-  PublishCounted(client, counters_, topic_,
-                 JsonValueMessage(*published.tag, latest.value, latest.typed), settings_.qos,
-                 settings_.retain, 1);
+  PublishCounted(client, counters_, topic_, payload, settings_.qos, settings_.retain, 1);
+  last = std::move(payload);
 }
 
 void JsonFormat::Receive(MosquittoClient& /*client*/, std::string_view topic,
@@ -72,6 +78,7 @@ void JsonFormat::PublishWriteOutcome(MosquittoClient& client, const MqttWriteOut
       client, counters_, prefix_ + "write_result",
       JsonWriteResultMessage(tags_.Of(outcome.handle).path, outcome.handle, outcome.result),
       kStatusQos, false, 0);
+  lastPayload_[static_cast<std::size_t>(outcome.handle)].clear();
 }
 
 void JsonFormat::Stop(MosquittoClient& client) {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "bridge/mqtt/mqtt_bridge_test_support.h"
 
@@ -149,6 +150,46 @@ TEST_F(MqttJsonTest, WritesAreRefusedWhenOffAndDoneAndAnsweredWhenOn) {
       EXPECT_FALSE(subscriber.WaitFor(readBack, std::chrono::milliseconds(1500)));
       EXPECT_FALSE(subscriber.WaitForTopic("tavrel/write_result", std::chrono::milliseconds(10)));
     }
+    StopBridge();
+  }
+}
+
+TEST_F(MqttJsonTest, AnUnchangedValueGoesOutOnceUnlessEveryAndAgainAfterAWrite) {
+  struct EveryCase {
+    const char* every;
+    bool repeats;
+  };
+  const EveryCase cases[] = {{"0", false}, {"1", true}};
+  TestBroker broker(directory_.Path());
+  const std::string echoTopic = "tavrel/SimTree/Echo/Echo.Int4";
+  for (const EveryCase& c : cases) {
+    SCOPED_TRACE(c.every);
+    TestSubscriber subscriber(broker.Port(), "tavrel/#");
+    StartBridge("<mqtt url=\"" + broker.Url() + "\" writes=\"1\" every=\"" + c.every + "\"/>",
+                TestProject(""));
+    // Echo.Int4 is read every 100 ms and keeps its value and its source time.
+    const auto echoes = [&](const std::vector<Message>& messages, std::size_t from = 0) {
+      return static_cast<std::size_t>(
+          std::count_if(messages.begin() + static_cast<long>(from), messages.end(),
+                        [&](const Message& m) { return m.topic == echoTopic && !m.retained; }));
+    };
+    ASSERT_TRUE(subscriber.WaitFor([&](const std::vector<Message>& m) { return echoes(m) > 0; }));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(echoes(subscriber.Messages()) > 1, c.repeats) << echoes(subscriber.Messages());
+    if (c.repeats) {
+      StopBridge();
+      continue;
+    }
+    // A write of the value it has: the result, then the value read back, though unchanged.
+    const json value = json::parse(subscriber.WaitForTopic(echoTopic)->payload).at("v");
+    subscriber.Publish(echoTopic + "/set", value.dump());
+    EXPECT_TRUE(subscriber.WaitFor([&](const std::vector<Message>& messages) {
+      const auto result = std::find_if(messages.begin(), messages.end(), [](const Message& m) {
+        return m.topic == "tavrel/write_result";
+      });
+      return result != messages.end() &&
+             echoes(messages, static_cast<std::size_t>(result - messages.begin())) == 1;
+    }));
     StopBridge();
   }
 }

@@ -126,6 +126,7 @@ MqttSettingsReading MqttSettingsOf(MarkupDocument& config) {
   };
   readFlag("retain", settings.retain);
   readFlag("writes", settings.writes);
+  readFlag("every", settings.every);
   reading.settings = std::move(settings);
   return reading;
 }

@@ -2,7 +2,7 @@
 // optional `mqtt` child of config.xml's `root`:
 //
 //   <mqtt url="mqtt://127.0.0.1:1883" client_id="" user="" password="" ca="" topic="tavrel"
-//         format="json" qos="0" retain="1" writes="0"/>
+//         format="json" qos="0" retain="1" writes="0" every="0"/>
 //
 // Without the element the bridge publishes nothing and opens no connection. Each attribute that
 // is missing or empty takes the default shown; one that is present with a value we cannot use
@@ -21,6 +21,8 @@
 //   qos        0, 1 or 2, for the values of the JSON format (Sparkplug data is QoS 0)
 //   retain     1 or 0: JSON value messages retained (Sparkplug births are never retained)
 //   writes     1 or 0: accept writes from the broker
+//   every      1 or 0: JSON publishes every value the bridge applies, or (0) only a value whose
+//              value, quality or source time changed (report by exception)
 //
 // Texts are read in the system code page and kept as UTF-8, the encoding of MQTT's strings.
 #pragma once
@@ -49,6 +51,7 @@ struct MqttSettings {
   int qos = 0;
   bool retain = true;
   bool writes = false;
+  bool every = false;
 };
 
 struct MqttSettingsReading {

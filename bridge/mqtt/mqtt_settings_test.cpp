@@ -38,7 +38,7 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
       {"defaults", "<mqtt/>", MqttSettings{}, {}},
       {"all given",
        "<mqtt url=\"mqtts://broker.plant:8884\" topic=\"line1\" format=\"sparkplugb\" qos=\"1\" "
-       "retain=\"0\" writes=\"1\"/>",
+       "retain=\"0\" writes=\"1\" every=\"1\"/>",
        Settings([](MqttSettings& s) {
          s.host = "broker.plant";
          s.port = 8884;
@@ -48,6 +48,7 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
          s.qos = 1;
          s.retain = false;
          s.writes = true;
+         s.every = true;
        }),
        {}},
       {"tls port",
@@ -60,13 +61,13 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
        {}},
       {"bad values",
        "<mqtt url=\"http://x:1883\" topic=\"a/#\" format=\"xml\" qos=\"3\" retain=\"yes\" "
-       "writes=\"2\"/>",
+       "writes=\"2\" every=\"x\"/>",
        MqttSettings{},
        {"MQTT: url=\"http://x:1883\"" + badUrl,
         "MQTT: format=\"xml\" is not json or sparkplugb; using json",
         "MQTT: topic=\"a/#\" holds '+' or '#', which a topic cannot; using tavrel",
         "MQTT: qos=\"3\" is not 0, 1 or 2; using 0", "MQTT: retain=\"yes\" is not 1 or 0; using 1",
-        "MQTT: writes=\"2\" is not 1 or 0; using 0"}},
+        "MQTT: writes=\"2\" is not 1 or 0; using 0", "MQTT: every=\"x\" is not 1 or 0; using 0"}},
       {"port out of range",
        "<mqtt url=\"mqtt://h:70000\"/>",
        MqttSettings{},
@@ -98,6 +99,7 @@ TEST(MqttSettings, ReadsEachValueOrTheDefaultAndSaysWhichWasReplaced) {
     EXPECT_EQ(s.qos, e.qos);
     EXPECT_EQ(s.retain, e.retain);
     EXPECT_EQ(s.writes, e.writes);
+    EXPECT_EQ(s.every, e.every);
   }
 }
 

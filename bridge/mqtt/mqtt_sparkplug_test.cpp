@@ -134,7 +134,7 @@ TEST_F(MqttSparkplugTest, BirthsAndDataCountTheirSequenceAndCarryAliasesAndARebi
   EXPECT_EQ(nodeBirths, 2);
 }
 
-TEST_F(MqttSparkplugTest, ARebirthStormGetsOneBirthSequence) {
+TEST_F(MqttSparkplugTest, ARebirthStormGetsOneBirthSequenceAndATagWithoutValueIsBornBad) {
   TestBroker broker(directory_.Path());
   TestSubscriber subscriber(broker.Port(), "spBv1.0/#");
   StartBridge("<mqtt url=\"" + broker.Url() + "\" format=\"sparkplugb\" topic=\"plant\"/>",
@@ -142,6 +142,11 @@ TEST_F(MqttSparkplugTest, ARebirthStormGetsOneBirthSequence) {
   const std::string valuesBirth = Topic("DBIRTH") + "/SimTree:Values";
   const std::optional<Message> birth = subscriber.WaitForTopic(valuesBirth);
   ASSERT_TRUE(birth);
+  const Payload firstBirth = Decode(*birth);
+  const Metric& never = firstBirth.metrics(0);
+  EXPECT_TRUE(never.is_null());
+  ASSERT_EQ(never.properties().keys(0), "Quality");
+  EXPECT_EQ(never.properties().values(0).int_value(), 0u);
 
   Payload rebirth;
   Metric& command = *rebirth.add_metrics();

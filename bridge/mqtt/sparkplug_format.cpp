@@ -111,12 +111,14 @@ Metric& SparkplugFormat::AddMetric(const LatestValue& latest, bool birth) {
     metric.set_timestamp(static_cast<std::uint64_t>(value.seconds) * 1000 + value.milliseconds);
   }
   SetMetricValue(metric, published.tag->vt, value, latest.typed);
+  // No value yet (a null metric) is no good value either.
+  const bool bad = value.badFlag != 0 || value.updateCount == 0;
   std::uint8_t& lastBad = lastBad_[static_cast<std::size_t>(value.handle)];
-  if (birth || value.badFlag != 0 || lastBad != 0) {
+  if (birth || bad || lastBad != 0) {
     AddInt32Property(*metric.mutable_properties(), "Quality",
-                     value.badFlag != 0 ? kBadQualityCode : kGoodQualityCode);
+                     bad ? kBadQualityCode : kGoodQualityCode);
   }
-  lastBad = value.badFlag != 0 ? 1 : 0;
+  lastBad = bad ? 1 : 0;
   return metric;
 }
 

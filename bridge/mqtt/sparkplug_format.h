@@ -16,7 +16,7 @@
 // true in an NCMD publishes the births again (seq from 0, same bdSeq), at most once every
 // kRebirthSpacing: the requests that arrive meanwhile are answered by one birth sequence when
 // the spacing has passed, so that no host can make the node publish its whole state without
-// end.
+// end. A metric whose tag has no value yet is born null and of bad quality.
 //
 // With writes on, each metric of a DCMD (by alias, or by name within the device) is written to
 // its tag; the result is a DDATA of the tag with its current value and the properties
