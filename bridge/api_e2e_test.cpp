@@ -321,8 +321,8 @@ TEST_F(BridgeApiTest, CliBrowseAnswersTheTagListShapeForBothSimulatedServers) {
   ASSERT_NE(Connect(), nullptr);
   // The tree walk leaves out the items at the top of the hierarchy; the flat space has them.
   for (const auto& [sid, clsid, listsTopLevel] :
-       {std::tuple{"tree", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}", false},
-        std::tuple{"flat", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}", true}}) {
+       {std::tuple{"OPCSim.Tree.1", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}", false},
+        std::tuple{"OPCSim.Flat.1", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}", true}}) {
     std::string output;
     ASSERT_EQ(RunCli("browse", {sid, clsid}, output), kCliOk) << sid;
     MarkupDocument document(MarkupBuild::kBridge);

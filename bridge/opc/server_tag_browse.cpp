@@ -2,6 +2,8 @@
 
 #include "bridge/opc/address_space_walk.h"
 #include "bridge/opc/body_document.h"
+#include "common/code_page.h"
+#include "platform/com/activation.h"
 
 namespace tavrel {
 
@@ -39,7 +41,12 @@ std::string BrowseServerTags(BridgeLog& log, std::string_view sid, std::string_v
   }
   log.LogMessage("遍历结束", 0);
   const std::string& text = document.GetText();
-  log.WriteLogText(server, text);
+  // The file is named by the peer's `sid`: only a server registered here names one, so a peer
+  // cannot make files of any name it likes.
+  CLSID registered{};
+  if (SUCCEEDED(CLSIDFromProgID(AnsiToWide(server).c_str(), &registered))) {
+    log.WriteLogText(server, text);
+  }
   return text;
 }
 

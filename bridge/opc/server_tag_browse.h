@@ -19,8 +19,8 @@
 // Failures: a CLSID text that is not a registry form or a server that cannot be opened gives
 // `t` with `error` "获取Server[<sid>] 点表失败"; a server without address-space browsing gives
 // "Server[<sid>] 不支持数据浏览". Neither is appended anywhere. A completed walk logs
-// "遍历结束" and is appended to log/<sid>.txt (refused for a `sid` that is not a plain file
-// name). The connection is torn down on every path.
+// "遍历结束" and is appended to log/<sid>.txt when `sid` is the ProgID of a server registered
+// on this computer (and a plain file name). The connection is torn down on every path.
 //
 // Blocks the calling thread for the whole walk, one server call per item; call it on a thread
 // that has entered COM.

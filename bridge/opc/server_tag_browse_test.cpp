@@ -281,15 +281,18 @@ TEST_F(BrowseServerTagsTest, DaOneServerIsBrowsedWithoutItsMissingCallbackPoints
 }
 
 TEST_F(BrowseServerTagsTest, EveryCompletedWalkIsAppendedToTheServersFile) {
-  const std::string first = Browse("Twice", kFlatClsid);
-  const std::string second = Browse("Twice", kFlatClsid, true);
-  EXPECT_EQ(SidFile("Twice"), first + second);
+  const std::string first = Browse("OPCSim.Flat.1", kFlatClsid);
+  const std::string second = Browse("OPCSim.Flat.1", kFlatClsid, true);
+  EXPECT_EQ(SidFile("OPCSim.Flat.1"), first + second);
   EXPECT_EQ(Count(DailyLogText(), "遍历结束"), 2u);
 
-  // A name from a peer that is not a plain file name is not a path: nothing is written.
-  const std::string outside = Browse("../escape", kFlatClsid);
-  EXPECT_FALSE(Parse(outside).items.empty());
+  // A name from a peer that names no server registered here, or is not a plain file name, is
+  // no file: nothing is written, though the walk is answered.
+  for (const std::string sid : {"../escape", "Anything.At.All"}) {
+    EXPECT_FALSE(Parse(Browse(sid, kFlatClsid)).items.empty());
+  }
   EXPECT_FALSE(std::filesystem::exists(directory_ / "escape.txt"));
+  EXPECT_FALSE(std::filesystem::exists(directory_ / "log/Anything.At.All.txt"));
 }
 
 }  // namespace
