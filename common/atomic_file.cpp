@@ -1,6 +1,8 @@
 #include "common/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -79,6 +82,43 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
   return -1;
 }
 
+// True when `text` is one or more decimal digits.
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Removes the temporaries of `path` that a writer killed mid-way left: named as
+// CreateTemporaryBeside names them, by a process that no longer runs, and not written for
+// kStaleAfter (a process of the same number in another PID namespace may still be writing).
+void RemoveStaleTemporaries(const std::string& path) {
+  constexpr std::time_t kStaleAfter = 60;
+  const auto [directory, name] = SplitDirectory(path);
+  DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (listing == nullptr) return;
+  const std::string prefix = "." + name + ".";
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(listing)) {
+    std::string_view rest = entry->d_name;
+    if (!rest.starts_with(prefix) || !rest.ends_with(".tmp")) continue;
+    rest = rest.substr(prefix.size(), rest.size() - prefix.size() - 4);
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || !AllDigits(rest.substr(0, dot)) ||
+        !AllDigits(rest.substr(dot + 1))) {
+      continue;
+    }
+    const std::string pid(rest.substr(0, dot));
+    struct stat status;
+    const std::string file = directory + entry->d_name;
+    if (pid.size() > 9 || ::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH ||
+        ::lstat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        now - status.st_mtime < kStaleAfter) {
+      continue;
+    }
+    ::unlink(file.c_str());
+  }
+  ::closedir(listing);
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -128,6 +168,7 @@ bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::s
     return false;
   }
   const std::string& file = *target;
+  RemoveStaleTemporaries(file);
   std::string temporaryPath;
   UniqueFd fd(CreateTemporaryBeside(file, temporaryPath));
   if (fd.get() < 0) {

@@ -2,7 +2,9 @@
 //
 // The new content goes to a temporary file beside the target (same directory, so same file
 // system), is flushed to the disk, and the temporary is renamed over the target. On any
-// failure the temporary is removed and the target is left as it was.
+// failure the temporary is removed and the target is left as it was. Temporaries of the target
+// that writers killed mid-way left (their process gone, untouched for a minute) are removed
+// first, so that kills during saves do not fill the disk.
 //
 // A replaced file keeps its permission bits; a new file gets 0666 less the umask, as a plain
 // create would. Owner and group are those of the writing process. A symbolic link at `path`

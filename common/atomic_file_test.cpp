@@ -1,8 +1,12 @@
 #include "common/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <set>
 
@@ -47,6 +51,41 @@ TEST(ReplaceFileAtomically, FailuresLeaveNoTemporaryFileBehind) {
   EXPECT_FALSE(ReplaceFileAtomically(directory / "occupied", {"x"}, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(directory.Entries(), std::set<std::string>{"occupied"});
+}
+
+TEST(ReplaceFileAtomically, TemporariesOfKilledWritersAreRemovedAndOthersKept) {
+  const TestDirectory directory;
+  // A process number that no process has: a child that has been waited for.
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+  const std::string gone = std::to_string(dead);
+  const std::string alive = std::to_string(::getppid());
+  struct Case {
+    std::string name;
+    bool old;
+    bool kept;
+  };
+  const Case cases[] = {
+      {".p.xml." + gone + ".0.tmp", true, false},     // its writer was killed long ago
+      {".p.xml." + gone + ".1.tmp", false, true},     // being written, maybe, elsewhere
+      {".p.xml." + alive + ".0.tmp", true, true},     // its writer runs
+      {".other.xml." + gone + ".0.tmp", true, true},  // another file's
+      {".p.xml.x.0.tmp", true, true},                 // not a name of ours
+  };
+  const timespec longAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+  for (const Case& c : cases) {
+    WriteTestFile(directory / c.name, "part");
+    if (c.old) {
+      ASSERT_EQ(::utimensat(AT_FDCWD, (directory / c.name).c_str(), longAgo, 0), 0);
+    }
+  }
+  std::string error;
+  ASSERT_TRUE(ReplaceFileAtomically(directory / "p.xml", {"x"}, error)) << error;
+  for (const Case& c : cases) {
+    EXPECT_EQ(std::filesystem::exists(directory / c.name), c.kept) << c.name;
+  }
 }
 
 TEST(ReplaceFileAtomically, AWriteFailingMidwayLeavesTheOldFileWhole) {
