@@ -11,8 +11,11 @@ namespace tavrel {
 
 namespace {
 
-// The exposer's one thread is enough for the one scraper an endpoint has.
-constexpr std::size_t kServerThreads = 1;
+// Workers of the HTTP server: a peer that holds one with a request it never finishes leaves
+// the others to the scrapers.
+constexpr char kServerThreads[] = "4";
+// How long a worker waits for a peer's bytes before it gives the connection up.
+constexpr char kReadTimeoutMs[] = "5000";
 
 }  // namespace
 
@@ -23,7 +26,9 @@ MetricsEndpoint::MetricsEndpoint(MetricsSettings settings, const MetricRegistry&
 void MetricsEndpoint::Start() {
   const std::string address = settings_.bind + ":" + std::to_string(settings_.port);
   try {
-    exposer_.emplace(address, kServerThreads);
+    exposer_.emplace(std::vector<std::string>{"listening_ports", address, "num_threads",
+                                              kServerThreads, "request_timeout_ms",
+                                              kReadTimeoutMs});
     exposer_->RegisterCollectable(registry_.Collectable());
     log_.LogMessage("metrics: serving http://" + address + "/metrics", 0);
   } catch (const std::exception& error) {

@@ -1,7 +1,9 @@
 // MetricsEndpoint: the metrics front end (front_end.h). It serves the core's MetricRegistry
 // over HTTP at /metrics in the Prometheus text format, for a scraper that pulls it. The HTTP
-// server runs on a thread of its own; a scrape reads the registry's atomic values and takes
-// none of the bridge's locks, so it never holds up a value. It takes no values itself.
+// server runs on threads of its own (several, so that a peer that never finishes its request
+// holds up no scrape, and each gives a silent peer up after a few seconds); a scrape reads the
+// registry's atomic values and takes none of the bridge's locks, so it never holds up a value.
+// It takes no values itself.
 //
 // The factory reads the `metrics` element of config.xml (metrics_settings.h), logs each bad
 // value once, and makes no endpoint when there is no element. Start listens on the address and

@@ -188,6 +188,32 @@ TEST_F(MetricsEndpointTest, AScrapeCountsTheValuesRequestsPushesWritesAndReconne
   EXPECT_EQ(Sample(scrape, ServerSeries("tavrel_server_reconnects_total", 1, servers[1])), 0);
 }
 
+TEST_F(MetricsEndpointTest, PeersThatNeverFinishTheirRequestHoldUpNoScrapeAndAreGivenUp) {
+  const int port = FreeLoopbackPort();
+  Configure("<metrics port=\"" + std::to_string(port) + "\"/>");
+  const BridgeRuntime runtime(directory_.Path(), {.frontEnds = {MakeMetricsFrontEnd}});
+  ASSERT_FALSE(Scrape(port).empty());
+  std::vector<UniqueSocket> halfSent;
+  for (int i = 0; i < 2; ++i) {
+    halfSent.emplace_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const sockaddr_in address = Loopback(port);
+    ASSERT_EQ(
+        connect(halfSent.back().get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
+        0);
+    ASSERT_EQ(send(halfSent.back().get(), "GET /met", 8, MSG_NOSIGNAL), 8);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Scrape(port).empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  // Given up after the read time-out: the peer sees the end of the connection.
+  for (const UniqueSocket& peer : halfSent) {
+    timeval wait{10, 0};
+    setsockopt(peer.get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char byte;
+    EXPECT_GE(recv(peer.get(), &byte, 1, 0), 0);
+  }
+}
+
 TEST_F(MetricsEndpointTest, BadValuesAndATakenPortAreLoggedAndNoMetricsAreServed) {
   const UniqueSocket holder(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   sockaddr_in address = Loopback(0);
