@@ -132,6 +132,10 @@ TEST_F(BridgeApiTest, WritesAnswerUnknownHandles) {
   loose.replace(loose.find("write_uid=\"42\""), 14, "write_uid=\"+0042\"");
   loose.replace(loose.find("handle=\"999\""), 12, "handle=\" 0999\"");
   EXPECT_EQ(answer(loose), "999 42 3 点不存在");
+  // A handle that is no number names no tag (not tag 0); a missing one still reads as 0.
+  std::string named = WriteRequestHeader(42, 0, "1");
+  named.replace(named.find("handle=\"0\""), 10, "handle=\"abc\"");
+  EXPECT_EQ(answer(named), "abc 42 3 点不存在");
 }
 
 TEST_F(BridgeApiTest, AWrittenTextThatCouldOverfillTheSnapshotIsRefused) {

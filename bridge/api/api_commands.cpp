@@ -100,6 +100,15 @@ std::string FormatReal(double value) {
   return text;
 }
 
+// True when `text` holds a number by the atoi rules (white space, a sign, then a digit), or is
+// empty, as a missing attribute reads: "abc" names no handle, and must not write to handle 0.
+bool IsDecimalOrEmpty(std::string_view text) {
+  std::size_t at = text.find_first_not_of(" \t\n\v\f\r");
+  if (at == std::string_view::npos) return text.empty();
+  if (text[at] == '+' || text[at] == '-') ++at;
+  return at < text.size() && text[at] >= '0' && text[at] <= '9';
+}
+
 std::string Format(const char* format, std::size_t size) {
   char text[128];
   std::snprintf(text, sizeof text, format, static_cast<int>(size));
@@ -228,18 +237,25 @@ void ApiCommands::Write(ApiClient& client, MarkupDocument& request) {
   request.EnterElement();
   if (!request.FindElement("base")) return;
   const int writeUid = ParseDecimal(request.GetAttribute("write_uid"));
-  const int handle = ParseDecimal(request.GetAttribute("handle"));
+  const std::string handleText = request.GetAttribute("handle");
+  const int handle = ParseDecimal(handleText);
+  const bool handleNamed = IsDecimalOrEmpty(handleText);
   const std::string value = request.GetAttribute("value");
 
-  server_.RunAside(client, [&runtime = runtime_, &server = server_, writeUid, handle, value] {
+  server_.RunAside(client, [&runtime = runtime_, &server = server_, writeUid, handle, handleText,
+                            handleNamed, value] {
     MarkupDocument reply = ReplyHeader(kWriteType);
     reply.SetAttribute("uid", 0);
     reply.SetAttribute("flag", kBodyNone);
     reply.EnterElement();
     reply.AddElement("base");
-    ProjectTag* tag = runtime.Project().FindTag(handle);
+    ProjectTag* tag = handleNamed ? runtime.Project().FindTag(handle) : nullptr;
     if (tag == nullptr) {
-      reply.SetAttribute("handle", handle);
+      if (handleNamed) {
+        reply.SetAttribute("handle", handle);
+      } else {
+        reply.SetAttribute("handle", handleText);
+      }
       reply.SetAttribute("write_uid", writeUid);
       reply.SetAttribute("ret1", 3);
       reply.SetAttribute("ret2", "点不存在");
