@@ -53,7 +53,7 @@ std::chrono::milliseconds TickPeriod(std::chrono::milliseconds connectionTimeout
 }  // namespace
 
 HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, const DailyLog& log,
-                                   HttpServerLimits limits)
+                                   HttpServerLimits limits, const std::string& address)
     : handler_(std::move(handler)),
       log_(log),
       limits_(limits),
@@ -72,7 +72,7 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   // A body over the limit is read and dropped before the 413, so the peer gets to read it.
   if (evhttp_set_flags(http_.get(), EVHTTP_SERVER_LINGERING_CLOSE) != 0) return;
   evhttp_set_bevcb(http_.get(), &HttpServerThread::OnConnection, this);
-  evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), "0.0.0.0", port);
+  evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), address.c_str(), port);
   if (bound == nullptr) return;
   listener_ = evhttp_bound_socket_get_listener(bound);
   if (listener_ == nullptr) return;

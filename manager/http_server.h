@@ -38,6 +38,7 @@
 #include <thread>
 
 #include "common/daily_log.h"
+#include "common/listen_settings.h"
 #include "manager/http_connections.h"
 
 namespace tavrel {
@@ -57,10 +58,10 @@ class HttpServerThread {
  public:
   using RequestHandler = std::function<void(evhttp_request*)>;
 
-  // Listens on `port` (0: a port the system chooses) and logs to `log`, which must outlive the
-  // server.
+  // Listens on `address` (an IPv4 address; 0.0.0.0: every one) and `port` (0: a port the
+  // system chooses) and logs to `log`, which must outlive the server.
   HttpServerThread(std::uint16_t port, RequestHandler handler, const DailyLog& log,
-                   HttpServerLimits limits = {});
+                   HttpServerLimits limits = {}, const std::string& address = kEveryAddress);
   ~HttpServerThread();
   HttpServerThread(const HttpServerThread&) = delete;
   HttpServerThread& operator=(const HttpServerThread&) = delete;

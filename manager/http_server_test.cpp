@@ -74,6 +74,16 @@ TEST(HttpServerThread, PortInUseGivesNoServerAndNoLogLine) {
   close(holder);
 }
 
+TEST(HttpServerThread, ListensOnTheAddressItIsGivenOnly) {
+  TemporaryInstallation folder;
+  const DailyLog log(folder.path());
+  const HttpServerThread server(
+      0, [](evhttp_request* request) { SendJsonReply(request, ""); }, log, {}, "127.0.0.2");
+  ASSERT_TRUE(server.listening());
+  const LoopbackHttpClient elsewhere(server.boundPort());  // 127.0.0.1
+  EXPECT_FALSE(elsewhere.connected());
+}
+
 TEST(HttpServerThread, EndsWhenDestroyedEvenBeforeItsLoopHasStarted) {
   TemporaryInstallation folder;
   const DailyLog log(folder.path());

@@ -19,13 +19,15 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
 
   const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
   const DailyLog log(programDirectory);
+  for (const std::string& note : settings.notes) log.WriteLogLine(note);
   const BridgeControl bridge(programDirectory);
   const std::unique_ptr<ManagerTray> tray = makeTray ? makeTray(settings.watch) : nullptr;
   const ConfigurationInterface interface(programDirectory, log, bridge);
   std::optional<HttpServerThread> http;
   http.emplace(
       settings.HttpPort(),
-      [&interface](evhttp_request* request) { interface.HandleHttpRequest(request); }, log);
+      [&interface](evhttp_request* request) { interface.HandleHttpRequest(request); }, log,
+      HttpServerLimits{}, settings.httpAddress);
 
   const std::chrono::seconds delay(settings.sleep);
   if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {

@@ -12,6 +12,9 @@ ManagerSettings LoadManagerSettings(const std::string& path) {
   settings.watch = document.GetAttribute("watch");
   settings.sleep = ParseDecimal(document.GetAttribute("sleep"));
   settings.httpPort = ParseDecimal(document.GetAttribute("port_h"));
+  document.LeaveElement();
+  document.ResetMainPosition();
+  settings.httpAddress = ListenSettingsOf(document, settings.notes).http;
   return settings;
 }
 

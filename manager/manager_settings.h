@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "common/listen_settings.h"
 #include "common/program_files.h"
 
 namespace tavrel {
@@ -16,7 +18,9 @@ namespace tavrel {
 struct ManagerSettings {
   std::string watch;  // tip text of the tray icon
   int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
-  int httpPort = kDefaultHttpPort;  // port_h; only its low 16 bits are used
+  int httpPort = kDefaultHttpPort;          // port_h; only its low 16 bits are used
+  std::string httpAddress = kEveryAddress;  // the `listen` child's `http` (listen_settings.h)
+  std::vector<std::string> notes;           // its bad values, for the log
 
   // The port the HTTP interface listens on: the low 16 bits of port_h (0: system-chosen).
   std::uint16_t HttpPort() const { return static_cast<std::uint16_t>(httpPort); }
@@ -26,7 +30,8 @@ struct ManagerSettings {
 // or whose root element is not named "root", gives the defaults (empty tip, no wait, port
 // 9527). Otherwise each attribute is read from "root": `watch` as text with references
 // resolved, `sleep` and `port_h` by the atoi rules; a missing attribute reads as empty text,
-// so as 0 for the numbers (a missing port_h lets the system choose the port).
+// so as 0 for the numbers (a missing port_h lets the system choose the port). The address of
+// the HTTP interface comes from the optional `listen` child of "root".
 ManagerSettings LoadManagerSettings(const std::string& path);
 
 }  // namespace tavrel

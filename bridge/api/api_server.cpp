@@ -125,8 +125,8 @@ bool ApiServer::Listen() {
   setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(static_cast<std::uint16_t>(port_));
+  if (inet_pton(AF_INET, listenAddress_.c_str(), &address.sin_addr) != 1) return false;
   if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.get(), kBacklog) != 0) {
     return false;

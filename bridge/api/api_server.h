@@ -74,6 +74,9 @@ class ApiServer {
 
   // The handler of decoded requests; set before the first pass.
   void SetRequestHandler(ApiRequestHandler* handler) { handler_ = handler; }
+  // The IPv4 address to listen on (numeric; 0.0.0.0, the default: every address); set before
+  // the first pass.
+  void ListenOn(const std::string& address) { listenAddress_ = address; }
 
   // One pass, its wait cut to `waitLimit` when one is given (a test steps the server by hand
   // with short passes).
@@ -131,6 +134,7 @@ class ApiServer {
   PeriodTimer::TickSource ticks_;
   ApiRequestHandler* handler_ = nullptr;
 
+  std::string listenAddress_ = "0.0.0.0";
   UniqueSocket listener_;
   std::optional<std::uint64_t> lastListenAttempt_;
   std::vector<std::unique_ptr<ApiClient>> clients_;

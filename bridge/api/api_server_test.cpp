@@ -449,6 +449,23 @@ TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
             capture->lines.end());
 }
 
+TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnly) {
+  ApiServer server(0, log_, exitFlag_, metrics_);
+  server.ListenOn("127.0.0.2");
+  server.Pass(kStepWait);
+  ASSERT_TRUE(server.IsListening());
+  const auto connects = [&](const char* host) {
+    UniqueSocket peer(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    inet_pton(AF_INET, host, &address.sin_addr);
+    address.sin_port = htons(static_cast<uint16_t>(server.ListeningPort()));
+    return connect(peer.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  };
+  EXPECT_TRUE(connects("127.0.0.2"));
+  EXPECT_FALSE(connects("127.0.0.1"));
+}
+
 TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   UniqueSocket blocker(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};

@@ -1,14 +1,18 @@
 #include "bridge/api/bridge_api.h"
 
+#include <string>
+#include <vector>
+
 #include "bridge/api/written_text_bound.h"
 
 namespace tavrel {
 
-BridgeApi::BridgeApi(BridgeRuntime& runtime)
+BridgeApi::BridgeApi(BridgeRuntime& runtime, const std::string& address)
     : exitFlag_(runtime.GetExitFlag()),
       server_(runtime.Settings().port, runtime.Log(), runtime.GetExitFlag(), runtime.Metrics()),
       commands_(server_, runtime) {
   server_.SetRequestHandler(&commands_);
+  server_.ListenOn(address);
   // A written text that made the snapshot too large for its frame would leave every client
   // without one.
   const std::size_t bound = WrittenTextBound(runtime.Project(), runtime.Connections().size());
@@ -33,7 +37,10 @@ void BridgeApi::PushValue(const TagLiveValue& value) {
 }
 
 std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context) {
-  return std::make_unique<BridgeApi>(context.runtime);
+  std::vector<std::string> notes;
+  const ListenSettings listen = ListenSettingsOf(context.config, notes);
+  for (const std::string& note : notes) context.runtime.Log().LogMessage(note, 0);
+  return std::make_unique<BridgeApi>(context.runtime, listen.api);
 }
 
 }  // namespace tavrel

@@ -16,12 +16,14 @@
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
+#include "common/listen_settings.h"
 
 namespace tavrel {
 
 class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSink {
  public:
-  explicit BridgeApi(BridgeRuntime& runtime);
+  // Listens on `address` (listen_settings.h) and the root's `port`.
+  BridgeApi(BridgeRuntime& runtime, const std::string& address = kEveryAddress);
   BridgeApi(const BridgeApi&) = delete;
   BridgeApi& operator=(const BridgeApi&) = delete;
 
@@ -40,7 +42,8 @@ class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSi
   std::optional<ApiThread> thread_;  // last: its passes use the rest
 };
 
-// The API's FrontEndFactory: it is always made (its port is the root's `port`, app_settings.h).
+// The API's FrontEndFactory: it is always made (its port is the root's `port`, app_settings.h;
+// its address the `listen` child's `api`, whose bad values it logs).
 std::unique_ptr<FrontEnd> MakeApiFrontEnd(const FrontEndContext& context);
 
 }  // namespace tavrel
