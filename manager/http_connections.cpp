@@ -86,12 +86,16 @@ size_t HttpConnections::Sweep(Clock::time_point now) {
     evhttp_connection_free(static_cast<evhttp_connection*>(evhttpConnection));
   }
   const size_t open = ForgetClosed();
-  if (trimDue_ && buffered_ < maxBuffered_ / 4) {
+  // libevent frees a closed connection's buffers in a later turn of its loop, so the memory is
+  // free by the sweep after the one that found the bytes low.
+  const bool low = buffered_ < maxBuffered_ / 4;
+  if (trimDue_ && low && lowAtLastSweep_) {
     // The bodies came in small pieces that the allocator keeps in its heap after they are
     // freed; without this the peak stays taken after the peers have gone.
     malloc_trim(0);
     trimDue_ = false;
   }
+  lowAtLastSweep_ = low;
   return open;
 }
 

@@ -95,6 +95,7 @@ class HttpConnections {
   std::vector<std::unique_ptr<Connection>> connections_;
   size_t buffered_ = 0;
   bool trimDue_ = false;  // buffered_ went high: give memory back once it is low again
+  bool lowAtLastSweep_ = true;
 };
 
 }  // namespace tavrel

@@ -1,4 +1,6 @@
 // Morvane, the manager: keeps the bridge running and serves the HTTP configuration interface.
+#include <malloc.h>
+
 #include <cstdio>
 
 #include "common/program_directory.h"
@@ -8,6 +10,11 @@
 
 int main() {
   using namespace tavrel;
+  // A fixed threshold: blocks of 256 KiB and more are mapped one by one and given back when
+  // freed, and the heaps are trimmed as their tops free up. Left alone, the allocator raises
+  // both after the first large body, and the memory of many bodies received at once stays
+  // taken after they are gone.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
   BlockQuitSignals();
   const std::optional<std::string> programDirectory = ProgramDirectory();
   if (!programDirectory) {
