@@ -34,6 +34,30 @@ TEST_F(TavrelTest, WithADisplayAQuitSignalEndsTheWindowLoopWithCodeZero) {
   EXPECT_TRUE(bridge->EndsWithCodeZero(3s));
 }
 
+// A write from the window to a server that hangs does not hold back the stop, whether the quit
+// signal or the tray's "退出系统" asks for it: the window loop ends at once and the bounded stop
+// ends the process with the write still waiting.
+TEST_F(TavrelTest, StopWhileTheWriteDialogWaitsForAHungServer) {
+  ConfigureFreeApiPort();
+  DeclareHungServer(3);  // connected and its item added first
+  WriteHungServerProject();
+  const std::string helper = programDirectory_ + "/TavrelWindowDriven";
+  fs::copy_file(TAVREL_WINDOW_TEST_HELPER, helper);
+  for (const bool fromTheMenu : {false, true}) {
+    SCOPED_TRACE(fromTheMenu ? "menu" : "signal");
+    fs::remove(programDirectory_ + "/writing");
+    std::optional<BridgeProcess> bridge;
+    {
+      const OffscreenDisplay display;
+      bridge.emplace(helper,
+                     fromTheMenu ? std::vector<std::string>{"menu"} : std::vector<std::string>{});
+    }
+    ASSERT_TRUE(Eventually([&] { return fs::exists(programDirectory_ + "/writing"); }, 15s));
+    if (!fromTheMenu) bridge->Signal(SIGTERM);
+    EXPECT_TRUE(bridge->EndsWithCodeZero(10s));
+  }
+}
+
 }  // namespace
 
 }  // namespace tavrel

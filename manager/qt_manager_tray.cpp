@@ -18,7 +18,7 @@ class QtManagerTray final : public ManagerTray {
  public:
   QtManagerTray(std::unique_ptr<QApplication> application, const std::string& watch)
       : application_(std::move(application)),
-        menu_(ManagerTrayMenu([] { QApplication::quit(); })),
+        menu_(ManagerTrayMenu([] { EndEventLoop(); })),
         tray_(ProgramIcon()) {
     tray_.setToolTip(FromGbk(ManagerTrayTip(watch)));
     tray_.setContextMenu(menu_.get());

@@ -46,7 +46,7 @@ class QtBridgeDesktop final : public BridgeDesktop {
     menu_ = BridgeTrayMenu({.openPanel = [this] { ShowWindow(*panel_); },
                             .openLog = [this] { ShowWindow(*logList_); },
                             .about = [this] { boxes_.Inform(kAboutText, "关于我们"); },
-                            .quit = [] { QApplication::quit(); }});
+                            .quit = [] { EndEventLoop(); }});
     tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
     tray_->setToolTip(FromGbk(runtime.Settings().programe_name));
     tray_->setContextMenu(menu_.get());

@@ -2,13 +2,16 @@
 // panel's tree, export, added servers, traversals and write dialog.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -145,17 +148,31 @@ TEST_F(MainPanelTest, TraversalRunsOffTheWindowThreadOneAtATime) {
   EXPECT_FALSE(Panel().StartTraversal(1, false));
 }
 
-TEST_F(MainPanelTest, RowWithoutATagHasNoWriteDialog) {
+// The write dialog opens modal to the panel only, so the log list stays usable meanwhile; a
+// row without a tag has none.
+TEST_F(MainPanelTest, WriteDialogBlocksThePanelOnly) {
   Panel().OpenWriteDialog(0);  // no group shown
   EXPECT_EQ(boxes_.ShownTexts(), std::vector<std::string>{"不存在的数据点"});
+  Panel().Tree().setCurrentItem(Panel().Tree().topLevelItem(0)->child(0)->child(0));
+  std::optional<Qt::WindowModality> opened;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    opened = dialog->windowModality();
+    dialog->close();
+  });
+  Panel().OpenWriteDialog(0);
+  EXPECT_EQ(opened, Qt::WindowModal);
 }
 
-// The write runs off the window's thread: while the server has not answered, the dialog stays
-// with its controls off and cannot be dismissed; the answer is shown, then the dialog closes.
-TEST(WriteDialog, WritesTheEditedTextAsideAndShowsTheResult) {
+// The write runs off the window's thread: while the server has not answered, the value and OK
+// are off; the answer is shown, then the dialog closes. Cancel meanwhile closes the dialog at
+// once: the write goes on and its answer is dropped.
+TEST(WriteDialog, WritesTheEditedTextAsideAndShowsTheResultUnlessCancelled) {
   const auto project = MakeUiTestProject();
   ProjectTag& tag = *project->FindTag(0);
   RecordingMessageBoxes boxes;
+  WritesInFlight writes;
   std::vector<std::string> written;
   std::promise<WriteResult> answer;
   WriteDialog dialog(
@@ -165,27 +182,33 @@ TEST(WriteDialog, WritesTheEditedTextAsideAndShowsTheResult) {
         written.emplace_back(value);
         return answer.get_future().get();
       },
-      boxes);
-  const auto write = [&](WriteResult result) {
+      writes, boxes);
+  const auto write = [&](WriteResult result, bool cancel) {
     answer = {};
     const std::size_t shown = boxes.ShownTexts().size();
     dialog.accept();
     EXPECT_TRUE(dialog.Writing());
     EXPECT_FALSE(dialog.ValueEdit().isEnabled());
-    dialog.reject();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.ShownTexts().size(), shown);
-    EXPECT_TRUE(dialog.Writing());
+    if (cancel) {
+      dialog.reject();
+      EXPECT_FALSE(dialog.Writing());
+      EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(writes.Running(), 1u);
     answer.set_value(std::move(result));
-    while (dialog.Writing()) QCoreApplication::processEvents();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    while (writes.Running() != 0) QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.Writing());
+    EXPECT_EQ(dialog.result(), cancel ? QDialog::Rejected : QDialog::Accepted);
   };
   EXPECT_EQ(ToGbk(dialog.ValueEdit().text()), "12.5");
   dialog.ValueEdit().setText(FromGbk("值7"));
-  write({0, ""});
-  write({1, "Sync Write: 类型不匹配"});
-  write({1, ""});
-  EXPECT_EQ(written, (std::vector<std::string>{"值7", "值7", "值7"}));
+  write({0, ""}, false);
+  write({1, "Sync Write: 类型不匹配"}, false);
+  write({1, ""}, false);
+  write({0, ""}, true);
+  EXPECT_EQ(written, (std::vector<std::string>{"值7", "值7", "值7", "值7"}));
   EXPECT_EQ(boxes.ShownTexts(),
             (std::vector<std::string>{"写入成功", "Sync Write: 类型不匹配", "写入失败"}));
   // Without a connection the write answers what the API would.

@@ -248,7 +248,9 @@ void MainPanel::OpenWriteDialog(int row) {
     boxes_.Inform(kNoTagText, kPromptCaption);
     return;
   }
-  WriteDialog dialog(*tag, tag->liveValue.Snapshot().textValue, actions_.write, boxes_, this);
+  WriteDialog dialog(*tag, tag->liveValue.Snapshot().textValue, actions_.write, writes_, boxes_,
+                     this);
+  dialog.setWindowModality(Qt::WindowModal);  // the log list stays usable meanwhile
   dialog.exec();
 }
 

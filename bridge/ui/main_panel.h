@@ -27,6 +27,7 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/ui/tag_grid_model.h"
 #include "bridge/ui/write_dialog.h"
+#include "bridge/ui/writes_in_flight.h"
 #include "common/bridge_log.h"
 #include "common/project_file.h"
 #include "desktop/background_call.h"
@@ -78,8 +79,10 @@ class MainPanel : public QWidget {
   // Starts a walk of the server at `serverIndex`; false while another walk runs.
   bool StartTraversal(int serverIndex, bool forceFlat);
   bool TraversalRunning() const { return traversal_.Running(); }
-  // Opens the write dialog for the grid's `row`.
+  // Opens the write dialog for the grid's `row` (modal to the panel only), or says why not.
   void OpenWriteDialog(int row);
+  // The writes of the write dialogs, including those let go.
+  const WritesInFlight& Writes() const { return writes_; }
   // The 500 ms and 1000 ms timers' work.
   void RefreshVisibleRows();
   void ShowRunningState();
@@ -100,6 +103,7 @@ class MainPanel : public QWidget {
   QTimer refreshTimer_;
   QTimer clockTimer_;
   QProgressDialog* busy_ = nullptr;
+  WritesInFlight writes_;           // outlives every write dialog, which lets its write go
   BackgroundCall<void> traversal_;  // declared last: waited for before the members go
 };
 
