@@ -148,21 +148,26 @@ TEST_F(MainPanelTest, TraversalRunsOffTheWindowThreadOneAtATime) {
   EXPECT_FALSE(Panel().StartTraversal(1, false));
 }
 
-// The write dialog opens modal to the panel only, so the log list stays usable meanwhile; a
-// row without a tag has none.
-TEST_F(MainPanelTest, WriteDialogBlocksThePanelOnly) {
+// The write dialog opens, modal to the panel only, for a tag that can be written; a row
+// without a tag or a read-only tag says why instead.
+TEST_F(MainPanelTest, WriteDialogOnlyWhereAWriteCanWork) {
   Panel().OpenWriteDialog(0);  // no group shown
-  EXPECT_EQ(boxes_.ShownTexts(), std::vector<std::string>{"不存在的数据点"});
   Panel().Tree().setCurrentItem(Panel().Tree().topLevelItem(0)->child(0)->child(0));
-  std::optional<Qt::WindowModality> opened;
-  QTimer::singleShot(0, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    opened = dialog->windowModality();
-    dialog->close();
-  });
-  Panel().OpenWriteDialog(0);
-  EXPECT_EQ(opened, Qt::WindowModal);
+  Panel().OpenWriteDialog(1);  // level: read only
+  EXPECT_EQ(boxes_.ShownTexts(),
+            (std::vector<std::string>{"不存在的数据点", "该数据点只读，不能写入"}));
+  for (const int row : {0, 2}) {  // read and write, write only
+    std::optional<Qt::WindowModality> opened;
+    QTimer::singleShot(0, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      opened = dialog->windowModality();
+      dialog->close();
+    });
+    Panel().OpenWriteDialog(row);
+    EXPECT_EQ(opened, Qt::WindowModal) << row;
+  }
+  EXPECT_EQ(boxes_.ShownTexts().size(), 2u);
 }
 
 // The write runs off the window's thread: while the server has not answered, the value and OK

@@ -31,6 +31,7 @@ constexpr int kClockPeriodMs = 1000;
 constexpr char kOverwriteQuestion[] = "已经存在一个同名的文件，要覆盖吗？";
 constexpr char kTemplateSavedText[] = "保存模板成功";
 constexpr char kNoTagText[] = "不存在的数据点";
+constexpr char kReadOnlyText[] = "该数据点只读，不能写入";
 
 // What a tree item stands for: its kind in Qt::UserRole, the server's index or the group in
 // Qt::UserRole + 1.
@@ -246,6 +247,10 @@ void MainPanel::OpenWriteDialog(int row) {
   ProjectTag* tag = model_.TagAt(row);
   if (tag == nullptr) {
     boxes_.Inform(kNoTagText, kPromptCaption);
+    return;
+  }
+  if (!Writable(*tag)) {
+    boxes_.Inform(kReadOnlyText, kPromptCaption);
     return;
   }
   WriteDialog dialog(*tag, tag->liveValue.Snapshot().textValue, actions_.write, writes_, boxes_,

@@ -5,7 +5,8 @@
 // (TagGridModel::RefreshRows), and every second the running time since the start-up shows as
 // "%.2f" hours and each server's label shows its state. Menus: on the tree's root "导出点表"
 // and "添加Server"; on a server "遍历全部节点(TREE)" and "遍历全部节点(FLAT)". A right click or a
-// double click on a grid row opens the write dialog ("不存在的数据点" without a tag).
+// double click on a grid row opens the write dialog ("不存在的数据点" without a tag); a tag whose
+// direction is read only gets "该数据点只读，不能写入" instead.
 //
 // Export: the template document (template_export.h) is saved under the chosen name plus
 // ".tpl", after asking "已经存在一个同名的文件，要覆盖吗？" when that file exists; then

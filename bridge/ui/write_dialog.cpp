@@ -17,6 +17,8 @@ WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value) {
   return tag.connection->WriteTag(tag, value);
 }
 
+bool Writable(const ProjectTag& tag) { return tag.dir == 2 || tag.dir == 3; }
+
 WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write,
                          WritesInFlight& writes, MessageBoxes& boxes, QWidget* parent)
     : QDialog(parent),

@@ -34,6 +34,9 @@ using TagWriter = std::function<WriteResult(ProjectTag& tag, std::string_view va
 // The write through the tag's own connection.
 WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value);
 
+// True when the tag's direction lets a value be written (write only, read and write).
+bool Writable(const ProjectTag& tag);
+
 class WriteDialog : public QDialog {
  public:
   // `value`: the tag's current value text (GBK). `tag` and `writes` must outlive the writes
