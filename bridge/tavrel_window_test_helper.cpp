@@ -1,10 +1,14 @@
 // A test helper: the bridge as Tavrel runs it, its window driven as an operator would drive it.
+// The first argument says what to do; the others are Tavrel's own (kWindowOption).
 //
-// 5 seconds after the start the main panel shows the project's first group and the write
-// dialog of its first tag writes "1". Once that write has waited 500 ms for the server, the
-// helper creates the file "writing" in its program directory and, with the argument "menu",
-// chooses "退出系统" in the tray menu; otherwise the test sends the quit signal. Either way the
+// "signal" and "menu": 5 seconds after the start the main panel shows the project's first
+// group and the write dialog of its first tag writes "1". Once that write has waited 500 ms for
+// the server, the helper creates the file "writing" in its program directory and, for "menu",
+// chooses "退出系统" in the tray menu; for "signal" the test sends the quit signal. Either way the
 // process must then end with exit code 0 while the write still waits.
+//
+// "windows": 3 seconds after the start the helper writes the titles of the windows on screen,
+// one a line (GBK), to the file "windows" in its program directory.
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +31,11 @@ namespace {
 
 constexpr int kDriveAfterMs = 5000;
 constexpr int kWaitingMs = 500;
+constexpr int kLookAfterMs = 3000;
+
+std::string InProgramDirectory(const char* name) {
+  return ProgramDirectory().value_or(".") + "/" + name;
+}
 
 template <typename Widget>
 Widget* TopLevel() {
@@ -57,11 +66,18 @@ void WriteWhileTheServerHangs(bool quitFromTheMenu) {
     dialog->accept();
     QTimer::singleShot(kWaitingMs, [dialog, quitFromTheMenu] {
       if (!dialog->Writing()) return;  // the server answered: nothing to test
-      std::ofstream(ProgramDirectory().value_or(".") + "/writing");
+      std::ofstream(InProgramDirectory("writing"));
       if (quitFromTheMenu) ChooseQuitInTheTrayMenu();
     });
   });
   panel->OpenWriteDialog(0);
+}
+
+void ListWindowsOnScreen() {
+  std::ofstream file(InProgramDirectory("windows"), std::ios::binary);
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible()) file << ToGbk(widget->windowTitle()) << "\n";
+  }
 }
 
 }  // namespace
@@ -70,17 +86,22 @@ void WriteWhileTheServerHangs(bool quitFromTheMenu) {
 
 int main(int argc, char** argv) {
   using namespace tavrel;
-  const bool quitFromTheMenu = argc > 1 && std::string(argv[1]) == "menu";
+  const std::string task = argc > 1 ? argv[1] : "";
+  const BridgeDesktopOptions options = DesktopOptionsFrom(argc - 1, argv + 1);
   return RunBridgeProcess({
       .registerClasses = opcsim::RegisterSimulatedServers,
       .makeEngine = MakeOpcConnection,
       .frontEnds = {},
       .makeDesktop =
-          [quitFromTheMenu] {
-            auto desktop = MakeBridgeDesktop();
+          [task, options] {
+            auto desktop = MakeBridgeDesktop(options);
             if (!desktop) return desktop;
-            QTimer::singleShot(kDriveAfterMs,
-                               [quitFromTheMenu] { WriteWhileTheServerHangs(quitFromTheMenu); });
+            if (task == "windows") {
+              QTimer::singleShot(kLookAfterMs, ListWindowsOnScreen);
+            } else {
+              QTimer::singleShot(kDriveAfterMs,
+                                 [task] { WriteWhileTheServerHangs(task == "menu"); });
+            }
             return desktop;
           },
   });

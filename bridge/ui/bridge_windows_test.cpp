@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "bridge/ui/bridge_desktop_app.h"
 #include "bridge/ui/bridge_tray_menu.h"
 #include "bridge/ui/main_panel.h"
 #include "bridge/ui/template_export.h"
@@ -47,6 +48,18 @@ TEST(BridgeTrayMenu, EntriesInOrderAndTheirCommands) {
   EXPECT_EQ(entries,
             (std::vector<std::string>{"开主面板", "查看日志", "-", "关于我们", "-", "退出系统"}));
   EXPECT_EQ(ran, (std::vector<std::string>{"panel", "log", "about", "quit"}));
+}
+
+TEST(BridgeDesktopOptions, WindowOptionOpensThePanel) {
+  const std::pair<std::vector<const char*>, bool> cases[] = {{{"Tavrel"}, false},
+                                                             {{"Tavrel", "--window"}, true},
+                                                             {{"Tavrel", "-x", "--window"}, true},
+                                                             {{"Tavrel", "-window"}, false}};
+  for (const auto& [arguments, openPanel] : cases) {
+    EXPECT_EQ(DesktopOptionsFrom(static_cast<int>(arguments.size()), arguments.data()).openPanel,
+              openPanel)
+        << arguments.back();
+  }
 }
 
 class MainPanelTest : public ::testing::Test {
