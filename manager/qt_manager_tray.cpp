@@ -7,7 +7,6 @@
 #include "common/gbk_prefix.h"
 #include "desktop/desktop_application.h"
 #include "desktop/gbk_text.h"
-#include "desktop/program_icon.h"
 #include "desktop/quit_signal_loop.h"
 
 namespace tavrel {
@@ -19,7 +18,7 @@ class QtManagerTray final : public ManagerTray {
   QtManagerTray(std::unique_ptr<QApplication> application, const std::string& watch)
       : application_(std::move(application)),
         menu_(ManagerTrayMenu([] { EndEventLoop(); })),
-        tray_(ProgramIcon()) {
+        tray_(QApplication::windowIcon()) {
     tray_.setToolTip(FromGbk(ManagerTrayTip(watch)));
     tray_.setContextMenu(menu_.get());
     tray_.show();

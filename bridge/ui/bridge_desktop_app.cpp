@@ -10,7 +10,6 @@
 #include "bridge/ui/main_panel.h"
 #include "desktop/desktop_application.h"
 #include "desktop/gbk_text.h"
-#include "desktop/program_icon.h"
 #include "desktop/qt_message_boxes.h"
 #include "desktop/quit_signal_loop.h"
 
@@ -48,7 +47,7 @@ class QtBridgeDesktop final : public BridgeDesktop {
                             .openLog = [this] { ShowWindow(*logList_); },
                             .about = [this] { boxes_.Inform(kAboutText, "关于我们"); },
                             .quit = [] { EndEventLoop(); }});
-    tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
+    tray_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
     tray_->setToolTip(FromGbk(runtime.Settings().programe_name));
     tray_->setContextMenu(menu_.get());
     tray_->show();

@@ -21,6 +21,7 @@
 #include "bridge/ui/template_export.h"
 #include "bridge/ui/ui_test_project.h"
 #include "desktop/gbk_text.h"
+#include "desktop/item_icons.h"
 #include "desktop/recording_message_boxes.h"
 
 namespace tavrel {
@@ -96,6 +97,16 @@ TEST_F(MainPanelTest, TreeLabelsAndRunningTime) {
   ASSERT_EQ(root->childCount(), 1);
   EXPECT_EQ(Label(root->child(0)), "S1-断开");
   EXPECT_EQ(Label(root->child(0)->child(0)), "G1[first]");
+  const std::pair<QTreeWidgetItem*, TreeItemKind> images[] = {
+      {root, TreeItemKind::kRoot},
+      {root->child(0), TreeItemKind::kServer},
+      {root->child(0)->child(0), TreeItemKind::kGroup}};
+  for (const auto& [item, kind] : images) {
+    for (const int size : {16, 32}) {
+      EXPECT_EQ(item->icon(0).pixmap(size).toImage(), TreeItemIcon(kind).pixmap(size).toImage())
+          << Label(item) << " " << size;
+    }
+  }
   EXPECT_EQ(ToGbk(Panel().RunningTime().text()), "2.50");
   connected_ = true;
   Panel().ShowRunningState();

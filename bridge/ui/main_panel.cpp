@@ -19,6 +19,7 @@
 #include "bridge/ui/template_export.h"
 #include "bridge/ui/tree_labels.h"
 #include "desktop/gbk_text.h"
+#include "desktop/item_icons.h"
 #include "desktop/server_config_dialog.h"
 #include "platform/com/com_apartment.h"
 
@@ -37,9 +38,23 @@ constexpr char kReadOnlyText[] = "该数据点只读，不能写入";
 // Qt::UserRole + 1.
 enum NodeKind { kRootNode, kServerNode, kGroupNode, kAddedServerNode };
 
+TreeItemKind ImageOf(NodeKind kind) {
+  switch (kind) {
+    case kRootNode:
+      return TreeItemKind::kRoot;
+    case kGroupNode:
+      return TreeItemKind::kGroup;
+    case kServerNode:
+    case kAddedServerNode:
+      break;
+  }
+  return TreeItemKind::kServer;
+}
+
 QTreeWidgetItem* NewNode(QTreeWidgetItem* parent, const std::string& label, NodeKind kind,
                          QVariant target = {}) {
   auto* item = new QTreeWidgetItem(parent, {FromGbk(label)});
+  item->setIcon(0, TreeItemIcon(ImageOf(kind)));
   item->setData(0, Qt::UserRole, kind);
   item->setData(0, Qt::UserRole + 1, std::move(target));
   return item;

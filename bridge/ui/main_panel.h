@@ -1,5 +1,5 @@
 // The main panel "开主面板": the tree of servers and groups beside the grid of the selected
-// group's tags with their live values.
+// group's tags with their live values. The tree's items carry the images of desktop/item_icons.h.
 //
 // While the panel is visible the grid takes the rows on screen from their tags every 500 ms
 // (TagGridModel::RefreshRows), and every second the running time since the start-up shows as
