@@ -6,9 +6,11 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <fstream>
 #include <future>
 #include <optional>
@@ -23,6 +25,7 @@
 #include "desktop/gbk_text.h"
 #include "desktop/item_icons.h"
 #include "desktop/recording_message_boxes.h"
+#include "desktop/row_filter.h"
 
 namespace tavrel {
 
@@ -192,6 +195,40 @@ TEST_F(MainPanelTest, WriteDialogOnlyWhereAWriteCanWork) {
     EXPECT_EQ(opened, Qt::WindowModal) << row;
   }
   EXPECT_EQ(boxes_.ShownTexts().size(), 2u);
+}
+
+// The grid finds rows by part of the TagId, ignoring case, sorts by any column and copies the
+// selected rows tab-separated; a row keeps its own tag (and the write dialog it opens) however
+// the grid shows it.
+TEST_F(MainPanelTest, GridFindsSortsAndCopiesRows) {
+  Panel().Tree().setCurrentItem(Panel().Tree().topLevelItem(0)->child(0)->child(0));
+  QTableView& grid = Panel().Grid();
+  const auto column = [&](int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < grid.model()->rowCount(); ++row) {
+      texts.push_back(ToGbk(grid.model()->index(row, column).data().toString()));
+    }
+    return texts;
+  };
+  EXPECT_EQ(column(2), (std::vector<std::string>{"a.b.c", "level", "flag"}));  // project order
+  Panel().GridFilterField().setText("A.B");
+  EXPECT_EQ(column(2), std::vector<std::string>{"a.b.c"});
+  Panel().GridFilterField().setText("L");
+  EXPECT_EQ(column(2), (std::vector<std::string>{"level", "flag"}));
+  Panel().OpenWriteDialog(0);  // level
+  EXPECT_EQ(boxes_.ShownTexts(), std::vector<std::string>{"该数据点只读，不能写入"});
+  Panel().GridFilterField().clear();
+  grid.sortByColumn(TagGridModel::kTypeColumn, Qt::AscendingOrder);
+  EXPECT_EQ(column(6), (std::vector<std::string>{"Boolean", "Double", "Short"}));
+  grid.sortByColumn(TagGridModel::kTagColumn, Qt::DescendingOrder);
+  EXPECT_EQ(column(2), (std::vector<std::string>{"level", "flag", "a.b.c"}));
+  grid.selectRow(0);
+  grid.selectionModel()->select(grid.model()->index(2, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  const std::string copied = ToGbk(SelectedRowsText(grid));
+  EXPECT_EQ(copied.substr(0, copied.find('\n')), "2\tG1\tlevel\t\tbad\t\tShort\t只读\t0");
+  EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 2);
+  EXPECT_NE(copied.find("\ta.b.c\t"), std::string::npos);
 }
 
 // The write runs off the window's thread: while the server has not answered, the value and OK

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QSplitter>
@@ -20,6 +21,7 @@
 #include "bridge/ui/tree_labels.h"
 #include "desktop/gbk_text.h"
 #include "desktop/item_icons.h"
+#include "desktop/row_filter.h"
 #include "desktop/server_config_dialog.h"
 #include "platform/com/com_apartment.h"
 
@@ -82,6 +84,7 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       tree_(new QTreeWidget),
       root_(nullptr),
       grid_(new QTableView),
+      gridFilterField_(MakeFilterField(gridFilter_)),
       runningTime_(new QLabel),
       traversal_([this] { EndTraversal(); }) {
   if (!actions_.chooseTemplateFile) {
@@ -120,7 +123,13 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
   tree_->setHeaderHidden(true);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   tree_->setAccessibleName(FromGbk(kTreeRootLabel));
-  grid_->setModel(&model_);
+  gridFilter_.setSourceModel(&model_);
+  gridFilter_.setFilterKeyColumn(TagGridModel::kTagColumn);
+  grid_->setModel(&gridFilter_);
+  // No order until the operator picks a column: sorting 100,000 rows at every group costs.
+  grid_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  grid_->setSortingEnabled(true);
+  EnableRowCopy(*grid_);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -136,7 +145,12 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       std::max(timeWidth, TagGridModel::kColumnWidths[TagGridModel::kTimeColumn]));
   auto* splitter = new QSplitter;
   splitter->addWidget(tree_);
-  splitter->addWidget(grid_);
+  auto* gridSide = new QWidget;
+  auto* gridLayout = new QVBoxLayout(gridSide);
+  gridLayout->setContentsMargins(0, 0, 0, 0);
+  gridLayout->addWidget(gridFilterField_);
+  gridLayout->addWidget(grid_, 1);
+  splitter->addWidget(gridSide);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({260, 1000});
   auto* status = new QHBoxLayout;
@@ -158,8 +172,10 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
           static_cast<const ProjectGroup*>(item->data(0, Qt::UserRole + 1).value<const void*>()));
     }
   });
-  connect(grid_, &QTableView::customContextMenuRequested, this,
-          [this](const QPoint& position) { OpenWriteDialog(grid_->indexAt(position).row()); });
+  connect(grid_, &QTableView::customContextMenuRequested, this, [this](const QPoint& position) {
+    const QModelIndex index = grid_->indexAt(position);
+    if (index.isValid()) OpenWriteDialog(index.row());
+  });
   connect(grid_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { OpenWriteDialog(index.row()); });
   connect(&refreshTimer_, &QTimer::timeout, this, [this] { RefreshVisibleRows(); });
@@ -259,7 +275,7 @@ void MainPanel::EndTraversal() {
 }
 
 void MainPanel::OpenWriteDialog(int row) {
-  ProjectTag* tag = model_.TagAt(row);
+  ProjectTag* tag = model_.TagAt(gridFilter_.mapToSource(gridFilter_.index(row, 0)).row());
   if (tag == nullptr) {
     boxes_.Inform(kNoTagText, kPromptCaption);
     return;
@@ -275,12 +291,16 @@ void MainPanel::OpenWriteDialog(int row) {
 }
 
 void MainPanel::RefreshVisibleRows() {
-  if (!isVisible() || model_.rowCount() == 0) return;
+  if (!isVisible() || gridFilter_.rowCount() == 0) return;
   const int first = grid_->rowAt(0);
   if (first < 0) return;
   int last = grid_->rowAt(grid_->viewport()->height() - 1);
-  if (last < 0) last = model_.rowCount() - 1;
-  model_.RefreshRows(first, last);
+  if (last < 0) last = gridFilter_.rowCount() - 1;
+  // Sorted or filtered, the rows on screen are scattered over the group.
+  for (int row = first; row <= last; ++row) {
+    const int tagRow = gridFilter_.mapToSource(gridFilter_.index(row, 0)).row();
+    model_.RefreshRows(tagRow, tagRow);
+  }
 }
 
 void MainPanel::ShowRunningState() {

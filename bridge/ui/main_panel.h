@@ -1,5 +1,8 @@
 // The main panel "开主面板": the tree of servers and groups beside the grid of the selected
 // group's tags with their live values. The tree's items carry the images of desktop/item_icons.h.
+// A filter field above the grid keeps the rows whose TagId contains its text (ignoring case);
+// a click on a column's header sorts by it, and Ctrl+C copies the selected rows tab-separated
+// (desktop/row_filter.h). The grid's rows below are the rows as shown, sorted and filtered.
 //
 // While the panel is visible the grid takes the rows on screen from their tags every 500 ms
 // (TagGridModel::RefreshRows), and every second the running time since the start-up shows as
@@ -33,12 +36,14 @@
 #include "common/project_file.h"
 #include "desktop/background_call.h"
 #include "desktop/message_boxes.h"
+#include "desktop/row_filter.h"
 
 class QProgressDialog;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QLabel;
+class QLineEdit;
 
 namespace tavrel {
 
@@ -73,6 +78,7 @@ class MainPanel : public QWidget {
   QTreeWidget& Tree() { return *tree_; }
   QTableView& Grid() { return *grid_; }
   TagGridModel& GridModel() { return model_; }
+  QLineEdit& GridFilterField() { return *gridFilterField_; }
   QLabel& RunningTime() { return *runningTime_; }
 
   void ExportTemplate();
@@ -97,9 +103,11 @@ class MainPanel : public QWidget {
   MessageBoxes& boxes_;
   MainPanelActions actions_;
   TagGridModel model_;
+  RowFilter gridFilter_;  // between the model and the grid: find by TagId, sort by any column
   QTreeWidget* tree_;
   QTreeWidgetItem* root_;
   QTableView* grid_;
+  QLineEdit* gridFilterField_;
   QLabel* runningTime_;
   QTimer refreshTimer_;
   QTimer clockTimer_;
