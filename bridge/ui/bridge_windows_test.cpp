@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <fstream>
 #include <future>
@@ -137,6 +138,37 @@ TEST_F(MainPanelTest, ExportAsksBeforeOverwritingAndReportsSuccess) {
   boxes_.answers = {true};
   Panel().ExportTemplate();
   EXPECT_EQ(ReadFile(chosen + ".tpl"), TemplateDocument(*project_));
+}
+
+// The tree's filter keeps the servers and groups whose label contains the text, ignoring case:
+// a server with all its groups, a group with its server.
+TEST_F(MainPanelTest, TreeFilterKeepsMatchingServersAndGroups) {
+  std::vector<ProjectServerRecord> servers(2);
+  servers[0].name = "Boiler";
+  servers[0].groups.resize(2);
+  servers[0].groups[0].name = "Pumps";
+  servers[0].groups[1].name = "Valves";
+  servers[1].name = "Mill";
+  servers[1].groups.resize(1);
+  servers[1].groups[0].name = "Motors";
+  project_ = std::make_unique<BridgeProject>(servers);
+  QTreeWidgetItem* root = Panel().Tree().topLevelItem(0);
+  const auto shown = [&] {
+    std::vector<std::string> labels;
+    for (QTreeWidgetItemIterator item(root); *item; ++item) {
+      if (!(*item)->isHidden()) labels.push_back(Label(*item));
+    }
+    return labels;
+  };
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"", {"OPC SERVER列表", "Boiler-断开", "Pumps[]", "Valves[]", "Mill-断开", "Motors[]"}},
+      {"BOIL", {"OPC SERVER列表", "Boiler-断开", "Pumps[]", "Valves[]"}},
+      {"mo", {"OPC SERVER列表", "Mill-断开", "Motors[]"}},
+      {"zzz", {"OPC SERVER列表"}}};
+  for (const auto& [text, labels] : cases) {
+    Panel().TreeFilterField().setText(text);
+    EXPECT_EQ(shown(), labels) << text;
+  }
 }
 
 TEST_F(MainPanelTest, AddedServerBecomesATreeNodeOnly) {

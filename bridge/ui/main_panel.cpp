@@ -66,6 +66,25 @@ NodeKind KindOf(const QTreeWidgetItem* item) {
   return static_cast<NodeKind>(item->data(0, Qt::UserRole).toInt());
 }
 
+// Shows the servers and groups under `root` whose label contains `text` (ignoring case), a
+// server with all its groups, a group with its server; an empty text shows every node.
+void ShowMatchingNodes(QTreeWidgetItem* root, const QString& text) {
+  const auto matches = [&text](const QTreeWidgetItem* item) {
+    return item->text(0).contains(text, Qt::CaseInsensitive);
+  };
+  for (int index = 0; index < root->childCount(); ++index) {
+    QTreeWidgetItem* server = root->child(index);
+    const bool serverMatches = matches(server);
+    bool groupMatches = false;
+    for (int group = 0; group < server->childCount(); ++group) {
+      QTreeWidgetItem* node = server->child(group);
+      node->setHidden(!serverMatches && !matches(node));
+      groupMatches = groupMatches || !node->isHidden();
+    }
+    server->setHidden(!serverMatches && !groupMatches);
+  }
+}
+
 std::optional<std::string> AskTemplateFile(QWidget* parent) {
   const QString path =
       QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"));
@@ -82,6 +101,7 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       boxes_(boxes),
       actions_(std::move(actions)),
       tree_(new QTreeWidget),
+      treeFilterField_(new QLineEdit),
       root_(nullptr),
       grid_(new QTableView),
       gridFilterField_(MakeFilterField(gridFilter_)),
@@ -144,7 +164,17 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       TagGridModel::kTimeColumn,
       std::max(timeWidth, TagGridModel::kColumnWidths[TagGridModel::kTimeColumn]));
   auto* splitter = new QSplitter;
-  splitter->addWidget(tree_);
+  treeFilterField_->setPlaceholderText(QStringLiteral("Filter"));
+  treeFilterField_->setAccessibleName(QStringLiteral("Filter servers and groups"));
+  treeFilterField_->setClearButtonEnabled(true);
+  connect(treeFilterField_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { ShowMatchingNodes(root_, text); });
+  auto* treeSide = new QWidget;
+  auto* treeLayout = new QVBoxLayout(treeSide);
+  treeLayout->setContentsMargins(0, 0, 0, 0);
+  treeLayout->addWidget(treeFilterField_);
+  treeLayout->addWidget(tree_, 1);
+  splitter->addWidget(treeSide);
   auto* gridSide = new QWidget;
   auto* gridLayout = new QVBoxLayout(gridSide);
   gridLayout->setContentsMargins(0, 0, 0, 0);

@@ -1,6 +1,7 @@
 // The main panel "开主面板": the tree of servers and groups beside the grid of the selected
 // group's tags with their live values. The tree's items carry the images of desktop/item_icons.h.
-// A filter field above the grid keeps the rows whose TagId contains its text (ignoring case);
+// A filter field above the tree keeps the servers and groups whose label contains its text, one
+// above the grid the rows whose TagId contains its text (both ignoring case);
 // a click on a column's header sorts by it, and Ctrl+C copies the selected rows tab-separated
 // (desktop/row_filter.h). The grid's rows below are the rows as shown, sorted and filtered.
 //
@@ -78,6 +79,7 @@ class MainPanel : public QWidget {
   QTreeWidget& Tree() { return *tree_; }
   QTableView& Grid() { return *grid_; }
   TagGridModel& GridModel() { return model_; }
+  QLineEdit& TreeFilterField() { return *treeFilterField_; }
   QLineEdit& GridFilterField() { return *gridFilterField_; }
   QLabel& RunningTime() { return *runningTime_; }
 
@@ -105,6 +107,7 @@ class MainPanel : public QWidget {
   TagGridModel model_;
   RowFilter gridFilter_;  // between the model and the grid: find by TagId, sort by any column
   QTreeWidget* tree_;
+  QLineEdit* treeFilterField_;
   QTreeWidgetItem* root_;
   QTableView* grid_;
   QLineEdit* gridFilterField_;
