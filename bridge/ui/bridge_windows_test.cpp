@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -205,6 +208,30 @@ TEST_F(MainPanelTest, TraversalRunsOffTheWindowThreadOneAtATime) {
   while (Panel().TraversalRunning()) QCoreApplication::processEvents();
   EXPECT_EQ(flats, (std::vector<bool>{true, false}));
   EXPECT_FALSE(Panel().StartTraversal(1, false));
+}
+
+// "取消" on the busy indication gives the panel back at once; the walk goes on to its end.
+TEST_F(MainPanelTest, TraversalWaitCanBeCancelled) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  bool walked = false;
+  actions_.traverse = [&](const ProjectServer&, bool) {
+    released.wait();
+    walked = true;
+  };
+  ASSERT_TRUE(Panel().StartTraversal(0, false));
+  QPointer<QProgressDialog> busy = Panel().findChild<QProgressDialog*>();
+  ASSERT_FALSE(busy.isNull());
+  QPushButton* cancel = busy->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(ToGbk(cancel->text()), "取消");
+  cancel->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(busy.isNull());
+  EXPECT_TRUE(Panel().TraversalRunning());
+  release.set_value();
+  while (Panel().TraversalRunning()) QCoreApplication::processEvents();
+  EXPECT_TRUE(walked);
 }
 
 // The write dialog opens, modal to the panel only, for a tag that can be written; a row

@@ -289,8 +289,12 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
   const ProjectServer& server = *servers[serverIndex];
   busy_ = new QProgressDialog(
       FromGbk(forceFlat ? "遍历全部节点(FLAT)" : "遍历全部节点(TREE)") + " " + FromGbk(server.name),
-      {}, 0, 0, this);
+      FromGbk("取消"), 0, 0, this);
   busy_->setWindowTitle(FromGbk(server.name));
+  connect(busy_, &QProgressDialog::canceled, this, [this] {
+    busy_->deleteLater();  // inside its own signal
+    busy_ = nullptr;
+  });
   busy_->setMinimumDuration(0);
   busy_->setWindowModality(Qt::WindowModal);
   busy_->show();
@@ -300,7 +304,7 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
 }
 
 void MainPanel::EndTraversal() {
-  delete busy_;
+  delete busy_;  // null when cancelled
   busy_ = nullptr;
 }
 

@@ -18,7 +18,8 @@
 // the node "源:%s_%s[%s]". The project file and the running connections stay as they are.
 // Traversals: the server's whole address space walked as a tree or flat list on a worker
 // thread (a BackgroundCall) while a busy indication shows; the walk appends its document to the
-// server's text file under log/ and logs as the API's traversal does. One walk runs at a time;
+// server's text file under log/ and logs as the API's traversal does. The indication's "取消"
+// stops the waiting, not the walk, which still writes its file. One walk runs at a time;
 // closing the panel waits for it.
 #pragma once
 
