@@ -87,7 +87,8 @@ void ShowMatchingNodes(QTreeWidgetItem* root, const QString& text) {
 
 std::optional<std::string> AskTemplateFile(QWidget* parent) {
   const QString path =
-      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"));
+      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
@@ -259,7 +260,7 @@ void MainPanel::ExportTemplate() {
   const std::string path = TemplateFilePath(*chosen);
   std::error_code error;
   if (std::filesystem::exists(path, error) &&
-      !boxes_.AskYesNo(kOverwriteQuestion, kPromptCaption)) {
+      !boxes_.AskOkCancel(kOverwriteQuestion, kPromptCaption)) {
     return;
   }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
