@@ -7,8 +7,9 @@
 #include "bridge/ui/bridge_desktop_app.h"
 #include "platform/opcsim/simulated_servers.h"
 
-int main() {
+int main(int argc, char** argv) {
   using namespace tavrel;
+  const BridgeDesktopOptions desktop = DesktopOptionsFrom(argc, argv);
   return RunBridgeProcess({
       .registerClasses = opcsim::RegisterSimulatedServers,
       .makeEngine = MakeOpcConnection,
@@ -18,6 +19,6 @@ int main() {
               MakeMqttFrontEnd,
               MakeMetricsFrontEnd,
           },
-      .makeDesktop = MakeBridgeDesktop,
+      .makeDesktop = [desktop] { return MakeBridgeDesktop(desktop); },
   });
 }

@@ -35,17 +35,7 @@ TEST_F(TavrelTest, QuitSignalEndsItPromptlyWithCodeZero) {
 // ends anyway, a few seconds after it was asked to.
 TEST_F(TavrelTest, QuitSignalEndsItEvenWhileAServerCallHangs) {
   DeclareHungServer();
-  WriteTestFile(ProjectPath(),
-                std::string("<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
-                            "<server name=\"Hung\" desc=\"\" node=\"\" sid=\"Hung.Server.1\" "
-                            "clsid=\"") +
-                    kHungServerClsid +
-                    "\" c1=\"0\">\r\n"
-                    "<group name=\"G\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" "
-                    "percent_deadband=\"0\" language_id=\"1033\" active_state=\"1\" "
-                    "datachange_type=\"0\" cycle_time=\"500\" additem=\"1\">\r\n"
-                    "<tag id=\"Ramp.Int4\" vt=\"3\" dir=\"1\"/>\r\n"
-                    "</group>\r\n</server>\r\n</root>\r\n");
+  WriteHungServerProject();
   BridgeProcess bridge(Executable());
   ASSERT_TRUE(WaitForStartUp());
   std::this_thread::sleep_for(2s);  // the first connection attempt is made and hangs

@@ -50,7 +50,9 @@ inline bool Eventually(const std::function<bool()>& condition, Clock::duration l
 // A started Tavrel; killed and reaped at the end of the test if it still runs.
 class BridgeProcess {
  public:
-  explicit BridgeProcess(const std::string& executable) : pid_(StartProgram(executable)) {}
+  explicit BridgeProcess(const std::string& executable,
+                         const std::vector<std::string>& arguments = {})
+      : pid_(StartProgram(executable, arguments)) {}
   ~BridgeProcess() {
     if (!Running()) return;
     kill(pid_, SIGKILL);
@@ -109,12 +111,27 @@ class TavrelTest : public ::testing::Test {
   }
   std::string ProjectPath() const { return programDirectory_ + "/opc_db.xml"; }
   // Declares the simulated server Hung.Server.1 (kHungServerClsid), every call of which blocks
-  // from its start for ten minutes.
+  // for ten minutes from `hangFrom` seconds after the first connection to it.
   static constexpr char kHungServerClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8AE0}";
-  void DeclareHungServer() const {
+  void DeclareHungServer(int hangFrom = 0) const {
     WriteTestFile(programDirectory_ + "/com_registry.conf",
                   std::string("[class]\nprogid = Hung.Server.1\nclsid = ") + kHungServerClsid +
-                      "\nimplementation = OPCSim.Tree.1\nfaults = at 0 hang for 600\n");
+                      "\nimplementation = OPCSim.Tree.1\nfaults = at " + std::to_string(hangFrom) +
+                      " hang for 600\n");
+  }
+  // A project of the one server Hung.Server.1 with group G of the read and write tag Ramp.Int4.
+  void WriteHungServerProject() const {
+    WriteTestFile(ProjectPath(),
+                  std::string("<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n"
+                              "<server name=\"Hung\" desc=\"\" node=\"\" sid=\"Hung.Server.1\" "
+                              "clsid=\"") +
+                      kHungServerClsid +
+                      "\" c1=\"0\">\r\n"
+                      "<group name=\"G\" desc=\"\" uptime=\"100\" timebis_minutes=\"0\" "
+                      "percent_deadband=\"0\" language_id=\"1033\" active_state=\"1\" "
+                      "datachange_type=\"0\" cycle_time=\"500\" additem=\"1\">\r\n"
+                      "<tag id=\"Ramp.Int4\" vt=\"3\" dir=\"3\"/>\r\n"
+                      "</group>\r\n</server>\r\n</root>\r\n");
   }
 
   std::string LogText() const {

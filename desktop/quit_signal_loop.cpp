@@ -11,10 +11,12 @@ void RunUntilQuitOrQuitSignal() {
   const QuitSignalDescriptor quitSignal;
   QSocketNotifier quitNotifier(quitSignal.Descriptor(), QSocketNotifier::Read);
   QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&quitSignal] {
-    if (quitSignal.Take() != 0) QApplication::quit();
+    if (quitSignal.Take() != 0) EndEventLoop();
   });
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::exec();
 }
+
+void EndEventLoop() { QCoreApplication::exit(0); }
 
 }  // namespace tavrel

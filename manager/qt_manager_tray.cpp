@@ -7,7 +7,6 @@
 #include "common/gbk_prefix.h"
 #include "desktop/desktop_application.h"
 #include "desktop/gbk_text.h"
-#include "desktop/program_icon.h"
 #include "desktop/quit_signal_loop.h"
 
 namespace tavrel {
@@ -18,8 +17,8 @@ class QtManagerTray final : public ManagerTray {
  public:
   QtManagerTray(std::unique_ptr<QApplication> application, const std::string& watch)
       : application_(std::move(application)),
-        menu_(ManagerTrayMenu([] { QApplication::quit(); })),
-        tray_(ProgramIcon()) {
+        menu_(ManagerTrayMenu([] { EndEventLoop(); })),
+        tray_(QApplication::windowIcon()) {
     tray_.setToolTip(FromGbk(ManagerTrayTip(watch)));
     tray_.setContextMenu(menu_.get());
     tray_.show();

@@ -1,5 +1,6 @@
-// The manager's tray icon: the program icon, tip `watch` (at most kTrayTipLength bytes of it,
-// never cut inside a character) and a menu of one item, "退出系统", which ends the manager.
+// The manager's tray icon: the manager's application icon (desktop/app_icons.h), tip `watch` (at
+// most kTrayTipLength bytes of it, never cut inside a character) and a menu of one item,
+// "退出系统", which ends the manager.
 #pragma once
 
 #include <QMenu>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <string_view>
 
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/ui/bridge_tray_menu.h"
@@ -9,7 +10,6 @@
 #include "bridge/ui/main_panel.h"
 #include "desktop/desktop_application.h"
 #include "desktop/gbk_text.h"
-#include "desktop/program_icon.h"
 #include "desktop/qt_message_boxes.h"
 #include "desktop/quit_signal_loop.h"
 
@@ -27,8 +27,8 @@ void ShowWindow(QWidget& window) {
 
 class QtBridgeDesktop final : public BridgeDesktop {
  public:
-  explicit QtBridgeDesktop(std::unique_ptr<QApplication> application)
-      : application_(std::move(application)) {}
+  QtBridgeDesktop(std::unique_ptr<QApplication> application, BridgeDesktopOptions options)
+      : application_(std::move(application)), options_(options) {}
 
   std::shared_ptr<LogSink> LogLines() override { return queue_; }
 
@@ -46,11 +46,12 @@ class QtBridgeDesktop final : public BridgeDesktop {
     menu_ = BridgeTrayMenu({.openPanel = [this] { ShowWindow(*panel_); },
                             .openLog = [this] { ShowWindow(*logList_); },
                             .about = [this] { boxes_.Inform(kAboutText, "关于我们"); },
-                            .quit = [] { QApplication::quit(); }});
-    tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
+                            .quit = [] { EndEventLoop(); }});
+    tray_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
     tray_->setToolTip(FromGbk(runtime.Settings().programe_name));
     tray_->setContextMenu(menu_.get());
     tray_->show();
+    if (options_.openPanel || !QSystemTrayIcon::isSystemTrayAvailable()) ShowWindow(*panel_);
 
     RunUntilQuitOrQuitSignal();
     tray_->hide();
@@ -58,6 +59,7 @@ class QtBridgeDesktop final : public BridgeDesktop {
 
  private:
   std::unique_ptr<QApplication> application_;
+  const BridgeDesktopOptions options_;
   std::shared_ptr<LogLineQueue> queue_ = std::make_shared<LogLineQueue>();
   QtMessageBoxes boxes_;
   std::unique_ptr<LogListWindow> logList_;
@@ -68,14 +70,22 @@ class QtBridgeDesktop final : public BridgeDesktop {
 
 }  // namespace
 
-std::unique_ptr<BridgeDesktop> MakeBridgeDesktop() {
+BridgeDesktopOptions DesktopOptionsFrom(int argc, const char* const* argv) {
+  BridgeDesktopOptions options;
+  for (int index = 1; index < argc; ++index) {
+    if (std::string_view(argv[index]) == kWindowOption) options.openPanel = true;
+  }
+  return options;
+}
+
+std::unique_ptr<BridgeDesktop> MakeBridgeDesktop(BridgeDesktopOptions options) {
   if (!DisplayAvailable()) return nullptr;
   static int argc = 1;
   static char name[] = "Tavrel";
   static char* argv[] = {name, nullptr};
   auto application = StartDesktopApplication(argc, argv, "Tavrel");
   if (!application) return nullptr;
-  return std::make_unique<QtBridgeDesktop>(std::move(application));
+  return std::make_unique<QtBridgeDesktop>(std::move(application), options);
 }
 
 }  // namespace tavrel

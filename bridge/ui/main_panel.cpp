@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QSplitter>
@@ -19,6 +20,8 @@
 #include "bridge/ui/template_export.h"
 #include "bridge/ui/tree_labels.h"
 #include "desktop/gbk_text.h"
+#include "desktop/item_icons.h"
+#include "desktop/row_filter.h"
 #include "desktop/server_config_dialog.h"
 #include "platform/com/com_apartment.h"
 
@@ -31,14 +34,29 @@ constexpr int kClockPeriodMs = 1000;
 constexpr char kOverwriteQuestion[] = "已经存在一个同名的文件，要覆盖吗？";
 constexpr char kTemplateSavedText[] = "保存模板成功";
 constexpr char kNoTagText[] = "不存在的数据点";
+constexpr char kReadOnlyText[] = "该数据点只读，不能写入";
 
 // What a tree item stands for: its kind in Qt::UserRole, the server's index or the group in
 // Qt::UserRole + 1.
 enum NodeKind { kRootNode, kServerNode, kGroupNode, kAddedServerNode };
 
+TreeItemKind ImageOf(NodeKind kind) {
+  switch (kind) {
+    case kRootNode:
+      return TreeItemKind::kRoot;
+    case kGroupNode:
+      return TreeItemKind::kGroup;
+    case kServerNode:
+    case kAddedServerNode:
+      break;
+  }
+  return TreeItemKind::kServer;
+}
+
 QTreeWidgetItem* NewNode(QTreeWidgetItem* parent, const std::string& label, NodeKind kind,
                          QVariant target = {}) {
   auto* item = new QTreeWidgetItem(parent, {FromGbk(label)});
+  item->setIcon(0, TreeItemIcon(ImageOf(kind)));
   item->setData(0, Qt::UserRole, kind);
   item->setData(0, Qt::UserRole + 1, std::move(target));
   return item;
@@ -48,9 +66,29 @@ NodeKind KindOf(const QTreeWidgetItem* item) {
   return static_cast<NodeKind>(item->data(0, Qt::UserRole).toInt());
 }
 
+// Shows the servers and groups under `root` whose label contains `text` (ignoring case), a
+// server with all its groups, a group with its server; an empty text shows every node.
+void ShowMatchingNodes(QTreeWidgetItem* root, const QString& text) {
+  const auto matches = [&text](const QTreeWidgetItem* item) {
+    return item->text(0).contains(text, Qt::CaseInsensitive);
+  };
+  for (int index = 0; index < root->childCount(); ++index) {
+    QTreeWidgetItem* server = root->child(index);
+    const bool serverMatches = matches(server);
+    bool groupMatches = false;
+    for (int group = 0; group < server->childCount(); ++group) {
+      QTreeWidgetItem* node = server->child(group);
+      node->setHidden(!serverMatches && !matches(node));
+      groupMatches = groupMatches || !node->isHidden();
+    }
+    server->setHidden(!serverMatches && !groupMatches);
+  }
+}
+
 std::optional<std::string> AskTemplateFile(QWidget* parent) {
   const QString path =
-      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"));
+      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
@@ -64,8 +102,10 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       boxes_(boxes),
       actions_(std::move(actions)),
       tree_(new QTreeWidget),
+      treeFilterField_(new QLineEdit),
       root_(nullptr),
       grid_(new QTableView),
+      gridFilterField_(MakeFilterField(gridFilter_)),
       runningTime_(new QLabel),
       traversal_([this] { EndTraversal(); }) {
   if (!actions_.chooseTemplateFile) {
@@ -104,7 +144,13 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
   tree_->setHeaderHidden(true);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   tree_->setAccessibleName(FromGbk(kTreeRootLabel));
-  grid_->setModel(&model_);
+  gridFilter_.setSourceModel(&model_);
+  gridFilter_.setFilterKeyColumn(TagGridModel::kTagColumn);
+  grid_->setModel(&gridFilter_);
+  // No order until the operator picks a column: sorting 100,000 rows at every group costs.
+  grid_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  grid_->setSortingEnabled(true);
+  EnableRowCopy(*grid_);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -119,8 +165,23 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
       TagGridModel::kTimeColumn,
       std::max(timeWidth, TagGridModel::kColumnWidths[TagGridModel::kTimeColumn]));
   auto* splitter = new QSplitter;
-  splitter->addWidget(tree_);
-  splitter->addWidget(grid_);
+  treeFilterField_->setPlaceholderText(QStringLiteral("Filter"));
+  treeFilterField_->setAccessibleName(QStringLiteral("Filter servers and groups"));
+  treeFilterField_->setClearButtonEnabled(true);
+  connect(treeFilterField_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { ShowMatchingNodes(root_, text); });
+  auto* treeSide = new QWidget;
+  auto* treeLayout = new QVBoxLayout(treeSide);
+  treeLayout->setContentsMargins(0, 0, 0, 0);
+  treeLayout->addWidget(treeFilterField_);
+  treeLayout->addWidget(tree_, 1);
+  splitter->addWidget(treeSide);
+  auto* gridSide = new QWidget;
+  auto* gridLayout = new QVBoxLayout(gridSide);
+  gridLayout->setContentsMargins(0, 0, 0, 0);
+  gridLayout->addWidget(gridFilterField_);
+  gridLayout->addWidget(grid_, 1);
+  splitter->addWidget(gridSide);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({260, 1000});
   auto* status = new QHBoxLayout;
@@ -142,8 +203,10 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
           static_cast<const ProjectGroup*>(item->data(0, Qt::UserRole + 1).value<const void*>()));
     }
   });
-  connect(grid_, &QTableView::customContextMenuRequested, this,
-          [this](const QPoint& position) { OpenWriteDialog(grid_->indexAt(position).row()); });
+  connect(grid_, &QTableView::customContextMenuRequested, this, [this](const QPoint& position) {
+    const QModelIndex index = grid_->indexAt(position);
+    if (index.isValid()) OpenWriteDialog(index.row());
+  });
   connect(grid_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { OpenWriteDialog(index.row()); });
   connect(&refreshTimer_, &QTimer::timeout, this, [this] { RefreshVisibleRows(); });
@@ -197,7 +260,7 @@ void MainPanel::ExportTemplate() {
   const std::string path = TemplateFilePath(*chosen);
   std::error_code error;
   if (std::filesystem::exists(path, error) &&
-      !boxes_.AskYesNo(kOverwriteQuestion, kPromptCaption)) {
+      !boxes_.AskOkCancel(kOverwriteQuestion, kPromptCaption)) {
     return;
   }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -227,8 +290,12 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
   const ProjectServer& server = *servers[serverIndex];
   busy_ = new QProgressDialog(
       FromGbk(forceFlat ? "遍历全部节点(FLAT)" : "遍历全部节点(TREE)") + " " + FromGbk(server.name),
-      {}, 0, 0, this);
+      FromGbk("取消"), 0, 0, this);
   busy_->setWindowTitle(FromGbk(server.name));
+  connect(busy_, &QProgressDialog::canceled, this, [this] {
+    busy_->deleteLater();  // inside its own signal
+    busy_ = nullptr;
+  });
   busy_->setMinimumDuration(0);
   busy_->setWindowModality(Qt::WindowModal);
   busy_->show();
@@ -238,27 +305,37 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
 }
 
 void MainPanel::EndTraversal() {
-  delete busy_;
+  delete busy_;  // null when cancelled
   busy_ = nullptr;
 }
 
 void MainPanel::OpenWriteDialog(int row) {
-  ProjectTag* tag = model_.TagAt(row);
+  ProjectTag* tag = model_.TagAt(gridFilter_.mapToSource(gridFilter_.index(row, 0)).row());
   if (tag == nullptr) {
     boxes_.Inform(kNoTagText, kPromptCaption);
     return;
   }
-  WriteDialog dialog(*tag, tag->liveValue.Snapshot().textValue, actions_.write, boxes_, this);
+  if (!Writable(*tag)) {
+    boxes_.Inform(kReadOnlyText, kPromptCaption);
+    return;
+  }
+  WriteDialog dialog(*tag, tag->liveValue.Snapshot().textValue, actions_.write, writes_, boxes_,
+                     this);
+  dialog.setWindowModality(Qt::WindowModal);  // the log list stays usable meanwhile
   dialog.exec();
 }
 
 void MainPanel::RefreshVisibleRows() {
-  if (!isVisible() || model_.rowCount() == 0) return;
+  if (!isVisible() || gridFilter_.rowCount() == 0) return;
   const int first = grid_->rowAt(0);
   if (first < 0) return;
   int last = grid_->rowAt(grid_->viewport()->height() - 1);
-  if (last < 0) last = model_.rowCount() - 1;
-  model_.RefreshRows(first, last);
+  if (last < 0) last = gridFilter_.rowCount() - 1;
+  // Sorted or filtered, the rows on screen are scattered over the group.
+  for (int row = first; row <= last; ++row) {
+    const int tagRow = gridFilter_.mapToSource(gridFilter_.index(row, 0)).row();
+    model_.RefreshRows(tagRow, tagRow);
+  }
 }
 
 void MainPanel::ShowRunningState() {

@@ -76,10 +76,13 @@ QVariant TagGridModel::Cell(int row, int column) const {
       return FromGbk(tag.id);
     case kValueColumn:
       return FromGbk(ValueAt(row).textValue);
-    case kQualityColumn:
-      return FromGbk(QualityText(ValueAt(row).badFlag));
+    case kQualityColumn: {
+      const TagLiveValue& value = ValueAt(row);
+      return FromGbk(QualityText(value.updateCount == 0 ? 1 : value.badFlag));
+    }
     case kTimeColumn: {
       const TagLiveValue& value = ValueAt(row);
+      if (value.updateCount == 0) return QString();
       return FromGbk(FormatTagTime(value.seconds, value.milliseconds));
     }
     case kTypeColumn:

@@ -2,11 +2,13 @@
 //
 // Columns "序号" (1-based row number), "组名称", "TagId", "当前值" (the value's text),
 // "质量戳" ("good"/"bad"), "最后更新时间" (the value's time stamp), "类型" (requested type),
-// "方向" (direction) and "更新计数" ("%u"). The four live columns show the value the model
-// last took from the tag's slot (a locked copy, tag_live_value.h): a row takes it when a view
-// first asks for it, and again when RefreshRows covers it, which reports the rows whose value
-// has changed since. Refreshing only the rows on screen keeps a group of 100,000 tags cheap.
-// The model holds no widgets; it is used on the user-interface thread only.
+// "方向" (direction) and "更新计数" ("%u"). A tag that has had no value yet (its item was refused,
+// or the server has not sent one) is "bad" and has no time, whatever its empty slot says. The four
+// live columns show the value the model last took from the tag's slot (a locked copy,
+// tag_live_value.h): a row takes it when a view first asks for it, and again when RefreshRows
+// covers it, which reports the rows whose value has changed since. Refreshing only the rows on
+// screen keeps a group of 100,000 tags cheap. The model holds no widgets; it is used on the
+// user-interface thread only.
 #pragma once
 
 #include <array>

@@ -52,6 +52,8 @@ TEST_F(TagGridModelTest, ColumnsAndTextsOfAGroup) {
   EXPECT_EQ(Text(1, 4), "bad");
   EXPECT_EQ(Text(2, 7), "只写");
   EXPECT_EQ(Text(2, 8), "0");
+  EXPECT_EQ(Text(2, 4), "bad");  // no value yet: not good, and no time of 1970
+  EXPECT_EQ(Text(2, 5), "");
   EXPECT_EQ(model_.TagAt(2)->id, "flag");
   EXPECT_EQ(model_.TagAt(3), nullptr);
 

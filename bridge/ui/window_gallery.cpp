@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
   drawn &= SaveWindowPicture(logList, output, "tavrel-log-list");
 
   ProjectTag& tag = *runtime.Project().Servers()[0]->groups[0]->tags[1];
-  WriteDialog write(tag, tag.liveValue.Snapshot().textValue, WriteThroughConnection, boxes, &panel);
+  WritesInFlight writes;
+  WriteDialog write(tag, tag.liveValue.Snapshot().textValue, WriteThroughConnection, writes, boxes,
+                    &panel);
   drawn &= SaveWindowPicture(write, output, "tavrel-write-dialog");
 
   const auto bridgeMenu = BridgeTrayMenu({});

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "bridge/core/server_connection.h"
 #include "desktop/gbk_text.h"
@@ -16,15 +17,17 @@ WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value) {
   return tag.connection->WriteTag(tag, value);
 }
 
+bool Writable(const ProjectTag& tag) { return tag.dir == 2 || tag.dir == 3; }
+
 WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write,
-                         MessageBoxes& boxes, QWidget* parent)
+                         WritesInFlight& writes, MessageBoxes& boxes, QWidget* parent)
     : QDialog(parent),
       tag_(tag),
       write_(std::move(write)),
+      writes_(writes),
       boxes_(boxes),
       value_(new QLineEdit),
-      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel)),
-      writing_([this](const WriteResult& result) { Finish(result); }) {
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel)) {
   setWindowTitle(FromGbk(kWriteCaption));
   value_->setText(FromGbk(value));
   value_->setAccessibleName(FromGbk("当前值"));
@@ -38,21 +41,29 @@ WriteDialog::WriteDialog(ProjectTag& tag, const std::string& value, TagWriter wr
   setMinimumWidth(360);
 }
 
+WriteDialog::~WriteDialog() {
+  if (writing_) writes_.LetGo(*writing_);
+}
+
 void WriteDialog::accept() {
   if (Writing()) return;
   value_->setEnabled(false);
-  buttons_->setEnabled(false);
-  writing_.Start(
-      [&tag = tag_, &write = write_, value = ToGbk(value_->text())] { return write(tag, value); });
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
+  writing_ = writes_.Start(
+      [&tag = tag_, write = write_, value = ToGbk(value_->text())] { return write(tag, value); },
+      [this](const WriteResult& result) { Finish(result); });
 }
 
 void WriteDialog::reject() {
-  if (!Writing()) QDialog::reject();
+  if (writing_) writes_.LetGo(*writing_);
+  writing_.reset();
+  QDialog::reject();
 }
 
 void WriteDialog::Finish(const WriteResult& result) {
+  writing_.reset();
   value_->setEnabled(true);
-  buttons_->setEnabled(true);
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(true);
   if (result.code == 0) {
     boxes_.Inform(kWriteAcceptedText, kWriteCaption);
   } else {

@@ -1,20 +1,22 @@
 // The write dialog: one tag's type name, tag name and current value; OK writes the edited
 // value text through the engine's write, the same operation as the API's write command.
 //
-// The write runs on a thread of its own, so that a server that is slow to answer or hangs
-// leaves the windows responsive; meanwhile the dialog keeps its place with its controls off and
-// cannot be dismissed. Its result is shown before the dialog closes: kWriteAcceptedText when
-// the server took the value, else the error text the API would answer (kWriteRefusedText when
-// the engine gives none). Destroying the dialog waits for a write in progress.
+// The write runs on a thread of its own (WritesInFlight), so that a server that is slow to
+// answer or hangs leaves the windows responsive; meanwhile the dialog keeps its place with the
+// value and OK off. Its result is shown before the dialog closes: kWriteAcceptedText when the
+// server took the value, else the error text the API would answer (kWriteRefusedText when the
+// engine gives none). Cancel while the write waits closes the dialog at once: the write goes on
+// and its result is dropped; so does destroying the dialog, which never waits for a server.
 #pragma once
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/project_tree.h"
-#include "desktop/background_call.h"
+#include "bridge/ui/writes_in_flight.h"
 #include "desktop/message_boxes.h"
 
 class QDialogButtonBox;
@@ -32,18 +34,23 @@ using TagWriter = std::function<WriteResult(ProjectTag& tag, std::string_view va
 // The write through the tag's own connection.
 WriteResult WriteThroughConnection(ProjectTag& tag, std::string_view value);
 
+// True when the tag's direction lets a value be written (write only, read and write).
+bool Writable(const ProjectTag& tag);
+
 class WriteDialog : public QDialog {
  public:
-  // `value`: the tag's current value text (GBK).
-  WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write, MessageBoxes& boxes,
-              QWidget* parent = nullptr);
+  // `value`: the tag's current value text (GBK). `tag` and `writes` must outlive the writes
+  // started here (the project and the main panel do).
+  WriteDialog(ProjectTag& tag, const std::string& value, TagWriter write, WritesInFlight& writes,
+              MessageBoxes& boxes, QWidget* parent = nullptr);
+  ~WriteDialog() override;
 
   QLineEdit& ValueEdit() { return *value_; }
 
-  bool Writing() const { return writing_.Running(); }
+  bool Writing() const { return writing_.has_value(); }
   // Starts the write of the edited text (OK).
   void accept() override;
-  // Closes the dialog unless a write is in progress.
+  // Closes the dialog; a write in progress goes on and its result is dropped.
   void reject() override;
 
  private:
@@ -52,10 +59,11 @@ class WriteDialog : public QDialog {
 
   ProjectTag& tag_;
   TagWriter write_;
+  WritesInFlight& writes_;
   MessageBoxes& boxes_;
   QLineEdit* value_;
   QDialogButtonBox* buttons_;
-  BackgroundCall<WriteResult> writing_;  // declared last: waited for before the members go
+  std::optional<WritesInFlight::Id> writing_;
 };
 
 }  // namespace tavrel
