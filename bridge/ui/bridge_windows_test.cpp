@@ -101,8 +101,8 @@ TEST_F(MainPanelTest, ExportAsksBeforeOverwritingAndReportsSuccess) {
   boxes_.answers = {false};
   Panel().ExportTemplate();
   EXPECT_EQ(ReadFile(chosen + ".tpl"), "old");
-  ASSERT_EQ(boxes_.asked.size(), 1u);
-  EXPECT_EQ(boxes_.asked[0],
+  ASSERT_EQ(boxes_.okCancel.size(), 1u);
+  EXPECT_EQ(boxes_.okCancel[0],
             (RecordingMessageBoxes::Box{"已经存在一个同名的文件，要覆盖吗？", "提示"}));
   boxes_.answers = {true};
   Panel().ExportTemplate();

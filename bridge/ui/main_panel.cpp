@@ -50,7 +50,8 @@ NodeKind KindOf(const QTreeWidgetItem* item) {
 
 std::optional<std::string> AskTemplateFile(QWidget* parent) {
   const QString path =
-      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"));
+      QFileDialog::getSaveFileName(parent, FromGbk("保存模板文件"), {}, FromGbk("文本文件(*.tpl)"),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
@@ -197,7 +198,7 @@ void MainPanel::ExportTemplate() {
   const std::string path = TemplateFilePath(*chosen);
   std::error_code error;
   if (std::filesystem::exists(path, error) &&
-      !boxes_.AskYesNo(kOverwriteQuestion, kPromptCaption)) {
+      !boxes_.AskOkCancel(kOverwriteQuestion, kPromptCaption)) {
     return;
   }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);

@@ -7,8 +7,9 @@
 // and "添加Server"; on a server "遍历全部节点(TREE)" and "遍历全部节点(FLAT)". A right click or a
 // double click on a grid row opens the write dialog ("不存在的数据点" without a tag).
 //
-// Export: the template document (template_export.h) is saved under the chosen name plus
-// ".tpl", after asking "已经存在一个同名的文件，要覆盖吗？" when that file exists; then
+// Export: the template document (template_export.h) is saved under the chosen name (with
+// ".tpl" appended when it lacks it), after asking "已经存在一个同名的文件，要覆盖吗？" (OK/Cancel)
+// when that file exists; the file dialog asks nothing itself; then
 // "保存模板成功". Add server: the server configuration dialog for a new entry; on OK the tree gains
 // the node "源:%s_%s[%s]". The project file and the running connections stay as they are.
 // Traversals: the server's whole address space walked as a tree or flat list on a worker

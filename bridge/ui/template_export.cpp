@@ -1,6 +1,8 @@
 #include "bridge/ui/template_export.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 #include "bridge/core/bridge_project.h"
 #include "common/markup_document.h"
@@ -68,6 +70,13 @@ std::string TemplateDocument(const BridgeProject& project) {
   return document.GetText();
 }
 
-std::string TemplateFilePath(const std::string& chosenPath) { return chosenPath + kTemplateSuffix; }
+std::string TemplateFilePath(const std::string& chosenPath) {
+  constexpr std::string_view kSuffix = kTemplateSuffix;
+  const bool hasSuffix =
+      chosenPath.size() >= kSuffix.size() &&
+      std::equal(kSuffix.begin(), kSuffix.end(), chosenPath.end() - kSuffix.size(),
+                 [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+  return hasSuffix ? chosenPath : chosenPath + kTemplateSuffix;
+}
 
 }  // namespace tavrel

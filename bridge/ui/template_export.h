@@ -24,7 +24,8 @@ int TemplateValueClass(int vt);
 
 std::string TemplateDocument(const BridgeProject& project);
 
-// The path a chosen file name is saved under: the name with ".tpl" appended.
+// The path a chosen file name is saved under: the name with ".tpl" appended when it does not
+// end with ".tpl" already (in any case).
 std::string TemplateFilePath(const std::string& chosenPath);
 
 }  // namespace tavrel

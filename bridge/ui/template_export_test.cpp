@@ -33,6 +33,16 @@ TEST(TemplateExport, ValueClassOfEveryType) {
   }
 }
 
+TEST(TemplateExport, SuffixAppendedOnlyWhenMissing) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/d/points", "/d/points.tpl"},
+      {"/d/points.tpl", "/d/points.tpl"},
+      {"/d/points.TPL", "/d/points.TPL"},
+      {"/d/points.tpl.txt", "/d/points.tpl.txt.tpl"},
+      {"/d/tpl", "/d/tpl.tpl"}};
+  for (const auto& [chosen, saved] : cases) EXPECT_EQ(TemplateFilePath(chosen), saved) << chosen;
+}
+
 }  // namespace
 
 }  // namespace tavrel
