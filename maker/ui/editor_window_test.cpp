@@ -145,6 +145,48 @@ TEST_F(EditorWindowTest, GroupDialogChecksAndNameClashes) {
   EXPECT_EQ(S1().groups[1]->name, "G2");
 }
 
+TEST_F(EditorWindowTest, GroupOkKeepsWhatWasNotEditedAndRefusesNumbersTheBridgeCannotRead) {
+  GroupParameters& settings = G1().settings;
+  settings.datachange_type = settings.active_state = settings.additem = "";
+  settings.cycle_time = "1000ms";
+  const GroupParameters stored = settings;
+  Select(&G1());
+  AnswerNextDialog([](QDialog& dialog) { dialog.accept(); });
+  window->ConfigureCurrent();
+  EXPECT_EQ(settings, stored);
+
+  const struct {
+    const char* field;
+    const char* text;
+    const char* refusal;  // null: accepted
+  } cases[] = {
+      {"cycle_time", "abc", "Refesh Cycle(Mis): enter a whole number of 0 or more"},
+      {"uptime", "-5", "Update Rate(Mis): enter a whole number of 0 or more"},
+      {"language_id", "99999999999", "Language Id: enter a whole number of 0 or more"},
+      {"timebis_minutes", "1.5", "Time Bias(Min): enter a whole number"},
+      {"percent_deadband", "101", "Percent Deadband: enter a number from 0 to 100"},
+      {"timebis_minutes", "-60", nullptr},
+      {"percent_deadband", "0.5", nullptr},
+  };
+  for (const auto& c : cases) {
+    boxes.shown.clear();
+    AnswerNextDialog([&c](QDialog& dialog) {
+      SetEdit(dialog, c.field, c.text);
+      dialog.accept();
+      if (dialog.isVisible()) dialog.reject();
+    });
+    window->ConfigureCurrent();
+    if (c.refusal == nullptr) {
+      EXPECT_TRUE(boxes.shown.empty()) << c.field << "=" << c.text;
+    } else {
+      EXPECT_EQ(boxes.ShownTexts(), std::vector<std::string>{c.refusal}) << c.text;
+    }
+  }
+  EXPECT_EQ(settings.timebis_minutes, "-60");
+  EXPECT_EQ(settings.percent_deadband, "0.5");
+  EXPECT_EQ(settings.cycle_time, "1000ms");
+}
+
 TEST_F(EditorWindowTest, MenusByPlace) {
   EXPECT_EQ(window->TreeMenuAt({}), nullptr);
   EXPECT_EQ(Entries(*window->TreeMenuAt(window->TreeModel().RootIndex())),
