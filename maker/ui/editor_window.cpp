@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
+#include <optional>
 #include <unordered_set>
 
 #include "desktop/gbk_text.h"
@@ -58,6 +59,11 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
       boxes_(boxes),
       chooser_(std::move(chooser)),
       csvChooser_([this] { return ChooseCsvFile(this); }),
+      saveElsewhereChooser_([this] {
+        return ToGbk(QFileDialog::getSaveFileName(this, QStringLiteral("Save the project as"),
+                                                  FromGbk(programDirectory_),
+                                                  QStringLiteral("Project (*.xml)")));
+      }),
       store_(programDirectory_ + "/" + kProjectFileName),
       project_(store_.Load()),
       treeModel_(project_),
@@ -94,6 +100,9 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
   splitter->setSizes({340, 620});
   setCentralWidget(splitter);
   resize(1000, 600);
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction* save = file->addAction(QStringLiteral("&Save"), this, &EditorWindow::Save);
+  save->setShortcut(QKeySequence::Save);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   connect(help->addAction(FromGbk("关于 Keldrin(&A)...")), &QAction::triggered, this,
           &EditorWindow::ShowAbout);
@@ -369,12 +378,28 @@ void EditorWindow::ShowAbout() {
                                     "groups and tags that the bridge Tavrel runs.</p>"));
 }
 
-void EditorWindow::closeEvent(QCloseEvent* event) {
-  if (modified_ && boxes_.AskYesNo("Save Config?", kHintCaption)) {
+bool EditorWindow::Save() {
+  std::optional<ProjectStore> elsewhere;
+  for (;;) {
+    ProjectStore& target = elsewhere ? *elsewhere : store_;
     std::string error;
-    if (!store_.Save(project_, error)) {
-      boxes_.Inform("Save Config failed: " + store_.Path() + "\n" + error, kHintCaption);
+    if (target.Save(project_, error)) {
+      if (!elsewhere) modified_ = false;
+      return true;
     }
+    const std::string failure = "Save Config failed: " + target.Path() + "\n" + error;
+    if (boxes_.AskYesNo(failure + "\n\nTry again?", kHintCaption)) continue;
+    if (!boxes_.AskYesNo("Save the project to another file?", kHintCaption)) return false;
+    const std::string chosen = saveElsewhereChooser_();
+    if (chosen.empty()) return false;
+    elsewhere.emplace(chosen);
+  }
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+  if (modified_ && boxes_.AskYesNo("Save Config?", kHintCaption) && !Save()) {
+    event->ignore();  // nothing was saved: the edits stay
+    return;
   }
   event->accept();
 }

@@ -4,7 +4,13 @@
 // The current item is the one last selected or right-clicked; commands act on its node.
 // Every change of servers, groups or tags sets the modified flag (editing a tag's name or
 // description does not: the project file keeps neither). Closing the window with the flag
-// set asks "Save Config?"; Yes saves, and a failed save is reported before the window goes.
+// set asks "Save Config?"; Yes saves. Ctrl+S and File > Save save at any time; a save to the
+// project file clears the flag.
+//
+// A failed save says which file and why ("Save Config failed: <path>" and the system's
+// reason) and asks whether to try again; if not, whether to save the project to another file
+// (chosen in a file dialog). When nothing could be saved the window stays open with every
+// edit, so that closing it never loses them unless "Save Config?" is answered No.
 //
 // The tag list's functions on the current group: "Select tag online" (add_tag_dialog.h), "Load
 // Tag From Disk" (csv_tags.h), "Auto Match Tag Attribute" (match_dialog.h) and "从全部标签中筛点"
@@ -45,10 +51,11 @@ class EditorWindow : public QMainWindow {
                ServerChooserLauncher chooser = {});
   ~EditorWindow() override;
 
-  // Asks for the CSV file to import; empty when the user cancelled.
-  using CsvFileChooser = std::function<std::string()>;
-  // Replaces the file dialog "open csv file" (tests).
-  void SetCsvFileChooser(CsvFileChooser chooser) { csvChooser_ = std::move(chooser); }
+  // Asks for a file; empty when the user cancelled.
+  using FileChooser = std::function<std::string()>;
+  // Replace the file dialogs "open csv file" and of saving elsewhere (tests).
+  void SetCsvFileChooser(FileChooser chooser) { csvChooser_ = std::move(chooser); }
+  void SetSaveElsewhereChooser(FileChooser chooser) { saveElsewhereChooser_ = std::move(chooser); }
 
   // Tells the user, once the window shows, when the project file did not parse.
   void ReportLoadProblem();
@@ -69,6 +76,8 @@ class EditorWindow : public QMainWindow {
   void LoadTagsFromDisk();
   void AutoMatchTagAttributes();
   void PickFromTagList();
+  // True when the project was written, to the project file or, after a failure, elsewhere.
+  bool Save();
 
   bool IsModified() const { return modified_; }
   MakerProject& Project() { return project_; }
@@ -96,7 +105,8 @@ class EditorWindow : public QMainWindow {
   std::string programDirectory_;
   MessageBoxes& boxes_;
   ServerChooserLauncher chooser_;
-  CsvFileChooser csvChooser_;
+  FileChooser csvChooser_;
+  FileChooser saveElsewhereChooser_;
   ProjectStore store_;
   MakerProject project_;
   ServerTreeModel treeModel_;

@@ -80,14 +80,43 @@ TEST_F(EditorWindowTest, ClosingAsksOnlyAfterAChangeAndNoKeepsTheFile) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(EditorWindowTest, AFailedSaveOnCloseIsReported) {
+TEST_F(EditorWindowTest, AFailedSaveKeepsTheWindowAndOffersRetryAndAnotherFile) {
   Select(&S1());
-  boxes.answers = {true, true};  // delete the server, then save
+  boxes.answers = {true};  // delete the server
   window->DeleteCurrent();
   std::filesystem::remove_all(directory.Path());
+  window->show();
+  boxes.answers = {true, false, false};  // save; do not retry; not elsewhere either
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  ASSERT_EQ(boxes.asked.size(), 4u);
+  EXPECT_EQ(boxes.asked[2].text,
+            "Save Config failed: " + project + "\nNo such file or directory\n\nTry again?");
+  EXPECT_EQ(boxes.asked[3].text, "Save the project to another file?");
+
+  TestDirectory elsewhere;
+  window->SetSaveElsewhereChooser([&] { return elsewhere / "copy.xml"; });
+  boxes.answers = {true, true, false, true};  // save; retry; then elsewhere
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(boxes.asked.size(), 8u);
+  EXPECT_EQ(ReadTestFile(elsewhere / "copy.xml").find("S1"), std::string::npos);
+  EXPECT_TRUE(window->IsModified());  // the project file itself was not written
+}
+
+TEST_F(EditorWindowTest, SaveEntryWithCtrlSSavesAndClearsTheFlag) {
+  Select(&G1());
+  boxes.answers = {true};
+  window->DeleteCurrent();
+  QAction* save = nullptr;
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut() == QKeySequence(QKeySequence::Save)) save = action;
+  }
+  ASSERT_NE(save, nullptr);
+  save->trigger();
+  EXPECT_EQ(ReadTestFile(project).find("G1"), std::string::npos);
+  EXPECT_FALSE(window->IsModified());
   window->close();
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text.rfind("Save Config failed: " + project, 0), 0u);
+  EXPECT_EQ(boxes.asked.size(), 1u);  // nothing left to ask on closing
 }
 
 TEST_F(EditorWindowTest, NewServerIsLabelledSourceUntilConfigured) {
