@@ -156,6 +156,8 @@ TEST(MarkupResultTest, ValueOfARecordsAttribute) {
   EXPECT_EQ(MarkupResultValue(results, "file_error", "name"), "/d/\"a\".xml");
   EXPECT_EQ(MarkupResultValue(results, "read", "description"), "");
   EXPECT_EQ(MarkupResultValue(results, "bom", "name"), "");
+  EXPECT_EQ(MarkupFailureReason(results), "Permission denied & more");
+  EXPECT_EQ(MarkupFailureReason("<no_root_element/>"), "<no_root_element/>");
 }
 
 // Reading removes NUL characters, and UTF-7 writes "<?xml" as "+ADw?xml", which no reader could

@@ -50,4 +50,9 @@ std::string MarkupResultValue(std::string_view results, std::string_view name,
   return ResolveMarkupReferences(value.substr(0, value.find('"')), MarkupBuild::kFull);
 }
 
+std::string MarkupFailureReason(std::string_view results) {
+  std::string reason = MarkupResultValue(results, "file_error", "description");
+  return reason.empty() ? std::string(results) : reason;
+}
+
 }  // namespace tavrel

@@ -29,4 +29,8 @@ bool HasMarkupResult(std::string_view results, std::string_view name);
 std::string MarkupResultValue(std::string_view results, std::string_view name,
                               std::string_view attribute);
 
+// Why a load or save failed, for people: the system's reason of its "file_error" (e.g.
+// "Permission denied"), or the whole results when the failure was not the file's.
+std::string MarkupFailureReason(std::string_view results);
+
 }  // namespace tavrel

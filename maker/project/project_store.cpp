@@ -111,9 +111,7 @@ bool ProjectStore::Save(const MakerProject& project, std::string& error) {
   MarkupDocument document(MarkupBuild::kFull);
   BuildProjectDocument(document, records);
   if (!document.SaveFile(path_)) {
-    // The system's reason in words; the whole diagnostic when the failure was not the file's.
-    error = MarkupResultValue(document.GetResult(), "file_error", "description");
-    if (error.empty()) error = document.GetResult();
+    error = MarkupFailureReason(document.GetResult());
     return false;
   }
   loadError_.clear();  // the file now holds this project
