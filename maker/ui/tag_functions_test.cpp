@@ -136,6 +136,7 @@ TEST_F(TagFunctionsTest, MatchShowsTheFailingIdsAndAlwaysSetsTheFlag) {
   window->AutoMatchTagAttributes();
   EXPECT_EQ(boxes.shown, (std::vector<RecordingMessageBoxes::Box>{
                              {"Match Finished Error List:A.1\r\nA.2\r\n", "hint"}}));
+  EXPECT_EQ(boxes.lineLists, (std::vector<std::vector<std::string>>{{"A.1", "A.2"}}));
 }
 
 TEST_F(TagFunctionsTest, PickTakesTheIdsTheTagListFileHolds) {
