@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "desktop/program_icon.h"
+#include "desktop/app_icons.h"
 
 namespace tavrel {
 
@@ -28,7 +28,7 @@ std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, co
   auto application = std::make_unique<QApplication>(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(name));
   QApplication::setOrganizationName(QString::fromLatin1(name));
-  QApplication::setWindowIcon(ProgramIcon());
+  QApplication::setWindowIcon(ApplicationIcon(ProgramNamed(name)));
   return application;
 }
 

@@ -14,7 +14,8 @@ inline constexpr char kNeedsDisplayLine[] =
 // Wayland display is.
 bool DisplayAvailable();
 
-// The application named `name`, with the program icon; null after printing kNeedsDisplayLine
+// The application named `name`, with that program's icon (desktop/app_icons.h) as the icon
+// of its windows and trays; null after printing kNeedsDisplayLine
 // to stderr when no display is available (Qt would abort instead).
 std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, const char* name);
 
