@@ -18,18 +18,31 @@
 // then say "tag has exsit!" once; every way that changed tags sets the modified flag and lists
 // the group's tags again.
 //
+// Deleting more than one tag asks "delete <n> tags?" first.
+//
+// The tag list has a filter field (the rows whose id contains its text, ignoring case), sorts
+// by any column when its header is clicked, and Ctrl+C copies the selected rows as
+// tab-separated text (desktop/row_filter.h).
+//
+// Undo (Ctrl+Z, Edit > Undo; redo Ctrl+Y or Ctrl+Shift+Z) takes back the last kUndoLimit edits
+// of tags (deletes, adds, CSV imports, matches, tag properties) and of server and group
+// configurations (undoable_edits.h), and sets the modified flag. Deleting a server or a group
+// cannot be undone and empties the undo history.
+//
 // Keyboard: Delete deletes the selection (the current tree item, or the selected tag rows);
 // Enter or F2 opens the configuration of the current tree item, or the properties of the
 // current tag row.
 #pragma once
 
 #include <QMainWindow>
+#include <QUndoStack>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "desktop/message_boxes.h"
+#include "desktop/row_filter.h"
 #include "desktop/server_config_dialog.h"
 #include "maker/project/maker_project.h"
 #include "maker/project/project_store.h"
@@ -37,14 +50,19 @@
 #include "maker/ui/server_tree_model.h"
 #include "maker/ui/tag_table_model.h"
 
+class QLineEdit;
 class QMenu;
 class QTableView;
 class QTreeView;
 
 namespace tavrel {
 
+class TagsEdit;
+
 class EditorWindow : public QMainWindow {
  public:
+  static constexpr int kUndoLimit = 30;
+
   // Loads the project of `programDirectory`. `chooser` runs the server chooser for the server
   // dialog's "SEL SERVER" (default: the chooser dialog).
   EditorWindow(std::string programDirectory, MessageBoxes& boxes, QWidget* parent = nullptr,
@@ -83,6 +101,9 @@ class EditorWindow : public QMainWindow {
   MakerProject& Project() { return project_; }
   ServerTreeModel& TreeModel() { return treeModel_; }
   TagTableModel& TagModel() { return tagModel_; }
+  RowFilter& TagFilter() { return tagFilter_; }
+  QLineEdit& TagFind() { return *tagFind_; }
+  QUndoStack& UndoStack() { return undoStack_; }
   QTreeView& Tree() { return *tree_; }
   QTableView& TagList() { return *tagList_; }
 
@@ -101,6 +122,13 @@ class EditorWindow : public QMainWindow {
   void AddCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates);
   // A tag list of 100,000 rows scrolls back to the top when it is listed again; keep it.
   void RelistTags();
+  // The tags of the selected rows of the tag list, in the list's order.
+  std::vector<TagNode*> SelectedTags() const;
+  // An undoable edit of `group`'s tags, to be made before Push().
+  std::unique_ptr<TagsEdit> BeginTagsEdit(const char* text, GroupNode& group);
+  // Takes the state the edit left and puts it on the undo stack when it changed anything;
+  // then sets the modified flag and lists the tags again. False when nothing changed.
+  bool Push(std::unique_ptr<TagsEdit> edit);
 
   std::string programDirectory_;
   MessageBoxes& boxes_;
@@ -111,8 +139,11 @@ class EditorWindow : public QMainWindow {
   MakerProject project_;
   ServerTreeModel treeModel_;
   TagTableModel tagModel_;
+  RowFilter tagFilter_;
+  QUndoStack undoStack_;
   QTreeView* tree_;
   QTableView* tagList_;
+  QLineEdit* tagFind_;
   QPersistentModelIndex current_;
   bool modified_ = false;
 };

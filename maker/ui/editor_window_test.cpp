@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
@@ -238,6 +239,90 @@ TEST_F(EditorWindowTest, MenusByPlace) {
   EXPECT_EQ(G1().tags[0]->id, "A.1");
   EXPECT_EQ(window->TagModel().rowCount(), 1);
   EXPECT_TRUE(window->IsModified());
+}
+
+TEST_F(EditorWindowTest, TagListFindsSortsAndCopiesRows) {
+  Select(&G1());
+  QTableView& list = window->TagList();
+  window->TagFind().setText(QStringLiteral("a.2"));
+  ASSERT_EQ(list.model()->rowCount(), 1);
+  EXPECT_EQ(list.model()->index(0, TagTableModel::kIdColumn).data().toString(), "A.2");
+  window->TagFind().clear();
+  list.sortByColumn(TagTableModel::kIdColumn, Qt::DescendingOrder);
+  EXPECT_EQ(list.model()->index(0, TagTableModel::kIdColumn).data().toString(), "A.2");
+
+  list.selectAll();
+  QApplication::clipboard()->clear();
+  QTest::keySequence(&list, QKeySequence::Copy);
+  EXPECT_EQ(ToGbk(QApplication::clipboard()->text()),
+            "2\tA.2\tLong(3)\t只读\n1\tA.1\tDouble(5)\t读写\n");
+  // Commands on rows act on the tags shown there, whatever the order.
+  list.clearSelection();
+  list.selectRow(0);
+  window->DeleteSelectedTags();
+  ASSERT_EQ(G1().tags.size(), 1u);
+  EXPECT_EQ(G1().tags[0]->id, "A.1");
+}
+
+TEST_F(EditorWindowTest, DeletingSeveralTagsAsksFirst) {
+  Select(&G1());
+  window->TagList().selectAll();
+  boxes.answers = {false};
+  window->DeleteSelectedTags();
+  EXPECT_EQ(boxes.asked, (std::vector<RecordingMessageBoxes::Box>{{"delete 2 tags?", "hint"}}));
+  EXPECT_EQ(G1().tags.size(), 2u);
+  EXPECT_FALSE(window->IsModified());
+  boxes.answers = {true};
+  window->DeleteSelectedTags();
+  EXPECT_TRUE(G1().tags.empty());
+}
+
+TEST_F(EditorWindowTest, UndoTakesBackTheLastEditsOfTagsAndGroups) {
+  const auto ids = [this] {
+    std::vector<std::string> all;
+    for (const auto& tag : G1().tags) all.push_back(tag->id + "/" + std::to_string(tag->vt));
+    return all;
+  };
+  const std::vector<std::string> original = ids();
+  Select(&G1());
+  AnswerNextDialog([](QDialog& dialog) {
+    SetEdit(dialog, "desc", "renamed");
+    dialog.accept();
+  });
+  window->ConfigureCurrent();  // edit 1
+  std::string csv;
+  for (int i = 0; i < 20; ++i) csv += "T" + std::to_string(i) + ",2,1\n";
+  WriteTestFile(directory / "tags.csv", csv);
+  window->SetCsvFileChooser([&] { return directory / "tags.csv"; });
+  boxes.answers = {true};
+  window->LoadTagsFromDisk();     // edit 2
+  for (int i = 0; i < 19; ++i) {  // edits 3 to 21
+    window->TagList().selectRow(0);
+    window->DeleteSelectedTags();
+  }
+  EXPECT_EQ(ids(), std::vector<std::string>{"T19/2"});
+  EXPECT_EQ(window->UndoStack().count(), 21);
+
+  QAction* undo = nullptr;
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut() == QKeySequence(QKeySequence::Undo)) undo = action;
+  }
+  ASSERT_NE(undo, nullptr);
+  for (int i = 0; i < 19; ++i) undo->trigger();
+  EXPECT_EQ(ids().size(), 20u);
+  EXPECT_EQ(window->TagModel().rowCount(), 20);
+  undo->trigger();
+  EXPECT_EQ(ids(), original);
+  EXPECT_EQ(G1().desc, "renamed");
+  undo->trigger();
+  EXPECT_EQ(G1().desc, "g");
+  EXPECT_EQ(window->TreeModel().IndexOf(G1()).data().toString(), "G:G1_g");
+  EXPECT_FALSE(undo->isEnabled());
+
+  window->UndoStack().redo();
+  window->UndoStack().redo();
+  EXPECT_EQ(ids().size(), 20u);
+  EXPECT_EQ(G1().tags[0]->id, "T0");
 }
 
 TEST_F(EditorWindowTest, TagPropertiesRefuseANameOfTheGroupAndLeaveTheFlag) {
