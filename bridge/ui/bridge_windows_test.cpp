@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <fstream>
@@ -143,6 +145,22 @@ TEST_F(MainPanelTest, TraversalRunsOffTheWindowThreadOneAtATime) {
   while (Panel().TraversalRunning()) QCoreApplication::processEvents();
   EXPECT_EQ(flats, (std::vector<bool>{true, false}));
   EXPECT_FALSE(Panel().StartTraversal(1, false));
+}
+
+TEST_F(MainPanelTest, CancellingATraversalFreesThePanelWhileTheWalkGoesOn) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  actions_.traverse = [released](const ProjectServer&, bool) { released.wait(); };
+  ASSERT_TRUE(Panel().StartTraversal(0, false));
+  auto* busy = Panel().findChild<QProgressDialog*>();
+  ASSERT_NE(busy, nullptr);
+  EXPECT_TRUE(busy->isVisible());
+  busy->findChild<QPushButton*>()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(Panel().findChild<QProgressDialog*>(), nullptr);
+  EXPECT_TRUE(Panel().TraversalRunning());  // the walk itself goes on
+  release.set_value();
+  while (Panel().TraversalRunning()) QCoreApplication::processEvents();
 }
 
 TEST_F(MainPanelTest, RowWithoutATagHasNoWriteDialog) {

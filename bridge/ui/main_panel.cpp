@@ -228,8 +228,13 @@ bool MainPanel::StartTraversal(int serverIndex, bool forceFlat) {
   const ProjectServer& server = *servers[serverIndex];
   busy_ = new QProgressDialog(
       FromGbk(forceFlat ? "遍历全部节点(FLAT)" : "遍历全部节点(TREE)") + " " + FromGbk(server.name),
-      {}, 0, 0, this);
+      QStringLiteral("Cancel"), 0, 0, this);
   busy_->setWindowTitle(FromGbk(server.name));
+  // Cancel frees the panel at once; the walk goes on and writes its file and log lines.
+  connect(busy_, &QProgressDialog::canceled, this, [this] {
+    busy_->deleteLater();
+    busy_ = nullptr;
+  });
   busy_->setMinimumDuration(0);
   busy_->setWindowModality(Qt::WindowModal);
   busy_->show();

@@ -13,7 +13,8 @@
 // "保存模板成功". Add server: the server configuration dialog for a new entry; on OK the tree gains
 // the node "源:%s_%s[%s]". The project file and the running connections stay as they are.
 // Traversals: the server's whole address space walked as a tree or flat list on a worker
-// thread (a BackgroundCall) while a busy indication shows; the walk appends its document to the
+// thread (a BackgroundCall) while a busy indication shows, which "Cancel" closes while the walk
+// goes on (its outcome is only written, never shown); the walk appends its document to the
 // server's text file under log/ and logs as the API's traversal does. One walk runs at a time;
 // closing the panel waits for it.
 #pragma once
