@@ -123,7 +123,7 @@ void ServerConfigDialog::SelectServer() {
   start.chosenProgId = ToGbk(sid_->text());
   start.category = ChooserCategoryFromText(chosenCatid_);
   start.remoteServer = true;
-  if (settings.c1 == "1") {
+  if (UsesCredentials(settings)) {
     start.identity = IdentityFromText(settings.c2, settings.c4, settings.c3);
   }
   const std::optional<ChosenServer> chosen =

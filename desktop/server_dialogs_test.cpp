@@ -95,9 +95,13 @@ TEST_F(ServerDialogsTest, SelServerStoresCredentialsFirstAndFillsTheChoice) {
   EXPECT_EQ(settings.c4, "PLANT");
   EXPECT_EQ(settings.node, "plc-7");
 
+  settings.c1 = "2";  // credentials in use, as the bridge reads it
+  seen.identity.reset();
   ServerConfigDialog dialog({name, desc, settings}, {}, {}, boxes, nullptr, chooser);
   dialog.findChild<QPushButton*>(QStringLiteral("select"))->click();
+  EXPECT_TRUE(seen.identity);
   dialog.accept();
+  EXPECT_EQ(settings.c1, "2");
   EXPECT_EQ(settings.sid, "OPCSim.Legacy.1");
   EXPECT_EQ(settings.catid, "{63D5F430-CFE4-11D1-B2C8-0060083BA1FB}");
 }
