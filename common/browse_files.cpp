@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/decimal_text.h"
+#include "common/markup_result.h"
 #include "common/plain_file_name.h"
 
 namespace tavrel {
@@ -16,7 +17,20 @@ std::string ServersDirectory(std::string_view programDirectory) {
   return path;
 }
 
+bool SaveDocument(MarkupDocument& document, const std::string& path, std::string* error) {
+  if (document.SaveFile(path)) return true;
+  if (error != nullptr) *error = MarkupFailureReason(document.GetResult());
+  return false;
+}
+
 }  // namespace
+
+bool CreateServersDirectory(std::string_view programDirectory, std::string* error) {
+  std::error_code failure;
+  std::filesystem::create_directories(ServersDirectory(programDirectory), failure);
+  if (failure && error != nullptr) *error = failure.message();
+  return !failure;
+}
 
 std::string ServerListPath(std::string_view programDirectory) {
   return ServersDirectory(programDirectory) + "/serverlist.xml";
@@ -37,7 +51,7 @@ bool TagListExists(std::string_view programDirectory, std::string_view progId) {
   return path && std::filesystem::exists(*path, error);
 }
 
-bool SaveServerList(const std::string& path, const ServerList& list) {
+bool SaveServerList(const std::string& path, const ServerList& list, std::string* error) {
   MarkupDocument document(MarkupBuild::kFull);
   document.SetText(kGbkDeclaration);
   document.AddElement("root");
@@ -55,7 +69,7 @@ bool SaveServerList(const std::string& path, const ServerList& list) {
     document.SetAttribute("c", server.clsid);
     document.SetAttribute("d", server.catid);
   }
-  return document.SaveFile(path);
+  return SaveDocument(document, path, error);
 }
 
 std::optional<ServerList> LoadServerList(const std::string& path) {
@@ -91,7 +105,9 @@ void TagListBuilder::AddItem(std::string_view id, int dt, int ar) {
   document_.SetAttribute("ar", ar);
 }
 
-bool TagListBuilder::Save(const std::string& path) { return document_.SaveFile(path); }
+bool TagListBuilder::Save(const std::string& path, std::string* error) {
+  return SaveDocument(document_, path, error);
+}
 
 std::map<std::string, TagListAttributes> LoadTagList(const std::string& path) {
   std::map<std::string, TagListAttributes> items;

@@ -15,7 +15,8 @@
 //
 // Both are written after a scan of a server (SaveServerList, TagListBuilder); the manager
 // hands them out unchanged (get_opc_list, get_opc_tags). Text is GBK.
-// Neither writer creates the `servers` directory: without it a save fails. Readers treat a
+// Neither writer creates the `servers` directory: without it a save fails. The maker's scan
+// creates it first (CreateServersDirectory). Readers treat a
 // missing or unparsable file as empty and report nothing.
 #pragma once
 
@@ -35,6 +36,9 @@ std::string ServerListPath(std::string_view programDirectory);
 // <ProgramDirectory>/servers/<progId>.xml; no path when `progId` is not a plain file name
 // (IsPlainFileName), as a ProgID from a peer could otherwise name a file elsewhere.
 std::optional<std::string> TagListPath(std::string_view programDirectory, std::string_view progId);
+// Creates <ProgramDirectory>/servers when it is missing; false with the system's reason in
+// `error`, when given, when it cannot be made.
+bool CreateServersDirectory(std::string_view programDirectory, std::string* error = nullptr);
 // Whether the tag list file of `progId` exists (the server has been scanned).
 bool TagListExists(std::string_view programDirectory, std::string_view progId);
 
@@ -60,8 +64,9 @@ struct ServerList {
   bool operator==(const ServerList&) const = default;
 };
 
-// Writes the server list over `path` (atomically, see MarkupDocument::SaveFile).
-bool SaveServerList(const std::string& path, const ServerList& list);
+// Writes the server list over `path` (atomically, see MarkupDocument::SaveFile). On failure
+// `error`, when given, receives the system's reason.
+bool SaveServerList(const std::string& path, const ServerList& list, std::string* error = nullptr);
 // Reads a server list; nothing when the file is missing, cannot be parsed or has no "root".
 std::optional<ServerList> LoadServerList(const std::string& path);
 
@@ -75,8 +80,9 @@ class TagListBuilder {
   void AddItem(std::string_view id, int dt, int ar);
 
   const std::string& GetText() const { return document_.GetText(); }
-  // Writes the document over `path` (atomically, see MarkupDocument::SaveFile).
-  bool Save(const std::string& path);
+  // Writes the document over `path` (atomically, see MarkupDocument::SaveFile). On failure
+  // `error`, when given, receives the system's reason.
+  bool Save(const std::string& path, std::string* error = nullptr);
 
  private:
   MarkupDocument document_{MarkupBuild::kFull};

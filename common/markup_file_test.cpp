@@ -147,6 +147,19 @@ TEST_F(MarkupFileTest, UnknownOrUnconvertibleEncodingsKeepTheBytes) {
   }
 }
 
+TEST(MarkupResultTest, ValueOfARecordsAttribute) {
+  std::string results;
+  AppendMarkupResult(results, "read", {{"length", "3"}});
+  AppendMarkupResult(results, "file_error",
+                     {{"name", "/d/\"a\".xml"}, {"description", "Permission denied & more"}});
+  EXPECT_EQ(MarkupResultValue(results, "file_error", "description"), "Permission denied & more");
+  EXPECT_EQ(MarkupResultValue(results, "file_error", "name"), "/d/\"a\".xml");
+  EXPECT_EQ(MarkupResultValue(results, "read", "description"), "");
+  EXPECT_EQ(MarkupResultValue(results, "bom", "name"), "");
+  EXPECT_EQ(MarkupFailureReason(results), "Permission denied & more");
+  EXPECT_EQ(MarkupFailureReason("<no_root_element/>"), "<no_root_element/>");
+}
+
 // Reading removes NUL characters, and UTF-7 writes "<?xml" as "+ADw?xml", which no reader could
 // find the encoding of: neither text would read back as it was.
 TEST_F(MarkupFileTest, TextsThatWouldNotReadBackAreNotWritten) {

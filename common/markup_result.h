@@ -24,4 +24,13 @@ void AppendMarkupResult(std::string& results, std::string_view name,
 // True when `results` holds a record named `name`.
 bool HasMarkupResult(std::string_view results, std::string_view name);
 
+// The value of `attribute` in the first record named `name`, its references resolved; empty
+// when there is no such record or attribute. E.g. the system's reason of a "file_error".
+std::string MarkupResultValue(std::string_view results, std::string_view name,
+                              std::string_view attribute);
+
+// Why a load or save failed, for people: the system's reason of its "file_error" (e.g.
+// "Permission denied"), or the whole results when the failure was not the file's.
+std::string MarkupFailureReason(std::string_view results);
+
 }  // namespace tavrel

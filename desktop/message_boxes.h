@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -25,6 +26,15 @@ class MessageBoxes {
   // A question with OK and Cancel buttons; true for OK.
   virtual bool AskOkCancel(const std::string& text, const std::string& caption) {
     return AskYesNo(text, caption);
+  }
+  // A message followed by lines that may be thousands (e.g. the ids a match could not
+  // resolve): shown as a scrollable, copyable list under `text`, with the number of lines.
+  // By default one message: `text` followed by every line and CR LF.
+  virtual void InformLines(const std::string& text, const std::vector<std::string>& lines,
+                           const std::string& caption) {
+    std::string all = text;
+    for (const std::string& line : lines) all += line + "\r\n";
+    Inform(all, caption);
   }
 };
 

@@ -1,4 +1,5 @@
-// MessageBoxes on QMessageBox, modal to the application's active window.
+// MessageBoxes on QMessageBox (and a list dialog for many lines), modal to the application's
+// active window.
 #pragma once
 
 #include "desktop/message_boxes.h"
@@ -11,6 +12,10 @@ class QtMessageBoxes final : public MessageBoxes {
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void InformError(const std::string& text, const std::string& caption) override;
   bool AskOkCancel(const std::string& text, const std::string& caption) override;
+  // A dialog of bounded size: `text`, "Count: <n>", the lines in a read-only text field that
+  // scrolls and can be selected and copied, a "Copy" button for all of them, and OK.
+  void InformLines(const std::string& text, const std::vector<std::string>& lines,
+                   const std::string& caption) override;
 };
 
 }  // namespace tavrel

@@ -39,6 +39,13 @@ class RecordingMessageBoxes final : public MessageBoxes {
     return AskYesNo(text, caption);
   }
 
+  // Recorded in `lineLists`, and in `shown` as the one message the lines make.
+  void InformLines(const std::string& text, const std::vector<std::string>& lines,
+                   const std::string& caption) override {
+    lineLists.push_back(lines);
+    MessageBoxes::InformLines(text, lines, caption);
+  }
+
   std::vector<std::string> ShownTexts() const {
     std::vector<std::string> texts;
     for (const Box& box : shown) texts.push_back(box.text);
@@ -49,6 +56,7 @@ class RecordingMessageBoxes final : public MessageBoxes {
   std::vector<Box> errors;
   std::vector<Box> asked;
   std::vector<Box> okCancel;
+  std::vector<std::vector<std::string>> lineLists;
   std::deque<bool> answers;
 };
 

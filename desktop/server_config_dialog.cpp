@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/code_page.h"
+#include "common/decimal_text.h"
 #include "common/wide_string.h"
 #include "desktop/credentials_box.h"
 #include "desktop/gbk_text.h"
@@ -40,6 +41,9 @@ std::optional<std::string> GuidText(const GUID& guid, MessageBoxes& boxes) {
   return result;
 }
 
+// Whether the bridge presents c2 to c4: c1 read as a number is not 0.
+bool UsesCredentials(const ServerSettings& settings) { return ParseDecimal(settings.c1) != 0; }
+
 }  // namespace
 
 ServerSettings NewServerSettings() {
@@ -59,21 +63,24 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
       chooser_(std::move(chooser)),
       chosenCatid_(server.settings.catid) {
   setWindowTitle(QStringLiteral("OPC SERVER NODE"));
-  const bool isNew = server.name.empty();
+  isNew_ = server.name.empty();
   const ServerSettings& settings = server.settings;
-  name_ = MakeNamedEdit(isNew ? proposal.first : server.name, "name");
-  desc_ = MakeNamedEdit(isNew ? proposal.second : server.desc, "desc");
+  name_ = MakeNamedEdit(isNew_ ? proposal.first : server.name, "name");
+  desc_ = MakeNamedEdit(isNew_ ? proposal.second : server.desc, "desc");
   node_ = MakeNamedEdit(settings.node, "node");
   sid_ = MakeNamedEdit(settings.sid, "sid");
   clsid_ = MakeNamedEdit(settings.clsid, "clsid");
-  outtime_ = MakeNamedEdit(settings.outtime.empty() ? kShownOuttime : settings.outtime, "outtime");
+  shownOuttime_ = settings.outtime.empty() ? kShownOuttime : settings.outtime;
+  outtime_ = MakeNamedEdit(shownOuttime_, "outtime");
   solution_ = new QComboBox;
   solution_->setObjectName(QStringLiteral("solution"));
   for (const char* entry : kFaultHandlingNames) solution_->addItem(QString::fromLatin1(entry));
-  const int solution = isNew ? 0 : settings.solution;
-  if (solution >= 0 && solution < solution_->count()) solution_->setCurrentIndex(solution);
+  const int solution = isNew_ ? 0 : settings.solution;
+  // A value beyond the list shows no entry and stays unless one is chosen.
+  shownSolution_ = solution >= 0 && solution < solution_->count() ? solution : -1;
+  solution_->setCurrentIndex(shownSolution_);
   credentials_ = new CredentialsBox;
-  credentials_->Show({settings.c1 == "1", settings.c2, settings.c3, settings.c4});
+  credentials_->Show({UsesCredentials(settings), settings.c2, settings.c3, settings.c4});
 
   auto* select = new QPushButton(QStringLiteral("SEL SERVER"));
   select->setObjectName(QStringLiteral("select"));
@@ -101,7 +108,8 @@ ServerConfigDialog::ServerConfigDialog(ServerUnderEdit server,
 void ServerConfigDialog::StoreCredentials() {
   const CredentialsEntry entered = credentials_->Entered();
   ServerSettings& settings = server_.settings;
-  settings.c1.assign(1, entered.used ? '1' : '0');
+  if (isNew_ || entered.used != UsesCredentials(settings))
+    settings.c1.assign(1, entered.used ? '1' : '0');
   settings.c2 = entered.user;
   settings.c3 = entered.password;
   settings.c4 = entered.domain;
@@ -115,7 +123,7 @@ void ServerConfigDialog::SelectServer() {
   start.chosenProgId = ToGbk(sid_->text());
   start.category = ChooserCategoryFromText(chosenCatid_);
   start.remoteServer = true;
-  if (settings.c1 == "1") {
+  if (UsesCredentials(settings)) {
     start.identity = IdentityFromText(settings.c2, settings.c4, settings.c3);
   }
   const std::optional<ChosenServer> chosen =
@@ -145,8 +153,11 @@ void ServerConfigDialog::accept() {
   settings.node = node;
   settings.clsid = ToGbk(clsid_->text());
   settings.catid = chosenCatid_;
-  settings.outtime = ToGbk(outtime_->text());
-  settings.solution = solution_->currentIndex();
+  if (isNew_ || ToGbk(outtime_->text()) != shownOuttime_) {
+    settings.outtime = ToGbk(outtime_->text());
+  }
+  if (isNew_ || solution_->currentIndex() != shownSolution_)
+    settings.solution = solution_->currentIndex();
   StoreCredentials();
   QDialog::accept();
 }

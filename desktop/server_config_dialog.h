@@ -7,7 +7,11 @@
 // dialog is cancelled afterwards), then runs the server chooser on the dialog's node and sid
 // with those credentials; its choice fills node, sid and CLSID and keeps the category for OK.
 // OK runs the checks of server_config_check.h, each failure a message box captioned "hint"
-// that keeps the dialog open, then stores every field.
+// that keeps the dialog open, then stores the fields. What the dialog shows in place of a
+// stored value of a server that has a name keeps the stored value until it is edited: an empty
+// fault check period (shown as "120"), a fault handling beyond the list (shown as none), and c1,
+// whose box is ticked when c1 reads as a number other than 0 (as the bridge reads it) and which is
+// rewritten as "1" or "0" only when the box is toggled.
 #pragma once
 
 #include <QDialog>
@@ -60,6 +64,9 @@ class ServerConfigDialog : public QDialog {
   MessageBoxes& boxes_;
   ServerChooserLauncher chooser_;
   std::string chosenCatid_;
+  bool isNew_ = false;
+  std::string shownOuttime_;
+  int shownSolution_ = -1;
   QLineEdit* name_;
   QLineEdit* desc_;
   QLineEdit* node_;

@@ -95,11 +95,42 @@ TEST_F(ServerDialogsTest, SelServerStoresCredentialsFirstAndFillsTheChoice) {
   EXPECT_EQ(settings.c4, "PLANT");
   EXPECT_EQ(settings.node, "plc-7");
 
+  settings.c1 = "2";  // credentials in use, as the bridge reads it
+  seen.identity.reset();
   ServerConfigDialog dialog({name, desc, settings}, {}, {}, boxes, nullptr, chooser);
   dialog.findChild<QPushButton*>(QStringLiteral("select"))->click();
+  EXPECT_TRUE(seen.identity);
   dialog.accept();
+  EXPECT_EQ(settings.c1, "2");
   EXPECT_EQ(settings.sid, "OPCSim.Legacy.1");
   EXPECT_EQ(settings.catid, "{63D5F430-CFE4-11D1-B2C8-0060083BA1FB}");
+}
+
+TEST_F(ServerDialogsTest, OkWithoutAnEditKeepsWhatTheDialogShowsDifferently) {
+  const struct {
+    const char* outtime;
+    int solution;
+    const char* c1;
+  } cases[] = {{"", 0, ""}, {"", 7, "2"}, {"60", -1, "0"}, {"", 1, "yes"}};
+  for (const auto& c : cases) {
+    name = "S1";
+    settings.sid = "OPCSim.Tree.1";
+    settings.outtime = c.outtime;
+    settings.solution = c.solution;
+    settings.c1 = c.c1;
+    settings.c3 = "secret";
+    const ServerSettings stored = settings;
+    ServerConfigDialog({name, desc, settings}, {}, {}, boxes).accept();
+    EXPECT_EQ(settings, stored) << c.c1 << " " << c.solution;
+  }
+  settings.c1 = "2";  // shown ticked, as the bridge reads it
+  ServerConfigDialog dialog({name, desc, settings}, {}, {}, boxes);
+  dialog.findChild<QCheckBox*>(QStringLiteral("credentials"))->setChecked(false);
+  dialog.findChild<QComboBox*>(QStringLiteral("solution"))->setCurrentIndex(2);
+  dialog.accept();
+  EXPECT_EQ(settings.c1, "0");
+  EXPECT_EQ(settings.solution, 2);
+  EXPECT_EQ(settings.outtime, "");
 }
 
 TEST_F(ServerDialogsTest, ChooserListsTheVersionsServersAndRefusesNoChoice) {

@@ -155,8 +155,12 @@ bool ScanServer(const ScanRequest& request, const ScanTarget& target, ScanListen
   browser.Reset();
   if (stop.stop_requested()) return false;
   if (const auto path = TagListPath(request.programDirectory, target.progId)) {
-    list.Save(*path);
-    listener.AddLine(TimedLine("文件已经保存到:" + *path), true);
+    std::string error;
+    if (CreateServersDirectory(request.programDirectory, &error) && list.Save(*path, &error)) {
+      listener.AddLine(TimedLine("文件已经保存到:" + *path), true);
+    } else {
+      listener.AddLine(TimedLine("文件保存失败:" + *path + " (" + error + ")"), true);
+    }
   }
   return true;
 }

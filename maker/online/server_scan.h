@@ -11,7 +11,9 @@
 //     searchLeaf:更改OPC 访问位置出错               a branch could not be entered for its
 //     searchBranch:更改OPC 访问位置出错             leaves / its sub-branches; that part is
 //                                                   skipped
-//     文件已经保存到:<path>
+//     文件已经保存到:<path>                        the file was written (the servers
+//                                                   folder is made when it is missing)
+//     文件保存失败:<path> (<reason>)               it could not be, with the system's reason
 //   扫描结束                                        at the end
 //   扫描已取消                                      instead, when the scan was stopped; the
 //                                                   server being scanned then gets no file

@@ -119,6 +119,21 @@ TEST_F(ServerScanTest, EachKindOfServerGivesItsLinesAndItsFile) {
   EXPECT_EQ(listener.last.itemsFound, 3 * all.size());
 }
 
+TEST_F(ServerScanTest, AMissingServersFolderIsMadeAndAFailedSaveIsNeverCalledSaved) {
+  const std::string folder = directory / "servers";
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(Scan({kFlat}).at(2), "文件已经保存到:" + FileOf(kFlat.progId));
+  EXPECT_TRUE(std::filesystem::is_regular_file(FileOf(kFlat.progId)));
+
+  std::filesystem::remove_all(folder);
+  WriteTestFile(folder, "");  // a file where the folder should be
+  listener.messages.clear();
+  const std::vector<std::string> lines = Scan({kFlat});
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2].rfind("文件保存失败:" + FileOf(kFlat.progId) + " (", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[3], "扫描结束");
+}
+
 TEST_F(ServerScanTest, AStoppedScanWritesNoFileForTheServerItWasScanning) {
   std::stop_source stop;
   stop.request_stop();

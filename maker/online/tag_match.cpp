@@ -25,7 +25,7 @@ void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode
 }
 
 std::string MatchResultText(const std::string& errors) {
-  return errors.empty() ? "Match Finished No Error" : "Match Finished Error List:" + errors;
+  return errors.empty() ? "Match Finished No Error" : kMatchErrorHeading + errors;
 }
 
 }  // namespace tavrel

@@ -22,7 +22,9 @@ inline constexpr std::size_t kMatchChunk = 500;
 void MatchTagRange(IOPCItemMgt* items, const std::vector<std::unique_ptr<TagNode>>& tags,
                    std::size_t from, std::size_t to, std::string& errors);
 
-// "Match Finished No Error", or "Match Finished Error List:" directly followed by `errors`.
+inline constexpr char kMatchErrorHeading[] = "Match Finished Error List:";
+
+// "Match Finished No Error", or kMatchErrorHeading directly followed by `errors`.
 std::string MatchResultText(const std::string& errors);
 
 }  // namespace tavrel

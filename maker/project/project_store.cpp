@@ -6,6 +6,7 @@
 
 #include "common/atomic_file.h"
 #include "common/markup_document.h"
+#include "common/markup_result.h"
 #include "common/project_file.h"
 
 namespace tavrel {
@@ -110,7 +111,7 @@ bool ProjectStore::Save(const MakerProject& project, std::string& error) {
   MarkupDocument document(MarkupBuild::kFull);
   BuildProjectDocument(document, records);
   if (!document.SaveFile(path_)) {
-    error = document.GetResult();
+    error = MarkupFailureReason(document.GetResult());
     return false;
   }
   loadError_.clear();  // the file now holds this project

@@ -31,7 +31,8 @@ class ProjectStore {
   // Empty unless the last load found a file it could not read.
   const std::string& LoadError() const { return loadError_; }
 
-  // False with the reason in `error` when the file could not be written.
+  // False with the system's reason in `error` (e.g. "Permission denied") when the file could
+  // not be written.
   bool Save(const MakerProject& project, std::string& error);
 
  private:

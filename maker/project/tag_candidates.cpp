@@ -26,7 +26,7 @@ void AppendUnnamedTags(GroupNode& group, const std::vector<TagCandidate>& candid
 CandidatesAdded AddTagCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates) {
   std::unordered_set<std::string> names;
   for (const auto& sibling : group.parent->groups) {
-    for (const auto& tag : sibling->tags) names.insert(tag->name);
+    for (const auto& tag : sibling->tags) names.insert(tag->name.empty() ? tag->id : tag->name);
   }
   CandidatesAdded outcome;
   for (const TagCandidate& candidate : candidates) {

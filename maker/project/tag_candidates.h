@@ -22,13 +22,13 @@ struct TagCandidate {
 
 struct CandidatesAdded {
   std::size_t added = 0;
-  std::size_t skipped = 0;  // a tag of the server was already named with the candidate's id
+  std::size_t skipped = 0;  // a tag of the server already stood for the candidate's id
 };
 
 // Appends a tag named after its id for each candidate, in order, unless a tag of any group of
-// the group's server already has that name (tags added by this call included). CSV tags have
-// no name, so they never block an id. Costs one pass over the server's tags, not one per
-// candidate.
+// the group's server already stands for that id (tags added by this call included): a tag
+// stands for its name, or for its id when it has no name, as the tags of the project file and
+// of a CSV import have none. Costs one pass over the server's tags, not one per candidate.
 CandidatesAdded AddTagCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates);
 
 // Appends a tag for each candidate, without a name and without any check (the CSV import).

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,6 +12,10 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+#include <tuple>
 #include <unordered_set>
 
 #include "desktop/gbk_text.h"
@@ -22,6 +27,7 @@
 #include "maker/ui/match_dialog.h"
 #include "maker/ui/tag_pick_dialog.h"
 #include "maker/ui/tag_property_dialog.h"
+#include "maker/ui/undoable_edits.h"
 
 namespace tavrel {
 
@@ -58,11 +64,17 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
       boxes_(boxes),
       chooser_(std::move(chooser)),
       csvChooser_([this] { return ChooseCsvFile(this); }),
+      saveElsewhereChooser_([this] {
+        return ToGbk(QFileDialog::getSaveFileName(this, QStringLiteral("Save the project as"),
+                                                  FromGbk(programDirectory_),
+                                                  QStringLiteral("Project (*.xml)")));
+      }),
       store_(programDirectory_ + "/" + kProjectFileName),
       project_(store_.Load()),
       treeModel_(project_),
       tree_(new QTreeView),
-      tagList_(new QTableView) {
+      tagList_(new QTableView),
+      tagFind_(MakeFilterField(tagFilter_)) {
   setWindowTitle(QString::fromLatin1(kMakerTitle));
   tree_->setModel(&treeModel_);
   tree_->setHeaderHidden(true);
@@ -73,7 +85,15 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
   // Labels are long: the tree scrolls sideways rather than cut them.
   tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   tree_->header()->setStretchLastSection(false);
-  tagList_->setModel(&tagModel_);
+  tagFilter_.setFilterKeyColumn(TagTableModel::kIdColumn);
+  tagFilter_.setSourceModel(&tagModel_);
+  tagList_->setModel(&tagFilter_);
+  // Listed in the group's order until a header is clicked.
+  tagList_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  tagList_->setSortingEnabled(true);
+  EnableRowCopy(*tagList_);
+  tagFind_->setPlaceholderText(QStringLiteral("Find tag by ID"));
+  undoStack_.setUndoLimit(kUndoLimit);
   tagList_->setSelectionBehavior(QAbstractItemView::SelectRows);
   tagList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   tagList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -87,13 +107,27 @@ EditorWindow::EditorWindow(std::string programDirectory, MessageBoxes& boxes, QW
     tagList_->setColumnWidth(column, kColumnWidths[column]);
   }
 
+  auto* tagPane = new QWidget;
+  auto* tagLayout = new QVBoxLayout(tagPane);
+  tagLayout->setContentsMargins(0, 0, 0, 0);
+  tagLayout->addWidget(tagFind_);
+  tagLayout->addWidget(tagList_);
   auto* splitter = new QSplitter;
   splitter->addWidget(tree_);
-  splitter->addWidget(tagList_);
+  splitter->addWidget(tagPane);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({340, 620});
   setCentralWidget(splitter);
   resize(1000, 600);
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction* save = file->addAction(QStringLiteral("&Save"), this, &EditorWindow::Save);
+  save->setShortcut(QKeySequence::Save);
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  QAction* undo = undoStack_.createUndoAction(this);
+  undo->setShortcut(QKeySequence::Undo);
+  QAction* redo = undoStack_.createRedoAction(this);
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+  edit->addActions({undo, redo});
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   connect(help->addAction(FromGbk("关于 Keldrin(&A)...")), &QAction::triggered, this,
           &EditorWindow::ShowAbout);
@@ -201,10 +235,21 @@ void EditorWindow::NewServer() {
 }
 
 void EditorWindow::ConfigureServer(ServerNode& server) {
+  using Fields = std::tuple<std::string, std::string, ServerSettings>;
+  const Fields before{server.name, server.desc, server.settings};
   if (!RunServerDialog(server)) return;
   treeModel_.NodeConfigured(server);
   tree_->expand(treeModel_.IndexOf(server));
   MarkModified();
+  const auto set = [this, &server](const Fields& fields) {
+    std::tie(server.name, server.desc, server.settings) = fields;
+    treeModel_.NodeConfigured(server);
+    MarkModified();
+  };
+  const Fields after{server.name, server.desc, server.settings};
+  undoStack_.push(new FieldsEdit(
+      QStringLiteral("configure server"), [set, before] { set(before); },
+      [set, after] { set(after); }));
 }
 
 void EditorWindow::ConfigureGroup(GroupNode& group) {
@@ -215,11 +260,18 @@ void EditorWindow::ConfigureGroup(GroupNode& group) {
     boxes_.Inform("Group exsit " + fields.name, kMakerTitle);
     return;
   }
-  group.name = fields.name;
-  group.desc = fields.desc;
-  group.settings = fields.settings;
-  treeModel_.NodeConfigured(group);
-  MarkModified();
+  const auto set = [this, &group](const GroupFields& fields) {
+    group.name = fields.name;
+    group.desc = fields.desc;
+    group.settings = fields.settings;
+    treeModel_.NodeConfigured(group);
+    MarkModified();
+  };
+  const GroupFields before{group.name, group.desc, group.settings};
+  set(fields);
+  undoStack_.push(new FieldsEdit(
+      QStringLiteral("configure group"), [set, before] { set(before); },
+      [set, fields] { set(fields); }));
 }
 
 void EditorWindow::ConfigureCurrent() {
@@ -255,10 +307,12 @@ void EditorWindow::DeleteCurrent() {
   if (node == nullptr) return;
   if (node->kind == NodeKind::kServer) {
     if (!boxes_.AskYesNo("will delete all sub project,continue?", kHintCaption)) return;
+    undoStack_.clear();  // its edits refer to the groups that go
     tagModel_.ShowTagsOf(nullptr);
     treeModel_.RemoveServer(static_cast<ServerNode&>(*node));
   } else {
     if (!boxes_.AskYesNo("will delete all sub project ,continue?", kHintCaption)) return;
+    undoStack_.clear();
     tagModel_.ShowTagsOf(nullptr);
     treeModel_.RemoveGroup(static_cast<GroupNode&>(*node));
   }
@@ -272,26 +326,64 @@ void EditorWindow::LaunchTest() {
   LaunchTestClient(static_cast<const ServerNode&>(*node), programDirectory_);
 }
 
-void EditorWindow::DeleteSelectedTags() {
-  ProjectNode* node = CurrentNode();
-  if (node == nullptr || node->kind != NodeKind::kGroup) return;
-  const QModelIndexList rows = tagList_->selectionModel()->selectedRows();
-  if (rows.isEmpty()) return;
-  std::unordered_set<const TagNode*> selected;
-  for (const QModelIndex& row : rows) selected.insert(tagModel_.TagAt(row.row()));
-  MakerProject::RemoveTags(static_cast<GroupNode&>(*node), selected);
+std::vector<TagNode*> EditorWindow::SelectedTags() const {
+  std::vector<std::pair<int, TagNode*>> rows;
+  for (const QModelIndex& row : tagList_->selectionModel()->selectedRows()) {
+    rows.emplace_back(row.row(), tagModel_.TagAt(tagFilter_.mapToSource(row).row()));
+  }
+  std::sort(rows.begin(), rows.end());
+  std::vector<TagNode*> tags;
+  tags.reserve(rows.size());
+  for (const auto& [row, tag] : rows) tags.push_back(tag);
+  return tags;
+}
+
+std::unique_ptr<TagsEdit> EditorWindow::BeginTagsEdit(const char* text, GroupNode& group) {
+  return std::make_unique<TagsEdit>(QString::fromLatin1(text), group, [this] {
+    MarkModified();
+    RelistTags();
+  });
+}
+
+bool EditorWindow::Push(std::unique_ptr<TagsEdit> edit) {
+  edit->Finish();
+  if (!edit->Changed()) return false;
+  undoStack_.push(edit.release());
   MarkModified();
-  tagModel_.Rebuild();
+  RelistTags();
+  return true;
+}
+
+void EditorWindow::DeleteSelectedTags() {
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
+  const std::vector<TagNode*> tags = SelectedTags();
+  if (tags.empty()) return;
+  if (tags.size() > 1 &&
+      !boxes_.AskYesNo("delete " + std::to_string(tags.size()) + " tags?", kHintCaption)) {
+    return;
+  }
+  auto edit = BeginTagsEdit("delete tags", *group);
+  tagModel_.ShowTagsOf(nullptr);  // the list shows no tag that is about to go
+  edit->Remove({tags.begin(), tags.end()});
+  tagModel_.ShowTagsOf(group);
+  Push(std::move(edit));
 }
 
 void EditorWindow::OpenTagProperties() {
-  const ProjectNode* node = CurrentNode();
-  if (node == nullptr || node->kind != NodeKind::kGroup) return;
+  GroupNode* group = CurrentGroup();
+  if (group == nullptr) return;
   const QModelIndexList rows = tagList_->selectionModel()->selectedRows();
   if (rows.isEmpty()) return;
-  const int row = rows.front().row();
+  const int row = tagFilter_.mapToSource(rows.front()).row();
+  auto edit = BeginTagsEdit("tag properties", *group);
   TagPropertyDialog dialog(*tagModel_.TagAt(row), boxes_, this);
-  if (dialog.exec() == QDialog::Accepted) tagModel_.RefreshRow(row);
+  if (dialog.exec() != QDialog::Accepted) return;
+  // Names and descriptions are not stored in the project file: no modified flag for them.
+  edit->Finish();
+  if (!edit->Changed()) return;
+  undoStack_.push(edit.release());
+  tagModel_.RefreshRow(row);
 }
 
 GroupNode* EditorWindow::CurrentGroup() const {
@@ -307,11 +399,10 @@ void EditorWindow::RelistTags() {
 }
 
 void EditorWindow::AddCandidates(GroupNode& group, const std::vector<TagCandidate>& candidates) {
+  auto edit = BeginTagsEdit("add tags", group);
   const CandidatesAdded outcome = AddTagCandidates(group, candidates);
   if (outcome.skipped > 0) boxes_.Inform(kTagExistsMessage, kHintCaption);
-  if (outcome.added == 0) return;
-  MarkModified();
-  RelistTags();
+  Push(std::move(edit));
 }
 
 void EditorWindow::SelectTagOnline() {
@@ -336,11 +427,13 @@ void EditorWindow::LoadTagsFromDisk() {
     return;
   }
   if (!boxes_.AskOkCancel("load csv will clear all tags,continue？", kHintCaption)) return;
+  auto edit = BeginTagsEdit("load tags from disk", *group);
   tagModel_.ShowTagsOf(nullptr);  // the list shows no tag that is about to go
-  group->tags.clear();
+  edit->RemoveAll();
   AppendUnnamedTags(*group, ParseCsvTags(text));
   tagModel_.ShowTagsOf(group);
-  MarkModified();
+  Push(std::move(edit));
+  MarkModified();  // even when the file held the same tags
 }
 
 void EditorWindow::AutoMatchTagAttributes() {
@@ -350,8 +443,10 @@ void EditorWindow::AutoMatchTagAttributes() {
     boxes_.Inform("cannot connetc server", kHintCaption);
     return;
   }
+  auto edit = BeginTagsEdit("match tag attributes", *group);
   MatchDialog dialog(*group->parent->link, *group, boxes_, this);
   dialog.exec();
+  Push(std::move(edit));
   MarkModified();
   RelistTags();
 }
@@ -369,12 +464,28 @@ void EditorWindow::ShowAbout() {
                                     "groups and tags that the bridge Tavrel runs.</p>"));
 }
 
-void EditorWindow::closeEvent(QCloseEvent* event) {
-  if (modified_ && boxes_.AskYesNo("Save Config?", kHintCaption)) {
+bool EditorWindow::Save() {
+  std::optional<ProjectStore> elsewhere;
+  for (;;) {
+    ProjectStore& target = elsewhere ? *elsewhere : store_;
     std::string error;
-    if (!store_.Save(project_, error)) {
-      boxes_.Inform("Save Config failed: " + store_.Path() + "\n" + error, kHintCaption);
+    if (target.Save(project_, error)) {
+      if (!elsewhere) modified_ = false;
+      return true;
     }
+    const std::string failure = "Save Config failed: " + target.Path() + "\n" + error;
+    if (boxes_.AskYesNo(failure + "\n\nTry again?", kHintCaption)) continue;
+    if (!boxes_.AskYesNo("Save the project to another file?", kHintCaption)) return false;
+    const std::string chosen = saveElsewhereChooser_();
+    if (chosen.empty()) return false;
+    elsewhere.emplace(chosen);
+  }
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+  if (modified_ && boxes_.AskYesNo("Save Config?", kHintCaption) && !Save()) {
+    event->ignore();  // nothing was saved: the edits stay
+    return;
   }
   event->accept();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
@@ -80,14 +81,43 @@ TEST_F(EditorWindowTest, ClosingAsksOnlyAfterAChangeAndNoKeepsTheFile) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(EditorWindowTest, AFailedSaveOnCloseIsReported) {
+TEST_F(EditorWindowTest, AFailedSaveKeepsTheWindowAndOffersRetryAndAnotherFile) {
   Select(&S1());
-  boxes.answers = {true, true};  // delete the server, then save
+  boxes.answers = {true};  // delete the server
   window->DeleteCurrent();
   std::filesystem::remove_all(directory.Path());
+  window->show();
+  boxes.answers = {true, false, false};  // save; do not retry; not elsewhere either
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  ASSERT_EQ(boxes.asked.size(), 4u);
+  EXPECT_EQ(boxes.asked[2].text,
+            "Save Config failed: " + project + "\nNo such file or directory\n\nTry again?");
+  EXPECT_EQ(boxes.asked[3].text, "Save the project to another file?");
+
+  TestDirectory elsewhere;
+  window->SetSaveElsewhereChooser([&] { return elsewhere / "copy.xml"; });
+  boxes.answers = {true, true, false, true};  // save; retry; then elsewhere
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(boxes.asked.size(), 8u);
+  EXPECT_EQ(ReadTestFile(elsewhere / "copy.xml").find("S1"), std::string::npos);
+  EXPECT_TRUE(window->IsModified());  // the project file itself was not written
+}
+
+TEST_F(EditorWindowTest, SaveEntryWithCtrlSSavesAndClearsTheFlag) {
+  Select(&G1());
+  boxes.answers = {true};
+  window->DeleteCurrent();
+  QAction* save = nullptr;
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut() == QKeySequence(QKeySequence::Save)) save = action;
+  }
+  ASSERT_NE(save, nullptr);
+  save->trigger();
+  EXPECT_EQ(ReadTestFile(project).find("G1"), std::string::npos);
+  EXPECT_FALSE(window->IsModified());
   window->close();
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text.rfind("Save Config failed: " + project, 0), 0u);
+  EXPECT_EQ(boxes.asked.size(), 1u);  // nothing left to ask on closing
 }
 
 TEST_F(EditorWindowTest, NewServerIsLabelledSourceUntilConfigured) {
@@ -145,6 +175,48 @@ TEST_F(EditorWindowTest, GroupDialogChecksAndNameClashes) {
   EXPECT_EQ(S1().groups[1]->name, "G2");
 }
 
+TEST_F(EditorWindowTest, GroupOkKeepsWhatWasNotEditedAndRefusesNumbersTheBridgeCannotRead) {
+  GroupParameters& settings = G1().settings;
+  settings.datachange_type = settings.active_state = settings.additem = "";
+  settings.cycle_time = "1000ms";
+  const GroupParameters stored = settings;
+  Select(&G1());
+  AnswerNextDialog([](QDialog& dialog) { dialog.accept(); });
+  window->ConfigureCurrent();
+  EXPECT_EQ(settings, stored);
+
+  const struct {
+    const char* field;
+    const char* text;
+    const char* refusal;  // null: accepted
+  } cases[] = {
+      {"cycle_time", "abc", "Refesh Cycle(Mis): enter a whole number of 0 or more"},
+      {"uptime", "-5", "Update Rate(Mis): enter a whole number of 0 or more"},
+      {"language_id", "99999999999", "Language Id: enter a whole number of 0 or more"},
+      {"timebis_minutes", "1.5", "Time Bias(Min): enter a whole number"},
+      {"percent_deadband", "101", "Percent Deadband: enter a number from 0 to 100"},
+      {"timebis_minutes", "-60", nullptr},
+      {"percent_deadband", "0.5", nullptr},
+  };
+  for (const auto& c : cases) {
+    boxes.shown.clear();
+    AnswerNextDialog([&c](QDialog& dialog) {
+      SetEdit(dialog, c.field, c.text);
+      dialog.accept();
+      if (dialog.isVisible()) dialog.reject();
+    });
+    window->ConfigureCurrent();
+    if (c.refusal == nullptr) {
+      EXPECT_TRUE(boxes.shown.empty()) << c.field << "=" << c.text;
+    } else {
+      EXPECT_EQ(boxes.ShownTexts(), std::vector<std::string>{c.refusal}) << c.text;
+    }
+  }
+  EXPECT_EQ(settings.timebis_minutes, "-60");
+  EXPECT_EQ(settings.percent_deadband, "0.5");
+  EXPECT_EQ(settings.cycle_time, "1000ms");
+}
+
 TEST_F(EditorWindowTest, MenusByPlace) {
   EXPECT_EQ(window->TreeMenuAt({}), nullptr);
   EXPECT_EQ(Entries(*window->TreeMenuAt(window->TreeModel().RootIndex())),
@@ -167,6 +239,90 @@ TEST_F(EditorWindowTest, MenusByPlace) {
   EXPECT_EQ(G1().tags[0]->id, "A.1");
   EXPECT_EQ(window->TagModel().rowCount(), 1);
   EXPECT_TRUE(window->IsModified());
+}
+
+TEST_F(EditorWindowTest, TagListFindsSortsAndCopiesRows) {
+  Select(&G1());
+  QTableView& list = window->TagList();
+  window->TagFind().setText(QStringLiteral("a.2"));
+  ASSERT_EQ(list.model()->rowCount(), 1);
+  EXPECT_EQ(list.model()->index(0, TagTableModel::kIdColumn).data().toString(), "A.2");
+  window->TagFind().clear();
+  list.sortByColumn(TagTableModel::kIdColumn, Qt::DescendingOrder);
+  EXPECT_EQ(list.model()->index(0, TagTableModel::kIdColumn).data().toString(), "A.2");
+
+  list.selectAll();
+  QApplication::clipboard()->clear();
+  QTest::keySequence(&list, QKeySequence::Copy);
+  EXPECT_EQ(ToGbk(QApplication::clipboard()->text()),
+            "2\tA.2\tLong(3)\t只读\n1\tA.1\tDouble(5)\t读写\n");
+  // Commands on rows act on the tags shown there, whatever the order.
+  list.clearSelection();
+  list.selectRow(0);
+  window->DeleteSelectedTags();
+  ASSERT_EQ(G1().tags.size(), 1u);
+  EXPECT_EQ(G1().tags[0]->id, "A.1");
+}
+
+TEST_F(EditorWindowTest, DeletingSeveralTagsAsksFirst) {
+  Select(&G1());
+  window->TagList().selectAll();
+  boxes.answers = {false};
+  window->DeleteSelectedTags();
+  EXPECT_EQ(boxes.asked, (std::vector<RecordingMessageBoxes::Box>{{"delete 2 tags?", "hint"}}));
+  EXPECT_EQ(G1().tags.size(), 2u);
+  EXPECT_FALSE(window->IsModified());
+  boxes.answers = {true};
+  window->DeleteSelectedTags();
+  EXPECT_TRUE(G1().tags.empty());
+}
+
+TEST_F(EditorWindowTest, UndoTakesBackTheLastEditsOfTagsAndGroups) {
+  const auto ids = [this] {
+    std::vector<std::string> all;
+    for (const auto& tag : G1().tags) all.push_back(tag->id + "/" + std::to_string(tag->vt));
+    return all;
+  };
+  const std::vector<std::string> original = ids();
+  Select(&G1());
+  AnswerNextDialog([](QDialog& dialog) {
+    SetEdit(dialog, "desc", "renamed");
+    dialog.accept();
+  });
+  window->ConfigureCurrent();  // edit 1
+  std::string csv;
+  for (int i = 0; i < 20; ++i) csv += "T" + std::to_string(i) + ",2,1\n";
+  WriteTestFile(directory / "tags.csv", csv);
+  window->SetCsvFileChooser([&] { return directory / "tags.csv"; });
+  boxes.answers = {true};
+  window->LoadTagsFromDisk();     // edit 2
+  for (int i = 0; i < 19; ++i) {  // edits 3 to 21
+    window->TagList().selectRow(0);
+    window->DeleteSelectedTags();
+  }
+  EXPECT_EQ(ids(), std::vector<std::string>{"T19/2"});
+  EXPECT_EQ(window->UndoStack().count(), 21);
+
+  QAction* undo = nullptr;
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut() == QKeySequence(QKeySequence::Undo)) undo = action;
+  }
+  ASSERT_NE(undo, nullptr);
+  for (int i = 0; i < 19; ++i) undo->trigger();
+  EXPECT_EQ(ids().size(), 20u);
+  EXPECT_EQ(window->TagModel().rowCount(), 20);
+  undo->trigger();
+  EXPECT_EQ(ids(), original);
+  EXPECT_EQ(G1().desc, "renamed");
+  undo->trigger();
+  EXPECT_EQ(G1().desc, "g");
+  EXPECT_EQ(window->TreeModel().IndexOf(G1()).data().toString(), "G:G1_g");
+  EXPECT_FALSE(undo->isEnabled());
+
+  window->UndoStack().redo();
+  window->UndoStack().redo();
+  EXPECT_EQ(ids().size(), 20u);
+  EXPECT_EQ(G1().tags[0]->id, "T0");
 }
 
 TEST_F(EditorWindowTest, TagPropertiesRefuseANameOfTheGroupAndLeaveTheFlag) {

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cstdint>
+#include <optional>
 
+#include "common/decimal_text.h"
 #include "desktop/gbk_text.h"
 #include "desktop/named_edit.h"
 
@@ -45,10 +48,8 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
     collectionButtons->addButton(collection_[i], i);
     collectionRow->addWidget(collection_[i]);
   }
-  const int collection = settings.datachange_type == "0"   ? 0
-                         : settings.datachange_type == "2" ? 2
-                                                           : 1;
-  collection_[collection]->setChecked(true);
+  shownCollection_ = settings.datachange_type == "0" ? 0 : settings.datachange_type == "2" ? 2 : 1;
+  collection_[shownCollection_]->setChecked(true);
   auto* registrationBox = new QGroupBox(QStringLiteral("Add Items"));
   auto* registrationRow = new QHBoxLayout(registrationBox);
   single_ = new QRadioButton(QStringLiteral("Single"));
@@ -84,26 +85,69 @@ GroupDialog::GroupDialog(const GroupFields& fields, MessageBoxes& boxes, QWidget
   connect(buttons, &QDialogButtonBox::rejected, this, &GroupDialog::reject);
 }
 
+std::vector<GroupDialog::Field> GroupDialog::EditFields() {
+  GroupParameters& settings = fields_.settings;
+  return {{"Name", name_, &fields_.name, Rule::kText, true},
+          {"Desc", desc_, &fields_.desc, Rule::kText, false},
+          {"Update Rate(Mis)", uptime_, &settings.uptime, Rule::kCount, false},
+          {"Refesh Cycle(Mis)", cycleTime_, &settings.cycle_time, Rule::kCount, true},
+          {"Time Bias(Min)", timeBias_, &settings.timebis_minutes, Rule::kWhole, true},
+          {"Percent Deadband", deadband_, &settings.percent_deadband, Rule::kPercent, true},
+          {"Language Id", languageId_, &settings.language_id, Rule::kCount, true}};
+}
+
+int GroupDialog::CheckedCollection() const {
+  for (int i = 0; i < 3; ++i) {
+    if (collection_[i]->isChecked()) return i;
+  }
+  return shownCollection_;
+}
+
 void GroupDialog::accept() {
-  for (const QLineEdit* required : {name_, timeBias_, deadband_, languageId_, cycleTime_}) {
-    if (required->text().isEmpty()) {
+  const std::vector<Field> fields = EditFields();
+  for (const Field& field : fields) {
+    if (field.required && field.edit->text().isEmpty()) {
       boxes_.Inform("group parameters cannot be empty!", kHintCaption);
       return;
     }
   }
-  fields_.name = ToGbk(name_->text());
-  fields_.desc = ToGbk(desc_->text());
-  GroupParameters& settings = fields_.settings;
-  settings.uptime = ToGbk(uptime_->text());
-  settings.timebis_minutes = ToGbk(timeBias_->text());
-  settings.percent_deadband = ToGbk(deadband_->text());
-  settings.language_id = ToGbk(languageId_->text());
-  settings.cycle_time = ToGbk(cycleTime_->text());
-  settings.active_state = active_->isChecked() ? "1" : "0";
-  for (int i = 0; i < 3; ++i) {
-    if (collection_[i]->isChecked()) settings.datachange_type = std::to_string(i);
+  const auto edited = [](const Field& field) {
+    return field.edit->text() != FromGbk(*field.value);
+  };
+  for (const Field& field : fields) {
+    const std::string text = ToGbk(field.edit->text());
+    if (!edited(field) || text.empty()) continue;
+    const char* refusal = nullptr;
+    if (field.rule == Rule::kCount && WholeNumber<std::int32_t>(text).value_or(-1) < 0) {
+      refusal = ": enter a whole number of 0 or more";
+    }
+    if (field.rule == Rule::kWhole && !WholeNumber<std::int32_t>(text)) {
+      refusal = ": enter a whole number";
+    }
+    if (field.rule == Rule::kPercent) {
+      const std::optional<double> percent = WholeNumber<double>(text);
+      if (!percent || !(*percent >= 0 && *percent <= 100))
+        refusal = ": enter a number from 0 to 100";
+    }
+    if (refusal != nullptr) {
+      boxes_.Inform(std::string(field.label) + refusal, kHintCaption);
+      field.edit->setFocus();
+      return;
+    }
   }
-  settings.additem = batch_->isChecked() ? "1" : "0";
+  for (const Field& field : fields) {
+    if (edited(field)) *field.value = ToGbk(field.edit->text());
+  }
+  GroupParameters& settings = fields_.settings;
+  if (active_->isChecked() != (settings.active_state == "1")) {
+    settings.active_state = active_->isChecked() ? "1" : "0";
+  }
+  if (CheckedCollection() != shownCollection_) {
+    settings.datachange_type = std::to_string(CheckedCollection());
+  }
+  if (batch_->isChecked() != (settings.additem == "1")) {
+    settings.additem = batch_->isChecked() ? "1" : "0";
+  }
   QDialog::accept();
 }
 

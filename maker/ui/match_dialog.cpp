@@ -54,7 +54,17 @@ void MatchDialog::BeginMatch() {
     status_->setText(QStringLiteral("Match cancelled after %1 of %2 tags").arg(done).arg(total));
     return;
   }
-  boxes_.Inform(MatchResultText(errors), kHintCaption);
+  if (errors.empty()) {
+    boxes_.Inform(MatchResultText(errors), kHintCaption);
+  } else {
+    // Thousands of ids would make a message box taller than any screen: a list instead.
+    std::vector<std::string> ids;
+    for (std::size_t start = 0, end; (end = errors.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      ids.push_back(errors.substr(start, end - start));
+    }
+    boxes_.InformLines(kMatchErrorHeading, ids, kHintCaption);
+  }
   accept();
 }
 

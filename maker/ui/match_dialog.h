@@ -3,8 +3,9 @@
 // Opening asks the server's organisation (a server that cannot answer leaves the dialog idle:
 // "Begin Match" stays disabled) and shows the group's number of tags in "Total Tag：". "Begin
 // Match" matches every tag in chunks behind a progress dialog that can cancel, then shows
-// "Match Finished No Error" or "Match Finished Error List:" with the failing ids (caption
-// "hint") and closes. A cancelled match keeps what it matched and leaves the dialog open.
+// "Match Finished No Error" or "Match Finished Error List:" with the failing ids as a list
+// (MessageBoxes::InformLines, caption "hint") and closes. A cancelled match keeps what it matched
+// and leaves the dialog open.
 #pragma once
 
 #include <QDialog>

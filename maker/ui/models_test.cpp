@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QFont>
+#include <QIcon>
+#include <QImage>
 
 #include "desktop/gbk_text.h"
 #include "maker/ui/server_tree_model.h"
@@ -59,6 +61,15 @@ TEST_F(ModelsTest, TreeLabelsAndStructureFollowTheEdits) {
   const QModelIndex root = model.RootIndex();
   EXPECT_EQ(Text(model, root), QStringLiteral("OPC SERVER LIST"));
   EXPECT_TRUE(model.data(root, Qt::FontRole).value<QFont>().bold());
+  // Each kind has its image, at the tree's size and twice it.
+  const auto image = [&](const QModelIndex& at) {
+    return model.data(at, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+  };
+  const QModelIndex firstServer = model.index(0, 0, root);
+  EXPECT_FALSE(image(root).isNull());
+  EXPECT_NE(image(root), image(firstServer));
+  EXPECT_NE(image(firstServer), image(model.index(0, 0, firstServer)));
+  EXPECT_EQ(model.data(firstServer, Qt::DecorationRole).value<QIcon>().availableSizes().size(), 2);
   EXPECT_EQ(model.NodeAt(root), nullptr);
   ASSERT_EQ(model.rowCount(root), 2);
   const QModelIndex s1 = model.index(0, 0, root);

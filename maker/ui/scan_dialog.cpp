@@ -187,7 +187,13 @@ void ScanDialog::ShowDiscovery(const NodeDiscovery& discovery) {
   list.domain = request.domain;
   list.node = request.node;
   list.servers = entries_;
-  SaveServerList(ServerListPath(programDirectory_), list);
+  const std::string path = ServerListPath(programDirectory_);
+  std::string error;
+  if (!CreateServersDirectory(programDirectory_, &error) || !SaveServerList(path, list, &error)) {
+    boxes_.Inform("Cannot write " + path + ":\n" + error, kHintCaption);
+    UpdateButtons();
+    return;
+  }
   access_.node = request.node;
   access_.c1 = list.useCredentials;
   access_.c2 = list.user;

@@ -80,6 +80,22 @@ TEST_F(ScanDialogTest, RestoredRowsAreNeverScannedBeforeADiscoveryInTheDialog) {
   EXPECT_EQ(dialog->Log().count(), 0);
 }
 
+TEST_F(ScanDialogTest, DiscoveryMakesAMissingServersFolderOrSaysWhyTheListIsNotSaved) {
+  const std::string folder = directory / "servers";
+  for (const bool blocked : {false, true}) {
+    std::filesystem::remove_all(folder);
+    if (blocked) WriteTestFile(folder, "");  // a file where the folder should be
+    const auto dialog = Open();
+    dialog->DiscoverAndSave();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->IsDiscovering(); }, 10000));
+    EXPECT_EQ(LoadServerList(ServerListPath(directory.Path())).has_value(), !blocked);
+    EXPECT_EQ(DeepScanButton(*dialog).isEnabled(), !blocked);
+    EXPECT_EQ(boxes.shown.size(), blocked ? 1u : 0u);
+  }
+  EXPECT_EQ(boxes.shown.at(0).text.rfind("Cannot write " + ServerListPath(directory.Path()), 0),
+            0u);
+}
+
 TEST_F(ScanDialogTest, DiscoveryMarksUnscannedServersAndTheScanWritesTheMarkedOnes) {
   WriteTestFile(TagListFile(kFlat.progId), "");  // scanned before
   const auto dialog = Open();

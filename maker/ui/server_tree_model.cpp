@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "desktop/gbk_text.h"
+#include "desktop/item_icons.h"
 
 namespace tavrel {
 
@@ -19,7 +20,11 @@ int RowOf(const std::vector<std::unique_ptr<Node>>& nodes, const Node& node) {
 }  // namespace
 
 ServerTreeModel::ServerTreeModel(MakerProject& project, QObject* parent)
-    : QAbstractItemModel(parent), project_(project) {}
+    : QAbstractItemModel(parent),
+      project_(project),
+      rootIcon_(TreeItemIcon(TreeItemKind::kRoot)),
+      serverIcon_(TreeItemIcon(TreeItemKind::kServer)),
+      groupIcon_(TreeItemIcon(TreeItemKind::kGroup)) {}
 
 QModelIndex ServerTreeModel::RootIndex() const { return createIndex(0, 0, nullptr); }
 
@@ -117,6 +122,10 @@ QVariant ServerTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const ProjectNode* node = NodeAt(index);
   if (role == Qt::DisplayRole) return Label(node);
+  if (role == Qt::DecorationRole) {
+    if (node == nullptr) return rootIcon_;
+    return node->kind == NodeKind::kServer ? serverIcon_ : groupIcon_;
+  }
   if (role == Qt::FontRole && node == nullptr) {
     QFont bold;
     bold.setBold(true);

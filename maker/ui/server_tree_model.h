@@ -4,11 +4,13 @@
 //     "S:<name>_<desc>[<sid>]"          a server; "源:..." from its creation by the user until
 //       "G:<name>_<desc>"               it is configured again
 //
-// Tags are not items: the tag table shows them. Structural edits of the tree go through the
+// Each item shows the image of its kind (root, server, group; desktop/item_icons.h). Tags are
+// not items: the tag table shows them. Structural edits of the tree go through the
 // model, so that views follow them. The model holds no widgets.
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QIcon>
 #include <memory>
 #include <unordered_set>
 
@@ -47,6 +49,7 @@ class ServerTreeModel final : public QAbstractItemModel {
 
   MakerProject& project_;
   std::unordered_set<const ServerNode*> newServers_;
+  const QIcon rootIcon_, serverIcon_, groupIcon_;
 };
 
 }  // namespace tavrel
