@@ -7,10 +7,13 @@
 // here, so that no exception, an allocation failure above all, crosses libevent's C frames.
 //
 // Construction sets the server up on the calling thread (event base, HTTP server, bind, the
-// log line "PORT=%d HTTP监听成功") and then runs the event loop on the server's thread. When the
-// server cannot be created or the port cannot be bound, nothing is logged and no thread runs;
-// the manager goes on without HTTP. Destruction ends the loop (safely from any other thread),
-// joins the thread and frees the server, closing its connections.
+// log line "PORT=%d HTTP监听成功" with the configured port, then "HTTP: listening on
+// 0.0.0.0:<port>" with the port actually bound) and then runs the event loop on the server's
+// thread. When the port cannot be bound, one line says which port on which address and why
+// ("HTTP: cannot listen on 0.0.0.0:9527: Address already in use; ..."), also on standard error
+// when it is a terminal, and no thread runs: the manager goes on without HTTP, and does not
+// try again. When the server cannot be created at all, nothing is logged. Destruction ends the loop
+// (safely from any other thread), joins the thread and frees the server, closing its connections.
 //
 // What a peer may take is bounded (HttpServerLimits): a body over the limit is answered 413
 // (Payload Too Large) by libevent, without being kept, and logged; a connection that goes the

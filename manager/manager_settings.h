@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "common/port_setting.h"
 #include "common/program_files.h"
 
 namespace tavrel {
@@ -17,16 +19,21 @@ struct ManagerSettings {
   std::string watch;  // tip text of the tray icon
   int sleep = 0;      // seconds before the first start of the bridge; negative: no wait
   int httpPort = kDefaultHttpPort;  // port_h; only its low 16 bits are used
+  // What people should know about how the file was read, one log line each: why a file that
+  // is there gave the defaults, and what a port_h outside 1-65535 becomes.
+  std::vector<std::string> notes;
 
   // The port the HTTP interface listens on: the low 16 bits of port_h (0: system-chosen).
-  std::uint16_t HttpPort() const { return static_cast<std::uint16_t>(httpPort); }
+  std::uint16_t HttpPort() const { return ListeningPortOf(httpPort); }
 };
 
 // Reads the settings from the config file at `path`. A file that cannot be loaded or parsed,
 // or whose root element is not named "root", gives the defaults (empty tip, no wait, port
 // 9527). Otherwise each attribute is read from "root": `watch` as text with references
 // resolved, `sleep` and `port_h` by the atoi rules; a missing attribute reads as empty text,
-// so as 0 for the numbers (a missing port_h lets the system choose the port).
+// so as 0 for the numbers (a missing port_h lets the system choose the port). The notes say
+// why a file that exists gave the defaults (with the line and column of its problems), and
+// what a port_h outside 1-65535 becomes; a missing file gives none.
 ManagerSettings LoadManagerSettings(const std::string& path);
 
 }  // namespace tavrel
