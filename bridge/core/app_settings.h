@@ -9,6 +9,7 @@
 // by the C atoi rules), a missing `programe_name` as empty text.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/program_files.h"
@@ -21,6 +22,8 @@ struct AppSettings {
   int port = kDefaultApiPort;     // TCP port of the API server
   int port_h = kDefaultHttpPort;  // the manager's HTTP port; kept, the bridge opens nothing on it
   std::string programe_name;      // display name of the program
+  // What a `port` outside 1-65535 becomes (port_setting.h); the API listens on its low 16 bits.
+  std::optional<std::string> portNote;
 };
 
 // The settings of `config` positioned at its top; moves its positions.
