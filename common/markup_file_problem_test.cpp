@@ -26,6 +26,11 @@ TEST(MarkupFileProblem, NamesThePathAndTheLineAndColumnOfEveryOffset) {
        "'a' at offset 12 (line 2, column 4) not ended, Root element has sibling"},
       {"<a/><b/>", " is not well formed: Root element has sibling"},
   };
+  const TestDirectory folder;
+  MarkupDocument directory(MarkupBuild::kBridge);
+  ASSERT_FALSE(directory.LoadFile(folder.Path()));
+  EXPECT_EQ(MarkupFileProblem(folder.Path(), directory),
+            folder.Path() + " cannot be read: Is a directory");
   for (const MarkupBuild build : {MarkupBuild::kBridge, MarkupBuild::kFull}) {
     for (const auto& c : cases) {
       const TestDirectory directory;

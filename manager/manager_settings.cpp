@@ -34,4 +34,10 @@ ManagerSettings LoadManagerSettings(const std::string& path) {
   return settings;
 }
 
+void PrintManagerSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err) {
+  const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
+  std::fprintf(out, "http_port=%d\nsleep=%d\n", settings.HttpPort(), settings.sleep);
+  for (const std::string& note : settings.notes) std::fprintf(err, "%s\n", note.c_str());
+}
+
 }  // namespace tavrel

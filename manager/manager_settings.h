@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,10 @@ struct ManagerSettings {
 // why a file that exists gave the defaults (with the line and column of its problems), and
 // what a port_h outside 1-65535 becomes; a missing file gives none.
 ManagerSettings LoadManagerSettings(const std::string& path);
+
+// `Morvane --settings`: what the manager installed in `programDirectory` will use, for people
+// and scripts (the banner of scripts/run): "http_port=<port>" (0: the system chooses) and
+// "sleep=<seconds>" on `out`, one a line, and the notes on `err`.
+void PrintManagerSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err);
 
 }  // namespace tavrel

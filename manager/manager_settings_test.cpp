@@ -82,6 +82,22 @@ TEST_F(ManagerSettingsTest, NotesSayWhyTheDefaultsApplyAndWhatAPortBecomes) {
   EXPECT_NE(Load("<root>\n<mqtt>\n</root>").notes[0].find("(line 3, column 1)"), std::string::npos);
 }
 
+TEST_F(ManagerSettingsTest, PrintsWhatItWillUseAndTheNotes) {
+  folder_.Write(kSettingsFileName, "<root port_h=\"95277\" sleep=\"3\"/>");
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  PrintManagerSettings(folder_.path(), out, err);
+  for (auto [file, expected] :
+       {std::pair{out, std::string("http_port=29741\nsleep=3\n")},
+        std::pair{err, *Load("<root port_h=\"95277\"/>").notes.begin() + "\n"}}) {
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    EXPECT_EQ(text, expected);
+  }
+}
+
 }  // namespace
 
 }  // namespace tavrel

@@ -1,5 +1,6 @@
 #include "bridge/core/app_settings.h"
 
+#include "bridge/core/settings_document.h"
 #include "common/decimal_text.h"
 #include "common/markup_document.h"
 #include "common/port_setting.h"
@@ -15,6 +16,14 @@ AppSettings AppSettingsOf(MarkupDocument& config) {
   settings.port_h = ParseDecimal(config.GetAttribute("port_h"));
   settings.programe_name = config.GetAttribute("programe_name");
   return settings;
+}
+
+void PrintBridgeSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err) {
+  SettingsDocument config(programDirectory + "/" + kSettingsFileName);
+  const AppSettings settings = AppSettingsOf(config.FromTop());
+  std::fprintf(out, "api_port=%d\n", ListeningPortOf(settings.port));
+  if (!config.Problem().empty()) std::fprintf(err, "config.xml: %s\n", config.Problem().c_str());
+  if (settings.portNote) std::fprintf(err, "%s\n", settings.portNote->c_str());
 }
 
 }  // namespace tavrel

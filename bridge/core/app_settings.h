@@ -9,6 +9,7 @@
 // by the C atoi rules), a missing `programe_name` as empty text.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -28,5 +29,10 @@ struct AppSettings {
 
 // The settings of `config` positioned at its top; moves its positions.
 AppSettings AppSettingsOf(MarkupDocument& config);
+
+// `Tavrel --settings`: what the bridge installed in `programDirectory` will use, for people
+// and scripts (the banner of scripts/run): "api_port=<port>" (the low 16 bits of `port`; 0: the
+// system chooses) on `out`, and what the start-up would log about config.xml on `err`.
+void PrintBridgeSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err);
 
 }  // namespace tavrel
