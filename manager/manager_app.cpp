@@ -35,7 +35,7 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
   const std::chrono::seconds delay(settings.sleep);
   if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
     bridge.StartBridge();
-    const Watchdog watchdog(bridge);
+    Watchdog watchdog(bridge, log);
     if (tray) {
       tray->RunUntilQuit([&watchdog] { watchdog.Tick(); }, kWatchdogPeriod);
     } else {
