@@ -225,9 +225,10 @@ WatchForm FormOf(const std::map<int, WatchForm>& forms, int handle) {
   return found == forms.end() ? WatchForm::kNumber : found->second;
 }
 
-// Prints the snapshot's values and returns each handle's key.
+// Prints the snapshot's values, remembered in `changes`, and returns each handle's key.
 std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::string& payload,
-                                         const std::map<int, WatchForm>& forms) {
+                                         const std::map<int, WatchForm>& forms,
+                                         WatchChanges& changes) {
   std::map<int, std::string> keys;
   MarkupDocument snapshot(MarkupBuild::kBridge);
   snapshot.SetText(payload);
@@ -239,10 +240,12 @@ std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::s
     const std::string key = isStatus ? "status" : snapshot.GetAttribute("k");
     keys[handle] = key;
     const std::string ms = snapshot.GetAttribute(isStatus ? "m" : "ms");
-    PrintValue(session, SnapshotWatchValue(handle, key, snapshot.GetAttribute("v"),
-                                           FormOf(forms, handle), snapshot.GetAttribute("q") != "0",
-                                           std::atoll(snapshot.GetAttribute("s").c_str()),
-                                           ParseDecimal(ms)));
+    const WatchValue value =
+        SnapshotWatchValue(handle, key, snapshot.GetAttribute("v"), FormOf(forms, handle),
+                           snapshot.GetAttribute("q") != "0",
+                           std::atoll(snapshot.GetAttribute("s").c_str()), ParseDecimal(ms));
+    changes.Changed(value);
+    PrintValue(session, value);
   }
   return keys;
 }
@@ -254,7 +257,8 @@ int Watch(CliSession& session) {
   ApiReply reply;
   result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
   if (result != kCliOk) return result;
-  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, forms);
+  WatchChanges changes;
+  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, forms, changes);
 
   long printed = 0;
   auto nextHeartbeat = std::chrono::steady_clock::now() + kHeartbeatPeriod;
@@ -280,8 +284,10 @@ int Watch(CliSession& session) {
     const bool whole = ReadPushRecords(reply.payload, records);
     for (const PushRecord& record : records) {
       if (session.options().count >= 0 && printed >= session.options().count) break;
-      PrintValue(session,
-                 PushWatchValue(record, keys[record.handle], FormOf(forms, record.handle)));
+      const WatchValue value =
+          PushWatchValue(record, keys[record.handle], FormOf(forms, record.handle));
+      if (!changes.Changed(value) && session.options().changes) continue;
+      PrintValue(session, value);
       ++printed;
     }
     if (!whole) {

@@ -205,6 +205,41 @@ TEST(Cli, APeerThatIsNotTheBridgeIsNamedAsSuch) {
                      "otherwise\n");
 }
 
+// With --changes a push is printed only when its value or quality differs from the last shown.
+TEST_F(CliTest, WatchChangesPrintsOnlyChangedValuesOrQualities) {
+  CliOptions options;
+  options.command = "watch";
+  options.json = true;
+  options.changes = true;
+  options.count = 3;
+  std::thread pusher([&] {
+    while (!handler_.subscribed) std::this_thread::sleep_for(1ms);
+    server_.AppendPush(PushRecord{.handle = 0, .seconds = 9, .valueClass = 1, .real = 1.5});
+    server_.AppendPush(
+        PushRecord{.handle = 0, .seconds = 9, .valueClass = 1, .bad = true, .real = 1.5});
+    server_.AppendPush(
+        PushRecord{.handle = 0, .seconds = 10, .valueClass = 1, .bad = true, .real = 1.5});
+    server_.AppendPush(PushRecord{.handle = 4, .seconds = 10, .valueClass = 3, .integer = 1});
+    server_.AppendPush(PushRecord{.handle = 2, .seconds = 10, .valueClass = 4, .text = "x"});
+    server_.AppendPush(PushRecord{.handle = 2, .seconds = 11, .valueClass = 4, .text = "x"});
+    server_.AppendPush(PushRecord{.handle = 4, .seconds = 11, .valueClass = 3, .integer = 0});
+  });
+  std::string output;
+  EXPECT_EQ(Run(options, output), kCliOk);
+  pusher.join();
+  std::vector<std::pair<int, nlohmann::json>> pushed;
+  std::istringstream lines(output);
+  int line = 0;
+  for (std::string text; std::getline(lines, text); ++line) {
+    if (line < 6) continue;  // the snapshot
+    const nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+    pushed.emplace_back(value["handle"].get<int>(), value["quality"]);
+  }
+  EXPECT_EQ(pushed,
+            (std::vector<std::pair<int, nlohmann::json>>{{0, "bad"}, {2, "good"}, {4, "good"}}))
+      << output;
+}
+
 TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {
   CliOptions options;
   options.command = "watch";
