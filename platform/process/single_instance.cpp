@@ -23,8 +23,11 @@ bool IsOwnPrivateDirectory(const std::string& path) {
 }
 
 std::optional<std::string> RuntimeDirectory() {
-  if (const char* set = std::getenv("XDG_RUNTIME_DIR"); set != nullptr && *set != '\0') {
-    return IsOwnPrivateDirectory(set) ? std::optional<std::string>(set) : std::nullopt;
+  // One that is not the account's (inherited from another account, as setpriv or sudo keep
+  // the environment) is passed over for the next.
+  if (const char* set = std::getenv("XDG_RUNTIME_DIR");
+      set != nullptr && *set != '\0' && IsOwnPrivateDirectory(set)) {
+    return set;
   }
   const std::string uid = std::to_string(::geteuid());
   if (const std::string user = "/run/user/" + uid; IsOwnPrivateDirectory(user)) return user;

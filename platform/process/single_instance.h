@@ -1,14 +1,14 @@
 // A single-instance lock that dies with its process, on a file only the account can write.
 //
 // The lock is an exclusive flock() on <runtime directory>/<name>.lock (of `name`, the part after
-// its last backslash), where the runtime directory is the account's own: $XDG_RUNTIME_DIR when
-// set, else /run/user/<uid>, else /tmp/tavrel-<uid> (made with mode 0700). A directory that is
-// not the account's, or that others may write, is not used, and neither is a lock file that is
-// not the account's: another account could otherwise take the lock first and keep the program
-// from starting. The kernel releases the lock the moment the holder ends, however it ends, so a
-// crash never leaves a stale lock behind; the descriptor is close-on-exec, so a program that the
-// holder starts does not inherit it. The holder writes its process id into the file, so that
-// others can tell who holds it (Holder).
+// its last backslash), where the runtime directory is the first of these that is the account's
+// own: $XDG_RUNTIME_DIR, /run/user/<uid>, /tmp/tavrel-<uid> (made with mode 0700). A directory
+// that is not the account's, or that others may write, is passed over, and a lock file that is
+// not the account's is not used: another account could otherwise take the lock first and keep
+// the program from starting. The kernel releases the lock the moment the holder ends, however it
+// ends, so a crash never leaves a stale lock behind; the descriptor is close-on-exec, so a program
+// that the holder starts does not inherit it. The holder writes its process id into the file, so
+// that others can tell who holds it (Holder).
 //
 // The lock is one per account and machine: programs of two accounts do not exclude each other
 // (they meet at their ports instead). A test or a trial run that wants locks of its own sets
