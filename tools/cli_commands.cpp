@@ -325,7 +325,19 @@ int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     return PrintDocumentReply(session, request.GetText(), 1, failed);
   }
   if (command == "get-project") {
-    return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, 400), 1);
+    ApiReply reply;
+    const int result = session.Request(RequestHeader(kRequestUid, 1, 400), 1, reply);
+    if (result != kCliOk) return result;
+    // The bridge answers a project file it cannot load with an empty document.
+    if (reply.payload.empty()) {
+      std::fputs(
+          "tavrel-cli: the bridge has no project to give: its opc_db.xml cannot be "
+          "loaded (empty reply)\n",
+          err);
+      return kCliBadReply;
+    }
+    std::fputs(ForTerminal(options, reply.payload).c_str(), out);
+    return kCliOk;
   }
   if (command == "put-project") return PutProject(session, options.arguments[0]);
   ApiReply reply;  // ping

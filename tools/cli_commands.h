@@ -20,8 +20,8 @@ enum CliExit : int {
 // Runs the command, printing results to `out` and messages to `err`; returns a CliExit. Every
 // failure is one line on `err` that says what went wrong in English, with the bridge's own
 // text in quotes: a write the bridge refused (after the "ret1=.. ret2=.." line), a server list,
-// browse or store whose reply reports a failure (instead of the document), a peer that is not
-// the bridge's API.
+// browse or store whose reply reports a failure (instead of the document), a project the bridge
+// cannot give (an empty reply to get-project), a peer that is not the bridge's API.
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err);
 
 }  // namespace tavrel

@@ -72,6 +72,8 @@ class FakeBridgeHandler : public ApiRequestHandler {
           std::string(kGbkDeclaration) +
           "<root ver=\"0\">\r\n<t error=\"获取Server 列表失败\"/>\r\n</root>";
       server_.SendFrame(client, ReplyHeader(1, kBodyRaw), failed, kBodyRaw);
+    } else if (request.GetAttribute("tt") == "400") {  // a project file it cannot load
+      server_.SendFrame(client, ReplyHeader(1, kBodyRaw), {}, kBodyNone);
     } else if (request.GetAttribute("type") == "5") {
       const std::string refused =
           std::string(kGbkDeclaration) +
@@ -159,6 +161,11 @@ TEST_F(CliTest, FailuresReportedByTheBridgeAreOneLineOfEnglishAndNotZero) {
        kCliBadReply,
        "",
        "tavrel-cli: cannot list the OPC servers: the bridge says \"获取Server 列表失败\"\n"},
+      {{"get-project"},
+       kCliBadReply,
+       "",
+       "tavrel-cli: the bridge has no project to give: its opc_db.xml cannot be loaded (empty "
+       "reply)\n"},
       {{"write", "9", "1"},
        kCliBadReply,
        "ret1=3 ret2=点不存在\n",
