@@ -35,7 +35,10 @@ install(FILES ${TAVREL_PACKAGING}/morvane.service
 install(FILES ${TAVREL_PACKAGING}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
               ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION /usr/share/doc/tavrel COMPONENT system EXCLUDE_FROM_ALL)
+# The README's pictures lie where its links point, beside it in docs/.
+file(GLOB TAVREL_DOC_PICTURES ${PROJECT_SOURCE_DIR}/docs/*.png)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md ${PROJECT_SOURCE_DIR}/docs/api.md
+              ${PROJECT_SOURCE_DIR}/docs/development.md ${TAVREL_DOC_PICTURES}
         DESTINATION /usr/share/doc/tavrel/docs COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${TAVREL_PACKAGING}/lintian-overrides RENAME tavrel
         DESTINATION /usr/share/lintian/overrides COMPONENT system EXCLUDE_FROM_ALL)
@@ -55,6 +58,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "passwd")
+# The windows' texts are Chinese: without a CJK font they show as empty boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${TAVREL_PACKAGING}/postinst ${TAVREL_PACKAGING}/prerm ${TAVREL_PACKAGING}/postrm

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/terminal_echo.h"
+
 namespace tavrel {
 
 BridgeLog::BridgeLog(std::string programDirectory, WallClock clock)
@@ -16,6 +18,11 @@ void BridgeLog::LogMessage(std::string_view text, int level) {
     if (sink_) sink_->AddLogMessage(now, text);
   }
   AppendToFile(files_.DailyLogPath(now), FormatLogLine(now, text));
+}
+
+void BridgeLog::LogProblem(std::string_view text) {
+  LogMessage(text, 0);
+  EchoToTerminal("Tavrel", text);
 }
 
 void BridgeLog::LogCheck(std::string_view text) const { files_.WriteCheckLine(text); }

@@ -34,6 +34,9 @@ class BridgeLog {
 
   // A level below 0 drops the message; otherwise it goes to the sink and the daily log.
   void LogMessage(std::string_view text, int level) EXCLUDES(sinkMutex_);
+  // A problem that keeps the bridge from doing its work: logged as by LogMessage(text, 0), and
+  // shown on standard error when that is a terminal (terminal_echo.h).
+  void LogProblem(std::string_view text) EXCLUDES(sinkMutex_);
   // One stamped line in the check log; the sink does not receive it.
   void LogCheck(std::string_view text) const;
   // `text` appended unchanged to log/<name>.txt (see DailyLog::WriteLogText).

@@ -1,5 +1,9 @@
 #include "common/markup_parse_report.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "common/markup_element_index.h"
 #include "common/markup_result.h"
 
 namespace tavrel {
@@ -81,8 +85,10 @@ std::string Quoted(std::string_view name) {
   return quoted;
 }
 
-std::string ErrorText(const MarkupParseIssue& issue) {
-  const std::string offset = std::to_string(issue.offset);
+// The error text of the bridge build; `at` writes an offset.
+std::string ErrorText(const MarkupParseIssue& issue,
+                      const std::function<std::string(uint32_t)>& at) {
+  const std::string offset = at(issue.offset);
   switch (issue.kind) {
     case MarkupIssueKind::kNoRootElement:
       return "No root element";
@@ -94,9 +100,8 @@ std::string ErrorText(const MarkupParseIssue& issue) {
       if (issue.endTagName.empty()) {
         return "Element " + Quoted(issue.name) + " at offset " + offset + " not ended";
       }
-      return "End tag " + Quoted(issue.endTagName) + " at offset " +
-             std::to_string(issue.endTagOffset) + " does not match start tag " +
-             Quoted(issue.name) + " at offset " + offset;
+      return "End tag " + Quoted(issue.endTagName) + " at offset " + at(issue.endTagOffset) +
+             " does not match start tag " + Quoted(issue.name) + " at offset " + offset;
     case MarkupIssueKind::kUnterminatedTagSyntax:
       return std::string(TokenText(issue.token)) + " at offset " + offset + " unterminated";
     case MarkupIssueKind::kFirstTagSyntax:
@@ -123,10 +128,35 @@ void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText
                         std::string& result) {
   if (build == MarkupBuild::kBridge) {
     if (emptyText) AppendMarkupErrorText(result, "Empty document");
-    for (const MarkupParseIssue& issue : issues) AppendMarkupErrorText(result, ErrorText(issue));
+    for (const MarkupParseIssue& issue : issues) {
+      AppendMarkupErrorText(
+          result, ErrorText(issue, [](uint32_t offset) { return std::to_string(offset); }));
+    }
     return;
   }
   for (const MarkupParseIssue& issue : issues) AppendRecord(issue, result);
+}
+
+std::string DescribeMarkupProblems(std::string_view text) {
+  if (text.empty()) return "Empty document";
+  MarkupElementIndex index;
+  const std::vector<MarkupParseIssue> issues = ParseMarkup(text, index);
+  // Lines counted from 1 at each LF; columns in characters from 1, a GBK pair being one.
+  const auto at = [text](uint32_t offset) {
+    const std::string_view before = text.substr(0, std::min<size_t>(offset, text.size()));
+    const size_t lastBreak = before.rfind('\n');
+    const size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 1;
+    size_t column = 1;
+    for (size_t i = lineStart; i < before.size(); ++i, ++column) {
+      if (static_cast<unsigned char>(before[i]) >= 0x81 && i + 1 < before.size()) ++i;
+    }
+    const size_t line = 1 + static_cast<size_t>(std::count(before.begin(), before.end(), '\n'));
+    return std::to_string(offset) + " (line " + std::to_string(line) + ", column " +
+           std::to_string(column) + ")";
+  };
+  std::string result;
+  for (const MarkupParseIssue& issue : issues) AppendMarkupErrorText(result, ErrorText(issue, at));
+  return result;
 }
 
 }  // namespace tavrel

@@ -24,6 +24,12 @@ namespace tavrel {
 void ReportMarkupIssues(std::span<const MarkupParseIssue> issues, bool emptyText, MarkupBuild build,
                         std::string& result);
 
+// The problems of parsing `text` for people: the bridge build's error texts joined with ", ",
+// each offset followed by its line and column (" (line 5, column 3)"; lines count LF, columns
+// count characters with a GBK pair as one); "Empty document" for an empty text, empty for a
+// well-formed one.
+std::string DescribeMarkupProblems(std::string_view text);
+
 // Appends one error text of the bridge build to `result`, after ", " when it is not empty.
 void AppendMarkupErrorText(std::string& result, std::string_view text);
 

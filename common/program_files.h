@@ -14,4 +14,8 @@ inline constexpr char kProjectFileName[] = "opc_db.xml";
 inline constexpr int kDefaultApiPort = 21215;
 inline constexpr int kDefaultHttpPort = 9527;
 
+// The single-instance lock of the bridge (platform/process/single_instance.h): its own, and
+// the manager's, which looks for the bridge that holds it.
+inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
+
 }  // namespace tavrel

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,10 +12,13 @@
 #include <thread>
 #include <vector>
 
+#include "common/program_files.h"
 #include "manager/manager_test_support.h"
 #include "manager/watchdog.h"
 #include "platform/process/process_list.h"
 #include "platform/process/quit_signal.h"
+#include "platform/process/single_instance.h"
+#include "platform/process/spawn.h"
 
 namespace tavrel {
 
@@ -55,6 +57,7 @@ class BridgeControlTest : public ::testing::Test {
   TemporaryInstallation folder_;
   const std::string name_ = UniqueBridgeName();
   const BridgeControl bridge_{folder_.path(), name_};
+  const DailyLog log_{folder_.path()};
 };
 
 std::string Lower(std::string text) {
@@ -97,20 +100,18 @@ TEST_F(BridgeControlTest, KilledBridgeIsSeenAsGoneAndReaped) {
 }
 
 TEST_F(BridgeControlTest, BridgeThatIgnoresTheQuitSignalIsReportedAndLeftRunning) {
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
+  // A program that leaves the quit signal as it finds it, started with the signal ignored.
+  std::filesystem::remove(folder_.File(name_));
+  folder_.InstallProgram("/bin/sleep", name_);
   const pid_t stubborn = fork();
   ASSERT_GE(stubborn, 0);
   if (stubborn == 0) {
     signal(SIGTERM, SIG_IGN);
-    prctl(PR_SET_NAME, name_.c_str());
-    (void)!write(ready[1], "r", 1);
-    while (true) pause();
+    const std::string program = folder_.File(name_);
+    execl(program.c_str(), program.c_str(), "30", nullptr);
+    _exit(127);
   }
-  char byte = 0;
-  ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  close(ready[0]);
-  close(ready[1]);
+  ASSERT_TRUE(Eventually([&] { return bridge_.FindBridgeProcess() == stubborn; }));
 
   const BridgeControl impatient(folder_.path(), name_, 50ms);
   EXPECT_FALSE(impatient.StopBridge());
@@ -118,14 +119,90 @@ TEST_F(BridgeControlTest, BridgeThatIgnoresTheQuitSignalIsReportedAndLeftRunning
 }
 
 TEST_F(BridgeControlTest, WatchdogTickStartsAMissingBridgeOnly) {
-  const Watchdog watchdog(bridge_);
+  Watchdog watchdog(bridge_, log_);
   EXPECT_TRUE(watchdog.Tick());
   ASSERT_TRUE(Eventually([&] { return bridge_.FindBridgeProcess() != 0; }));
   EXPECT_FALSE(watchdog.Tick());
 }
 
+// Bridges of another folder, and processes of another account that carry the bridge's name,
+// belong to other installations: they are neither taken for this folder's bridge nor stopped.
+TEST_F(BridgeControlTest, OnlyTheBridgeOfTheOwnFolderAndAccountIsWatchedAndStopped) {
+  TemporaryInstallation other;
+  other.InstallProgram(BRIDGE_STAND_IN, name_);
+  const BridgeControl otherBridge(other.path(), name_);
+  otherBridge.StartBridge();
+  ASSERT_TRUE(Eventually([&] { return otherBridge.FindBridgeProcess() != 0; }));
+  const pid_t theirs = *otherBridge.FindBridgeProcess();
+  std::vector<pid_t> decoys;
+  if (geteuid() == 0) {  // the same file, started by another account
+    decoys.push_back(StartProgram("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534",
+                                                       "--clear-groups", folder_.File(name_)}));
+  }
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(bridge_.FindBridgeProcess(), 0);
+  EXPECT_TRUE(bridge_.StopBridge());
+  EXPECT_TRUE(IsProcessRunning(theirs));
+  for (const pid_t decoy : decoys) EXPECT_TRUE(IsProcessRunning(decoy));
+  Watchdog watchdog(bridge_, log_);
+  EXPECT_TRUE(watchdog.Tick());
+  EXPECT_TRUE(Eventually([&] { return bridge_.FindBridgeProcess() != 0; }));
+  EXPECT_TRUE(bridge_.StopBridge());
+  EXPECT_TRUE(IsProcessRunning(theirs));
+  EXPECT_TRUE(otherBridge.StopBridge());
+  for (const pid_t decoy : decoys) kill(decoy, SIGKILL);
+  for (const pid_t decoy : decoys) waitpid(decoy, nullptr, 0);
+}
+
+// Each start is logged, at most a line a minute with the count of the starts it did not tell,
+// and a bridge of another folder that holds the single-instance lock is named.
+TEST_F(BridgeControlTest, WatchdogStartsAreLoggedOnceAMinuteWithACount) {
+  Watchdog::Clock::time_point now{};
+  Watchdog watchdog(bridge_, log_, kWatchdogPeriod, [&] { return now; });
+  const std::string started =
+      "watchdog: the bridge was not running; started " + bridge_.ProgramPath();
+  const struct {
+    std::chrono::seconds at;
+    std::string line;  // logged by a tick that starts the bridge: empty for none
+  } steps[] = {
+      {0s, started}, {5s, ""}, {30s, ""}, {60s, started + " (started 3 times since the last line)"},
+      {65s, ""},
+  };
+  for (const auto& step : steps) {
+    now = Watchdog::Clock::time_point{} + step.at;
+    const std::string before = folder_.LogText();
+    ASSERT_TRUE(Eventually([&] { return bridge_.FindBridgeProcess() == 0; }));
+    EXPECT_TRUE(watchdog.Tick());
+    const std::string logged = folder_.LogText().substr(before.size());
+    EXPECT_EQ(logged.empty() ? "" : logged.substr(24, logged.size() - 26), step.line)
+        << step.at.count();
+    ASSERT_TRUE(Eventually([&] { return bridge_.FindBridgeProcess() != 0; }));
+    EXPECT_TRUE(bridge_.StopBridge());
+  }
+  // A bridge of another folder holds the lock (in a runtime directory of this test's own):
+  // named in the next line.
+  const std::string runtime = folder_.File("run");
+  std::filesystem::create_directory(runtime);
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  const SingleInstanceLock held(kBridgeInstanceName);
+  ASSERT_TRUE(held.held());
+  now += 60s;
+  const std::string before = folder_.LogText();
+  EXPECT_TRUE(watchdog.Tick());
+  EXPECT_NE(folder_.LogText().find(
+                "; the single-instance lock is held by the bridge of another installation: "
+                "process " +
+                    std::to_string(getpid()) + " from " +
+                    std::filesystem::canonical("/proc/self/exe").parent_path().string(),
+                before.size()),
+            std::string::npos)
+      << folder_.LogText();
+  unsetenv("XDG_RUNTIME_DIR");
+}
+
 TEST_F(BridgeControlTest, ProcessListThatCannotBeReadCountsAsARunningBridge) {
-  const Watchdog watchdog(bridge_);
+  Watchdog watchdog(bridge_, log_);
   {
     const DescriptorsUsedUp exhausted;
     EXPECT_EQ(bridge_.FindBridgeProcess(), std::nullopt);
@@ -142,7 +219,7 @@ TEST_F(BridgeControlTest, WatchdogRestartsAKilledBridgeUntilTheQuitSignal) {
   std::promise<pthread_t> started;
   std::future<int> quit = std::async(std::launch::async, [&] {
     started.set_value(pthread_self());
-    return Watchdog(bridge_, 20ms).RunUntilQuit();
+    return Watchdog(bridge_, log_, 20ms).RunUntilQuit();
   });
   const pthread_t watchdogThread = started.get_future().get();
 

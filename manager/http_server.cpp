@@ -7,10 +7,15 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <system_error>
 #include <utility>
+
+#include "common/terminal_echo.h"
 
 namespace tavrel {
 
@@ -72,8 +77,19 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   // A body over the limit is read and dropped before the 413, so the peer gets to read it.
   if (evhttp_set_flags(http_.get(), EVHTTP_SERVER_LINGERING_CLOSE) != 0) return;
   evhttp_set_bevcb(http_.get(), &HttpServerThread::OnConnection, this);
+  errno = 0;
   evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), address.c_str(), port);
-  if (bound == nullptr) return;
+  if (bound == nullptr) {
+    // libevent leaves the failed bind's errno; the socket's close after it keeps it.
+    const int error = errno;
+    const std::string line =
+        "HTTP: cannot listen on " + address + ":" + std::to_string(port) + ": " +
+        (error != 0 ? std::generic_category().message(error) : std::string("unknown error")) +
+        "; the manager goes on without its HTTP interface";
+    log.WriteLogLine(line);
+    EchoToTerminal("Morvane", line);
+    return;
+  }
   listener_ = evhttp_bound_socket_get_listener(bound);
   if (listener_ == nullptr) return;
   evconnlistener_set_error_cb(listener_, &HttpServerThread::OnAcceptError);
@@ -83,6 +99,7 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   char line[64];
   std::snprintf(line, sizeof line, "PORT=%d HTTP监听成功", port);
   log.WriteLogLine(line);
+  log.WriteLogLine("HTTP: listening on " + address + ":" + std::to_string(boundPort_));
   evhttp_set_gencb(http_.get(), &HttpServerThread::OnRequest, this);
   thread_ = std::thread([this] {
     loopServer = this;

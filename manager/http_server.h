@@ -1,26 +1,31 @@
 // The HTTP server of the manager: a libevent HTTP server on a thread of its own.
 //
-// The server listens on 0.0.0.0 and hands every request, whatever its method and path, to one
+// The server listens on the address it is given (0.0.0.0, every address, by default) and hands
+// every request, whatever its method and path, to one
 // handler, on the server's thread, one request after another. The handler must eventually
 // answer each request (evhttp_send_reply); while it runs no other request is served. It may
 // throw only before it has answered: the request is then answered 500 (Internal Server Error)
 // here, so that no exception, an allocation failure above all, crosses libevent's C frames.
 //
 // Construction sets the server up on the calling thread (event base, HTTP server, bind, the
-// log line "PORT=%d HTTP监听成功") and then runs the event loop on the server's thread. When the
-// server cannot be created or the port cannot be bound, nothing is logged and no thread runs;
-// the manager goes on without HTTP. Destruction ends the loop (safely from any other thread),
-// joins the thread and frees the server, closing its connections.
+// log line "PORT=%d HTTP监听成功" with the configured port, then "HTTP: listening on
+// <address>:<port>" with the port actually bound) and then runs the event loop on the server's
+// thread. When the port cannot be bound, one line says which port on which address and why
+// ("HTTP: cannot listen on 0.0.0.0:9527: Address already in use; ..."), also on standard error
+// when it is a terminal, and no thread runs: the manager goes on without HTTP, and does not
+// try again. When the server cannot be created at all, nothing is logged. Destruction ends the
+// loop (safely from any other thread), joins the thread and frees the server, closing its
+// connections.
 //
 // What a peer may take is bounded (HttpServerLimits): a body over the limit is answered 413
 // (Payload Too Large) by libevent, without being kept, and logged; so are the bodies being
 // received on all connections together (503 and the connection closed, http_connections.h); a
 // connection that goes the time-out without a whole request arriving is closed, so neither
 // idle nor trickling peers hold descriptors; at the connection cap no more are accepted until
-// some close. When accept
-// fails (no descriptor left), accepting pauses and resumes after a back-off that doubles up to
-// a few seconds, instead of retrying at once for ever; a run of failures is logged with one
-// line at its start (lost when no descriptor is left for the log) and one when it ends.
+// some close. When accept fails (no descriptor left), accepting pauses and resumes after a
+// back-off that doubles up to a few seconds, instead of retrying at once for ever; a run of
+// failures is logged with one line at its start (lost when no descriptor is left for the log)
+// and one when it ends.
 //
 // A peer that closes its connection while a reply is being written must not end the process,
 // so constructing a server ignores SIGPIPE for the whole process.

@@ -52,9 +52,13 @@ TEST(HttpServerThread, HandsEveryRequestToTheHandlerAndKeepsTheConnection) {
     EXPECT_EQ(reply->body, "\xE4\xB8\xAD" + target);  // UTF-8 of the GBK text
   }
   EXPECT_NE(folder.LogText().find(" PORT=0 HTTP监听成功\r\n"), std::string::npos);
+  EXPECT_NE(folder.LogText().find(
+                " HTTP: listening on 0.0.0.0:" + std::to_string(server.boundPort()) + "\r\n"),
+            std::string::npos)
+      << folder.LogText();
 }
 
-TEST(HttpServerThread, PortInUseGivesNoServerAndNoLogLine) {
+TEST(HttpServerThread, PortInUseGivesNoServerAndOneLineThatSaysWhy) {
   TemporaryInstallation folder;
   const DailyLog log(folder.path());
   const int holder = socket(AF_INET, SOCK_STREAM, 0);
@@ -70,11 +74,18 @@ TEST(HttpServerThread, PortInUseGivesNoServerAndNoLogLine) {
       ntohs(address.sin_port), [](evhttp_request*) {}, log);
   EXPECT_FALSE(server.listening());
   EXPECT_EQ(server.boundPort(), 0);
-  EXPECT_EQ(folder.LogText(), "");
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  const std::string logged = folder.LogText();
+  EXPECT_NE(logged.find(" HTTP: cannot listen on 0.0.0.0:" + port +
+                        ": Address already in use; the manager goes on without its "
+                        "HTTP interface\r\n"),
+            std::string::npos)
+      << logged;
+  EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 1);
   close(holder);
 }
 
-TEST(HttpServerThread, ListensOnTheAddressItIsGivenOnly) {
+TEST(HttpServerThread, ListensOnTheAddressItIsGivenOnlyAndSaysWhich) {
   TemporaryInstallation folder;
   const DailyLog log(folder.path());
   const HttpServerThread server(
@@ -82,6 +93,10 @@ TEST(HttpServerThread, ListensOnTheAddressItIsGivenOnly) {
   ASSERT_TRUE(server.listening());
   const LoopbackHttpClient elsewhere(server.boundPort());  // 127.0.0.1
   EXPECT_FALSE(elsewhere.connected());
+  EXPECT_NE(folder.LogText().find(
+                " HTTP: listening on 127.0.0.2:" + std::to_string(server.boundPort()) + "\r\n"),
+            std::string::npos)
+      << folder.LogText();
 }
 
 TEST(HttpServerThread, EndsWhenDestroyedEvenBeforeItsLoopHasStarted) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/daily_log.h"
+#include "common/terminal_echo.h"
 #include "manager/bridge_control.h"
 #include "manager/configuration_interface.h"
 #include "manager/http_server.h"
@@ -19,7 +20,10 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
 
   const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
   const DailyLog log(programDirectory);
-  for (const std::string& note : settings.notes) log.WriteLogLine(note);
+  for (const std::string& note : settings.notes) {
+    log.WriteLogLine(note);
+    EchoToTerminal("Morvane", note);
+  }
   const BridgeControl bridge(programDirectory);
   const std::unique_ptr<ManagerTray> tray = makeTray ? makeTray(settings.watch) : nullptr;
   const ConfigurationInterface interface(programDirectory, log, bridge);
@@ -32,7 +36,7 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
   const std::chrono::seconds delay(settings.sleep);
   if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
     bridge.StartBridge();
-    const Watchdog watchdog(bridge);
+    Watchdog watchdog(bridge, log);
     if (tray) {
       tray->RunUntilQuit([&watchdog] { watchdog.Tick(); }, kWatchdogPeriod);
     } else {

@@ -17,6 +17,7 @@
 #include "manager/loopback_http_client.h"
 #include "manager/manager_app.h"
 #include "manager/manager_test_support.h"
+#include "platform/process/process_list.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 #include "tools/api_connection.h"
@@ -248,6 +249,30 @@ TEST_F(ManagerProgramTest, StoredProjectRestartsTheBridge) {
             std::string::npos)
       << configuration;
   EXPECT_EQ(StopManager(), 0);
+}
+
+// A bridge started from another folder holds the lock: the manager neither adopts nor stops
+// it, names it in the watchdog's line and goes on trying.
+TEST_F(ManagerProgramTest, ABridgeOfAnotherFolderIsNamedAndLeftRunning) {
+  TemporaryInstallation other;
+  other.CopyFrom(TAVREL_PROGRAM_DIRECTORY);
+  other.Write("config.xml", "<root port=\"" + std::to_string(FreeLoopbackPort()) + "\"/>");
+  const pid_t theirs = StartProgram(other.File("Tavrel"));
+  ASSERT_GT(theirs, 0);
+  ASSERT_TRUE(
+      Eventually([&] { return SingleInstanceLock::Holder(kBridgeInstanceName) == theirs; }));
+  WriteConfig("sleep=\"-1\" port_h=\"29527\"");
+  ASSERT_TRUE(StartManager(29527));
+  const std::string named =
+      "; the single-instance lock is held by the bridge of another installation: process " +
+      std::to_string(theirs) + " from " + std::filesystem::canonical(other.path()).string() +
+      "\r\n";
+  EXPECT_TRUE(Eventually([&] { return folder_.LogText().find(named) != std::string::npos; }, 8s))
+      << folder_.LogText();
+  EXPECT_EQ(StopManager(), 0);
+  EXPECT_TRUE(IsProcessRunning(theirs));
+  kill(theirs, SIGTERM);
+  waitpid(theirs, nullptr, 0);
 }
 
 TEST_F(ManagerProgramTest, QuitDuringTheFirstWaitEndsWithoutStartingTheBridge) {

@@ -54,6 +54,51 @@ TEST_F(ManagerSettingsTest, NumbersFollowTheAtoiRulesAndThePortKeepsItsLow16Bits
   EXPECT_EQ(other.HttpPort(), 80);
 }
 
+TEST_F(ManagerSettingsTest, NotesSayWhyTheDefaultsApplyAndWhatAPortBecomes) {
+  const struct {
+    const char* config;  // null: no file
+    const char* note;    // the one note, after "config.xml: "; null: none
+  } cases[] = {
+      {nullptr, nullptr},
+      {"<root port_h=\"8080\"/>", nullptr},
+      {"<root port_h=\"8080\">\n<mqtt>\n</root>", " is not well formed: "},
+      {"<config port_h=\"8080\"/>", " has no root element named root"},
+      {"<root port_h=\"95277\"/>",
+       "port_h=\"95277\" is not a port from 1 to 65535; the HTTP "
+       "interface listens on 29741, its low 16 bits"},
+      {"<root/>", "port_h=\"\" is not a port from 1 to 65535"},
+  };
+  for (const auto& c : cases) {
+    const ManagerSettings settings =
+        c.config ? Load(c.config) : LoadManagerSettings(folder_.File("absent.xml"));
+    if (c.note == nullptr) {
+      EXPECT_TRUE(settings.notes.empty()) << settings.notes.front();
+      continue;
+    }
+    ASSERT_EQ(settings.notes.size(), 1u) << c.config;
+    EXPECT_NE(settings.notes[0].find(c.note), std::string::npos) << settings.notes[0];
+    EXPECT_TRUE(settings.notes[0].starts_with("config.xml: ")) << settings.notes[0];
+  }
+  EXPECT_NE(Load("<root>\n<mqtt>\n</root>").notes[0].find("(line 3, column 1)"), std::string::npos);
+}
+
+TEST_F(ManagerSettingsTest, PrintsWhatItWillUseAndTheNotes) {
+  folder_.Write(kSettingsFileName,
+                "<root port_h=\"95277\" sleep=\"3\"><listen http=\"127.0.0.2\"/></root>");
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  PrintManagerSettings(folder_.path(), out, err);
+  for (auto [file, expected] :
+       {std::pair{out, std::string("http_port=29741\nhttp_address=127.0.0.2\nsleep=3\n")},
+        std::pair{err, *Load("<root port_h=\"95277\"/>").notes.begin() + "\n"}}) {
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    EXPECT_EQ(text, expected);
+  }
+}
+
 }  // namespace
 
 }  // namespace tavrel

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -17,6 +18,9 @@
 namespace tavrel {
 
 namespace {
+
+// Enough of a peer's first bytes for the first line of an HTTP answer.
+constexpr size_t kFirstBytesKept = 64;
 
 using Clock = std::chrono::steady_clock;
 
@@ -108,7 +112,17 @@ ApiReceive ApiConnection::TakeBufferedFrame(ApiReply& reply) {
     reply.flag = std::atoi(header.GetAttribute("flag").c_str());
     decoded = DecodeFrameBody(reply.flag, parts->body, reply.payload);
   });
+  framed_ = framed_ || decoded;
   return decoded ? ApiReceive::kFrame : ApiReceive::kBadFrame;
+}
+
+std::string ApiConnection::NotABridge() const {
+  if (framed_ || firstBytes_.empty()) return {};
+  if (firstBytes_.starts_with("HTTP/")) {
+    return "it answered as an HTTP server: \"" + firstBytes_.substr(0, firstBytes_.find('\r')) +
+           "\"";
+  }
+  return "what it sent is no frame of the API";
 }
 
 ApiReceive ApiConnection::Receive(ApiReply& reply, std::chrono::milliseconds timeout) {
@@ -121,7 +135,13 @@ ApiReceive ApiConnection::Receive(ApiReply& reply, std::chrono::milliseconds tim
     received_.Reserve(65536);
     const ssize_t n = recv(socket_.get(), received_.End(), received_.FreeSpace(), 0);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return ApiReceive::kClosed;
-    if (n > 0) received_.SetLength(received_.Length() + static_cast<size_t>(n));
+    if (n > 0) {
+      if (firstBytes_.size() < kFirstBytesKept) {
+        firstBytes_.append(reinterpret_cast<const char*>(received_.End()),
+                           std::min(static_cast<size_t>(n), kFirstBytesKept - firstBytes_.size()));
+      }
+      received_.SetLength(received_.Length() + static_cast<size_t>(n));
+    }
   }
 }
 

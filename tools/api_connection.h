@@ -40,6 +40,11 @@ class ApiConnection {
   // body could not be decoded (it is consumed).
   ApiReceive Receive(ApiReply& reply, std::chrono::milliseconds timeout);
 
+  // After a receive that gave no frame: why the peer is not a bridge's API at all, when what
+  // it sent shows it (it answered, but no frame of the API has come on this connection),
+  // e.g. "it answered as an HTTP server: \"HTTP/1.1 400 Bad Request\""; empty otherwise.
+  std::string NotABridge() const;
+
  private:
   explicit ApiConnection(UniqueSocket socket) : socket_(std::move(socket)) {}
 
@@ -47,6 +52,8 @@ class ApiConnection {
 
   UniqueSocket socket_;
   ByteBuffer received_;
+  std::string firstBytes_;  // the first bytes the peer sent, to tell what it is
+  bool framed_ = false;     // a frame of the API has come
 };
 
 // The header of a request: root with `uid`, `type`, `flag` 0 and, when not negative, `tt`.

@@ -73,10 +73,12 @@ class CliSession {
           if (reply.type == type) return kCliOk;
           continue;
         case ApiReceive::kTimeout:
+          if (SaidNotABridge()) return kCliNotABridge;
           std::fprintf(err_, "tavrel-cli: no reply within %lld ms\n",
                        static_cast<long long>(options_.timeout.count()));
           return kCliTimeout;
         case ApiReceive::kClosed:
+          if (SaidNotABridge()) return kCliNotABridge;
           std::fprintf(err_, "tavrel-cli: the bridge closed the connection\n");
           return kCliConnection;
         case ApiReceive::kBadFrame:
@@ -84,6 +86,17 @@ class CliSession {
           return kCliBadReply;
       }
     }
+  }
+
+  // True when the peer showed it is no bridge, which is then said.
+  bool SaidNotABridge() const {
+    const std::string why = connection_->NotABridge();
+    if (why.empty()) return false;
+    std::fprintf(err_,
+                 "tavrel-cli: %s:%d is not the bridge's API (%s); the API port is `port` "
+                 "in config.xml, 21215 unless it says otherwise\n",
+                 options_.host.c_str(), options_.port, why.c_str());
+    return true;
   }
 
   ApiConnection& connection() { return *connection_; }
@@ -98,12 +111,44 @@ class CliSession {
   std::unique_ptr<ApiConnection> connection_;
 };
 
-int PrintDocumentReply(CliSession& session, const std::string& header, int type) {
+// The bridge's own text when a reply document reports a failure: the `error` of its first `t`
+// (server list, browse) or the store's "not Successful." message; none otherwise.
+std::optional<std::string> ReportedFailure(const std::string& payload) {
+  MarkupDocument document(MarkupBuild::kBridge);
+  document.SetText(payload);
+  if (!document.FindElement("root") || !document.EnterElement() || !document.FindElement("t")) {
+    return std::nullopt;
+  }
+  if (std::string error = document.GetAttribute("error"); !error.empty()) return error;
+  if (std::string message = document.GetAttribute("a"); message.ends_with("not Successful.")) {
+    return message;
+  }
+  return std::nullopt;
+}
+
+// Prints the reply's document; when it reports a failure, says instead in one line what
+// `failed` (as "cannot browse X"), with the bridge's text in quotes.
+int PrintDocumentReply(CliSession& session, const std::string& header, int type,
+                       std::string_view failed = {}) {
   ApiReply reply;
   const int result = session.Request(header, type, reply);
   if (result != kCliOk) return result;
+  if (const std::optional<std::string> failure =
+          failed.empty() ? std::nullopt : ReportedFailure(reply.payload)) {
+    std::fprintf(session.err(), "tavrel-cli: %.*s: the bridge says \"%s\"\n",
+                 static_cast<int>(failed.size()), failed.data(),
+                 ForTerminal(session.options(), *failure).c_str());
+    return kCliBadReply;
+  }
   std::fputs(ForTerminal(session.options(), reply.payload).c_str(), session.out());
   return kCliOk;
+}
+
+// What a write's result code means.
+std::string_view WriteResultText(std::string_view ret1) {
+  if (ret1 == "3") return "no tag has this handle";
+  if (ret1 == "1") return "the value was not written to the server";
+  return "the bridge reports a failure";
 }
 
 int Write(CliSession& session, const std::string& handleText, const std::string& value) {
@@ -123,9 +168,14 @@ int Write(CliSession& session, const std::string& handleText, const std::string&
   answer.EnterElement();
   if (!answer.FindElement("base")) return kCliBadReply;
   const std::string ret1 = answer.GetAttribute("ret1");
-  std::fprintf(session.out(), "ret1=%s ret2=%s\n", ret1.c_str(),
-               ForTerminal(session.options(), answer.GetAttribute("ret2")).c_str());
-  return ret1 == "0" ? kCliOk : kCliBadReply;
+  const std::string ret2 = ForTerminal(session.options(), answer.GetAttribute("ret2"));
+  std::fprintf(session.out(), "ret1=%s ret2=%s\n", ret1.c_str(), ret2.c_str());
+  if (ret1 == "0") return kCliOk;
+  const std::string_view meaning = WriteResultText(ret1);
+  std::fprintf(session.err(), "tavrel-cli: handle %ld was not written: %.*s (ret1=%s%s%s%s)\n",
+               *handle, static_cast<int>(meaning.size()), meaning.data(), ret1.c_str(),
+               ret2.empty() ? "" : ", the bridge says \"", ret2.c_str(), ret2.empty() ? "" : "\"");
+  return kCliBadReply;
 }
 
 int PutProject(CliSession& session, const std::string& path) {
@@ -142,7 +192,7 @@ int PutProject(CliSession& session, const std::string& path) {
   project.SetAttribute("uid", kRequestUid);
   project.SetAttribute("type", 1);
   project.SetAttribute("tt", kStoreProjectTt);
-  return PrintDocumentReply(session, project.GetText(), 1);
+  return PrintDocumentReply(session, project.GetText(), 1, "the project was not stored");
 }
 
 void PrintValue(const CliSession& session, const WatchValue& value) {
@@ -175,9 +225,10 @@ WatchForm FormOf(const std::map<int, WatchForm>& forms, int handle) {
   return found == forms.end() ? WatchForm::kNumber : found->second;
 }
 
-// Prints the snapshot's values and returns each handle's key.
+// Prints the snapshot's values, remembered in `changes`, and returns each handle's key.
 std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::string& payload,
-                                         const std::map<int, WatchForm>& forms) {
+                                         const std::map<int, WatchForm>& forms,
+                                         WatchChanges& changes) {
   std::map<int, std::string> keys;
   MarkupDocument snapshot(MarkupBuild::kBridge);
   snapshot.SetText(payload);
@@ -189,10 +240,12 @@ std::map<int, std::string> PrintSnapshot(const CliSession& session, const std::s
     const std::string key = isStatus ? "status" : snapshot.GetAttribute("k");
     keys[handle] = key;
     const std::string ms = snapshot.GetAttribute(isStatus ? "m" : "ms");
-    PrintValue(session, SnapshotWatchValue(handle, key, snapshot.GetAttribute("v"),
-                                           FormOf(forms, handle), snapshot.GetAttribute("q") != "0",
-                                           std::atoll(snapshot.GetAttribute("s").c_str()),
-                                           ParseDecimal(ms)));
+    const WatchValue value =
+        SnapshotWatchValue(handle, key, snapshot.GetAttribute("v"), FormOf(forms, handle),
+                           snapshot.GetAttribute("q") != "0",
+                           std::atoll(snapshot.GetAttribute("s").c_str()), ParseDecimal(ms));
+    changes.Changed(value);
+    PrintValue(session, value);
   }
   return keys;
 }
@@ -204,7 +257,8 @@ int Watch(CliSession& session) {
   ApiReply reply;
   result = session.Request(RequestHeader(kRequestUid, 1, kSnapshotTt), 1, reply);
   if (result != kCliOk) return result;
-  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, forms);
+  WatchChanges changes;
+  std::map<int, std::string> keys = PrintSnapshot(session, reply.payload, forms, changes);
 
   long printed = 0;
   auto nextHeartbeat = std::chrono::steady_clock::now() + kHeartbeatPeriod;
@@ -230,8 +284,10 @@ int Watch(CliSession& session) {
     const bool whole = ReadPushRecords(reply.payload, records);
     for (const PushRecord& record : records) {
       if (session.options().count >= 0 && printed >= session.options().count) break;
-      PrintValue(session,
-                 PushWatchValue(record, keys[record.handle], FormOf(forms, record.handle)));
+      const WatchValue value =
+          PushWatchValue(record, keys[record.handle], FormOf(forms, record.handle));
+      if (!changes.Changed(value) && session.options().changes) continue;
+      PrintValue(session, value);
       ++printed;
     }
     if (!whole) {
@@ -257,17 +313,31 @@ int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
   if (command == "watch") return Watch(session);
   if (command == "write") return Write(session, options.arguments[0], options.arguments[1]);
   if (command == "servers")
-    return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, 100), 1);
+    return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, 100), 1,
+                              "cannot list the OPC servers");
   if (command == "browse") {
     MarkupDocument request(MarkupBuild::kBridge);
     request.SetText(RequestHeader(kRequestUid, 1, 200));
     request.FindElement("root");
     request.SetAttribute("sid", options.arguments[0]);
     request.SetAttribute("clsid", options.arguments[1]);
-    return PrintDocumentReply(session, request.GetText(), 1);
+    const std::string failed = "cannot browse " + options.arguments[0];
+    return PrintDocumentReply(session, request.GetText(), 1, failed);
   }
   if (command == "get-project") {
-    return PrintDocumentReply(session, RequestHeader(kRequestUid, 1, 400), 1);
+    ApiReply reply;
+    const int result = session.Request(RequestHeader(kRequestUid, 1, 400), 1, reply);
+    if (result != kCliOk) return result;
+    // The bridge answers a project file it cannot load with an empty document.
+    if (reply.payload.empty()) {
+      std::fputs(
+          "tavrel-cli: the bridge has no project to give: its opc_db.xml cannot be "
+          "loaded (empty reply)\n",
+          err);
+      return kCliBadReply;
+    }
+    std::fputs(ForTerminal(options, reply.payload).c_str(), out);
+    return kCliOk;
   }
   if (command == "put-project") return PutProject(session, options.arguments[0]);
   ApiReply reply;  // ping

@@ -1,4 +1,7 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <cmath>
@@ -11,11 +14,13 @@
 #include <vector>
 
 #include "bridge/api/api_server.h"
+#include "common/code_page.h"
 #include "common/log_time.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
 #include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
+#include "wire/unique_socket.h"
 
 namespace tavrel {
 
@@ -62,6 +67,19 @@ class FakeBridgeHandler : public ApiRequestHandler {
       server_.SendFrame(client, ReplyHeader(1, kBodyRaw), snapshot, kBodyRaw);
       client.pushesWanted = true;
       subscribed = true;
+    } else if (request.GetAttribute("tt") == "100" || request.GetAttribute("tt") == "200") {
+      const std::string failed =
+          std::string(kGbkDeclaration) +
+          "<root ver=\"0\">\r\n<t error=\"获取Server 列表失败\"/>\r\n</root>";
+      server_.SendFrame(client, ReplyHeader(1, kBodyRaw), failed, kBodyRaw);
+    } else if (request.GetAttribute("tt") == "400") {  // a project file it cannot load
+      server_.SendFrame(client, ReplyHeader(1, kBodyRaw), {}, kBodyNone);
+    } else if (request.GetAttribute("type") == "5") {
+      const std::string refused =
+          std::string(kGbkDeclaration) +
+          "<root ver=\"0\" type=\"5\" uid=\"0\" flag=\"0\">\r\n<base handle=\"9\" "
+          "write_uid=\"1\" ret1=\"3\" ret2=\"点不存在\"/>\r\n</root>\r\n";
+      server_.SendFrame(client, refused, {}, kBodyNone);
     }
   }
   std::atomic<bool> subscribed{false};
@@ -110,6 +128,123 @@ TEST_F(CliTest, PingGetsThePong) {
   std::string output;
   EXPECT_EQ(Run(options, output), kCliOk);
   EXPECT_EQ(output, "pong\n");
+}
+
+// Runs `options` against `port` and returns the exit code, with what it printed on each stream.
+int RunWithErrors(CliOptions options, int port, std::string& out, std::string& err) {
+  options.port = port;
+  options.timeout = 2000ms;
+  std::FILE* outFile = std::tmpfile();
+  std::FILE* errFile = std::tmpfile();
+  const int result = RunCliCommand(options, outFile, errFile);
+  for (auto [file, text] : {std::pair{outFile, &out}, std::pair{errFile, &err}}) {
+    std::rewind(file);
+    text->clear();
+    for (int c; (c = std::fgetc(file)) != EOF;) *text += static_cast<char>(c);
+    std::fclose(file);
+  }
+  return result;
+}
+
+TEST_F(CliTest, FailuresReportedByTheBridgeAreOneLineOfEnglishAndNotZero) {
+  const struct {
+    std::vector<std::string> command;
+    int exit;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"browse", "No.Such", "{0}"},
+       kCliBadReply,
+       "",
+       "tavrel-cli: cannot browse No.Such: the bridge says \"获取Server 列表失败\"\n"},
+      {{"servers"},
+       kCliBadReply,
+       "",
+       "tavrel-cli: cannot list the OPC servers: the bridge says \"获取Server 列表失败\"\n"},
+      {{"get-project"},
+       kCliBadReply,
+       "",
+       "tavrel-cli: the bridge has no project to give: its opc_db.xml cannot be loaded (empty "
+       "reply)\n"},
+      {{"write", "9", "1"},
+       kCliBadReply,
+       "ret1=3 ret2=点不存在\n",
+       "tavrel-cli: handle 9 was not written: no tag has this handle (ret1=3, the bridge says "
+       "\"点不存在\")\n"},
+  };
+  for (const auto& c : cases) {
+    CliOptions options;
+    options.command = c.command[0];
+    options.arguments.assign(c.command.begin() + 1, c.command.end());
+    std::string out;
+    std::string err;
+    EXPECT_EQ(RunWithErrors(options, port_, out, err), c.exit) << c.command[0];
+    EXPECT_EQ(out, AnsiToUtf8(c.out));  // the bridge's GBK, as UTF-8 on the terminal
+    EXPECT_EQ(err, AnsiToUtf8(c.err));
+  }
+}
+
+TEST(Cli, APeerThatIsNotTheBridgeIsNamedAsSuch) {
+  UniqueSocket listener(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener.get(), 1), 0);
+  getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread peer([&] {  // an HTTP server's answer to the frame, then the close
+    UniqueSocket client(accept(listener.get(), nullptr, nullptr));
+    char request[256];
+    (void)!recv(client.get(), request, sizeof request, 0);
+    const std::string answer = "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n";
+    (void)!send(client.get(), answer.data(), answer.size(), MSG_NOSIGNAL);
+  });
+  CliOptions options;
+  options.command = "ping";
+  std::string out;
+  std::string err;
+  EXPECT_EQ(RunWithErrors(options, ntohs(address.sin_port), out, err), kCliNotABridge);
+  peer.join();
+  EXPECT_EQ(err, "tavrel-cli: 127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                     " is not the bridge's API (it answered as an HTTP server: \"HTTP/1.1 400 "
+                     "Bad Request\"); the API port is `port` in config.xml, 21215 unless it says "
+                     "otherwise\n");
+}
+
+// With --changes a push is printed only when its value or quality differs from the last shown.
+TEST_F(CliTest, WatchChangesPrintsOnlyChangedValuesOrQualities) {
+  CliOptions options;
+  options.command = "watch";
+  options.json = true;
+  options.changes = true;
+  options.count = 3;
+  std::thread pusher([&] {
+    while (!handler_.subscribed) std::this_thread::sleep_for(1ms);
+    server_.AppendPush(PushRecord{.handle = 0, .seconds = 9, .valueClass = 1, .real = 1.5});
+    server_.AppendPush(
+        PushRecord{.handle = 0, .seconds = 9, .valueClass = 1, .bad = true, .real = 1.5});
+    server_.AppendPush(
+        PushRecord{.handle = 0, .seconds = 10, .valueClass = 1, .bad = true, .real = 1.5});
+    server_.AppendPush(PushRecord{.handle = 4, .seconds = 10, .valueClass = 3, .integer = 1});
+    server_.AppendPush(PushRecord{.handle = 2, .seconds = 10, .valueClass = 4, .text = "x"});
+    server_.AppendPush(PushRecord{.handle = 2, .seconds = 11, .valueClass = 4, .text = "x"});
+    server_.AppendPush(PushRecord{.handle = 4, .seconds = 11, .valueClass = 3, .integer = 0});
+  });
+  std::string output;
+  EXPECT_EQ(Run(options, output), kCliOk);
+  pusher.join();
+  std::vector<std::pair<int, nlohmann::json>> pushed;
+  std::istringstream lines(output);
+  int line = 0;
+  for (std::string text; std::getline(lines, text); ++line) {
+    if (line < 6) continue;  // the snapshot
+    const nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+    pushed.emplace_back(value["handle"].get<int>(), value["quality"]);
+  }
+  EXPECT_EQ(pushed,
+            (std::vector<std::pair<int, nlohmann::json>>{{0, "bad"}, {2, "good"}, {4, "good"}}))
+      << output;
 }
 
 TEST_F(CliTest, WatchPrintsTheSnapshotThenEveryPushAsJson) {

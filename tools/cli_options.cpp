@@ -15,7 +15,10 @@ const char kCliUsageText[] =
     "commands:\n"
     "  config                 configured tags with their handles\n"
     "  snapshot               all values once\n"
-    "  watch [--json] [--count N]   all values, then every change as it arrives\n"
+    "  watch [--json] [--count N] [--changes]\n"
+    "                         all values, then every value the bridge pushes (a server sends a\n"
+    "                         tag's value at each update, changed or not); --changes prints a\n"
+    "                         pushed value only when its value or quality changed\n"
     "  write HANDLE VALUE     write a value to a tag\n"
     "  servers                OPC servers of the bridge's machine\n"
     "  browse SID CLSID       address space of a server\n"
@@ -79,6 +82,7 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
   app.add_option("--timeout", timeoutMs)->check(kNonNegative);
   app.add_flag("--raw", options.raw);
   app.add_flag("--json", options.json);
+  app.add_flag("--changes", options.changes);
   app.add_option("--count", options.count)->check(kNonNegative);
 
   std::array<std::vector<std::string>, kCommands.size()> arguments;

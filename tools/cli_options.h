@@ -13,10 +13,11 @@ struct CliOptions {
   std::string host = "127.0.0.1";
   int port = kDefaultApiPort;
   std::chrono::milliseconds timeout{10000};
-  bool raw = false;   // documents and tab-separated values as GBK bytes instead of UTF-8
-  bool json = false;  // watch: one JSON object a line
-  long count = -1;    // watch: stop after this many pushed values (-1: never)
-  bool help = false;  // --help was given: print kCliUsageText and run nothing
+  bool raw = false;      // documents and tab-separated values as GBK bytes instead of UTF-8
+  bool json = false;     // watch: one JSON object a line
+  long count = -1;       // watch: stop after this many pushed values (-1: never)
+  bool changes = false;  // watch: a pushed value only when its value or quality changed
+  bool help = false;     // --help was given: print kCliUsageText and run nothing
   std::string command;
   std::vector<std::string> arguments;
 };

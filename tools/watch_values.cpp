@@ -106,4 +106,15 @@ std::string WatchLine(const WatchValue& value, bool json, bool raw) {
   return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
+bool WatchChanges::Changed(const WatchValue& value) {
+  // The value as JSON has it: a number's text differs between a snapshot ("1.500000") and a
+  // push ("1.5").
+  std::pair<std::string, bool> shown(value.isText ? value.text : value.number.dump(), value.bad);
+  const auto [entry, added] = shown_.try_emplace(value.handle, shown);
+  if (added) return true;
+  if (entry->second == shown) return false;
+  entry->second = std::move(shown);
+  return true;
+}
+
 }  // namespace tavrel

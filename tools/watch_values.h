@@ -8,9 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "wire/push_record.h"
 
@@ -45,6 +47,18 @@ WatchValue SnapshotWatchValue(std::int32_t handle, std::string key, std::string_
 // A value of a push record, whose class says its form (class 3 a boolean); `form` only tells
 // an array's real, which is none.
 WatchValue PushWatchValue(const PushRecord& record, std::string key, WatchForm form);
+
+// For `watch --changes`: remembers the value and quality each tag was last shown with.
+class WatchChanges {
+ public:
+  // True when `value` shows its tag for the first time, or with another value or quality
+  // than the last time; it is then remembered. The time stamp does not count: a server that
+  // delivers the same value again gives a push with a new time and nothing new to see.
+  bool Changed(const WatchValue& value);
+
+ private:
+  std::map<std::int32_t, std::pair<std::string, bool>> shown_;
+};
 
 // The line (with its newline) for `value`: JSON when `json`, else tab-separated with texts
 // in GBK when `raw` and UTF-8 otherwise.

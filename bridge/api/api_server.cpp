@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "common/markup_declarations.h"
@@ -129,9 +130,21 @@ bool ApiServer::Listen() {
   if (inet_pton(AF_INET, listenAddress_.c_str(), &address.sin_addr) != 1) return false;
   if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.get(), kBacklog) != 0) {
+    const int error = errno;
+    // Said once: the next attempts, every kListenRetryMs, say it again only when the reason
+    // changes.
+    if (error != listenError_) {
+      listenError_ = error;
+      log_.LogProblem("API: cannot listen on " + listenAddress_ + ":" +
+                      std::to_string(ntohs(address.sin_port)) + ": " +
+                      std::generic_category().message(error) + "; trying again every " +
+                      std::to_string(kListenRetryMs / 1000) + " s");
+    }
     return false;
   }
   listener_ = std::move(listener);
+  listenError_ = 0;
+  log_.LogMessage("API: listening on " + listenAddress_ + ":" + std::to_string(ListeningPort()), 0);
   return true;
 }
 

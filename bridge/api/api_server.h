@@ -5,7 +5,10 @@
 // drops at most one closed or idle client, reads from every readable client and runs its
 // complete requests (whose replies are sent before the pass goes on), accepts a new client (a
 // tenth is closed at once), and sends the pushes gathered since the previous pass as one frame
-// to every client that asked for them.
+// to every client that asked for them. An attempt that works logs "API: listening on
+// <address>:<port>" with the port actually bound; one that fails logs which address and port
+// and why ("API: cannot listen on 0.0.0.0:21215: Address already in use; trying again every
+// 30 s", a problem line: BridgeLog::LogProblem) once, and again only when the reason changes.
 //
 // Sockets never block ApiThread: what a client's socket does not take at once waits in the
 // client's queue and leaves as the client reads. A client that takes nothing for 640 ms (the
@@ -137,6 +140,7 @@ class ApiServer {
   std::string listenAddress_ = "0.0.0.0";
   UniqueSocket listener_;
   std::optional<std::uint64_t> lastListenAttempt_;
+  int listenError_ = 0;  // errno of the last failed listen attempt, 0 after one that worked
   std::vector<std::unique_ptr<ApiClient>> clients_;
   int connectionCounter_ = 0;
   ApiPeerRegistry peers_;

@@ -449,7 +449,9 @@ TEST_F(ApiServerTest, PendingPushesAndRepliesAreBounded) {
             capture->lines.end());
 }
 
-TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnly) {
+TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnlyAndSaysWhich) {
+  const auto capture = std::make_shared<LogCapture>();
+  log_.AttachLogSink(capture);
   ApiServer server(0, log_, exitFlag_, metrics_);
   server.ListenOn("127.0.0.2");
   server.Pass(kStepWait);
@@ -464,9 +466,14 @@ TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnly) {
   };
   EXPECT_TRUE(connects("127.0.0.2"));
   EXPECT_FALSE(connects("127.0.0.1"));
+  log_.DetachLogSink();
+  EXPECT_EQ(capture->lines, (std::vector<std::string>{"API: listening on 127.0.0.2:" +
+                                                      std::to_string(server.ListeningPort())}));
 }
 
-TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
+TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySecondsAndSaysWhyOnce) {
+  const auto capture = std::make_shared<LogCapture>();
+  log_.AttachLogSink(capture);
   UniqueSocket blocker(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -479,6 +486,9 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   ApiServer server(port, log_, exitFlag_, metrics_, [this] { return ticks_.load(); });
   server.Pass();  // the first attempt fails, and the pass returns
   EXPECT_FALSE(server.IsListening());
+  ticks_ += 30000;
+  server.Pass(kStepWait);  // so does the second, without a second line
+  EXPECT_FALSE(server.IsListening());
   blocker.Reset();
   ticks_ += 29999;
   // Waits out the last millisecond before the next attempt, but makes none.
@@ -489,6 +499,10 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySeconds) {
   server.Pass(kStepWait);
   EXPECT_TRUE(server.IsListening());
   EXPECT_EQ(server.ListeningPort(), port);
+  EXPECT_EQ(capture->lines,
+            (std::vector<std::string>{"API: cannot listen on 0.0.0.0:" + std::to_string(port) +
+                                          ": Address already in use; trying again every 30 s",
+                                      "API: listening on 0.0.0.0:" + std::to_string(port)}));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 // by the C atoi rules), a missing `programe_name` as empty text.
 #pragma once
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "common/program_files.h"
@@ -21,9 +23,17 @@ struct AppSettings {
   int port = kDefaultApiPort;     // TCP port of the API server
   int port_h = kDefaultHttpPort;  // the manager's HTTP port; kept, the bridge opens nothing on it
   std::string programe_name;      // display name of the program
+  // What a `port` outside 1-65535 becomes (port_setting.h); the API listens on its low 16 bits.
+  std::optional<std::string> portNote;
 };
 
 // The settings of `config` positioned at its top; moves its positions.
 AppSettings AppSettingsOf(MarkupDocument& config);
+
+// `Tavrel --settings`: what the bridge installed in `programDirectory` will use, for people
+// and scripts (the banner of scripts/run): "api_port=<port>" (the low 16 bits of `port`; 0: the
+// system chooses) and "api_address=<address>" (the `listen` child's `api`, listen_settings.h)
+// on `out`, one a line, and what the start-up would log about config.xml on `err`.
+void PrintBridgeSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err);
 
 }  // namespace tavrel

@@ -6,8 +6,9 @@
 //      level none, impersonation level identify; its result is ignored), register the
 //      runtime's own OPC classes and then the program's further classes (the bridge program's
 //      are the simulated OPC servers).
-//   3. Take the machine-wide single-instance lock kBridgeInstanceName. When another bridge
-//      holds it (or it cannot be made), end at once with exit code 0, touching nothing.
+//   3. Take the single-instance lock kBridgeInstanceName, one per account and machine, on a
+//      file only the account can write (single_instance.h). When another bridge holds it (or
+//      it cannot be made), end at once with exit code 0, touching nothing.
 //   4. Find the program directory (when it cannot be found, say so on stderr and end with
 //      exit code 1) and install the crash report.
 //   5. Make the desktop front end when a factory is given and a display is available
@@ -25,10 +26,9 @@
 #include "bridge/core/bridge_desktop.h"
 #include "bridge/core/connection_engine.h"
 #include "bridge/core/front_end.h"
+#include "common/program_files.h"
 
 namespace tavrel {
-
-inline constexpr char kBridgeInstanceName[] = "Global\\QZ_OPC_PLATFORM_TAVREL";
 
 // Registers classes with the process's class registry, at step 2.
 using ClassRegistration = std::function<void()>;

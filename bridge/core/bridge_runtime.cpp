@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "bridge/core/settings_document.h"
+#include "common/markup_file_problem.h"
+#include "common/project_file.h"
 
 namespace tavrel {
 
@@ -10,11 +12,12 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, BridgeParts parts)
     : programDirectory_(std::move(programDirectory)), log_(programDirectory_, parts.clock) {
   log_.LogMessage("begin load config...", 0);
   SettingsDocument config(programDirectory_ + "/" + kSettingsFileName);
+  if (!config.Problem().empty()) {
+    log_.LogProblem(kSettingsFileName + (": " + config.Problem()) + "; the defaults apply");
+  }
   settings_ = AppSettingsOf(config.FromTop());
-  std::string projectError;
-  project_ = std::make_unique<BridgeProject>(LoadProjectFile(
-      programDirectory_ + "/" + kProjectFileName, MarkupBuild::kBridge, &projectError));
-  if (!projectError.empty()) log_.LogMessage(kProjectFileName + (": " + projectError), 0);
+  if (settings_.portNote) log_.LogProblem(*settings_.portNote);
+  project_ = std::make_unique<BridgeProject>(LoadProject());
   if (parts.logSink) log_.AttachLogSink(std::move(parts.logSink));
   log_.LogMessage("版本6.1.1", 0);
 
@@ -40,6 +43,15 @@ BridgeRuntime::BridgeRuntime(std::string programDirectory, BridgeParts parts)
 BridgeRuntime::~BridgeRuntime() {
   Stop();
   while (!frontEnds_.empty()) frontEnds_.pop_back();
+}
+
+std::vector<ProjectServerRecord> BridgeRuntime::LoadProject() {
+  const std::string path = programDirectory_ + "/" + kProjectFileName;
+  MarkupDocument document(MarkupBuild::kBridge);
+  if (document.LoadFile(path)) return ReadProject(document);
+  log_.LogProblem(kProjectFileName + (": " + MarkupFileProblem(path, document)) +
+                  "; the bridge runs with no servers and no tags");
+  return {};
 }
 
 void BridgeRuntime::StartFrontEnds(const std::vector<FrontEndFactory>& factories,

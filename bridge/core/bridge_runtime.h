@@ -3,11 +3,13 @@
 // Making a runtime is the start-up, in this order:
 //   1. log "begin load config...";
 //   2. config.xml read and parsed once (settings_document.h), and the core's settings from it
-//      (app_settings.h);
-//   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing or
-//      unreadable file gives an empty project, and a file that exists but is not well formed
-//      logs "opc_db.xml: " and the parse's diagnostics; then the log sink, when one is given
-//      (the desktop's log list), is attached;
+//      (app_settings.h); a file that is there but gave the defaults, and a `port` outside
+//      1-65535, are logged as problems (BridgeLog::LogProblem);
+//   3. the project from opc_db.xml, numbering every tag (bridge_project.h); a missing,
+//      unreadable or not well-formed file gives an empty project and one problem line that
+//      names the path and why ("opc_db.xml: <path> cannot be read: No such file or
+//      directory; ..." or "... is not well formed: " and the problems with their lines and
+//      columns); then the log sink, when one is given (the desktop's log list), is attached;
 //   4. log "版本6.1.1";
 //   5. one connection object per server in project order, each taking the next handle for its
 //      status tag (so status tags follow all tags), with its engine when a factory is given;
@@ -83,6 +85,8 @@ class BridgeRuntime {
   std::int64_t StartTime() const { return startTime_; }
 
  private:
+  // Step 3: the project's servers, or none when the file did not load (logged).
+  std::vector<ProjectServerRecord> LoadProject();
   // Step 6: makes and starts the front ends, then attaches their sinks.
   void StartFrontEnds(const std::vector<FrontEndFactory>& factories, SettingsDocument& config);
 

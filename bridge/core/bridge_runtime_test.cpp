@@ -80,6 +80,7 @@ TEST_F(BridgeRuntimeTest, TwoServersNumberTheirTagsFirstAndThenOneStatusTagEach)
 TEST_F(BridgeRuntimeTest, StartUpReadsSettingsLogsItsStepsAndStopSetsExitFlag) {
   WriteTestFile(directory_ / kSettingsFileName,
                 "<root port=\" 1234x\" programe_name=\"&#25968;&amp;\"/>");
+  WriteTestFile(directory_ / kProjectFileName, "<root/>");
   const auto runtime = Start();
   EXPECT_EQ(runtime->Settings().port, 1234);
   EXPECT_EQ(runtime->Settings().port_h, 0);  // missing from a file that has root
@@ -108,16 +109,42 @@ TEST_F(BridgeRuntimeTest, MissingOrEmptyProjectOrSettingsRunWithoutServersOnDefa
   EXPECT_EQ(runtime->Settings().port_h, 9527);
 }
 
-TEST_F(BridgeRuntimeTest, AProjectThatIsNotWellFormedRunsEmptyAndSaysWhy) {
-  WriteTestFile(directory_ / kProjectFileName,
-                "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n<root>\r\n<server name=\"S\">");
-  const auto runtime = Start();
-  EXPECT_TRUE(runtime->Connections().empty());
-  const std::string log =
-      ReadTestFile(DailyLog(directory_.Path()).DailyLogPath(clock_.AsClock()()));
-  const std::size_t line = log.find("011 opc_db.xml: ");
-  ASSERT_NE(line, std::string::npos) << log;
-  EXPECT_NE(log.find("Element 'server' at offset 50 not ended", line), std::string::npos) << log;
+TEST_F(BridgeRuntimeTest, FilesThatGiveNothingOrTheDefaultsSayWhyInOneLine) {
+  const std::string declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?> \r\n";
+  const struct {
+    const char* config;   // null: none
+    const char* project;  // null: none
+    std::string line;     // after the stamp, before "; ..."
+  } cases[] = {
+      {nullptr, nullptr,
+       "opc_db.xml: " + (directory_ / kProjectFileName) +
+           " cannot be read: No such file or directory; the bridge runs with no servers and "
+           "no tags"},
+      {nullptr, "<root>\r\n<server name=\"S\">",
+       "opc_db.xml: " + (directory_ / kProjectFileName) +
+           " is not well formed: Element 'root' at offset 42 (line 2, column 1) not ended, "
+           "Element 'server' at offset 50 (line 3, column 1) not ended"},
+      {"<root port=\"21216\">\r\n<mqtt>\r\n</root>", "<root/>",
+       "config.xml: " + (directory_ / kSettingsFileName) +
+           " is not well formed: End tag 'root' at offset 29 (line 3, column 1) does not match "
+           "start tag 'mqtt' at offset 21 (line 2, column 1); the defaults apply"},
+      {"<root port=\"95277\"/>", "<root/>",
+       "config.xml: port=\"95277\" is not a port from 1 to 65535; the API listens on 29741, its "
+       "low 16 bits"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(directory_ / kSettingsFileName);
+    std::filesystem::remove(directory_ / kProjectFileName);
+    std::filesystem::remove_all(directory_ / "log");
+    std::filesystem::create_directory(directory_ / "log");
+    if (c.config) WriteTestFile(directory_ / kSettingsFileName, c.config);
+    if (c.project) WriteTestFile(directory_ / kProjectFileName, declaration + c.project);
+    const auto runtime = Start();
+    EXPECT_TRUE(runtime->Connections().empty());
+    const std::string log =
+        ReadTestFile(DailyLog(directory_.Path()).DailyLogPath(clock_.AsClock()()));
+    EXPECT_NE(log.find("2024-03-05 08:09:10 011 " + c.line), std::string::npos) << log;
+  }
 }
 
 // Records the life of a front end, or of an engine, in the order it happens.

@@ -1,9 +1,16 @@
 #include "bridge/core/settings_document.h"
 
+#include <filesystem>
+
+#include "common/markup_file_problem.h"
+
 namespace tavrel {
 
 SettingsDocument::SettingsDocument(const std::string& path) {
-  if (!document_.LoadFile(path)) document_.SetText("");
+  if (document_.LoadFile(path)) return;
+  std::error_code ignored;
+  if (std::filesystem::exists(path, ignored)) problem_ = MarkupFileProblem(path, document_);
+  document_.SetText("");
 }
 
 MarkupDocument& SettingsDocument::FromTop() {

@@ -4,6 +4,8 @@
 //
 // A file that cannot be read, or is not well formed, reads as an empty document: every reader
 // then finds no `root` and keeps its defaults, as each did when it loaded the file itself.
+// Problem() then says why, for the log; a file that is not there has no problem (the defaults
+// are what an installation without one expects).
 #pragma once
 
 #include <string>
@@ -21,8 +23,13 @@ class SettingsDocument {
   // The document with its positions at the top, for one reader, which may move them.
   MarkupDocument& FromTop();
 
+  // Why a file that is there gave the defaults, with the line and column of its problems
+  // (markup_file_problem.h); empty when it was read or is not there.
+  const std::string& Problem() const { return problem_; }
+
  private:
   MarkupDocument document_{MarkupBuild::kBridge};
+  std::string problem_;
 };
 
 }  // namespace tavrel

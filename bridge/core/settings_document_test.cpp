@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bridge/core/app_settings.h"
 #include "common/test_files.h"
 
 namespace tavrel {
@@ -38,6 +39,45 @@ TEST(SettingsDocument, AnUnreadableOrIllFormedFileIsEmpty) {
     SettingsDocument config(path);
     EXPECT_FALSE(config.FromTop().FindElement("root")) << path;
     EXPECT_TRUE(config.FromTop().GetText().empty()) << path;
+    // Said for a file that is there; a missing one gives the defaults without a word.
+    EXPECT_EQ(config.Problem().empty(), path == directory / "missing.xml") << config.Problem();
+  }
+}
+
+TEST(SettingsDocument, TheBridgePrintsThePortAndAddressItWillUseAndWhatItWouldLog) {
+  const TestDirectory directory;
+  const struct {
+    const char* config;  // null: none
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {nullptr, "api_port=21215\napi_address=0.0.0.0\n", ""},
+      {"<root port=\"21216\"/>", "api_port=21216\napi_address=0.0.0.0\n", ""},
+      {"<root port=\"95277\"/>", "api_port=29741\napi_address=0.0.0.0\n",
+       "config.xml: port=\"95277\" is not a port from 1 to 65535; the API listens on 29741, its "
+       "low 16 bits\n"},
+      {"<root port=\"21216\"><listen api=\"127.0.0.2\"/></root>",
+       "api_port=21216\napi_address=127.0.0.2\n", ""},
+      {"<root port=\"21216\"><listen api=\"here\"/></root>",
+       "api_port=21216\napi_address=0.0.0.0\n",
+       "listen: api=\"here\" is not an IPv4 address; using 0.0.0.0\n"},
+      {"<root>", "api_port=21215\napi_address=0.0.0.0\n",
+       "config.xml: " + (directory / "config.xml") +
+           " is not well formed: Element 'root' at offset 0 (line 1, column 1) not ended\n"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(directory / "config.xml");
+    if (c.config) WriteTestFile(directory / "config.xml", c.config);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    PrintBridgeSettings(directory.Path(), out, err);
+    for (auto [file, expected] : {std::pair{out, c.out}, std::pair{err, c.err}}) {
+      std::rewind(file);
+      std::string text;
+      for (int ch; (ch = std::fgetc(file)) != EOF;) text += static_cast<char>(ch);
+      std::fclose(file);
+      EXPECT_EQ(text, expected);
+    }
   }
 }
 

@@ -50,7 +50,9 @@ OpcConnection::OpcConnection(const ConnectionEngineContext& context, EngineTimin
       wakeup_(std::make_shared<WorkerWakeup>()),
       dataCallback_(
           MakeComObject<OPCCallback>(parts_.items, context.project, parts_.metrics.valuesReceived)),
-      shutdownSink_(MakeComObject<OPCShutdown>(wakeup_)) {}
+      shutdownSink_(MakeComObject<OPCShutdown>(wakeup_)),
+      activationLog_([this](const std::string& line) { parts_.log.Log(line); },
+                     timing_.repeatedFailure) {}
 
 OpcConnection::~OpcConnection() { Stop(); }
 
@@ -138,8 +140,14 @@ void OpcConnection::RefreshStatusTag(bool push) {
 }
 
 void OpcConnection::Connect() {
-  const ComPtr<IOPCServer> server = ActivateServer(parts_.server, parts_.session, parts_.log);
-  if (!server) return;
+  std::vector<std::string> lines;
+  const ComPtr<IOPCServer> server =
+      ActivateServer(parts_.server, parts_.session, parts_.log, lines);
+  if (!server) {
+    activationLog_.Failed(lines);
+    return;
+  }
+  activationLog_.Succeeded(lines);
   parts_.session.HoldServer(server);
   EnterState(ConnectionState::kHeld);
   parts_.log.Log("连接成功，正在添加各种服务!");

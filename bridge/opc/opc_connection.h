@@ -27,6 +27,7 @@
 #include "bridge/opc/engine_timing.h"
 #include "bridge/opc/opc_sinks.h"
 #include "bridge/opc/read_cycle.h"
+#include "bridge/opc/repeated_failure_log.h"
 #include "bridge/opc/worker_wakeup.h"
 
 namespace tavrel {
@@ -81,6 +82,7 @@ class OpcConnection final : public ConnectionEngine {
   DWORD shutdownCookie_ = 0;
   std::int64_t lastStatusPoll_ = 0;
   bool heldBefore_ = false;
+  RepeatedFailureLog activationLog_;  // the lines of the connection attempts
   std::stop_token stop_;
   std::jthread worker_;
 };

@@ -33,16 +33,28 @@ TEST_F(EngineTest, AnUnregisteredProgIdWithAValidClsidStillConnects) {
   EXPECT_TRUE(Connected());
 }
 
-TEST_F(EngineTest, AnotherNodeIsActivatedRemotelyAndAnUnknownClassIsReported) {
+TEST_F(EngineTest, AnotherNodeIsActivatedRemotelyAndAnUnknownClassIsReportedOncePerInterval) {
   ProjectServerRecord remote = EchoServer();
   remote.node = "no-such-host";
   ProjectServerRecord unknown = EchoServer();
+  unknown.name = "Nope";
   unknown.sid = "No.Such.Server";
   unknown.clsid = "not a clsid";
-  Run({remote, unknown});
+  EngineTiming timing = FastTiming();
+  timing.repeatedFailure = 300ms;  // some 30 attempts of each
+  Run({remote, unknown}, timing);
   ASSERT_TRUE(Eventually([&] { return capture_->Count("CoCreateInstanceEx: Error") >= 2; }));
-  ASSERT_TRUE(Eventually([&] { return capture_->Count("CLSIDFromString Error! ") >= 1; }));
-  ASSERT_TRUE(Eventually([&] { return capture_->Count("CoCreateInstance: Error") >= 1; }));
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("CLSIDFromString Error! ") >= 2; }));
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("CoCreateInstance: Error") >= 2; }));
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("the same failure repeated ") >= 2; }));
+  EXPECT_LT(capture_->Count("CoCreateInstance: Error"),
+            capture_->Count("the same failure repeated ") + 2);
+  EXPECT_GE(capture_->Count("Server \"Nope\" (ProgID \"No.Such.Server\", node \"\") cannot be "
+                            "created: CoCreateInstance returned 0x80040154 "),
+            1u);
+  EXPECT_GE(capture_->Count("Server \"SimTree\" (ProgID \"OPCSim.Tree.1\", node \"no-such-host\") "
+                            "cannot be created: CoCreateInstanceEx returned 0x"),
+            1u);
   EXPECT_FALSE(Engine(0).IsConnected());
   EXPECT_FALSE(Engine(1).IsConnected());
   EXPECT_FALSE(connections_[0]->IsConnected());

@@ -1,5 +1,8 @@
 #include "bridge/opc/server_activation.h"
 
+#include <cctype>
+#include <cstdio>
+
 #include "common/code_page.h"
 #include "common/wide_string.h"
 #include "opcclient/remote_identity.h"
@@ -11,7 +14,8 @@ namespace tavrel {
 
 namespace {
 
-CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const EngineLog& log) {
+CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const EngineLog& log,
+                   std::vector<std::string>& lines) {
   CLSID clsid{};
   if (SUCCEEDED(CLSIDFromProgID(AnsiToWide(server.progId).c_str(), &clsid))) {
     LPOLESTR text = nullptr;
@@ -22,23 +26,30 @@ CLSID ResolveClsid(const ProjectServer& server, ServerSession& session, const En
     return clsid;
   }
   const HRESULT hr = CLSIDFromString(AnsiToWide(session.ClsidText()).c_str(), &clsid);
-  if (FAILED(hr)) log.LogOpcError("CLSIDFromString Error!", hr);
+  if (FAILED(hr)) lines.push_back(log.FormatOpcError("CLSIDFromString Error!", hr));
   return clsid;
 }
 
-ComPtr<IUnknown> ActivateLocally(const CLSID& clsid, const EngineLog& log) {
+// The object, or none with the call that failed and its code.
+struct Activation {
+  ComPtr<IUnknown> object;
+  std::string_view call;
+  HRESULT hr = S_OK;
+};
+
+Activation ActivateLocally(const CLSID& clsid, std::vector<std::string>& lines) {
   ComPtr<IUnknown> object;
   const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
                                       object.ReleaseAndGetVoidAddressOf());
   if (FAILED(hr) || !object) {
-    log.Log("CoCreateInstance: Error");
-    return nullptr;
+    lines.push_back("CoCreateInstance: Error");
+    return {nullptr, "CoCreateInstance", FAILED(hr) ? hr : E_POINTER};
   }
-  return object;
+  return {object, {}, S_OK};
 }
 
-ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& server,
-                                  const EngineLog& log) {
+Activation ActivateRemotely(const CLSID& clsid, const ProjectServer& server,
+                            std::vector<std::string>& lines) {
   WideString node = AnsiToWide(server.node);
   const ServerCredentials credentials = server.credentials.value_or(ServerCredentials{});
   ExplicitIdentity identity(
@@ -51,12 +62,12 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& serve
   const HRESULT hr =
       CoCreateInstanceEx(clsid, nullptr, CLSCTX_REMOTE_SERVER, &serverInfo, 1, &query);
   if (FAILED(hr)) {
-    log.Log("CoCreateInstanceEx: Error");
-    return nullptr;
+    lines.push_back("CoCreateInstanceEx: Error");
+    return {nullptr, "CoCreateInstanceEx", hr};
   }
   if (FAILED(query.hr)) {
-    log.Log("MultiQI: ERROR");
-    return nullptr;
+    lines.push_back("MultiQI: ERROR");
+    return {nullptr, "MultiQI", query.hr};
   }
   ComPtr<IUnknown> object;
   object.Attach(query.pItf);
@@ -65,22 +76,37 @@ ComPtr<IUnknown> ActivateRemotely(const CLSID& clsid, const ProjectServer& serve
                       RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, identity.Get(),
                       EOAC_NONE);
   }
-  return object;
+  return {object, {}, S_OK};
+}
+
+// The line that says which server could not be made and why, the code with its text.
+std::string FailureLine(const ProjectServer& server, std::string_view call, HRESULT hr,
+                        const EngineLog& log) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+  std::string text = log.FormatOpcError(code, hr);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+  return "Server \"" + server.name + "\" (ProgID \"" + server.progId + "\", node \"" + server.node +
+         "\") cannot be created: " + std::string(call) + " returned " + text;
 }
 
 }  // namespace
 
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
-                                  const EngineLog& log) {
+                                  const EngineLog& log, std::vector<std::string>& lines) {
   const bool remote = IsRemoteNode(server.node);
-  const CLSID clsid = ResolveClsid(server, session, log);
-  const ComPtr<IUnknown> object =
-      remote ? ActivateRemotely(clsid, server, log) : ActivateLocally(clsid, log);
-  if (!object) return nullptr;
+  const CLSID clsid = ResolveClsid(server, session, log, lines);
+  const Activation activation =
+      remote ? ActivateRemotely(clsid, server, lines) : ActivateLocally(clsid, lines);
+  if (!activation.object) {
+    lines.push_back(FailureLine(server, activation.call, activation.hr, log));
+    return nullptr;
+  }
   ComPtr<IOPCServer> opcServer;
-  const HRESULT hr = object.As(&opcServer);
+  const HRESULT hr = activation.object.As(&opcServer);
   if (FAILED(hr)) {
-    log.LogOpcError("Server 尚未准备好", hr);
+    lines.push_back(log.FormatOpcError("Server 尚未准备好", hr));
+    lines.push_back(FailureLine(server, "QueryInterface(IOPCServer)", hr, log));
     return nullptr;
   }
   return opcServer;

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,9 +73,10 @@ bool NamesMatch(std::string_view a, std::string_view b, NameMatch match) {
   });
 }
 
-}  // namespace
-
-std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match) {
+// The lowest id of a running process of this PID namespace whose name matches `name` and that
+// `also` accepts; 0 when none; none when some process could not be looked at.
+template <typename Accept>
+std::optional<pid_t> FindProcess(std::string_view name, NameMatch match, const Accept& also) {
   const std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
   if (!proc) return std::nullopt;
   pid_t found = 0;
@@ -95,13 +97,47 @@ std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match) {
     if (read == StatusRead::kUnreadable) complete = false;
     if (read != StatusRead::kRead || status.state == 'Z') continue;
     if (NamesMatch(status.name, name, match) && !InOtherPidNamespace(pid) &&
-        (found == 0 || pid < found)) {
+        (found == 0 || pid < found) && also(pid)) {
       found = pid;
     }
   }
   // A match found is certain; "none" is only when every process could be looked at.
   if (found == 0 && !complete) return std::nullopt;
   return found;
+}
+
+}  // namespace
+
+std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match) {
+  return FindProcess(name, match, [](pid_t) { return true; });
+}
+
+std::optional<std::string> ProcessExecutable(pid_t pid) {
+  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+  char target[4096];
+  const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+  if (length <= 0 || static_cast<size_t>(length) == sizeof target) return std::nullopt;
+  std::string path(target, static_cast<size_t>(length));
+  // A program whose file was replaced (a new build) still runs from the old one.
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (path.ends_with(kDeleted)) path.resize(path.size() - kDeleted.size());
+  return path;
+}
+
+std::optional<pid_t> FindOwnProcess(const std::string& executable, NameMatch match) {
+  const size_t slash = executable.rfind('/');
+  const std::string_view folder = std::string_view(executable).substr(0, slash + 1);
+  const std::string_view file = std::string_view(executable).substr(slash + 1);
+  // The kernel's command name is the file name cut to 15 characters.
+  const std::string_view name = file.substr(0, 15);
+  return FindProcess(name, match, [&](pid_t pid) {
+    struct stat owner {};
+    const std::string entry = "/proc/" + std::to_string(pid);
+    if (::stat(entry.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) return false;
+    const std::optional<std::string> path = ProcessExecutable(pid);
+    return path && path->size() == executable.size() && path->starts_with(folder) &&
+           NamesMatch(std::string_view(*path).substr(folder.size()), file, match);
+  });
 }
 
 bool IsProcessRunning(pid_t pid) {

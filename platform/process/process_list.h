@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tavrel {
@@ -19,6 +20,17 @@ enum class NameMatch { kExact, kIgnoreCase };
 // none runs. Nothing when that cannot be told: /proc or the status of one of its processes
 // cannot be read (no /proc, no descriptor left), so a match may have been missed.
 std::optional<pid_t> FindProcessByName(std::string_view name, NameMatch match);
+
+// The id of a running process of this account whose executable is `executable` (a full path
+// without symbolic links; its file name compared as `match` says, its folder exactly), the
+// lowest id when several match; 0 when none runs; none when that cannot be told. A process of
+// another account, or one started from another folder, is never found: it belongs to another
+// installation. A process whose file was replaced since it started (a new build) still counts.
+std::optional<pid_t> FindOwnProcess(const std::string& executable, NameMatch match);
+
+// The executable file process `pid` runs, without the " (deleted)" of a replaced file; none
+// when it cannot be read (the process has ended, or belongs to another account).
+std::optional<std::string> ProcessExecutable(pid_t pid);
 
 // True while process `pid` exists and has not ended (a zombie has ended).
 bool IsProcessRunning(pid_t pid);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,6 +35,58 @@ bool Eventually(const std::function<bool()>& condition) {
 }
 
 std::string UniqueLockName() { return "tavrel-test-lock-" + std::to_string(getpid()); }
+
+// Points the locks at a runtime directory of the test's own, with `mode`.
+class RuntimeDirectory {
+ public:
+  explicit RuntimeDirectory(fs::perms mode = fs::perms::owner_all)
+      : path_(fs::temp_directory_path() / ("tavrel-run-" + std::to_string(getpid()))) {
+    fs::create_directories(path_);
+    fs::permissions(path_, mode);
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    if (old != nullptr) old_ = old;
+    setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
+  }
+  ~RuntimeDirectory() {
+    if (old_) {
+      setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+    fs::remove_all(path_);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+  std::optional<std::string> old_;
+};
+
+// The lock is a file in the account's runtime directory that names its holder; a directory
+// that others may write is not used, nor a lock file of another account.
+TEST(SingleInstanceLock, IsAFileOfTheAccountThatNamesItsHolder) {
+  {
+    const RuntimeDirectory runtime;
+    const std::string name = "Global\\" + UniqueLockName();
+    EXPECT_EQ(SingleInstanceLock::Holder(name), std::nullopt);
+    const SingleInstanceLock lock(name);
+    ASSERT_TRUE(lock.held());
+    EXPECT_EQ(SingleInstanceLock::LockPath(name),
+              (runtime.path() / (UniqueLockName() + ".lock")).string());
+    EXPECT_EQ(SingleInstanceLock::Holder(name), getpid());
+  }
+  {
+    const RuntimeDirectory shared(fs::perms::all);
+    EXPECT_FALSE(
+        SingleInstanceLock::LockPath(UniqueLockName())->starts_with(shared.path().string()));
+  }
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another account";
+  const RuntimeDirectory runtime;
+  const std::string path = *SingleInstanceLock::LockPath(UniqueLockName());
+  std::ofstream(path) << "1\n";
+  ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  EXPECT_FALSE(SingleInstanceLock(UniqueLockName()).held());
+}
 
 TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
   const std::string name = UniqueLockName();
@@ -153,6 +206,37 @@ TEST_F(ProbeProgram, IsNotFoundInAnotherPidNamespace) {
   kill(unshare, SIGKILL);  // and with it the probe (--kill-child)
   waitpid(unshare, nullptr, 0);
   if (!started) GTEST_SKIP() << "this system lets no process make a PID namespace";
+}
+
+// Only a process of this account that runs the executable of the given folder is ours; one
+// started from another folder, or by another account from the same file, is another
+// installation's.
+TEST_F(ProbeProgram, OwnProcessesAreThoseOfTheAccountAndTheExecutablesFolder) {
+  BlockQuitSignals();
+  const fs::path other = directory_ / "other";
+  fs::create_directories(other);
+  const std::string mine = (directory_ / name_).string();
+  fs::remove(mine);
+  fs::copy_file("/bin/sleep", mine);
+  fs::copy_file("/bin/sleep", other / name_);
+  std::vector<pid_t> started = {StartProgram((other / name_).string(), {"30"})};
+  ASSERT_TRUE(Eventually([&] { return FindProcessByName(name_, NameMatch::kExact) != 0; }));
+  EXPECT_EQ(FindOwnProcess(mine, NameMatch::kExact), 0);
+  if (geteuid() == 0) {
+    started.push_back(StartProgram(
+        "/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", mine, "30"}));
+    EXPECT_TRUE(Eventually([&] { return ProcessesNamed(name_).size() == 2; }));
+    EXPECT_EQ(FindOwnProcess(mine, NameMatch::kExact), 0);
+  }
+  const pid_t own = StartProgram(mine, {"30"});
+  started.push_back(own);
+  EXPECT_TRUE(Eventually([&] { return FindOwnProcess(mine, NameMatch::kExact) == own; }));
+  const std::string lower = (directory_ / Lower(name_)).string();
+  EXPECT_EQ(FindOwnProcess(lower, NameMatch::kIgnoreCase), own);
+  EXPECT_EQ(FindOwnProcess(lower, NameMatch::kExact), 0);
+  EXPECT_EQ(ProcessExecutable(own), mine);
+  for (const pid_t pid : started) kill(pid, SIGKILL);
+  for (const pid_t pid : started) waitpid(pid, nullptr, 0);
 }
 
 TEST_F(ProbeProgram, MissingProgramIsNotStarted) {
