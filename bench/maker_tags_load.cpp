@@ -29,9 +29,9 @@
 #include "maker/online/tag_match.h"
 #include "maker/ui/add_tag_dialog.h"
 #include "maker/ui/editor_window.h"
-#include "platform/com/class_registry.h"
 #include "platform/com/com.h"
 #include "platform/com/com_apartment.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -47,8 +47,8 @@
 #include "bridge/mqtt/mqtt_test_support.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
 #include "bridge/opc/opc_connection.h"
-#include "platform/com/activation.h"
 #include "platform/com/com.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -15,7 +15,7 @@
 #include "desktop/named_edit.h"
 #include "opcclient/opc_error_text.h"
 #include "opcclient/remote_identity.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -1,6 +1,6 @@
 #include "desktop/type_text.h"
 
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

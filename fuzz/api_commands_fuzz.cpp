@@ -22,7 +22,7 @@
 #include "bridge/core/bridge_runtime.h"
 #include "common/markup_document.h"
 #include "common/test_files.h"
-#include "platform/com/activation.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"

@@ -17,7 +17,7 @@
 #include "bridge/core/bridge_project.h"
 #include "bridge/mqtt/json_format.h"
 #include "bridge/mqtt/sparkplug_format.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_string.h"
-#include "platform/com/activation.h"
+#include "platform/com/com_api.h"
 #include "platform/com/com_ptr.h"
 #include "platform/opcsim/simulated_servers.h"
 

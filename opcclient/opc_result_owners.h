@@ -2,8 +2,8 @@
 // the OPC interfaces require.
 #pragma once
 
+#include "platform/com/com_api.h"
 #include "platform/com/task_memory_ptr.h"
-#include "platform/com/variant.h"
 #include "platform/opcda/opcda.h"
 
 namespace tavrel {

@@ -3,7 +3,8 @@
 #include <strings.h>
 
 #include "common/code_page.h"
-#include "platform/com/computer_name.h"
+#include "platform/com/auth_identity.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/com/auth_identity.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

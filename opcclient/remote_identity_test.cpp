@@ -5,7 +5,8 @@
 #include <cctype>
 #include <string>
 
-#include "platform/com/computer_name.h"
+#include "platform/com/com_api.h"
+#include "platform/com/read_auth_identity.h"
 
 namespace tavrel {
 

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "platform/com/auth_identity.h"
-#include "platform/com/guid.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_ids.h"
 
 namespace tavrel {

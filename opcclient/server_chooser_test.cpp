@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/wide_string.h"
+#include "platform/com/auth_identity.h"
 #include "platform/com/com.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"

@@ -1,6 +1,6 @@
 #include "bridge/core/api_value_type.h"
 
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

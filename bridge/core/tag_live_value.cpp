@@ -11,6 +11,7 @@
 #include "bridge/core/value_push_sink.h"
 #include "bridge/core/variant_text.h"
 #include "common/decimal_text.h"
+#include "platform/com/file_time_ticks.h"
 
 namespace tavrel {
 

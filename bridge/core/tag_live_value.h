@@ -17,8 +17,7 @@
 #include "bridge/core/api_value_type.h"
 #include "common/log_time.h"
 #include "common/mutex.h"
-#include "platform/com/file_time.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -16,6 +16,7 @@
 
 #include "bridge/core/test_variant.h"
 #include "bridge/core/value_push_sink.h"
+#include "platform/com/file_time_ticks.h"
 
 namespace tavrel {
 

@@ -5,9 +5,8 @@
 #include <initializer_list>
 #include <type_traits>
 
+#include "platform/com/com_api.h"
 #include "platform/com/owned_variant.h"
-#include "platform/com/safearray.h"
-#include "platform/com/variant.h"
 
 namespace tavrel {
 

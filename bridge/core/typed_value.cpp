@@ -8,7 +8,8 @@
 #include "common/code_page.h"
 #include "common/decimal_text.h"
 #include "common/wide_string.h"
-#include "platform/com/variant_time.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "bridge/core/api_value_type.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

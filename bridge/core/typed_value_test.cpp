@@ -10,7 +10,8 @@
 #include "bridge/core/test_variant.h"
 #include "bridge/core/variant_text.h"
 #include "common/wide_string.h"
-#include "platform/com/variant_time.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -6,7 +6,8 @@
 #include "bridge/core/typed_value.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
-#include "platform/com/safearray.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

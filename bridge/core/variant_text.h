@@ -30,8 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/safearray.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -9,7 +9,7 @@
 #include "bridge/mqtt/mqtt_writes.h"
 #include "bridge/mqtt/sparkplug_b.pb.h"
 #include "bridge/mqtt/sparkplug_values.h"
-#include "platform/com/computer_name.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

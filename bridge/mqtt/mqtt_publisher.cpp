@@ -11,7 +11,7 @@
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/mqtt/json_format.h"
 #include "bridge/mqtt/sparkplug_format.h"
-#include "platform/com/computer_name.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

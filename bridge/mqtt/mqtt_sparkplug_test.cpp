@@ -5,7 +5,7 @@
 #include "bridge/mqtt/mqtt_bridge_test_support.h"
 #include "bridge/mqtt/sparkplug_format.h"
 #include "bridge/mqtt/sparkplug_values.h"
-#include "platform/com/computer_name.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

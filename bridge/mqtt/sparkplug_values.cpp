@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "common/code_page.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

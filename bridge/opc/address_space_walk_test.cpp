@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "bridge/opc/body_document.h"
+#include "platform/com/com_api.h"
 #include "platform/com/com_object.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 
 namespace tavrel {
 

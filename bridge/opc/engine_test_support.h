@@ -20,7 +20,7 @@
 #include "bridge/core/server_connection.h"
 #include "bridge/opc/opc_connection.h"
 #include "common/bridge_log.h"
-#include "platform/com/activation.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -23,8 +23,7 @@
 
 #include "bridge/core/project_tree.h"
 #include "common/mutex.h"
-#include "platform/com/file_time.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opcda.h"
 
 namespace tavrel {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_string.h"
-#include "platform/com/bstr.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

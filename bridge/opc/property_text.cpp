@@ -6,9 +6,8 @@
 
 #include "bridge/core/variant_text.h"
 #include "common/code_page.h"
-#include "platform/com/bstr.h"
-#include "platform/com/safearray.h"
-#include "platform/com/variant_time.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

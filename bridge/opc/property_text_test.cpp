@@ -6,8 +6,7 @@
 #include <limits>
 
 #include "common/wide_string.h"
-#include "platform/com/bstr.h"
-#include "platform/com/safearray.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -6,9 +6,7 @@
 #include "common/code_page.h"
 #include "common/wide_string.h"
 #include "opcclient/remote_identity.h"
-#include "platform/com/activation.h"
-#include "platform/com/client_security.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "bridge/opc/body_document.h"
+#include "platform/com/guid_text.h"
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opcda.h"
 

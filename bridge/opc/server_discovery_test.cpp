@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/markup_document.h"
+#include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"

@@ -3,7 +3,7 @@
 #include "bridge/opc/address_space_walk.h"
 #include "bridge/opc/body_document.h"
 #include "common/code_page.h"
-#include "platform/com/activation.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

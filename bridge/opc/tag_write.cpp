@@ -2,9 +2,9 @@
 
 #include "common/code_page.h"
 #include "opcclient/opc_result_owners.h"
-#include "platform/com/bstr.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 #include "platform/com/owned_variant.h"
-#include "platform/com/variant_change_type.h"
 
 namespace tavrel {
 

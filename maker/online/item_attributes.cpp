@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "opcclient/opc_result_owners.h"
-#include "platform/com/variant_change_type.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -4,6 +4,7 @@
 #include "opcclient/category_classes.h"
 #include "opcclient/opc_error_text.h"
 #include "opcclient/remote_identity.h"
+#include "platform/com/guid_text.h"
 #include "platform/opcda/opcda.h"
 
 namespace tavrel {

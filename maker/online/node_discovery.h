@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/browse_files.h"
-#include "platform/com/guid.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

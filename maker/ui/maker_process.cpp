@@ -12,8 +12,8 @@
 #include "maker/ui/editor_window.h"
 #include "maker/ui/mode_dialog.h"
 #include "maker/ui/scan_dialog.h"
-#include "platform/com/client_security.h"
 #include "platform/com/com_apartment.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
 
 namespace tavrel {

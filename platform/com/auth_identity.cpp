@@ -1,8 +1,8 @@
-#include "platform/com/auth_identity.h"
-
 #include <string_view>
 
 #include "common/code_page.h"
+#include "platform/com/com_api.h"
+#include "platform/com/read_auth_identity.h"
 
 namespace tavrel {
 

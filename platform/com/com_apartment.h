@@ -2,7 +2,7 @@
 // object (CoInitializeEx on construction, CoUninitialize on destruction).
 #pragma once
 
-#include "platform/com/activation.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -18,8 +18,8 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/com/com_api.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/unknown.h"
 
 namespace tavrel {
 

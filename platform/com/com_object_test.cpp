@@ -6,8 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "common/wide_string.h"
+#include "platform/com/allocation_counts.h"
+#include "platform/com/com_api.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/task_memory.h"
 #include "platform/com/test_objects.h"
 
 namespace tavrel {
@@ -106,10 +108,11 @@ TEST(ComObject, ReferenceCountingIsThreadSafe) {
 
 TEST(Enumerators, StringsComeInBatchesInTaskMemory) {
   const size_t blocks = TaskMemoryBlocksInUse();
-  std::vector<std::u16string> names;
-  for (int i = 0; i < 250; ++i) names.push_back(u"item" + std::u16string(1, u'A' + i % 26));
+  std::vector<WideString> names;
+  for (int i = 0; i < 250; ++i)
+    names.push_back(OLESTR("item") + WideString(1, OLESTR('A') + i % 26));
   ComPtr<IEnumString> enumerator = CreateStringEnumerator(names);
-  std::vector<std::u16string> read;
+  std::vector<WideString> read;
   LPOLESTR batch[100];
   ULONG fetched = 0;
   HRESULT hr = S_OK;

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "platform/com/unknown.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

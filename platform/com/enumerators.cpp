@@ -1,7 +1,8 @@
 #include "platform/com/enumerators.h"
 
+#include "platform/com/com_api.h"
 #include "platform/com/com_enumerator.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 
 namespace tavrel {
 

@@ -1,6 +1,7 @@
 #include "platform/com/owned_variant.h"
 
-#include "platform/com/bstr.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "common/wide_string.h"
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "common/wide_string.h"
-#include "platform/com/bstr.h"
+#include "platform/com/allocation_counts.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 #include "platform/com/test_objects.h"
 
 namespace tavrel {

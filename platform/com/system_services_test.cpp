@@ -4,11 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/com/computer_name.h"
-#include "platform/com/data_object.h"
-#include "platform/com/hresult.h"
-#include "platform/com/last_error.h"
-#include "platform/com/message_table.h"
+#include "common/wide_string.h"
+#include "platform/com/com_api.h"
+#include "platform/com/node_name.h"
 
 namespace tavrel {
 
@@ -58,7 +56,7 @@ TEST(FormatMessage, AllocatedAndWideBuffers) {
   ASSERT_GT(
       FormatMessageW(kSystemFlags, nullptr, static_cast<DWORD>(E_POINTER), 0, wide, 64, nullptr),
       0u);
-  EXPECT_EQ(std::u16string(wide), u"Invalid pointer\r\n");
+  EXPECT_EQ(WideString(wide), OLESTR("Invalid pointer\r\n"));
 }
 
 TEST(ComputerName, FitsTheWindowsBufferAndIsThisComputer) {
@@ -87,7 +85,7 @@ TEST(ClipboardFormat, NamesGiveStableNumbers) {
   EXPECT_GE(data, 0xC000u);
   EXPECT_NE(data, dataTime);
   EXPECT_EQ(RegisterClipboardFormatA("opcstmformatdata"), data);
-  EXPECT_EQ(RegisterClipboardFormatW(u"OPCSTMFORMATDATATIME"), dataTime);
+  EXPECT_EQ(RegisterClipboardFormatW(OLESTR("OPCSTMFORMATDATATIME")), dataTime);
   EXPECT_EQ(RegisterClipboardFormatA(""), 0u);
   char name[32];
   ASSERT_EQ(GetClipboardFormatNameA(dataTime, name, sizeof name), 20);
@@ -103,7 +101,9 @@ TEST(GlobalMemory, BlocksKeepSizeLocksAndTravelInMedia) {
   EXPECT_EQ(bytes[23], 0);  // zero-initialised
   bytes[0] = 42;
   EXPECT_FALSE(GlobalUnlock(memory));
-  STGMEDIUM medium{TYMED_HGLOBAL, {memory}, nullptr};
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = memory;
   ReleaseStgMedium(&medium);  // frees the block (checked by the address sanitizer)
   EXPECT_EQ(medium.tymed, TYMED_NULL);
   EXPECT_EQ(medium.hGlobal, nullptr);

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/com/task_memory.h"
-#include "platform/com/windows_types.h"
+#include "common/wide_string.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 
@@ -29,6 +29,10 @@ using TaskMemoryPtr = std::unique_ptr<T, TaskMemoryFree>;
 
 // The text of `text` (null gives ""), converted to the system code page; frees `text`.
 std::string TakeTaskMemoryString(LPOLESTR text);
+
+// A NUL-terminated copy of `text` in task memory (the form of every string a COM method
+// returns), or null when memory is exhausted.
+LPWSTR TaskMemStringDuplicate(WideStringView text);
 
 template <typename T>
 class TaskArray {

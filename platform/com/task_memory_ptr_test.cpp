@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "common/wide_string.h"
-#include "platform/com/variant.h"
+#include "platform/com/allocation_counts.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -1,12 +1,8 @@
 // FILETIME, SYSTEMTIME and DATE conversions.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <string>
-
-#include "platform/com/file_time.h"
-#include "platform/com/variant_time.h"
+#include "platform/com/com_api.h"
+#include "platform/com/file_time_ticks.h"
 
 namespace tavrel {
 
@@ -27,27 +23,6 @@ void ExpectCalendar(const SYSTEMTIME& t, WORD year, WORD month, WORD day, WORD h
   EXPECT_EQ(t.wSecond, second);
   EXPECT_EQ(t.wMilliseconds, millisecond);
 }
-
-// Sets the process's time zone for the length of a test.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) previous_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~TimeZone() {
-    if (previous_.empty()) {
-      unsetenv("TZ");
-    } else {
-      setenv("TZ", previous_.c_str(), 1);
-    }
-    tzset();
-  }
-
- private:
-  std::string previous_;
-};
 
 TEST(VariantTime, KnownDatesBothWays) {
   const struct {
@@ -118,34 +93,6 @@ TEST(FileTime, ConvertsToCalendarTimeWithMilliseconds) {
 
   const FILETIME invalid = FileTimeFromTicks(0x8000000000000000ull);
   EXPECT_FALSE(FileTimeToSystemTime(&invalid, &t));
-}
-
-TEST(FileTime, LocalTimeFollowsTheTimeZone) {
-  TimeZone china("Asia/Shanghai");
-  const FILETIME utc = FileTimeFromTicks(116444736000000000ull);  // 1970-01-01 00:00 UTC
-  FILETIME local;
-  ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
-  SYSTEMTIME t;
-  ASSERT_TRUE(FileTimeToSystemTime(&local, &t));
-  ExpectCalendar(t, 1970, 1, 1, 8, 0, 0, 0);
-  FILETIME back;
-  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &back));
-  EXPECT_EQ(FileTimeTicks(back), FileTimeTicks(utc));
-}
-
-TEST(FileTime, LocalTimeUsesTheOffsetOfTheConvertedInstant) {
-  TimeZone berlin("Europe/Berlin");
-  SYSTEMTIME winter = Calendar(2023, 1, 15, 12);
-  SYSTEMTIME summer = Calendar(2023, 7, 15, 12);
-  for (const auto& [utcCalendar, localHour] : {std::pair{winter, 13}, std::pair{summer, 14}}) {
-    FILETIME utc;
-    ASSERT_TRUE(SystemTimeToFileTime(&utcCalendar, &utc));
-    FILETIME local;
-    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
-    SYSTEMTIME t;
-    ASSERT_TRUE(FileTimeToSystemTime(&local, &t));
-    EXPECT_EQ(t.wHour, localHour);
-  }
 }
 
 TEST(FileTime, SystemClockAndCompare) {

@@ -1,10 +1,12 @@
 // VARIANT and SAFEARRAY memory rules.
-#include "platform/com/variant.h"
-
 #include <gtest/gtest.h>
 
-#include "platform/com/safearray.h"
+#include "common/wide_string.h"
+#include "platform/com/allocation_counts.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 #include "platform/com/test_objects.h"
+#include "platform/com/variant_types.h"
 
 namespace tavrel {
 
@@ -15,13 +17,13 @@ TEST(Variant, CopyIsDeepAndClearFreesEverything) {
   VARIANT source;
   VariantInit(&source);
   source.vt = VT_BSTR;
-  source.bstrVal = SysAllocString(u"value");
+  source.bstrVal = SysAllocString(OLESTR("value"));
   VARIANT copy;
   VariantInit(&copy);
   ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
   EXPECT_EQ(copy.vt, VT_BSTR);
   EXPECT_NE(copy.bstrVal, source.bstrVal);
-  EXPECT_EQ(BstrView(copy.bstrVal), u"value");
+  EXPECT_EQ(BstrView(copy.bstrVal), OLESTR("value"));
   EXPECT_EQ(BstrsInUse(), strings + 2);
 
   // Copying over a variant that holds a string frees that string first.
@@ -110,14 +112,14 @@ TEST(SafeArray, StringElementsAreCopiedInAndOutAndFreedWithTheArray) {
   const size_t strings = BstrsInUse();
   SAFEARRAY* texts = SafeArrayCreateVector(VT_BSTR, 0, 2);
   ASSERT_NE(texts, nullptr);
-  BSTR mine = SysAllocString(u"first");
+  BSTR mine = SysAllocString(OLESTR("first"));
   LONG index = 0;
   ASSERT_EQ(SafeArrayPutElement(texts, &index, mine), S_OK);  // a BSTR is passed itself
   ASSERT_EQ(SafeArrayPutElement(texts, &index, mine), S_OK);  // replaces (and frees) the copy
   SysFreeString(mine);
   BSTR out = nullptr;
   ASSERT_EQ(SafeArrayGetElement(texts, &index, &out), S_OK);
-  EXPECT_EQ(BstrView(out), u"first");
+  EXPECT_EQ(BstrView(out), OLESTR("first"));
   SysFreeString(out);
 
   VARIANT holder;
@@ -128,7 +130,13 @@ TEST(SafeArray, StringElementsAreCopiedInAndOutAndFreedWithTheArray) {
   VariantInit(&copy);
   ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
   EXPECT_NE(copy.parray, texts);
-  EXPECT_EQ(BstrsInUse(), strings + 2);  // one element in each array
+  BSTR original = nullptr;
+  BSTR copied = nullptr;
+  ASSERT_EQ(SafeArrayGetElement(texts, &index, &original), S_OK);
+  ASSERT_EQ(SafeArrayGetElement(copy.parray, &index, &copied), S_OK);
+  EXPECT_EQ(BstrView(copied), OLESTR("first"));
+  SysFreeString(original);
+  SysFreeString(copied);
   VariantClear(&copy);
   VariantClear(&holder);
   EXPECT_EQ(BstrsInUse(), strings);

@@ -3,7 +3,7 @@
 // None of them has a system message text: a client asks the server's GetErrorString.
 #pragma once
 
-#include "platform/com/hresult.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

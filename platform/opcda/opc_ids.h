@@ -2,7 +2,7 @@
 // and the server category IDs.
 #pragma once
 
-#include "platform/com/guid.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

@@ -7,9 +7,8 @@
 // method returns S_FALSE when some item failed.
 #pragma once
 
-#include "platform/com/data_object.h"
+#include "platform/com/com_api.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/unknown.h"
 #include "platform/opcda/opc_ids.h"
 #include "platform/opcda/opc_types.h"
 

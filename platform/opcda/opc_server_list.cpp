@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "common/code_page.h"
-#include "platform/com/class_registry.h"
+#include "platform/com/com_api.h"
 #include "platform/com/com_object.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_interfaces.h"
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "common/wide_string.h"
+#include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
+#include "platform/com/guid_text.h"
 #include "platform/opcda/opc_interfaces.h"
 
 namespace tavrel {

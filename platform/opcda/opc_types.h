@@ -8,10 +8,7 @@
 #pragma once
 
 #include "common/wide_string.h"
-#include "platform/com/file_time.h"
-#include "platform/com/hresult.h"
-#include "platform/com/variant.h"
-#include "platform/com/windows_types.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel {
 

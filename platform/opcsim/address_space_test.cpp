@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_string.h"
+#include "platform/com/bstr_view.h"
 #include "platform/com/com.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/simulated_address_space.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_string.h"
+#include "platform/com/allocation_counts.h"
 #include "platform/opcsim/address_space_browser.h"
 #include "platform/opcsim/test_client.h"
 

@@ -12,7 +12,7 @@
 
 #include "common/mutex.h"
 #include "common/wide_string.h"
-#include "platform/com/windows_types.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 

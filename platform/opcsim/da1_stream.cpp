@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "common/wide_string.h"
-#include "platform/com/safearray.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 

@@ -17,7 +17,7 @@
 // OPCITEMHEADERWRITE (client handle, error) per item.
 #pragma once
 
-#include "platform/com/data_object.h"
+#include "platform/com/com_api.h"
 #include "platform/opcsim/data_report.h"
 
 namespace tavrel::opcsim {

@@ -4,6 +4,8 @@
 #include <numeric>
 
 #include "common/wide_string.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/opcsim/test_client.h"
 
 namespace tavrel::opcsim {

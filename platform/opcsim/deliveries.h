@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/com/com_api.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/data_object.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/data_report.h"
 #include "platform/opcsim/update_scheduler.h"

@@ -1,6 +1,6 @@
 #include "platform/opcsim/error_strings.h"
 
-#include "platform/com/message_table.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_error.h"
 
 namespace tavrel::opcsim {

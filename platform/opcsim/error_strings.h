@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "common/wide_string.h"
-#include "platform/com/hresult.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 

@@ -2,8 +2,9 @@
 #include <algorithm>
 
 #include "common/wide_string.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/com_api.h"
 #include "platform/com/task_memory_ptr.h"
+#include "platform/com/variant_types.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/for_each_handle.h"
 #include "platform/opcsim/item_attributes_enumerator.h"

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "common/wide_string.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/test_client.h"
 

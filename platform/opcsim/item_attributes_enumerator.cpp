@@ -4,9 +4,8 @@
 #include <memory>
 
 #include "common/mutex.h"
+#include "platform/com/com_api.h"
 #include "platform/com/com_enumerator.h"
-#include "platform/com/safearray.h"
-#include "platform/com/task_memory.h"
 #include "platform/com/task_memory_ptr.h"
 
 namespace tavrel::opcsim {

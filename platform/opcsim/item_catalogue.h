@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "common/wide_string.h"
-#include "platform/com/hresult.h"
+#include "platform/com/com_api.h"
 #include "platform/com/owned_variant.h"
-#include "platform/com/variant.h"
 
 namespace tavrel::opcsim {
 

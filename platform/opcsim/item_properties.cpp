@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/com/safearray.h"
-#include "platform/com/variant_time.h"
+#include "platform/com/com_api.h"
+#include "platform/com/variant_date.h"
 #include "platform/opcda/opc_error.h"
 
 namespace tavrel::opcsim {

@@ -1,8 +1,9 @@
 // IOPCBrowseServerAddressSpace of the simulated server: the answers come from its
 // AddressSpaceBrowser, under the server's lock.
 #include "common/wide_string.h"
+#include "platform/com/com_api.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcsim/simulated_server.h"
 
 namespace tavrel::opcsim {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_string.h"
+#include "platform/com/allocation_counts.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/opcsim/test_client.h"
 
 namespace tavrel::opcsim {

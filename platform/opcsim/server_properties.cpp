@@ -1,5 +1,5 @@
 // IOPCItemProperties of the simulated server: the properties of item_properties.h.
-#include "platform/com/task_memory.h"
+#include "platform/com/com_api.h"
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/item_properties.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/wide_string.h"
-#include "platform/com/safearray.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/value_generators.h"

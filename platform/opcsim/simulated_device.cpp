@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/com/com_api.h"
 #include "platform/com/connection_point.h"
-#include "platform/com/variant_change_type.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_server.h"

@@ -19,7 +19,7 @@
 
 #include "common/mutex.h"
 #include "common/wide_string.h"
-#include "platform/com/unknown.h"
+#include "platform/com/com_api.h"
 #include "platform/opcsim/call_journal.h"
 #include "platform/opcsim/fault_controls.h"
 #include "platform/opcsim/item_catalogue.h"

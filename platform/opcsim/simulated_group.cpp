@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/com/task_memory.h"
-#include "platform/com/variant_change_type.h"
+#include "platform/com/com_api.h"
+#include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/stream_formats.h"
 #include "platform/opcsim/variant_compare.h"

@@ -30,9 +30,9 @@
 
 #include "common/mutex.h"
 #include "common/wide_string.h"
+#include "platform/com/com_api.h"
 #include "platform/com/com_object.h"
 #include "platform/com/connection_point.h"
-#include "platform/com/data_object.h"
 #include "platform/opcda/opc_interfaces.h"
 #include "platform/opcsim/data_report.h"
 #include "platform/opcsim/group_table.h"

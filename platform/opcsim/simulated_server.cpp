@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/com/com_api.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/task_memory.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/com/task_memory_ptr.h"
 #include "platform/opcda/opc_error.h"
 #include "platform/opcsim/error_strings.h"

@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "common/mutex.h"
-#include "platform/com/class_registry.h"
-#include "platform/com/computer_name.h"
+#include "platform/com/com_api.h"
+#include "platform/com/guid_text.h"
+#include "platform/com/linux/class_registry.h"
+#include "platform/com/node_name.h"
 #include "platform/opcda/opc_ids.h"
 
 namespace tavrel::opcsim {

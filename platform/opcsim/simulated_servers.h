@@ -20,7 +20,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/com/guid.h"
+#include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_device.h"
 

@@ -1,7 +1,7 @@
 // The registered clipboard formats of the DA 1.0 streams, registered on first use.
 #pragma once
 
-#include "platform/com/clipboard_format.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 

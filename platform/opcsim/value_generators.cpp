@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "common/wide_string.h"
-#include "platform/com/safearray.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
+#include "platform/com/file_time_ticks.h"
 
 namespace tavrel::opcsim {
 

@@ -19,7 +19,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/com/file_time.h"
+#include "platform/com/com_api.h"
 #include "platform/com/owned_variant.h"
 #include "platform/opcda/opc_types.h"
 #include "platform/opcsim/item_catalogue.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/com/bstr.h"
-#include "platform/com/safearray.h"
+#include "platform/com/bstr_view.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/com/variant.h"
+#include "platform/com/com_api.h"
 
 namespace tavrel::opcsim {
 
