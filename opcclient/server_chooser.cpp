@@ -7,6 +7,7 @@
 #include "opcclient/remote_identity.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/guid_text.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opcda.h"
 
 namespace tavrel {

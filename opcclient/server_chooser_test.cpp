@@ -7,6 +7,7 @@
 #include "common/wide_string.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/com.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

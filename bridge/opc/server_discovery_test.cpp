@@ -7,6 +7,7 @@
 #include "common/markup_document.h"
 #include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

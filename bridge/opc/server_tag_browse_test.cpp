@@ -12,6 +12,7 @@
 #include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
 #include "platform/com/guid_text.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_address_space.h"
 #include "platform/opcsim/simulated_servers.h"

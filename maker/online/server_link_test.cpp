@@ -7,6 +7,7 @@
 #include "desktop/recording_message_boxes.h"
 #include "maker/project/project_nodes.h"
 #include "platform/com/com.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcsim/simulated_servers.h"
 
 namespace tavrel {

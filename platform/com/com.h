@@ -1,4 +1,5 @@
-// The COM runtime in one include: everything the OPC DA client code calls.
+// The COM runtime and our helpers on top of it in one include: everything the OPC DA client
+// code calls.
 #pragma once
 
 #include "platform/com/com_api.h"
@@ -6,4 +7,3 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/enumerators.h"
-#include "platform/com/linux/class_registry.h"

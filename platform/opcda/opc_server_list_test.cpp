@@ -9,6 +9,7 @@
 #include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
 #include "platform/com/guid_text.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opc_interfaces.h"
 
 namespace tavrel {

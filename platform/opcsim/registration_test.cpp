@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/wide_string.h"
+#include "platform/com/linux/class_registry.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/opcsim/test_client.h"
 
