@@ -29,6 +29,16 @@ namespace tavrel {
 
 namespace {
 
+// `view` below its filter field, as one side of the splitter.
+QWidget* WithFilterAbove(QLineEdit* filterField, QWidget* view) {
+  auto* side = new QWidget;
+  auto* layout = new QVBoxLayout(side);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(filterField);
+  layout->addWidget(view, 1);
+  return side;
+}
+
 constexpr int kRefreshPeriodMs = 500;
 constexpr int kClockPeriodMs = 1000;
 constexpr char kOverwriteQuestion[] = "已经存在一个同名的文件，要覆盖吗？";
@@ -170,18 +180,8 @@ MainPanel::MainPanel(MainPanelSources sources, MessageBoxes& boxes, MainPanelAct
   treeFilterField_->setClearButtonEnabled(true);
   connect(treeFilterField_, &QLineEdit::textChanged, this,
           [this](const QString& text) { ShowMatchingNodes(root_, text); });
-  auto* treeSide = new QWidget;
-  auto* treeLayout = new QVBoxLayout(treeSide);
-  treeLayout->setContentsMargins(0, 0, 0, 0);
-  treeLayout->addWidget(treeFilterField_);
-  treeLayout->addWidget(tree_, 1);
-  splitter->addWidget(treeSide);
-  auto* gridSide = new QWidget;
-  auto* gridLayout = new QVBoxLayout(gridSide);
-  gridLayout->setContentsMargins(0, 0, 0, 0);
-  gridLayout->addWidget(gridFilterField_);
-  gridLayout->addWidget(grid_, 1);
-  splitter->addWidget(gridSide);
+  splitter->addWidget(WithFilterAbove(treeFilterField_, tree_));
+  splitter->addWidget(WithFilterAbove(gridFilterField_, grid_));
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({260, 1000});
   auto* status = new QHBoxLayout;
