@@ -1,10 +1,7 @@
-// The data types of the OPC Data Access 1.0/2.0 custom interfaces: handles, enumerations,
-// structures, quality and access-right bits, item property ids, and the names of the DA 1.0
-// stream formats.
-//
-// Memory rules: every structure and array a server returns through an out pointer, and every
-// string inside them, is allocated with CoTaskMemAlloc and freed by the client with
-// CoTaskMemFree; VARIANTs inside them are cleared by the client with VariantClear.
+// The OPC Data Access 1.0/2.0 custom interfaces with their handles, enumerations and
+// structures, declared by opcda.idl (see there for the memory rules); and the standard's
+// constants: quality and access-right bits, item property ids and descriptions, and the names
+// of the DA 1.0 stream formats.
 #pragma once
 
 #include "common/wide_string.h"
@@ -12,36 +9,7 @@
 
 namespace tavrel {
 
-using OPCHANDLE = DWORD;
-
-enum OPCDATASOURCE : DWORD { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
-
-enum OPCBROWSETYPE : DWORD { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 };
-
-// The spelling "HIERARCHIAL" is the standard's own.
-enum OPCNAMESPACETYPE : DWORD { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 };
-
-enum OPCBROWSEDIRECTION : DWORD { OPC_BROWSE_UP = 1, OPC_BROWSE_DOWN = 2, OPC_BROWSE_TO = 3 };
-
-enum OPCEUTYPE : DWORD { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 };
-
-enum OPCSERVERSTATE : DWORD {
-  OPC_STATUS_RUNNING = 1,
-  OPC_STATUS_FAILED = 2,
-  OPC_STATUS_NOCONFIG = 3,
-  OPC_STATUS_SUSPENDED = 4,
-  OPC_STATUS_TEST = 5,
-  OPC_STATUS_COMM_FAULT = 6,
-};
-
-enum OPCENUMSCOPE : DWORD {
-  OPC_ENUM_PRIVATE_CONNECTIONS = 1,
-  OPC_ENUM_PUBLIC_CONNECTIONS = 2,
-  OPC_ENUM_ALL_CONNECTIONS = 3,
-  OPC_ENUM_PRIVATE = 4,
-  OPC_ENUM_PUBLIC = 5,
-  OPC_ENUM_ALL = 6,
-};
+#include "platform/opcda/opcda_declarations.h"
 
 // Access rights of an item.
 inline constexpr DWORD OPC_READABLE = 0x1;
@@ -118,101 +86,4 @@ inline constexpr const WCHAR* OPC_CATEGORY_DESCRIPTION_DA20 =
 inline constexpr const char* kOpcStreamFormatData = "OPCSTMFORMATDATA";
 inline constexpr const char* kOpcStreamFormatDataTime = "OPCSTMFORMATDATATIME";
 inline constexpr const char* kOpcStreamFormatWriteComplete = "OPCSTMFORMATWRITECOMPLETE";
-
-// The DA 1.0 stream layouts. A data stream is an OPCGROUPHEADER followed by one item header
-// per item (OPCITEMHEADER1 with time stamps, OPCITEMHEADER2 without), then the VARIANT values
-// at the offsets the headers give. A write-complete stream is an OPCGROUPHEADERWRITE followed
-// by one OPCITEMHEADERWRITE per item.
-struct OPCGROUPHEADER {
-  DWORD dwSize;
-  DWORD dwItemCount;
-  OPCHANDLE hClientGroup;
-  DWORD dwTransactionID;
-  HRESULT hrStatus;
-};
-
-struct OPCITEMHEADER1 {
-  OPCHANDLE hClient;
-  DWORD dwValueOffset;
-  WORD wQuality;
-  WORD wReserved;
-  FILETIME ftTimeStampItem;
-};
-
-struct OPCITEMHEADER2 {
-  OPCHANDLE hClient;
-  DWORD dwValueOffset;
-  WORD wQuality;
-  WORD wReserved;
-};
-
-struct OPCGROUPHEADERWRITE {
-  DWORD dwItemCount;
-  OPCHANDLE hClientGroup;
-  DWORD dwTransactionID;
-  HRESULT hrStatus;
-};
-
-struct OPCITEMHEADERWRITE {
-  OPCHANDLE hClient;
-  HRESULT dwError;
-};
-
-struct OPCITEMSTATE {
-  OPCHANDLE hClient;
-  FILETIME ftTimeStamp;
-  WORD wQuality;
-  WORD wReserved;
-  VARIANT vDataValue;
-};
-
-struct OPCSERVERSTATUS {
-  FILETIME ftStartTime;
-  FILETIME ftCurrentTime;
-  FILETIME ftLastUpdateTime;
-  OPCSERVERSTATE dwServerState;
-  DWORD dwGroupCount;
-  DWORD dwBandWidth;
-  WORD wMajorVersion;
-  WORD wMinorVersion;
-  WORD wBuildNumber;
-  WORD wReserved;
-  LPWSTR szVendorInfo;
-};
-
-struct OPCITEMDEF {
-  LPWSTR szAccessPath;
-  LPWSTR szItemID;
-  BOOL bActive;
-  OPCHANDLE hClient;
-  DWORD dwBlobSize;
-  BYTE* pBlob;
-  VARTYPE vtRequestedDataType;
-  WORD wReserved;
-};
-
-struct OPCITEMATTRIBUTES {
-  LPWSTR szAccessPath;
-  LPWSTR szItemID;
-  BOOL bActive;
-  OPCHANDLE hClient;
-  OPCHANDLE hServer;
-  DWORD dwAccessRights;
-  DWORD dwBlobSize;
-  BYTE* pBlob;
-  VARTYPE vtRequestedDataType;
-  VARTYPE vtCanonicalDataType;
-  OPCEUTYPE dwEUType;
-  VARIANT vEUInfo;
-};
-
-struct OPCITEMRESULT {
-  OPCHANDLE hServer;
-  VARTYPE vtCanonicalDataType;
-  WORD wReserved;
-  DWORD dwAccessRights;
-  DWORD dwBlobSize;
-  BYTE* pBlob;
-};
-
 }  // namespace tavrel

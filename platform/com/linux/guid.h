@@ -11,6 +11,10 @@
 #include "platform/com/linux/hresult.h"
 #include "platform/com/linux/windows_types.h"
 
+// The SDK's definition of a named GUID constant, as the IDL compiler writes them.
+#define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
+  inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+
 namespace tavrel {
 
 struct GUID {

@@ -16,6 +16,8 @@
 #define STDMETHODIMP HRESULT STDMETHODCALLTYPE
 #define STDMETHODIMP_(type) type STDMETHODCALLTYPE
 #define PURE = 0
+// The head of an interface's declaration as the IDL compiler writes it.
+#define MIDL_INTERFACE(iid) struct
 
 namespace tavrel {
 

@@ -1,0 +1,47 @@
+# Interfaces defined in our own IDL files, compiled with widl (Debian's mingw-w64-tools) against
+# the COM base interfaces' IDL that Wine's development files carry (libwine-dev).
+#
+# tavrel_compile_idl(<target> <file.idl>) gives <target> the C++ declarations of the IDL
+# (<name>_declarations.h in the build tree, at the IDL's path from the top of the tree) and, in
+# the Windows build, the interface identifiers and the proxy/stub that carry its calls between
+# processes. The proxy/stub (<name>_p.c) is not compiled by itself: a C file of the target
+# includes it and adds what a proxy DLL's data file would (see platform/opcda/windows/). The declarations are widl's header without its includes and without what only C
+# and the mingw-w64 headers can use (cmake/idl_declarations.cmake): a header that includes them
+# includes platform/com/com_api.h first and then them, inside namespace tavrel, so that both
+# the stand-in runtime and the SDK declare what they name.
+
+find_program(TAVREL_WIDL NAMES x86_64-w64-mingw32-widl widl REQUIRED)
+find_path(TAVREL_COM_IDL_DIRECTORY unknwn.idl PATHS /usr/include/wine/wine/windows
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+
+function(tavrel_compile_idl target idl)
+  get_filename_component(name ${idl} NAME_WE)
+  get_filename_component(source ${idl} ABSOLUTE)
+  file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(output ${PROJECT_BINARY_DIR}/generated/${relative})
+  set(widl ${TAVREL_WIDL} --win64 -Oif -I ${TAVREL_COM_IDL_DIRECTORY})
+  add_custom_command(
+    OUTPUT ${output}/${name}_declarations.h
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${output}
+    COMMAND ${widl} -h -o ${output}/${name}_widl.h ${source}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${output}/${name}_widl.h
+            -DOUTPUT=${output}/${name}_declarations.h
+            -P ${PROJECT_SOURCE_DIR}/cmake/idl_declarations.cmake
+    DEPENDS ${source} ${PROJECT_SOURCE_DIR}/cmake/idl_declarations.cmake
+    COMMENT "Declarations of ${idl}" VERBATIM)
+  target_sources(${target} PRIVATE ${output}/${name}_declarations.h)
+  target_include_directories(${target} PUBLIC ${PROJECT_BINARY_DIR}/generated)
+  if(WIN32)
+    add_custom_command(
+      OUTPUT ${output}/${name}_p.c ${output}/${name}_i.c
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${output}
+      COMMAND ${widl} -p -H ${name}_widl.h -o ${output}/${name}_p.c ${source}
+      COMMAND ${widl} -u -o ${output}/${name}_i.c ${source}
+      DEPENDS ${source} ${output}/${name}_declarations.h
+      COMMENT "Proxy/stub of ${idl}" VERBATIM)
+    # Generated code: its warnings are widl's business, not ours.
+    set_source_files_properties(${output}/${name}_i.c PROPERTIES COMPILE_OPTIONS "-w")
+    set_source_files_properties(${output}/${name}_p.c PROPERTIES HEADER_FILE_ONLY ON)
+    target_sources(${target} PRIVATE ${output}/${name}_p.c ${output}/${name}_i.c)
+  endif()
+endfunction()
