@@ -4,8 +4,9 @@
 # tavrel_compile_idl(<target> <file.idl>) gives <target> the C++ declarations of the IDL
 # (<name>_declarations.h in the build tree, at the IDL's path from the top of the tree) and, in
 # the Windows build, the interface identifiers and the proxy/stub that carry its calls between
-# processes. The proxy/stub (<name>_p.c) is not compiled by itself: a C file of the target
-# includes it and adds what a proxy DLL's data file would (see platform/opcda/windows/). The declarations are widl's header without its includes and without what only C
+# processes: <name>_ProxyStub, which platform/com/windows/proxy_stub.h registers. The
+# proxy/stub (<name>_p.c) is compiled inside <name>_proxy.c (cmake/idl_proxy.c.in), which adds
+# what a proxy DLL's data file would. The declarations are widl's header without its includes and without what only C
 # and the mingw-w64 headers can use (cmake/idl_declarations.cmake): a header that includes them
 # includes platform/com/com_api.h first and then them, inside namespace tavrel, so that both
 # the stand-in runtime and the SDK declare what they name.
@@ -39,9 +40,14 @@ function(tavrel_compile_idl target idl)
       COMMAND ${widl} -u -o ${output}/${name}_i.c ${source}
       DEPENDS ${source} ${output}/${name}_declarations.h
       COMMENT "Proxy/stub of ${idl}" VERBATIM)
+    set(IDL_NAME ${name})
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/idl_proxy.c.in ${output}/${name}_proxy.c @ONLY)
     # Generated code: its warnings are widl's business, not ours.
-    set_source_files_properties(${output}/${name}_i.c PROPERTIES COMPILE_OPTIONS "-w")
+    set_source_files_properties(${output}/${name}_i.c ${output}/${name}_proxy.c
+      PROPERTIES COMPILE_OPTIONS "-w")
     set_source_files_properties(${output}/${name}_p.c PROPERTIES HEADER_FILE_ONLY ON)
-    target_sources(${target} PRIVATE ${output}/${name}_p.c ${output}/${name}_i.c)
+    target_sources(${target} PRIVATE ${output}/${name}_p.c ${output}/${name}_i.c
+      ${output}/${name}_proxy.c)
+    target_link_libraries(${target} PUBLIC rpcrt4)
   endif()
 endfunction()
