@@ -17,12 +17,9 @@ TEST(FormatOpcError, SystemTextThenServerTextThenUnknown) {
   EXPECT_EQ(FormatOpcError("x", OPC_E_UNKNOWNITEMID, nullptr), "x Unknown Error.");
 
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  RegisterOpcCoreClasses();
   opcsim::RegisterSimulatedServers();
-  CLSID clsid;
-  ASSERT_EQ(CLSIDFromProgID(OLESTR("OPCSim.Tree.1"), &clsid), S_OK);
   ComPtr<IOPCServer> server;
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, UuidOf<IOPCServer>(),
+  ASSERT_EQ(CoCreateInstance(opcsim::CLSID_OPCSimTree, nullptr, CLSCTX_ALL, UuidOf<IOPCServer>(),
                              reinterpret_cast<void**>(server.GetAddressOf())),
             S_OK);
   const std::string text = FormatOpcError("AddItems 2: ", OPC_E_UNKNOWNITEMID, server.Get());
