@@ -1,12 +1,14 @@
 # One helper registers every test executable with CTest.
 #
 #   tavrel_add_tests(<target> LABEL <unit|e2e|gui> SOURCES <files...> [LIBRARIES <libs...>]
-#                    [WINDOWS_DIFFERENCES <Suite.Test...>])
+#                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS])
 #
 # Builds a GoogleTest executable from SOURCES and registers each of its tests under LABEL.
 # WINDOWS_DIFFERENCES names tests of our stand-in's behaviour where the system's own runtime
 # answers otherwise (the caller states each difference beside the name): the Windows build runs
-# every test but these.
+# every test but these. OUT_OF_PROCESS: the Windows build runs the executable a second time
+# (<target>_out_of_process) with TAVREL_SIMULATED_SERVERS=out-of-process, for tests whose
+# simulated servers then run in opcsim_server (platform/opcsim), as a real server would.
 # Tests labelled e2e start the real programs, whose single-instance lock is machine-wide, so
 # they never run in parallel with each other. Tests labelled gui draw their widgets on Qt's
 # offscreen platform.
@@ -28,7 +30,8 @@ function(tavrel_add_tests target)
   if(NOT TAVREL_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES" ${ARGN})
+  cmake_parse_arguments(ARG "OUT_OF_PROCESS" "LABEL" "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES"
+    ${ARGN})
   if(NOT ARG_LABEL MATCHES "^(unit|e2e|gui)$")
     message(FATAL_ERROR "tavrel_add_tests(${target}): LABEL must be unit, e2e or gui")
   endif()
@@ -50,6 +53,14 @@ function(tavrel_add_tests target)
     add_test(NAME ${target} COMMAND ${target} ${arguments}
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${target} PROPERTIES ${properties} TIMEOUT 600)
+    if(WIN32 AND ARG_OUT_OF_PROCESS)
+      # One server process serves every client: its devices are shared by these runs.
+      add_test(NAME ${target}_out_of_process COMMAND ${target} ${arguments}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      set_tests_properties(${target}_out_of_process PROPERTIES ${properties} TIMEOUT 900
+        ENVIRONMENT TAVREL_SIMULATED_SERVERS=out-of-process
+        FIXTURES_REQUIRED opcsim_local_server RESOURCE_LOCK opcsim_server)
+    endif()
   else()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST

@@ -24,10 +24,7 @@ QLineEdit* Edit(QWidget& dialog, const char* name) {
 
 class ServerDialogsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    RegisterOpcCoreClasses();
-    opcsim::RegisterSimulatedServers();
-  }
+  static void SetUpTestSuite() { opcsim::RegisterSimulatedServers(); }
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
   void TearDown() override { CoUninitialize(); }
 

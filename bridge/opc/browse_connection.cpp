@@ -7,6 +7,7 @@
 #include "common/wide_string.h"
 #include "opcclient/ignoring_data_sink.h"
 #include "opcclient/opc_error_text.h"
+#include "platform/opcda/opc_proxy_registration.h"
 
 namespace tavrel {
 
@@ -34,6 +35,10 @@ std::unique_ptr<BrowseConnection> BrowseConnection::Open(std::string_view clsidT
   if (FAILED(CLSIDFromString(wideClsid.c_str(), &clsid))) return nullptr;
 
   std::unique_ptr<BrowseConnection> connection(new BrowseConnection(std::move(settle)));
+  // The interfaces of a server in another process travel through our proxy/stub.
+  if (const HRESULT registered = RegisterOpcProxies(); FAILED(registered)) {
+    log.LogMessage(FormatOpcError("RegisterOpcProxies", registered, nullptr), 0);
+  }
   ComPtr<IUnknown> object;
   const HRESULT created = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
                                            object.ReleaseAndGetVoidAddressOf());

@@ -27,7 +27,7 @@ TEST_F(EngineTest, GroupsAreAddedInFileOrderWithTheirParameters) {
   EXPECT_EQ(capture_->Count("组名：C 注册点完成"), 1u);
   EXPECT_EQ(Engine().ItemCount(), 3u);
   // Each group's client handle is its place in the server entry plus 1.
-  const std::vector<opcsim::JournalEntry> added = device_->Journal().Entries("AddGroup");
+  const std::vector<opcsim::JournalEntry> added = device_.JournalEntries("AddGroup");
   ASSERT_EQ(added.size(), 3u);
   for (DWORD place = 0; place < 3; ++place) {
     EXPECT_EQ(added[place].group, WideString(1, static_cast<WCHAR>(OLESTR('A') + place)));
@@ -44,7 +44,7 @@ TEST_F(EngineTest, AnEmptyBulkGroupLeavesTheOtherGroupsRegisteredAndRead) {
 }
 
 TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPolling) {
-  device_->Faults().RejectItemIds({OLESTR("No.Such.Item")});
+  device_.RejectItemIds({OLESTR("No.Such.Item")});
   Run({TreeServer(
       {GroupRecord("First", 0, true, {TagRecord("No.Such.Item", 3), TagRecord("Ramp.Int4", 3)}),
        GroupRecord("Later", 0, true, {TagRecord("Sine.Real8", 5)})})});
@@ -58,7 +58,7 @@ TEST_F(EngineTest, ABulkGroupWhoseFirstItemIsRejectedEndsTheAttemptWithoutPollin
 }
 
 TEST_F(EngineTest, ASingleModeRejectionSkipsOnlyThatItem) {
-  device_->Faults().RejectItemIds({OLESTR("Ramp.Int2")});
+  device_.RejectItemIds({OLESTR("Ramp.Int2")});
   Run({TreeServer({GroupRecord(
       "S", 0, false,
       {TagRecord("Ramp.Int4", 3), TagRecord("Ramp.Int2", 2), TagRecord("Sine.Real8", 5)})})});
@@ -72,11 +72,11 @@ TEST_F(EngineTest, ASingleModeRejectionSkipsOnlyThatItem) {
 }
 
 TEST_F(EngineTest, AGroupTheServerRefusesDisconnects) {
-  device_->Faults().RefuseAddGroup(E_OUTOFMEMORY);
+  device_.RefuseAddGroup(E_OUTOFMEMORY);
   Run({TreeServer({GroupRecord("G", 0, false, {TagRecord("Ramp.Int4", 3)})})});
   ASSERT_TRUE(Eventually([&] { return capture_->Count("断开成功!") >= 1; }));
   EXPECT_FALSE(capture_->Find("AddGroup kernal: ").empty());
-  device_->Faults().AcceptAddGroup();
+  device_.AcceptAddGroup();
   EXPECT_TRUE(Connected());
 }
 

@@ -64,15 +64,15 @@ TEST_F(EngineTest, AServerNotRunningIsDroppedAtTheFirstStatusQueryAndComesBack) 
   EngineTiming timing = FastTiming();
   std::atomic<std::int64_t> now{1'000'000};
   timing.now = [&] { return now.load(); };
-  device_->Faults().SetServerState(OPC_STATUS_SUSPENDED);
+  device_.SetServerState(OPC_STATUS_SUSPENDED);
   Run({EchoServer()}, timing);
   ASSERT_TRUE(Eventually([&] { return capture_->Count("Server Status = 4 准备断开...") == 1; }));
   EXPECT_TRUE(
       Eventually([&] { return capture_->Count("RemoveGroup: Server：SimTree ,组名G ok") == 1; }));
   // The next query comes only after more than 60 s, also across the reconnection.
-  device_->Faults().SetServerState(OPC_STATUS_RUNNING);
+  device_.SetServerState(OPC_STATUS_RUNNING);
   ASSERT_TRUE(Connected());
-  device_->Faults().SetServerState(OPC_STATUS_FAILED);
+  device_.SetServerState(OPC_STATUS_FAILED);
   now += 60;
   std::this_thread::sleep_for(50ms);
   EXPECT_TRUE(Engine().IsConnected());
@@ -86,7 +86,7 @@ TEST_F(EngineTest, AShutdownRequestTearsDownAndReconnects) {
   Run({EchoServer()}, timing);
   ASSERT_TRUE(Connected());
   const auto requested = std::chrono::steady_clock::now();
-  device_->RequestShutdown(OLESTR("maintenance"));
+  device_.RequestShutdown(OLESTR("maintenance"));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("RemoveGroup: ") == 1; }));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("连接成功，正在添加各种服务!") == 2; }));
   // The pause, then the first tick of the new connect timer.
@@ -97,12 +97,12 @@ TEST_F(EngineTest, AShutdownRequestTearsDownAndReconnects) {
 TEST_F(EngineTest, TheStatusTagIsPushedEveryPeriodAndReadsZeroWhileTheServerIsNotHeld) {
   EngineTiming timing = FastTiming();
   timing.statusRefresh = 30ms;
-  device_->Faults().Die();
+  device_.Die();
   Run({EchoServer()}, timing);
   const TagHandle status = connections_[0]->GetStatusTag().handle;
   ASSERT_TRUE(Eventually([&] { return pushes_.PushesOf(status).size() >= 2; }));
   for (const auto& push : pushes_.PushesOf(status)) EXPECT_EQ(push.integerValue, 0);
-  device_->Faults().Revive();
+  device_.Revive();
   ASSERT_TRUE(Connected());
   ASSERT_TRUE(Eventually([&] {
     const auto pushed = pushes_.PushesOf(status);
@@ -132,7 +132,7 @@ TEST_F(EngineTest, ReconnectionsUnderStreamingCallbacksKeepTheRecordsSafe) {
   for (int round = 0; round < 5; ++round) {
     ASSERT_TRUE(Connected());
     std::this_thread::sleep_for(15ms);
-    device_->RequestShutdown(OLESTR("again"));
+    device_.RequestShutdown(OLESTR("again"));
     ASSERT_TRUE(Eventually([&] { return Engine().State() != ConnectionState::kConnected; }));
   }
   ASSERT_TRUE(Connected());

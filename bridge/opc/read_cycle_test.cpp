@@ -25,7 +25,7 @@ TEST_F(EngineTest, AllThreeReadModesDeliverChangingValues) {
               return line.ends_with(",组名=Callback,周期=20 正在异步读");
             }));
   // The call-back group's device refreshes carry the transaction id 6015.
-  const std::vector<opcsim::JournalEntry> refreshes = device_->Journal().Entries("Refresh2");
+  const std::vector<opcsim::JournalEntry> refreshes = device_.JournalEntries("Refresh2");
   ASSERT_FALSE(refreshes.empty());
   for (const opcsim::JournalEntry& refresh : refreshes) {
     EXPECT_EQ(refresh.group, OLESTR("Callback"));
@@ -82,10 +82,10 @@ TEST_F(EngineTest, ReadFailuresAreLoggedWithTheItem) {
   EXPECT_TRUE(Eventually(
       [&] { return capture_->Count("QueryAvailableProperties ERROR:No.Such.Item") > 0; }));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("时间=") >= 2; }));
-  device_->Faults().Die();
+  device_.Die();
   EXPECT_TRUE(Eventually([&] { return capture_->Count("同步读取失败:Echo.Int4") > 0; }));
   EXPECT_TRUE(Eventually([&] { return capture_->Count("Echo.Real8 获取属性ERROR") > 0; }));
-  device_->Faults().Revive();
+  device_.Revive();
 }
 
 // A read mode whose interface the group does not offer says so instead of reading: the cache
@@ -93,7 +93,7 @@ TEST_F(EngineTest, ReadFailuresAreLoggedWithTheItem) {
 TEST_F(EngineTest, AReadModeWithoutItsInterfaceSaysSo) {
   opcsim::SimulationSettings settings;
   settings.offersSyncIo = false;
-  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
+  opcsim::SimulatedDeviceControl(opcsim::CLSID_OPCSimTree).Reset(settings);
   const ProjectServerRecord legacy =
       LegacyServer({GroupRecord("L", 1, false, {TagRecord("Echo.Int4", 3)}, "10")});
   Run({TreeServer({GroupRecord("S", 0, false, {TagRecord("Echo.Int4", 3)}, "10")}), legacy});

@@ -7,6 +7,7 @@
 #include "common/wide_string.h"
 #include "opcclient/remote_identity.h"
 #include "platform/com/com_api.h"
+#include "platform/opcda/opc_proxy_registration.h"
 
 namespace tavrel {
 
@@ -92,6 +93,10 @@ std::string FailureLine(const ProjectServer& server, std::string_view call, HRES
 
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
                                   const EngineLog& log, std::vector<std::string>& lines) {
+  // The interfaces of a server in another process travel through our proxy/stub.
+  if (const HRESULT hr = RegisterOpcProxies(); FAILED(hr)) {
+    lines.push_back(log.FormatOpcError("RegisterOpcProxies", hr));
+  }
   const bool remote = IsRemoteNode(server.node);
   const CLSID clsid = ResolveClsid(server, session, log, lines);
   const Activation activation =

@@ -8,6 +8,7 @@
 #include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
 #include "platform/com/linux/class_registry.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
 

@@ -11,10 +11,13 @@
 #include "common/wide_string.h"
 #include "platform/com/allocation_counts.h"
 #include "platform/com/com.h"
+#include "platform/com/com_apartment.h"
 #include "platform/com/guid_text.h"
 #include "platform/com/linux/class_registry.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_address_space.h"
+#include "platform/opcsim/simulated_device_control.h"
 #include "platform/opcsim/simulated_servers.h"
 
 namespace tavrel {
@@ -115,9 +118,13 @@ class BrowseServerTagsTest : public ::testing::Test {
     opcsim::RegisterSimulatedServers();
     opcsim::SimulationSettings settings;
     settings.bulkItemCount = kBulkItems;
-    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
-    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimFlat, settings);
-    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimLegacy, settings);
+    {
+      const ComApartment apartment;  // the control is a COM object
+      for (const CLSID& clsid :
+           {opcsim::CLSID_OPCSimTree, opcsim::CLSID_OPCSimFlat, opcsim::CLSID_OPCSimLegacy}) {
+        opcsim::SimulatedDeviceControl(clsid).Reset(settings);
+      }
+    }
     ClassDescriptor noBrowse;
     noBrowse.progId = "Test.NoBrowse.1";
     noBrowse.clsid = kNoBrowseClsid;
@@ -198,9 +205,9 @@ TEST_F(BrowseServerTagsTest, ServerThatCannotBeOpenedIsLoggedWithTheCause) {
                 "456789ABCDEF} "),
             std::string::npos);
 
-  opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)->Faults().RefuseAddGroup(E_OUTOFMEMORY);
+  opcsim::SimulatedDeviceControl(opcsim::CLSID_OPCSimTree).RefuseAddGroup(E_OUTOFMEMORY);
   const BrowseResult refused = Parse(Browse("S2", kTreeClsid));
-  opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)->Faults().AcceptAddGroup();
+  opcsim::SimulatedDeviceControl(opcsim::CLSID_OPCSimTree).AcceptAddGroup();
   EXPECT_EQ(refused.error, "获取Server[S2] 点表失败");
   EXPECT_NE(DailyLogText().find("AddGroup node: "), std::string::npos);
   EXPECT_EQ(DailyLogText().find("遍历结束"), std::string::npos);
@@ -261,7 +268,7 @@ TEST_F(BrowseServerTagsTest, FlatSpaceAndForcedFlatWalkListEveryItemOnce) {
 }
 
 TEST_F(BrowseServerTagsTest, ItemThatCannotBeAddedGetsZeroTypeAndRights) {
-  opcsim::FaultControls& faults = opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimFlat)->Faults();
+  opcsim::SimulatedDeviceControl faults(opcsim::CLSID_OPCSimFlat);
   faults.RejectItemIds({OLESTR("Sine.Int2"), OLESTR("中文.设备一.压力")});
   const BrowseResult result = Parse(Browse("R", kFlatClsid));
   faults.RejectItemIds({});

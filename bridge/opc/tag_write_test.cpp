@@ -55,13 +55,13 @@ TEST_F(WriteTest, APerItemRejectionIsReportedAsNotWrittenWithTheServersText) {
 }
 
 TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
-  device_->RequestShutdown(OLESTR("gone"));
+  device_.RequestShutdown(OLESTR("gone"));
   ASSERT_TRUE(Eventually([&] { return !Engine().IsConnected(); }));
-  device_->Faults().Die();
+  device_.Die();
   const WriteResult result = Write(0, "1");
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.message, kNotConnectedText);
-  device_->Faults().Revive();
+  device_.Revive();
 }
 
 // A tag the new registration did not take is not written through a handle of the old
@@ -69,8 +69,8 @@ TEST_F(WriteTest, AfterTheConnectionIsDroppedNothingIsWritten) {
 TEST_F(WriteTest, ATagNotRegisteredAgainIsNotWrittenThroughItsOldHandle) {
   ASSERT_EQ(Write(1, "5").code, 0);
   ASSERT_EQ(ReadBack(1, "5"), "5");
-  device_->Faults().RejectItemIds({OLESTR("Echo.Real8")});
-  device_->RequestShutdown(OLESTR("again"));
+  device_.RejectItemIds({OLESTR("Echo.Real8")});
+  device_.RequestShutdown(OLESTR("again"));
   ASSERT_TRUE(Eventually([&] { return capture_->Count("AddItems 2: ") == 1; }));
   ASSERT_TRUE(Connected());
   const WriteResult result = Write(0, "42");
@@ -87,8 +87,8 @@ TEST_F(EngineTest, WithoutSyncIoWritesGoThroughIOPCAsyncIO2) {
   opcsim::SimulationSettings settings;
   settings.offersSyncIo = false;
   settings.signalPeriod = 50ms;
-  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
-  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimLegacy, settings);
+  opcsim::SimulatedDeviceControl(opcsim::CLSID_OPCSimTree).Reset(settings);
+  opcsim::SimulatedDeviceControl(opcsim::CLSID_OPCSimLegacy).Reset(settings);
   const ProjectServerRecord legacy =
       LegacyServer({GroupRecord("L", 0, false, {TagRecord("Echo.Int4", 3)})});
   Run({TreeServer({GroupRecord("C", 1, false, {TagRecord("Echo.Int4", 3)}),

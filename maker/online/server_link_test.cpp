@@ -8,6 +8,7 @@
 #include "maker/project/project_nodes.h"
 #include "platform/com/com.h"
 #include "platform/com/linux/class_registry.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 
 namespace tavrel {

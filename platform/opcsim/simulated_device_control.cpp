@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/code_page.h"
+#include "platform/opcsim/simulation_control_proxy.h"
 
 namespace tavrel::opcsim {
 
@@ -20,6 +21,7 @@ void Check(HRESULT hr, const char* call) {
 }  // namespace
 
 SimulatedDeviceControl::SimulatedDeviceControl(const CLSID& clsid) : clsid_(clsid) {
+  Check(RegisterSimulationControlProxies(), "RegisterSimulationControlProxies");
   Check(CoCreateInstance(CLSID_OPCSimControl, nullptr, CLSCTX_ALL, IID_ISimulationControl,
                          control_.ReleaseAndGetVoidAddressOf()),
         "CoCreateInstance");
@@ -49,8 +51,7 @@ void SimulatedDeviceControl::RefuseBrowsing(bool refused) {
   Check(control_->RefuseBrowsing(clsid_, refused), "RefuseBrowsing");
 }
 
-void SimulatedDeviceControl::RejectItemIds(const std::vector<WideString>& itemIds,
-                                           HRESULT error) {
+void SimulatedDeviceControl::RejectItemIds(const std::vector<WideString>& itemIds, HRESULT error) {
   std::vector<LPWSTR> ids;
   for (const WideString& id : itemIds) ids.push_back(const_cast<LPWSTR>(id.c_str()));
   Check(control_->RejectItemIds(clsid_, static_cast<DWORD>(ids.size()), ids.data(), error),
@@ -73,6 +74,12 @@ std::vector<JournalEntry> SimulatedDeviceControl::JournalEntries(std::string_vie
   }
   CoTaskMemFree(entries);
   return result;
+}
+
+DWORD SimulatedDeviceControl::ServerProcessId() {
+  DWORD processId = 0;
+  Check(control_->ProcessId(&processId), "ProcessId");
+  return processId;
 }
 
 }  // namespace tavrel::opcsim

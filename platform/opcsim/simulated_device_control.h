@@ -38,6 +38,8 @@ class SimulatedDeviceControl {
   void RejectItemIds(const std::vector<WideString>& itemIds, HRESULT error = OPC_E_UNKNOWNITEMID);
   void RequestShutdown(const WideString& reason);
   std::vector<JournalEntry> JournalEntries(std::string_view call);
+  // The process the simulated classes run in.
+  DWORD ServerProcessId();
 
  private:
   const CLSID clsid_;

@@ -1,5 +1,7 @@
 #include "platform/opcsim/simulation_control.h"
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -22,9 +24,8 @@ HRESULT OnDevice(REFCLSID clsid, Action action) {
 
 }  // namespace
 
-STDMETHODIMP SimulationControl::Reset(REFCLSID clsid, DWORD minimumUpdateRate,
-                                      DWORD signalPeriod, DWORD bulkPeriod, DWORD bulkItems,
-                                      BOOL syncIo) {
+STDMETHODIMP SimulationControl::Reset(REFCLSID clsid, DWORD minimumUpdateRate, DWORD signalPeriod,
+                                      DWORD bulkPeriod, DWORD bulkItems, BOOL syncIo) {
   SimulationSettings settings;
   settings.minimumUpdateRate = std::chrono::milliseconds(minimumUpdateRate);
   settings.signalPeriod = std::chrono::milliseconds(signalPeriod);
@@ -54,8 +55,8 @@ STDMETHODIMP SimulationControl::RefuseAddGroup(REFCLSID clsid, HRESULT error) {
 }
 
 STDMETHODIMP SimulationControl::RefuseBrowsing(REFCLSID clsid, BOOL refused) {
-  return OnDevice(clsid,
-                  [&](SimulatedDevice& device) { device.Faults().RefuseBrowsing(refused != FALSE); });
+  return OnDevice(
+      clsid, [&](SimulatedDevice& device) { device.Faults().RefuseBrowsing(refused != FALSE); });
 }
 
 STDMETHODIMP SimulationControl::RejectItemIds(REFCLSID clsid, DWORD count, LPWSTR* itemIds,
@@ -70,6 +71,12 @@ STDMETHODIMP SimulationControl::RejectItemIds(REFCLSID clsid, DWORD count, LPWST
 STDMETHODIMP SimulationControl::RequestShutdown(REFCLSID clsid, LPCWSTR reason) {
   if (reason == nullptr) return E_POINTER;
   return OnDevice(clsid, [&](SimulatedDevice& device) { device.RequestShutdown(reason); });
+}
+
+STDMETHODIMP SimulationControl::ProcessId(DWORD* processId) {
+  if (processId == nullptr) return E_POINTER;
+  *processId = static_cast<DWORD>(::getpid());
+  return S_OK;
 }
 
 STDMETHODIMP SimulationControl::JournalEntries(REFCLSID clsid, LPCWSTR call, DWORD* count,

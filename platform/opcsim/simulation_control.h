@@ -28,16 +28,16 @@ inline constexpr const char* kOpcSimControlDescription = "OPCSim Simulation Cont
 // computer (simulated_servers.h).
 class SimulationControl final : public ComObject<ISimulationControl> {
  public:
-  STDMETHODIMP Reset(REFCLSID clsid, DWORD minimumUpdateRate, DWORD signalPeriod,
-                     DWORD bulkPeriod, DWORD bulkItems, BOOL syncIo) override;
+  STDMETHODIMP Reset(REFCLSID clsid, DWORD minimumUpdateRate, DWORD signalPeriod, DWORD bulkPeriod,
+                     DWORD bulkItems, BOOL syncIo) override;
   STDMETHODIMP SetServerState(REFCLSID clsid, DWORD state) override;
   STDMETHODIMP Die(REFCLSID clsid) override;
   STDMETHODIMP Revive(REFCLSID clsid) override;
   STDMETHODIMP RefuseAddGroup(REFCLSID clsid, HRESULT error) override;
   STDMETHODIMP RefuseBrowsing(REFCLSID clsid, BOOL refused) override;
-  STDMETHODIMP RejectItemIds(REFCLSID clsid, DWORD count, LPWSTR* itemIds,
-                             HRESULT error) override;
+  STDMETHODIMP RejectItemIds(REFCLSID clsid, DWORD count, LPWSTR* itemIds, HRESULT error) override;
   STDMETHODIMP RequestShutdown(REFCLSID clsid, LPCWSTR reason) override;
+  STDMETHODIMP ProcessId(DWORD* processId) override;
   STDMETHODIMP JournalEntries(REFCLSID clsid, LPCWSTR call, DWORD* count,
                               SIMULATEDCALL** entries) override;
 };

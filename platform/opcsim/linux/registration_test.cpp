@@ -6,6 +6,7 @@
 
 #include "common/wide_string.h"
 #include "platform/com/linux/class_registry.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_servers.h"
 #include "platform/opcsim/test_client.h"
 

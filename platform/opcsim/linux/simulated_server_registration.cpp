@@ -10,6 +10,7 @@
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_class.h"
 #include "platform/opcsim/simulated_servers.h"
+#include "platform/opcsim/simulation_control.h"
 
 namespace tavrel::opcsim {
 
@@ -70,6 +71,13 @@ void RegisterSimulatedServers() {
     for (const BuiltInClass& builtIn : kBuiltInClasses) {
       RegisterBuiltInClass(DescriptorOf(builtIn), CreateSimulatedServer);
     }
+    ClassDescriptor control;
+    control.progId = kOpcSimControlProgId;
+    control.clsid = CLSID_OPCSimControl;
+    control.description = kOpcSimControlDescription;
+    RegisterBuiltInClass(control, [](const ActivationRequest&, REFIID iid, void** object) {
+      return MakeComObject<SimulationControl>()->QueryInterface(iid, object);
+    });
   });
 }
 

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "platform/com/com_api.h"
+#include "platform/opcsim/windows/class_keys.h"
 
 namespace tavrel::opcsim {
 
-// A SimulatedClassFactory for each built-in class, registered with CoRegisterClassObject
+// A SimulatedClassFactory for each built-in class and the control class, registered with
+// CoRegisterClassObject
 // (`context`, `flags`: REGCLS_MULTIPLEUSE lets every activation use it) for the life of this
 // object. The registrations belong to the apartment of the constructing thread, which must
 // have entered COM, and end with it; destroy the object in that apartment.
@@ -29,9 +31,11 @@ class SimulatedClassObjects {
   HRESULT result_ = S_OK;
 };
 
-// Writes the ProgID and CLSID keys of the built-in classes for the current user
-// (class_keys.h): each one an OPC server, the DA 2.0 ones in the DA 2.0 server category.
-// ERROR_SUCCESS or the first failure's code.
+// The ProgID and CLSID keys of the built-in classes (class_keys.h), each one an OPC server, the
+// DA 2.0 ones in the DA 2.0 server category; and those of the control class.
+std::vector<ClassKeys> SimulatedClassKeys();
+
+// Writes them for the current user. ERROR_SUCCESS or the first failure's code.
 LSTATUS WriteSimulatedClassKeys();
 
 }  // namespace tavrel::opcsim
