@@ -13,8 +13,8 @@ namespace tavrel {
 //
 // The registration is the apartment's: call after CoInitializeEx in every apartment that
 // marshals these interfaces (the multithreaded apartment, as the programs use, or a
-// single-threaded one); later calls in the same apartment return the first call's result. It
-// lasts as long as the apartment. Where the runtime has no process boundary (the Linux
+// single-threaded one); a call where they are registered already does nothing. It lasts as
+// long as the apartment. Where the runtime has no process boundary (the Linux
 // stand-in calls objects directly), there is nothing to register.
 HRESULT RegisterOpcProxies();
 

@@ -14,55 +14,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// An IAdviseSink that keeps a copy of every stream it receives.
-class RecordingAdviseSink final : public ComObject<IAdviseSink> {
- public:
-  struct Stream {
-    CLIPFORMAT format;
-    std::vector<unsigned char> bytes;
-    template <typename T>
-    T At(std::size_t offset) const {
-      T value;
-      std::memcpy(&value, bytes.data() + offset, sizeof(T));
-      return value;
-    }
-  };
-
-  STDMETHODIMP_(void) OnDataChange(FORMATETC* format, STGMEDIUM* medium) override {
-    const auto* data = static_cast<const unsigned char*>(GlobalLock(medium->hGlobal));
-    Stream stream{format->cfFormat,
-                  std::vector<unsigned char>(data, data + GlobalSize(medium->hGlobal))};
-    GlobalUnlock(medium->hGlobal);
-    {
-      std::lock_guard lock(mutex_);
-      streams_.push_back(std::move(stream));
-    }
-    changed_.notify_all();
-  }
-  STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
-  STDMETHODIMP_(void) OnRename(IMoniker*) override {}
-  STDMETHODIMP_(void) OnSave() override {}
-  STDMETHODIMP_(void) OnClose() override {}
-
-  std::vector<Stream> WaitForStreams(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::seconds(5), [&] { return streams_.size() >= count; });
-    return streams_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Stream> streams_;
-};
-
-DWORD AdviseStream(const TestClient::Group& group, CLIPFORMAT format, IAdviseSink* sink) {
-  FORMATETC formatEtc{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  DWORD connection = 0;
-  EXPECT_EQ(group.As<IDataObject>()->DAdvise(&formatEtc, 0, sink, &connection), S_OK);
-  return connection;
-}
-
 class GroupIo : public TreeDeviceTest {
  protected:
   // Sync-reads one item; returns its error and, in `value`, what was read.
@@ -232,7 +183,8 @@ TEST_F(GroupIo, Da1AsyncWriteCompletesThroughTheWriteCompleteStream) {
   const auto group = client_->AddGroup(OLESTR("G"), 1000, 5);
   const auto handles = client_->AddItems(group, {OLESTR("Echo.Int4"), OLESTR("WriteError.Fail")});
   auto sink = MakeComObject<RecordingAdviseSink>();
-  const DWORD connection = AdviseStream(group, OpcStreamFormats().writeComplete, sink.Get());
+  const DWORD connection =
+      TestClient::AdviseStream(group, OpcStreamFormats().writeComplete, sink.Get());
   const auto async = group.As<IOPCAsyncIO>();
   VARIANT values[2];
   values[0].vt = values[1].vt = VT_I4;
@@ -265,7 +217,7 @@ TEST_F(GroupIo, Da1ServerSendsDataAsStreamsWithTimesAndStrings) {
   const auto group = client.AddGroup(OLESTR("G"), 20, 9);
   client.AddItems(group, {OLESTR("中文.设备一.名称"), OLESTR("Echo.Real8")});
   auto sink = MakeComObject<RecordingAdviseSink>();
-  AdviseStream(group, OpcStreamFormats().dataTime, sink.Get());
+  TestClient::AdviseStream(group, OpcStreamFormats().dataTime, sink.Get());
   const auto streams = sink->WaitForStreams(1);
   ASSERT_FALSE(streams.empty());
   const auto& stream = streams[0];

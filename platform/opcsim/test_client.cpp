@@ -113,6 +113,25 @@ std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind k
   return count;
 }
 
+STDMETHODIMP_(void) RecordingAdviseSink::OnDataChange(FORMATETC* format, STGMEDIUM* medium) {
+  const auto* data = static_cast<const unsigned char*>(GlobalLock(medium->hGlobal));
+  Stream stream{format->cfFormat,
+                std::vector<unsigned char>(data, data + GlobalSize(medium->hGlobal))};
+  GlobalUnlock(medium->hGlobal);
+  {
+    MutexLock lock(mutex_);
+    streams_.push_back(std::move(stream));
+  }
+  changed_.notify_all();
+}
+
+std::vector<RecordingAdviseSink::Stream> RecordingAdviseSink::WaitForStreams(std::size_t count) {
+  MutexLock lock(mutex_);
+  changed_.wait_for(lock, std::chrono::seconds(5),
+                    [&]() REQUIRES(mutex_) { return streams_.size() >= count; });
+  return streams_;
+}
+
 TestClient::TestClient(const std::shared_ptr<SimulatedDevice>& device) {
   EXPECT_EQ(device->Connect(IID_IOPCServer, server_.ReleaseAndGetVoidAddressOf()), S_OK);
 }
@@ -160,6 +179,13 @@ DWORD TestClient::Advise(const Group& group, IOPCDataCallback* callback) {
   DWORD cookie = 0;
   EXPECT_EQ(AtlAdvise(group.state.Get(), callback, IID_IOPCDataCallback, &cookie), S_OK);
   return cookie;
+}
+
+DWORD TestClient::AdviseStream(const Group& group, CLIPFORMAT format, IAdviseSink* sink) {
+  FORMATETC formatEtc{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  DWORD connection = 0;
+  EXPECT_EQ(group.As<IDataObject>()->DAdvise(&formatEtc, 0, sink, &connection), S_OK);
+  return connection;
 }
 
 }  // namespace tavrel::opcsim

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -91,6 +92,35 @@ class RecordingShutdown final : public ComObject<IOPCShutdown> {
   std::vector<WideString> reasons_ GUARDED_BY(mutex_);
 };
 
+// An IAdviseSink that keeps a copy of every DA 1.0 stream it receives.
+class RecordingAdviseSink final : public ComObject<IAdviseSink> {
+ public:
+  struct Stream {
+    CLIPFORMAT format;
+    std::vector<unsigned char> bytes;
+    template <typename T>
+    T At(std::size_t offset) const {
+      T value;
+      std::memcpy(&value, bytes.data() + offset, sizeof(T));
+      return value;
+    }
+  };
+
+  STDMETHODIMP_(void) OnDataChange(FORMATETC* format, STGMEDIUM* medium) override;
+  STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+  STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+  STDMETHODIMP_(void) OnSave() override {}
+  STDMETHODIMP_(void) OnClose() override {}
+
+  // The streams received, after waiting until there are at least `count` (at most 5 s).
+  std::vector<Stream> WaitForStreams(std::size_t count);
+
+ private:
+  Mutex mutex_;
+  std::condition_variable_any changed_;
+  std::vector<Stream> streams_ GUARDED_BY(mutex_);
+};
+
 // Counts of the calls of `kind` in `calls`.
 std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind kind);
 
@@ -98,6 +128,8 @@ std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind k
 class TestClient {
  public:
   explicit TestClient(const std::shared_ptr<SimulatedDevice>& device);
+  // A client of a server made elsewhere (by CoCreateInstance, in another process).
+  explicit TestClient(ComPtr<IOPCServer> server) : server_(std::move(server)) {}
 
   IOPCServer* Server() const { return server_.Get(); }
   template <typename I>
@@ -128,6 +160,9 @@ class TestClient {
                                   std::vector<OPCITEMRESULT>* results = nullptr);
   // Advises `callback` on the group's IOPCDataCallback point; returns the cookie.
   DWORD Advise(const Group& group, IOPCDataCallback* callback);
+  // Advises `sink` of the group's DA 1.0 streams of `format` (IDataObject::DAdvise); returns the
+  // connection.
+  static DWORD AdviseStream(const Group& group, CLIPFORMAT format, IAdviseSink* sink);
 
  private:
   ComPtr<IOPCServer> server_;

@@ -1,53 +1,27 @@
 #include "platform/com/windows/proxy_stub.h"
 
-#include <map>
-#include <string>
-
-#include "common/mutex.h"
-#include "platform/com/guid_text.h"
+#include "platform/com/com_ptr.h"
 
 namespace tavrel {
 
-namespace {
-
-HRESULT Register(const ProxyStub& proxyStub, REFCLSID clsid) {
-  IUnknown* factory = nullptr;
-  HRESULT hr = proxyStub.classObject(clsid, &factory);
+HRESULT RegisterProxyStub(const ProxyStub& proxyStub, REFCLSID clsid) {
+  // The class object is found only where it was registered: in this apartment, by an earlier
+  // call (a registration ends with its apartment, which a program may leave and enter again).
+  ComPtr<IUnknown> registered;
+  if (SUCCEEDED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown,
+                                 registered.ReleaseAndGetVoidAddressOf()))) {
+    return S_OK;
+  }
+  ComPtr<IUnknown> factory;
+  HRESULT hr = proxyStub.classObject(clsid, factory.ReleaseAndGetAddressOf());
   if (FAILED(hr)) return hr;
   DWORD cookie = 0;
-  hr = CoRegisterClassObject(clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
-  factory->Release();
+  hr = CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                             &cookie);
   for (unsigned index = 0; SUCCEEDED(hr) && index < proxyStub.interfaceCount(); ++index) {
     hr = CoRegisterPSClsid(*proxyStub.interfaceAt(index), clsid);
   }
   return hr;
-}
-
-// The results of the registrations made in one apartment, by class.
-class ApartmentRegistrations {
- public:
-  HRESULT Register(const ProxyStub& proxyStub, REFCLSID clsid) {
-    MutexLock lock(mutex_);
-    const auto [entry, added] = results_.try_emplace(GuidToString(clsid), S_OK);
-    if (added) entry->second = tavrel::Register(proxyStub, clsid);
-    return entry->second;
-  }
-
- private:
-  Mutex mutex_;
-  std::map<std::string, HRESULT> results_ GUARDED_BY(mutex_);
-};
-
-}  // namespace
-
-HRESULT RegisterProxyStub(const ProxyStub& proxyStub, REFCLSID clsid) {
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  if (const HRESULT hr = CoGetApartmentType(&type, &qualifier); FAILED(hr)) return hr;
-  // The process has one multithreaded apartment, and every single-threaded one is a thread.
-  static ApartmentRegistrations multithreaded;
-  thread_local ApartmentRegistrations singleThreaded;
-  return (type == APTTYPE_MTA ? multithreaded : singleThreaded).Register(proxyStub, clsid);
 }
 
 }  // namespace tavrel

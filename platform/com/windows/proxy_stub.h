@@ -21,8 +21,8 @@ struct ProxyStub {
 // (on a plant's host, the OPC core components own those keys). `clsid` is ours alone.
 //
 // The runtime keeps both registrations per apartment: call after CoInitializeEx in every
-// apartment that marshals these interfaces. Later calls for the same class in the same
-// apartment return the first call's result.
+// apartment that marshals these interfaces, and again after the apartment was left and entered
+// anew. A call where the class object is registered already does nothing.
 HRESULT RegisterProxyStub(const ProxyStub& proxyStub, REFCLSID clsid);
 
 }  // namespace tavrel

@@ -1,0 +1,95 @@
+// opcsim_server serves the simulated classes from a process of its own, as COM starts it once its
+// /RegServer ran: calls and call-backs of both DA versions, and shutdown requests, cross the
+// processes through our proxy/stubs, and the server ends once its last client is gone.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/opcda/opc_proxy_registration.h"
+#include "platform/opcsim/simulated_device_control.h"
+#include "platform/opcsim/simulated_servers.h"
+#include "platform/opcsim/stream_formats.h"
+#include "platform/opcsim/test_client.h"
+
+namespace tavrel::opcsim {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class LocalServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    ASSERT_EQ(RegisterOpcProxies(), S_OK);
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  static ComPtr<IOPCServer> Create(const CLSID& clsid) {
+    ComPtr<IOPCServer> server;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                               server.ReleaseAndGetVoidAddressOf()),
+              S_OK);
+    return server;
+  }
+};
+
+TEST_F(LocalServerTest, CallsCallBacksAndShutdownRequestsCrossTheProcesses) {
+  SimulatedDeviceControl tree(CLSID_OPCSimTree);
+  ASSERT_NE(tree.ServerProcessId(), static_cast<DWORD>(::getpid()));
+  tree.Reset({});
+
+  TestClient client(Create(CLSID_OPCSimTree));
+  ASSERT_TRUE(client.Server());
+  const TestClient::Group group = client.AddGroup(OLESTR("G"), 20, 7);
+  std::vector<HRESULT> errors;
+  client.AddItems(group, {OLESTR("Ramp.Int4"), OLESTR("No.Such.Item")}, &errors);
+  EXPECT_EQ(errors, (std::vector<HRESULT>{S_OK, OPC_E_UNKNOWNITEMID}));
+  const auto callback = MakeComObject<RecordingCallback>();
+  client.Advise(group, callback.Get());
+  const std::vector<ReceivedCall> calls = callback->WaitForCalls(ReceivedCall::kDataChange, 1);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0].clientGroup, 7u);
+  ASSERT_EQ(calls[0].items.size(), 1u);
+  EXPECT_EQ(calls[0].items[0].clientHandle, 1u);
+  EXPECT_EQ(calls[0].items[0].value.Type(), VT_I4);
+
+  const auto shutdown = MakeComObject<RecordingShutdown>();
+  DWORD cookie = 0;
+  ASSERT_EQ(AtlAdvise(client.Server(), shutdown.Get(), IID_IOPCShutdown, &cookie), S_OK);
+  tree.RequestShutdown(OLESTR("维护 maintenance"));
+  EXPECT_EQ(shutdown->WaitForReasons(1, 5s), std::vector<WideString>{OLESTR("维护 maintenance")});
+
+  // DA 1.0: the group's data streams through IDataObject and IAdviseSink.
+  TestClient legacy(Create(CLSID_OPCSimLegacy));
+  ASSERT_TRUE(legacy.Server());
+  const TestClient::Group legacyGroup = legacy.AddGroup(OLESTR("L"), 20, 9);
+  legacy.AddItems(legacyGroup, {OLESTR("Ramp.Int4")});
+  const auto sink = MakeComObject<RecordingAdviseSink>();
+  TestClient::AdviseStream(legacyGroup, OpcStreamFormats().dataTime, sink.Get());
+  const std::vector<RecordingAdviseSink::Stream> streams = sink->WaitForStreams(1);
+  ASSERT_FALSE(streams.empty());
+  EXPECT_EQ(streams[0].format, OpcStreamFormats().dataTime);
+  const auto header = streams[0].At<OPCGROUPHEADER>(0);
+  EXPECT_EQ(header.hClientGroup, 9u);
+  EXPECT_EQ(header.dwItemCount, 1u);
+}
+
+TEST_F(LocalServerTest, TheServerEndsAfterItsLastClientLeft) {
+  DWORD serverProcess = 0;
+  {
+    SimulatedDeviceControl control(CLSID_OPCSimFlat);
+    serverProcess = control.ServerProcessId();
+    TestClient client(Create(CLSID_OPCSimFlat));
+    client.AddGroup(OLESTR("G"), 100);
+  }
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, serverProcess);
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+  CloseHandle(process);
+}
+
+}  // namespace
+
+}  // namespace tavrel::opcsim
