@@ -1,14 +1,15 @@
 # One helper registers every test executable with CTest.
 #
 #   tavrel_add_tests(<target> LABEL <unit|e2e|gui> SOURCES <files...> [LIBRARIES <libs...>]
-#                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS])
+#                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS | OUT_OF_PROCESS_ONLY])
 #
 # Builds a GoogleTest executable from SOURCES and registers each of its tests under LABEL.
 # WINDOWS_DIFFERENCES names tests of our stand-in's behaviour where the system's own runtime
 # answers otherwise (the caller states each difference beside the name): the Windows build runs
 # every test but these. OUT_OF_PROCESS: the Windows build runs the executable a second time
 # (<target>_out_of_process) with TAVREL_SIMULATED_SERVERS=out-of-process, for tests whose
-# simulated servers then run in opcsim_server (platform/opcsim), as a real server would.
+# simulated servers then run in opcsim_server (platform/opcsim), as a real server would;
+# OUT_OF_PROCESS_ONLY runs it that way only.
 # Tests labelled e2e start the real programs, whose single-instance lock is machine-wide, so
 # they never run in parallel with each other. Tests labelled gui draw their widgets on Qt's
 # offscreen platform.
@@ -30,8 +31,8 @@ function(tavrel_add_tests target)
   if(NOT TAVREL_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "OUT_OF_PROCESS" "LABEL" "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES"
-    ${ARGN})
+  cmake_parse_arguments(ARG "OUT_OF_PROCESS;OUT_OF_PROCESS_ONLY" "LABEL"
+    "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES" ${ARGN})
   if(NOT ARG_LABEL MATCHES "^(unit|e2e|gui)$")
     message(FATAL_ERROR "tavrel_add_tests(${target}): LABEL must be unit, e2e or gui")
   endif()
@@ -50,14 +51,21 @@ function(tavrel_add_tests target)
       list(JOIN ARG_WINDOWS_DIFFERENCES ":" excluded)
       set(arguments --gtest_filter=-${excluded})
     endif()
-    add_test(NAME ${target} COMMAND ${target} ${arguments}
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-    set_tests_properties(${target} PROPERTIES ${properties} TIMEOUT 600)
-    if(WIN32 AND ARG_OUT_OF_PROCESS)
-      # One server process serves every client: its devices are shared by these runs.
-      add_test(NAME ${target}_out_of_process COMMAND ${target} ${arguments}
+    if(NOT ARG_OUT_OF_PROCESS_ONLY)
+      add_test(NAME ${target} COMMAND ${target} ${arguments}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      set_tests_properties(${target}_out_of_process PROPERTIES ${properties} TIMEOUT 900
+      set_tests_properties(${target} PROPERTIES ${properties} TIMEOUT 600)
+    endif()
+    if(WIN32 AND (ARG_OUT_OF_PROCESS OR ARG_OUT_OF_PROCESS_ONLY))
+      # One server process serves every client: its devices are shared by these runs.
+      set(name ${target}_out_of_process)
+      if(ARG_OUT_OF_PROCESS_ONLY)
+        set(name ${target})
+      endif()
+      add_test(NAME ${name}
+        COMMAND ${TAVREL_LOCAL_SERVER_RUN} $<TARGET_FILE:${target}> ${arguments}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      set_tests_properties(${name} PROPERTIES ${properties} TIMEOUT 900
         ENVIRONMENT TAVREL_SIMULATED_SERVERS=out-of-process
         FIXTURES_REQUIRED opcsim_local_server RESOURCE_LOCK opcsim_server)
     endif()
