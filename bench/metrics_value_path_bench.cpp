@@ -32,7 +32,7 @@ ProjectServerRecord OneGroupOfIntegers() {
 
 void BM_DataChangeBatch(benchmark::State& state) {
   MetricRegistry metrics;
-  prometheus::Counter& received = metrics.Counter("received_total", "values");
+  MetricCounter& received = metrics.Counter("received_total", "values");
   BridgeProject project({OneGroupOfIntegers()});
   const auto items = std::make_shared<ItemTable>();
   std::vector<OPCHANDLE> handles;
@@ -59,7 +59,7 @@ BENCHMARK(BM_DataChangeBatch);
 
 void BM_CounterAddition(benchmark::State& state) {
   static MetricRegistry metrics;
-  prometheus::Counter& counter = metrics.Counter("shared_total", "one counter for all threads");
+  MetricCounter& counter = metrics.Counter("shared_total", "one counter for all threads");
   for (auto _ : state) counter.Increment(kBatch);
   state.SetItemsProcessed(state.iterations());
 }

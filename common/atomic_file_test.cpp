@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 
+#include "common/test_file_size_limit.h"
 #include "common/test_files.h"
 
 namespace tavrel {

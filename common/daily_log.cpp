@@ -1,8 +1,6 @@
 #include "common/daily_log.h"
 
-#include <fcntl.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <utility>
@@ -18,16 +16,6 @@ std::string FormatLogLine(WallTime now, std::string_view text) {
   line += text;
   line += "\r\n";
   return line;
-}
-
-bool AppendToFile(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  // One write, never a second one for a remainder: a continuation could land after another
-  // writer's line and split this one.
-  const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-  const bool closed = ::close(fd) == 0;
-  return closed && written == static_cast<ssize_t>(bytes.size());
 }
 
 DailyLog::DailyLog(std::string programDirectory, WallClock clock)

@@ -10,7 +10,8 @@
 //
 // Every write opens the file for appending (creating the file, never the `log` directory),
 // writes the whole line with a single write() and closes the file. On a local file system
-// an O_APPEND write is placed and written as one piece, so lines written at the same time by
+// an O_APPEND write (on Windows, one through a handle with append access only) is placed and
+// written as one piece, so lines written at the same time by
 // several threads, or by the bridge and the manager into the same daily file, never mix
 // within a line; their order is the order in which the writes reach the kernel. A line that
 // cannot be written (no `log` directory, no permission, disk full) is lost without a message.

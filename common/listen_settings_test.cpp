@@ -35,6 +35,21 @@ TEST(ListenSettings, EachAddressOrEveryAddressWithANoteForABadOne) {
   }
 }
 
+TEST(ListenSettings, AnAddressIsDottedDecimalAsInetPtonReadsIt) {
+  const std::pair<const char*, bool> addresses[] = {
+      {"0.0.0.0", true},   {"255.255.255.255", true}, {"0.10.100.1", true},  {"256.1.1.1", false},
+      {"1.2.3", false},    {"01.2.3.4", false},       {"1.2.3.4.5", false},  {"1.2.3.4 ", false},
+      {" 1.2.3.4", false}, {"1..2.3", false},         {"1.2.3.0004", false}, {"1.2.3.+4", false},
+  };
+  for (const auto& [address, accepted] : addresses) {
+    MarkupDocument config(MarkupBuild::kBridge);
+    config.SetText(std::string("<root><listen api=\"") + address + "\"/></root>");
+    std::vector<std::string> notes;
+    EXPECT_EQ(ListenSettingsOf(config, notes).api, accepted ? address : kEveryAddress) << address;
+    EXPECT_EQ(notes.empty(), accepted) << address;
+  }
+}
+
 }  // namespace
 
 }  // namespace tavrel

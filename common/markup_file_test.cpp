@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/markup_result.h"
+#include "common/test_file_size_limit.h"
 #include "common/test_files.h"
 
 namespace tavrel {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "common/test_file_size_limit.h"
 #include "common/test_files.h"
 
 namespace tavrel {

@@ -12,7 +12,7 @@
 namespace tavrel {
 
 // Writes "<program>: <text>" and a line feed to `fd` when `fd` is a terminal; `text` is GBK
-// and is written as UTF-8.
+// and is written as UTF-8 (on Windows, to a console, as UTF-16).
 void EchoToTerminal(std::string_view program, std::string_view text, int fd = 2);
 
 }  // namespace tavrel

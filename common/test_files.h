@@ -1,26 +1,30 @@
 // Helpers for tests that work on real files.
 #pragma once
 
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
+#include <system_error>
 
 namespace tavrel {
 
 // A fresh directory under the system's temporary directory, removed with its content.
 class TestDirectory {
  public:
-  TestDirectory() : path_((std::filesystem::temp_directory_path() / "tavrel-XXXXXX").string()) {
-    if (::mkdtemp(path_.data()) == nullptr) path_.clear();
+  TestDirectory() {
+    std::random_device random;
+    std::error_code error;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+      const std::filesystem::path path = temporary / ("tavrel-" + std::to_string(random()));
+      if (std::filesystem::create_directory(path, error)) {
+        path_ = path.string();
+        return;
+      }
+    }
   }
   ~TestDirectory() {
     std::error_code ignored;
@@ -51,20 +55,6 @@ inline void WriteTestFile(const std::string& path, const std::string& bytes) {
 inline std::string ReadTestFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs `body` in a child process whose writes fail with EFBIG beyond `limit` bytes of a file.
-// Returns what `body` returned; false when the child did not end normally.
-inline bool RunWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit fileSize{limit, limit};
-    ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) == 0 && body() ? 0 : 1);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
 }
 
 }  // namespace tavrel

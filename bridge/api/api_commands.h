@@ -51,7 +51,7 @@ class ApiCommands : public ApiRequestHandler {
   ApiServer& server_;
   BridgeRuntime& runtime_;
   WallClock clock_;
-  std::vector<prometheus::Counter*> requestCounters_;  // by the kinds of api_commands.cpp
+  std::vector<MetricCounter*> requestCounters_;  // by the kinds of api_commands.cpp
 };
 
 }  // namespace tavrel

@@ -145,9 +145,9 @@ class ApiServer {
   int connectionCounter_ = 0;
   ApiPeerRegistry peers_;
 
-  prometheus::Gauge& clientsConnected_;
-  prometheus::Counter& pushesSent_;
-  prometheus::Counter& pushesDropped_;
+  MetricGauge& clientsConnected_;
+  MetricCounter& pushesSent_;
+  MetricCounter& pushesDropped_;
 
   Mutex pushMutex_;
   int clientCount_ GUARDED_BY(pushMutex_) =

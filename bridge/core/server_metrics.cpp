@@ -6,7 +6,7 @@ namespace tavrel {
 
 namespace {
 
-prometheus::Labels ServerLabels(int serverIndex, const std::string& serverName) {
+MetricLabels ServerLabels(int serverIndex, const std::string& serverName) {
   return {{"index", std::to_string(serverIndex)}, {"server", AnsiToUtf8(serverName)}};
 }
 
@@ -16,7 +16,7 @@ ServerMetrics::ServerMetrics(MetricRegistry& registry, int serverIndex,
                              const std::string& serverName)
     : ServerMetrics(registry, ServerLabels(serverIndex, serverName)) {}
 
-ServerMetrics::ServerMetrics(MetricRegistry& registry, const prometheus::Labels& labels)
+ServerMetrics::ServerMetrics(MetricRegistry& registry, const MetricLabels& labels)
     : valuesReceived(registry.Counter("tavrel_values_received_total",
                                       "Values received from the server and applied to its tags.",
                                       labels)),

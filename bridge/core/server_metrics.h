@@ -23,14 +23,14 @@ struct ServerMetrics {
   // `serverName` in GBK, as in the project.
   ServerMetrics(MetricRegistry& registry, int serverIndex, const std::string& serverName);
 
-  prometheus::Counter& valuesReceived;
-  prometheus::Gauge& connectionState;
-  prometheus::Counter& reconnects;
-  prometheus::Counter& writes;
-  prometheus::Counter& writeFailures;
+  MetricCounter& valuesReceived;
+  MetricGauge& connectionState;
+  MetricCounter& reconnects;
+  MetricCounter& writes;
+  MetricCounter& writeFailures;
 
  private:
-  ServerMetrics(MetricRegistry& registry, const prometheus::Labels& labels);
+  ServerMetrics(MetricRegistry& registry, const MetricLabels& labels);
 };
 
 }  // namespace tavrel

@@ -1,11 +1,14 @@
-// VARIANTs for tests: scalars of given bytes and one-dimensional arrays, in OwnedVariant.
+// VARIANTs for tests (scalars of given bytes and one-dimensional arrays, in OwnedVariant) and
+// the FILETIMEs of Unix times.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <type_traits>
 
 #include "platform/com/com_api.h"
+#include "platform/com/file_time_ticks.h"
 #include "platform/com/owned_variant.h"
 
 namespace tavrel {
@@ -37,6 +40,11 @@ void SetArray(OwnedVariant& variant, VARTYPE vt, std::initializer_list<T> values
   }
   variant.Mutable()->vt = static_cast<VARTYPE>(VT_ARRAY | vt);
   variant.Mutable()->parray = array;
+}
+
+inline FILETIME FileTimeOfUnix(std::int64_t seconds, int milliseconds = 0) {
+  constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;
+  return FileTimeFromTicks(kUnixEpochTicks + seconds * 10'000'000 + milliseconds * 10'000);
 }
 
 }  // namespace tavrel

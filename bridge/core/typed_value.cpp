@@ -10,6 +10,7 @@
 #include "common/wide_string.h"
 #include "platform/com/bstr_view.h"
 #include "platform/com/com_api.h"
+#include "platform/com/variant_date.h"
 
 namespace tavrel {
 
@@ -59,8 +60,10 @@ TypedValue ValueAt(VARTYPE vt, const void* data) {
 }  // namespace
 
 std::optional<TypedDate> TypedDateOfVariantTime(DATE date) {
+  // A date outside the valid days, NaN among them, is refused here rather than left to the
+  // runtime: Wine's converts NaN to 30 December 1899.
   SYSTEMTIME time{};
-  if (!VariantTimeToSystemTime(date, &time)) return std::nullopt;
+  if (!IsValidVariantDate(date) || !VariantTimeToSystemTime(date, &time)) return std::nullopt;
   const std::chrono::year_month_day day{
       std::chrono::year(time.wYear), std::chrono::month(time.wMonth), std::chrono::day(time.wDay)};
   const auto moment = std::chrono::sys_days(day) + std::chrono::hours(time.wHour) +

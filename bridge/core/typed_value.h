@@ -63,7 +63,8 @@ TypedValue TypedValueOfVariant(const VARIANT& value);
 TypedValue TypedValueOfText(std::string_view text, ApiValueType valueClass);
 
 // The moment of a variant time, as the text shows it (to the second: the conversion rounds to
-// whole seconds); none when the conversion refuses it.
+// whole seconds); none for a date outside the valid days (variant_date.h) and when the
+// conversion refuses it.
 std::optional<TypedDate> TypedDateOfVariantTime(DATE date);
 
 // The text of a date as the bridge shows dates: "YYYY-MM-DD hh:mm:ss mmm".

@@ -8,6 +8,7 @@
 #include "common/wide_string.h"
 #include "platform/com/bstr_view.h"
 #include "platform/com/com_api.h"
+#include "platform/com/variant_types.h"
 
 namespace tavrel {
 

@@ -85,13 +85,20 @@ TEST(VariantToText, TextInTheSystemCodePageAndLongReals) {
 }
 
 // Reals print exactly as printf prints them: "%f" for scalars, "%g" for array elements, over
-// rounding ties, tiny and huge magnitudes, subnormals, infinities and NaNs, and random bits.
+// rounding ties, tiny and huge magnitudes, subnormals, infinities and random bits; NaNs with
+// their sign, as glibc's printf prints them (the C library of Windows prints no sign).
 TEST(VariantToText, RealsPrintAsPrintfDoes) {
-  std::vector<double> values = {0.0,       -0.0,           0.5,       2.5,          0.0000005,
-                                0.0000015, 1234567.5,      1e-7,      9.9999995,    999999.5,
-                                1e15,      123456789012.0, 5e-324,    2.2e-308,     1.7e308,
-                                -1e300,    HUGE_VAL,       -HUGE_VAL, std::nan(""), -std::nan(""),
-                                1.0 / 3,   100.0};
+  for (const auto& [nan, text] :
+       {std::pair(std::nan(""), "nan"), std::pair(-std::nan(""), "-nan")}) {
+    EXPECT_EQ(VariantToText(ScalarVariant(VT_R8, nan).Get()).text, text);
+    OwnedVariant element;
+    SetArray<DOUBLE>(element, VT_R8, {nan});
+    EXPECT_EQ(VariantToText(element.Get()).text, text);
+  }
+  std::vector<double> values = {0.0,       -0.0,           0.5,       2.5,       0.0000005,
+                                0.0000015, 1234567.5,      1e-7,      9.9999995, 999999.5,
+                                1e15,      123456789012.0, 5e-324,    2.2e-308,  1.7e308,
+                                -1e300,    HUGE_VAL,       -HUGE_VAL, 1.0 / 3,   100.0};
   std::mt19937_64 random(8);
   for (int i = 0; i < 2000; ++i) {
     const double bits = std::bit_cast<double>(random());
@@ -152,7 +159,7 @@ TEST(VariantToText, ArraysJoinTheirElementsAndGiveNoNumber) {
   SetArray<CHAR>(signedBytes, VT_I1, {-3, 4});
   EXPECT_EQ(VariantToText(signedBytes.Get()).text, "-3, 4");
   OwnedVariant currency;
-  SetArray<CY>(currency, VT_CY, {CY{1}, CY{2}});
+  SetArray<CY>(currency, VT_CY, {CY{.int64 = 1}, CY{.int64 = 2}});
   EXPECT_EQ(VariantToText(currency.Get()).text, "?, ?");
 }
 

@@ -21,7 +21,9 @@ constexpr char kReadTimeoutMs[] = "5000";
 
 MetricsEndpoint::MetricsEndpoint(MetricsSettings settings, const MetricRegistry& registry,
                                  BridgeLog& log)
-    : settings_(std::move(settings)), registry_(registry), log_(log) {}
+    : settings_(std::move(settings)),
+      log_(log),
+      collectable_(std::make_shared<RegistryCollectable>(registry)) {}
 
 void MetricsEndpoint::Start() {
   const std::string address = settings_.bind + ":" + std::to_string(settings_.port);
@@ -29,7 +31,7 @@ void MetricsEndpoint::Start() {
     exposer_.emplace(std::vector<std::string>{"listening_ports", address, "num_threads",
                                               kServerThreads, "request_timeout_ms",
                                               kReadTimeoutMs});
-    exposer_->RegisterCollectable(registry_.Collectable());
+    exposer_->RegisterCollectable(collectable_);
     log_.LogMessage("metrics: serving http://" + address + "/metrics", 0);
   } catch (const std::exception& error) {
     exposer_.reset();

@@ -20,6 +20,7 @@
 #include "bridge/core/front_end.h"
 #include "bridge/core/metric_registry.h"
 #include "bridge/metrics/metrics_settings.h"
+#include "bridge/metrics/registry_collectable.h"
 #include "common/bridge_log.h"
 
 namespace tavrel {
@@ -33,9 +34,9 @@ class MetricsEndpoint final : public FrontEnd {
 
  private:
   const MetricsSettings settings_;
-  const MetricRegistry& registry_;
   BridgeLog& log_;
-  std::optional<prometheus::Exposer> exposer_;  // while listening
+  const std::shared_ptr<RegistryCollectable> collectable_;  // what the exposer serves
+  std::optional<prometheus::Exposer> exposer_;              // while listening
 };
 
 // The metrics FrontEndFactory.

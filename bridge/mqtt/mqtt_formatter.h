@@ -49,10 +49,10 @@ struct MqttCounters {
         connected(metrics.Gauge("tavrel_mqtt_broker_connected",
                                 "1 while the MQTT broker has accepted the connection, else 0.")) {}
 
-  prometheus::Counter& messages;
-  prometheus::Counter& values;
-  prometheus::Counter& dropped;
-  prometheus::Gauge& connected;
+  MetricCounter& messages;
+  MetricCounter& values;
+  MetricCounter& dropped;
+  MetricGauge& connected;
 };
 
 class MqttFormatter {

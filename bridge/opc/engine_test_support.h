@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,6 +20,7 @@
 #include "bridge/core/server_connection.h"
 #include "bridge/opc/opc_connection.h"
 #include "common/bridge_log.h"
+#include "common/test_files.h"
 #include "platform/com/com_api.h"
 #include "platform/opcsim/simulated_device_control.h"
 #include "platform/opcsim/simulated_servers.h"
@@ -171,8 +170,7 @@ class SimulatedServersTest : public ::testing::Test {
 
 class EngineTest : public SimulatedServersTest {
  protected:
-  EngineTest()
-      : directory_(MakeDirectory()), log_(directory_), capture_(std::make_shared<LogCapture>()) {
+  EngineTest() : log_(directory_.Path()), capture_(std::make_shared<LogCapture>()) {
     log_.AttachLogSink(capture_);
     opcsim::SimulationSettings settings;
     settings.bulkItemCount = 20;
@@ -186,7 +184,6 @@ class EngineTest : public SimulatedServersTest {
     connections_.clear();
     if (project_) project_->AttachValuePushSink(nullptr);
     log_.DetachLogSink();
-    std::filesystem::remove_all(directory_);
   }
 
   // Builds the project and its connections, and starts the engines.
@@ -212,13 +209,7 @@ class EngineTest : public SimulatedServersTest {
     return Eventually([&] { return Engine(index).State() == ConnectionState::kConnected; });
   }
 
-  static std::string MakeDirectory() {
-    char pattern[] = "/tmp/engine_test_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made != nullptr ? made : "";
-  }
-
-  const std::string directory_;
+  const TestDirectory directory_;
   BridgeLog log_;
   std::shared_ptr<LogCapture> capture_;
   opcsim::SimulatedDeviceControl device_{opcsim::CLSID_OPCSimTree};

@@ -14,12 +14,11 @@
 // restart (worker_wakeup.h).
 #pragma once
 
-#include <prometheus/counter.h>
-
 #include <memory>
 #include <string>
 
 #include "bridge/core/bridge_project.h"
+#include "bridge/core/metric_registry.h"
 #include "bridge/opc/opc_item.h"
 #include "bridge/opc/worker_wakeup.h"
 #include "common/mutex.h"
@@ -32,7 +31,7 @@ namespace tavrel {
 class OPCCallback final : public IgnoringDataSink {
  public:
   OPCCallback(std::shared_ptr<const ItemTable> items, const BridgeProject& project,
-              prometheus::Counter& valuesReceived)
+              MetricCounter& valuesReceived)
       : items_(std::move(items)), project_(project), valuesReceived_(valuesReceived) {}
 
   STDMETHODIMP OnDataChange(DWORD transactionId, OPCHANDLE clientGroup, HRESULT masterQuality,
@@ -42,8 +41,8 @@ class OPCCallback final : public IgnoringDataSink {
 
  private:
   const std::shared_ptr<const ItemTable> items_;
-  const BridgeProject& project_;         // used only while the table is open
-  prometheus::Counter& valuesReceived_;  // likewise
+  const BridgeProject& project_;   // used only while the table is open
+  MetricCounter& valuesReceived_;  // likewise
 };
 
 class OPCShutdown final : public ComObject<IOPCShutdown> {

@@ -40,7 +40,7 @@ class CallbackTest : public ::testing::Test {
 
   BridgeProject project_;
   std::shared_ptr<ItemTable> items_;
-  prometheus::Counter received_;
+  MetricCounter received_;
   ComPtr<OPCCallback> callback_;
   std::vector<OPCHANDLE> handles_;
 };

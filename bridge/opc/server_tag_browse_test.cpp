@@ -2,187 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "common/code_page.h"
-#include "common/markup_document.h"
-#include "common/test_files.h"
-#include "common/wide_string.h"
-#include "platform/com/allocation_counts.h"
-#include "platform/com/com.h"
-#include "platform/com/com_apartment.h"
-#include "platform/com/guid_text.h"
-#include "platform/com/linux/class_registry.h"
-#include "platform/opcda/opc_server_list.h"
-#include "platform/opcda/opcda.h"
-#include "platform/opcsim/simulated_address_space.h"
-#include "platform/opcsim/simulated_device_control.h"
-#include "platform/opcsim/simulated_servers.h"
+#include "bridge/opc/server_tag_browse_test_support.h"
 
-namespace tavrel {
+namespace tavrel::browse_test {
 
 namespace {
-
-// More names than one enumeration call returns (100), and not a multiple of it: the walks must
-// read every batch and the short last one.
-constexpr std::size_t kBulkItems = 250;
-constexpr char kTreeClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01}";
-constexpr char kFlatClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A02}";
-constexpr char kLegacyClsid[] = "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A03}";
-constexpr CLSID kNoBrowseClsid = {
-    0x0B0B0B0B, 0x1234, 0x4321, {0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0xF5, 0x06, 0x17}};
-
-struct Item {
-  std::string id;
-  std::string dt;
-  std::string ar;
-  bool operator==(const Item&) const = default;
-};
-
-struct BrowseResult {
-  std::string error;
-  std::vector<Item> items;
-};
-
-BrowseResult Parse(const std::string& text) {
-  BrowseResult result;
-  MarkupDocument document(MarkupBuild::kBridge);
-  EXPECT_TRUE(document.SetText(text)) << text.substr(0, 200);
-  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"GBK\"?> \r\n", 0), 0u);
-  EXPECT_TRUE(document.FindElement("root"));
-  EXPECT_EQ(document.GetAttribute("ver"), "0");
-  document.EnterElement();
-  EXPECT_TRUE(document.FindElement("t"));
-  result.error = document.GetAttribute("error");
-  document.EnterElement();
-  while (document.FindElement("it")) {
-    result.items.push_back(
-        {document.GetAttribute("id"), document.GetAttribute("dt"), document.GetAttribute("ar")});
-  }
-  return result;
-}
-
-std::vector<std::string> Ids(const BrowseResult& result) {
-  std::vector<std::string> ids;
-  for (const Item& item : result.items) ids.push_back(item.id);
-  return ids;
-}
-
-// The ids of every branch's items, each branch before its sub-branches, without the items of
-// the top level itself: the order the tree walk must produce.
-void CollectTreeOrder(const opcsim::ItemCatalogue& catalogue, std::size_t branch,
-                      std::vector<std::string>& ids) {
-  if (branch != opcsim::ItemCatalogue::kRoot) {
-    for (std::size_t item : catalogue.Branch(branch).items) {
-      ids.push_back(WideToAnsi(catalogue.Item(item).itemId));
-    }
-  }
-  for (std::size_t sub : catalogue.Branch(branch).branches) CollectTreeOrder(catalogue, sub, ids);
-}
-
-// A server that answers IOPCServer only, in front of a simulated one: no browsing.
-class ServerWithoutBrowsing final : public ComObject<IOPCServer> {
- public:
-  explicit ServerWithoutBrowsing(ComPtr<IOPCServer> inner) : inner_(std::move(inner)) {}
-  STDMETHODIMP AddGroup(LPCWSTR name, BOOL active, DWORD rate, OPCHANDLE client, LONG* bias,
-                        FLOAT* deadband, DWORD lcid, OPCHANDLE* server, DWORD* revised, REFIID iid,
-                        LPUNKNOWN* group) override {
-    return inner_->AddGroup(name, active, rate, client, bias, deadband, lcid, server, revised, iid,
-                            group);
-  }
-  STDMETHODIMP GetErrorString(HRESULT error, LCID locale, LPWSTR* text) override {
-    return inner_->GetErrorString(error, locale, text);
-  }
-  STDMETHODIMP GetGroupByName(LPCWSTR name, REFIID iid, LPUNKNOWN* group) override {
-    return inner_->GetGroupByName(name, iid, group);
-  }
-  STDMETHODIMP GetStatus(OPCSERVERSTATUS** status) override { return inner_->GetStatus(status); }
-  STDMETHODIMP RemoveGroup(OPCHANDLE group, BOOL force) override {
-    ++removedGroups;
-    return inner_->RemoveGroup(group, force);
-  }
-  STDMETHODIMP CreateGroupEnumerator(OPCENUMSCOPE scope, REFIID iid, LPUNKNOWN* out) override {
-    return inner_->CreateGroupEnumerator(scope, iid, out);
-  }
-  static inline int removedGroups = 0;
-
- private:
-  ComPtr<IOPCServer> inner_;
-};
-
-class BrowseServerTagsTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    RegisterOpcCoreClasses();
-    opcsim::RegisterSimulatedServers();
-    opcsim::SimulationSettings settings;
-    settings.bulkItemCount = kBulkItems;
-    {
-      const ComApartment apartment;  // the control is a COM object
-      for (const CLSID& clsid :
-           {opcsim::CLSID_OPCSimTree, opcsim::CLSID_OPCSimFlat, opcsim::CLSID_OPCSimLegacy}) {
-        opcsim::SimulatedDeviceControl(clsid).Reset(settings);
-      }
-    }
-    ClassDescriptor noBrowse;
-    noBrowse.progId = "Test.NoBrowse.1";
-    noBrowse.clsid = kNoBrowseClsid;
-    noBrowse.description = "server without browsing";
-    RegisterBuiltInClass(noBrowse, [](const ActivationRequest&, REFIID iid, void** object) {
-      ComPtr<IOPCServer> inner;
-      const HRESULT connected = opcsim::SimulatedDeviceFor(opcsim::CLSID_OPCSimTree)
-                                    ->Connect(IID_IOPCServer, inner.ReleaseAndGetVoidAddressOf());
-      if (FAILED(connected)) return connected;
-      return MakeComObject<ServerWithoutBrowsing>(std::move(inner))->QueryInterface(iid, object);
-    });
-  }
-
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    ASSERT_FALSE(directory_.Path().empty());
-    std::filesystem::create_directory(directory_ / "log");
-    objectsBefore_ = ComObjectsAlive();
-    taskBlocksBefore_ = TaskMemoryBlocksInUse();
-  }
-  void TearDown() override {
-    // The browse connection is torn down on every path: nothing it made stays alive.
-    EXPECT_EQ(ComObjectsAlive(), objectsBefore_);
-    EXPECT_EQ(TaskMemoryBlocksInUse(), taskBlocksBefore_);
-    CoUninitialize();
-  }
-
-  std::string Browse(std::string_view sid, std::string_view clsid, bool forceFlat = false) {
-    return BrowseServerTags(log_, sid, clsid, forceFlat, [this] { ++settles_; });
-  }
-
-  // The daily log's lines, without their time stamps' influence: the whole text of every
-  // dated log file.
-  std::string DailyLogText() const {
-    std::string text;
-    for (const auto& file : std::filesystem::directory_iterator(directory_ / "log")) {
-      const std::string name = file.path().filename().string();
-      if (name.size() == 12 && std::all_of(name.begin(), name.begin() + 8, ::isdigit)) {
-        text += ReadTestFile(file.path().string());
-      }
-    }
-    return text;
-  }
-  std::string SidFile(const std::string& sid) const {
-    return ReadTestFile(directory_ / ("log/" + sid + ".txt"));
-  }
-  static std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-  }
-
-  TestDirectory directory_;
-  BridgeLog log_{directory_.Path()};
-  int settles_ = 0;
-  std::size_t objectsBefore_ = 0;
-  std::size_t taskBlocksBefore_ = 0;
-};
 
 TEST_F(BrowseServerTagsTest, ClsidThatIsNoGuidTextFailsWithOnlyTheStartLogged) {
   for (const char* clsid : {"", "OPCSim.Tree.1", "{6F0C2A1E-4B7D-4C55-9E2A-3D1B7C5E8A01"}) {
@@ -213,16 +39,6 @@ TEST_F(BrowseServerTagsTest, ServerThatCannotBeOpenedIsLoggedWithTheCause) {
   EXPECT_EQ(DailyLogText().find("遍历结束"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(directory_ / "log/S2.txt"));
   EXPECT_EQ(settles_, 2);  // the server reached is released with the pauses of a teardown
-}
-
-TEST_F(BrowseServerTagsTest, ServerWithoutBrowsingIsReportedAndItsGroupRemoved) {
-  ServerWithoutBrowsing::removedGroups = 0;
-  const BrowseResult result = Parse(Browse("NB", GuidToString(kNoBrowseClsid)));
-  EXPECT_EQ(result.error, "Server[NB] 不支持数据浏览");
-  EXPECT_TRUE(result.items.empty());
-  EXPECT_EQ(ServerWithoutBrowsing::removedGroups, 1);
-  EXPECT_EQ(DailyLogText().find("遍历结束"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(directory_ / "log/NB.txt"));
 }
 
 TEST_F(BrowseServerTagsTest, TreeWalkListsBranchesDepthFirstWithoutTopLevelItems) {
@@ -307,4 +123,4 @@ TEST_F(BrowseServerTagsTest, EveryCompletedWalkIsAppendedToTheServersFile) {
 
 }  // namespace
 
-}  // namespace tavrel
+}  // namespace tavrel::browse_test

@@ -10,4 +10,8 @@ namespace tavrel {
 // interfaces), an array of them, an array of VARIANTs or a reference to any of these.
 bool IsSupportedVariantType(VARTYPE vt);
 
+// The size of an element of type `vt` in a SAFEARRAY of that type (SafeArrayGetElemsize); 0 for
+// a type the programs' arrays do not hold (decimals, records).
+ULONG SafeArrayElementSizeOf(VARTYPE vt);
+
 }  // namespace tavrel

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/com/bstr_view.h"
+#include "platform/com/variant_types.h"
 
 namespace tavrel {
 
@@ -95,39 +96,6 @@ bool OffsetOf(SAFEARRAY* array, const LONG* indices, ULONG* offset) {
 }
 
 }  // namespace
-
-ULONG SafeArrayElementSizeOf(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_BSTR:
-      return sizeof(BSTR);
-    case VT_UNKNOWN:
-      return sizeof(IUnknown*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
-}
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dimensions, SAFEARRAYBOUND* bounds) {
   if (dimensions != 1 || bounds == nullptr) return nullptr;

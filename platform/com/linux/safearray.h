@@ -50,9 +50,6 @@ HRESULT SafeArrayDestroy(SAFEARRAY* array);
 // A deep copy of `array` into `*copy` (null for a null array).
 HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy);
 
-// The size of an element of type `vt` in arrays made here; 0 for a type they cannot hold.
-ULONG SafeArrayElementSizeOf(VARTYPE vt);
-
 UINT SafeArrayGetDim(SAFEARRAY* array);
 UINT SafeArrayGetElemsize(SAFEARRAY* array);
 HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt);

@@ -1,10 +1,9 @@
-#include "common/terminal_echo.h"
-
 #include <unistd.h>
 
 #include <string>
 
 #include "common/code_page.h"
+#include "common/terminal_echo.h"
 
 namespace tavrel {
 
