@@ -1,7 +1,8 @@
 # One helper registers every test executable with CTest.
 #
 #   tavrel_add_tests(<target> LABEL <unit|e2e|gui> SOURCES <files...> [LIBRARIES <libs...>]
-#                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS | OUT_OF_PROCESS_ONLY])
+#                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS | OUT_OF_PROCESS_ONLY]
+#                    [OUT_OF_PROCESS_DIFFERENCES <Suite.Test...>])
 #
 # Builds a GoogleTest executable from SOURCES and registers each of its tests under LABEL.
 # WINDOWS_DIFFERENCES names tests of our stand-in's behaviour where the system's own runtime
@@ -9,7 +10,8 @@
 # every test but these. OUT_OF_PROCESS: the Windows build runs the executable a second time
 # (<target>_out_of_process) with TAVREL_SIMULATED_SERVERS=out-of-process, for tests whose
 # simulated servers then run in opcsim_server (platform/opcsim), as a real server would;
-# OUT_OF_PROCESS_ONLY runs it that way only.
+# OUT_OF_PROCESS_ONLY runs it that way only. OUT_OF_PROCESS_DIFFERENCES names tests that run in
+# process only (the caller states why beside each name).
 # Tests labelled e2e start the real programs, whose single-instance lock is machine-wide, so
 # they never run in parallel with each other. Tests labelled gui draw their widgets on Qt's
 # offscreen platform.
@@ -32,7 +34,7 @@ function(tavrel_add_tests target)
     return()
   endif()
   cmake_parse_arguments(ARG "OUT_OF_PROCESS;OUT_OF_PROCESS_ONLY" "LABEL"
-    "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES" ${ARGN})
+    "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES;OUT_OF_PROCESS_DIFFERENCES" ${ARGN})
   if(NOT ARG_LABEL MATCHES "^(unit|e2e|gui)$")
     message(FATAL_ERROR "tavrel_add_tests(${target}): LABEL must be unit, e2e or gui")
   endif()
@@ -62,8 +64,14 @@ function(tavrel_add_tests target)
       if(ARG_OUT_OF_PROCESS_ONLY)
         set(name ${target})
       endif()
+      set(excluded ${ARG_WINDOWS_DIFFERENCES} ${ARG_OUT_OF_PROCESS_DIFFERENCES})
+      set(outOfProcessArguments)
+      if(excluded)
+        list(JOIN excluded ":" excluded)
+        set(outOfProcessArguments --gtest_filter=-${excluded})
+      endif()
       add_test(NAME ${name}
-        COMMAND ${TAVREL_LOCAL_SERVER_RUN} $<TARGET_FILE:${target}> ${arguments}
+        COMMAND ${TAVREL_LOCAL_SERVER_RUN} $<TARGET_FILE:${target}> ${outOfProcessArguments}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
       set_tests_properties(${name} PROPERTIES ${properties} TIMEOUT 900
         ENVIRONMENT TAVREL_SIMULATED_SERVERS=out-of-process

@@ -103,6 +103,7 @@ TEST_F(BrowseServerTagsTest, ItemThatCannotBeAddedGetsZeroTypeAndRights) {
 TEST_F(BrowseServerTagsTest, DaOneServerIsBrowsedWithoutItsMissingCallbackPoints) {
   const BrowseResult result = Parse(Browse("L", kLegacyClsid));
   EXPECT_TRUE(result.error.empty());
+  ASSERT_FALSE(result.items.empty());
   EXPECT_EQ(result.items.front(), (Item{"Random.Int1", "16", "1"}));
 }
 

@@ -55,6 +55,23 @@ TEST_F(LocalServerTest, CallsCallBacksAndShutdownRequestsCrossTheProcesses) {
   EXPECT_EQ(calls[0].items[0].clientHandle, 1u);
   EXPECT_EQ(calls[0].items[0].value.Type(), VT_I4);
 
+  // Arrays of strings and VARIANTs that the server allocates for the client.
+  const ComPtr<IOPCItemProperties> properties = client.ServerAs<IOPCItemProperties>();
+  WideString echo = OLESTR("Echo.Real8");
+  DWORD count = 0;
+  DWORD* ids = nullptr;
+  LPWSTR* descriptions = nullptr;
+  VARTYPE* types = nullptr;
+  ASSERT_EQ(properties->QueryAvailableProperties(echo.data(), &count, &ids, &descriptions, &types),
+            S_OK);
+  ASSERT_GE(count, 3u);
+  EXPECT_EQ(ids[1], static_cast<DWORD>(OPC_PROPERTY_VALUE));
+  EXPECT_EQ(WideString(descriptions[1]), OPC_PROPERTY_DESC_VALUE);
+  for (DWORD index = 0; index < count; ++index) CoTaskMemFree(descriptions[index]);
+  CoTaskMemFree(ids);
+  CoTaskMemFree(descriptions);
+  CoTaskMemFree(types);
+
   const auto shutdown = MakeComObject<RecordingShutdown>();
   DWORD cookie = 0;
   ASSERT_EQ(AtlAdvise(client.Server(), shutdown.Get(), IID_IOPCShutdown, &cookie), S_OK);
