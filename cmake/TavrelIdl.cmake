@@ -5,8 +5,9 @@
 # (<name>_declarations.h in the build tree, at the IDL's path from the top of the tree) and, in
 # the Windows build, the interface identifiers and the proxy/stub that carry its calls between
 # processes: <name>_ProxyStub, which platform/com/windows/proxy_stub.h registers. The
-# proxy/stub (<name>_p.c) is compiled inside <name>_proxy.c (cmake/idl_proxy.c.in), which adds
-# what a proxy DLL's data file would.
+# proxy/stub (<name>_p.c, with widl's format of string results mended by
+# cmake/idl_proxy_fix.cmake) is compiled inside <name>_proxy.c (cmake/idl_proxy.c.in), which
+# adds what a proxy DLL's data file would.
 #
 # The declarations are widl's header without its includes and without what only C and the
 # mingw-w64 headers can use (cmake/idl_declarations.cmake): a header that includes them includes
@@ -35,7 +36,8 @@ function(tavrel_compile_idl target idl)
   set(output ${PROJECT_BINARY_DIR}/generated/${relative})
   file(MAKE_DIRECTORY ${output})
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source}
-    ${PROJECT_SOURCE_DIR}/cmake/idl_declarations.cmake ${PROJECT_SOURCE_DIR}/cmake/idl_proxy.c.in)
+    ${PROJECT_SOURCE_DIR}/cmake/idl_declarations.cmake ${PROJECT_SOURCE_DIR}/cmake/idl_proxy.c.in
+    ${PROJECT_SOURCE_DIR}/cmake/idl_proxy_fix.cmake)
 
   tavrel_run_widl(${source} -h -o ${output}/${name}_widl.h)
   execute_process(COMMAND ${CMAKE_COMMAND} -DINPUT=${output}/${name}_widl.h
@@ -46,6 +48,8 @@ function(tavrel_compile_idl target idl)
 
   if(WIN32)
     tavrel_run_widl(${source} -p -H ${name}_widl.h -o ${output}/${name}_p.c)
+    execute_process(COMMAND ${CMAKE_COMMAND} -DPROXY=${output}/${name}_p.c
+      -P ${PROJECT_SOURCE_DIR}/cmake/idl_proxy_fix.cmake COMMAND_ERROR_IS_FATAL ANY)
     tavrel_run_widl(${source} -u -o ${output}/${name}_i.c)
     set(IDL_NAME ${name})
     configure_file(${PROJECT_SOURCE_DIR}/cmake/idl_proxy.c.in ${output}/${name}_proxy.c @ONLY)

@@ -107,8 +107,17 @@ class CallbackRecorder final : public ComObject<IOPCDataCallback> {
 
 // Answers reads with the text "值<handle>" at a time of <handle> ticks, and handle 0 with
 // OPC_E_INVALIDHANDLE; and offers two properties.
-class ReadServer final : public ComObject<IOPCSyncIO, IOPCItemProperties> {
+class ReadServer final : public ComObject<IOPCSyncIO, IOPCItemProperties, IOPCCommon> {
  public:
+  STDMETHODIMP SetLocaleID(LCID) override { return E_NOTIMPL; }
+  STDMETHODIMP GetLocaleID(LCID*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryAvailableLocaleIDs(DWORD*, LCID**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetErrorString(HRESULT error, LPWSTR* text) override {
+    *text = TaskMemStringDuplicate(error == E_FAIL ? L"失败" : L"?");
+    return S_OK;
+  }
+  STDMETHODIMP SetClientName(LPCWSTR) override { return E_NOTIMPL; }
+
   STDMETHODIMP Read(OPCDATASOURCE, DWORD count, OPCHANDLE* handles, OPCITEMSTATE** states,
                     HRESULT** errors) override {
     *states = static_cast<OPCITEMSTATE*>(CoTaskMemAlloc(count * sizeof(OPCITEMSTATE)));
@@ -226,6 +235,14 @@ TEST_F(OpcProxyTest, WhatTheServerAllocatesArrivesInTheCallersTaskMemory) {
   for (int index = 0; index < 2; ++index) VariantClear(&states[index].vDataValue);
   CoTaskMemFree(states);
   CoTaskMemFree(errors);
+
+  ComPtr<IOPCCommon> common;
+  ASSERT_EQ(io.As(&common), S_OK);
+  LPWSTR text = nullptr;
+  ASSERT_EQ(common->GetErrorString(E_FAIL, &text), S_OK);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::wstring(text), L"失败");
+  CoTaskMemFree(text);
 
   ComPtr<IOPCItemProperties> properties;
   ASSERT_EQ(io.As(&properties), S_OK);
