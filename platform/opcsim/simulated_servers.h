@@ -27,6 +27,7 @@
 #include <string_view>
 
 #include "platform/com/com_api.h"
+#include "platform/opcda/opc_server_list.h"
 #include "platform/opcsim/simulated_device.h"
 
 namespace tavrel::opcsim {
