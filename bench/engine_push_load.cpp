@@ -12,7 +12,9 @@
 // latency from the server's time stamp of a change to the client's receipt (p50, p99;
 // millisecond resolution; Bulk items are stamped when the server samples them, so the wait for
 // the server's next update tick is not counted); the process's CPU time per million updates
-// delivered to each client; and the resident memory per tag, the whole and the bridge's share
+// delivered to each client; the worst client's lag over the first seconds after connecting
+// (the age of the newest record it received: a queue that stands shows as a lag that does not
+// fall); and the resident memory per tag, the whole and the bridge's share
 // (the server's share is measured by a second group of the same items). The server and the
 // clients run in this process, so the CPU figures include theirs.
 //
@@ -39,6 +41,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +71,8 @@ constexpr std::size_t kTags = 100'000;
 constexpr auto kMeasure = 5s;
 constexpr auto kCatchUpLimit = 20s;
 constexpr std::int64_t kCaughtUpMs = 20;
+constexpr auto kLagRecord = 5s;
+constexpr auto kLagSample = 250ms;
 constexpr double kTargetP99Milliseconds = 10;
 constexpr double kTargetBytesPerTag = 400;
 
@@ -159,7 +164,10 @@ class Client {
       ReadPushRecords(reply.payload, records);
       const WallTime now = SystemWallTime();
       const std::int64_t nowMs = now.seconds * 1000 + now.milliseconds;
-      if (!records.empty() && nowMs - StampMs(records.back()) <= kCaughtUpMs) caughtUp_ = true;
+      if (!records.empty()) {
+        lagMs_ = nowMs - StampMs(records.back());
+        if (lagMs_ <= kCaughtUpMs) caughtUp_ = true;
+      }
       if (counting_.load()) {
         received_ += records.size();
         for (std::size_t i = 0; i < records.size(); i += 97) {
@@ -171,6 +179,8 @@ class Client {
   // True once a push arrived whose newest record is recent: the client has worked off the
   // snapshot and the pushes that waited behind it.
   bool CaughtUp() const { return caughtUp_.load(); }
+  // The age of the newest record of the last push received; -1 before the first.
+  std::int64_t LagMs() const { return lagMs_.load(); }
   void StartCounting() { counting_ = true; }
   void StopCounting() { counting_ = false; }
   std::size_t Received() const { return received_; }
@@ -184,6 +194,7 @@ class Client {
   }
 
   std::atomic<bool> caughtUp_{false};
+  std::atomic<std::int64_t> lagMs_{-1};
   std::atomic<bool> counting_{false};
   std::size_t received_ = 0;
   std::vector<std::int64_t> latencies_;
@@ -203,11 +214,27 @@ void Measure(int port, int clientCount, double offered) {
   const auto allCaughtUp = [&] {
     return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->CaughtUp(); });
   };
-  while (!allCaughtUp() && std::chrono::steady_clock::now() - connected < kCatchUpLimit) {
+  // The queue in front of the clients over the first seconds: the worst client's lag, sampled
+  // every kLagSample, shows whether the backlog of the snapshots drains or stands.
+  std::vector<std::int64_t> worstLags;
+  std::optional<double> catchUp;
+  for (auto now = connected; now - connected < kCatchUpLimit;
+       now = std::chrono::steady_clock::now()) {
+    if (!catchUp && allCaughtUp()) {
+      catchUp = std::chrono::duration<double>(now - connected).count();
+    }
+    if (catchUp && now - connected >= kLagRecord) break;
+    if (now - connected < kLagRecord && now - connected >= worstLags.size() * kLagSample) {
+      std::int64_t worst = -1;
+      for (auto& client : clients) worst = std::max(worst, client->LagMs());
+      worstLags.push_back(worst);
+    }
     std::this_thread::sleep_for(10ms);
   }
-  const double catchUp =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - connected).count();
+  std::printf("  %d client(s), the worst client's lag every %lld ms from the connection (ms):",
+              clientCount, static_cast<long long>(kLagSample.count()));
+  for (const std::int64_t lag : worstLags) std::printf(" %lld", static_cast<long long>(lag));
+  std::printf("\n");
   std::this_thread::sleep_for(1s);
   const double cpuBefore = CpuSeconds();
   for (auto& client : clients) client->StartCounting();
@@ -236,7 +263,7 @@ void Measure(int port, int clientCount, double offered) {
       "  %d client(s), steady after %.1f s: %.0f updates/s per client (%.2f x target), %.0f in "
       "all; latency p50 %.0f ms, p99 %.0f ms (%.2f x target); CPU %.2f s per million updates to "
       "each client\n",
-      clientCount, catchUp, perClient, perClient / offered, perClient * clientCount,
+      clientCount, catchUp.value_or(-1), perClient, perClient / offered, perClient * clientCount,
       percentile(0.5), p99, p99 / kTargetP99Milliseconds,
       perClient > 0 ? cpu / (perClient * seconds / 1e6) : 0.0);
 }
