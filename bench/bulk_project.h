@@ -10,9 +10,10 @@
 namespace tavrel {
 
 // The id of Bulk item `index` of a server simulating `count` of them: four digits up to
-// 10,000 items, five beyond, as the simulated server names them.
+// 10,000 items, one more for each further power of ten, as the simulated server names them.
 inline std::string BulkItemId(std::size_t index, std::size_t count) {
-  const int width = count > 10'000 ? 5 : 4;
+  int width = 4;
+  for (std::size_t largest = count > 0 ? count - 1 : 0; largest >= 10'000; largest /= 10) ++width;
   char id[32];
   std::snprintf(id, sizeof id, "Bulk.Item%0*zu", width, index);
   return id;

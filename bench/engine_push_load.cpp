@@ -12,12 +12,22 @@
 // latency from the server's time stamp of a change to the client's receipt (p50, p99;
 // millisecond resolution; Bulk items are stamped when the server samples them, so the wait for
 // the server's next update tick is not counted); the process's CPU time per million updates
-// delivered to each client; and the resident memory per tag, the whole and the bridge's share
+// delivered to each client; the worst client's lag over the first seconds after connecting
+// (the age of the newest record it received: a queue that stands shows as a lag that does not
+// fall); and the resident memory per tag, the whole and the bridge's share
 // (the server's share is measured by a second group of the same items). The server and the
 // clients run in this process, so the CPU figures include theirs.
 //
-// Targets: 1,000,000 updates per second to one client, p99 at most 10 ms, at most 400 bytes
-// per tag for the bridge.
+// Targets: every update offered (1,000,000 per second for 100,000 items) to each client, p99 at
+// most 10 ms, at most 400 bytes per tag for the bridge.
+//
+//   engine_push_load [groups [clients]]
+//
+// With no argument both projects are measured with 1 and 9 clients, each project in a process
+// of its own. `groups` measures that project alone (100 groups of 1,000 items at 100 ms for
+// 100, 200 groups for twice the load: the items per group stay 1,000 from 100 groups on), in
+// this process, so that a profiler preloaded into it sees the whole run; `clients` measures
+// that client count alone.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,10 +36,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,7 +71,8 @@ constexpr std::size_t kTags = 100'000;
 constexpr auto kMeasure = 5s;
 constexpr auto kCatchUpLimit = 20s;
 constexpr std::int64_t kCaughtUpMs = 20;
-constexpr double kTargetUpdatesPerSecond = 1'000'000;
+constexpr auto kLagRecord = 5s;
+constexpr auto kLagSample = 250ms;
 constexpr double kTargetP99Milliseconds = 10;
 constexpr double kTargetBytesPerTag = 400;
 
@@ -72,7 +85,9 @@ long ResidentKilobytes() {
   return 0;
 }
 
-double BytesPerTag(long kilobytes) { return static_cast<double>(kilobytes) * 1024.0 / kTags; }
+double BytesPerTag(long kilobytes, std::size_t tags) {
+  return static_cast<double>(kilobytes) * 1024.0 / static_cast<double>(tags);
+}
 
 double CpuSeconds() {
   rusage usage{};
@@ -81,12 +96,13 @@ double CpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void WriteProgramDirectory(const std::string& directory, int port, std::size_t groups) {
+void WriteProgramDirectory(const std::string& directory, int port, std::size_t tags,
+                           std::size_t groups) {
   std::filesystem::create_directories(directory + "/log");
   std::ofstream(directory + "/config.xml")
       << "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<root port=\"" << port
       << "\" port_h=\"9527\" programe_name=\"bench\"/>\r\n";
-  WriteBulkProject(directory + "/opc_db.xml", kTags, groups);
+  WriteBulkProject(directory + "/opc_db.xml", tags, groups);
 }
 
 // The resident memory the simulated server adds for one more group holding every Bulk item
@@ -95,7 +111,7 @@ void WriteProgramDirectory(const std::string& directory, int port, std::size_t g
 // passing allocations are of the same sizes.
 class ServerShareProbe {
  public:
-  explicit ServerShareProbe(std::size_t perCall) {
+  ServerShareProbe(std::size_t tags, std::size_t perCall) {
     const long before = ResidentKilobytes();
     CoCreateInstance(opcsim::CLSID_OPCSimTree, nullptr, CLSCTX_ALL, IID_IOPCServer,
                      server_.ReleaseAndGetVoidAddressOf());
@@ -105,9 +121,9 @@ class ServerShareProbe {
                       IID_IOPCItemMgt, reinterpret_cast<LPUNKNOWN*>(items_.GetAddressOf()));
     std::vector<WideString> ids(perCall);
     std::vector<OPCITEMDEF> definitions(perCall);
-    for (std::size_t first = 0; first < kTags; first += perCall) {
+    for (std::size_t first = 0; first < tags; first += perCall) {
       for (std::size_t i = 0; i < perCall; ++i) {
-        const std::string id = BulkItemId(first + i, kTags);
+        const std::string id = BulkItemId(first + i, tags);
         ids[i].assign(id.begin(), id.end());
         definitions[i] = OPCITEMDEF{};
         definitions[i].szItemID = ids[i].data();
@@ -148,7 +164,10 @@ class Client {
       ReadPushRecords(reply.payload, records);
       const WallTime now = SystemWallTime();
       const std::int64_t nowMs = now.seconds * 1000 + now.milliseconds;
-      if (!records.empty() && nowMs - StampMs(records.back()) <= kCaughtUpMs) caughtUp_ = true;
+      if (!records.empty()) {
+        lagMs_ = nowMs - StampMs(records.back());
+        if (lagMs_ <= kCaughtUpMs) caughtUp_ = true;
+      }
       if (counting_.load()) {
         received_ += records.size();
         for (std::size_t i = 0; i < records.size(); i += 97) {
@@ -160,6 +179,8 @@ class Client {
   // True once a push arrived whose newest record is recent: the client has worked off the
   // snapshot and the pushes that waited behind it.
   bool CaughtUp() const { return caughtUp_.load(); }
+  // The age of the newest record of the last push received; -1 before the first.
+  std::int64_t LagMs() const { return lagMs_.load(); }
   void StartCounting() { counting_ = true; }
   void StopCounting() { counting_ = false; }
   std::size_t Received() const { return received_; }
@@ -173,12 +194,14 @@ class Client {
   }
 
   std::atomic<bool> caughtUp_{false};
+  std::atomic<std::int64_t> lagMs_{-1};
   std::atomic<bool> counting_{false};
   std::size_t received_ = 0;
   std::vector<std::int64_t> latencies_;
 };
 
-void Measure(int port, int clientCount) {
+// `offered`: the updates per second the server makes, the target of each client.
+void Measure(int port, int clientCount, double offered) {
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < clientCount; ++i) clients.push_back(std::make_unique<Client>(port));
   std::atomic<bool> stop{false};
@@ -191,11 +214,27 @@ void Measure(int port, int clientCount) {
   const auto allCaughtUp = [&] {
     return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->CaughtUp(); });
   };
-  while (!allCaughtUp() && std::chrono::steady_clock::now() - connected < kCatchUpLimit) {
+  // The queue in front of the clients over the first seconds: the worst client's lag, sampled
+  // every kLagSample, shows whether the backlog of the snapshots drains or stands.
+  std::vector<std::int64_t> worstLags;
+  std::optional<double> catchUp;
+  for (auto now = connected; now - connected < kCatchUpLimit;
+       now = std::chrono::steady_clock::now()) {
+    if (!catchUp && allCaughtUp()) {
+      catchUp = std::chrono::duration<double>(now - connected).count();
+    }
+    if (catchUp && now - connected >= kLagRecord) break;
+    if (now - connected < kLagRecord && now - connected >= worstLags.size() * kLagSample) {
+      std::int64_t worst = -1;
+      for (auto& client : clients) worst = std::max(worst, client->LagMs());
+      worstLags.push_back(worst);
+    }
     std::this_thread::sleep_for(10ms);
   }
-  const double catchUp =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - connected).count();
+  std::printf("  %d client(s), the worst client's lag every %lld ms from the connection (ms):",
+              clientCount, static_cast<long long>(kLagSample.count()));
+  for (const std::int64_t lag : worstLags) std::printf(" %lld", static_cast<long long>(lag));
+  std::printf("\n");
   std::this_thread::sleep_for(1s);
   const double cpuBefore = CpuSeconds();
   for (auto& client : clients) client->StartCounting();
@@ -224,20 +263,24 @@ void Measure(int port, int clientCount) {
       "  %d client(s), steady after %.1f s: %.0f updates/s per client (%.2f x target), %.0f in "
       "all; latency p50 %.0f ms, p99 %.0f ms (%.2f x target); CPU %.2f s per million updates to "
       "each client\n",
-      clientCount, catchUp, perClient, perClient / kTargetUpdatesPerSecond, perClient * clientCount,
+      clientCount, catchUp.value_or(-1), perClient, perClient / offered, perClient * clientCount,
       percentile(0.5), p99, p99 / kTargetP99Milliseconds,
       perClient > 0 ? cpu / (perClient * seconds / 1e6) : 0.0);
 }
 
+// The project of `groups` groups: 100,000 Bulk items, or 1,000 per group from 100 groups on.
+std::size_t TagsOf(std::size_t groups) { return std::max<std::size_t>(kTags, groups * 1'000); }
+
 // Runs the bridge on a project of `groups` groups sharing the Bulk items, then measures it
-// with 1 and 9 clients.
-void MeasureProject(std::size_t groups) {
-  std::printf("%zu group(s) of %zu items:\n", groups, kTags / groups);
+// with each of `clientCounts` clients.
+void MeasureProject(std::size_t groups, const std::vector<int>& clientCounts) {
+  const std::size_t tags = TagsOf(groups);
+  std::printf("%zu group(s) of %zu items:\n", groups, tags / groups);
   const int port = FreeLoopbackPort();
   const std::string directory =
       (std::filesystem::temp_directory_path() / ("engine_push_load_" + std::to_string(getpid())))
           .string();
-  WriteProgramDirectory(directory, port, groups);
+  WriteProgramDirectory(directory, port, tags, groups);
   const long residentBefore = ResidentKilobytes();
   {
     BridgeRuntime runtime(directory,
@@ -245,18 +288,28 @@ void MeasureProject(std::size_t groups) {
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(3s);  // registration done, values flowing
     const long whole = ResidentKilobytes() - residentBefore;
-    const ServerShareProbe serverShare(kTags / groups);
-    const double bridgeBytes = BytesPerTag(whole - serverShare.Kilobytes());
+    const ServerShareProbe serverShare(tags, tags / groups);
+    const double bridgeBytes = BytesPerTag(whole - serverShare.Kilobytes(), tags);
     std::printf(
         "  resident memory per tag: %.0f bytes in all, the server's items %.0f, the bridge %.0f "
         "(%.2f x target)\n",
-        BytesPerTag(whole), BytesPerTag(serverShare.Kilobytes()), bridgeBytes,
+        BytesPerTag(whole, tags), BytesPerTag(serverShare.Kilobytes(), tags), bridgeBytes,
         bridgeBytes / kTargetBytesPerTag);
-    Measure(port, 1);
-    Measure(port, 9);
+    for (const int clients : clientCounts) Measure(port, clients, static_cast<double>(tags) * 10);
     runtime.Stop();
   }
   std::filesystem::remove_all(directory);
+}
+
+// Sets up the simulated server of `groups` groups' items in this process.
+void SimulateServer(std::size_t groups) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  RegisterOpcCoreClasses();
+  opcsim::RegisterSimulatedServers();
+  opcsim::SimulationSettings settings;
+  settings.bulkItemCount = TagsOf(groups);
+  settings.bulkPeriod = 100ms;
+  opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
 }
 
 // Each project is measured in a process of its own, so that neither inherits the other's
@@ -265,14 +318,8 @@ void MeasureProjectInChild(std::size_t groups) {
   std::fflush(stdout);
   const pid_t child = fork();
   if (child == 0) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    RegisterOpcCoreClasses();
-    opcsim::RegisterSimulatedServers();
-    opcsim::SimulationSettings settings;
-    settings.bulkItemCount = kTags;
-    settings.bulkPeriod = 100ms;
-    opcsim::ResetSimulatedDevice(opcsim::CLSID_OPCSimTree, settings);
-    MeasureProject(groups);
+    SimulateServer(groups);
+    MeasureProject(groups, {1, 9});
     CoUninitialize();
     std::fflush(stdout);
     _exit(0);
@@ -284,9 +331,22 @@ void MeasureProjectInChild(std::size_t groups) {
 
 }  // namespace tavrel
 
-int main() {
+int main(int argc, char** argv) {
   using namespace tavrel;
-  MeasureProjectInChild(100);
-  MeasureProjectInChild(1);
+  if (argc < 2) {
+    MeasureProjectInChild(100);
+    MeasureProjectInChild(1);
+    return 0;
+  }
+  const std::size_t groups = std::strtoul(argv[1], nullptr, 10);
+  if (groups == 0 || groups > 1'000) {
+    std::fprintf(stderr, "usage: engine_push_load [groups (1..1000) [clients (1..9)]]\n");
+    return 2;
+  }
+  const int clients = argc > 2 ? std::atoi(argv[2]) : 0;
+  SimulateServer(groups);
+  MeasureProject(groups,
+                 clients >= 1 && clients <= 9 ? std::vector<int>{clients} : std::vector<int>{1, 9});
+  CoUninitialize();
   return 0;
 }

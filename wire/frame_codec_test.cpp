@@ -264,6 +264,27 @@ TEST(ByteBuffer, GrowsByTheDoublingRule) {
   EXPECT_EQ(buffer.Length(), 0u);
 }
 
+// A receiver takes frame after frame from the front: the rest stays where it is until an
+// append needs the room, and then moves down once instead of the storage growing.
+TEST(ByteBuffer, TakingFromTheFrontMovesNothingUntilTheRoomIsNeeded) {
+  std::string bytes(100, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+  ByteBuffer buffer(100);
+  buffer.Append(bytes.data(), 90);
+  const std::uint8_t* tenth = buffer.At(10);
+  buffer.RemoveFront(10);
+  EXPECT_EQ(buffer.At(0), tenth);
+  EXPECT_EQ(buffer.FreeSpace(), 10u);
+  buffer.RemoveFront(50);
+  buffer.Append(bytes.data(), 40);  // 30 + 40 fit once the 30 move down
+  EXPECT_EQ(buffer.Capacity(), 100u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.At(0)), buffer.Length()),
+            bytes.substr(60, 30) + bytes.substr(0, 40));
+  buffer.Append(bytes.data(), 31);  // 101 do not: twice the capacity
+  EXPECT_EQ(buffer.Capacity(), 200u);
+  EXPECT_EQ(*buffer.At(-1), 30);
+}
+
 }  // namespace
 
 }  // namespace tavrel

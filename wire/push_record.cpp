@@ -6,40 +6,48 @@ namespace tavrel {
 
 namespace {
 
+// Stores `value` little-endian at `bytes`; returns the byte after it.
 template <typename T>
-void AppendLittleEndian(ByteBuffer& buffer, T value) {
-  std::uint8_t bytes[sizeof(T)];
+std::uint8_t* StoreLittleEndian(std::uint8_t* bytes, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i) {
     bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
   }
-  buffer.Append(bytes, sizeof bytes);
+  return bytes + sizeof(T);
 }
+
+// The bytes of a record before its value, and the most a value takes but a text's bytes.
+constexpr std::size_t kFixedLength = 16;
+constexpr std::size_t kLongestValue = 8;
 
 }  // namespace
 
+// The record is laid out in a local array and appended at once: a push is appended for every
+// value update, and an append per field cost more than the layout itself.
 bool AppendPushRecord(ByteBuffer& buffer, const PushRecord& record) {
   if (record.valueClass < 1 || record.valueClass > 4) return false;
-  AppendLittleEndian(buffer, static_cast<std::uint32_t>(record.handle));
-  AppendLittleEndian(buffer, record.seconds);
-  AppendLittleEndian(buffer, record.milliseconds);
-  AppendLittleEndian(buffer, static_cast<std::uint8_t>(record.valueClass));
-  AppendLittleEndian(buffer, record.updateCount);
-  AppendLittleEndian(buffer, static_cast<std::uint8_t>(record.bad ? 1 : 0));
+  std::uint8_t bytes[kFixedLength + kLongestValue];
+  std::uint8_t* end = StoreLittleEndian(bytes, static_cast<std::uint32_t>(record.handle));
+  end = StoreLittleEndian(end, record.seconds);
+  end = StoreLittleEndian(end, record.milliseconds);
+  end = StoreLittleEndian(end, static_cast<std::uint8_t>(record.valueClass));
+  end = StoreLittleEndian(end, record.updateCount);
+  end = StoreLittleEndian(end, static_cast<std::uint8_t>(record.bad ? 1 : 0));
   switch (record.valueClass) {
     case 1:
-      AppendLittleEndian(buffer, std::bit_cast<std::uint64_t>(record.real));
+      end = StoreLittleEndian(end, std::bit_cast<std::uint64_t>(record.real));
       break;
     case 2:
-      AppendLittleEndian(buffer, static_cast<std::uint32_t>(record.integer));
+      end = StoreLittleEndian(end, static_cast<std::uint32_t>(record.integer));
       break;
     case 3:
-      AppendLittleEndian(buffer, static_cast<std::uint8_t>(record.integer != 0 ? 1 : 0));
+      end = StoreLittleEndian(end, static_cast<std::uint8_t>(record.integer != 0 ? 1 : 0));
       break;
     default:
-      AppendLittleEndian(buffer, static_cast<std::uint32_t>(record.text.size()));
-      buffer.Append(record.text.data(), record.text.size());
+      end = StoreLittleEndian(end, static_cast<std::uint32_t>(record.text.size()));
       break;
   }
+  buffer.Append(bytes, static_cast<std::size_t>(end - bytes));
+  if (record.valueClass == 4) buffer.Append(record.text.data(), record.text.size());
   return true;
 }
 
@@ -47,9 +55,8 @@ namespace {
 
 // The length of the record at the front of `bytes`, or 0 when they hold no whole record.
 std::size_t PushRecordLength(std::string_view bytes) {
-  constexpr std::size_t kFixed = 16;  // everything before the value
-  if (bytes.size() < kFixed) return 0;
-  std::size_t length = kFixed;
+  if (bytes.size() < kFixedLength) return 0;
+  std::size_t length = kFixedLength;
   switch (static_cast<std::uint8_t>(bytes[10])) {
     case 1:
       length += 8;
@@ -61,10 +68,10 @@ std::size_t PushRecordLength(std::string_view bytes) {
       length += 1;
       break;
     case 4: {
-      if (bytes.size() < kFixed + 4) return 0;
+      if (bytes.size() < kFixedLength + 4) return 0;
       std::size_t textLength = 0;
       for (std::size_t i = 0; i < 4; ++i) {
-        textLength |= std::size_t{static_cast<std::uint8_t>(bytes[kFixed + i])} << (8 * i);
+        textLength |= std::size_t{static_cast<std::uint8_t>(bytes[kFixedLength + i])} << (8 * i);
       }
       length += 4 + textLength;
       break;

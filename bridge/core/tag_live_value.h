@@ -26,15 +26,16 @@ class ValuePushSink;
 // The quality of a value that is good without limit bits; any other quality is bad.
 inline constexpr WORD kGoodQuality = 192;
 
+// Laid out without padding before the text (every tag of a project holds one).
 struct TagLiveValue {
   std::int32_t handle = 0;         // the tag's TagHandle
   std::uint32_t seconds = 0;       // time stamp, seconds since 1970-01-01 00:00 UTC; 0: none
   std::uint16_t milliseconds = 0;  // 0..999
+  std::uint16_t badFlag = 0;       // 0 when the last quality was exactly 192, else 1
   ApiValueType valueClass = ApiValueType::kReal;
   double realValue = 0;           // the number of value class 1
   std::int32_t integerValue = 0;  // the number of value classes 2 and 3 (0 or 1 for 3)
   std::uint32_t updateCount = 0;  // updates since start
-  std::uint32_t badFlag = 0;      // 0 when the last quality was exactly 192, else 1
   std::string textValue;          // GBK; for value class 4 the value itself
 };
 

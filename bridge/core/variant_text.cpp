@@ -1,6 +1,8 @@
 #include "bridge/core/variant_text.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "bridge/core/typed_value.h"
@@ -27,11 +29,43 @@ std::string IntegerText(Integer value) {
   return std::string(buffer, end);
 }
 
+// "%f" of a real whose magnitude is below 2^53, into `out` (at least 32 characters); the end of
+// the text. The value is an integer significand over a power of two, so its millionths are
+// that significand times 10^6 shifted right, rounded as printf rounds: to the nearest, ties to
+// even. Exact, like printf, and several times faster than the general conversion.
+__extension__ using Uint128 = unsigned __int128;
+char* FixedSixDecimals(double value, char* out) {
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);  // in [0.5, 1), or 0
+  const auto significand = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  const int shift = 53 - exponent;  // |value| = significand / 2^shift, shift >= 0
+  const Uint128 scaled = static_cast<Uint128>(significand) * 1'000'000;
+  Uint128 millionths = 0;
+  if (shift == 0) {
+    millionths = scaled;
+  } else if (shift < 100) {  // scaled < 2^73: a longer shift leaves less than half a millionth
+    millionths = scaled >> shift;
+    const Uint128 remainder = scaled - (millionths << shift);
+    const Uint128 half = static_cast<Uint128>(1) << (shift - 1);
+    if (remainder > half || (remainder == half && (millionths & 1) != 0)) ++millionths;
+  }
+  if (std::signbit(value)) *out++ = '-';
+  out = std::to_chars(out, out + 20, static_cast<std::uint64_t>(millionths / 1'000'000)).ptr;
+  *out++ = '.';
+  auto decimals = static_cast<std::uint32_t>(millionths % 1'000'000);
+  for (int i = 6; i-- > 0; decimals /= 10) out[i] = static_cast<char>('0' + decimals % 10);
+  return out + 6;
+}
+
 // "%f" or "%g" of a real. std::to_chars with a precision prints exactly what printf prints
 // for the same conversion in the C locale, several times faster; values update a million
-// times a second here. "%f" of the largest double takes 316 characters.
+// times a second here, so the common "%f" of a magnitude below 2^53 takes the shorter way
+// above. "%f" of the largest double takes 316 characters.
 std::string RealText(double value, RealFormat format) {
   char buffer[320];
+  if (format == RealFormat::kFixed && std::fabs(value) < 0x1p53) {
+    return std::string(buffer, FixedSixDecimals(value, buffer));
+  }
   const auto end =
       std::to_chars(
           buffer, buffer + sizeof buffer, value,
