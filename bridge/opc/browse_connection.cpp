@@ -3,10 +3,9 @@
 #include <string>
 #include <thread>
 
-#include "common/code_page.h"
-#include "common/wide_string.h"
 #include "opcclient/ignoring_data_sink.h"
 #include "opcclient/opc_error_text.h"
+#include "platform/com/guid_text.h"
 #include "platform/opcda/opc_proxy_registration.h"
 
 namespace tavrel {
@@ -30,9 +29,10 @@ BrowseConnection::BrowseConnection(DiscoveryPause settle) : settle_(std::move(se
 
 std::unique_ptr<BrowseConnection> BrowseConnection::Open(std::string_view clsidText, BridgeLog& log,
                                                          DiscoveryPause settle) {
-  const WideString wideClsid = AnsiToWide(clsidText);
+  // The registry form only: Windows' CLSIDFromString also reads a registered ProgID, which a
+  // peer's text must not open.
   CLSID clsid;
-  if (FAILED(CLSIDFromString(wideClsid.c_str(), &clsid))) return nullptr;
+  if (!ParseGuid(clsidText, &clsid)) return nullptr;
 
   std::unique_ptr<BrowseConnection> connection(new BrowseConnection(std::move(settle)));
   // The interfaces of a server in another process travel through our proxy/stub.

@@ -121,6 +121,17 @@ class RecordingAdviseSink final : public ComObject<IAdviseSink> {
   std::vector<Stream> streams_ GUARDED_BY(mutex_);
 };
 
+// An object of `clsid` made by the COM runtime (CoCreateInstance in `context`), as interface I;
+// fails the test unless the activation answers `expected`.
+template <typename I>
+ComPtr<I> CreateObject(const CLSID& clsid, HRESULT expected = S_OK, DWORD context = CLSCTX_ALL) {
+  ComPtr<I> object;
+  EXPECT_EQ(
+      CoCreateInstance(clsid, nullptr, context, UuidOf<I>(), object.ReleaseAndGetVoidAddressOf()),
+      expected);
+  return object;
+}
+
 // Counts of the calls of `kind` in `calls`.
 std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind kind);
 

@@ -54,17 +54,8 @@ class Registration : public SimulatedServerTest {
     RegisterSimulatedServers();  // a second call changes nothing
   }
 
-  template <typename I>
-  static ComPtr<I> Create(const CLSID& clsid, HRESULT expected = S_OK) {
-    ComPtr<I> object;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, UuidOf<I>(),
-                               object.ReleaseAndGetVoidAddressOf()),
-              expected);
-    return object;
-  }
-
   static std::vector<CLSID> ListedIn(const CATID& category) {
-    auto list = Create<IOPCServerList>(CLSID_OpcServerList);
+    auto list = CreateObject<IOPCServerList>(CLSID_OpcServerList);
     CATID categories[1] = {category};
     ComPtr<IEnumGUID> classes;
     EXPECT_EQ(list->EnumClassesOfCategories(1, categories, 1, categories,
@@ -93,12 +84,12 @@ TEST_F(Registration, FixedProgIdsActivateTheirServers) {
     EXPECT_EQ(clsid, expected);
   }
   OPCNAMESPACETYPE organization;
-  Create<IOPCBrowseServerAddressSpace>(CLSID_OPCSimTree)->QueryOrganization(&organization);
+  CreateObject<IOPCBrowseServerAddressSpace>(CLSID_OPCSimTree)->QueryOrganization(&organization);
   EXPECT_EQ(organization, OPC_NS_HIERARCHIAL);
-  Create<IOPCBrowseServerAddressSpace>(CLSID_OPCSimFlat)->QueryOrganization(&organization);
+  CreateObject<IOPCBrowseServerAddressSpace>(CLSID_OPCSimFlat)->QueryOrganization(&organization);
   EXPECT_EQ(organization, OPC_NS_FLAT);
-  EXPECT_TRUE(Create<IOPCServer>(CLSID_OPCSimLegacy));
-  Create<IOPCCommon>(CLSID_OPCSimLegacy, E_NOINTERFACE);
+  EXPECT_TRUE(CreateObject<IOPCServer>(CLSID_OPCSimLegacy));
+  CreateObject<IOPCCommon>(CLSID_OPCSimLegacy, E_NOINTERFACE);
 }
 
 TEST_F(Registration, ServerListShowsTheDa2ServersAndOnlyARegistryWalkFindsTheLegacyOne) {
@@ -129,7 +120,7 @@ TEST_F(Registration, ActivationsOfOneClassShareItsDeviceAndValues) {
   ASSERT_TRUE(echo);
   EXPECT_EQ(device->Write(*echo, OwnedVariant::FromDouble(41).Get()), S_OK);
 
-  auto properties = Create<IOPCItemProperties>(CLSID_OPCSimTree);
+  auto properties = CreateObject<IOPCItemProperties>(CLSID_OPCSimTree);
   WideString id = OLESTR("Echo.Int4");
   DWORD value = OPC_PROPERTY_VALUE;
   VARIANT* values = nullptr;
@@ -158,7 +149,7 @@ TEST_F(Registration, FileEntriesConfigureTheServersTheyDeclare) {
   EXPECT_TRUE(tree->Catalogue().FindItem(OLESTR("Bulk.Item0002")));
   EXPECT_FALSE(tree->Catalogue().FindItem(OLESTR("Bulk.Item0003")));
 
-  auto faulty = Create<IOPCServer>(kFaultyClsid);
+  auto faulty = CreateObject<IOPCServer>(kFaultyClsid);
   ASSERT_TRUE(faulty);
   OPCSERVERSTATUS* status = nullptr;
   for (int i = 0; i < 200; ++i) {  // the script runs on the server's thread
@@ -170,7 +161,7 @@ TEST_F(Registration, FileEntriesConfigureTheServersTheyDeclare) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_LT(i, 199) << "the scripted state never came";
   }
-  Create<IOPCServer>(kBrokenClsid, CO_E_SERVER_EXEC_FAILURE);
+  CreateObject<IOPCServer>(kBrokenClsid, CO_E_SERVER_EXEC_FAILURE);
 }
 
 }  // namespace

@@ -27,11 +27,7 @@ class LocalServerTest : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   static ComPtr<IOPCServer> Create(const CLSID& clsid) {
-    ComPtr<IOPCServer> server;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
-                               server.ReleaseAndGetVoidAddressOf()),
-              S_OK);
-    return server;
+    return CreateObject<IOPCServer>(clsid, S_OK, CLSCTX_LOCAL_SERVER);
   }
 };
 

@@ -25,15 +25,6 @@ class Registration : public SimulatedServerTest {
     RegisterSimulatedServers();  // a second call changes nothing
   }
 
-  template <typename I>
-  static ComPtr<I> Create(const CLSID& clsid, HRESULT expected = S_OK) {
-    ComPtr<I> object;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, UuidOf<I>(),
-                               object.ReleaseAndGetVoidAddressOf()),
-              expected);
-    return object;
-  }
-
   // The default value of `path` below `root`; "(none)" when the key is missing, "" when it has
   // no default value.
   static std::string DefaultValue(HKEY root, const std::string& path) {
@@ -52,14 +43,14 @@ class Registration : public SimulatedServerTest {
 TEST_F(Registration, EachClassIsActivatedInThisProcess) {
   for (const BuiltInClass& builtIn : kBuiltInClasses) {
     SCOPED_TRACE(builtIn.progId);
-    EXPECT_TRUE(Create<IOPCServer>(builtIn.clsid));
+    EXPECT_TRUE(CreateObject<IOPCServer>(builtIn.clsid));
   }
   OPCNAMESPACETYPE organization;
-  Create<IOPCBrowseServerAddressSpace>(CLSID_OPCSimTree)->QueryOrganization(&organization);
+  CreateObject<IOPCBrowseServerAddressSpace>(CLSID_OPCSimTree)->QueryOrganization(&organization);
   EXPECT_EQ(organization, OPC_NS_HIERARCHIAL);
-  Create<IOPCBrowseServerAddressSpace>(CLSID_OPCSimFlat)->QueryOrganization(&organization);
+  CreateObject<IOPCBrowseServerAddressSpace>(CLSID_OPCSimFlat)->QueryOrganization(&organization);
   EXPECT_EQ(organization, OPC_NS_FLAT);
-  Create<IOPCCommon>(CLSID_OPCSimLegacy, E_NOINTERFACE);
+  CreateObject<IOPCCommon>(CLSID_OPCSimLegacy, E_NOINTERFACE);
 }
 
 TEST_F(Registration, KeysAreWrittenForTheCurrentUserOnly) {
@@ -89,7 +80,7 @@ TEST_F(Registration, KeysAreWrittenForTheCurrentUserOnly) {
 TEST_F(Registration, ClassObjectsStayWhenTheCallersLeaveCom) {
   CoUninitialize();  // no thread of the test is in COM now
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-  EXPECT_TRUE(Create<IOPCServer>(CLSID_OPCSimFlat));
+  EXPECT_TRUE(CreateObject<IOPCServer>(CLSID_OPCSimFlat));
 }
 
 TEST_F(Registration, ActivationsShareTheDeviceAndRefuseAggregation) {
@@ -100,7 +91,7 @@ TEST_F(Registration, ActivationsShareTheDeviceAndRefuseAggregation) {
   const auto echo = device->Catalogue().FindItem(OLESTR("Echo.Int4"));
   ASSERT_TRUE(echo);
   EXPECT_EQ(device->Write(*echo, OwnedVariant::FromDouble(41).Get()), S_OK);
-  auto properties = Create<IOPCItemProperties>(CLSID_OPCSimTree);
+  auto properties = CreateObject<IOPCItemProperties>(CLSID_OPCSimTree);
   WideString id = OLESTR("Echo.Int4");
   DWORD value = OPC_PROPERTY_VALUE;
   VARIANT* values = nullptr;
