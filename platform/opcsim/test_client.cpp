@@ -107,6 +107,23 @@ std::vector<WideString> RecordingShutdown::WaitForReasons(std::size_t count,
   return reasons_;
 }
 
+OwnedVariant ValuePropertyOf(IOPCItemProperties* properties, WideString itemId) {
+  DWORD id = OPC_PROPERTY_VALUE;
+  VARIANT* values = nullptr;
+  HRESULT* errors = nullptr;
+  const HRESULT hr = properties->GetItemProperties(itemId.data(), 1, &id, &values, &errors);
+  EXPECT_EQ(hr, S_OK);
+  OwnedVariant value;
+  if (SUCCEEDED(hr)) {
+    EXPECT_EQ(errors[0], S_OK);
+    value = OwnedVariant(values[0]);
+    VariantClear(&values[0]);
+  }
+  CoTaskMemFree(values);
+  CoTaskMemFree(errors);
+  return value;
+}
+
 std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind kind) {
   std::size_t count = 0;
   for (const ReceivedCall& call : calls) count += call.kind == kind ? 1 : 0;

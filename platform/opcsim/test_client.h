@@ -132,6 +132,10 @@ ComPtr<I> CreateObject(const CLSID& clsid, HRESULT expected = S_OK, DWORD contex
   return object;
 }
 
+// The value property (OPC_PROPERTY_VALUE) of `itemId` read through `properties`; empty, with the
+// test failed, when it cannot be read.
+OwnedVariant ValuePropertyOf(IOPCItemProperties* properties, WideString itemId);
+
 // Counts of the calls of `kind` in `calls`.
 std::size_t CountOf(const std::vector<ReceivedCall>& calls, ReceivedCall::Kind kind);
 

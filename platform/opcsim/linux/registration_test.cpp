@@ -121,14 +121,7 @@ TEST_F(Registration, ActivationsOfOneClassShareItsDeviceAndValues) {
   EXPECT_EQ(device->Write(*echo, OwnedVariant::FromDouble(41).Get()), S_OK);
 
   auto properties = CreateObject<IOPCItemProperties>(CLSID_OPCSimTree);
-  WideString id = OLESTR("Echo.Int4");
-  DWORD value = OPC_PROPERTY_VALUE;
-  VARIANT* values = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(properties->GetItemProperties(id.data(), 1, &value, &values, &errors), S_OK);
-  EXPECT_EQ(values[0].lVal, 41);
-  CoTaskMemFree(values);
-  CoTaskMemFree(errors);
+  EXPECT_EQ(ValuePropertyOf(properties.Get(), OLESTR("Echo.Int4")).Get().lVal, 41);
 
   SimulationSettings settings;  // those of the registry file, for the other tests
   ReadSimulationSettings(ClassRegistry::Instance().FindByClsid(CLSID_OPCSimTree, "")->settings,
@@ -137,10 +130,8 @@ TEST_F(Registration, ActivationsOfOneClassShareItsDeviceAndValues) {
   ASSERT_TRUE(fresh);
   EXPECT_NE(fresh, device);
   EXPECT_EQ(fresh->Read(*echo, std::chrono::steady_clock::now()).value.Get().lVal, 0);
-  ASSERT_EQ(properties->GetItemProperties(id.data(), 1, &value, &values, &errors), S_OK);
-  EXPECT_EQ(values[0].lVal, 41) << "an older connection keeps its device";
-  CoTaskMemFree(values);
-  CoTaskMemFree(errors);
+  EXPECT_EQ(ValuePropertyOf(properties.Get(), OLESTR("Echo.Int4")).Get().lVal, 41)
+      << "an older connection keeps its device";
 }
 
 TEST_F(Registration, FileEntriesConfigureTheServersTheyDeclare) {

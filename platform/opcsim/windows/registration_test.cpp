@@ -92,21 +92,14 @@ TEST_F(Registration, ActivationsShareTheDeviceAndRefuseAggregation) {
   ASSERT_TRUE(echo);
   EXPECT_EQ(device->Write(*echo, OwnedVariant::FromDouble(41).Get()), S_OK);
   auto properties = CreateObject<IOPCItemProperties>(CLSID_OPCSimTree);
-  WideString id = OLESTR("Echo.Int4");
-  DWORD value = OPC_PROPERTY_VALUE;
-  VARIANT* values = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(properties->GetItemProperties(id.data(), 1, &value, &values, &errors), S_OK);
-  EXPECT_EQ(values[0].lVal, 41);
-  VariantClear(&values[0]);
-  CoTaskMemFree(values);
-  CoTaskMemFree(errors);
+  EXPECT_EQ(ValuePropertyOf(properties.Get(), OLESTR("Echo.Int4")).Get().lVal, 41);
 
   ComPtr<IClassFactory> factory;
   ASSERT_EQ(CoGetClassObject(CLSID_OPCSimTree, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                              factory.ReleaseAndGetVoidAddressOf()),
             S_OK);
-  void* aggregated = &value;
+  int placeholder = 0;
+  void* aggregated = &placeholder;
   EXPECT_EQ(factory->CreateInstance(properties.Get(), IID_IUnknown, &aggregated),
             CLASS_E_NOAGGREGATION);
   EXPECT_EQ(aggregated, nullptr);
