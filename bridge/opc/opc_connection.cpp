@@ -10,6 +10,7 @@
 #include "bridge/opc/server_activation.h"
 #include "bridge/opc/tag_write.h"
 #include "opcclient/opc_result_owners.h"
+#include "platform/com/com_apartment.h"
 #include "platform/com/connection_point.h"
 
 namespace tavrel {
@@ -62,6 +63,9 @@ int OpcConnection::Start() {
   std::future<void> started = running.get_future();
   try {
     worker_ = std::jthread([this, running = std::move(running)](std::stop_token stop) mutable {
+      // The worker's COM calls are made from the multithreaded apartment, which it enters
+      // itself rather than relying on another thread of the process having entered it.
+      const ComApartment apartment;
       stop_ = stop;
       running.set_value();
       Run(stop);
