@@ -1,12 +1,12 @@
 #include "manager/http_connections.h"
 
-#include <malloc.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string_view>
+
+#include "manager/manager_platform.h"
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
@@ -92,7 +92,7 @@ size_t HttpConnections::Sweep(Clock::time_point now) {
   if (trimDue_ && low && lowAtLastSweep_) {
     // The bodies came in small pieces that the allocator keeps in its heap after they are
     // freed; without this the peak stays taken after the peers have gone.
-    malloc_trim(0);
+    ReleaseFreeHeapMemory();
     trimDue_ = false;
   }
   lowAtLastSweep_ = low;
@@ -118,8 +118,9 @@ void HttpConnections::Refuse(const Connection& connection) {
   const evutil_socket_t socket = bufferevent_getfd(connection.events);
   if (socket < 0) return;
   // Small enough for any socket buffer; a peer that does not read it loses it with the close.
-  (void)!send(socket, kReply, sizeof kReply - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-  (void)shutdown(socket, SHUT_WR);
+  // The socket does not block (evhttp made it so).
+  (void)SendSome(static_cast<SocketHandle>(socket), kReply, sizeof kReply - 1);
+  (void)shutdown(static_cast<SocketHandle>(socket), kShutdownSend);
 }
 
 void* HttpConnections::CallbackArgument(bufferevent* events) {

@@ -1,21 +1,16 @@
 #include "manager/http_server.h"
 
 #include <event2/buffer.h>
-#include <event2/thread.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "common/terminal_echo.h"
+#include "manager/manager_platform.h"
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
@@ -29,23 +24,20 @@ constexpr std::chrono::milliseconds kLongestAcceptBackOff{3200};
 // call-back runs on the loop's thread, which serves exactly one server.
 thread_local HttpServerThread* loopServer = nullptr;
 
-// Lets the destructor's thread activate the stop event while the loop runs.
-bool UseLibeventThreads() {
-  static const bool enabled = evthread_use_pthreads() == 0;
-  return enabled;
-}
-
 std::uint16_t LocalPort(evutil_socket_t socket) {
   sockaddr_in address{};
   socklen_t length = sizeof address;
-  if (getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+  if (getsockname(static_cast<SocketHandle>(socket), reinterpret_cast<sockaddr*>(&address),
+                  &length) != 0) {
+    return 0;
+  }
   return ntohs(address.sin_port);
 }
 
 timeval ToTimeval(std::chrono::microseconds duration) {
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
-  return {static_cast<time_t>(seconds.count()),
-          static_cast<suseconds_t>((duration - seconds).count())};
+  return {static_cast<decltype(timeval::tv_sec)>(seconds.count()),
+          static_cast<decltype(timeval::tv_usec)>((duration - seconds).count())};
 }
 
 // How often connections are swept and a paused accept resumes: a tenth of the time-out, at
@@ -63,8 +55,8 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
       log_(log),
       limits_(limits),
       connections_(limits.connectionTimeout, limits.maxBodySize, limits.maxBufferedBytes, log) {
-  signal(SIGPIPE, SIG_IGN);
-  if (!UseLibeventThreads()) return;
+  // Lets the destructor's thread activate the stop event while the loop runs.
+  if (!PrepareLibeventForThreads()) return;
   base_.reset(event_base_new());
   if (!base_) return;
   stop_.reset(event_new(base_.get(), -1, 0, &HttpServerThread::OnStop, base_.get()));
@@ -77,15 +69,15 @@ HttpServerThread::HttpServerThread(std::uint16_t port, RequestHandler handler, c
   // A body over the limit is read and dropped before the 413, so the peer gets to read it.
   if (evhttp_set_flags(http_.get(), EVHTTP_SERVER_LINGERING_CLOSE) != 0) return;
   evhttp_set_bevcb(http_.get(), &HttpServerThread::OnConnection, this);
-  errno = 0;
+  EVUTIL_SET_SOCKET_ERROR(0);
   evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(http_.get(), address.c_str(), port);
   if (bound == nullptr) {
-    // libevent leaves the failed bind's errno; the socket's close after it keeps it.
-    const int error = errno;
-    const std::string line =
-        "HTTP: cannot listen on " + address + ":" + std::to_string(port) + ": " +
-        (error != 0 ? std::generic_category().message(error) : std::string("unknown error")) +
-        "; the manager goes on without its HTTP interface";
+    // libevent leaves the failed bind's error; the socket's close after it keeps it.
+    const int error = LastSocketError();
+    const std::string line = "HTTP: cannot listen on " + address + ":" + std::to_string(port) +
+                             ": " +
+                             (error != 0 ? SocketErrorText(error) : std::string("unknown error")) +
+                             "; the manager goes on without its HTTP interface";
     log.WriteLogLine(line);
     EchoToTerminal("Morvane", line);
     return;
@@ -149,10 +141,9 @@ void HttpServerThread::OnAcceptError(evconnlistener*, void*) {
   const int error = EVUTIL_SOCKET_ERROR();
   if (server.acceptFailures_++ == 0) {
     server.acceptBackOff_ = kFirstAcceptBackOff;
-    char reason[128];
     char line[256];
     std::snprintf(line, sizeof line, "HTTP接受连接失败(%s),暂停接受新连接",
-                  strerror_r(error, reason, sizeof reason));
+                  SocketErrorText(error).c_str());
     server.TryLog(line);
   } else {
     server.acceptBackOff_ = std::min(server.acceptBackOff_ * 2, kLongestAcceptBackOff);

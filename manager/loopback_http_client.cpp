@@ -1,16 +1,10 @@
 #include "manager/loopback_http_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 
 #include "common/decimal_text.h"
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
@@ -50,28 +44,25 @@ std::optional<HttpReply> ParseHead(std::string_view head) {
 
 LoopbackHttpClient::LoopbackHttpClient(std::uint16_t port, std::chrono::milliseconds timeout)
     : timeout_(timeout) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return;
+  const SocketHandle socket = OpenSocket(AF_INET, SOCK_STREAM, 0);
+  if (socket == kInvalidSocket) return;
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
+  if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    CloseSocket(socket);
     return;
   }
-  const int noDelay = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-  socket_ = fd;
+  SetSocketOption(socket, IPPROTO_TCP, TCP_NODELAY, 1);
+  socket_ = socket;
 }
 
-LoopbackHttpClient::~LoopbackHttpClient() {
-  if (socket_ >= 0) close(socket_);
-}
+LoopbackHttpClient::~LoopbackHttpClient() { CloseSocket(socket_); }
 
 bool LoopbackHttpClient::WriteAll(std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const std::ptrdiff_t written = SendSome(socket_, bytes.data(), bytes.size());
     if (written <= 0) return false;
     bytes.remove_prefix(static_cast<size_t>(written));
   }
@@ -80,9 +71,9 @@ bool LoopbackHttpClient::WriteAll(std::string_view bytes) {
 
 bool LoopbackHttpClient::ReadMore() {
   pollfd readable{socket_, POLLIN, 0};
-  if (poll(&readable, 1, static_cast<int>(timeout_.count())) != 1) return false;
+  if (PollSockets(&readable, 1, static_cast<int>(timeout_.count())) != 1) return false;
   char chunk[65536];
-  const ssize_t received = recv(socket_, chunk, sizeof chunk, 0);
+  const std::ptrdiff_t received = ReceiveSome(socket_, chunk, sizeof chunk);
   if (received <= 0) return false;
   buffer_.append(chunk, static_cast<size_t>(received));
   return true;
@@ -90,7 +81,7 @@ bool LoopbackHttpClient::ReadMore() {
 
 std::optional<HttpReply> LoopbackHttpClient::Send(std::string_view method, std::string_view target,
                                                   std::string_view body) {
-  if (socket_ < 0) return std::nullopt;
+  if (socket_ == kInvalidSocket) return std::nullopt;
   std::string request(method);
   request += ' ';
   request += target;

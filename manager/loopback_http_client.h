@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/net/socket_api.h"
+
 namespace tavrel {
 
 struct HttpReply {
@@ -27,7 +29,7 @@ class LoopbackHttpClient {
   LoopbackHttpClient(const LoopbackHttpClient&) = delete;
   LoopbackHttpClient& operator=(const LoopbackHttpClient&) = delete;
 
-  bool connected() const { return socket_ >= 0; }
+  bool connected() const { return socket_ != kInvalidSocket; }
 
   // Sends `method` `target` with `body` (and a Content-Length) and reads the reply. Nothing
   // when the connection fails, the reply is malformed, or none comes within the time-out.
@@ -42,7 +44,7 @@ class LoopbackHttpClient {
   // Reads more bytes into buffer_; false at the end of the stream, an error or the time-out.
   bool ReadMore();
 
-  int socket_ = -1;
+  SocketHandle socket_ = kInvalidSocket;
   std::chrono::milliseconds timeout_;
   std::string buffer_;  // received bytes not yet taken by a reply
 };
