@@ -8,7 +8,7 @@
 #include "manager/manager_app.h"
 #include "manager/manager_settings.h"
 #include "manager/qt_manager_tray.h"
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 
 // `Morvane --settings` prints the settings it would use and ends (manager_settings.h).
 int main(int argc, char** argv) {
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   // both after the first large body, and the memory of many bodies received at once stays
   // taken after they are gone.
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-  BlockQuitSignals();
+  ListenForQuitRequests();
   const std::optional<std::string> programDirectory = ProgramDirectory();
   if (!programDirectory) {
     std::fputs("Morvane: the program directory cannot be found (/proc/self/exe)\n", stderr);
