@@ -16,6 +16,7 @@
 #include "common/program_directory.h"
 #include "platform/process/process_end.h"
 #include "platform/process/process_list.h"
+#include "platform/process/quit_request.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 #include "platform/process/windows/owned_handle.h"
@@ -89,6 +90,24 @@ TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
   EXPECT_TRUE(again.held());
 }
 
+// The request from inside the process (a service's stop) is pending until a wait takes it, once.
+TEST(QuitRequest, TimedWaitEndsAtTheTimeOrAtAPendingQuitRequest) {
+  ListenForQuitRequests();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(WaitForQuitRequestFor(30ms));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
+  RequestQuit();
+  RequestQuit();
+  EXPECT_TRUE(WaitForQuitRequestFor(-1ms));
+  EXPECT_FALSE(WaitForQuitRequestFor(-1ms));
+  std::thread later([] {
+    std::this_thread::sleep_for(20ms);
+    RequestQuit();
+  });
+  EXPECT_TRUE(WaitForQuitRequestFor(std::chrono::milliseconds::max()));
+  later.join();
+}
+
 TEST(ProcessLayer, HelperIsFoundAskedToQuitByMessageAndItsEndWaitedFor) {
   const std::string lock = UniqueLockName();
   const Helper helper({"quit", lock});
@@ -114,8 +133,11 @@ TEST(ProcessLayer, HelperIsFoundAskedToQuitByMessageAndItsEndWaitedFor) {
   EXPECT_EQ(FindOwnProcess(other, NameMatch::kExact), 0);
   EXPECT_TRUE(IsProcessRunning(helper.pid()));
 
-  // Another wParam is ignored; 255 ends it, and the wait ends with it.
-  EXPECT_GT(PostToTopLevelWindows(static_cast<DWORD>(helper.pid()), kQuitMessage, 254, 255), 0);
+  // Another wParam is ignored, and so is a session that does not end; 255 ends it, and the wait
+  // ends with it.
+  const auto pid = static_cast<DWORD>(helper.pid());
+  EXPECT_GT(PostToTopLevelWindows(pid, kQuitMessage, 254, 255), 0);
+  EXPECT_GT(PostToTopLevelWindows(pid, WM_ENDSESSION, FALSE, 0), 0);
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(helper.IsRunning());
   EXPECT_TRUE(AskToQuitAndWaitForEnd(helper.pid(), 10s));
@@ -125,6 +147,13 @@ TEST(ProcessLayer, HelperIsFoundAskedToQuitByMessageAndItsEndWaitedFor) {
   EXPECT_EQ(FindProcessByName(kHelperName, NameMatch::kExact), 0);
   EXPECT_TRUE(SingleInstanceLock(lock).held());  // gone with its holder
   EXPECT_TRUE(AskToQuitAndWaitForEnd(helper.pid(), 0ms));
+}
+
+TEST(ProcessLayer, EndOfTheSessionEndsTheHelper) {
+  const Helper helper({"quit", UniqueLockName()});
+  ASSERT_TRUE(helper.Listens());
+  PostToTopLevelWindows(static_cast<DWORD>(helper.pid()), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(helper.ExitCode(), 0u);
 }
 
 TEST(ProcessLayer, ProcessThatDoesNotListenIsWaitedForAndLeftRunning) {
