@@ -5,18 +5,20 @@
 // they share it.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
 namespace tavrel {
 
-// The directory of the executable that the link `executableLink` names (the running one by
-// default), without a trailing slash: an executable in "/" gives the empty text, so that
-// appending "/name" still forms a correct path. Nothing when the link cannot be read (no
-// /proc, or a link that is not there): then no path of ours can be formed, and a caller must
-// not fall back to one rooted at "/".
-std::optional<std::string> ProgramDirectory(
-    const std::filesystem::path& executableLink = "/proc/self/exe");
+// The directory of the running executable, without a trailing separator, so that appending
+// "/name" ("\name" on Windows) forms a correct path:
+//   - Linux: from the link /proc/self/exe (program_directory_posix.h); an executable in "/"
+//     gives the empty text.
+//   - Windows: the executable's module file name (GetModuleFileNameW) cut at its last
+//     backslash ("C:\Tavrel.exe" gives "C:"), in the system code page like every narrow text
+//     of the programs.
+// Nothing when it cannot be read: then no path of ours can be formed, and a caller must not
+// fall back to one rooted anywhere else.
+std::optional<std::string> ProgramDirectory();
 
 }  // namespace tavrel

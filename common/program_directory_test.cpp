@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/program_directory_posix.h"
 #include "common/test_files.h"
 
 namespace tavrel {
@@ -26,9 +27,9 @@ TEST(ProgramDirectory, ExecutableInTheRootIsEmptyTextAndAnUnreadableLinkIsNothin
   const TestDirectory links;
   std::filesystem::create_symlink("/Tavrel", links / "root");
   std::filesystem::create_symlink("Tavrel", links / "relative");
-  EXPECT_EQ(ProgramDirectory(links / "root"), std::optional<std::string>(""));
-  EXPECT_EQ(ProgramDirectory(links / "relative"), std::nullopt);
-  EXPECT_EQ(ProgramDirectory(links / "missing"), std::nullopt);
+  EXPECT_EQ(ProgramDirectoryOfLink(links / "root"), std::optional<std::string>(""));
+  EXPECT_EQ(ProgramDirectoryOfLink(links / "relative"), std::nullopt);
+  EXPECT_EQ(ProgramDirectoryOfLink(links / "missing"), std::nullopt);
 }
 
 }  // namespace

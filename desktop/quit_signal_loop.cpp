@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
-#include "platform/process/quit_signal_descriptor.h"
+#include "platform/process/linux/quit_signal_descriptor.h"
 
 namespace tavrel {
 

@@ -6,7 +6,7 @@
 namespace tavrel {
 
 // Runs the application's event loop until then; the quit signals must be blocked
-// (BlockQuitSignals, first in main).
+// (ListenForQuitRequests, first in main).
 void RunUntilQuitOrQuitSignal();
 
 // Ends the application's event loop, and every loop nested in it (a modal dialog's), at once.

@@ -6,7 +6,6 @@
 #include "common/program_files.h"
 #include "platform/process/process_end.h"
 #include "platform/process/process_list.h"
-#include "platform/process/quit_signal.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 
@@ -50,7 +49,7 @@ bool BridgeControl::StopBridge() const {
   const std::optional<pid_t> bridge = FindOwnProcess(programPath_, NameMatch::kIgnoreCase);
   if (!bridge) return false;
   if (*bridge == 0) return true;
-  if (!SignalAndWaitForEnd(*bridge, kQuitSignal, stopTimeout_)) return false;
+  if (!AskToQuitAndWaitForEnd(*bridge, stopTimeout_)) return false;
   // Ended (a zombie counts as ended): a bridge this manager started is reaped now.
   ReapEndedChildren();
   return true;

@@ -1,8 +1,9 @@
 // Starting, finding and stopping the bridge program that lies beside the manager.
 //
-// The manager starts the bridge as <ProgramDirectory>/Tavrel and asks it to end with the quit
-// signal; it never kills it. The manager reaps its ended children before every look-up, so a
-// bridge that has died is seen as gone and not as a zombie that still carries the name.
+// The manager starts the bridge as <ProgramDirectory>/Tavrel and asks it to end with a quit
+// request (process_end.h); it never kills it. The manager reaps its ended children before every
+// look-up, so a bridge that has died is seen as gone and not as a zombie that still carries the
+// name.
 //
 // The bridge is a process of the manager's own account running the executable of the
 // manager's own folder (FindOwnProcess): a bridge started from another folder, or a process of
@@ -53,10 +54,10 @@ class BridgeControl {
   const std::string& ProgramPath() const { return programPath_; }
 
   // Asks the running bridge to end and waits for it. The bridge is looked for in the same way,
-  // its file name ignoring letter case; it gets the quit signal, and the wait ends the moment it
-  // ends or after `stopTimeout`. True when it is gone (or was not running), and then reaped if it
-  // was a child; false when it still runs after the wait, or when the running processes cannot be
-  // looked at. The bridge is never killed.
+  // its file name ignoring letter case; it is asked to quit (process_end.h), and the wait ends
+  // the moment it ends or after `stopTimeout`. True when it is gone (or was not running), and then
+  // reaped if it was a child; false when it still runs after the wait, or when the running
+  // processes cannot be looked at. The bridge is never killed.
   bool StopBridge() const;
 
  private:

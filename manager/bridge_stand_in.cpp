@@ -1,10 +1,10 @@
 // A program that stands in for the bridge in the manager's tests: it runs until it receives
 // the quit signal (SIGTERM) or SIGINT, and then ends, as the bridge does.
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 
 int main() {
   using namespace tavrel;
-  BlockQuitSignals();
-  WaitForQuitSignal();
+  ListenForQuitRequests();
+  WaitForQuitRequest();
   return 0;
 }

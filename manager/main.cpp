@@ -7,13 +7,13 @@
 #include "manager/manager_platform.h"
 #include "manager/manager_settings.h"
 #include "manager/qt_manager_tray.h"
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 
 // `Morvane --settings` prints the settings it would use and ends (manager_settings.h).
 int main(int argc, char** argv) {
   using namespace tavrel;
   UseManagerAllocatorSettings();
-  BlockQuitSignals();
+  ListenForQuitRequests();
   const std::optional<std::string> programDirectory = ProgramDirectory();
   if (!programDirectory) {
     std::fputs("Morvane: the program directory cannot be found (/proc/self/exe)\n", stderr);

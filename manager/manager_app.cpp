@@ -9,7 +9,7 @@
 #include "manager/http_server.h"
 #include "manager/manager_settings.h"
 #include "manager/watchdog.h"
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 #include "platform/process/single_instance.h"
 
 namespace tavrel {
@@ -34,7 +34,7 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
       HttpServerLimits{}, settings.httpAddress);
 
   const std::chrono::seconds delay(settings.sleep);
-  if (delay.count() < 0 || WaitForQuitSignalFor(delay) == 0) {
+  if (delay.count() < 0 || !WaitForQuitRequestFor(delay)) {
     bridge.StartBridge();
     Watchdog watchdog(bridge, log);
     if (tray) {

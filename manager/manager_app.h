@@ -1,12 +1,12 @@
 // The manager program: single instance, settings, HTTP interface, the bridge's first start and
 // the watchdog, and the orderly exit on a quit signal.
 //
-// Start-up, in this order: the quit signals are blocked (before any thread starts, so every
-// thread inherits the mask and only the main thread takes them); the machine-wide single-
-// instance lock is taken, and a second manager ends at once with exit code 0; config.xml is
-// read; the tray icon shows, when there is a display (manager_tray.h); the HTTP server starts;
-// after `sleep` seconds (none when negative) the bridge is started, whether or not one runs
-// already; then the watchdog looks for it every 5 seconds.
+// Start-up, in this order: the program listens for quit requests (before any thread starts: on
+// Linux every thread inherits the blocked quit signals, and only the main thread takes them);
+// the machine-wide single-instance lock is taken, and a second manager ends at once with exit
+// code 0; config.xml is read; the tray icon shows, when there is a display (manager_tray.h); the
+// HTTP server starts; after `sleep` seconds (none when negative) the bridge is started, whether
+// or not one runs already; then the watchdog looks for it every 5 seconds.
 //
 // SIGTERM or SIGINT, or the tray's "退出系统", ends the manager in this order: the line "OPC
 // 管理程序退出" is logged, the HTTP loop is ended (after the request in progress) and its thread
@@ -25,7 +25,7 @@ inline constexpr char kManagerInstanceName[] = "Global\\QZ_OPC_PLATFORM_MORVANE"
 
 // Runs the manager installed in `programDirectory`, with the tray that `makeTray` makes (none
 // without one), until it is asked to quit; returns the process's exit code. The calling thread
-// must be the only one, with the quit signals blocked (BlockQuitSignals).
+// must be the only one, listening for quit requests (ListenForQuitRequests).
 int RunManager(const std::string& programDirectory, const ManagerTrayFactory& makeTray = {});
 
 }  // namespace tavrel

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 
 namespace tavrel {
 
@@ -44,11 +44,8 @@ bool Watchdog::WriteAtMostOnceAMinute(const std::string& line) {
   return true;
 }
 
-int Watchdog::RunUntilQuit() {
-  while (true) {
-    if (const int quit = WaitForQuitSignalFor(period_); quit != 0) return quit;
-    Tick();
-  }
+void Watchdog::RunUntilQuit() {
+  while (!WaitForQuitRequestFor(period_)) Tick();
 }
 
 }  // namespace tavrel

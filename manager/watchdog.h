@@ -11,9 +11,9 @@
 // start), the line names it: "; the single-instance lock is held by the bridge of another
 // installation: process <id> from <folder>".
 //
-// The waiting between ticks is a wait for the quit signals (SIGTERM, SIGINT), which the
-// calling thread must block, so a quit request ends the watchdog at once instead of at the
-// next tick. A watchdog is used by one thread.
+// The waiting between ticks is a wait for a quit request (quit_request.h), which the program
+// must listen for, so a quit request ends the watchdog at once instead of at the next tick. A
+// watchdog is used by one thread.
 #pragma once
 
 #include <chrono>
@@ -41,9 +41,9 @@ class Watchdog {
   // started one.
   bool Tick();
 
-  // Ticks every period until a quit signal arrives, and returns that signal's number. The
-  // first tick comes one period after the call.
-  int RunUntilQuit();
+  // Ticks every period until a quit request arrives, which it takes. The first tick comes one
+  // period after the call.
+  void RunUntilQuit();
 
  private:
   // Writes `line` when no line was written within the interval; true when written.

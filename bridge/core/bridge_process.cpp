@@ -10,7 +10,7 @@
 #include "platform/com/com_apartment.h"
 #include "platform/com/com_api.h"
 #include "platform/opcda/opc_server_list.h"
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/stop_deadline.h"
 
@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kStopDeadline{5000};
 }  // namespace
 
 int RunBridgeProcess(const BridgeProgram& program) {
-  BlockQuitSignals();
+  ListenForQuitRequests();
   UseBridgeAllocatorSettings();
   const ComApartment apartment;
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
@@ -51,7 +51,7 @@ int RunBridgeProcess(const BridgeProgram& program) {
   if (desktop) {
     desktop->RunUntilQuit(runtime);
   } else {
-    WaitForQuitSignal();
+    WaitForQuitRequest();
   }
   deadline.emplace(kStopDeadline, 0);
   desktop.reset();  // its windows and a traversal in progress end before the runtime they use

@@ -1,7 +1,7 @@
 // The bridge as a process: what `Tavrel` does from main to its exit code.
 //
-//   1. Block the quit signals (SIGTERM, SIGINT) before any thread exists, so that only the
-//      main thread receives them.
+//   1. Listen for quit requests (quit_request.h: on Linux the quit signals SIGTERM and SIGINT
+//      are blocked before any thread exists, so that only the main thread receives them).
 //   2. Enter the multithreaded COM apartment, set the process's COM security (authentication
 //      level none, impersonation level identify; its result is ignored), register the
 //      runtime's own OPC classes and then the program's further classes (the bridge program's
@@ -14,7 +14,7 @@
 //   5. Make the desktop front end when a factory is given and a display is available
 //      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its OPC engine, its
 //      front ends (front_end.h) and the desktop's log list.
-//   6. Wait on the main thread for a quit signal, or run the front end until a quit signal or
+//   6. Wait on the main thread for a quit request, or run the front end until a quit signal or
 //      its "退出系统".
 //   7. The orderly stop, leave the apartment and end with exit code 0.
 // The lock is released by the kernel when the process ends, however it ends.

@@ -1,4 +1,4 @@
-// Starting programs and reaping them.
+// Starting programs, and reaping them where that is needed.
 #pragma once
 
 #include <sys/types.h>
@@ -8,13 +8,20 @@
 
 namespace tavrel {
 
-// Starts the executable at `path` with `arguments` (argv[0] is the path), in the caller's
-// working directory, with no signals blocked in the child. Returns the child's id, or 0 when it
-// could not be started. The caller reaps its children with ReapEndedChildren, so an ended child
-// never lingers as a zombie that looks like a running process.
+// Starts the executable at `path` with `arguments`, in the caller's working directory. Returns
+// the new process's id, or 0 when it could not be started.
+//   - Linux: argv[0] is the path; no signals are blocked in the child. The caller reaps its
+//     children with ReapEndedChildren, so an ended child never lingers as a zombie that looks
+//     like a running process.
+//   - Windows: CreateProcessW with a command line of the path and the arguments, each quoted so
+//     that the C runtime (and CommandLineToArgvW) takes them back apart unchanged; the narrow
+//     texts are in the system code page. No handle is inherited, and the handles of the new
+//     process and its thread are closed at once, so nothing of it lingers in the caller.
 pid_t StartProgram(const std::string& path, const std::vector<std::string>& arguments = {});
 
-// Collects every child of this process that has ended, without waiting.
+// Linux: collects every child of this process that has ended, without waiting. Windows: does
+// nothing, as there is nothing to collect: a process that has ended is gone with its last
+// handle, and StartProgram keeps none.
 void ReapEndedChildren();
 
 }  // namespace tavrel

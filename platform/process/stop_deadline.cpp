@@ -1,8 +1,8 @@
 #include "platform/process/stop_deadline.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "platform/process/end_process.h"
 
 namespace tavrel {
 
@@ -12,7 +12,7 @@ StopDeadline::StopDeadline(std::chrono::milliseconds limit, int exitCode)
         if (done_.wait_for(lock, limit, [this]() REQUIRES(mutex_) { return finished_; })) return;
         std::fprintf(stderr, "the stop took longer than %lld ms: ending now\n",
                      static_cast<long long>(limit.count()));
-        _exit(exitCode);
+        EndProcessNow(exitCode);
       }) {}
 
 StopDeadline::~StopDeadline() {

@@ -62,11 +62,11 @@ SingleInstanceLock::SingleInstanceLock(std::string_view name) {
   const std::string pid = std::to_string(::getpid()) + "\n";
   // Who holds it is told on a best-effort basis; the lock itself is held either way.
   if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, pid.data(), pid.size(), 0);
-  fd_ = fd;
+  lock_ = fd;
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
-  if (fd_ >= 0) ::close(fd_);
+  if (held()) ::close(static_cast<int>(lock_));
 }
 
 std::optional<pid_t> SingleInstanceLock::Holder(std::string_view name) {

@@ -1,9 +1,14 @@
-#include "platform/process/quit_signal.h"
+// The quit requests on Linux: SIGTERM and SIGINT, blocked in every thread and taken by
+// sigwait, so that no handler runs at an arbitrary point of the program.
+#include "platform/process/quit_request.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+
+#include "platform/process/linux/quit_signal.h"
 
 namespace tavrel {
 
@@ -15,20 +20,22 @@ sigset_t QuitSignalSet() {
   return signals;
 }
 
-void BlockQuitSignals() {
+void ListenForQuitRequests() {
   const sigset_t signals = QuitSignalSet();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-int WaitForQuitSignal() {
+// Directed at the process, the signal is pending for whichever thread waits for it.
+void RequestQuit() { kill(getpid(), kQuitSignal); }
+
+void WaitForQuitRequest() {
   const sigset_t signals = QuitSignalSet();
   int received = 0;
   while (sigwait(&signals, &received) != 0) {
   }
-  return received;
 }
 
-int WaitForQuitSignalFor(std::chrono::milliseconds timeout) {
+bool WaitForQuitRequestFor(std::chrono::milliseconds timeout) {
   using Clock = std::chrono::steady_clock;
   const sigset_t signals = QuitSignalSet();
   // Capped so that the deadline stays within the clock's range.
@@ -41,9 +48,8 @@ int WaitForQuitSignalFor(std::chrono::milliseconds timeout) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
     const timespec wait{static_cast<time_t>(seconds.count()),
                         static_cast<long>(std::chrono::nanoseconds(left - seconds).count())};
-    const int received = sigtimedwait(&signals, nullptr, &wait);
-    if (received > 0) return received;
-    if (errno == EAGAIN) return 0;
+    if (sigtimedwait(&signals, nullptr, &wait) > 0) return true;
+    if (errno == EAGAIN) return false;
   }
 }
 

@@ -1,10 +1,12 @@
-#include "common/program_directory.h"
+#include "common/program_directory_posix.h"
 
 #include <system_error>
 
+#include "common/program_directory.h"
+
 namespace tavrel {
 
-std::optional<std::string> ProgramDirectory(const std::filesystem::path& executableLink) {
+std::optional<std::string> ProgramDirectoryOfLink(const std::filesystem::path& executableLink) {
   std::error_code error;
   const std::filesystem::path executable = std::filesystem::read_symlink(executableLink, error);
   if (error || !executable.is_absolute()) return std::nullopt;
@@ -13,5 +15,7 @@ std::optional<std::string> ProgramDirectory(const std::filesystem::path& executa
   while (!directory.empty() && directory.back() == '/') directory.pop_back();
   return directory;
 }
+
+std::optional<std::string> ProgramDirectory() { return ProgramDirectoryOfLink("/proc/self/exe"); }
 
 }  // namespace tavrel

@@ -13,8 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process/linux/quit_signal.h"
 #include "platform/process/process_list.h"
-#include "platform/process/quit_signal.h"
+#include "platform/process/quit_request.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 
@@ -124,17 +125,21 @@ TEST(SingleInstanceLock, KilledHolderLeavesNoStaleLock) {
   close(ready[1]);
 }
 
-TEST(QuitSignal, TimedWaitEndsAtTheTimeOrAtAPendingQuitSignal) {
-  BlockQuitSignals();
+TEST(QuitRequest, TimedWaitEndsAtTheTimeOrAtAPendingQuitRequest) {
+  ListenForQuitRequests();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(WaitForQuitSignalFor(30ms), 0);
+  EXPECT_FALSE(WaitForQuitRequestFor(30ms));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
 
   // Directed at this thread, the signal stays pending until the wait takes it.
   ASSERT_EQ(pthread_kill(pthread_self(), SIGINT), 0);
-  EXPECT_EQ(WaitForQuitSignalFor(-1ms), SIGINT);
+  EXPECT_TRUE(WaitForQuitRequestFor(-1ms));
   ASSERT_EQ(pthread_kill(pthread_self(), kQuitSignal), 0);
-  EXPECT_EQ(WaitForQuitSignalFor(std::chrono::milliseconds::max()), kQuitSignal);
+  EXPECT_TRUE(WaitForQuitRequestFor(std::chrono::milliseconds::max()));
+  // From inside, to the process: pending until taken, and taken once.
+  RequestQuit();
+  EXPECT_TRUE(WaitForQuitRequestFor(-1ms));
+  EXPECT_FALSE(WaitForQuitRequestFor(-1ms));
 }
 
 // A program with a name of its own that runs until it is signalled.
@@ -162,7 +167,7 @@ class ProbeProgram : public ::testing::Test {
 
 TEST_F(ProbeProgram, IsFoundByNameWhileRunningAndNotAfterItEnds) {
   // The child must not inherit the quit signals that this thread blocks.
-  BlockQuitSignals();
+  ListenForQuitRequests();
   const pid_t pid = StartProgram(path_);
   ASSERT_GT(pid, 0);
   EXPECT_TRUE(Eventually([&] { return FindProcessByName(name_, NameMatch::kExact) == pid; }));
@@ -195,7 +200,7 @@ std::vector<pid_t> ProcessesNamed(const std::string& name) {
 // A process of the same name in another PID namespace (a container, as the host sees it)
 // belongs to another installation and is not found.
 TEST_F(ProbeProgram, IsNotFoundInAnotherPidNamespace) {
-  BlockQuitSignals();
+  ListenForQuitRequests();
   const pid_t unshare = StartProgram("/usr/bin/unshare",
                                      {"--fork", "--pid", "--map-root-user", "--kill-child", path_});
   ASSERT_GT(unshare, 0);
@@ -212,7 +217,7 @@ TEST_F(ProbeProgram, IsNotFoundInAnotherPidNamespace) {
 // started from another folder, or by another account from the same file, is another
 // installation's.
 TEST_F(ProbeProgram, OwnProcessesAreThoseOfTheAccountAndTheExecutablesFolder) {
-  BlockQuitSignals();
+  ListenForQuitRequests();
   const fs::path other = directory_ / "other";
   fs::create_directories(other);
   const std::string mine = (directory_ / name_).string();

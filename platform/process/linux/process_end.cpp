@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/process/linux/quit_signal.h"
+
 namespace tavrel {
 
 namespace {
@@ -33,12 +35,12 @@ class ProcessDescriptor {
 
 }  // namespace
 
-bool SignalAndWaitForEnd(pid_t pid, int signal, std::chrono::milliseconds timeout) {
+bool AskToQuitAndWaitForEnd(pid_t pid, std::chrono::milliseconds timeout) {
   using Clock = std::chrono::steady_clock;
   const ProcessDescriptor process(pid);
   if (process.get() < 0) return errno == ESRCH;  // no such process: it has ended
   // A process that ended since it was found cannot take the signal; the wait sees it ended.
-  process.Signal(signal);
+  process.Signal(kQuitSignal);
   const Clock::time_point deadline = Clock::now() + timeout;
   while (true) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());

@@ -1,10 +1,10 @@
-#include "platform/process/quit_signal_descriptor.h"
+#include "platform/process/linux/quit_signal_descriptor.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include "platform/process/quit_signal.h"
+#include "platform/process/linux/quit_signal.h"
 
 namespace tavrel {
 

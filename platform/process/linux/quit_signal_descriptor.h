@@ -1,7 +1,8 @@
 // The quit signals (SIGTERM, SIGINT) as a readable file descriptor, for programs whose main
-// thread waits in an event loop (the desktop front ends) rather than in WaitForQuitSignal.
+// thread waits in an event loop (the desktop front ends) rather than in WaitForQuitRequest
+// (quit_request.h). Linux only: the desktop front ends are built for Linux alone.
 //
-// The signals must be blocked in every thread (BlockQuitSignals, first in main); a signal
+// The signals must be blocked in every thread (ListenForQuitRequests, first in main); a signal
 // then stays pending until Take() reads it, and the descriptor is readable meanwhile.
 #pragma once
 
