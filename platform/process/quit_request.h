@@ -4,9 +4,10 @@
 //   - on Linux by SIGTERM (the manager's request to the bridge, and the system's) or SIGINT
 //     (Ctrl+C at a terminal);
 //   - on Windows by a console control event (Ctrl+C, Ctrl+Break, the console's close, logoff,
-//     shutdown), by the end of the session (WM_ENDSESSION), or by the message WM_BRIDGE_QUIT
-//     (WM_USER + 85) with wParam 255 at its hidden top-level window (the manager's request to
-//     the bridge; any other wParam is ignored);
+//     shutdown), by the end of the session (WM_ENDSESSION), or at its hidden top-level window
+//     by the message WM_BRIDGE_QUIT (WM_USER + 85) with wParam 255 (the manager's request to
+//     the bridge; any other wParam is ignored) or by the window's close (WM_CLOSE, as taskkill
+//     without /F sends it);
 //   - on both, by RequestQuit from inside the process (a Windows service's stop).
 // Requests are not counted: those that arrive before a wait make one pending request, which
 // the next wait takes. Each program turns a request into its own orderly stop.

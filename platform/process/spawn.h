@@ -4,9 +4,14 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrel {
+
+// The file name of the executable of the program `name` ("Tavrel"): the name itself on Linux,
+// the name with ".exe" on Windows.
+std::string ExecutableFileName(std::string_view name);
 
 // Starts the executable at `path` with `arguments`, in the caller's working directory. Returns
 // the new process's id, or 0 when it could not be started.

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/code_page.h"
@@ -149,11 +150,14 @@ TEST(ProcessLayer, HelperIsFoundAskedToQuitByMessageAndItsEndWaitedFor) {
   EXPECT_TRUE(AskToQuitAndWaitForEnd(helper.pid(), 0ms));
 }
 
-TEST(ProcessLayer, EndOfTheSessionEndsTheHelper) {
-  const Helper helper({"quit", UniqueLockName()});
-  ASSERT_TRUE(helper.Listens());
-  PostToTopLevelWindows(static_cast<DWORD>(helper.pid()), WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(helper.ExitCode(), 0u);
+TEST(ProcessLayer, TheEndOfTheSessionAndTheWindowsCloseEndTheHelper) {
+  for (const auto& [message, wParam] :
+       {std::pair<UINT, WPARAM>{WM_ENDSESSION, TRUE}, std::pair<UINT, WPARAM>{WM_CLOSE, 0}}) {
+    const Helper helper({"quit", UniqueLockName()});
+    ASSERT_TRUE(helper.Listens());
+    PostToTopLevelWindows(static_cast<DWORD>(helper.pid()), message, wParam, 0);
+    EXPECT_EQ(helper.ExitCode(), 0u) << message;
+  }
 }
 
 TEST(ProcessLayer, ProcessThatDoesNotListenIsWaitedForAndLeftRunning) {

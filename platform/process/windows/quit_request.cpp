@@ -52,7 +52,10 @@ LRESULT CALLBACK QuitWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       }
       return 0;
     case WM_CLOSE:
-      return 0;  // the window stays for the life of the process
+      // The window's close (taskkill without /F sends it) is the program's: the window stays
+      // for the life of the process.
+      RequestQuit();
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

@@ -8,6 +8,8 @@
 
 namespace tavrel {
 
+std::string ExecutableFileName(std::string_view name) { return std::string(name) + ".exe"; }
+
 pid_t StartProgram(const std::string& path, const std::vector<std::string>& arguments) {
   const WideString application = AnsiToWide(path);
   WideString commandLine = CommandLine(path, arguments);  // CreateProcessW may write to it
