@@ -24,7 +24,9 @@ std::string ResolvedFolder(const std::string& folder) {
 
 BridgeControl::BridgeControl(std::string programDirectory, std::string programName,
                              std::chrono::milliseconds stopTimeout)
-    : programPath_(ResolvedFolder(programDirectory) + "/" + programName),
+    : programPath_((std::filesystem::path(ResolvedFolder(programDirectory)) /
+                    ExecutableFileName(programName))
+                       .string()),
       stopTimeout_(stopTimeout) {}
 
 void BridgeControl::StartBridge() const { StartProgram(programPath_); }

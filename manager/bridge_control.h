@@ -1,9 +1,9 @@
 // Starting, finding and stopping the bridge program that lies beside the manager.
 //
-// The manager starts the bridge as <ProgramDirectory>/Tavrel and asks it to end with a quit
-// request (process_end.h); it never kills it. The manager reaps its ended children before every
-// look-up, so a bridge that has died is seen as gone and not as a zombie that still carries the
-// name.
+// The manager starts the bridge as <ProgramDirectory>/Tavrel (Tavrel.exe on Windows) and asks it to
+// end with a quit request (process_end.h); it never kills it. The manager reaps its ended children
+// before every look-up, so a bridge that has died is seen as gone and not as a zombie that still
+// carries the name.
 //
 // The bridge is a process of the manager's own account running the executable of the
 // manager's own folder (FindOwnProcess): a bridge started from another folder, or a process of
@@ -32,8 +32,8 @@ inline constexpr std::chrono::milliseconds kBridgeStopTimeout{10000};
 
 class BridgeControl {
  public:
-  // The bridge is the executable `programName` in `programDirectory` (symbolic links in the
-  // folder's path resolved).
+  // The bridge is the executable of `programName` (ExecutableFileName) in `programDirectory`
+  // (symbolic links in the folder's path resolved).
   explicit BridgeControl(std::string programDirectory, std::string programName = kBridgeProgramName,
                          std::chrono::milliseconds stopTimeout = kBridgeStopTimeout);
 

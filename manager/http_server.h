@@ -45,6 +45,7 @@
 #include "common/daily_log.h"
 #include "common/listen_settings.h"
 #include "manager/http_connections.h"
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
@@ -100,6 +101,8 @@ class HttpServerThread {
     void operator()(evhttp* http) const { evhttp_free(http); }
   };
 
+  // First made and last gone: libevent's sockets need Windows Sockets started.
+  SocketRuntime sockets_;
   RequestHandler handler_;
   const DailyLog& log_;
   HttpServerLimits limits_;

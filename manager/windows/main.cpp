@@ -1,0 +1,32 @@
+// Morvane for Windows: the manager without its tray (the windows are Linux-only so far), as a
+// console program, or with --service as the Windows service that the installer registers.
+#include <cstdio>
+#include <string_view>
+
+#include "common/program_directory.h"
+#include "manager/manager_app.h"
+#include "manager/manager_settings.h"
+#include "manager/windows/manager_service.h"
+#include "platform/process/quit_request.h"
+
+//   Morvane              the manager until Ctrl+C, the console's close or the session's end
+//   Morvane --service    the same under the Service Control Manager, until the service stops
+//   Morvane --settings   prints the settings it would use and ends (manager_settings.h)
+int main(int argc, char** argv) {
+  using namespace tavrel;
+  ListenForQuitRequests();
+  const std::optional<std::string> programDirectory = ProgramDirectory();
+  if (!programDirectory) {
+    std::fputs("Morvane: the program directory cannot be found\n", stderr);
+    return 1;
+  }
+  const std::string_view option = argc == 2 ? argv[1] : "";
+  if (option == "--settings") {
+    PrintManagerSettings(*programDirectory, stdout, stderr);
+    return 0;
+  }
+  if (option == "--service") {
+    return RunAsService([&] { return RunManager(*programDirectory); });
+  }
+  return RunManager(*programDirectory);
+}
