@@ -24,6 +24,10 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kInvalidSocket) close(socket);
 }
 
+bool OpenSocketPair(SocketHandle (&ends)[2]) {
+  return socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) == 0;
+}
+
 bool SetNonBlocking(SocketHandle socket) {
   const int flags = fcntl(socket, F_GETFL);
   return flags >= 0 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
