@@ -126,5 +126,7 @@ int ConnectWithin(SocketHandle socket, const sockaddr* address, socklen_t addres
 // The system's text for a socket error of LastSocketError() or ConnectWithin() (on Windows in
 // the system code page), without a line end.
 std::string SocketErrorText(int error);
+// The system's text for what getaddrinfo() returned.
+std::string ResolveErrorText(int error);
 
 }  // namespace tavrel

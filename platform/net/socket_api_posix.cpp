@@ -69,4 +69,6 @@ int ConnectWithin(SocketHandle socket, const sockaddr* address, socklen_t addres
 
 std::string SocketErrorText(int error) { return std::generic_category().message(error); }
 
+std::string ResolveErrorText(int error) { return gai_strerror(error); }
+
 }  // namespace tavrel

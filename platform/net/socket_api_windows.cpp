@@ -201,4 +201,7 @@ std::string SocketErrorText(int error) {
   return result.empty() ? "socket error " + std::to_string(error) : result;
 }
 
+// getaddrinfo() returns a Windows Sockets error.
+std::string ResolveErrorText(int error) { return SocketErrorText(error); }
+
 }  // namespace tavrel
