@@ -1,17 +1,12 @@
 #include "tools/api_connection.h"
 
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <optional>
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "platform/net/socket_api.h"
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
@@ -29,32 +24,23 @@ int RemainingMs(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// A send or receive that failed so is tried again.
+bool Retried(int error) { return error == kSocketWouldBlock || error == kSocketInterrupted; }
+
 // Connects one resolved address without blocking past `deadline`.
 UniqueSocket ConnectAddress(const addrinfo& address, Clock::time_point deadline,
                             std::string& error) {
-  UniqueSocket socket(::socket(
-      address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol));
-  if (!socket.valid()) {
-    error = std::strerror(errno);
+  UniqueSocket socket(OpenSocket(address.ai_family, address.ai_socktype, address.ai_protocol));
+  if (!socket.valid() || !SetNonBlocking(socket.get())) {
+    error = SocketErrorText(LastSocketError());
     return {};
   }
-  if (connect(socket.get(), address.ai_addr, address.ai_addrlen) != 0) {
-    if (errno != EINPROGRESS) {
-      error = std::strerror(errno);
-      return {};
-    }
-    pollfd writable{socket.get(), POLLOUT, 0};
-    if (poll(&writable, 1, RemainingMs(deadline)) <= 0) {
-      error = "connection timed out";
-      return {};
-    }
-    int status = 0;
-    socklen_t length = sizeof status;
-    getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &status, &length);
-    if (status != 0) {
-      error = std::strerror(status);
-      return {};
-    }
+  const int failure =
+      ConnectWithin(socket.get(), address.ai_addr, static_cast<socklen_t>(address.ai_addrlen),
+                    RemainingMs(deadline));
+  if (failure != 0) {
+    error = failure == kSocketTimedOut ? "connection timed out" : SocketErrorText(failure);
+    return {};
   }
   return socket;
 }
@@ -71,7 +57,7 @@ std::unique_ptr<ApiConnection> ApiConnection::Connect(const std::string& host, i
   addrinfo* found = nullptr;
   const int resolved = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
   if (resolved != 0) {
-    error = gai_strerror(resolved);
+    error = ResolveErrorText(resolved);
     return nullptr;
   }
   const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, freeaddrinfo);
@@ -88,10 +74,10 @@ bool ApiConnection::SendRequest(std::string_view header) {
   size_t sent = 0;
   while (sent < frame.Length()) {
     pollfd writable{socket_.get(), POLLOUT, 0};
-    if (poll(&writable, 1, 5000) <= 0) return false;
-    const ssize_t n = send(socket_.get(), frame.At(static_cast<ptrdiff_t>(sent)),
-                           frame.Length() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+    if (PollSockets(&writable, 1, 5000) <= 0) return false;
+    const std::ptrdiff_t n =
+        SendSome(socket_.get(), frame.At(static_cast<ptrdiff_t>(sent)), frame.Length() - sent);
+    if (n < 0 && !Retried(LastSocketError())) return false;
     if (n > 0) sent += static_cast<size_t>(n);
   }
   return true;
@@ -131,10 +117,10 @@ ApiReceive ApiConnection::Receive(ApiReply& reply, std::chrono::milliseconds tim
     const ApiReceive buffered = TakeBufferedFrame(reply);
     if (buffered != ApiReceive::kTimeout) return buffered;
     pollfd readable{socket_.get(), POLLIN, 0};
-    if (poll(&readable, 1, RemainingMs(deadline)) <= 0) return ApiReceive::kTimeout;
+    if (PollSockets(&readable, 1, RemainingMs(deadline)) <= 0) return ApiReceive::kTimeout;
     received_.Reserve(65536);
-    const ssize_t n = recv(socket_.get(), received_.End(), received_.FreeSpace(), 0);
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return ApiReceive::kClosed;
+    const std::ptrdiff_t n = ReceiveSome(socket_.get(), received_.End(), received_.FreeSpace());
+    if (n == 0 || (n < 0 && !Retried(LastSocketError()))) return ApiReceive::kClosed;
     if (n > 0) {
       if (firstBytes_.size() < kFirstBytesKept) {
         firstBytes_.append(reinterpret_cast<const char*>(received_.End()),

@@ -21,7 +21,8 @@ enum CliExit : int {
 // failure is one line on `err` that says what went wrong in English, with the bridge's own
 // text in quotes: a write the bridge refused (after the "ret1=.. ret2=.." line), a server list,
 // browse or store whose reply reports a failure (instead of the document), a project the bridge
-// cannot give (an empty reply to get-project), a peer that is not the bridge's API.
+// cannot give (an empty reply to get-project), a peer that is not the bridge's API. On Windows
+// the caller holds a SocketRuntime (platform/net/socket_api.h).
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err);
 
 }  // namespace tavrel

@@ -1,7 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <atomic>
 #include <cmath>
@@ -18,6 +15,7 @@
 #include "common/log_time.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "platform/net/socket_api.h"
 #include "tools/cli_output_capture.h"
 #include "wire/api_frame.h"
 #include "wire/unique_socket.h"
@@ -113,6 +111,7 @@ class CliTest : public ::testing::Test {
     return RunCliCommandCapturing(options, output);
   }
 
+  const SocketRuntime sockets_;  // first: the server makes sockets
   ExitFlag exitFlag_;
   BridgeLog log_;
   MetricRegistry metrics_;
@@ -185,7 +184,8 @@ TEST_F(CliTest, FailuresReportedByTheBridgeAreOneLineOfEnglishAndNotZero) {
 }
 
 TEST(Cli, APeerThatIsNotTheBridgeIsNamedAsSuch) {
-  UniqueSocket listener(socket(AF_INET, SOCK_STREAM, 0));
+  const SocketRuntime sockets;
+  UniqueSocket listener(OpenSocket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -196,9 +196,9 @@ TEST(Cli, APeerThatIsNotTheBridgeIsNamedAsSuch) {
   std::thread peer([&] {  // an HTTP server's answer to the frame, then the close
     UniqueSocket client(accept(listener.get(), nullptr, nullptr));
     char request[256];
-    (void)!recv(client.get(), request, sizeof request, 0);
+    ReceiveSome(client.get(), request, sizeof request);
     const std::string answer = "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n";
-    (void)!send(client.get(), answer.data(), answer.size(), MSG_NOSIGNAL);
+    SendSome(client.get(), answer.data(), answer.size());
   });
   CliOptions options;
   options.command = "ping";
@@ -350,6 +350,7 @@ TEST(Cli, ParsesOptionsAroundTheCommand) {
 }
 
 TEST(Cli, ReportsUsageAndConnectionFailuresWithTheirExitCodes) {
+  const SocketRuntime sockets;
   CliOptions options;
   std::string error;
   char program[] = "tavrel-cli";

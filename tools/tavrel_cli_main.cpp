@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/net/socket_api.h"
 #include "tools/cli_commands.h"
 
 int main(int argc, char** argv) {
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
     std::fputs(kCliUsageText, stdout);
     return kCliOk;
   }
+  const SocketRuntime sockets;  // a failed start shows in the connection's error
   return RunCliCommand(options, stdout, stderr);
 }

@@ -1,37 +1,36 @@
-// A descriptor (a socket, an eventfd) that closes itself.
+// A socket that closes itself.
 #pragma once
 
-#include <unistd.h>
-
 #include <utility>
+
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
 class UniqueSocket {
  public:
   UniqueSocket() = default;
-  explicit UniqueSocket(int fd) : fd_(fd) {}
+  explicit UniqueSocket(SocketHandle socket) : socket_(socket) {}
   ~UniqueSocket() { Reset(); }
-  UniqueSocket(UniqueSocket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueSocket(UniqueSocket&& other) noexcept
+      : socket_(std::exchange(other.socket_, kInvalidSocket)) {}
   UniqueSocket& operator=(UniqueSocket&& other) noexcept {
     if (this != &other) {
       Reset();
-      fd_ = std::exchange(other.fd_, -1);
+      socket_ = std::exchange(other.socket_, kInvalidSocket);
     }
     return *this;
   }
   UniqueSocket(const UniqueSocket&) = delete;
   UniqueSocket& operator=(const UniqueSocket&) = delete;
 
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
+  SocketHandle get() const { return socket_; }
+  bool valid() const { return socket_ != kInvalidSocket; }
   // Closes the socket (if open); the object then holds none.
-  void Reset() {
-    if (fd_ >= 0) close(std::exchange(fd_, -1));
-  }
+  void Reset() { CloseSocket(std::exchange(socket_, kInvalidSocket)); }
 
  private:
-  int fd_ = -1;
+  SocketHandle socket_ = kInvalidSocket;
 };
 
 }  // namespace tavrel

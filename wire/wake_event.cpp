@@ -1,22 +1,26 @@
 #include "wire/wake_event.h"
 
-#include <sys/eventfd.h>
-
 #include <cstdint>
 
 namespace tavrel {
 
-WakeEvent::WakeEvent() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+WakeEvent::WakeEvent() {
+  SocketHandle ends[2];
+  if (!OpenSocketPair(ends)) return;
+  watched_ = UniqueSocket(ends[0]);
+  signalled_ = UniqueSocket(ends[1]);
+}
 
 void WakeEvent::Signal() {
-  const std::uint64_t one = 1;
-  // Fails only when the counter is full, and a full counter is readable all the same.
-  [[maybe_unused]] const ssize_t written = write(fd_.get(), &one, sizeof one);
+  const std::uint8_t one = 1;
+  // Fails only when the pair's buffer is full, and a full pair is readable all the same.
+  SendSome(signalled_.get(), &one, sizeof one);
 }
 
 void WakeEvent::Drain() {
-  std::uint64_t count = 0;
-  [[maybe_unused]] const ssize_t taken = read(fd_.get(), &count, sizeof count);
+  std::uint8_t bytes[4096];
+  while (ReceiveSome(watched_.get(), bytes, sizeof bytes) > 0) {
+  }
 }
 
 }  // namespace tavrel

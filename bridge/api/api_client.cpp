@@ -1,9 +1,6 @@
 #include "bridge/api/api_client.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
 
 namespace tavrel {
 
@@ -27,12 +24,12 @@ std::ptrdiff_t ApiClient::SendNow(const std::uint8_t* data, std::size_t length) 
   std::size_t sent = 0;
   while (sent < length) {
     const std::size_t chunk = std::min(kSendChunk, length - sent);
-    const ssize_t n = send(socket_.get(), data + sent, chunk, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const std::ptrdiff_t n = SendSome(socket_.get(), data + sent, chunk);
     if (n >= 0) {
       sent += static_cast<std::size_t>(n);
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+    } else if (LastSocketError() == kSocketWouldBlock) {
       break;
-    } else if (errno != EINTR) {
+    } else if (LastSocketError() != kSocketInterrupted) {
       Close();
       return -1;
     }

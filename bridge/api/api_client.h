@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/period_timer.h"
+#include "platform/net/socket_api.h"
 #include "wire/byte_buffer.h"
 #include "wire/frame_codec.h"
 #include "wire/unique_socket.h"
@@ -45,7 +46,7 @@ class ApiClient {
   bool awaitingReply = false;
 
   bool IsOpen() const { return socket_.valid(); }
-  int Socket() const { return socket_.get(); }
+  SocketHandle Socket() const { return socket_.get(); }
   // Closes the socket; the server drops the client in a later pass.
   void Close() { socket_.Reset(); }
 

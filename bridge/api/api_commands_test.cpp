@@ -1,11 +1,7 @@
 // The commands of a bridge without engines, through its API server and a loopback client.
 #include "bridge/api/api_commands.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include <filesystem>
 #include <optional>
@@ -14,6 +10,7 @@
 
 #include "common/markup_declarations.h"
 #include "common/test_files.h"
+#include "platform/net/socket_api.h"
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 #include "wire/unique_socket.h"
@@ -25,6 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(ApiCommands, AClientWhoseSnapshotCouldNotBeSentGetsNoPushes) {
+  const SocketRuntime sockets;
   const TestDirectory directory;
   std::filesystem::create_directory(directory / "log");
   std::string tags;
@@ -40,12 +38,13 @@ TEST(ApiCommands, AClientWhoseSnapshotCouldNotBeSentGetsNoPushes) {
   server.SetRequestHandler(&commands);
   server.Pass(0ms);
   ASSERT_TRUE(server.IsListening());
-  const UniqueSocket peer(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  const UniqueSocket peer(OpenSocket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<std::uint16_t>(server.ListeningPort()));
   ASSERT_EQ(connect(peer.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_TRUE(SetNonBlocking(peer.get()));
   while (server.ClientCountForTest() == 0) server.Pass(1ms);
 
   // The types of the frames that arrive while the server runs for a while.
@@ -55,7 +54,7 @@ TEST(ApiCommands, AClientWhoseSnapshotCouldNotBeSentGetsNoPushes) {
     for (int pass = 0; pass < 200; ++pass) {
       server.Pass(1ms);
       received.Reserve(65536);
-      const ssize_t n = recv(peer.get(), received.End(), received.FreeSpace(), MSG_DONTWAIT);
+      const std::ptrdiff_t n = ReceiveSome(peer.get(), received.End(), received.FreeSpace());
       if (n > 0) received.SetLength(received.Length() + static_cast<std::size_t>(n));
       while (ScanFrame(received) == FrameScan::kComplete) {
         TakeFrame(received, [&](MarkupDocument& reply) {
@@ -74,8 +73,8 @@ TEST(ApiCommands, AClientWhoseSnapshotCouldNotBeSentGetsNoPushes) {
     const std::string request =
         std::string(kGbkDeclaration) + "<root ver=\"0\" type=\"1\" flag=\"0\" uid=\"1\"/>\r\n";
     EXPECT_EQ(BuildFrame(request, {}, kBodyNone, frame), FrameBuild::kBuilt);
-    EXPECT_EQ(send(peer.get(), frame.At(0), frame.Length(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(frame.Length()));
+    EXPECT_EQ(SendSome(peer.get(), frame.At(0), frame.Length()),
+              static_cast<std::ptrdiff_t>(frame.Length()));
     std::vector<std::string> types = arrivals();
     server.AppendPush({.handle = 0, .valueClass = 2, .integer = 7});
     const std::vector<std::string> later = arrivals();

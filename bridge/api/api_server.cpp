@@ -1,21 +1,14 @@
 #include "bridge/api/api_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "platform/net/socket_api.h"
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 
@@ -113,32 +106,30 @@ std::int64_t ApiServer::MsUntilListenAttempt(std::uint64_t now) const {
 
 void ApiServer::WaitForWake(int timeoutMs) {
   pollfd wake{wake_.Descriptor(), POLLIN, 0};
-  if (poll(&wake, 1, timeoutMs) > 0) wake_.Drain();
+  if (PollSockets(&wake, 1, timeoutMs) > 0) wake_.Drain();
 }
 
 bool ApiServer::Listen() {
-  UniqueSocket listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueSocket listener(OpenSocket(AF_INET, SOCK_STREAM, 0));
   if (!listener.valid()) {
     log_.LogMessage("API SOCKET创建失败", 0);
     return false;
   }
-  const int on = 1;
-  setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  ReuseListeningAddress(listener.get());
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port_));
   if (inet_pton(AF_INET, listenAddress_.c_str(), &address.sin_addr) != 1) return false;
   if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.get(), kBacklog) != 0) {
-    const int error = errno;
+    const int error = LastSocketError();
     // Said once: the next attempts, every kListenRetryMs, say it again only when the reason
     // changes.
     if (error != listenError_) {
       listenError_ = error;
       log_.LogProblem("API: cannot listen on " + listenAddress_ + ":" +
-                      std::to_string(ntohs(address.sin_port)) + ": " +
-                      std::generic_category().message(error) + "; trying again every " +
-                      std::to_string(kListenRetryMs / 1000) + " s");
+                      std::to_string(ntohs(address.sin_port)) + ": " + SocketErrorText(error) +
+                      "; trying again every " + std::to_string(kListenRetryMs / 1000) + " s");
     }
     return false;
   }
@@ -178,14 +169,14 @@ void ApiServer::SelectPass(std::optional<std::chrono::milliseconds> waitLimit) {
     polled.push_back(client.get());
   }
   // Pushes already waiting end the wait at their flush time; the event announces new ones only
-  // (poll() skips an entry whose descriptor is negative).
+  // (PollSockets skips an entry of kInvalidSocket).
   std::int64_t waitMs = MsUntilClientDrop();
   if (pushesWaiting) waitMs = ShorterWait(waitMs, MsUntilPushFlush());
   const std::size_t pushesIndex = sockets.size();
-  sockets.push_back({pushesWaiting ? -1 : pushesPending_.Descriptor(), POLLIN, 0});
+  sockets.push_back({pushesWaiting ? kInvalidSocket : pushesPending_.Descriptor(), POLLIN, 0});
   const std::size_t wakeIndex = sockets.size();
   sockets.push_back({wake_.Descriptor(), POLLIN, 0});
-  if (poll(sockets.data(), sockets.size(), PollTimeout(waitMs, waitLimit)) <= 0) return;
+  if (PollSockets(sockets.data(), sockets.size(), PollTimeout(waitMs, waitLimit)) <= 0) return;
 
   if (sockets[pushesIndex].revents != 0) pushesPending_.Drain();
   if (sockets[wakeIndex].revents != 0) {
@@ -250,8 +241,11 @@ std::int64_t ApiServer::MsUntilPushFlush() const {
 
 void ApiServer::ReadFrom(ApiClient& client) {
   std::uint8_t bytes[kReceiveChunk];
-  const ssize_t n = recv(client.Socket(), bytes, sizeof bytes, 0);
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+  const std::ptrdiff_t n = ReceiveSome(client.Socket(), bytes, sizeof bytes);
+  if (n < 0 &&
+      (LastSocketError() == kSocketWouldBlock || LastSocketError() == kSocketInterrupted)) {
+    return;
+  }
   if (n <= 0) {
     client.Close();
     return;
@@ -273,14 +267,12 @@ void ApiServer::RunRequests(ApiClient& client) {
 void ApiServer::Accept() {
   sockaddr_in peer{};
   socklen_t length = sizeof peer;
-  UniqueSocket socket(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
-                              SOCK_CLOEXEC | SOCK_NONBLOCK));
+  UniqueSocket socket(AcceptSocket(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length));
   if (!socket.valid()) return;
   if (clients_.size() >= static_cast<std::size_t>(kMaxClients)) return;  // closed at once
   // Replies and pushes are whole frames sent at once: waiting to fill a segment only delays
   // the end of a frame.
-  const int noDelay = 1;
-  setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+  SetSocketOption(socket.get(), IPPROTO_TCP, TCP_NODELAY, 1);
   char address[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
   const int port = ntohs(peer.sin_port);

@@ -140,7 +140,7 @@ class ApiServer {
   std::string listenAddress_ = "0.0.0.0";
   UniqueSocket listener_;
   std::optional<std::uint64_t> lastListenAttempt_;
-  int listenError_ = 0;  // errno of the last failed listen attempt, 0 after one that worked
+  int listenError_ = 0;  // socket error of the last failed listen attempt, 0 after one that worked
   std::vector<std::unique_ptr<ApiClient>> clients_;
   int connectionCounter_ = 0;
   ApiPeerRegistry peers_;

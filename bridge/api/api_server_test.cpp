@@ -1,11 +1,6 @@
 #include "bridge/api/api_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +16,7 @@
 
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
+#include "platform/net/socket_api.h"
 #include "wire/api_frame.h"
 #include "wire/frame_codec.h"
 #include "wire/push_record.h"
@@ -77,13 +73,11 @@ class TestClient {
  public:
   // `receiveBuffer`, when given, shrinks the socket's receive buffer so that a client that does
   // not read fills up quickly.
-  explicit TestClient(int port, int receiveBuffer = 0) : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
-    if (receiveBuffer > 0) {
-      setsockopt(socket_.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    }
+  explicit TestClient(int port, int receiveBuffer = 0)
+      : socket_(OpenSocket(AF_INET, SOCK_STREAM, 0)) {
+    if (receiveBuffer > 0) SetSocketOption(socket_.get(), SOL_SOCKET, SO_RCVBUF, receiveBuffer);
     // Requests leave at once, as from the clients that send one frame per write.
-    const int noDelay = 1;
-    setsockopt(socket_.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    SetSocketOption(socket_.get(), IPPROTO_TCP, TCP_NODELAY, 1);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -96,8 +90,8 @@ class TestClient {
   void Send(int type) {
     ByteBuffer frame;
     ASSERT_EQ(BuildFrame(Header(type), {}, kBodyNone, frame), FrameBuild::kBuilt);
-    ASSERT_EQ(send(socket_.get(), frame.At(0), frame.Length(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(frame.Length()));
+    ASSERT_EQ(SendSome(socket_.get(), frame.At(0), frame.Length()),
+              static_cast<std::ptrdiff_t>(frame.Length()));
   }
 
   // Reads what has arrived and returns the decoded frames' header types and bodies.
@@ -110,8 +104,8 @@ class TestClient {
     std::vector<Frame> frames;
     uint8_t bytes[65536];
     pollfd ready{socket_.get(), POLLIN, 0};
-    while (poll(&ready, 1, 50) > 0) {
-      const ssize_t n = recv(socket_.get(), bytes, sizeof bytes, 0);
+    while (PollSockets(&ready, 1, 50) > 0) {
+      const std::ptrdiff_t n = ReceiveSome(socket_.get(), bytes, sizeof bytes);
       if (n <= 0) {
         closedByPeer_ = true;
         break;
@@ -193,6 +187,7 @@ class ApiServerTest : public ::testing::Test {
     ASSERT_EQ(client.Receive().size(), 1u);
   }
 
+  const SocketRuntime sockets_;  // first: the server makes sockets
   ExitFlag exitFlag_;
   std::atomic<std::uint64_t> ticks_{1000};
   BridgeLog log_;
@@ -457,7 +452,7 @@ TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnlyAndSaysWhich) {
   server.Pass(kStepWait);
   ASSERT_TRUE(server.IsListening());
   const auto connects = [&](const char* host) {
-    UniqueSocket peer(socket(AF_INET, SOCK_STREAM, 0));
+    UniqueSocket peer(OpenSocket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     inet_pton(AF_INET, host, &address.sin_addr);
@@ -474,7 +469,7 @@ TEST_F(ApiServerTest, ListensOnTheAddressItIsGivenOnlyAndSaysWhich) {
 TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySecondsAndSaysWhyOnce) {
   const auto capture = std::make_shared<LogCapture>();
   log_.AttachLogSink(capture);
-  UniqueSocket blocker(socket(AF_INET, SOCK_STREAM, 0));
+  UniqueSocket blocker(OpenSocket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};
   address.sin_family = AF_INET;
   socklen_t length = sizeof address;
@@ -482,6 +477,10 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySecondsAndSaysWhyOnce) {
   ASSERT_EQ(listen(blocker.get(), 1), 0);
   getsockname(blocker.get(), reinterpret_cast<sockaddr*>(&address), &length);
   const int port = ntohs(address.sin_port);
+  // The system's own words for the port in use ("Address already in use" on Linux).
+  const UniqueSocket second(OpenSocket(AF_INET, SOCK_STREAM, 0));
+  ASSERT_NE(bind(second.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  const std::string inUse = SocketErrorText(LastSocketError());
 
   ApiServer server(port, log_, exitFlag_, metrics_, [this] { return ticks_.load(); });
   server.Pass();  // the first attempt fails, and the pass returns
@@ -501,7 +500,7 @@ TEST_F(ApiServerTest, RetriesAPortInUseEveryThirtySecondsAndSaysWhyOnce) {
   EXPECT_EQ(server.ListeningPort(), port);
   EXPECT_EQ(capture->lines,
             (std::vector<std::string>{"API: cannot listen on 0.0.0.0:" + std::to_string(port) +
-                                          ": Address already in use; trying again every 30 s",
+                                          ": " + inUse + "; trying again every 30 s",
                                       "API: listening on 0.0.0.0:" + std::to_string(port)}));
 }
 

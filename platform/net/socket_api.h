@@ -106,6 +106,12 @@ std::ptrdiff_t SendSome(SocketHandle socket, const void* bytes, std::size_t leng
 // LastSocketError().
 std::ptrdiff_t ReceiveSome(SocketHandle socket, void* bytes, std::size_t capacity);
 
+// Two stream sockets connected to each other, non-blocking and not inherited, in `ends`: a Unix
+// socket pair on Linux; on Windows, which has none, two TCP sockets joined over the loopback
+// address (by a listener that is closed again, and that takes only the other end's own
+// connection). False on failure, with LastSocketError().
+bool OpenSocketPair(SocketHandle (&ends)[2]);
+
 // poll() of the sockets (WSAPoll on Windows): the number of entries with events, 0 when
 // `timeoutMs` passed first (a negative one waits without end), -1 on failure. An entry whose
 // socket is kInvalidSocket is skipped and gets no events.
@@ -120,5 +126,7 @@ int ConnectWithin(SocketHandle socket, const sockaddr* address, socklen_t addres
 // The system's text for a socket error of LastSocketError() or ConnectWithin() (on Windows in
 // the system code page), without a line end.
 std::string SocketErrorText(int error);
+// The system's text for what getaddrinfo() returned.
+std::string ResolveErrorText(int error);
 
 }  // namespace tavrel

@@ -24,6 +24,10 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kInvalidSocket) close(socket);
 }
 
+bool OpenSocketPair(SocketHandle (&ends)[2]) {
+  return socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) == 0;
+}
+
 bool SetNonBlocking(SocketHandle socket) {
   const int flags = fcntl(socket, F_GETFL);
   return flags >= 0 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
@@ -64,5 +68,7 @@ int ConnectWithin(SocketHandle socket, const sockaddr* address, socklen_t addres
 }
 
 std::string SocketErrorText(int error) { return std::generic_category().message(error); }
+
+std::string ResolveErrorText(int error) { return gai_strerror(error); }
 
 }  // namespace tavrel

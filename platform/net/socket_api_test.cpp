@@ -91,6 +91,17 @@ TEST_F(SocketApi, ARefusedConnectionFailsAtOnceWithTheSystemsText) {
   EXPECT_NE(text.back(), '\n');
 }
 
+TEST_F(SocketApi, AFailedLookUpHasTheSystemsText) {
+  addrinfo hints{};
+  hints.ai_flags = AI_NUMERICHOST;  // no name service asked
+  addrinfo* found = nullptr;
+  const int error = getaddrinfo("not.an.address", "1", &hints, &found);
+  ASSERT_NE(error, 0);
+  const std::string text = ResolveErrorText(error);
+  EXPECT_FALSE(text.empty());
+  EXPECT_NE(text.back(), '\n');
+}
+
 }  // namespace
 
 }  // namespace tavrel

@@ -5,6 +5,7 @@
 #include <climits>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/net/socket_api.h"
@@ -21,6 +22,48 @@ int ChunkLength(std::size_t length) {
 // Sockets of this process are not handed to the processes it starts.
 void KeepFromChildren(SocketHandle socket) {
   SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0);
+}
+
+// The address of `socket`'s own end, or of its peer's.
+sockaddr_in LocalAddress(SocketHandle socket) {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+  return address;
+}
+sockaddr_in PeerAddress(SocketHandle socket) {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length);
+  return address;
+}
+
+bool SameAddress(const sockaddr_in& a, const sockaddr_in& b) {
+  return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+}
+
+// Connects `ends` through `listener`, which listens on a loopback port; another program may
+// connect to that port meanwhile, so only the connection of ends[0] itself is taken.
+bool JoinThrough(SocketHandle listener, SocketHandle (&ends)[2]) {
+  const sockaddr_in address = LocalAddress(listener);
+  ends[0] = OpenSocket(AF_INET, SOCK_STREAM, 0);
+  if (ends[0] == kInvalidSocket ||
+      connect(ends[0], reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    return false;
+  }
+  const sockaddr_in own = LocalAddress(ends[0]);
+  while (true) {
+    ends[1] = accept(listener, nullptr, nullptr);
+    if (ends[1] == kInvalidSocket) return false;
+    if (SameAddress(PeerAddress(ends[1]), own)) break;
+    closesocket(std::exchange(ends[1], kInvalidSocket));
+  }
+  KeepFromChildren(ends[1]);
+  // A wake-up of one byte leaves at once rather than wait for the previous one's
+  // acknowledgement.
+  return SetSocketOption(ends[0], IPPROTO_TCP, TCP_NODELAY, 1) &&
+         SetSocketOption(ends[1], IPPROTO_TCP, TCP_NODELAY, 1) && SetNonBlocking(ends[0]) &&
+         SetNonBlocking(ends[1]);
 }
 
 }  // namespace
@@ -51,6 +94,25 @@ SocketHandle AcceptSocket(SocketHandle listener, sockaddr* peer, socklen_t* peer
     return kInvalidSocket;
   }
   return socket;
+}
+
+bool OpenSocketPair(SocketHandle (&ends)[2]) {
+  ends[0] = ends[1] = kInvalidSocket;
+  const SocketHandle listener = OpenSocket(AF_INET, SOCK_STREAM, 0);
+  if (listener == kInvalidSocket) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool joined =
+      bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      listen(listener, 1) == 0 && JoinThrough(listener, ends);
+  const int error = WSAGetLastError();
+  closesocket(listener);
+  if (!joined) {
+    for (SocketHandle& end : ends) CloseSocket(std::exchange(end, kInvalidSocket));
+    WSASetLastError(error);
+  }
+  return joined;
 }
 
 void CloseSocket(SocketHandle socket) {
@@ -138,5 +200,8 @@ std::string SocketErrorText(int error) {
   }
   return result.empty() ? "socket error " + std::to_string(error) : result;
 }
+
+// getaddrinfo() returns a Windows Sockets error.
+std::string ResolveErrorText(int error) { return SocketErrorText(error); }
 
 }  // namespace tavrel
