@@ -17,6 +17,7 @@
 #include "bridge/core/front_end.h"
 #include "bridge/core/value_push_sink.h"
 #include "common/listen_settings.h"
+#include "platform/net/socket_api.h"
 
 namespace tavrel {
 
@@ -36,6 +37,8 @@ class BridgeApi final : public FrontEnd, private ApiService, private ValuePushSi
   void Wake() override { server_.Wake(); }
   void PushValue(const TagLiveValue& value) override;
 
+  // First made and last gone: the server's sockets need Windows Sockets started.
+  SocketRuntime sockets_;
   const ExitFlag& exitFlag_;
   ApiServer server_;
   ApiCommands commands_;

@@ -15,7 +15,8 @@ namespace tavrel {
 // registry, by which a walk of the registry tells OPC servers from other classes.
 inline constexpr const char* kOpcServerSetting = "opc";
 
-// Registers the service as a built-in class. Call once at start-up, before the first
+// Registers the service as a built-in class (Linux; on Windows the service is the OPC core
+// components' own, and this does nothing). Call once at start-up, before the first
 // activation; calling it again changes nothing.
 void RegisterOpcCoreClasses();
 

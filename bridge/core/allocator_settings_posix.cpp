@@ -1,6 +1,6 @@
-#include "bridge/core/allocator_settings.h"
-
 #include <malloc.h>
+
+#include "bridge/core/allocator_settings.h"
 
 namespace tavrel {
 

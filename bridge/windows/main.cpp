@@ -1,0 +1,39 @@
+// Tavrel for Windows: the bridge without its desktop (the windows are Linux-only so far) and
+// with the front ends that the Windows build has, the TCP API.
+//
+//   Tavrel              the bridge until the manager's quit message, Ctrl+C, the console's
+//                       close or the session's end
+//   Tavrel --settings   prints the settings it would use and ends (app_settings.h)
+//
+// The simulated OPC servers of the demo project run in this process; with the environment
+// variable TAVREL_SIMULATED_SERVERS=out-of-process they are left to opcsim_server.exe, which
+// COM starts as their registered local server, as it starts every real OPC server.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "bridge/api/bridge_api.h"
+#include "bridge/core/app_settings.h"
+#include "bridge/core/bridge_process.h"
+#include "bridge/opc/opc_connection.h"
+#include "common/program_directory.h"
+#include "platform/opcsim/simulated_servers.h"
+
+int main(int argc, char** argv) {
+  using namespace tavrel;
+  if (argc == 2 && std::string_view(argv[1]) == "--settings") {
+    const std::optional<std::string> programDirectory = ProgramDirectory();
+    if (!programDirectory) return 1;
+    PrintBridgeSettings(*programDirectory, stdout, stderr);
+    return 0;
+  }
+  const char* servers = std::getenv("TAVREL_SIMULATED_SERVERS");
+  const bool outOfProcess = servers != nullptr && std::string_view(servers) == "out-of-process";
+  return RunBridgeProcess({
+      .registerClasses = outOfProcess ? ClassRegistration() : opcsim::RegisterSimulatedServers,
+      .makeEngine = MakeOpcConnection,
+      .frontEnds = {MakeApiFrontEnd},
+  });
+}
