@@ -11,6 +11,7 @@
 #include "bridge/mqtt/mqtt_publisher.h"
 #include "bridge/opc/opc_connection.h"
 #include "bridge/ui/bridge_desktop_app.h"
+#include "common/data_directory.h"
 #include "common/program_directory.h"
 #include "platform/opcsim/simulated_servers.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::string_view(argv[1]) == "--settings") {
     const std::optional<std::string> programDirectory = ProgramDirectory();
     if (!programDirectory) return 1;
-    PrintBridgeSettings(*programDirectory, stdout, stderr);
+    PrintBridgeSettings(DataDirectory(*programDirectory), stdout, stderr);
     return 0;
   }
   const BridgeDesktopOptions desktop = DesktopOptionsFrom(argc, argv);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/data_directory.h"
 #include "common/program_directory.h"
 #include "manager/manager_app.h"
 #include "manager/manager_platform.h"
@@ -16,11 +17,11 @@ int main(int argc, char** argv) {
   ListenForQuitRequests();
   const std::optional<std::string> programDirectory = ProgramDirectory();
   if (!programDirectory) {
-    std::fputs("Morvane: the program directory cannot be found (/proc/self/exe)\n", stderr);
+    std::fputs("Morvane: the program directory cannot be found\n", stderr);
     return 1;
   }
   if (argc == 2 && std::string_view(argv[1]) == "--settings") {
-    PrintManagerSettings(*programDirectory, stdout, stderr);
+    PrintManagerSettings(DataDirectory(*programDirectory), stdout, stderr);
     return 0;
   }
   return RunManager(*programDirectory, MakeManagerTray);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/daily_log.h"
+#include "common/data_directory.h"
 #include "common/terminal_echo.h"
 #include "manager/bridge_control.h"
 #include "manager/configuration_interface.h"
@@ -18,15 +19,16 @@ int RunManager(const std::string& programDirectory, const ManagerTrayFactory& ma
   const SingleInstanceLock instance(kManagerInstanceName);
   if (!instance.held()) return 0;
 
-  const ManagerSettings settings = LoadManagerSettings(programDirectory + "/" + kSettingsFileName);
-  const DailyLog log(programDirectory);
+  const std::string dataDirectory = DataDirectory(programDirectory);
+  const ManagerSettings settings = LoadManagerSettings(dataDirectory + "/" + kSettingsFileName);
+  const DailyLog log(dataDirectory);
   for (const std::string& note : settings.notes) {
     log.WriteLogLine(note);
     EchoToTerminal("Morvane", note);
   }
   const BridgeControl bridge(programDirectory);
   const std::unique_ptr<ManagerTray> tray = makeTray ? makeTray(settings.watch) : nullptr;
-  const ConfigurationInterface interface(programDirectory, log, bridge);
+  const ConfigurationInterface interface(dataDirectory, log, bridge);
   std::optional<HttpServerThread> http;
   http.emplace(
       settings.HttpPort(),

@@ -23,9 +23,10 @@ namespace tavrel {
 
 inline constexpr char kManagerInstanceName[] = "Global\\QZ_OPC_PLATFORM_MORVANE";
 
-// Runs the manager installed in `programDirectory`, with the tray that `makeTray` makes (none
-// without one), until it is asked to quit; returns the process's exit code. The calling thread
-// must be the only one, listening for quit requests (ListenForQuitRequests).
+// Runs the manager installed in `programDirectory`, with its files in that folder's
+// DataDirectory (common/data_directory.h) and the tray that `makeTray` makes (none without
+// one), until it is asked to quit; returns the process's exit code. The calling thread must be
+// the only one, listening for quit requests (ListenForQuitRequests).
 int RunManager(const std::string& programDirectory, const ManagerTrayFactory& makeTray = {});
 
 }  // namespace tavrel

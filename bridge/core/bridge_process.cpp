@@ -6,6 +6,7 @@
 #include "bridge/core/allocator_settings.h"
 #include "bridge/core/bridge_runtime.h"
 #include "common/crash_report.h"
+#include "common/data_directory.h"
 #include "common/program_directory.h"
 #include "platform/com/com_apartment.h"
 #include "platform/com/com_api.h"
@@ -38,16 +39,16 @@ int RunBridgeProcess(const BridgeProgram& program) {
 
   const std::optional<std::string> found = ProgramDirectory();
   if (!found) {
-    std::fputs("Tavrel: the program directory cannot be found (/proc/self/exe)\n", stderr);
+    std::fputs("Tavrel: the program directory cannot be found\n", stderr);
     return 1;
   }
-  const std::string& programDirectory = *found;
-  InstallCrashReport(programDirectory);
+  const std::string dataDirectory = DataDirectory(*found);
+  InstallCrashReport(dataDirectory);
   std::unique_ptr<BridgeDesktop> desktop = program.makeDesktop ? program.makeDesktop() : nullptr;
   std::optional<StopDeadline> deadline;  // outlives the runtime: bounds its destruction too
-  BridgeRuntime runtime(programDirectory, {.makeEngine = program.makeEngine,
-                                           .frontEnds = program.frontEnds,
-                                           .logSink = desktop ? desktop->LogLines() : nullptr});
+  BridgeRuntime runtime(dataDirectory, {.makeEngine = program.makeEngine,
+                                        .frontEnds = program.frontEnds,
+                                        .logSink = desktop ? desktop->LogLines() : nullptr});
   if (desktop) {
     desktop->RunUntilQuit(runtime);
   } else {

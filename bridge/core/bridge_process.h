@@ -6,18 +6,20 @@
 //      level none, impersonation level identify; its result is ignored), register the
 //      runtime's own OPC classes and then the program's further classes (the bridge program's
 //      are the simulated OPC servers).
-//   3. Take the single-instance lock kBridgeInstanceName, one per account and machine, on a
-//      file only the account can write (single_instance.h). When another bridge holds it (or
-//      it cannot be made), end at once with exit code 0, touching nothing.
+//   3. Take the single-instance lock kBridgeInstanceName (single_instance.h: on Linux one per
+//      account and machine, on a file only the account can write; on Windows the named
+//      semaphore). When another bridge holds it (or it cannot be made), end at once with exit
+//      code 0, touching nothing.
 //   4. Find the program directory (when it cannot be found, say so on stderr and end with
-//      exit code 1) and install the crash report.
+//      exit code 1) and its data folder (data_directory.h), where the bridge reads and writes
+//      its files, and install the crash report.
 //   5. Make the desktop front end when a factory is given and a display is available
 //      (bridge_desktop.h), then start the bridge (bridge_runtime.h) with its OPC engine, its
 //      front ends (front_end.h) and the desktop's log list.
 //   6. Wait on the main thread for a quit request, or run the front end until a quit signal or
 //      its "退出系统".
 //   7. The orderly stop, leave the apartment and end with exit code 0.
-// The lock is released by the kernel when the process ends, however it ends.
+// The lock is released by the system when the process ends, however it ends.
 #pragma once
 
 #include <functional>

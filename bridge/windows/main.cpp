@@ -18,6 +18,7 @@
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_process.h"
 #include "bridge/opc/opc_connection.h"
+#include "common/data_directory.h"
 #include "common/program_directory.h"
 #include "platform/opcsim/simulated_servers.h"
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::string_view(argv[1]) == "--settings") {
     const std::optional<std::string> programDirectory = ProgramDirectory();
     if (!programDirectory) return 1;
-    PrintBridgeSettings(*programDirectory, stdout, stderr);
+    PrintBridgeSettings(DataDirectory(*programDirectory), stdout, stderr);
     return 0;
   }
   const char* servers = std::getenv("TAVREL_SIMULATED_SERVERS");

@@ -1,8 +1,11 @@
 // Morvane for Windows: the manager without its tray (the windows are Linux-only so far), as a
 // console program, or with --service as the Windows service that the installer registers.
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
+#include "common/data_directory.h"
 #include "common/program_directory.h"
 #include "manager/manager_app.h"
 #include "manager/manager_settings.h"
@@ -22,10 +25,14 @@ int main(int argc, char** argv) {
   }
   const std::string_view option = argc == 2 ? argv[1] : "";
   if (option == "--settings") {
-    PrintManagerSettings(*programDirectory, stdout, stderr);
+    PrintManagerSettings(DataDirectory(*programDirectory), stdout, stderr);
     return 0;
   }
   if (option == "--service") {
+    // The Service Control Manager starts services in the system's folder; the bridge, which
+    // writes its crash dump in its working directory, is started from the data folder instead.
+    std::error_code ignored;
+    std::filesystem::current_path(DataDirectory(*programDirectory), ignored);
     return RunAsService([&] { return RunManager(*programDirectory); });
   }
   return RunManager(*programDirectory);
