@@ -1,6 +1,7 @@
 #include "bridge/opc/group_registration.h"
 
 #include "bridge/opc/engine_text.h"
+#include "bridge/opc/server_failure_line.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
 #include "opcclient/opc_result_owners.h"
@@ -197,7 +198,15 @@ Registration RegisterGroups(ConnectionParts& parts, const RegistrationHooks& hoo
     parts.session.SetGroupIO(index, asyncIO2, syncIO);
     if (group.settings.readMode == ReadMode::kCallback) {
       DWORD cookie = 0;
-      AtlAdvise(stateMgt.Get(), hooks.dataCallback, IID_IOPCDataCallback, &cookie);
+      const HRESULT hr =
+          AtlAdvise(stateMgt.Get(), hooks.dataCallback, IID_IOPCDataCallback, &cookie);
+      // No value of the group will come: say so, with the code (for a server on another host
+      // most often E_ACCESSDENIED, when it may not call this computer back).
+      if (FAILED(hr)) {
+        parts.log.Log(ServerFailureLine(parts.server,
+                                        "sends no values of group \"" + group.name + "\"",
+                                        "AtlAdvise(IOPCDataCallback)", hr, parts.log));
+      }
       parts.session.SetCallbackCookie(index, cookie);
     }
   }

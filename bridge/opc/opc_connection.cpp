@@ -8,6 +8,7 @@
 #include "bridge/opc/engine_text.h"
 #include "bridge/opc/group_registration.h"
 #include "bridge/opc/server_activation.h"
+#include "bridge/opc/server_failure_line.h"
 #include "bridge/opc/tag_write.h"
 #include "opcclient/opc_result_owners.h"
 #include "platform/com/com_apartment.h"
@@ -156,9 +157,15 @@ void OpcConnection::Connect() {
   EnterState(ConnectionState::kHeld);
   parts_.log.Log("连接成功，正在添加各种服务!");
 
-  if (FAILED(AtlAdvise(server.Get(), shutdownSink_.Get(), IID_IOPCShutdown, &shutdownCookie_))) {
+  if (const HRESULT hr =
+          AtlAdvise(server.Get(), shutdownSink_.Get(), IID_IOPCShutdown, &shutdownCookie_);
+      FAILED(hr)) {
     shutdownCookie_ = 0;
     parts_.log.Log("AtlAdvise Shutdown：Server 尚未准备好,这功能服务器不支持,忽略此步...");
+    // A server that can take call-backs answers with E_ACCESSDENIED or an RPC error when the
+    // call-back is what fails (the other host may not call this one).
+    parts_.log.Log(ServerFailureLine(parts_.server, "takes no shutdown requests", "AtlAdvise", hr,
+                                     parts_.log));
   }
   const RegistrationHooks hooks{dataCallback_.Get(), [this] { return Pause(timing_.groupWait); }};
   switch (RegisterGroups(parts_, hooks, readCycle_.ItemProperties())) {

@@ -1,8 +1,6 @@
 #include "bridge/opc/server_activation.h"
 
-#include <cctype>
-#include <cstdio>
-
+#include "bridge/opc/server_failure_line.h"
 #include "common/code_page.h"
 #include "common/wide_string.h"
 #include "opcclient/remote_identity.h"
@@ -78,17 +76,6 @@ Activation ActivateRemotely(const CLSID& clsid, const ProjectServer& server,
   return {object, {}, S_OK};
 }
 
-// The line that says which server could not be made and why, the code with its text.
-std::string FailureLine(const ProjectServer& server, std::string_view call, HRESULT hr,
-                        const EngineLog& log) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-  std::string text = log.FormatOpcError(code, hr);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-  return "Server \"" + server.name + "\" (ProgID \"" + server.progId + "\", node \"" + server.node +
-         "\") cannot be created: " + std::string(call) + " returned " + text;
-}
-
 }  // namespace
 
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
@@ -102,14 +89,16 @@ ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& se
   const Activation activation =
       remote ? ActivateRemotely(clsid, server, lines) : ActivateLocally(clsid, lines);
   if (!activation.object) {
-    lines.push_back(FailureLine(server, activation.call, activation.hr, log));
+    lines.push_back(
+        ServerFailureLine(server, "cannot be created", activation.call, activation.hr, log));
     return nullptr;
   }
   ComPtr<IOPCServer> opcServer;
   const HRESULT hr = activation.object.As(&opcServer);
   if (FAILED(hr)) {
     lines.push_back(log.FormatOpcError("Server 尚未准备好", hr));
-    lines.push_back(FailureLine(server, "QueryInterface(IOPCServer)", hr, log));
+    lines.push_back(
+        ServerFailureLine(server, "cannot be created", "QueryInterface(IOPCServer)", hr, log));
     return nullptr;
   }
   return opcServer;

@@ -15,7 +15,8 @@ namespace tavrel {
 // when it is registered (the session's CLSID text then follows it), else from the session's
 // CLSID text. The lines the attempt logs are appended to `lines`, for the caller to write (a
 // failure that repeats is written once a minute: repeated_failure_log.h): the engine's texts,
-// and after a failure one more that names the server and the code with its text:
+// and after a failure one more that names the server and the code with its text
+// (server_failure_line.h):
 //   Server "<name>" (ProgID "<sid>", node "<node>") cannot be created: CoCreateInstance
 //   returned 0x800401F3 Invalid class string
 ComPtr<IOPCServer> ActivateServer(const ProjectServer& server, ServerSession& session,
