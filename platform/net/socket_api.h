@@ -24,8 +24,6 @@ inline constexpr SocketHandle kInvalidSocket = INVALID_SOCKET;
 inline constexpr int kSocketWouldBlock = WSAEWOULDBLOCK;
 inline constexpr int kSocketInterrupted = WSAEINTR;
 inline constexpr int kSocketTimedOut = WSAETIMEDOUT;
-// What a non-blocking connect() fails with while the connection is being made.
-inline constexpr int kSocketConnecting = WSAEWOULDBLOCK;
 // shutdown(): no more sending.
 inline constexpr int kShutdownSend = SD_SEND;
 
@@ -52,7 +50,6 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 inline constexpr int kSocketWouldBlock = EWOULDBLOCK;  // the same as EAGAIN on Linux
 inline constexpr int kSocketInterrupted = EINTR;
 inline constexpr int kSocketTimedOut = ETIMEDOUT;
-inline constexpr int kSocketConnecting = EINPROGRESS;
 inline constexpr int kShutdownSend = SHUT_WR;
 
 inline int LastSocketError() { return errno; }
