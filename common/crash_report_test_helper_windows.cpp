@@ -6,6 +6,8 @@
 
 #include "common/crash_report.h"
 
+namespace tavrel {
+
 namespace {
 
 // Volatile, so that the compiler cannot see through the bad address.
@@ -13,8 +15,11 @@ int* volatile badAddress = reinterpret_cast<int*>(0x10);
 
 }  // namespace
 
+}  // namespace tavrel
+
 int main(int argc, char** argv) {
-  if (argc != 3 || !tavrel::InstallCrashReport(argv[1])) return 2;
+  using namespace tavrel;
+  if (argc != 3 || !InstallCrashReport(argv[1])) return 2;
   if (std::strcmp(argv[2], "access") == 0) *badAddress = 1;
   if (std::strcmp(argv[2], "thread") == 0) std::thread([] { *badAddress = 2; }).join();
   return 3;  // not failed as asked
