@@ -1,8 +1,5 @@
 // Tavrel, the bridge between OPC DA servers and the programs that use their values.
-#include <cstdio>
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/app_settings.h"
@@ -11,19 +8,12 @@
 #include "bridge/mqtt/mqtt_publisher.h"
 #include "bridge/opc/opc_connection.h"
 #include "bridge/ui/bridge_desktop_app.h"
-#include "common/data_directory.h"
-#include "common/program_directory.h"
 #include "platform/opcsim/simulated_servers.h"
 
 // `Tavrel --settings` prints the settings it would use and ends (app_settings.h).
 int main(int argc, char** argv) {
   using namespace tavrel;
-  if (argc == 2 && std::string_view(argv[1]) == "--settings") {
-    const std::optional<std::string> programDirectory = ProgramDirectory();
-    if (!programDirectory) return 1;
-    PrintBridgeSettings(DataDirectory(*programDirectory), stdout, stderr);
-    return 0;
-  }
+  if (const std::optional<int> printed = PrintBridgeSettingsIfAsked(argc, argv)) return *printed;
   const BridgeDesktopOptions desktop = DesktopOptionsFrom(argc, argv);
   return RunBridgeProcess({
       .registerClasses = opcsim::RegisterSimulatedServers,

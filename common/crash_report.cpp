@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/crash_report_path.h"
 #include "common/signal_safe_text.h"
 
 namespace tavrel {
@@ -134,11 +135,7 @@ bool UseSignalStack(char* memory, std::size_t size) {
 }  // namespace
 
 bool InstallCrashReport(const std::string& programDirectory) {
-  static constexpr std::string_view kErrorLog = "/log/error_log.txt";
-  if (programDirectory.size() + kErrorLog.size() >= sizeof errorLogPath) return false;
-  std::memcpy(errorLogPath, programDirectory.data(), programDirectory.size());
-  std::memcpy(errorLogPath + programDirectory.size(), kErrorLog.data(), kErrorLog.size());
-  errorLogPath[programDirectory.size() + kErrorLog.size()] = '\0';
+  if (!FormErrorLogPath(programDirectory, errorLogPath)) return false;
 
   const time_t now = time(nullptr);
   tm local{};

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "common/crash_report.h"
+#include "common/crash_report_path.h"
 #include "common/log_time.h"
 #include "common/wide_string.h"
 
@@ -102,11 +103,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
 }  // namespace
 
 bool InstallCrashReport(const std::string& programDirectory) {
-  static constexpr std::string_view kErrorLog = "/log/error_log.txt";
-  if (programDirectory.size() + kErrorLog.size() >= sizeof errorLogPath) return false;
-  std::memcpy(errorLogPath, programDirectory.data(), programDirectory.size());
-  std::memcpy(errorLogPath + programDirectory.size(), kErrorLog.data(), kErrorLog.size());
-  errorLogPath[programDirectory.size() + kErrorLog.size()] = '\0';
+  if (!FormErrorLogPath(programDirectory, errorLogPath)) return false;
   SetUnhandledExceptionFilter(&OnUnhandledException);
   return true;
 }

@@ -36,4 +36,9 @@ AppSettings AppSettingsOf(MarkupDocument& config);
 // on `out`, one a line, and what the start-up would log about config.xml on `err`.
 void PrintBridgeSettings(const std::string& programDirectory, std::FILE* out, std::FILE* err);
 
+// `Tavrel --settings`: when the arguments are exactly that, prints the settings of the running
+// program's data folder (data_directory.h) on stdout and stderr and answers the exit code (1
+// when the program folder cannot be found); none for any other arguments.
+std::optional<int> PrintBridgeSettingsIfAsked(int argc, char** argv);
+
 }  // namespace tavrel

@@ -8,28 +8,19 @@
 // The simulated OPC servers of the demo project run in this process; with the environment
 // variable TAVREL_SIMULATED_SERVERS=out-of-process they are left to opcsim_server.exe, which
 // COM starts as their registered local server, as it starts every real OPC server.
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "bridge/api/bridge_api.h"
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_process.h"
 #include "bridge/opc/opc_connection.h"
-#include "common/data_directory.h"
-#include "common/program_directory.h"
 #include "platform/opcsim/simulated_servers.h"
 
 int main(int argc, char** argv) {
   using namespace tavrel;
-  if (argc == 2 && std::string_view(argv[1]) == "--settings") {
-    const std::optional<std::string> programDirectory = ProgramDirectory();
-    if (!programDirectory) return 1;
-    PrintBridgeSettings(DataDirectory(*programDirectory), stdout, stderr);
-    return 0;
-  }
+  if (const std::optional<int> printed = PrintBridgeSettingsIfAsked(argc, argv)) return *printed;
   const char* servers = std::getenv("TAVREL_SIMULATED_SERVERS");
   const bool outOfProcess = servers != nullptr && std::string_view(servers) == "out-of-process";
   return RunBridgeProcess({
