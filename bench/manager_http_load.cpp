@@ -20,6 +20,7 @@
 #include "manager/http_server.h"
 #include "manager/loopback_http_client.h"
 #include "manager/manager_test_support.h"
+#include "manager/process_test_support.h"
 
 namespace tavrel {
 

@@ -14,6 +14,7 @@
 
 #include "common/program_files.h"
 #include "manager/manager_test_support.h"
+#include "manager/process_test_support.h"
 #include "manager/watchdog.h"
 #include "platform/process/linux/quit_signal.h"
 #include "platform/process/process_list.h"

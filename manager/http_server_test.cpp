@@ -18,6 +18,7 @@
 #include "manager/configuration_interface.h"
 #include "manager/loopback_http_client.h"
 #include "manager/manager_test_support.h"
+#include "manager/process_test_support.h"
 
 namespace tavrel {
 

@@ -17,6 +17,7 @@
 #include "manager/loopback_http_client.h"
 #include "manager/manager_app.h"
 #include "manager/manager_test_support.h"
+#include "manager/process_test_support.h"
 #include "platform/process/process_list.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"

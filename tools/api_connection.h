@@ -28,7 +28,8 @@ enum class ApiReceive { kFrame, kTimeout, kClosed, kBadFrame };
 class ApiConnection {
  public:
   // Connects to `host`:`port` (a name or dotted address) within `timeout`; on failure returns
-  // none and says why in `error`.
+  // none and says why in `error`: the system's text, in the ANSI code page (GBK on a Chinese
+  // Windows host) as the program's other texts.
   static std::unique_ptr<ApiConnection> Connect(const std::string& host, int port,
                                                 std::chrono::milliseconds timeout,
                                                 std::string& error);

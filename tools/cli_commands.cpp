@@ -52,7 +52,7 @@ class CliSession {
     connection_ = ApiConnection::Connect(options_.host, options_.port, options_.timeout, error);
     if (connection_) return kCliOk;
     std::fprintf(err_, "tavrel-cli: cannot connect to %s:%d: %s\n", options_.host.c_str(),
-                 options_.port, error.c_str());
+                 options_.port, ForTerminal(options_, error).c_str());
     return kCliConnection;
   }
 

@@ -12,6 +12,7 @@
 
 #include "bridge/api/api_server.h"
 #include "common/code_page.h"
+#include "common/encoding_detection.h"
 #include "common/log_time.h"
 #include "common/markup_declarations.h"
 #include "common/markup_document.h"
@@ -368,7 +369,13 @@ TEST(Cli, ReportsUsageAndConnectionFailuresWithTheirExitCodes) {
   ASSERT_TRUE(ParseCliOptions(4, pingClosedPort, pingOptions, error));
   std::FILE* sink = std::tmpfile();
   EXPECT_EQ(RunCliCommand(pingOptions, sink, sink), kCliConnection);
+  // The system's reason (Chinese on a Chinese Windows host) is printed as UTF-8 like the rest.
+  std::rewind(sink);
+  std::string printed;
+  for (int c; (c = std::fgetc(sink)) != EOF;) printed += static_cast<char>(c);
   std::fclose(sink);
+  EXPECT_TRUE(printed.starts_with("tavrel-cli: cannot connect to 127.0.0.1:1: ")) << printed;
+  EXPECT_TRUE(IsUtf8Text(printed)) << printed;
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include "platform/net/socket_api.h"
 #include "tools/cli_commands.h"
+#include "tools/utf8_console.h"
 
 int main(int argc, char** argv) {
   using namespace tavrel;
+  const Utf8Console console;
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, options, error)) {

@@ -164,8 +164,8 @@ void OpcConnection::Connect() {
     parts_.log.Log("AtlAdvise Shutdown：Server 尚未准备好,这功能服务器不支持,忽略此步...");
     // A server that can take call-backs answers with E_ACCESSDENIED or an RPC error when the
     // call-back is what fails (the other host may not call this one).
-    parts_.log.Log(ServerFailureLine(parts_.server, "takes no shutdown requests", "AtlAdvise", hr,
-                                     parts_.log));
+    parts_.log.Log(ServerFailureLine(parts_.server, "takes no shutdown requests",
+                                     "AtlAdvise(IOPCShutdown)", hr, parts_.log));
   }
   const RegistrationHooks hooks{dataCallback_.Get(), [this] { return Pause(timing_.groupWait); }};
   switch (RegisterGroups(parts_, hooks, readCycle_.ItemProperties())) {

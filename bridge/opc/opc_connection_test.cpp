@@ -80,6 +80,21 @@ TEST_F(EngineTest, AServerNotRunningIsDroppedAtTheFirstStatusQueryAndComesBack) 
   ASSERT_TRUE(Eventually([&] { return capture_->Count("Server Status = 2 准备断开...") == 1; }));
 }
 
+TEST_F(EngineTest, RefusedCallBacksAreReportedWithTheServerAndTheCode) {
+  device_.RefuseCallbacks(E_ACCESSDENIED);
+  Run({TreeServer({GroupRecord("G", 1, false, {TagRecord("Echo.Int4", 3)})})});
+  ASSERT_TRUE(Connected());
+  const std::string server = "Server \"SimTree\" (ProgID \"OPCSim.Tree.1\", node \"\") ";
+  ASSERT_TRUE(Eventually([&] {
+    return capture_->Count(server +
+                           "sends no values of group \"G\": AtlAdvise(IOPCDataCallback) "
+                           "returned 0x80070005 ") == 1;
+  }));
+  EXPECT_EQ(capture_->Count(server + "takes no shutdown requests: AtlAdvise(IOPCShutdown) "
+                                     "returned 0x80070005 "),
+            1u);
+}
+
 TEST_F(EngineTest, AShutdownRequestTearsDownAndReconnects) {
   EngineTiming timing = FastTiming();
   timing.restartPause = 200ms;

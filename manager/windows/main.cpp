@@ -9,12 +9,16 @@
 #include "common/program_directory.h"
 #include "manager/manager_app.h"
 #include "manager/manager_settings.h"
+#include "manager/windows/data_folder_setup.h"
 #include "manager/windows/manager_service.h"
 #include "platform/process/quit_request.h"
 
 //   Morvane              the manager until Ctrl+C, the console's close or the session's end
 //   Morvane --service    the same under the Service Control Manager, until the service stops
 //   Morvane --settings   prints the settings it would use and ends (manager_settings.h)
+//   Morvane --restrict-data-folder, Morvane --remove-data
+//                        the installer's work on the data folder (data_folder_setup.h); exit
+//                        code 1, with what failed on stderr, when it was not all done
 int main(int argc, char** argv) {
   using namespace tavrel;
   ListenForQuitRequests();
@@ -27,6 +31,14 @@ int main(int argc, char** argv) {
   if (option == "--settings") {
     PrintManagerSettings(DataDirectory(*programDirectory), stdout, stderr);
     return 0;
+  }
+  if (option == "--restrict-data-folder" || option == "--remove-data") {
+    const std::string folder = DataDirectory(*programDirectory);
+    const std::string problem =
+        option == "--remove-data" ? RemoveDataFiles(folder) : RestrictDataFolder(folder);
+    if (problem.empty()) return 0;
+    std::fprintf(stderr, "Morvane %s: %s\n", argv[1], problem.c_str());
+    return 1;
   }
   if (option == "--service") {
     // The Service Control Manager starts services in the system's folder; the bridge, which

@@ -41,7 +41,7 @@ TEST(Guid, MalformedTextIsRefusedAndLeavesTheNullClsid) {
       OLESTR("{13486D51-4821-11D2-A494-3CB306C1000G}"),   // not hexadecimal
       OLESTR("{13486D51 4821-11D2-A494-3CB306C10000}"),   // blank for dash
       OLESTR(" {13486D51-4821-11D2-A494-3CB306C10000}"),  // leading blank
-      OLESTR("OPC.ServerList.1"),                         // a ProgID is not a CLSID text
+      OLESTR("No.Such.ProgId.1"),                         // a ProgID of no class
   };
   for (const WCHAR* text : malformed) {
     CLSID parsed = kServerList;

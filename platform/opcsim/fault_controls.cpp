@@ -65,6 +65,16 @@ HRESULT FaultControls::AddGroupRefusal() const {
   return addGroupRefusal_;
 }
 
+void FaultControls::RefuseCallbacks(HRESULT error) {
+  MutexLock lock(mutex_);
+  callbackRefusal_ = error;
+}
+
+HRESULT FaultControls::CallbackRefusal() const {
+  MutexLock lock(mutex_);
+  return callbackRefusal_;
+}
+
 void FaultControls::RefuseBrowsing(bool refused) {
   MutexLock lock(mutex_);
   browsingRefused_ = refused;

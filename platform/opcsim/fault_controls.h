@@ -7,6 +7,9 @@
 //   dead, activation fails too; after Revive, new connections work.
 // - A hang: every call blocks until the hang ends; no callbacks are sent meanwhile.
 // - AddGroup refused with a chosen code.
+// - Call-backs refused with a chosen code: FindConnectionPoint fails for the shutdown and data
+//   call-back points, as Advise does for a server that cannot call its clients back (DCOM's
+//   E_ACCESSDENIED between hosts without the rights to).
 // - No address-space browsing: IOPCBrowseServerAddressSpace is not offered (QueryInterface).
 // - Item ids rejected by AddItems and ValidateItems with a chosen code.
 #pragma once
@@ -49,6 +52,10 @@ class FaultControls {
   void AcceptAddGroup() { RefuseAddGroup(S_OK); }
   HRESULT AddGroupRefusal() const;
 
+  // S_OK: call-back advises are accepted; otherwise the code they fail with.
+  void RefuseCallbacks(HRESULT error);
+  HRESULT CallbackRefusal() const;
+
   // While refused, QueryInterface denies IOPCBrowseServerAddressSpace (as a server without
   // browsing does); interfaces a client already holds keep working.
   void RefuseBrowsing(bool refused);
@@ -71,6 +78,7 @@ class FaultControls {
   std::uint64_t epoch_ GUARDED_BY(mutex_) = 0;
   SteadyTime hangUntil_ GUARDED_BY(mutex_){};
   HRESULT addGroupRefusal_ GUARDED_BY(mutex_) = S_OK;
+  HRESULT callbackRefusal_ GUARDED_BY(mutex_) = S_OK;
   bool browsingRefused_ GUARDED_BY(mutex_) = false;
   std::set<WideString, std::less<>> rejectedIds_ GUARDED_BY(mutex_);
   HRESULT rejection_ GUARDED_BY(mutex_) = OPC_E_UNKNOWNITEMID;

@@ -47,6 +47,10 @@ void SimulatedDeviceControl::RefuseAddGroup(HRESULT error) {
   Check(control_->RefuseAddGroup(clsid_, error), "RefuseAddGroup");
 }
 
+void SimulatedDeviceControl::RefuseCallbacks(HRESULT error) {
+  Check(control_->RefuseCallbacks(clsid_, error), "RefuseCallbacks");
+}
+
 void SimulatedDeviceControl::RefuseBrowsing(bool refused) {
   Check(control_->RefuseBrowsing(clsid_, refused), "RefuseBrowsing");
 }

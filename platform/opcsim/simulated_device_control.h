@@ -34,6 +34,7 @@ class SimulatedDeviceControl {
   void Revive();
   void RefuseAddGroup(HRESULT error = E_FAIL);
   void AcceptAddGroup() { RefuseAddGroup(S_OK); }
+  void RefuseCallbacks(HRESULT error);
   void RefuseBrowsing(bool refused);
   void RejectItemIds(const std::vector<WideString>& itemIds, HRESULT error = OPC_E_UNKNOWNITEMID);
   void RequestShutdown(const WideString& reason);

@@ -198,6 +198,7 @@ STDMETHODIMP SimulatedGroup::EnumConnectionPoints(IEnumConnectionPoints** points
 
 STDMETHODIMP SimulatedGroup::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
+  if (const HRESULT refusal = device_->Faults().CallbackRefusal(); FAILED(refusal)) return refusal;
   return FindConnectionPointIn({&dataPoint_}, iid, point);
 }
 

@@ -215,6 +215,7 @@ STDMETHODIMP SimulatedServer::EnumConnectionPoints(IEnumConnectionPoints** point
 
 STDMETHODIMP SimulatedServer::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
   if (const HRESULT hr = Admit(); FAILED(hr)) return hr;
+  if (const HRESULT refusal = device_->Faults().CallbackRefusal(); FAILED(refusal)) return refusal;
   return FindConnectionPointIn({&shutdownPoint_}, iid, point);
 }
 

@@ -54,6 +54,10 @@ STDMETHODIMP SimulationControl::RefuseAddGroup(REFCLSID clsid, HRESULT error) {
   return OnDevice(clsid, [&](SimulatedDevice& device) { device.Faults().RefuseAddGroup(error); });
 }
 
+STDMETHODIMP SimulationControl::RefuseCallbacks(REFCLSID clsid, HRESULT error) {
+  return OnDevice(clsid, [&](SimulatedDevice& device) { device.Faults().RefuseCallbacks(error); });
+}
+
 STDMETHODIMP SimulationControl::RefuseBrowsing(REFCLSID clsid, BOOL refused) {
   return OnDevice(
       clsid, [&](SimulatedDevice& device) { device.Faults().RefuseBrowsing(refused != FALSE); });

@@ -35,6 +35,7 @@ class SimulationControl final : public ComObject<ISimulationControl> {
   STDMETHODIMP Revive(REFCLSID clsid) override;
   STDMETHODIMP RefuseAddGroup(REFCLSID clsid, HRESULT error) override;
   STDMETHODIMP RefuseBrowsing(REFCLSID clsid, BOOL refused) override;
+  STDMETHODIMP RefuseCallbacks(REFCLSID clsid, HRESULT error) override;
   STDMETHODIMP RejectItemIds(REFCLSID clsid, DWORD count, LPWSTR* itemIds, HRESULT error) override;
   STDMETHODIMP RequestShutdown(REFCLSID clsid, LPCWSTR reason) override;
   STDMETHODIMP ProcessId(DWORD* processId) override;

@@ -127,6 +127,9 @@ TEST_F(Activation, ByProgIdAndByClsid) {
   CLSID found;
   ASSERT_EQ(CLSIDFromProgID(u"test.LOCAL.1", &found), S_OK);  // any case
   EXPECT_EQ(found, clsid);
+  found = CLSID_NULL;
+  ASSERT_EQ(CLSIDFromString(u"Test.Local.1", &found), S_OK);  // as Windows reads it too
+  EXPECT_EQ(found, clsid);
   LPOLESTR progId = nullptr;
   ASSERT_EQ(ProgIDFromCLSID(clsid, &progId), S_OK);
   EXPECT_EQ(std::u16string(progId), u"Test.Local.1");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/com/guid_text.h"
+#include "platform/com/linux/activation.h"
 #include "platform/com/linux/task_memory.h"
 #include "platform/com/task_memory_ptr.h"
 
@@ -16,16 +17,25 @@ WideStringView WideView(LPCOLESTR text) {
 
 }  // namespace
 
+// As on Windows, a text without the opening brace is read as a ProgID, so that a project whose
+// class identifier names its ProgID finds the class on both systems.
 HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   if (clsid == nullptr) return E_INVALIDARG;
   *clsid = CLSID_NULL;
   if (text == nullptr) return S_OK;
-  return ParseGuid(WideView(text), clsid) ? S_OK : CO_E_CLASSSTRING;
+  if (ParseGuid(WideView(text), clsid)) return S_OK;
+  if (text[0] != u'{' && text[0] != u'\0' && CLSIDFromProgID(text, clsid) == S_OK) return S_OK;
+  *clsid = CLSID_NULL;
+  return CO_E_CLASSSTRING;
 }
 
 HRESULT IIDFromString(LPCOLESTR text, LPIID iid) {
-  const HRESULT hr = CLSIDFromString(text, iid);
-  return hr == CO_E_CLASSSTRING ? E_INVALIDARG : hr;
+  if (iid == nullptr) return E_INVALIDARG;
+  *iid = IID_NULL;
+  if (text == nullptr) return S_OK;
+  if (ParseGuid(WideView(text), iid)) return S_OK;
+  *iid = IID_NULL;
+  return E_INVALIDARG;
 }
 
 int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity) {

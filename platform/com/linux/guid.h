@@ -44,11 +44,11 @@ constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 constexpr bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
 constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
 
-// Reads the registry form into `*clsid`. A null `text` gives CLSID_NULL and S_OK; any other
-// text than the exact registry form gives CO_E_CLASSSTRING and CLSID_NULL. ProgIDs are not
-// accepted here (see CLSIDFromProgID).
+// Reads the registry form into `*clsid`, or, as Windows does, a registered ProgID (a text
+// without the opening brace; see CLSIDFromProgID). A null `text` gives CLSID_NULL and S_OK;
+// any other text gives CO_E_CLASSSTRING and CLSID_NULL.
 HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
-// As CLSIDFromString, but a malformed text gives E_INVALIDARG.
+// The registry form only; a malformed text gives E_INVALIDARG and IID_NULL.
 HRESULT IIDFromString(LPCOLESTR text, LPIID iid);
 // The registry form in task memory (the caller frees it with CoTaskMemFree).
 HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);

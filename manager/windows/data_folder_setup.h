@@ -1,0 +1,30 @@
+// What the Windows installer does to the data folder (common/data_directory.h) beyond copying
+// files. Its tables cannot say either, so its custom actions run the manager's program:
+//
+//   Morvane --restrict-data-folder   after the files are installed, as LocalSystem: the folder
+//                                    and everything in it, now and later, may be changed by
+//                                    LocalSystem (the service's account) and administrators
+//                                    only, and read by users
+//   Morvane --remove-data            at an uninstall given REMOVEDATA=1, before the programs
+//                                    go: removes the files the programs keep there
+//
+// Both act on the data folder of the installation the program belongs to, never on a folder
+// named on the command line.
+#pragma once
+
+#include <string>
+
+namespace tavrel {
+
+// Gives `folder` a protected access list: full control to LocalSystem and administrators,
+// read and list to users, inherited by every file and folder in it. Returns "" on success, or
+// what failed.
+std::string RestrictDataFolder(const std::string& folder);
+
+// Removes from `folder` what the programs keep there: the settings, the project and their
+// unfinished temporaries, the log and browse folders, the crash dump; then the folder itself
+// when nothing else is left in it. Files of others are kept, with the folder. Returns "" when
+// everything was removed, or what was left and why.
+std::string RemoveDataFiles(const std::string& folder);
+
+}  // namespace tavrel
