@@ -1,15 +1,18 @@
 #include "manager/windows/data_folder_setup.h"
 
-// clang-format off: windows.h first, the security headers need its types.
+// windows.h first: the security headers need its types.
+// clang-format off
+#include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <windows.h>
 // clang-format on
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include "common/code_page.h"
 #include "common/crash_report.h"
@@ -20,12 +23,6 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Protected (P: nothing inherited from ProgramData), inherited by files and folders (OICI):
-// full access (FA) for LocalSystem (SY) and administrators (BA); read, execute and list
-// (0x1200a9) for users (BU).
-constexpr wchar_t kDataFolderAccess[] =
-    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 std::string SystemText(DWORD error) {
   return std::system_category().message(static_cast<int>(error));
@@ -48,30 +45,8 @@ bool IsTemporaryOfProgramFile(const std::string& name) {
   return false;
 }
 
-}  // namespace
-
-std::string RestrictDataFolder(const std::string& folder) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDataFolderAccess, SDDL_REVISION_1,
-                                                            &descriptor, nullptr)) {
-    return "the access list cannot be formed: " + SystemText(GetLastError());
-  }
-  const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
-  BOOL present = FALSE;
-  BOOL defaulted = FALSE;
-  PACL access = nullptr;
-  GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-  // The system passes the inheritable entries on to what the folder holds already.
-  WideString path = AnsiToWide(folder);
-  const DWORD result = SetNamedSecurityInfoW(
-      path.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-      nullptr, nullptr, access, nullptr);
-  if (result != ERROR_SUCCESS) return folder + ": " + SystemText(result);
-  return "";
-}
-
-std::string RemoveDataFiles(const std::string& folder) {
-  const fs::path root(AnsiToWide(folder));
+// One pass of RemoveDataFiles; "" or what was left and why.
+std::string RemoveDataFilesOnce(const fs::path& root, const std::string& folder) {
   std::string problems;
   const auto remove = [&](const fs::path& entry) {
     std::error_code error;
@@ -87,9 +62,54 @@ std::string RemoveDataFiles(const std::string& folder) {
   if (error && error != std::errc::no_such_file_or_directory) {
     return folder + ": " + error.message();
   }
-  if (fs::exists(root, error) && fs::is_empty(root, error)) fs::remove(root, error);
-  if (fs::exists(root)) problems += folder + " is kept: it holds files of others; ";
+  std::string left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(root, error))
+    left += (left.empty() ? "" : ", ") + WideToAnsi(entry.path().filename().wstring());
+  if (!left.empty()) {
+    problems += folder + " is kept, with " + left + "; ";
+  } else if (fs::remove(root, error); error && error != std::errc::no_such_file_or_directory) {
+    problems += folder + ": " + error.message() + "; ";
+  }
   if (!problems.empty()) problems.resize(problems.size() - 2);
+  return problems;
+}
+
+}  // namespace
+
+std::string RestrictDataFolder(const std::string& folder) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDataFolderAccess, SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return "the access list cannot be formed: " + SystemText(GetLastError());
+  }
+  const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL access = nullptr;
+  GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+  WideString path = AnsiToWide(folder);
+  const DWORD result = SetNamedSecurityInfoW(
+      path.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+      nullptr, nullptr, access, nullptr);
+  if (result != ERROR_SUCCESS) return folder + ": " + SystemText(result);
+  return "";
+}
+
+// The service's process may still be ending when the installer runs this, just after the
+// service reported itself stopped: its working directory (the folder) and its open log cannot
+// be removed until it is gone. The removal is tried again for a few seconds.
+std::string RemoveDataFiles(const std::string& folder) {
+  constexpr auto kPatience = std::chrono::seconds(10);
+  const fs::path root(AnsiToWide(folder));
+  // Nor can a folder be removed while it is this process's working directory.
+  std::error_code ignored;
+  fs::current_path(root.parent_path(), ignored);
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  std::string problems = RemoveDataFilesOnce(root, folder);
+  while (!problems.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    problems = RemoveDataFilesOnce(root, folder);
+  }
   return problems;
 }
 

@@ -16,9 +16,15 @@
 
 namespace tavrel {
 
-// Gives `folder` a protected access list: full control to LocalSystem and administrators,
-// read and list to users, inherited by every file and folder in it. Returns "" on success, or
-// what failed.
+// The data folder's access list in the system's text form: protected (P: nothing inherited from
+// ProgramData, which lets users add files), inherited by files and folders (OICI); full access
+// (FA) for LocalSystem (SY) and administrators (BA); read, execute and list (0x1200a9) for
+// users (BU).
+inline constexpr wchar_t kDataFolderAccess[] =
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+// Gives `folder` the access list kDataFolderAccess, which the system passes on to every file
+// and folder in it. Returns "" on success, or what failed.
 std::string RestrictDataFolder(const std::string& folder);
 
 // Removes from `folder` what the programs keep there: the settings, the project and their
