@@ -2,7 +2,8 @@
 #
 #   tavrel_add_tests(<target> LABEL <unit|e2e|gui> SOURCES <files...> [LIBRARIES <libs...>]
 #                    [WINDOWS_DIFFERENCES <Suite.Test...>] [OUT_OF_PROCESS | OUT_OF_PROCESS_ONLY]
-#                    [OUT_OF_PROCESS_DIFFERENCES <Suite.Test...>])
+#                    [OUT_OF_PROCESS_DIFFERENCES <Suite.Test...>]
+#                    [USER_CLASS_DIFFERENCES <Suite.Test...>])
 #
 # Builds a GoogleTest executable from SOURCES and registers each of its tests under LABEL.
 # WINDOWS_DIFFERENCES names tests of our stand-in's behaviour where the system's own runtime
@@ -11,7 +12,10 @@
 # (<target>_out_of_process) with TAVREL_SIMULATED_SERVERS=out-of-process, for tests whose
 # simulated servers then run in opcsim_server (platform/opcsim), as a real server would;
 # OUT_OF_PROCESS_ONLY runs it that way only. OUT_OF_PROCESS_DIFFERENCES names tests that run in
-# process only (the caller states why beside each name).
+# process only (the caller states why beside each name). USER_CLASS_DIFFERENCES names tests that
+# need the current user's classes in HKEY_CLASSES_ROOT, as Windows shows them: Wine shows the
+# machine's classes only, and only the out-of-process run's prefix has the user's classes copied
+# there (cmake/TavrelWindows.cmake), so these run out of process only.
 # Tests labelled e2e start the real programs, whose single-instance lock is machine-wide, so
 # they never run in parallel with each other. Tests labelled gui draw their widgets on Qt's
 # offscreen platform.
@@ -34,7 +38,8 @@ function(tavrel_add_tests target)
     return()
   endif()
   cmake_parse_arguments(ARG "OUT_OF_PROCESS;OUT_OF_PROCESS_ONLY" "LABEL"
-    "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES;OUT_OF_PROCESS_DIFFERENCES" ${ARGN})
+    "SOURCES;LIBRARIES;WINDOWS_DIFFERENCES;OUT_OF_PROCESS_DIFFERENCES;USER_CLASS_DIFFERENCES"
+    ${ARGN})
   if(NOT ARG_LABEL MATCHES "^(unit|e2e|gui)$")
     message(FATAL_ERROR "tavrel_add_tests(${target}): LABEL must be unit, e2e or gui")
   endif()
@@ -51,8 +56,9 @@ function(tavrel_add_tests target)
     # Each runs in seconds; the bound only keeps a hung run from holding the whole test run.
     set(timeout 300)
     set(arguments)
-    if(WIN32 AND ARG_WINDOWS_DIFFERENCES)
-      list(JOIN ARG_WINDOWS_DIFFERENCES ":" excluded)
+    set(excluded ${ARG_WINDOWS_DIFFERENCES} ${ARG_USER_CLASS_DIFFERENCES})
+    if(WIN32 AND excluded)
+      list(JOIN excluded ":" excluded)
       set(arguments --gtest_filter=-${excluded})
     endif()
     if(NOT ARG_OUT_OF_PROCESS_ONLY)

@@ -69,8 +69,12 @@ TEST_F(EngineTest, AServerNotRunningIsDroppedAtTheFirstStatusQueryAndComesBack) 
   ASSERT_TRUE(Eventually([&] { return capture_->Count("Server Status = 4 准备断开...") == 1; }));
   EXPECT_TRUE(
       Eventually([&] { return capture_->Count("RemoveGroup: Server：SimTree ,组名G ok") == 1; }));
-  // The next query comes only after more than 60 s, also across the reconnection.
+  // The next query comes only after more than 60 s, also across the reconnection. The line of
+  // the removed group comes before the server is released and the connection leaves its
+  // connected state: wait for the second connection itself, not for a connected state that may
+  // still be the first one's.
   device_.SetServerState(OPC_STATUS_RUNNING);
+  ASSERT_TRUE(Eventually([&] { return capture_->Count("连接成功，正在添加各种服务!") == 2; }));
   ASSERT_TRUE(Connected());
   device_.SetServerState(OPC_STATUS_FAILED);
   now += 60;
