@@ -15,8 +15,9 @@
 // delivered to each client; the worst client's lag over the first seconds after connecting
 // (the age of the newest record it received: a queue that stands shows as a lag that does not
 // fall); and the resident memory per tag, the whole and the bridge's share
-// (the server's share is measured by a second group of the same items). The server and the
-// clients run in this process, so the CPU figures include theirs.
+// (the server's share is measured by a second group of the same items; resident memory is the
+// working set on Windows, process_usage.h). The server and the clients run in this process, so
+// the CPU figures include theirs.
 //
 // Targets: every update offered (1,000,000 per second for 100,000 items) to each client, p99 at
 // most 10 ms, at most 400 bytes per tag for the bridge.
@@ -24,13 +25,21 @@
 //   engine_push_load [groups [clients]]
 //
 // With no argument both projects are measured with 1 and 9 clients, each project in a process
-// of its own. `groups` measures that project alone (100 groups of 1,000 items at 100 ms for
-// 100, 200 groups for twice the load: the items per group stay 1,000 from 100 groups on), in
-// this process, so that a profiler preloaded into it sees the whole run; `clients` measures
-// that client count alone.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// of its own (the program starts itself again with the project's `groups`). `groups` measures that
+// project alone (100 groups of 1,000 items at 100 ms for 100, 200 groups for twice the load: the
+// items per group stay 1,000 from 100 groups on), in this process, so that a profiler preloaded
+// into it sees the whole run; `clients` measures that client count alone.
+//
+// The Windows build has it too (configured with -DTAVREL_BUILD_BENCHMARKS=ON, see bench/
+// CMakeLists.txt); under Wine it listens on loopback ports and runs in namespaces of its own:
+//
+//   W=build-windows
+//   scripts/in-namespaces scripts/wine-run --prefix $W/wine-prefix $W/bench/engine_push_load.exe
+//
+// Under Wine the CPU figures leave out the wineserver's time, which a separate process spends
+// on this one's waits and handles: compare its CPU time before and after the run
+// (/proc/<wineserver>/stat) to see it.
+#include <unistd.h>  // getpid, in both builds
 
 #include <algorithm>
 #include <atomic>
@@ -51,13 +60,17 @@
 #include "bridge/core/bridge_runtime.h"
 #include "bridge/opc/opc_connection.h"
 #include "common/log_time.h"
-#include "common/test_ports.h"
+#include "common/program_directory.h"
 #include "common/wide_string.h"
 #include "platform/com/com.h"
 #include "platform/com/com_api.h"
+#include "platform/net/socket_api.h"
+#include "platform/net/test_ports.h"
 #include "platform/opcda/opc_server_list.h"
 #include "platform/opcda/opcda.h"
 #include "platform/opcsim/simulated_servers.h"
+#include "platform/process/process_usage.h"
+#include "platform/process/spawn.h"
 #include "tools/api_connection.h"
 #include "wire/push_record.h"
 
@@ -76,24 +89,8 @@ constexpr auto kLagSample = 250ms;
 constexpr double kTargetP99Milliseconds = 10;
 constexpr double kTargetBytesPerTag = 400;
 
-long ResidentKilobytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return 0;
-}
-
-double BytesPerTag(long kilobytes, std::size_t tags) {
-  return static_cast<double>(kilobytes) * 1024.0 / static_cast<double>(tags);
-}
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+double BytesPerTag(std::int64_t bytes, std::size_t tags) {
+  return static_cast<double>(bytes) / static_cast<double>(tags);
 }
 
 void WriteProgramDirectory(const std::string& directory, int port, std::size_t tags,
@@ -112,7 +109,7 @@ void WriteProgramDirectory(const std::string& directory, int port, std::size_t t
 class ServerShareProbe {
  public:
   ServerShareProbe(std::size_t tags, std::size_t perCall) {
-    const long before = ResidentKilobytes();
+    const std::int64_t before = ResidentBytes();
     CoCreateInstance(opcsim::CLSID_OPCSimTree, nullptr, CLSCTX_ALL, IID_IOPCServer,
                      server_.ReleaseAndGetVoidAddressOf());
     OPCHANDLE group = 0;
@@ -136,14 +133,14 @@ class ServerShareProbe {
       CoTaskMemFree(results);
       CoTaskMemFree(errors);
     }
-    kilobytes_ = ResidentKilobytes() - before;
+    bytes_ = ResidentBytes() - before;
   }
-  long Kilobytes() const { return kilobytes_; }
+  std::int64_t Bytes() const { return bytes_; }
 
  private:
   ComPtr<IOPCServer> server_;
   ComPtr<IOPCItemMgt> items_;
-  long kilobytes_ = 0;
+  std::int64_t bytes_ = 0;
 };
 
 // One subscribed client: counts the records it receives and samples their latency.
@@ -236,11 +233,11 @@ void Measure(int port, int clientCount, double offered) {
   for (const std::int64_t lag : worstLags) std::printf(" %lld", static_cast<long long>(lag));
   std::printf("\n");
   std::this_thread::sleep_for(1s);
-  const double cpuBefore = CpuSeconds();
+  const double cpuBefore = ProcessCpuSeconds();
   for (auto& client : clients) client->StartCounting();
   std::this_thread::sleep_for(kMeasure);
   for (auto& client : clients) client->StopCounting();
-  const double cpu = CpuSeconds() - cpuBefore;
+  const double cpu = ProcessCpuSeconds() - cpuBefore;
   stop = true;
   for (auto& thread : threads) thread.join();
 
@@ -276,24 +273,25 @@ std::size_t TagsOf(std::size_t groups) { return std::max<std::size_t>(kTags, gro
 void MeasureProject(std::size_t groups, const std::vector<int>& clientCounts) {
   const std::size_t tags = TagsOf(groups);
   std::printf("%zu group(s) of %zu items:\n", groups, tags / groups);
+  const SocketRuntime sockets;  // the clients' and the port probe's (the bridge holds its own)
   const int port = FreeLoopbackPort();
   const std::string directory =
       (std::filesystem::temp_directory_path() / ("engine_push_load_" + std::to_string(getpid())))
           .string();
   WriteProgramDirectory(directory, port, tags, groups);
-  const long residentBefore = ResidentKilobytes();
+  const std::int64_t residentBefore = ResidentBytes();
   {
     BridgeRuntime runtime(directory,
                           {.makeEngine = MakeOpcConnection, .frontEnds = {MakeApiFrontEnd}});
     while (!runtime.Connections()[0]->IsConnected()) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(3s);  // registration done, values flowing
-    const long whole = ResidentKilobytes() - residentBefore;
+    const std::int64_t whole = ResidentBytes() - residentBefore;
     const ServerShareProbe serverShare(tags, tags / groups);
-    const double bridgeBytes = BytesPerTag(whole - serverShare.Kilobytes(), tags);
+    const double bridgeBytes = BytesPerTag(whole - serverShare.Bytes(), tags);
     std::printf(
         "  resident memory per tag: %.0f bytes in all, the server's items %.0f, the bridge %.0f "
         "(%.2f x target)\n",
-        BytesPerTag(whole, tags), BytesPerTag(serverShare.Kilobytes(), tags), bridgeBytes,
+        BytesPerTag(whole, tags), BytesPerTag(serverShare.Bytes(), tags), bridgeBytes,
         bridgeBytes / kTargetBytesPerTag);
     for (const int clients : clientCounts) Measure(port, clients, static_cast<double>(tags) * 10);
     runtime.Stop();
@@ -313,18 +311,22 @@ void SimulateServer(std::size_t groups) {
 }
 
 // Each project is measured in a process of its own, so that neither inherits the other's
-// memory.
-void MeasureProjectInChild(std::size_t groups) {
+// memory: this program, started again with the project's argument. False when that process
+// could not be run or failed.
+bool MeasureProjectInProcessOfItsOwn(std::size_t groups) {
   std::fflush(stdout);
-  const pid_t child = fork();
-  if (child == 0) {
-    SimulateServer(groups);
-    MeasureProject(groups, {1, 9});
-    CoUninitialize();
-    std::fflush(stdout);
-    _exit(0);
-  }
-  waitpid(child, nullptr, 0);
+  const std::optional<std::string> directory = ProgramDirectory();
+  const std::optional<int> exitCode =
+      directory
+          ? RunProgram((std::filesystem::path(*directory) / ExecutableFileName("engine_push_load"))
+                           .string(),
+                       {std::to_string(groups)})
+          : std::nullopt;
+  if (exitCode == 0) return true;
+  const std::string outcome =
+      exitCode ? "ended with " + std::to_string(*exitCode) : "could not be started";
+  std::fprintf(stderr, "engine_push_load: the run of %zu group(s) %s\n", groups, outcome.c_str());
+  return false;
 }
 
 }  // namespace
@@ -334,9 +336,9 @@ void MeasureProjectInChild(std::size_t groups) {
 int main(int argc, char** argv) {
   using namespace tavrel;
   if (argc < 2) {
-    MeasureProjectInChild(100);
-    MeasureProjectInChild(1);
-    return 0;
+    const bool plant = MeasureProjectInProcessOfItsOwn(100);
+    const bool burst = MeasureProjectInProcessOfItsOwn(1);
+    return plant && burst ? 0 : 1;
   }
   const std::size_t groups = std::strtoul(argv[1], nullptr, 10);
   if (groups == 0 || groups > 1'000) {

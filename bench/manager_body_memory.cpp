@@ -27,9 +27,9 @@
 #include <thread>
 #include <vector>
 
-#include "common/test_ports.h"
 #include "manager/loopback_http_client.h"
 #include "manager/manager_test_support.h"
+#include "platform/net/test_ports.h"
 #include "platform/process/spawn.h"
 
 namespace tavrel {

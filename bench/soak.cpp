@@ -44,8 +44,8 @@
 #include <vector>
 
 #include "common/test_files.h"
-#include "common/test_ports.h"
 #include "manager/loopback_http_client.h"
+#include "platform/net/test_ports.h"
 #include "platform/process/spawn.h"
 #include "tools/api_connection.h"
 #include "wire/push_record.h"

@@ -16,7 +16,7 @@
 #include "bridge/core/bridge_process.h"
 #include "common/markup_declarations.h"
 #include "common/test_files.h"
-#include "common/test_ports.h"
+#include "platform/net/test_ports.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"
 

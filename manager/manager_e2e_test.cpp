@@ -13,11 +13,11 @@
 
 #include "bridge/core/bridge_process.h"
 #include "common/code_page.h"
-#include "common/test_ports.h"
 #include "manager/loopback_http_client.h"
 #include "manager/manager_app.h"
 #include "manager/manager_test_support.h"
 #include "manager/process_test_support.h"
+#include "platform/net/test_ports.h"
 #include "platform/process/process_list.h"
 #include "platform/process/single_instance.h"
 #include "platform/process/spawn.h"

@@ -23,7 +23,7 @@
 #include "bridge/opc/opc_connection.h"
 #include "common/markup_declarations.h"
 #include "common/test_files.h"
-#include "common/test_ports.h"
+#include "platform/net/test_ports.h"
 #include "tools/api_connection.h"
 #include "wire/push_record.h"
 #include "wire/unique_socket.h"

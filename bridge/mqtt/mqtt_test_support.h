@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "common/test_files.h"
-#include "common/test_ports.h"
+#include "platform/net/test_ports.h"
 
 namespace tavrel {
 

@@ -248,6 +248,15 @@ TEST_F(ProbeProgram, MissingProgramIsNotStarted) {
   EXPECT_EQ(StartProgram((directory_ / "absent").string()), 0);
 }
 
+// A program run to its end gives its exit code, or what a shell shows for its signal; one that
+// cannot be started gives nothing.
+TEST_F(ProbeProgram, RunProgramGivesTheProgramsEnd) {
+  ListenForQuitRequests();  // blocked here, the signal must still end the program
+  EXPECT_EQ(RunProgram("/bin/sh", {"-c", "exit 3"}), 3);
+  EXPECT_EQ(RunProgram("/bin/sh", {"-c", "kill -TERM $$"}), 128 + SIGTERM);
+  EXPECT_EQ(RunProgram((directory_ / "absent").string(), {}), std::nullopt);
+}
+
 }  // namespace
 
 }  // namespace tavrel

@@ -4,6 +4,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cerrno>
+
 extern char** environ;
 
 namespace tavrel {
@@ -28,6 +30,17 @@ pid_t StartProgram(const std::string& path, const std::vector<std::string>& argu
   const int error = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   return error == 0 ? pid : 0;
+}
+
+std::optional<int> RunProgram(const std::string& path, const std::vector<std::string>& arguments) {
+  const pid_t pid = StartProgram(path, arguments);
+  if (pid == 0) return std::nullopt;
+  int status = 0;
+  while (waitpid(pid, &status, 0) != pid) {
+    if (errno != EINTR) return std::nullopt;
+  }
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
 }
 
 void ReapEndedChildren() {

@@ -188,6 +188,12 @@ TEST(ProcessLayer, QuitRequestsAndStopDeadlinesEndTheHelperWithItsCode) {
   }
 }
 
+// A program run to its end gives its exit code; one that cannot be started gives nothing.
+TEST(ProcessLayer, RunProgramGivesTheProgramsExitCode) {
+  EXPECT_EQ(RunProgram(HelperPath(), {"stuck-stop"}), 7);
+  EXPECT_EQ(RunProgram(ProgramDirectory().value_or("") + "\\absent.exe", {}), std::nullopt);
+}
+
 // Wine 8 refuses to raise Ctrl+Break in a console (GenerateConsoleCtrlEvent fails with
 // ERROR_INVALID_HANDLE, where Ctrl+C goes through): under Wine the helper says so and the test is
 // skipped; Windows raises it, and the helper ends as it does on Ctrl+C.
