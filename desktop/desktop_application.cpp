@@ -1,24 +1,10 @@
 #include "desktop/desktop_application.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "desktop/app_icons.h"
 
 namespace tavrel {
-
-namespace {
-
-bool IsSet(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
-
-}  // namespace
-
-bool DisplayAvailable() {
-  return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
-}
 
 std::unique_ptr<QApplication> StartDesktopApplication(int& argc, char** argv, const char* name) {
   if (!DisplayAvailable()) {

@@ -10,8 +10,9 @@ namespace tavrel {
 inline constexpr char kNeedsDisplayLine[] =
     "needs a display: set DISPLAY, or QT_QPA_PLATFORM=offscreen";
 
-// True when Qt can open a window here: a platform is named (QT_QPA_PLATFORM), or an X11 or
-// Wayland display is.
+// True when Qt can open a window here: a platform is named (QT_QPA_PLATFORM), or, on Linux, an
+// X11 or Wayland display is, and on Windows the process runs in the interactive window station
+// (not in a service's, which has no screen).
 bool DisplayAvailable();
 
 // The application named `name`, with that program's icon (desktop/app_icons.h) as the icon

@@ -6,7 +6,8 @@ namespace tavrel {
 
 QString FromGbk(std::string_view gbk) {
   const WideString wide = AnsiToWide(gbk);
-  return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+  // QStringView takes WCHAR as it is on either system: char16_t, or Windows' 16-bit wchar_t.
+  return QStringView(wide.data(), static_cast<qsizetype>(wide.size())).toString();
 }
 
 std::string ToGbk(const QString& text) {

@@ -4,10 +4,10 @@
 #include "common/wide_string.h"
 #include "opcclient/category_classes.h"
 #include "opcclient/opc_error_text.h"
+#include "opcclient/registered_servers.h"
 #include "opcclient/remote_identity.h"
 #include "platform/com/auth_identity.h"
 #include "platform/com/guid_text.h"
-#include "platform/com/linux/class_registry.h"
 #include "platform/opcda/opcda.h"
 
 namespace tavrel {
@@ -65,16 +65,6 @@ bool ListFromService(IOPCServerList& service, const ServerChooserRequest& reques
   return true;
 }
 
-void ListFromRegistry(const ServerChooserRequest& request, ServerChooserList& list) {
-  const ClassRegistry& registry = ClassRegistry::Instance();
-  if (!registry.IsKnownNode(request.host)) return;
-  for (const ClassDescriptor& descriptor : registry.ClassesOnNode(request.host)) {
-    if (!descriptor.settings.contains(kOpcServerSetting)) continue;
-    AddEntry({descriptor.progId, descriptor.description, descriptor.clsid}, request.chosenProgId,
-             list);
-  }
-}
-
 }  // namespace
 
 ServerChooserList FillServerChooser(const ServerChooserRequest& request) {
@@ -82,11 +72,13 @@ ServerChooserList FillServerChooser(const ServerChooserRequest& request) {
   if (ComPtr<IOPCServerList> service = ConnectServerList(request, list)) {
     if (ListFromService(*service.Get(), request, list)) return list;
   }
-  if (request.category == CATID_OPCDAServer10) ListFromRegistry(request, list);
+  if (request.category == CATID_OPCDAServer10) {
+    for (ServerChooserEntry& entry : RegisteredOpcServers(request.host)) {
+      AddEntry(std::move(entry), request.chosenProgId, list);
+    }
+  }
   return list;
 }
-
-std::vector<std::string> EnumNetworkHosts() { return ClassRegistry::Instance().KnownNodes(); }
 
 CATID ChooserCategoryFromText(std::string_view catid) {
   CATID category;

@@ -16,7 +16,9 @@
 //  4. Registry walk, only for the DA 1.0 category: every class of the host's registry that
 //     carries the OPC server setting (kOpcServerSetting, the "OPC" key of a server's ProgID) is
 //     an entry, its ProgID and description as registered. A host whose registry cannot be
-//     reached (one the class registry does not know) gives nothing.
+//     reached gives nothing (registered_servers.h: on Linux the class registry of a node it
+//     knows, on Windows the host's HKEY_CLASSES_ROOT, of another host through the remote
+//     registry service).
 // The line whose ProgID equals the chosen one is selected.
 //
 // Call on a thread that has entered COM.
@@ -58,7 +60,9 @@ struct ServerChooserList {
 
 ServerChooserList FillServerChooser(const ServerChooserRequest& request);
 
-// The hosts to offer: every other computer the class registry knows, in its order.
+// The hosts to offer: on Linux every other computer the class registry knows, in its order; on
+// Windows the computers of this one's domain or workgroup that the network neighbourhood lists
+// (none where that is not served).
 std::vector<std::string> EnumNetworkHosts();
 
 // The category of a server entry's catid text: that GUID, or the DA 2.0 server category when

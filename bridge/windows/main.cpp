@@ -1,8 +1,9 @@
-// Tavrel for Windows: the bridge without its desktop (the windows are Linux-only so far) and
-// with the front ends that the Windows build has, the TCP API.
+// Tavrel for Windows: the bridge with the front ends that the Windows build has, the TCP API,
+// and its desktop when the build has one (desktop_factory.h).
 //
 //   Tavrel              the bridge until the manager's quit message, Ctrl+C, the console's
-//                       close or the session's end
+//                       close or the session's end (or the tray's "退出系统")
+//   Tavrel --window     the same, with the main panel open at the start (a build with a desktop)
 //   Tavrel --settings   prints the settings it would use and ends (app_settings.h)
 //
 // The simulated OPC servers of the demo project run in this process; with the environment
@@ -16,6 +17,7 @@
 #include "bridge/core/app_settings.h"
 #include "bridge/core/bridge_process.h"
 #include "bridge/opc/opc_connection.h"
+#include "bridge/windows/desktop_factory.h"
 #include "platform/opcsim/simulated_servers.h"
 
 int main(int argc, char** argv) {
@@ -27,5 +29,6 @@ int main(int argc, char** argv) {
       .registerClasses = outOfProcess ? ClassRegistration() : opcsim::RegisterSimulatedServers,
       .makeEngine = MakeOpcConnection,
       .frontEnds = {MakeApiFrontEnd},
+      .makeDesktop = WindowsDesktopFrom(argc, argv),
   });
 }

@@ -15,17 +15,17 @@
 
 #include "common/wide_string.h"
 #include "platform/process/windows/handle_wait.h"
+#include "platform/process/windows/quit_event.h"
 #include "platform/process/windows/quit_message.h"
 
 namespace tavrel {
 
-namespace {
-
-// Set by every request, reset by the wait that takes it. Made on first use and never closed.
-HANDLE QuitEvent() {
+HANDLE QuitRequestEvent() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   return event;
 }
+
+namespace {
 
 // After a close, logoff or shutdown event, or at the end of the session, the system ends the
 // process once the handler returns: the handler holds on until the orderly stop has ended the
@@ -86,7 +86,7 @@ void RunQuitWindow(std::promise<void> made) {
 void ListenForQuitRequests() {
   static std::once_flag once;
   std::call_once(once, [] {
-    QuitEvent();
+    QuitRequestEvent();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     std::promise<void> made;
     const std::future<void> windowMade = made.get_future();
@@ -95,12 +95,12 @@ void ListenForQuitRequests() {
   });
 }
 
-void RequestQuit() { SetEvent(QuitEvent()); }
+void RequestQuit() { SetEvent(QuitRequestEvent()); }
 
-void WaitForQuitRequest() { WaitForSingleObject(QuitEvent(), INFINITE); }
+void WaitForQuitRequest() { WaitForSingleObject(QuitRequestEvent(), INFINITE); }
 
 bool WaitForQuitRequestFor(std::chrono::milliseconds timeout) {
-  return WaitForHandle(QuitEvent(), timeout);
+  return WaitForHandle(QuitRequestEvent(), timeout);
 }
 
 }  // namespace tavrel
