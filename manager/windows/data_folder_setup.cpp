@@ -45,13 +45,13 @@ bool IsTemporaryOfProgramFile(const std::string& name) {
   return false;
 }
 
-// One pass of RemoveDataFiles; "" or what was left and why.
-std::string RemoveDataFilesOnce(const fs::path& root, const std::string& folder) {
-  std::string problems;
+// Removes the programs' entries of `root` once; "" or what could not be removed and why.
+std::string RemoveProgramEntries(const fs::path& root) {
+  std::string failures;
   const auto remove = [&](const fs::path& entry) {
     std::error_code error;
     fs::remove_all(entry, error);
-    if (error) problems += WideToAnsi(entry.wstring()) + ": " + error.message() + "; ";
+    if (error) failures += WideToAnsi(entry.wstring()) + ": " + error.message() + "; ";
   };
   for (const std::string_view name : kProgramEntries) remove(root / AnsiToWide(name));
   std::error_code error;
@@ -59,19 +59,7 @@ std::string RemoveDataFilesOnce(const fs::path& root, const std::string& folder)
     if (IsTemporaryOfProgramFile(WideToAnsi(entry.path().filename().wstring())))
       remove(entry.path());
   }
-  if (error && error != std::errc::no_such_file_or_directory) {
-    return folder + ": " + error.message();
-  }
-  std::string left;
-  for (const fs::directory_entry& entry : fs::directory_iterator(root, error))
-    left += (left.empty() ? "" : ", ") + WideToAnsi(entry.path().filename().wstring());
-  if (!left.empty()) {
-    problems += folder + " is kept, with " + left + "; ";
-  } else if (fs::remove(root, error); error && error != std::errc::no_such_file_or_directory) {
-    problems += folder + ": " + error.message() + "; ";
-  }
-  if (!problems.empty()) problems.resize(problems.size() - 2);
-  return problems;
+  return failures;
 }
 
 }  // namespace
@@ -95,21 +83,24 @@ std::string RestrictDataFolder(const std::string& folder) {
   return "";
 }
 
-// The service's process may still be ending when the installer runs this, just after the
-// service reported itself stopped: its working directory (the folder) and its open log cannot
-// be removed until it is gone. The removal is tried again for a few seconds.
+// The service's process may still be ending when the installer runs this, after the service
+// reported itself stopped (under Wine it was seen to live on for about 10 s), and hold its
+// files: what could not be removed is tried again for half a minute.
 std::string RemoveDataFiles(const std::string& folder) {
-  constexpr auto kPatience = std::chrono::seconds(10);
+  constexpr auto kPatience = std::chrono::seconds(30);
   const fs::path root(AnsiToWide(folder));
-  // Nor can a folder be removed while it is this process's working directory.
-  std::error_code ignored;
-  fs::current_path(root.parent_path(), ignored);
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  std::string problems = RemoveDataFilesOnce(root, folder);
+  std::string problems = RemoveProgramEntries(root);
   while (!problems.empty() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    problems = RemoveDataFilesOnce(root, folder);
+    problems = RemoveProgramEntries(root);
   }
+  std::string left;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(root, error))
+    left += (left.empty() ? "" : ", ") + WideToAnsi(entry.path().filename().wstring());
+  if (!left.empty()) problems += folder + " is kept, with " + left + "; ";
+  if (!problems.empty()) problems.resize(problems.size() - 2);
   return problems;
 }
 

@@ -28,9 +28,10 @@ inline constexpr wchar_t kDataFolderAccess[] =
 std::string RestrictDataFolder(const std::string& folder);
 
 // Removes from `folder` what the programs keep there: the settings, the project and their
-// unfinished temporaries, the log and browse folders, the crash dump; then the folder itself
-// when nothing else is left in it. Files of others are kept, with the folder. Returns "" when
-// everything was removed, or what was left and why.
+// unfinished temporaries, the log and browse folders, the crash dump. Files of others are kept.
+// The folder itself is left to the installer, which removes it once it is empty (the
+// installer's own process may be using it). Returns "" when nothing but the folder is left, or
+// what was left and why.
 std::string RemoveDataFiles(const std::string& folder);
 
 }  // namespace tavrel
