@@ -43,9 +43,15 @@ int main(int argc, char** argv) {
   if (option == "--service") {
     // The Service Control Manager starts services in the system's folder; the bridge, which
     // writes its crash dump in its working directory, is started from the data folder instead.
-    std::error_code ignored;
-    std::filesystem::current_path(DataDirectory(*programDirectory), ignored);
-    return RunAsService([&] { return RunManager(*programDirectory); });
+    // Once the manager is done the process leaves that folder, before it reports itself
+    // stopped: an uninstall may remove the folder while the process is still ending.
+    return RunAsService([&] {
+      std::error_code ignored;
+      std::filesystem::current_path(DataDirectory(*programDirectory), ignored);
+      const int exitCode = RunManager(*programDirectory);
+      std::filesystem::current_path(*programDirectory, ignored);
+      return exitCode;
+    });
   }
   return RunManager(*programDirectory);
 }
