@@ -71,10 +71,10 @@ std::vector<ServerChooserEntry> RegisteredOpcServers(const std::string& host) {
   char name[512];
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
-    if (RegEnumKeyExA(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;  // the end, or a registry that stopped answering
-    }
+    const LONG result =
+        RegEnumKeyExA(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA) continue;  // longer than any ProgID: the others still count
+    if (result != ERROR_SUCCESS) break;       // the end, or a registry that stopped answering
     const std::string progId(name, length);
     if (!OpenKey(classes.get(), progId + "\\OPC")) continue;
     const std::optional<std::string> clsidText = DefaultText(classes.get(), progId + "\\CLSID");
