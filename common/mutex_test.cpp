@@ -6,6 +6,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <thread>
+#include <vector>
+
+#include "common/word_mutex.h"
 
 namespace tavrel {
 
@@ -14,7 +17,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Whether another thread finds `mutex` free (and lets it go again at once).
-bool FreeForAnotherThread(Mutex& mutex) {
+template <typename AnyMutex>
+bool FreeForAnotherThread(AnyMutex& mutex) {
   bool taken = false;
   std::thread([&] {
     if (mutex.TryLock()) {
@@ -85,6 +89,39 @@ TEST(SharedMutex, ReadersShareItAndAWriterExcludesThem) {
   }
   reader.join();
   EXPECT_TRUE(read);
+}
+
+TEST(WordMutex, HoldsForItsScope) {
+  WordMutex mutex;
+  {
+    WordMutexLock lock(mutex);
+    EXPECT_FALSE(FreeForAnotherThread(mutex));
+  }
+  EXPECT_TRUE(FreeForAnotherThread(mutex));
+}
+
+// Threads that wait for each other all the time: no increment is lost, and none sleeps for
+// good (a lost wake-up hangs the test). The thread sanitizer build checks the ordering too.
+TEST(WordMutex, ThreadsThatContendForItTakeTurns) {
+  constexpr int kThreads = 4;
+  constexpr int kIncrements = 50'000;
+  struct Counter {
+    WordMutex mutex;
+    int value GUARDED_BY(mutex) = 0;
+  } counter;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kIncrements; ++i) {
+        WordMutexLock lock(counter.mutex);
+        ++counter.value;
+        if (i % 1000 == 0) std::this_thread::yield();  // holds it long enough to be waited for
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  WordMutexLock lock(counter.mutex);
+  EXPECT_EQ(counter.value, kThreads * kIncrements);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ struct ProjectTag {
 };
 // Each tag is one allocation: 168 bytes fit the 176-byte blocks of a 64-bit C library's
 // allocator, 8 more would take the next size.
-static_assert(sizeof(ProjectTag) <= 168, "a tag grew into the next allocation size");
+static_assert(sizeof(ProjectTag) <= 136, "a tag grew into the next allocation size");
 
 // How a group's values reach the bridge (the project's `datachange_type`).
 enum class ReadMode {

@@ -83,7 +83,7 @@ LiveValueSlot::LiveValueSlot(std::int32_t handle, ApiValueType valueClass) {
 }
 
 TagLiveValue LiveValueSlot::Snapshot() const {
-  MutexLock lock(mutex_);
+  WordMutexLock lock(mutex_);
   return value_;
 }
 
@@ -92,7 +92,7 @@ void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIM
   VariantText converted = VariantToText(value);
   const TypedValue typed = TypedValueOfVariant(value);
   const TagTime time = TagTimeOfFileTime(timeStamp);
-  MutexLock lock(mutex_);
+  WordMutexLock lock(mutex_);
   value_.badFlag = quality != kGoodQuality ? 1 : 0;
   value_.seconds = time.seconds;
   value_.milliseconds = time.milliseconds;
@@ -109,7 +109,7 @@ void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quali
   const TagTime time = TagTimeOfWallTime(timeStamp);
   const TypedValue typed = TypedValueOfText(newText, ValueClass());
   const std::optional<double> number = NumberOf(typed);
-  MutexLock lock(mutex_);
+  WordMutexLock lock(mutex_);
   value_.badFlag = bad ? 1 : 0;
   if (number) StoreNumber(value_, *number);
   ++value_.updateCount;

@@ -16,7 +16,7 @@
 
 #include "bridge/core/api_value_type.h"
 #include "common/log_time.h"
-#include "common/mutex.h"
+#include "common/word_mutex.h"
 #include "platform/com/com_api.h"
 
 namespace tavrel {
@@ -86,7 +86,7 @@ class LiveValueSlot {
   // for it, as the rest of the value is guarded).
   ApiValueType ValueClass() const NO_THREAD_SAFETY_ANALYSIS { return value_.valueClass; }
 
-  mutable Mutex mutex_;
+  mutable WordMutex mutex_;  // four bytes: every tag of a project holds one
   TagLiveValue value_ GUARDED_BY(mutex_);
 };
 
