@@ -26,7 +26,7 @@ ExternalProject_Add(libdeflate_windows
   SOURCE_DIR ${libdeflate_source}
   BUILD_IN_SOURCE TRUE
   CONFIGURE_COMMAND ""
-  BUILD_COMMAND make -j2 CC=${CMAKE_C_COMPILER} "CFLAGS=-O2 -w" libdeflatestatic.lib
+  BUILD_COMMAND make -j2 CC=${CMAKE_C_COMPILER} AR=${CMAKE_AR} "CFLAGS=-O2 -w" libdeflatestatic.lib
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${libdeflate_library}
   USES_TERMINAL_DOWNLOAD TRUE

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "bridge/core/variant_text.h"
 #include "bridge/opc/body_document.h"
 #include "bridge/opc/body_element_list.h"
 #include "bridge/opc/server_discovery.h"
@@ -92,12 +93,6 @@ void ReplyDocument(ApiServer& server, ApiClient& client, int uid, std::optional<
   if (tt) reply.SetAttribute("tt", *tt);
   reply.SetAttribute("uid", uid);
   server.SendFrame(client, reply.GetText(), payload, mode);
-}
-
-std::string FormatReal(double value) {
-  char text[512];
-  std::snprintf(text, sizeof text, "%lf", value);
-  return text;
 }
 
 // True when `text` holds a number by the atoi rules (white space, a sign, then a digit), or is
@@ -307,7 +302,7 @@ std::string ApiCommands::SnapshotDocument() const {
         body.AddElement("t");
         switch (value.valueClass) {
           case ApiValueType::kReal:
-            body.SetAttribute("v", FormatReal(value.realValue));
+            body.SetAttribute("v", FixedRealText(value.realValue));
             break;
           case ApiValueType::kInteger:
           case ApiValueType::kBoolean:

@@ -42,6 +42,9 @@ struct VariantText {
 
 VariantText VariantToText(const VARIANT& value);
 
+// "%f" of a real, exactly as printf prints it in the C locale: the text of a VT_R8 scalar.
+std::string FixedRealText(double value);
+
 // The texts of an array's elements, as VariantToText joins them; none for a value that is no
 // array. For those who need the elements apart: a text element may itself hold ", ".
 std::vector<std::string> ArrayElementTexts(const VARIANT& value);

@@ -96,10 +96,11 @@ TEST(VariantToText, RealsPrintAsPrintfDoes) {
     EXPECT_EQ(VariantToText(element.Get()).text, text);
   }
   std::vector<double> values = {
-      0.0,        -0.0,          0.5,      2.5,       0.0000005,      0.0000015, 1234567.5,
-      1e-7,       9.9999995,     999999.5, 1e15,      123456789012.0, 5e-324,    2.2e-308,
-      1.7e308,    -1e300,        HUGE_VAL, -HUGE_VAL, 1.0 / 3,        100.0,     0x1p53,
-      0x1p53 - 1, -0x1p52 - 0.5, 0x1p-60,  -0x1p-20,  0.0078125};
+      0.0, -0.0, 0.5, 2.5, 0.0000005, 0.0000015, 1234567.5, 1e-7, 9.9999995, 999999.5, 1e15,
+      123456789012.0, 5e-324, 2.2e-308, 1.7e308, -1e300, HUGE_VAL, -HUGE_VAL, 1.0 / 3, 100.0,
+      0x1p53, 0x1p53 - 1, -0x1p52 - 0.5, 0x1p-60, -0x1p-20, 0.0078125,
+      // on either side of 2^64 millionths, where the split of the text takes 128 bits
+      18446744073709.55, 18446744073709.56, -0x1p44};
   std::mt19937_64 random(8);
   for (int i = 0; i < 2000; ++i) {
     const double bits = std::bit_cast<double>(random());
