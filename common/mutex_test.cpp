@@ -29,14 +29,18 @@ bool FreeForAnotherThread(AnyMutex& mutex) {
   return taken;
 }
 
-TEST(MutexLock, HoldsTheMutexForItsScope) {
-  Mutex mutex;
+// A scoped hold of `AnyLock` keeps an `AnyMutex` from other threads, and only for its scope.
+template <typename AnyMutex, typename AnyLock>
+void ExpectHeldForItsScope() {
+  AnyMutex mutex;
   {
-    MutexLock lock(mutex);
+    AnyLock lock(mutex);
     EXPECT_FALSE(FreeForAnotherThread(mutex));
   }
   EXPECT_TRUE(FreeForAnotherThread(mutex));
 }
+
+TEST(MutexLock, HoldsTheMutexForItsScope) { ExpectHeldForItsScope<Mutex, MutexLock>(); }
 
 TEST(MutexLock, UnlockGivesItBackEarlyAndLockTakesItAgain) {
   Mutex mutex;
@@ -91,14 +95,7 @@ TEST(SharedMutex, ReadersShareItAndAWriterExcludesThem) {
   EXPECT_TRUE(read);
 }
 
-TEST(WordMutex, HoldsForItsScope) {
-  WordMutex mutex;
-  {
-    WordMutexLock lock(mutex);
-    EXPECT_FALSE(FreeForAnotherThread(mutex));
-  }
-  EXPECT_TRUE(FreeForAnotherThread(mutex));
-}
+TEST(WordMutex, HoldsForItsScope) { ExpectHeldForItsScope<WordMutex, WordMutexLock>(); }
 
 // Threads that wait for each other all the time: no increment is lost, and none sleeps for
 // good (a lost wake-up hangs the test). The thread sanitizer build checks the ordering too.
