@@ -7,6 +7,7 @@
 #include "platform/com/bstr_view.h"
 #include "platform/com/file_time_ticks.h"
 #include "platform/opcsim/test_client.h"
+#include "platform/opcsim/update_scheduler.h"
 
 namespace tavrel::opcsim {
 
@@ -35,6 +36,25 @@ class DataChanges : public TreeDeviceTest {
 
   ComPtr<RecordingCallback> callback_;
 };
+
+// A late update thread skips the ticks it missed and keeps each group's phase: groups that were
+// late together must not fall into step (they would then report all at once, every period).
+TEST(UpdateTicks, SkipWhatWasMissedAndKeepTheirPhase) {
+  const ScheduledWork::SteadyTime due{milliseconds(1'000)};
+  const struct {
+    int lateMs;
+    int periodMs;
+    int nextMs;
+  } cases[] = {
+      {0, 100, 1'100},   {99, 100, 1'100},    {100, 100, 1'200},
+      {250, 100, 1'300}, {1'003, 100, 2'100}, {7, 0, 1'007},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NextTickAfter(due, due + milliseconds(c.lateMs), milliseconds(c.periodMs)),
+              ScheduledWork::SteadyTime{milliseconds(c.nextMs)})
+        << c.lateMs << " ms late, period " << c.periodMs << " ms";
+  }
+}
 
 TEST_F(DataChanges, ArriveAtTheUpdateRateFromTheServersOwnThread) {
   const auto group = client_->AddGroup(OLESTR("G"), 50, 42);

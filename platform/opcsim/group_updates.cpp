@@ -21,8 +21,7 @@ void SimulatedGroup::Collect(SteadyTime now, DeliveryList& out, SteadyTime* wake
   const std::chrono::milliseconds rate(updateRate_);
   if (now >= nextUpdate_) {
     SendChangesLocked(now, out);
-    nextUpdate_ += rate;
-    if (nextUpdate_ <= now) nextUpdate_ = now + rate;  // fell behind: no burst to catch up
+    nextUpdate_ = NextTickAfter(nextUpdate_, now, rate);
   }
   *wakeAt = std::min(*wakeAt, nextUpdate_);
 }

@@ -11,6 +11,14 @@ constexpr std::chrono::seconds kIdleWait{1};
 
 }  // namespace
 
+ScheduledWork::SteadyTime NextTickAfter(ScheduledWork::SteadyTime due,
+                                        ScheduledWork::SteadyTime now,
+                                        std::chrono::milliseconds period) {
+  if (period <= std::chrono::milliseconds::zero()) return now;
+  if (due > now) return due;
+  return due + period * ((now - due) / period + 1);
+}
+
 UpdateScheduler::UpdateScheduler(ScheduledWork& server, Gate& gate)
     : state_(std::make_shared<State>(server, gate)) {
   MutexLock lock(state_->mutex);

@@ -42,6 +42,14 @@ class ScheduledWork {
   ~ScheduledWork() = default;
 };
 
+// The next tick of a period after `now`, on the grid of the tick `due` that fell due: the
+// ticks missed while the thread was late are skipped, not sent in a burst, and the tick keeps
+// its phase, so that groups that were late together do not fall into step and from then on
+// report all at once. A period of zero makes the tick due at `now`.
+ScheduledWork::SteadyTime NextTickAfter(ScheduledWork::SteadyTime due,
+                                        ScheduledWork::SteadyTime now,
+                                        std::chrono::milliseconds period);
+
 class UpdateScheduler {
  public:
   using SteadyTime = ScheduledWork::SteadyTime;
