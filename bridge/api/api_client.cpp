@@ -71,7 +71,13 @@ void ApiClient::SendQueued() {
   }
 }
 
-bool ApiClient::SendStalled() { return HasQueuedBytes() && stallTimer_.Elapsed(); }
+bool ApiClient::SendStalled() {
+  if (!HasQueuedBytes() || !stallTimer_.Elapsed()) return false;
+  // The API thread may have been busy elsewhere (other clients' snapshots) while the peer took
+  // what the socket held: only a try that finds no room shows that the peer stopped reading.
+  SendQueued();
+  return HasQueuedBytes() && stallTimer_.Elapsed();
+}
 
 std::int64_t ApiClient::MsUntilSendStalled() {
   return HasQueuedBytes() ? stallTimer_.Remaining() : -1;

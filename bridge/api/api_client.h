@@ -36,7 +36,8 @@ class ApiClient {
   // Sends what the socket takes now of the queued bytes (when poll() finds it writable).
   void SendQueued();
   bool HasQueuedBytes() const { return QueuedLength() > 0; }
-  // True once queued bytes have waited kSendStallMs without the peer taking any of them.
+  // True once queued bytes have waited kSendStallMs without the peer taking any of them, sent
+  // from here when there is room again: time in which nothing was tried is not the peer's.
   bool SendStalled();
   // Milliseconds until SendStalled() turns true; -1 while nothing waits.
   std::int64_t MsUntilSendStalled();

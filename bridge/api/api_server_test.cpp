@@ -295,8 +295,6 @@ TEST_F(ApiServerTest, AWaitingPassEndsAtTheNearestIdleDeadline) {
   EXPECT_EQ(server_.ClientCountForTest(), 0u);
 }
 
-// A client that stops reading is not waited for: its bytes queue up while the others are
-// served, and it is dropped once it has taken nothing for 640 ms.
 // Bytes that do not compress.
 std::string RandomBytes(std::size_t length, unsigned seed) {
   std::string text(length, ' ');
@@ -304,6 +302,9 @@ std::string RandomBytes(std::size_t length, unsigned seed) {
   for (char& byte : text) byte = static_cast<char>(bytes());
   return text;
 }
+
+// A client that stops reading is not waited for: its bytes queue up while the others are
+// served, and it is dropped once it has taken nothing for 640 ms.
 
 TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) {
   Passes(1);
@@ -331,6 +332,25 @@ TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) 
   talker.Send(6);
   Passes();
   EXPECT_EQ(talker.Receive().size(), 1u);
+}
+
+// A reader that kept taking bytes while the server was busy elsewhere (no pass for longer than
+// the stall time, as while other clients' snapshots are built) is not taken for a stalled one.
+TEST_F(ApiServerTest, TimeTheServerSpentElsewhereIsNotCountedAsAStall) {
+  Passes(1);
+  TestClient slow(server_.ListeningPort(), 4096);
+  ASSERT_NO_FATAL_FAILURE(Subscribe(slow));
+  constexpr int kPushes = 200;
+  for (int i = 0; i < kPushes; ++i) {
+    server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, 7)});
+    server_.Pass(0ms);
+  }
+  PushReader reader;
+  reader.ReadFrom(slow, 1, [] {});  // the peer empties its socket; the server does not pass
+  ticks_ += ApiClient::kSendStallMs;
+  reader.ReadFrom(slow, kPushes, [this] { server_.Pass(0ms); });
+  EXPECT_EQ(reader.records.size(), static_cast<std::size_t>(kPushes));
+  EXPECT_EQ(server_.ClientCountForTest(), 1u);
 }
 
 // Megabytes queued for a slow reader reach it whole and in order, however the socket takes
