@@ -156,7 +156,12 @@ class Client {
     ApiReply reply;
     std::vector<PushRecord> records;
     while (!stop.load()) {
-      if (connection_->Receive(reply, 200ms) != ApiReceive::kFrame || reply.type != 4) continue;
+      const ApiReceive received = connection_->Receive(reply, 200ms);
+      if (received == ApiReceive::kClosed) {
+        closed_ = true;
+        return;
+      }
+      if (received != ApiReceive::kFrame || reply.type != 4) continue;
       records.clear();
       ReadPushRecords(reply.payload, records);
       const WallTime now = SystemWallTime();
@@ -183,6 +188,8 @@ class Client {
   std::size_t Received() const { return received_; }
   std::vector<std::int64_t>& Latencies() { return latencies_; }
   bool Connected() const { return connection_ != nullptr; }
+  // True when the bridge closed the connection (it dropped the client).
+  bool Closed() const { return closed_.load(); }
 
  private:
   std::unique_ptr<ApiConnection> connection_;
@@ -193,6 +200,7 @@ class Client {
   std::atomic<bool> caughtUp_{false};
   std::atomic<std::int64_t> lagMs_{-1};
   std::atomic<bool> counting_{false};
+  std::atomic<bool> closed_{false};
   std::size_t received_ = 0;
   std::vector<std::int64_t> latencies_;
 };
@@ -241,6 +249,11 @@ void Measure(int port, int clientCount, double offered) {
   stop = true;
   for (auto& thread : threads) thread.join();
 
+  const auto closed =
+      std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->Closed(); });
+  if (closed > 0) {
+    std::printf("  %d client(s): the bridge closed %td of the connections\n", clientCount, closed);
+  }
   std::vector<std::int64_t> latencies;
   std::size_t total = 0;
   for (auto& client : clients) {
