@@ -50,7 +50,7 @@ struct ProjectTag {
   ServerConnection* connection = nullptr;
   LiveValueSlot liveValue;
 };
-// Each tag is one allocation: 168 bytes fit the 176-byte blocks of a 64-bit C library's
+// Each tag is one allocation: 136 bytes fit the 144-byte blocks of a 64-bit C library's
 // allocator, 8 more would take the next size.
 static_assert(sizeof(ProjectTag) <= 136, "a tag grew into the next allocation size");
 
