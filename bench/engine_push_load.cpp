@@ -14,7 +14,8 @@
 // the server's next update tick is not counted); the process's CPU time per million updates
 // delivered to each client; the worst client's lag over the first seconds after connecting
 // (the age of the newest record it received: a queue that stands shows as a lag that does not
-// fall); and the resident memory per tag, the whole and the bridge's share
+// fall); the connections the bridge closed, when it closed any (a client it took for stalled);
+// and the resident memory per tag, the whole and the bridge's share
 // (the server's share is measured by a second group of the same items; resident memory is the
 // working set on Windows, process_usage.h). The server and the clients run in this process, so
 // the CPU figures include theirs.
