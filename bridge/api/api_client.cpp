@@ -74,8 +74,10 @@ void ApiClient::SendQueued() {
 bool ApiClient::SendStalled() {
   if (!HasQueuedBytes() || !stallTimer_.Elapsed()) return false;
   // The API thread may have been busy elsewhere (other clients' snapshots) while the peer took
-  // what the socket held: only a try that finds no room shows that the peer stopped reading.
-  SendQueued();
+  // what the socket held. The socket is asked as the passes ask it: writable means the peer
+  // made room (a third of the send buffer), not that the kernel takes a few more bytes.
+  pollfd writable{socket_.get(), POLLOUT, 0};
+  if (PollSockets(&writable, 1, 0) > 0 && (writable.revents & POLLOUT) != 0) SendQueued();
   return HasQueuedBytes() && stallTimer_.Elapsed();
 }
 

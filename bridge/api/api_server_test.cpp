@@ -305,7 +305,6 @@ std::string RandomBytes(std::size_t length, unsigned seed) {
 
 // A client that stops reading is not waited for: its bytes queue up while the others are
 // served, and it is dropped once it has taken nothing for 640 ms.
-
 TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) {
   Passes(1);
   TestClient stalled(server_.ListeningPort(), 4096);
