@@ -167,6 +167,14 @@ bool Returns(std::future<void>& pass, const std::function<void()>& unblock) {
   return false;
 }
 
+// Bytes that do not compress.
+std::string RandomBytes(std::size_t length, unsigned seed) {
+  std::string text(length, ' ');
+  std::minstd_rand bytes(seed);
+  for (char& byte : text) byte = static_cast<char>(bytes());
+  return text;
+}
+
 class ApiServerTest : public ::testing::Test {
  protected:
   ApiServerTest()
@@ -178,6 +186,16 @@ class ApiServerTest : public ::testing::Test {
 
   void Passes(int n = 5) {
     for (int i = 0; i < n; ++i) server_.Pass(kStepWait);
+  }
+  // The text of large push record `i`: 64 KiB that do not compress.
+  static std::string LargeText(int i) { return RandomBytes(64 * 1024, i + 1); }
+  // Appends `count` large records (handle i, LargeText(i)): 13 MB for 200, more than the
+  // sockets hold. With `passEach` the server passes after each, queuing what they do not take.
+  void AppendLargePushes(int count, bool passEach) {
+    for (int i = 0; i < count; ++i) {
+      server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = LargeText(i)});
+      if (passEach) server_.Pass(0ms);
+    }
   }
   // Has `client`'s snapshot request (type 1) answered; from then on it receives pushes.
   void Subscribe(TestClient& client) {
@@ -295,14 +313,6 @@ TEST_F(ApiServerTest, AWaitingPassEndsAtTheNearestIdleDeadline) {
   EXPECT_EQ(server_.ClientCountForTest(), 0u);
 }
 
-// Bytes that do not compress.
-std::string RandomBytes(std::size_t length, unsigned seed) {
-  std::string text(length, ' ');
-  std::minstd_rand bytes(seed);
-  for (char& byte : text) byte = static_cast<char>(bytes());
-  return text;
-}
-
 // A client that stops reading is not waited for: its bytes queue up while the others are
 // served, and it is dropped once it has taken nothing for 640 ms.
 TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) {
@@ -312,11 +322,7 @@ TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) 
   Passes();
   stalled.Send(1);
   Passes();
-  const std::string text = RandomBytes(64 * 1024, 1);
-  for (int i = 0; i < 200; ++i) {
-    server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = text});
-    server_.Pass(0ms);
-  }
+  AppendLargePushes(200, true);
   talker.Send(6);
   Passes();
   EXPECT_EQ(talker.Receive().size(), 1u);
@@ -340,10 +346,7 @@ TEST_F(ApiServerTest, TimeTheServerSpentElsewhereIsNotCountedAsAStall) {
   TestClient slow(server_.ListeningPort(), 4096);
   ASSERT_NO_FATAL_FAILURE(Subscribe(slow));
   constexpr int kPushes = 200;
-  for (int i = 0; i < kPushes; ++i) {
-    server_.AppendPush(PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, 7)});
-    server_.Pass(0ms);
-  }
+  AppendLargePushes(kPushes, true);
   PushReader reader;
   reader.ReadFrom(slow, 1, [] {});  // the peer empties its socket; the server does not pass
   ticks_ += ApiClient::kSendStallMs;
@@ -359,18 +362,14 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   TestClient slow(server_.ListeningPort(), 4096);
   ASSERT_NO_FATAL_FAILURE(Subscribe(slow));
   constexpr int kPushes = 200;
-  for (int i = 0; i < kPushes; ++i) {
-    server_.AppendPush(
-        PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
-    server_.Pass(0ms);
-  }
+  AppendLargePushes(kPushes, true);
   PushReader reader;
   reader.ReadFrom(slow, kPushes, [this] { server_.Pass(0ms); });
   const std::vector<PushRecord>& records = reader.records;
   ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
   for (int i = 0; i < kPushes; ++i) {
     EXPECT_EQ(records[i].handle, i);
-    EXPECT_TRUE(records[i].text == RandomBytes(64 * 1024, i + 1)) << "record " << i;
+    EXPECT_TRUE(records[i].text == LargeText(i)) << "record " << i;
   }
   EXPECT_EQ(server_.ClientCountForTest(), 1u);
 }
@@ -381,10 +380,7 @@ TEST_F(ApiServerTest, AFlushTooLargeForOneFrameGoesOutInSeveral) {
   TestClient subscriber(server_.ListeningPort());
   ASSERT_NO_FATAL_FAILURE(Subscribe(subscriber));
   constexpr int kPushes = 200;  // 13 MB
-  for (int i = 0; i < kPushes; ++i) {
-    server_.AppendPush(
-        PushRecord{.handle = i, .valueClass = 4, .text = RandomBytes(64 * 1024, i + 1)});
-  }
+  AppendLargePushes(kPushes, false);
   PushReader reader;
   reader.ReadFrom(subscriber, kPushes, [this] { server_.Pass(0ms); });
   const std::vector<PushRecord>& records = reader.records;
