@@ -339,24 +339,10 @@ TEST_F(ApiServerTest, ASubscriberThatStopsReadingIsDroppedWhileOthersAreServed) 
   EXPECT_EQ(talker.Receive().size(), 1u);
 }
 
-// A reader that kept taking bytes while the server was busy elsewhere (no pass for longer than
-// the stall time, as while other clients' snapshots are built) is not taken for a stalled one.
-TEST_F(ApiServerTest, TimeTheServerSpentElsewhereIsNotCountedAsAStall) {
-  Passes(1);
-  TestClient slow(server_.ListeningPort(), 4096);
-  ASSERT_NO_FATAL_FAILURE(Subscribe(slow));
-  constexpr int kPushes = 200;
-  AppendLargePushes(kPushes, true);
-  PushReader reader;
-  reader.ReadFrom(slow, 1, [] {});  // the peer empties its socket; the server does not pass
-  ticks_ += ApiClient::kSendStallMs;
-  reader.ReadFrom(slow, kPushes, [this] { server_.Pass(0ms); });
-  EXPECT_EQ(reader.records.size(), static_cast<std::size_t>(kPushes));
-  EXPECT_EQ(server_.ClientCountForTest(), 1u);
-}
-
 // Megabytes queued for a slow reader reach it whole and in order, however the socket takes
 // them: the queue sends from its middle, moves what is left down, and gives its storage back.
+// Time in which the server made no pass, busy elsewhere (other clients' snapshots) while the
+// reader emptied its socket, is not taken for a stall.
 TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   Passes(1);
   TestClient slow(server_.ListeningPort(), 4096);
@@ -364,6 +350,8 @@ TEST_F(ApiServerTest, ASlowSubscriberGetsEveryPushWholeAndInOrder) {
   constexpr int kPushes = 200;
   AppendLargePushes(kPushes, true);
   PushReader reader;
+  reader.ReadFrom(slow, 1, [] {});
+  ticks_ += ApiClient::kSendStallMs;
   reader.ReadFrom(slow, kPushes, [this] { server_.Pass(0ms); });
   const std::vector<PushRecord>& records = reader.records;
   ASSERT_EQ(records.size(), static_cast<std::size_t>(kPushes));
