@@ -1,14 +1,17 @@
 // WordMutex: a mutex in four bytes, for locks that come by the hundred thousand (one per tag's
 // live value), where a std::mutex would take 40 bytes of each.
 //
-// It suits short holds: a thread that finds it taken sleeps in the system (a futex on Linux,
-// std::atomic's waiting on other systems) until the holder lets it go, and is woken only when
-// one waits. It is not recursive and not fair; annotated like Mutex (mutex.h) for clang's
-// -Wthread-safety, and held for a scope with WordMutexLock.
+// It suits short holds: taking a free one and letting go of one no one waits for are one
+// atomic operation each. A thread that finds it taken sleeps on a condition variable that it
+// shares with the mutexes whose addresses fall in the same one of a few dozen buckets, and is
+// woken only when one waits. (std::atomic's own wait is not used: the C++ library of the
+// Windows build can miss its notification and leave the waiter asleep for ever.) It is not
+// recursive and not fair; annotated like Mutex (mutex.h) for clang's -Wthread-safety, and held
+// for a scope with WordMutexLock.
 //
 // The word is 0 when free, 1 when held with no one waiting, 2 when held and a thread may be
 // waiting. A thread that has to wait stores 2 itself, so the holder that lets go of a 2 knows
-// to wake one; a woken thread takes the lock as 2 again, since others may still be waiting.
+// to wake the waiters; a woken thread takes the lock as 2 again, since others may still wait.
 #pragma once
 
 #include <atomic>
@@ -27,13 +30,11 @@ class CAPABILITY("mutex") WordMutex {
   void Lock() ACQUIRE() {
     std::uint32_t expected = kFree;
     if (state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire)) return;
-    while (state_.exchange(kContended, std::memory_order_acquire) != kFree) {
-      state_.wait(kContended, std::memory_order_relaxed);
-    }
+    LockContended();
   }
 
   void Unlock() RELEASE() {
-    if (state_.exchange(kFree, std::memory_order_release) == kContended) state_.notify_one();
+    if (state_.exchange(kFree, std::memory_order_release) == kContended) WakeWaiters();
   }
 
   // Takes the lock when it is free and says whether it did; never blocks.
@@ -46,6 +47,11 @@ class CAPABILITY("mutex") WordMutex {
   static constexpr std::uint32_t kFree = 0;
   static constexpr std::uint32_t kHeld = 1;
   static constexpr std::uint32_t kContended = 2;
+
+  // Waits in the bucket until the lock is taken.
+  void LockContended();
+  // Wakes the bucket's waiters, after the word was set free.
+  void WakeWaiters();
 
   std::atomic<std::uint32_t> state_{kFree};
 };
