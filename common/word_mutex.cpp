@@ -25,7 +25,7 @@ WaitBucket& BucketOf(const void* address) {
 
 }  // namespace
 
-void WordMutex::LockContended() NO_THREAD_SAFETY_ANALYSIS {
+void WordMutex::LockContended() {
   WaitBucket& bucket = BucketOf(&state_);
   while (state_.exchange(kContended, std::memory_order_acquire) != kFree) {
     // The word is looked at under the bucket's lock, which the holder takes between setting

@@ -3,8 +3,8 @@
 //
 // It suits short holds: taking a free one and letting go of one no one waits for are one
 // atomic operation each. A thread that finds it taken sleeps on a condition variable that it
-// shares with the mutexes whose addresses fall in the same one of a few dozen buckets, and is
-// woken only when one waits. (std::atomic's own wait is not used: the C++ library of the
+// shares with the mutexes whose addresses fall in the same one of 64 buckets, and is woken
+// only when one waits. (std::atomic's own wait is not used: the C++ library of the
 // Windows build can miss its notification and leave the waiter asleep for ever.) It is not
 // recursive and not fair; annotated like Mutex (mutex.h) for clang's -Wthread-safety, and held
 // for a scope with WordMutexLock.
