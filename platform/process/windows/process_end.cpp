@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "platform/process/windows/handle_wait.h"
 #include "platform/process/windows/owned_handle.h"
 #include "platform/process/windows/quit_message.h"
@@ -36,13 +39,24 @@ int PostToTopLevelWindows(DWORD pid, UINT message, WPARAM wParam, LPARAM lParam)
   return post.posted;
 }
 
+// A process that is still starting has no window yet: the message is posted again every
+// kRepostPeriod until a window of the process has taken it, while the wait for its end goes on.
 bool AskToQuitAndWaitForEnd(pid_t pid, std::chrono::milliseconds timeout) {
+  constexpr std::chrono::milliseconds kRepostPeriod{50};
   const OwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
   // An id that names no process any more fails as an invalid parameter: it has ended.
   if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  PostToTopLevelWindows(static_cast<DWORD>(pid), kQuitMessage, kQuitMessageParameter,
-                        static_cast<LPARAM>(kQuitMessageParameter));
-  return WaitForHandle(process.get(), timeout);
+  const auto start = std::chrono::steady_clock::now();
+  const auto left = [&] {  // rounded up, so that the whole timeout is waited
+    return timeout -
+           std::chrono::floor<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  };
+  while (PostToTopLevelWindows(static_cast<DWORD>(pid), kQuitMessage, kQuitMessageParameter,
+                               static_cast<LPARAM>(kQuitMessageParameter)) == 0) {
+    if (WaitForHandle(process.get(), std::min(kRepostPeriod, left()))) return true;
+    if (left() <= std::chrono::milliseconds::zero()) return false;
+  }
+  return WaitForHandle(process.get(), left());
 }
 
 }  // namespace tavrel

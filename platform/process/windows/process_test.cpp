@@ -160,6 +160,14 @@ TEST(ProcessLayer, TheEndOfTheSessionAndTheWindowsCloseEndTheHelper) {
   }
 }
 
+// Asked before it listens, a program that is still starting gets the request once it does.
+TEST(ProcessLayer, AProgramAskedToQuitWhileStartingEndsOnceItListens) {
+  const Helper starting({"slow-start"});
+  ASSERT_GT(starting.pid(), 0);
+  EXPECT_TRUE(AskToQuitAndWaitForEnd(starting.pid(), 10s));
+  EXPECT_EQ(starting.ExitCode(), 0u);
+}
+
 TEST(ProcessLayer, ProcessThatDoesNotListenIsWaitedForAndLeftRunning) {
   const Helper deaf({"deaf"});
   ASSERT_TRUE(Eventually([&] { return FindProcessByName(kHelperName, NameMatch::kExact) != 0; }));

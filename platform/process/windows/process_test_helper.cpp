@@ -3,6 +3,8 @@
 //   quit <lock>          takes the single-instance lock <lock> (ends with 2 when another process
 //                        holds it), listens for quit requests and ends with 0 at the first
 //   deaf                 listens for nothing and runs until it is ended
+//   slow-start           as quit, but listens only after half a second, as a program that is
+//                        still loading
 //   request              listens, asks itself to quit from another thread, ends with 0
 //   console <c|break>    listens, raises Ctrl+C or Ctrl+Break in a console of its own (ends with 4
 //                        when it cannot), ends with 0 at the request
@@ -29,6 +31,12 @@ int main(int argc, char** argv) {
   if (mode == "quit" && argc == 3) {
     const SingleInstanceLock lock(argv[2]);
     if (!lock.held()) return 2;
+    ListenForQuitRequests();
+    WaitForQuitRequest();
+    return 0;
+  }
+  if (mode == "slow-start") {
+    std::this_thread::sleep_for(500ms);
     ListenForQuitRequests();
     WaitForQuitRequest();
     return 0;
