@@ -1,5 +1,5 @@
-// A program that stands in for the bridge in the manager's tests: it runs until it receives
-// the quit signal (SIGTERM) or SIGINT, and then ends, as the bridge does.
+// A program that stands in for the bridge in the manager's tests: it runs until it is asked to
+// quit (quit_request.h), and then ends, as the bridge does.
 #include "platform/process/quit_request.h"
 
 int main() {

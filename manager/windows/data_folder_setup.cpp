@@ -17,6 +17,7 @@
 #include "common/code_page.h"
 #include "common/crash_report.h"
 #include "common/program_files.h"
+#include "platform/process/process_list.h"
 
 namespace tavrel {
 
@@ -62,6 +63,37 @@ std::string RemoveProgramEntries(const fs::path& root) {
   return failures;
 }
 
+// Calls `done` every quarter of a second until it returns true, and at least once; false when
+// it had not by `deadline`.
+template <typename Done>
+bool TryUntil(std::chrono::steady_clock::time_point deadline, const Done& done) {
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  return true;
+}
+
+using ServiceHandle = std::unique_ptr<SC_HANDLE__, decltype(&CloseServiceHandle)>;
+
+// True once the service `name` reports itself stopped, or is not there to be asked.
+bool ServiceStopped(const std::string& name) {
+  const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT),
+                              &CloseServiceHandle);
+  if (!manager) return true;
+  const ServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_STATUS),
+                              &CloseServiceHandle);
+  SERVICE_STATUS status{};
+  return !service || !QueryServiceStatus(service.get(), &status) ||
+         status.dwCurrentState == SERVICE_STOPPED;
+}
+
+// True while the service or the bridge of `users` may still run.
+bool InUse(const DataFolderUsers& users) {
+  return !ServiceStopped(users.serviceName) ||
+         FindOwnProcess(users.bridgeExecutable, NameMatch::kIgnoreCase) != pid_t{0};
+}
+
 }  // namespace
 
 std::string RestrictDataFolder(const std::string& folder) {
@@ -83,18 +115,19 @@ std::string RestrictDataFolder(const std::string& folder) {
   return "";
 }
 
-// The service's process may still be ending when the installer runs this, after the service
-// reported itself stopped (under Wine it was seen to live on for about 10 s), and hold its
-// files: what could not be removed is tried again for half a minute.
-std::string RemoveDataFiles(const std::string& folder) {
-  constexpr auto kPatience = std::chrono::seconds(30);
+// Also after the users have ended, their files may be held a little longer (under Wine a
+// stopped service's process was seen to live on for about 10 s): what could not be removed is
+// tried again until the same half minute has passed.
+std::string RemoveDataFiles(const std::string& folder, const DataFolderUsers& users) {
   const fs::path root(AnsiToWide(folder));
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  std::string problems = RemoveProgramEntries(root);
-  while (!problems.empty() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const bool ended = TryUntil(deadline, [&] { return !InUse(users); });
+  std::string problems;
+  TryUntil(deadline, [&] {
     problems = RemoveProgramEntries(root);
-  }
+    return problems.empty();
+  });
+  if (!ended) problems += "the manager's service or the bridge still runs; ";
   std::string left;
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(root, error))

@@ -27,11 +27,19 @@ inline constexpr wchar_t kDataFolderAccess[] =
 // and folder in it. Returns "" on success, or what failed.
 std::string RestrictDataFolder(const std::string& folder);
 
+// The processes that use the data folder while they run (their working folder, the log): the
+// manager's service, and the bridge it started.
+struct DataFolderUsers {
+  std::string serviceName;       // has ended once the service reports itself stopped
+  std::string bridgeExecutable;  // has ended once no process of this account runs it
+};
+
 // Removes from `folder` what the programs keep there: the settings, the project and their
 // unfinished temporaries, the log and browse folders, the crash dump. Files of others are kept.
-// The folder itself is left to the installer, which removes it once it is empty (the
-// installer's own process may be using it). Returns "" when nothing but the folder is left, or
-// what was left and why.
-std::string RemoveDataFiles(const std::string& folder);
+// It first waits, for at most half a minute, for `users` to end: an installer may go on while
+// the service it asked to stop is still stopping its bridge, and the folder cannot be removed
+// while one of them works in it. The folder itself is left to the installer, which removes it
+// once it is empty. Returns "" when nothing but the folder is left, or what was left and why.
+std::string RemoveDataFiles(const std::string& folder, const DataFolderUsers& users);
 
 }  // namespace tavrel

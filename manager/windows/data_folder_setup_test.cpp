@@ -13,7 +13,13 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "manager/manager_test_support.h"
+#include "platform/process/process_end.h"
+#include "platform/process/process_list.h"
+#include "platform/process/spawn.h"
 
 namespace tavrel {
 
@@ -45,6 +51,10 @@ class ScratchFolder {
  private:
   fs::path path_;
 };
+
+constexpr char kNoService[] = "TavrelTestNoSuchService";
+const DataFolderUsers kNoUsers{.serviceName = kNoService,
+                               .bridgeExecutable = "C:\\tavrel-never-installed\\Tavrel.exe"};
 
 // An allowed entry of an access list: whose, and what it allows.
 struct Allowed {
@@ -118,14 +128,38 @@ TEST(DataFolderSetup, RemovalTakesTheProgramsFilesAndKeepsOthersAndTheFolder) {
     }
     for (const std::string& other : c.others) folder.Add(other);
 
-    const std::string problem = RemoveDataFiles(folder.name());
+    const std::string problem = RemoveDataFiles(folder.name(), kNoUsers);
     EXPECT_EQ(problem.empty(), c.others.empty()) << c.what << ": " << problem;
     std::vector<std::string> left;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder.path()))
       left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, c.others) << c.what;
   }
-  EXPECT_EQ(RemoveDataFiles(fs::temp_directory_path().string() + "\\tavrel-never-made"), "");
+  EXPECT_EQ(RemoveDataFiles(fs::temp_directory_path().string() + "\\tavrel-never-made", kNoUsers),
+            "");
+}
+
+// An installer may go on while the service it asked to stop is still stopping the bridge, which
+// works in the data folder: the removal waits for the bridge's end.
+TEST(DataFolderSetup, RemovalWaitsUntilTheBridgeHasEnded) {
+  using namespace std::chrono_literals;
+  const ScratchFolder folder;
+  folder.Add("config.xml");
+  const TemporaryInstallation programs;
+  programs.InstallProgram(BRIDGE_STAND_IN, "Tavrel.exe");
+  const std::string bridge = programs.File("Tavrel.exe");
+  const pid_t pid = StartProgram(bridge, {});
+  ASSERT_TRUE(Eventually([&] { return FindOwnProcess(bridge, NameMatch::kExact) == pid; }));
+  std::thread stop([pid] {
+    std::this_thread::sleep_for(500ms);
+    AskToQuitAndWaitForEnd(pid, 10s);
+  });
+
+  EXPECT_EQ(RemoveDataFiles(folder.name(), {.serviceName = kNoService, .bridgeExecutable = bridge}),
+            "");
+  EXPECT_FALSE(IsProcessRunning(pid));
+  EXPECT_FALSE(fs::exists(folder.path() / "config.xml"));
+  stop.join();
 }
 
 }  // namespace tavrel

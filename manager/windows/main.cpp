@@ -7,6 +7,7 @@
 
 #include "common/data_directory.h"
 #include "common/program_directory.h"
+#include "manager/bridge_control.h"
 #include "manager/manager_app.h"
 #include "manager/manager_settings.h"
 #include "manager/windows/data_folder_setup.h"
@@ -35,7 +36,11 @@ int main(int argc, char** argv) {
   if (option == "--restrict-data-folder" || option == "--remove-data") {
     const std::string folder = DataDirectory(*programDirectory);
     const std::string problem =
-        option == "--remove-data" ? RemoveDataFiles(folder) : RestrictDataFolder(folder);
+        option == "--remove-data"
+            ? RemoveDataFiles(folder,
+                              {.serviceName = kManagerServiceName,
+                               .bridgeExecutable = BridgeControl(*programDirectory).ProgramPath()})
+            : RestrictDataFolder(folder);
     if (problem.empty()) return 0;
     std::fprintf(stderr, "Morvane %s: %s\n", argv[1], problem.c_str());
     return 1;
