@@ -8,8 +8,8 @@
 //     descriptor turns readable when the process ends (a zombie has ended).
 //   - Windows: by a process handle; the request is the quit message WM_BRIDGE_QUIT with wParam
 //     and lParam 255, posted to every top-level window of the process (quit_request.h), and
-//     the wait is on the handle. A process that is still starting has no window yet: the
-//     message is posted again until one has taken it.
+//     the wait is on the handle. A process that is still starting has no quit window yet:
+//     the message is posted again until its quit window has taken it.
 #pragma once
 
 #include <sys/types.h>

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
+#include <string_view>
 
 #include "platform/process/windows/handle_wait.h"
 #include "platform/process/windows/owned_handle.h"
@@ -18,15 +20,23 @@ struct PostedMessage {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  int posted = 0;
+  int quitWindows = 0;
 };
+
+bool IsQuitWindow(HWND window) {
+  wchar_t name[std::size(kQuitWindowClass) + 1] = {};
+  const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+  return length > 0 &&
+         std::wstring_view(name, static_cast<std::size_t>(length)) == kQuitWindowClass;
+}
 
 BOOL CALLBACK PostIfOfProcess(HWND window, LPARAM context) {
   auto& post = *reinterpret_cast<PostedMessage*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == post.pid && PostMessageW(window, post.message, post.wParam, post.lParam)) {
-    ++post.posted;
+  if (owner == post.pid && PostMessageW(window, post.message, post.wParam, post.lParam) &&
+      IsQuitWindow(window)) {
+    ++post.quitWindows;
   }
   return TRUE;
 }
@@ -36,11 +46,11 @@ BOOL CALLBACK PostIfOfProcess(HWND window, LPARAM context) {
 int PostToTopLevelWindows(DWORD pid, UINT message, WPARAM wParam, LPARAM lParam) {
   PostedMessage post{pid, message, wParam, lParam};
   EnumWindows(PostIfOfProcess, reinterpret_cast<LPARAM>(&post));
-  return post.posted;
+  return post.quitWindows;
 }
 
-// A process that is still starting has no window yet: the message is posted again every
-// kRepostPeriod until a window of the process has taken it, while the wait for its end goes on.
+// A process that is still starting has no quit window yet: the message is posted again every
+// kRepostPeriod until its quit window has taken it, while the wait for its end goes on.
 bool AskToQuitAndWaitForEnd(pid_t pid, std::chrono::milliseconds timeout) {
   constexpr std::chrono::milliseconds kRepostPeriod{50};
   const OwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));

@@ -68,7 +68,7 @@ class Helper {
     GetExitCodeProcess(process_.get(), &code);
     return code;
   }
-  // True once its hidden window, where the quit message arrives, exists.
+  // True once its quit window, where the quit message arrives, exists.
   bool Listens() const {
     return Eventually(
         [&] { return PostToTopLevelWindows(static_cast<DWORD>(pid_), WM_NULL, 0, 0) > 0; });

@@ -69,7 +69,7 @@ void RunQuitWindow(std::promise<void> made) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = QuitWindowProcedure;
   windowClass.hInstance = instance;
-  windowClass.lpszClassName = OLESTR("TavrelQuitRequests");
+  windowClass.lpszClassName = kQuitWindowClass;
   RegisterClassExW(&windowClass);
   // A top-level window (not a message-only one), so that a search of the top-level windows of
   // the process finds it; never shown.
