@@ -24,6 +24,17 @@
 #include "platform/process/single_instance.h"
 #include "platform/process/stop_deadline.h"
 
+namespace {
+
+// Listens for quit requests and ends with 0 at the first, as the programs do.
+int RunUntilQuit() {
+  tavrel::ListenForQuitRequests();
+  tavrel::WaitForQuitRequest();
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace tavrel;
   using namespace std::chrono_literals;
@@ -31,15 +42,11 @@ int main(int argc, char** argv) {
   if (mode == "quit" && argc == 3) {
     const SingleInstanceLock lock(argv[2]);
     if (!lock.held()) return 2;
-    ListenForQuitRequests();
-    WaitForQuitRequest();
-    return 0;
+    return RunUntilQuit();
   }
   if (mode == "slow-start") {
     std::this_thread::sleep_for(500ms);
-    ListenForQuitRequests();
-    WaitForQuitRequest();
-    return 0;
+    return RunUntilQuit();
   }
   if (mode == "deaf") {
     Sleep(INFINITE);
