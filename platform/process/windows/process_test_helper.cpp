@@ -24,16 +24,18 @@
 #include "platform/process/single_instance.h"
 #include "platform/process/stop_deadline.h"
 
+namespace tavrel {
 namespace {
 
 // Listens for quit requests and ends with 0 at the first, as the programs do.
 int RunUntilQuit() {
-  tavrel::ListenForQuitRequests();
-  tavrel::WaitForQuitRequest();
+  ListenForQuitRequests();
+  WaitForQuitRequest();
   return 0;
 }
 
 }  // namespace
+}  // namespace tavrel
 
 int main(int argc, char** argv) {
   using namespace tavrel;
