@@ -10,6 +10,7 @@
 
 #include "common/markup_document.h"
 #include "wire/api_frame.h"
+#include "wire/body_compressor.h"
 #include "wire/frame_crc16.h"
 
 namespace tavrel {
@@ -26,29 +27,18 @@ void WriteUint32(uint8_t* bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// Bodies are zlib streams (RFC 1950), built and read with libdeflate: whole-buffer compression
-// at its fastest level compresses push records about twice as fast as zlib's fastest level, to
-// the same size within 2 %, and reads them back twice as fast; any zlib reader (uncompress)
-// reads its streams. One compressor and one decompressor per thread, made at the thread's first
-// frame: their state is a few hundred kilobytes, which the API thread would otherwise fault in
-// again for every frame.
-struct LibdeflateFree {
-  void operator()(libdeflate_compressor* compressor) const {
-    libdeflate_free_compressor(compressor);
-  }
+// Bodies are zlib streams (RFC 1950), built by body_compressor.h and read with libdeflate: it
+// reads push records back about twice as fast as zlib, and reads any zlib stream. One
+// decompressor per thread, made at the thread's first frame: its state would otherwise be
+// faulted in again for every frame.
+struct DecompressorFree {
   void operator()(libdeflate_decompressor* decompressor) const {
     libdeflate_free_decompressor(decompressor);
   }
 };
 
-libdeflate_compressor* ThreadCompressor() {
-  thread_local const std::unique_ptr<libdeflate_compressor, LibdeflateFree> compressor(
-      libdeflate_alloc_compressor(1));
-  return compressor.get();
-}
-
 libdeflate_decompressor* ThreadDecompressor() {
-  thread_local const std::unique_ptr<libdeflate_decompressor, LibdeflateFree> decompressor(
+  thread_local const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(
       libdeflate_alloc_decompressor());
   return decompressor.get();
 }
@@ -188,15 +178,11 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
   if (!payload.empty()) {
     if (mode == kBodyCompressed) {
       if (payload.size() + 36 >= kFrameMaxCompressedPayload) return FrameBuild::kTooLarge;
-      libdeflate_compressor* const compressor = ThreadCompressor();
-      if (compressor == nullptr) return FrameBuild::kCompressionFailed;
       // Room for the worst case, so that no payload fails for lack of it.
-      const size_t bound = libdeflate_zlib_compress_bound(compressor, payload.size());
-      frame.Reserve(4 + bound);
+      frame.Reserve(4 + CompressedBodyBound(payload.size()));
       uint8_t* body = frame.End();
       WriteUint32(body, static_cast<uint32_t>(payload.size()));
-      const size_t compressedLength =
-          libdeflate_zlib_compress(compressor, payload.data(), payload.size(), body + 4, bound);
+      const size_t compressedLength = CompressBody(payload, body + 4);
       if (compressedLength == 0) return FrameBuild::kCompressionFailed;
       frame.SetLength(frame.Length() + 4 + compressedLength);
     } else {
