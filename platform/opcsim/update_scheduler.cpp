@@ -78,29 +78,43 @@ bool UpdateScheduler::OnSchedulerThread() const {
 void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
   MutexLock lock(state->mutex);
   while (!state->stopping) {
-    const SteadyTime now = std::chrono::steady_clock::now();
-    SteadyTime wakeAt = now + kIdleWait;
-    DeliveryList deliveries;
-    state->server.Collect(now, deliveries, &wakeAt);
-    SteadyTime retryAt = wakeAt;
-    if (state->gate.AdmitsSources(now, &retryAt)) {
-      for (ScheduledWork* source : state->sources) {
-        const std::size_t before = deliveries.size();
-        source->Collect(now, deliveries, &wakeAt);
-        if (deliveries.size() > before) state->dispatching.insert(source);
+    SteadyTime wakeAt = std::chrono::steady_clock::now() + kIdleWait;
+    bool dispatched = false;
+    // The server first, then the attached sources when the gate admits them. Each source is
+    // sampled when its turn comes and its deliveries go out at once: a thread that woke late,
+    // with several groups due, does not hold the first group's values back while it samples
+    // the others.
+    std::vector<ScheduledWork*> due{&state->server};
+    for (std::size_t next = 0; next < due.size(); ++next) {
+      ScheduledWork* const source = due[next];
+      if (next > 0 &&
+          std::find(state->sources.begin(), state->sources.end(), source) == state->sources.end()) {
+        continue;  // detached while an earlier source's deliveries were dispatched
       }
-    } else {
-      wakeAt = std::min(wakeAt, retryAt);
-    }
-    if (!deliveries.empty()) {
+      const SteadyTime now = std::chrono::steady_clock::now();
+      DeliveryList deliveries;
+      source->Collect(now, deliveries, &wakeAt);
+      if (next == 0) {
+        SteadyTime retryAt = wakeAt;
+        if (state->gate.AdmitsSources(now, &retryAt)) {
+          due.insert(due.end(), state->sources.begin(), state->sources.end());
+        } else {
+          wakeAt = std::min(wakeAt, retryAt);
+        }
+      }
+      if (deliveries.empty()) continue;
+      dispatched = true;
+      state->dispatching.insert(source);
       lock.unlock();
       for (auto& delivery : deliveries) delivery->Dispatch();
       deliveries.clear();  // sinks are released without a lock too
       lock.lock();
-      state->dispatching.clear();
+      state->dispatching.erase(source);
       state->dispatched.notify_all();
-      continue;
+      // Stopped from inside a delivery: the server, and its sources, may be gone.
+      if (state->stopping) return;
     }
+    if (dispatched) continue;
     state->wake.wait_until(
         lock, wakeAt, [&]() REQUIRES(state->mutex) { return state->stopping || state->woken; });
     state->woken = false;

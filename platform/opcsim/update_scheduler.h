@@ -3,11 +3,11 @@
 // completions of asynchronous calls, shutdown requests, and the staged faults of the script.
 //
 // Work sources (the groups and the server itself) attach as ScheduledWork. On every pass the
-// thread asks each source, under the scheduler's lock, to collect what is due: a source takes
-// its own lock, prepares its deliveries (values copied, sinks referenced) and tells when it
-// next needs the thread. The deliveries are then dispatched with no lock held, so a client may
-// call the server from inside its callback. Lock order: scheduler, then source, then the
-// server's value store.
+// thread asks each source in turn, under the scheduler's lock, to collect what is due: a source
+// takes its own lock, prepares its deliveries (values copied, sinks referenced) and tells when
+// it next needs the thread. Each source's deliveries are dispatched as soon as it collected
+// them, with no lock held, so a client may call the server from inside its callback. Lock
+// order: scheduler, then source, then the server's value store.
 //
 // A source calls Wake after it queued work, never while holding its own lock.
 #pragma once
