@@ -52,6 +52,7 @@ void UpdateScheduler::Detach(ScheduledWork* source) {
   {
     MutexLock lock(state_->mutex);
     std::erase(state_->sources, source);
+    ++state_->detachments;
   }
   AwaitDispatch(source);
 }
@@ -85,9 +86,10 @@ void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
     // with several groups due, does not hold the first group's values back while it samples
     // the others.
     std::vector<ScheduledWork*> due{&state->server};
+    const std::uint64_t detachmentsBefore = state->detachments;
     for (std::size_t next = 0; next < due.size(); ++next) {
       ScheduledWork* const source = due[next];
-      if (next > 0 &&
+      if (next > 0 && state->detachments != detachmentsBefore &&
           std::find(state->sources.begin(), state->sources.end(), source) == state->sources.end()) {
         continue;  // detached while an earlier source's deliveries were dispatched
       }

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <thread>
@@ -91,6 +92,7 @@ class UpdateScheduler {
     std::condition_variable_any wake;
     std::condition_variable_any dispatched;
     std::vector<ScheduledWork*> sources GUARDED_BY(mutex);
+    std::uint64_t detachments GUARDED_BY(mutex) = 0;  // Detach calls so far
     std::set<ScheduledWork*> dispatching GUARDED_BY(mutex);
     std::thread::id threadId;
     bool woken GUARDED_BY(mutex) = false;
