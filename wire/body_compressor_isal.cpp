@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "wire/body_compressor.h"
 

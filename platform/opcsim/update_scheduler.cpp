@@ -79,7 +79,8 @@ bool UpdateScheduler::OnSchedulerThread() const {
 void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
   MutexLock lock(state->mutex);
   while (!state->stopping) {
-    SteadyTime wakeAt = std::chrono::steady_clock::now() + kIdleWait;
+    SteadyTime now = std::chrono::steady_clock::now();
+    SteadyTime wakeAt = now + kIdleWait;
     bool dispatched = false;
     // The server first, then the attached sources when the gate admits them. Each source is
     // sampled when its turn comes and its deliveries go out at once: a thread that woke late,
@@ -93,7 +94,6 @@ void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
           std::find(state->sources.begin(), state->sources.end(), source) == state->sources.end()) {
         continue;  // detached while an earlier source's deliveries were dispatched
       }
-      const SteadyTime now = std::chrono::steady_clock::now();
       DeliveryList deliveries;
       source->Collect(now, deliveries, &wakeAt);
       if (next == 0) {
@@ -115,6 +115,7 @@ void UpdateScheduler::Run(const std::shared_ptr<State>& state) {
       state->dispatched.notify_all();
       // Stopped from inside a delivery: the server, and its sources, may be gone.
       if (state->stopping) return;
+      now = std::chrono::steady_clock::now();  // the next source is sampled after the dispatch
     }
     if (dispatched) continue;
     state->wake.wait_until(
