@@ -159,7 +159,7 @@ class JournalFrontEnd final : public FrontEnd, public ValuePushSink {
   void Start() override { journal_.push_back("start " + name_); }
   void Stop() override { journal_.push_back("stop " + name_); }
   void PushValue(const TagLiveValue& value) override {
-    journal_.push_back(name_ + " value " + value.textValue);
+    journal_.push_back(name_ + " value " + LiveValueText(value));
   }
 
  private:

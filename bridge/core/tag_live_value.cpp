@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <variant>
 
@@ -59,7 +60,47 @@ std::optional<double> NumberOf(const TypedValue& typed) {
       typed.value);
 }
 
+// The form of the text of a value of type `vt` in a tag of class `valueClass`: unformed where
+// the number the class keeps prints as VariantToText prints the value. Integers up to 32 bits
+// are exact in a real, and all but VT_UI4 in a 32-bit integer; a boolean's number is its text.
+TextForm TextFormOf(VARTYPE vt, ApiValueType valueClass) {
+  if (valueClass == ApiValueType::kText) return TextForm::kKept;
+  const bool real = valueClass == ApiValueType::kReal;
+  switch (vt) {
+    case VT_R4:
+    case VT_R8:
+      return real ? TextForm::kFixedReal : TextForm::kKept;
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_UI1:
+    case VT_UI2:
+      if (real) return TextForm::kRealInteger;
+      return valueClass == ApiValueType::kInteger ? TextForm::kInteger : TextForm::kKept;
+    case VT_UI4:
+      return real ? TextForm::kRealInteger : TextForm::kKept;
+    case VT_BOOL:
+      return real ? TextForm::kRealInteger : TextForm::kInteger;
+    default:
+      return TextForm::kKept;
+  }
+}
+
 }  // namespace
+
+std::string LiveValueText(const TagLiveValue& value) {
+  switch (value.textForm) {
+    case TextForm::kKept:
+      break;
+    case TextForm::kFixedReal:
+      return FixedRealText(value.realValue);
+    case TextForm::kRealInteger:
+      return std::to_string(static_cast<std::int64_t>(value.realValue));
+    case TextForm::kInteger:
+      return std::to_string(value.integerValue);
+  }
+  return value.textValue;
+}
 
 TagTime TagTimeOfFileTime(const FILETIME& timeStamp) {
   if (timeStamp.dwLowDateTime == 0 || timeStamp.dwHighDateTime == 0) return {};
@@ -83,13 +124,23 @@ LiveValueSlot::LiveValueSlot(std::int32_t handle, ApiValueType valueClass) {
 }
 
 TagLiveValue LiveValueSlot::Snapshot() const {
-  WordMutexLock lock(mutex_);
-  return value_;
+  TagLiveValue copy;
+  {
+    WordMutexLock lock(mutex_);
+    copy = value_;
+  }
+  if (copy.textForm != TextForm::kKept) {
+    copy.textValue = LiveValueText(copy);
+    copy.textForm = TextForm::kKept;
+  }
+  return copy;
 }
 
 void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
                                ValuePushSink* push) {
-  VariantText converted = VariantToText(value);
+  const TextForm form = TextFormOf(value.vt, ValueClass());
+  VariantText converted =
+      form == TextForm::kKept ? VariantToText(value) : VariantText{{}, VariantNumber(value)};
   const TypedValue typed = TypedValueOfVariant(value);
   const TagTime time = TagTimeOfFileTime(timeStamp);
   WordMutexLock lock(mutex_);
@@ -97,7 +148,8 @@ void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIM
   value_.seconds = time.seconds;
   value_.milliseconds = time.milliseconds;
   ++value_.updateCount;
-  value_.textValue.swap(converted.text);
+  value_.textForm = form;
+  value_.textValue.swap(converted.text);  // an earlier text is freed after the lock
   if (converted.number) StoreNumber(value_, *converted.number);
   if (push != nullptr) push->PushTypedValue(value_, typed);
 }
@@ -115,6 +167,7 @@ void LiveValueSlot::ApplyTextValue(std::string_view text, std::string_view quali
   ++value_.updateCount;
   value_.seconds = time.seconds;
   value_.milliseconds = time.milliseconds;
+  value_.textForm = TextForm::kKept;
   value_.textValue.swap(newText);
   if (push != nullptr) push->PushTypedValue(value_, typed);
 }

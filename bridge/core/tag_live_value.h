@@ -8,6 +8,11 @@
 //
 // Readers take a Snapshot: a copy made under the lock, so its fields always belong to the same
 // update (the text is never seen while it is being replaced).
+//
+// Most values are numbers whose text no one reads before the next value replaces it, and
+// printing a number is the largest part of applying one. Where the number the slot keeps gives
+// the text back exactly, the text is left unformed (TextForm) until it is read: a Snapshot
+// carries it formed; a value handed to a push sink may not, and LiveValueText forms it.
 #pragma once
 
 #include <cstdint>
@@ -26,18 +31,32 @@ class ValuePushSink;
 // The quality of a value that is good without limit bits; any other quality is bad.
 inline constexpr WORD kGoodQuality = 192;
 
+// Where a live value's text is (see above).
+enum class TextForm : std::uint8_t {
+  kKept,         // in textValue
+  kFixedReal,    // "%f" of realValue: a VT_R4 or VT_R8 value of a real tag
+  kRealInteger,  // the decimal of realValue, a whole number: an integer or boolean value of a
+                 // real tag
+  kInteger,      // the decimal of integerValue: an integer or boolean value that the tag's
+                 // class holds exactly
+};
+
 // Laid out without padding before the text (every tag of a project holds one).
 struct TagLiveValue {
   std::int32_t handle = 0;         // the tag's TagHandle
   std::uint32_t seconds = 0;       // time stamp, seconds since 1970-01-01 00:00 UTC; 0: none
   std::uint16_t milliseconds = 0;  // 0..999
-  std::uint16_t badFlag = 0;       // 0 when the last quality was exactly 192, else 1
+  std::uint8_t badFlag = 0;        // 0 when the last quality was exactly 192, else 1
+  TextForm textForm = TextForm::kKept;
   ApiValueType valueClass = ApiValueType::kReal;
   double realValue = 0;           // the number of value class 1
   std::int32_t integerValue = 0;  // the number of value classes 2 and 3 (0 or 1 for 3)
   std::uint32_t updateCount = 0;  // updates since start
-  std::string textValue;          // GBK; for value class 4 the value itself
+  std::string textValue;          // GBK; for value class 4 the value itself; empty unless kKept
 };
+
+// The value's text (GBK) whatever its form.
+std::string LiveValueText(const TagLiveValue& value);
 
 // The time stamp of a value: seconds since 1970-01-01 00:00 UTC and milliseconds.
 struct TagTime {
@@ -59,7 +78,7 @@ class LiveValueSlot {
   LiveValueSlot(const LiveValueSlot&) = delete;
   LiveValueSlot& operator=(const LiveValueSlot&) = delete;
 
-  // A consistent copy of the value; any thread.
+  // A consistent copy of the value, its text formed; any thread.
   TagLiveValue Snapshot() const;
 
   // A value from the server: bad flag = (quality != 192); time from the time stamp; count + 1;
@@ -69,7 +88,7 @@ class LiveValueSlot {
   //
   // `push`, when not null, receives the updated value with its typed form (TypedValueOfVariant)
   // before the slot's lock is released, so the pushes of one tag keep the order of its updates.
-  // The typed form is built for the push and not kept.
+  // The typed form is built for the push and not kept; the text may be left unformed.
   void ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,
                   ValuePushSink* push);
 

@@ -14,6 +14,7 @@
 
 #include "bridge/core/test_variant.h"
 #include "bridge/core/value_push_sink.h"
+#include "bridge/core/variant_text.h"
 
 namespace tavrel {
 
@@ -113,12 +114,56 @@ TEST(LiveValueSlot, NumberTakesTheFormOfTheTagsClassOnEveryPath) {
   EXPECT_EQ(text.Snapshot().realValue, 0.0);
 }
 
+// Whatever form a value's text takes in the slot, a Snapshot and a push read the text that
+// VariantToText gives the value. Each class takes every value in turn, so that each form
+// follows each other one.
+TEST(LiveValueSlot, TextIsTheVariantsOwnInEveryClassWhateverItsForm) {
+  class LastText : public ValuePushSink {
+   public:
+    void PushValue(const TagLiveValue& value) override { text = LiveValueText(value); }
+    std::string text;
+  };
+  std::vector<OwnedVariant> values;
+  for (const double real : {0.5, -0.0, 123456.789, -2.5e-7, 1e300, 0x1p53, HUGE_VAL,
+                            std::numeric_limits<double>::quiet_NaN()}) {
+    values.push_back(ScalarVariant(VT_R8, real));
+  }
+  values.push_back(ScalarVariant(VT_R4, 3.14159f));
+  values.push_back(ScalarVariant(VT_I1, static_cast<signed char>(-128)));
+  values.push_back(ScalarVariant(VT_I2, SHORT{-32768}));
+  values.push_back(ScalarVariant(VT_I4, std::numeric_limits<LONG>::min()));
+  values.push_back(ScalarVariant(VT_I4, std::numeric_limits<LONG>::max()));
+  values.push_back(ScalarVariant(VT_UI1, BYTE{255}));
+  values.push_back(ScalarVariant(VT_UI2, USHORT{65535}));
+  values.push_back(ScalarVariant(VT_UI4, ULONG{4294967295}));
+  values.push_back(ScalarVariant(VT_I8, LONGLONG{-9007199254740993}));
+  values.push_back(ScalarVariant(VT_UI8, ULONGLONG{18446744073709551615u}));
+  values.push_back(ScalarVariant(VT_BOOL, VARIANT_TRUE));
+  values.push_back(ScalarVariant(VT_BOOL, VARIANT_FALSE));
+  values.push_back(ScalarVariant(VT_CY, LONGLONG{10000}));
+  values.push_back(OwnedVariant::FromText(OLESTR("a text longer than fifteen bytes")));
+
+  for (const ApiValueType valueClass :
+       {ApiValueType::kReal, ApiValueType::kInteger, ApiValueType::kBoolean, ApiValueType::kText}) {
+    LiveValueSlot slot(0, valueClass);
+    LastText pushed;
+    for (const OwnedVariant& value : values) {
+      const std::string expected = VariantToText(value.Get()).text;
+      slot.ApplyValue(value.Get(), kGoodQuality, kSomeTime, &pushed);
+      EXPECT_EQ(slot.Snapshot().textValue, expected)
+          << "class " << static_cast<int>(valueClass) << ", type " << value.Get().vt;
+      EXPECT_EQ(pushed.text, expected)
+          << "class " << static_cast<int>(valueClass) << ", type " << value.Get().vt;
+    }
+  }
+}
+
 // Checks that pushes arrive with update counts 1, 2, 3, ..., each with its own value.
 class OrderCheckingSink : public ValuePushSink {
  public:
   void PushValue(const TagLiveValue& value) override {
     std::lock_guard lock(mutex_);
-    if (value.updateCount != lastCount_ + 1 || value.textValue.empty()) faults_++;
+    if (value.updateCount != lastCount_ + 1 || LiveValueText(value).empty()) faults_++;
     lastCount_ = value.updateCount;
   }
   int Faults() const {
@@ -148,10 +193,13 @@ TEST(LiveValueSlot, ConcurrentWritersAndReadersSeeWholeValuesAndPushesKeepTheirO
     threads.emplace_back([&, writer] {
       start.arrive_and_wait();
       for (int i = 0; i < kUpdatesPerWriter; ++i) {
-        // Everything of an update follows from its serial number; its text ("%f" of a real
-        // beyond 1e12) is too long for the string's inline buffer, so it lives on the heap.
+        // Everything of an update follows from its serial number. Its text takes turns: left
+        // unformed ("%f" of a real), and kept (a 64-bit integer, too long for the string's
+        // inline buffer, so on the heap).
         const int serial = writer * kUpdatesPerWriter + i;
-        const OwnedVariant value = ScalarVariant(VT_R8, 1e12 * (serial + 1) + 0.5);
+        const OwnedVariant value =
+            serial % 2 == 0 ? ScalarVariant(VT_R8, 1e12 * (serial + 1) + 0.5)
+                            : ScalarVariant(VT_I8, LONGLONG{100'000'000'000} * (serial + 1));
         slot.ApplyValue(value.Get(), serial % 2 == 0 ? kGoodQuality : WORD{0},
                         FileTimeOfUnix(kFirstSecond + serial, serial % 1000), &sink);
       }
@@ -168,9 +216,11 @@ TEST(LiveValueSlot, ConcurrentWritersAndReadersSeeWholeValuesAndPushesKeepTheirO
         lastCount = value.updateCount;
         if (value.updateCount == 0) continue;
         const std::int64_t serial = value.seconds - kFirstSecond;
+        const double expected = serial % 2 == 0 ? 1e12 * static_cast<double>(serial + 1) + 0.5
+                                                : 1e11 * static_cast<double>(serial + 1);
         if (std::strtod(value.textValue.c_str(), nullptr) != value.realValue ||
-            value.realValue != 1e12 * static_cast<double>(serial + 1) + 0.5 ||
-            value.milliseconds != serial % 1000 || value.badFlag != serial % 2) {
+            value.realValue != expected || value.milliseconds != serial % 1000 ||
+            value.badFlag != serial % 2) {
           ++faults;
         }
       }

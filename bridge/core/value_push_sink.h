@@ -5,7 +5,7 @@
 // A live value slot calls PushValue on the thread that applied the value (a COM call-back
 // thread or a connection worker), with the slot's lock held: PushValue must not block for long,
 // and must not read or apply live values (the lock order is a tag's slot first, then the sink's
-// own lock).
+// own lock). The value's text may be unformed (tag_live_value.h): LiveValueText gives it.
 #pragma once
 
 #include "bridge/core/tag_live_value.h"

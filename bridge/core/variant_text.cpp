@@ -139,35 +139,6 @@ std::string ArrayText(const VARIANT& value) {
   return text;
 }
 
-std::optional<double> ScalarNumber(const VARIANT& value) {
-  switch (value.vt) {
-    case VT_I1:
-      return static_cast<signed char>(value.cVal);
-    case VT_I2:
-      return value.iVal;
-    case VT_I4:
-      return value.lVal;
-    case VT_UI1:
-      return value.bVal;
-    case VT_UI2:
-      return value.uiVal;
-    case VT_UI4:
-      return value.ulVal;
-    case VT_I8:
-      return static_cast<double>(value.llVal);
-    case VT_UI8:
-      return static_cast<double>(value.ullVal);
-    case VT_R4:
-      return value.fltVal;
-    case VT_R8:
-      return value.dblVal;
-    case VT_BOOL:
-      return value.boolVal != 0 ? 1 : 0;
-    default:
-      return std::nullopt;
-  }
-}
-
 }  // namespace
 
 bool ArrayElementsAre(SAFEARRAY* array, VARTYPE elementType) {
@@ -221,10 +192,39 @@ std::vector<std::string> ArrayElementTexts(const VARIANT& value) {
 
 std::string FixedRealText(double value) { return RealText(value, RealFormat::kFixed); }
 
+std::optional<double> VariantNumber(const VARIANT& value) {
+  switch (value.vt) {
+    case VT_I1:
+      return static_cast<signed char>(value.cVal);
+    case VT_I2:
+      return value.iVal;
+    case VT_I4:
+      return value.lVal;
+    case VT_UI1:
+      return value.bVal;
+    case VT_UI2:
+      return value.uiVal;
+    case VT_UI4:
+      return value.ulVal;
+    case VT_I8:
+      return static_cast<double>(value.llVal);
+    case VT_UI8:
+      return static_cast<double>(value.ullVal);
+    case VT_R4:
+      return value.fltVal;
+    case VT_R8:
+      return value.dblVal;
+    case VT_BOOL:
+      return value.boolVal != 0 ? 1 : 0;
+    default:
+      return std::nullopt;
+  }
+}
+
 VariantText VariantToText(const VARIANT& value) {
   if ((value.vt & VT_BYREF) != 0) return {"?", std::nullopt};
   if ((value.vt & VT_ARRAY) != 0) return {ArrayText(value), std::nullopt};
-  return {ValueText(value.vt, &value.llVal, RealFormat::kFixed), ScalarNumber(value)};
+  return {ValueText(value.vt, &value.llVal, RealFormat::kFixed), VariantNumber(value)};
 }
 
 }  // namespace tavrel

@@ -42,6 +42,10 @@ struct VariantText {
 
 VariantText VariantToText(const VARIANT& value);
 
+// The number of VariantToText alone: that of a scalar of a numeric type, none for any other
+// value.
+std::optional<double> VariantNumber(const VARIANT& value);
+
 // "%f" of a real, exactly as printf prints it in the C locale: the text of a VT_R8 scalar.
 std::string FixedRealText(double value);
 

@@ -61,7 +61,7 @@ json ScalarValue(const ProjectTag& tag, const TagLiveValue& value, const TypedVa
     case ApiValueType::kText:
       break;
   }
-  return AnsiToUtf8(value.textValue);
+  return AnsiToUtf8(LiveValueText(value));
 }
 
 json TimeOf(const TagLiveValue& value) {

@@ -193,7 +193,7 @@ void SetMetricValue(Metric& metric, int vt, const TagLiveValue& value, const Typ
       metric.set_boolean_value(value.integerValue != 0);
       return;
     case type::kString:
-      metric.set_string_value(AnsiToUtf8(value.textValue));
+      metric.set_string_value(AnsiToUtf8(LiveValueText(value)));
       return;
     case type::kDateTime:
       if (const std::optional<std::uint64_t> milliseconds = DateMilliseconds(typed)) {

@@ -76,6 +76,8 @@ class PushRecorder final : public ValuePushSink {
   void PushValue(const TagLiveValue& value) override {
     std::lock_guard lock(mutex_);
     pushes_.push_back(value);
+    pushes_.back().textValue = LiveValueText(value);  // formed, as a Snapshot's
+    pushes_.back().textForm = TextForm::kKept;
   }
   std::vector<TagLiveValue> PushesOf(TagHandle handle) const {
     std::lock_guard lock(mutex_);
