@@ -1,18 +1,40 @@
 #include "wire/push_record.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cstring>
 
 namespace tavrel {
 
 namespace {
 
+// The bytes of `value` in little-endian order. Copied whole rather than shifted out one by
+// one: a record is stored and read for every value update, and the compilers do not make a
+// loop of shifts one store or load.
+template <typename T>
+std::array<std::uint8_t, sizeof(T)> LittleEndianBytes(T value) {
+  auto bytes = std::bit_cast<std::array<std::uint8_t, sizeof(T)>>(value);
+  if constexpr (std::endian::native == std::endian::big) std::reverse(bytes.begin(), bytes.end());
+  return bytes;
+}
+
 // Stores `value` little-endian at `bytes`; returns the byte after it.
 template <typename T>
 std::uint8_t* StoreLittleEndian(std::uint8_t* bytes, T value) {
-  for (std::size_t i = 0; i < sizeof(T); ++i) {
-    bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
-  }
+  const auto ordered = LittleEndianBytes(value);
+  std::memcpy(bytes, ordered.data(), ordered.size());
   return bytes + sizeof(T);
+}
+
+// The little-endian integer of type `T` at `bytes`.
+template <typename T>
+T LoadLittleEndian(const char* bytes) {
+  std::array<std::uint8_t, sizeof(T)> ordered;
+  std::memcpy(ordered.data(), bytes, ordered.size());
+  if constexpr (std::endian::native == std::endian::big)
+    std::reverse(ordered.begin(), ordered.end());
+  return std::bit_cast<T>(ordered);
 }
 
 // The bytes of a record before its value, and the most a value takes but a text's bytes.
@@ -69,11 +91,7 @@ std::size_t PushRecordLength(std::string_view bytes) {
       break;
     case 4: {
       if (bytes.size() < kFixedLength + 4) return 0;
-      std::size_t textLength = 0;
-      for (std::size_t i = 0; i < 4; ++i) {
-        textLength |= std::size_t{static_cast<std::uint8_t>(bytes[kFixedLength + i])} << (8 * i);
-      }
-      length += 4 + textLength;
+      length += 4 + std::size_t{LoadLittleEndian<std::uint32_t>(bytes.data() + kFixedLength)};
       break;
     }
     default:
@@ -97,68 +115,40 @@ PushRecordRun PushRecordsPrefix(std::string_view bytes, std::size_t limit) {
 
 namespace {
 
-// Reads little-endian integers from the front of a byte view.
-class ByteReader {
- public:
-  explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
-  bool Has(std::size_t n) const { return bytes_.size() >= n; }
-  template <typename T>
-  T Read() {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i) {
-      value |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(bytes_[i])) << (8 * i);
-    }
-    bytes_.remove_prefix(sizeof(T));
-    return static_cast<T>(value);
+// Reads the record at `bytes`, whose length PushRecordLength found, into `record` (a fresh
+// one: it is filled where it stays, as a copy of the whole would wait for the field stores).
+void DecodePushRecord(const char* bytes, PushRecord& record) {
+  record.handle = static_cast<std::int32_t>(LoadLittleEndian<std::uint32_t>(bytes));
+  record.seconds = LoadLittleEndian<std::uint32_t>(bytes + 4);
+  record.milliseconds = LoadLittleEndian<std::uint16_t>(bytes + 8);
+  record.valueClass = static_cast<std::uint8_t>(bytes[10]);
+  record.updateCount = LoadLittleEndian<std::uint32_t>(bytes + 11);
+  record.bad = bytes[15] != 0;
+  const char* const value = bytes + kFixedLength;
+  switch (record.valueClass) {
+    case 1:
+      record.real = std::bit_cast<double>(LoadLittleEndian<std::uint64_t>(value));
+      break;
+    case 2:
+      record.integer = static_cast<std::int32_t>(LoadLittleEndian<std::uint32_t>(value));
+      break;
+    case 3:
+      record.integer = static_cast<std::uint8_t>(value[0]);
+      break;
+    default:
+      record.text = std::string_view(value + 4, LoadLittleEndian<std::uint32_t>(value));
+      break;
   }
-  std::string_view Take(std::size_t n) {
-    const std::string_view taken = bytes_.substr(0, n);
-    bytes_.remove_prefix(n);
-    return taken;
-  }
-  bool Empty() const { return bytes_.empty(); }
-
- private:
-  std::string_view bytes_;
-};
+}
 
 }  // namespace
 
 bool ReadPushRecords(std::string_view bytes, std::vector<PushRecord>& records) {
-  ByteReader reader(bytes);
-  while (!reader.Empty()) {
-    if (!reader.Has(16)) return false;
-    PushRecord record;
-    record.handle = static_cast<std::int32_t>(reader.Read<std::uint32_t>());
-    record.seconds = reader.Read<std::uint32_t>();
-    record.milliseconds = reader.Read<std::uint16_t>();
-    record.valueClass = reader.Read<std::uint8_t>();
-    record.updateCount = reader.Read<std::uint32_t>();
-    record.bad = reader.Read<std::uint8_t>() != 0;
-    switch (record.valueClass) {
-      case 1:
-        if (!reader.Has(8)) return false;
-        record.real = std::bit_cast<double>(reader.Read<std::uint64_t>());
-        break;
-      case 2:
-        if (!reader.Has(4)) return false;
-        record.integer = static_cast<std::int32_t>(reader.Read<std::uint32_t>());
-        break;
-      case 3:
-        if (!reader.Has(1)) return false;
-        record.integer = reader.Read<std::uint8_t>();
-        break;
-      case 4: {
-        if (!reader.Has(4)) return false;
-        const auto length = reader.Read<std::uint32_t>();
-        if (!reader.Has(length)) return false;
-        record.text = reader.Take(length);
-        break;
-      }
-      default:
-        return false;
-    }
-    records.push_back(record);
+  while (!bytes.empty()) {
+    const std::size_t length = PushRecordLength(bytes);
+    if (length == 0) return false;
+    DecodePushRecord(bytes.data(), records.emplace_back());
+    bytes.remove_prefix(length);
   }
   return true;
 }
