@@ -144,15 +144,17 @@ void ProcessFrames(ByteBuffer& buffer, FrameSearch& search, const std::function<
 }
 
 bool DecodeFrameBody(int mode, std::string_view body, std::string& payload) {
-  payload.clear();
   if (mode != kBodyCompressed) {
     payload.assign(body);
     return true;
   }
-  if (body.size() < 4) return false;
   const auto* bytes = reinterpret_cast<const uint8_t*>(body.data());
-  const auto length = static_cast<uint32_t>(ReadInt32(bytes));
-  if (length > kFrameMaxCompressedPayload) return false;
+  const auto length = body.size() < 4 ? 0 : static_cast<uint32_t>(ReadInt32(bytes));
+  if (body.size() < 4 || length > kFrameMaxCompressedPayload) {
+    payload.clear();
+    return false;
+  }
+  // The earlier payload's bytes are overwritten: only what the string grows by is filled first.
   payload.resize(length);
   libdeflate_decompressor* const decompressor = ThreadDecompressor();
   size_t inflated = 0;
