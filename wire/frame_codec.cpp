@@ -12,20 +12,11 @@
 #include "wire/api_frame.h"
 #include "wire/body_compressor.h"
 #include "wire/frame_crc16.h"
+#include "wire/little_endian.h"
 
 namespace tavrel {
 
 namespace {
-
-int32_t ReadInt32(const uint8_t* bytes) {
-  return static_cast<int32_t>(
-      static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-      static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-void WriteUint32(uint8_t* bytes, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 // Bodies are zlib streams (RFC 1950), built by body_compressor.h and read with libdeflate: it
 // reads push records back about twice as fast as zlib, and reads any zlib stream. One
@@ -43,9 +34,21 @@ libdeflate_decompressor* ThreadDecompressor() {
   return decompressor.get();
 }
 
+// Inflates the zlib stream `stream` into `payload`, which must come out `length` bytes long.
+// The earlier payload's bytes are overwritten: only what the string grows by is filled first.
+bool Inflate(std::string_view stream, uint32_t length, std::string& payload) {
+  libdeflate_decompressor* const decompressor = ThreadDecompressor();
+  if (decompressor == nullptr) return false;
+  payload.resize(length);
+  size_t inflated = 0;
+  return libdeflate_zlib_decompress(decompressor, stream.data(), stream.size(), payload.data(),
+                                    length, &inflated) == LIBDEFLATE_SUCCESS &&
+         inflated == length;
+}
+
 void AppendUint32(ByteBuffer& buffer, uint32_t value) {
   uint8_t bytes[4];
-  WriteUint32(bytes, value);
+  StoreLittleEndian<uint32_t>(bytes, value);
   buffer.Append(bytes, sizeof bytes);
 }
 
@@ -90,7 +93,7 @@ FrameScan ScanFrame(ByteBuffer& buffer, FrameSearch& search) {
   search.searched = 0;
   buffer.RemoveFront(start);
 
-  const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
+  const int32_t frameLength = LoadLittleEndian<int32_t>(buffer.At(kFrameLengthOffset));
   if (frameLength > 5 && frameLength <= kFrameMaxLength) {
     const size_t total = static_cast<size_t>(frameLength) + kFrameOverhead;
     if (buffer.Length() < total) return FrameScan::kNeedMore;
@@ -107,8 +110,8 @@ FrameScan ScanFrame(ByteBuffer& buffer, FrameSearch& search) {
 }
 
 std::optional<FrameParts> FrameAtFront(const ByteBuffer& buffer) {
-  const int32_t frameLength = ReadInt32(buffer.At(kFrameLengthOffset));
-  const int32_t headerLength = ReadInt32(buffer.At(kFrameHeaderLengthOffset));
+  const int32_t frameLength = LoadLittleEndian<int32_t>(buffer.At(kFrameLengthOffset));
+  const int32_t headerLength = LoadLittleEndian<int32_t>(buffer.At(kFrameHeaderLengthOffset));
   if (buffer.Length() < static_cast<size_t>(frameLength) + kFrameOverhead || headerLength < 0 ||
       headerLength > frameLength - 8) {
     return std::nullopt;
@@ -121,7 +124,8 @@ std::optional<FrameParts> FrameAtFront(const ByteBuffer& buffer) {
 
 bool TakeFrame(ByteBuffer& buffer, const FrameDispatch& dispatch) {
   const size_t total =
-      static_cast<size_t>(ReadInt32(buffer.At(kFrameLengthOffset))) + kFrameOverhead;
+      static_cast<size_t>(LoadLittleEndian<int32_t>(buffer.At(kFrameLengthOffset))) +
+      kFrameOverhead;
   bool decoded = false;
   if (const std::optional<FrameParts> parts = FrameAtFront(buffer)) {
     MarkupDocument header(MarkupBuild::kBridge);
@@ -148,24 +152,14 @@ bool DecodeFrameBody(int mode, std::string_view body, std::string& payload) {
     payload.assign(body);
     return true;
   }
-  const auto* bytes = reinterpret_cast<const uint8_t*>(body.data());
-  const auto length = body.size() < 4 ? 0 : static_cast<uint32_t>(ReadInt32(bytes));
-  if (body.size() < 4 || length > kFrameMaxCompressedPayload) {
-    payload.clear();
-    return false;
+  if (body.size() >= 4) {
+    const auto length = LoadLittleEndian<uint32_t>(body.data());
+    if (length <= kFrameMaxCompressedPayload && Inflate(body.substr(4), length, payload)) {
+      return true;
+    }
   }
-  // The earlier payload's bytes are overwritten: only what the string grows by is filled first.
-  payload.resize(length);
-  libdeflate_decompressor* const decompressor = ThreadDecompressor();
-  size_t inflated = 0;
-  if (decompressor == nullptr ||
-      libdeflate_zlib_decompress(decompressor, bytes + 4, body.size() - 4, payload.data(), length,
-                                 &inflated) != LIBDEFLATE_SUCCESS ||
-      inflated != length) {
-    payload.clear();
-    return false;
-  }
-  return true;
+  payload.clear();
+  return false;
 }
 
 FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mode,
@@ -183,7 +177,7 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
       // Room for the worst case, so that no payload fails for lack of it.
       frame.Reserve(4 + CompressedBodyBound(payload.size()));
       uint8_t* body = frame.End();
-      WriteUint32(body, static_cast<uint32_t>(payload.size()));
+      StoreLittleEndian<uint32_t>(body, static_cast<uint32_t>(payload.size()));
       const size_t compressedLength = CompressBody(payload, body + 4);
       if (compressedLength == 0) return FrameBuild::kCompressionFailed;
       frame.SetLength(frame.Length() + 4 + compressedLength);
@@ -192,7 +186,8 @@ FrameBuild BuildFrame(std::string_view header, std::string_view payload, int mod
     }
   }
 
-  WriteUint32(frame.At(kFrameLengthOffset), static_cast<uint32_t>(frame.Length() - 8));
+  StoreLittleEndian<uint32_t>(frame.At(kFrameLengthOffset),
+                              static_cast<uint32_t>(frame.Length() - 8));
   const uint16_t crc = FrameCrc16(frame.At(0), frame.Length());
   const uint8_t crcBytes[2] = {static_cast<uint8_t>(crc & 0xFF), static_cast<uint8_t>(crc >> 8)};
   frame.Append(crcBytes, 2);

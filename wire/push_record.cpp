@@ -1,41 +1,12 @@
 #include "wire/push_record.h"
 
-#include <algorithm>
-#include <array>
 #include <bit>
-#include <cstring>
+
+#include "wire/little_endian.h"
 
 namespace tavrel {
 
 namespace {
-
-// The bytes of `value` in little-endian order. Copied whole rather than shifted out one by
-// one: a record is stored and read for every value update, and the compilers do not make a
-// loop of shifts one store or load.
-template <typename T>
-std::array<std::uint8_t, sizeof(T)> LittleEndianBytes(T value) {
-  auto bytes = std::bit_cast<std::array<std::uint8_t, sizeof(T)>>(value);
-  if constexpr (std::endian::native == std::endian::big) std::reverse(bytes.begin(), bytes.end());
-  return bytes;
-}
-
-// Stores `value` little-endian at `bytes`; returns the byte after it.
-template <typename T>
-std::uint8_t* StoreLittleEndian(std::uint8_t* bytes, T value) {
-  const auto ordered = LittleEndianBytes(value);
-  std::memcpy(bytes, ordered.data(), ordered.size());
-  return bytes + sizeof(T);
-}
-
-// The little-endian integer of type `T` at `bytes`.
-template <typename T>
-T LoadLittleEndian(const char* bytes) {
-  std::array<std::uint8_t, sizeof(T)> ordered;
-  std::memcpy(ordered.data(), bytes, ordered.size());
-  if constexpr (std::endian::native == std::endian::big)
-    std::reverse(ordered.begin(), ordered.end());
-  return std::bit_cast<T>(ordered);
-}
 
 // The bytes of a record before its value, and the most a value takes but a text's bytes.
 constexpr std::size_t kFixedLength = 16;

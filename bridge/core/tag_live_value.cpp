@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "bridge/core/typed_value.h"
@@ -102,6 +103,14 @@ std::string LiveValueText(const TagLiveValue& value) {
   return value.textValue;
 }
 
+TagLiveValue WithTextFormed(TagLiveValue value) {
+  if (value.textForm != TextForm::kKept) {
+    value.textValue = LiveValueText(value);
+    value.textForm = TextForm::kKept;
+  }
+  return value;
+}
+
 TagTime TagTimeOfFileTime(const FILETIME& timeStamp) {
   if (timeStamp.dwLowDateTime == 0 || timeStamp.dwHighDateTime == 0) return {};
   const ULONGLONG ticks = FileTimeTicks(timeStamp);
@@ -129,11 +138,7 @@ TagLiveValue LiveValueSlot::Snapshot() const {
     WordMutexLock lock(mutex_);
     copy = value_;
   }
-  if (copy.textForm != TextForm::kKept) {
-    copy.textValue = LiveValueText(copy);
-    copy.textForm = TextForm::kKept;
-  }
-  return copy;
+  return WithTextFormed(std::move(copy));  // formed after the lock
 }
 
 void LiveValueSlot::ApplyValue(const VARIANT& value, WORD quality, const FILETIME& timeStamp,

@@ -57,6 +57,8 @@ struct TagLiveValue {
 
 // The value's text (GBK) whatever its form.
 std::string LiveValueText(const TagLiveValue& value);
+// The value with its text formed in textValue.
+TagLiveValue WithTextFormed(TagLiveValue value);
 
 // The time stamp of a value: seconds since 1970-01-01 00:00 UTC and milliseconds.
 struct TagTime {

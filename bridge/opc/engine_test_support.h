@@ -75,9 +75,7 @@ class PushRecorder final : public ValuePushSink {
  public:
   void PushValue(const TagLiveValue& value) override {
     std::lock_guard lock(mutex_);
-    pushes_.push_back(value);
-    pushes_.back().textValue = LiveValueText(value);  // formed, as a Snapshot's
-    pushes_.back().textForm = TextForm::kKept;
+    pushes_.push_back(WithTextFormed(value));  // as a Snapshot's
   }
   std::vector<TagLiveValue> PushesOf(TagHandle handle) const {
     std::lock_guard lock(mutex_);
